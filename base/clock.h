@@ -1,0 +1,19 @@
+// The tick counter and plain pauses: milliseconds of a steady clock.
+#pragma once
+
+#include <cstdint>
+
+namespace bridgit {
+
+using TTickMs = std::int64_t;
+
+// Milliseconds since an arbitrary fixed point; never goes backwards.
+TTickMs TickCount();
+
+// Pauses the calling thread.
+void SleepMs(TTickMs ms);
+
+// A source of ticks; tests substitute one that they advance themselves.
+using TTickSource = TTickMs (*)();
+
+}  // namespace bridgit
