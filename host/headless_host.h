@@ -1,0 +1,68 @@
+// The session host without a window: for the command line and the tests.
+//
+// Questions are answered by a policy the owner sets (declined by default),
+// status texts and prompts go to an optional observer, dialog visibility is
+// plain state. Steps handed over from worker threads run when the owner thread
+// serves them (THandOver).
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "host/hand_over.h"
+#include "host/session_host.h"
+
+namespace bridgit {
+
+class THeadlessHost : public TSessionHost {
+ public:
+  // Answers a yes/no question: (text, caption) -> yes.
+  using TQuestionPolicy = std::function<bool(const std::string& text, const std::string& caption)>;
+  // Answers an instruction prompt of a modal kind: (kind, caption) -> confirmed.
+  using TPromptPolicy = std::function<bool(int kind, const std::string& caption)>;
+
+  void SetQuestionPolicy(TQuestionPolicy p) { questionPolicy_ = std::move(p); }
+  void SetPromptPolicy(TPromptPolicy p) { promptPolicy_ = std::move(p); }
+  void SetStatusObserver(std::function<void(const std::string&)> f) { statusObserver_ = std::move(f); }
+
+  void SetCommandStatusVisible(bool v) { commandStatusVisible_ = v; }
+  void SetPromptVisible(bool v) { promptVisible_ = v; }
+
+  THandOver& HandOver() { return handOver_; }
+
+  // TPromptHost
+  bool ShowMessagePrompt(const std::string& text, const std::string& caption) override;
+  void Beep() override { ++beeps_; }
+  int Beeps() const { return beeps_; }
+
+  // TSessionHost
+  bool CommandStatusVisible() const override { return commandStatusVisible_; }
+  bool PromptVisible() const override { return promptVisible_; }
+  bool ShowPrompt(int kind, const std::string& caption) override;
+  void HidePrompt(int kind) override;
+  void ProcessMessages() override { handOver_.Serve(); }
+  void CloseConnectionStatus() override {}
+  void FocusMainWindow() override {}
+  bool OnUiThread() const override { return handOver_.OnOwnerThread(); }
+  void RunOnUiThread(const std::function<void()>& step) override { handOver_.Run(step); }
+
+  const std::string& LastStatus() const { return lastStatus_; }
+
+ protected:
+  void OnStatusText(const std::string& text) override;
+  void CloseCommandStatus() override { commandStatusVisible_ = false; }
+
+ private:
+  TQuestionPolicy questionPolicy_;
+  TPromptPolicy promptPolicy_;
+  std::function<void(const std::string&)> statusObserver_;
+  std::atomic<bool> commandStatusVisible_{false};
+  std::atomic<bool> promptVisible_{false};
+  int promptKind_ = -1;
+  int beeps_ = 0;
+  std::string lastStatus_;
+  THandOver handOver_;
+};
+
+}  // namespace bridgit

@@ -1,0 +1,105 @@
+// The session host interface: the state the window holds on behalf of the link
+// and the session, and the window steps they call. The window implements it
+// with real widgets; the command line and the tests with THeadlessHost.
+//
+// The state changes and their rules live here, once; a front end supplies only
+// the visible effects through the protected hooks.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "host/prompt_host.h"
+
+namespace bridgit {
+
+struct TFileSettings {
+  bool addExtension = true;      // "AddExt"
+  bool addCR = false;            // "AddCR": LF written as CR LF in text files
+  bool translateControl = false; // "TRANS031"
+  int translationLevel = 3;      // "TRANSIO", 0 to 3
+  std::string editor;            // "Editor": a command line, the file is appended
+};
+
+class TSessionHost : public TPromptHost {
+ public:
+  inline static const std::string kInitialFlags = "00000000";
+
+  // --- State (read by the link, the session and the command window).
+  bool Connected() const { return connected_; }
+  bool Busy() const { return busy_; }
+  bool TextMode() const { return textMode_; }
+  const std::string& CalculatorModel() const { return calculatorModel_; }
+  const std::string& DisplayModel() const { return displayModel_; }
+  const std::string& VersionInfo() const { return versionInfo_; }
+  const std::string& CalculatorFlags() const { return calculatorFlags_; }
+  int RequiredSpeed() const { return requiredSpeed_; }
+  bool RPNPrompts() const { return rpnPrompts_; }
+  TFileSettings& FileSettings() { return fileSettings_; }
+  const TFileSettings& FileSettings() const { return fileSettings_; }
+
+  void SetVersionInfo(std::string v) { versionInfo_ = std::move(v); }
+  void SetCalculatorFlags(std::string f) { calculatorFlags_ = std::move(f); }
+  void SetRequiredSpeed(int speed) { requiredSpeed_ = speed; }
+  void SetRPNPrompts(bool rpn) { rpnPrompts_ = rpn; }
+
+  // --- Operations with their rules.
+  // Shows a status text at once (the session's OnStatusChange).
+  void ShowStatus(const std::string& text);
+  // Connected := flag; controls updated; leaving the connected state closes the
+  // command status dialog.
+  void SetConnected(bool flag);
+  // Only a change of value has an effect.
+  void SetBusy(bool flag);
+  void SetTextMode(bool flag);
+  // The model family, then the display name (which falls back to the family).
+  void SetModel(const std::string& model);
+  void SetDisplayModel(const std::string& name);
+  // The root node's caption: "HOME (ZQ-" + display model + ")".
+  std::string RootCaption() const;
+  bool FlagM36IsSet() const;
+  char DecimalSeparator() const;
+
+  // --- Dialog state the link and the session ask about. May be called from
+  // any thread.
+  virtual bool CommandStatusVisible() const = 0;
+  virtual bool PromptVisible() const = 0;
+
+  // --- Instruction prompts (kinds 0 to 10). Modeless kinds return false at once.
+  virtual bool ShowPrompt(int kind, const std::string& caption) = 0;
+  virtual void HidePrompt(int kind) = 0;
+
+  // --- Window steps.
+  // Lets the user interface handle what is pending (user-interface thread only).
+  virtual void ProcessMessages() = 0;
+  virtual void CloseConnectionStatus() = 0;
+  virtual void FocusMainWindow() = 0;
+
+  // --- The thread that owns the user interface.
+  virtual bool OnUiThread() const = 0;
+  // Runs the step on the user-interface thread and waits for it (a direct call
+  // when already there).
+  virtual void RunOnUiThread(const std::function<void()>& step) = 0;
+
+ protected:
+  // Visible effects, for the front end.
+  virtual void UpdateControls() {}
+  virtual void OnStatusText(const std::string& /*text*/) {}
+  virtual void OnBusyCursor(bool /*busy*/) {}
+  virtual void OnRootCaption(const std::string& /*caption*/) {}
+  virtual void CloseCommandStatus() {}
+
+ private:
+  bool connected_ = false;
+  bool busy_ = false;
+  bool textMode_ = false;
+  std::string calculatorModel_;
+  std::string displayModel_;
+  std::string versionInfo_;
+  std::string calculatorFlags_ = kInitialFlags;
+  int requiredSpeed_ = 0;
+  bool rpnPrompts_ = true;
+  TFileSettings fileSettings_;
+};
+
+}  // namespace bridgit

@@ -1,0 +1,37 @@
+// POSIX building blocks of the link: exclusive opens, tty settings, and reads
+// and writes bounded in time with poll().
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace bridgit::posix {
+
+// Opens a path with O_NOCTTY | O_NONBLOCK (opens never block) and takes an
+// exclusive lock on it (flock, plus TIOCEXCL on a tty). Returns -1 and the cause
+// in `error` on failure; a device in use fails.
+int OpenExclusive(const std::string& path, int accessFlags, std::string& error);
+
+void CloseFd(int fd);
+
+// Raw 8N1 at the speed, receiver on, modem lines ignored, no flow control of
+// either kind, DTR and RTS raised where the device has them.
+bool ConfigureTty(int fd, int speed, std::string& error);
+bool SetTtySpeed(int fd, int speed, std::string& error);
+// The baud rate a speed maps to, or 0 when the tty layer has no such rate.
+unsigned BaudConstant(int speed);
+
+// Reads up to n bytes, returning when n have arrived or the time is up. Returns
+// the count, or -1 when the read itself failed (`error` says why).
+long ReadWithin(int fd, char* buf, std::size_t n, int timeoutMs, std::string& error);
+
+// Writes all n bytes within the time; false (and the cause) when it could not.
+bool WriteWithin(int fd, const char* data, std::size_t n, int timeoutMs, std::string& error);
+
+// Waits until the bytes written have left the tty (bounded), then discards the
+// input that has arrived. Bytes just written (a cancel) still reach the peer.
+void DrainOutputThenFlushInput(int fd, int timeoutMs);
+
+std::string ErrnoText(int err);
+
+}  // namespace bridgit::posix

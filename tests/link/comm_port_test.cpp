@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "link/serial_device.h"
+#include "link/transfer_files.h"
+#include "support/pty_pair.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace bridgit {
+namespace {
+
+bool LogHas(const std::string& line) {
+  for (const auto& l : TLogBook::Instance().Lines())
+    if (l == line) return true;
+  return false;
+}
+
+bool LogHasPrefix(const std::string& prefix) {
+  for (const auto& l : TLogBook::Instance().Lines())
+    if (l.starts_with(prefix)) return true;
+  return false;
+}
+
+class SerialLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    SetLinkHost(&host);
+  }
+  void TearDown() override {
+    CloseComm();
+    SetLinkHost(nullptr);
+  }
+  test::TRecordingHost host;
+  test::TPtyPair pty;
+};
+
+TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
+  OpenComm(pty.path(), 9600);
+  EXPECT_TRUE(host.Connected());
+  EXPECT_TRUE(LogHas("CreateFile for " + pty.path()));
+  EXPECT_TRUE(LogHas("SetCommState for " + pty.path()));
+  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialSlow.AfterCommandPacket);
+  EXPECT_EQ(CurrentTiming().AfterTransferError, 1000u);
+
+  termios t{};
+  ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
+  EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_FALSE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+  EXPECT_TRUE(t.c_cflag & CREAD);
+  EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP));
+  EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
+  EXPECT_FALSE(t.c_oflag & OPOST);
+  EXPECT_EQ(CommPort().ReadConstantMs, 3000);  // opened with the long preset
+
+  ChangeSpeed(115200);
+  ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
+  EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
+  EXPECT_TRUE(LogHas("Changing speed to 115200"));
+
+  CloseComm();
+  OpenComm(pty.path(), 19200);
+  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialFast.AfterCommandPacket);
+}
+
+TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
+  OpenComm(pty.path(), 115200);
+  std::string error;
+  EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
+  EXPECT_EQ(error, "the port is in use");
+  CloseComm();
+  const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
+  EXPECT_GE(fd, 0) << "closing releases the port";
+  posix::CloseFd(fd);
+  CloseComm();  // on a closed link: nothing
+}
+
+TEST_F(SerialLink, ReadsAndWrites) {
+  OpenComm(pty.path(), 115200);
+  SetShortTimeouts();
+  WriteComm("M\x06");
+  EXPECT_EQ(pty.Read(2), "M\x06");
+
+  pty.Write(std::string(40, 'x'));
+  std::string buf(100, '\xFF');
+  EXPECT_EQ(ReadComm(buf, 0), 40);
+  EXPECT_EQ(buf, std::string(40, 'x') + std::string(60, '\0'));
+  EXPECT_TRUE(LogHas("**** ReadComm returning partial string"));
+
+  TLogBook::Instance().Clear();
+  std::string nothing(5, '\xFF');
+  EXPECT_EQ(ReadComm(nothing, 0), 0);
+  EXPECT_EQ(nothing, std::string(5, '\0'));
+  EXPECT_EQ(TLogBook::Instance().LineCount(), 0u);
+}
+
+TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
+  OpenComm(pty.path(), 115200);
+  SetShortTimeouts();
+  std::string data;
+  for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
+  std::thread writer([&] { pty.Write(data); });
+  std::string buf(3000, '\0');
+  const auto callsBefore = CommPort().ReadCalls;
+  EXPECT_EQ(ReadComm(buf, 0), 3000);
+  writer.join();
+  EXPECT_EQ(buf, data);
+  EXPECT_EQ(CommPort().ReadCalls - callsBefore, 2u);  // 2038 + 962
+
+  // The calculator stops after 2500 bytes: the read ends with what came.
+  std::thread shortWriter([&] { pty.Write(data.substr(0, 2500)); });
+  std::string partial(3000, '\xFF');
+  EXPECT_EQ(ReadComm(partial, 0), 2500);
+  shortWriter.join();
+  EXPECT_EQ(partial.substr(0, 2500), data.substr(0, 2500));
+  EXPECT_EQ(partial.substr(2500), std::string(500, '\0'));
+
+  // Lengths between one chunk and the driver queue size are readable whole.
+  const std::string packet(2040, 'p');
+  std::thread packetWriter([&] { pty.Write(packet); });
+  std::string two(2040, '\0');
+  EXPECT_EQ(ReadComm(two, 0), 2040);
+  packetWriter.join();
+}
+
+TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
+  OpenComm(pty.path(), 115200);
+  const auto before = CommPort().ReadCalls;
+  ClearInput();
+  EXPECT_EQ(CommPort().ReadCalls - before, 2u);
+  EXPECT_TRUE(LogHas("Clearing input stream  {"));
+  EXPECT_TRUE(LogHas("}  Clear completed"));
+  EXPECT_EQ(CommPort().ReadConstantMs, 3000) << "time-outs restored";
+}
+
+TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
+  OpenComm(pty.path(), 115200);
+  pty.Write("stale bytes");
+  WriteComm(std::string(3, '\x18'));  // cancel bytes just written
+  ClearInput();
+  EXPECT_EQ(pty.Read(3), std::string(3, '\x18'));
+  SetShortTimeouts();
+  std::string buf(4, '\0');
+  EXPECT_EQ(ReadComm(buf, 0), 0);
+}
+
+TEST_F(SerialLink, AWriteToAVanishedPeerEndsInTheFatalPath) {
+  OpenComm(pty.path(), 115200);
+  std::string error;
+  test::TTempDir dir;
+  auto file = TTransferFile::CreateForWriting(dir / "receiving", error);
+  ASSERT_TRUE(file);
+  SetTransferFile(TTransferDirection::kReceive, file);
+  pty.CloseMaster();
+  try {
+    WriteComm("hello");
+    FAIL() << "no error";
+  } catch (const TConnectionError& e) {
+    EXPECT_STREQ(e.what(), "Connection Error.\r\nPlease check your connections.");
+  }
+  EXPECT_TRUE(LogHas("Serious error, disconnecting"));
+  EXPECT_FALSE(host.Connected());
+  EXPECT_EQ(host.focusCalls, 1);
+  EXPECT_FALSE(file->IsOpen());
+  EXPECT_FALSE(file->WriteAll("x", 1));
+  ClearTransferFile(TTransferDirection::kReceive);
+}
+
+TEST_F(SerialLink, TheFatalPathOnAWorkerThreadDoesItsWindowStepsOnTheUiThread) {
+  OpenComm(pty.path(), 115200);
+  std::atomic<bool> raised{false};
+  std::thread worker([&] {
+    try {
+      FatalDisconnect();
+    } catch (const TConnectionError&) {
+      raised = true;
+    }
+  });
+  host.HandOver().ServeUntil([&] { return raised.load(); }, 5000);
+  worker.join();
+  EXPECT_TRUE(raised);
+  EXPECT_FALSE(host.Connected());
+  EXPECT_EQ(host.connectedChangedOn, std::this_thread::get_id());
+}
+
+// Each bad port ends in the fatal path with a line that names the cause.
+void ExpectOpenFails(const std::string& port, const std::string& cause) {
+  TLogBook::Instance().Clear();
+  EXPECT_THROW(OpenComm(port, 9600), TConnectionError) << port;
+  EXPECT_TRUE(LogHas("Serious error, disconnecting"));
+  bool named = false;
+  for (const auto& l : TLogBook::Instance().Lines()) named |= l.find(cause) != std::string::npos;
+  EXPECT_TRUE(named) << port << " should log " << cause;
+  EXPECT_EQ(CommPort().ReadHandle, -1);
+}
+
+TEST_F(SerialLink, BadPortsFailCleanly) {
+  test::TTempDir dir;
+  ExpectOpenFails(dir / "no-such-port", "No such file or directory");
+  std::ofstream(dir / "plain-file") << "not a port";
+  ExpectOpenFails(dir / "plain-file", "Inappropriate ioctl");
+  ExpectOpenFails(dir.path().string(), "Is a directory");
+  // A speed the line cannot do.
+  TLogBook::Instance().Clear();
+  EXPECT_THROW(OpenComm(pty.path(), 12345), TConnectionError);
+  EXPECT_TRUE(LogHasPrefix("SetCommState failed"));
+  std::string error;
+  const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
+  EXPECT_GE(fd, 0) << "a failed set-up does not keep the port";
+  posix::CloseFd(fd);
+  EXPECT_FALSE(host.Connected());
+}
+
+TEST_F(SerialLink, ADeviceWithoutPermissionFailsCleanly) {
+  // Root opens anything: the check runs in a child that gives up root.
+  ASSERT_EQ(::chmod(pty.path().c_str(), 0600), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    TLogBook::Instance().Clear();
+    try {
+      OpenComm(pty.path(), 9600);
+    } catch (const TConnectionError&) {
+      for (const auto& l : TLogBook::Instance().Lines())
+        if (l.find("Permission denied") != std::string::npos) ::_exit(0);
+      ::_exit(2);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(CommError, CarriesItsText) {
+  try {
+    RaiseCommError("Unable to open file x 2");
+  } catch (const TCommError& e) {
+    EXPECT_STREQ(e.what(), "Error (Unable to open file x 2)");
+  }
+}
+
+}  // namespace
+}  // namespace bridgit

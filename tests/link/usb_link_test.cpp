@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "base/clock.h"
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "support/recording_host.h"
+#include "support/usb_pipes.h"
+
+namespace bridgit {
+namespace {
+
+int CountLines(const std::string& prefix) {
+  int n = 0;
+  for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
+  return n;
+}
+
+class UsbLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    SetLinkHost(&host);
+    device.PlugIn();
+  }
+  void TearDown() override {
+    CloseComm();
+    SetLinkHost(nullptr);
+  }
+  test::TRecordingHost host;
+  test::TTempDir root;
+  test::TUsbDevice device{root};
+};
+
+TEST_F(UsbLink, OpensByNameInAnyCaseAndCarriesBytesBothWays) {
+  OpenComm("ZQX3G+", 115200);
+  EXPECT_TRUE(host.Connected());
+  EXPECT_EQ(CommPort().Mode, ModeUsb);
+  EXPECT_EQ(CurrentTiming().AfterPulse, Usb.AfterPulse);
+
+  WriteComm("E");
+  SleepMs(20);
+  EXPECT_EQ(device.Received(), "E");
+
+  // 100 bytes arrive as two thread reads of 64 and 36.
+  std::string data;
+  for (int i = 0; i < 110; ++i) data += static_cast<char>('A' + i % 26);
+  device.Send(data.substr(0, 100));
+  std::string buf(100, '\0');
+  EXPECT_EQ(ReadComm(buf, 2500), 100);
+  EXPECT_EQ(buf, data.substr(0, 100));
+  // A following request is served by the next thread read.
+  device.Send(data.substr(100));
+  std::string ten(10, '\0');
+  EXPECT_EQ(ReadComm(ten, 2500), 10);
+  EXPECT_EQ(ten, data.substr(100));
+}
+
+TEST_F(UsbLink, ASilentCalculatorEndsInTheFatalPathAfterTheLimit) {
+  OpenComm("ZQx3G+", 115200);
+  const TTickMs start = TickCount();
+  std::string one(1, '\0');
+  EXPECT_THROW(ReadComm(one, 2500), TConnectionError);
+  EXPECT_GE(TickCount() - start, kUsbSilenceLimitMs);
+  EXPECT_GT(CountLines("SafeRd TimeOut"), 10);
+  EXPECT_GT(CountLines("No data, time count = "), 10);
+  EXPECT_EQ(CountLines("ReadFile exceeded maximum time for reads of zero bytes"), 1);
+  EXPECT_EQ(CountLines("Serious error, disconnecting"), 1);
+  EXPECT_FALSE(host.Connected());
+}
+
+TEST_F(UsbLink, AVisibleStatusDialogKeepsTheLinkThroughSilence) {
+  OpenComm("ZQx3G+", 115200);
+  host.SetCommandStatusVisible(true);
+  std::string one(1, '\xFF');
+  EXPECT_EQ(ReadComm(one, 2500), 0);
+  EXPECT_EQ(one[0], '\0');
+  EXPECT_EQ(CountLines("ReadFile exceeded maximum time for reads of zero bytes"), 1);
+  EXPECT_EQ(CountLines("Serious error, disconnecting"), 0);
+  EXPECT_TRUE(host.Connected());
+
+  // The next silent read counts from the earlier first empty attempt and gives
+  // up at once: the request left outstanding is still answered later.
+  host.SetCommandStatusVisible(false);
+  host.SetPromptVisible(true);
+  device.Send("Z");
+  EXPECT_EQ(ReadComm(one, 100), 1);
+  EXPECT_EQ(one, "Z");
+}
+
+TEST_F(UsbLink, ClearInputDropsWhatIsComingAndCloseReturnsWhileTheReaderBlocks) {
+  OpenComm("ZQx3G+", 115200);
+  device.Send(std::string(500, 'g'));
+  ClearInput();
+  std::string buf(4, '\0');
+  EXPECT_EQ(ReadComm(buf, 50), 0);
+
+  // The reader thread now sits in a blocking read of a silent pipe.
+  auto closing = std::async(std::launch::async, [] { CloseComm(); });
+  EXPECT_EQ(closing.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(CommPort().ReadHandle, -1);
+  EXPECT_FALSE(CommPort().Reader);
+}
+
+TEST_F(UsbLink, ADeviceWithNobodyAtTheCalculatorEndDoesNotOpen) {
+  device.Unplug();
+  EXPECT_THROW(OpenComm("ZQx3G+", 115200), TConnectionError);
+  EXPECT_EQ(CommPort().ReadHandle, -1);
+  EXPECT_THROW(OpenComm("ZQx3G+_3", 115200), TConnectionError);
+}
+
+TEST_F(UsbLink, ACalculatorThatGoesAwayIsSilenceNotASpin) {
+  OpenComm("ZQx3G+", 115200);
+  device.Unplug();
+  host.SetCommandStatusVisible(true);
+  std::string buf(1, '\0');
+  EXPECT_EQ(ReadComm(buf, 300), 0);
+}
+
+}  // namespace
+}  // namespace bridgit
