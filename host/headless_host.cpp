@@ -25,6 +25,36 @@ void THeadlessHost::HidePrompt(int kind) {
   if (kind == promptKind_) promptVisible_ = false;
 }
 
+std::unique_ptr<TCommStatusDialog> THeadlessHost::CreateCommStatusDialog() {
+  return std::make_unique<THeadlessCommStatus>(*this);
+}
+
+void THeadlessHost::ShowMessage(const std::string& text, const std::string& caption) {
+  messages_.emplace_back(caption, text);
+}
+
+void THeadlessHost::ServeUntil(const std::function<bool()>& done) {
+  while (!handOver_.ServeUntil(done, 1000)) {
+  }
+}
+
+int THeadlessCommStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
+  if (state_.Open(caption, cancelVisible)) {
+    if (host_.progressObserver_) host_.progressObserver_(state_);
+    host_.ServeUntil([this] {
+      if (state_.visible() && host_.cancelRequested_ && state_.RequestCancel()) host_.cancelRequested_ = false;
+      return !state_.visible();
+    });
+  }
+  if (host_.progressObserver_) host_.progressObserver_(state_);
+  return state_.result();
+}
+
+void THeadlessCommStatus::UpdateCommStatus(const std::string& text, int kind, int maximum, int position) {
+  state_.Update(text, kind, maximum, position);
+  if (host_.progressObserver_) host_.progressObserver_(state_);
+}
+
 void THeadlessHost::OnStatusText(const std::string& text) {
   lastStatus_ = text;
   if (statusObserver_) statusObserver_(text);

@@ -9,11 +9,31 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/hand_over.h"
 #include "host/session_host.h"
 
 namespace bridgit {
+
+class THeadlessHost;
+
+// The progress dialog without a window: it serves the hand-overs of the
+// transfer thread until the transfer finishes or a cancel is requested (from a
+// signal handler, another thread or a test).
+class THeadlessCommStatus : public TCommStatusDialog {
+ public:
+  explicit THeadlessCommStatus(THeadlessHost& host) : host_(host) {}
+  void Prepare() override { state_.Prepare(); }
+  int ShowCommStatus(const std::string& caption, bool cancelVisible) override;
+  void UpdateCommStatus(const std::string& text, int kind, int maximum, int position) override;
+  const TCommStatusState& state() const { return state_; }
+
+ private:
+  THeadlessHost& host_;
+  TCommStatusState state_;
+};
 
 class THeadlessHost : public TSessionHost {
  public:
@@ -25,6 +45,15 @@ class THeadlessHost : public TSessionHost {
   void SetQuestionPolicy(TQuestionPolicy p) { questionPolicy_ = std::move(p); }
   void SetPromptPolicy(TPromptPolicy p) { promptPolicy_ = std::move(p); }
   void SetStatusObserver(std::function<void(const std::string&)> f) { statusObserver_ = std::move(f); }
+
+  // Progress of a transfer: (state) after each change, for a console bar.
+  void SetProgressObserver(std::function<void(const TCommStatusState&)> f) { progressObserver_ = std::move(f); }
+  // Asks the progress dialog that is up (or the next one) to cancel; safe from
+  // any thread and from a signal handler.
+  void RequestCancel() { cancelRequested_ = true; }
+  bool TakeCancelRequest() { return cancelRequested_.exchange(false); }
+  // Message boxes shown so far: (caption, text).
+  const std::vector<std::pair<std::string, std::string>>& Messages() const { return messages_; }
 
   void SetCommandStatusVisible(bool v) { commandStatusVisible_ = v; }
   void SetPromptVisible(bool v) { promptVisible_ = v; }
@@ -41,11 +70,14 @@ class THeadlessHost : public TSessionHost {
   bool PromptVisible() const override { return promptVisible_; }
   bool ShowPrompt(int kind, const std::string& caption) override;
   void HidePrompt(int kind) override;
+  std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
+  void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override { handOver_.Serve(); }
   void CloseConnectionStatus() override {}
   void FocusMainWindow() override {}
   bool OnUiThread() const override { return handOver_.OnOwnerThread(); }
   void RunOnUiThread(const std::function<void()>& step) override { handOver_.Run(step); }
+  void ServeUntil(const std::function<bool()>& done) override;
 
   const std::string& LastStatus() const { return lastStatus_; }
 
@@ -57,6 +89,10 @@ class THeadlessHost : public TSessionHost {
   TQuestionPolicy questionPolicy_;
   TPromptPolicy promptPolicy_;
   std::function<void(const std::string&)> statusObserver_;
+  std::function<void(const TCommStatusState&)> progressObserver_;
+  std::atomic<bool> cancelRequested_{false};
+  std::vector<std::pair<std::string, std::string>> messages_;
+  friend class THeadlessCommStatus;
   std::atomic<bool> commandStatusVisible_{false};
   std::atomic<bool> promptVisible_{false};
   int promptKind_ = -1;

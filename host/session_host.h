@@ -7,8 +7,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "host/comm_status.h"
 #include "host/prompt_host.h"
 
 namespace bridgit {
@@ -69,6 +71,12 @@ class TSessionHost : public TPromptHost {
   virtual bool ShowPrompt(int kind, const std::string& caption) = 0;
   virtual void HidePrompt(int kind) = 0;
 
+  // --- Dialogs.
+  // A communication progress dialog for the session to own.
+  virtual std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() = 0;
+  // A message box with an OK button.
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+
   // --- Window steps.
   // Lets the user interface handle what is pending (user-interface thread only).
   virtual void ProcessMessages() = 0;
@@ -80,6 +88,9 @@ class TSessionHost : public TPromptHost {
   // Runs the step on the user-interface thread and waits for it (a direct call
   // when already there).
   virtual void RunOnUiThread(const std::function<void()>& step) = 0;
+  // Waits on the user-interface thread until `done` holds, running the steps
+  // handed over meanwhile (a plain wait there could deadlock with a worker).
+  virtual void ServeUntil(const std::function<bool()>& done) = 0;
 
  protected:
   // Visible effects, for the front end.

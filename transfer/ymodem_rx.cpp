@@ -1,0 +1,155 @@
+#include "transfer/ymodem_rx.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "link/texts.h"
+#include "transfer/block_checks.h"
+#include "transfer/texts.h"
+#include "transfer/xmodem_frame.h"
+#include "transfer/ymodem_tx.h"
+
+namespace bridgit {
+
+using namespace xmodem;
+
+namespace {
+
+constexpr int kReplyTimeoutMs = 2500;
+
+void WriteQuietly(const std::string& bytes) {
+  try {
+    WriteComm(bytes);
+  } catch (const std::exception&) {
+  }
+}
+
+void ClearInputQuietly() {
+  try {
+    ClearInput();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+TYModemRX::TYModemRX(std::string fileName, bool toFile, std::uint32_t expectedSize, TStatusCallback onStatus)
+    : TTransferThread(std::move(onStatus)), FileName(std::move(fileName)), ToFile(toFile), ExpectedSize(expectedSize) {}
+
+TYModemRX::~TYModemRX() { Join(); }
+
+void TYModemRX::Execute() {
+  try {
+    done_ = false;
+    received_ = 0;
+    startTick_ = 0;
+    Log(std::string(texts::kLogRxBegins) + FileName);
+    if (ToFile) {
+      partPath_ = FileName + ".part-" + std::to_string(::getpid());
+      std::string error;
+      file_ = TTransferFile::CreateForWriting(partPath_, error);
+      if (!file_) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + error);
+      SetTransferFile(TTransferDirection::kReceive, file_);
+    } else {
+      Data.clear();
+    }
+    expected_ = 0;
+    WriteComm(std::string(1, NAK));
+
+    for (bool endOfTransmission = false; !endOfTransmission;) {
+      ++expected_;
+      for (int errors = 0;;) {
+        if (Terminated()) {
+          WriteComm(std::string(4, CAN));
+          FatalDisconnect();
+        }
+        std::string header(1, '\0');
+        ReadComm(header, kReplyTimeoutMs);
+        const char h = header[0];
+        if (h == SOH || h == STX) {
+          if (ReceiveBlock(h == STX ? kLargeBlock : kSmallBlock)) break;
+          continue;
+        }
+        if (h == EOT) {
+          endOfTransmission = true;
+          break;
+        }
+        if (h == CAN) FatalDisconnect();
+        ClearInput();
+        WriteComm(std::string(1, NAK));
+        ++errors;
+        Log(std::string(texts::kLogRxError) + std::to_string(errors) + std::string(texts::kLogReplyWas) +
+            Hex2(static_cast<unsigned char>(h)));
+        if (errors > kTransferErrorLimit) FatalDisconnect();
+      }
+    }
+    WriteComm(std::string(1, ACK));
+    PostStatus(SpeedText(FileName, received_, startTick_), StatusInfo);
+    if (ToFile) {
+      file_->Close();
+      ClearTransferFile(TTransferDirection::kReceive);
+      if (std::rename(partPath_.c_str(), FileName.c_str()) != 0)
+        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + std::to_string(errno));
+    }
+    done_ = true;
+  } catch (const std::exception& e) {
+    if (file_) file_->Close();
+    ClearTransferFile(TTransferDirection::kReceive);
+    PostStatus(e.what(), StatusError);
+    WriteQuietly(std::string(4, CAN));
+    ClearInputQuietly();
+    if (ToFile && !partPath_.empty()) std::remove(partPath_.c_str());
+    SleepMs(CurrentTiming().AfterTransferError);
+  }
+  PostStatus("", StatusFinished);
+}
+
+bool TYModemRX::ReceiveBlock(std::size_t n) {
+  if (startTick_ == 0) startTick_ = TickCount();
+  ProgressText(received_, ExpectedSize != 0 ? ExpectedSize : received_ + static_cast<long long>(n), startTick_);
+  std::string block(n + 3, '\0');
+  const int got = ReadComm(block, kReplyTimeoutMs);
+  const bool complete = static_cast<std::size_t>(got) == n + 3;
+  const std::string_view data = std::string_view(block).substr(2, n);
+  const bool intact = complete && static_cast<std::uint8_t>(block[0]) == 255 - static_cast<std::uint8_t>(block[1]) &&
+                      Checksum8(data) == static_cast<std::uint8_t>(block[n + 2]);
+
+  if (intact && static_cast<std::uint8_t>(block[0]) == expected_) {
+    WriteData(std::string(data));
+    received_ += static_cast<long long>(n);
+    ++blocksTaken_;
+    WriteComm(std::string(1, ACK));
+    return true;
+  }
+  if (intact && blocksTaken_ > 0 && static_cast<std::uint8_t>(block[0]) == static_cast<std::uint8_t>(expected_ - 1)) {
+    // The sender repeats the previous block because our ACK was lost: confirm
+    // it again and drop the copy.
+    Log(std::string(texts::kLogRxRepeatedBlock) + std::to_string(static_cast<unsigned>(block[0] & 0xFF)));
+    WriteComm(std::string(1, ACK));
+    return false;
+  }
+  PostStatus(std::string(texts::kConnectionError), StatusError);
+  ClearInput();
+  WriteComm(std::string(1, NAK));
+  return false;
+}
+
+void TYModemRX::WriteData(const std::string& data) {
+  if (!ToFile) {
+    Data += data;
+    return;
+  }
+  // With a known size the padding of the last block is cut off; nothing past
+  // the expected size is written.
+  std::size_t n = data.size();
+  if (ExpectedSize != 0)
+    n = received_ >= ExpectedSize ? 0 : std::min<std::size_t>(n, static_cast<std::size_t>(ExpectedSize - received_));
+  if (n > 0 && !file_->WriteAll(data.data(), n))
+    RaiseCommError(std::string(texts::kCannotWriteToFile) + FileName + std::string(texts::kWinErr) + std::to_string(errno));
+}
+
+}  // namespace bridgit
