@@ -112,29 +112,32 @@ long ReadWithin(int fd, char* buf, std::size_t n, int timeoutMs, std::string& er
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   std::size_t got = 0;
   while (got < n) {
+    const int left = MsLeft(deadline);
     pollfd p{fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, MsLeft(deadline));
-    if (ready < 0) {
-      if (errno == EINTR) continue;
+    const int ready = ::poll(&p, 1, left);
+    if (ready < 0 && errno != EINTR) {
       error = ErrnoText(errno);
       return -1;
     }
-    if (ready == 0) break;  // time is up
-    if (p.revents & POLLNVAL) {
-      error = "invalid handle";
-      return -1;
+    if (ready > 0) {
+      if (p.revents & POLLNVAL) {
+        error = "invalid handle";
+        return -1;
+      }
+      const ssize_t r = ::read(fd, buf + got, n - got);
+      if (r > 0) {
+        got += static_cast<std::size_t>(r);
+        continue;
+      }
+      if (r < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
+        error = ErrnoText(errno);
+        return -1;
+      }
+      // End of file, or a pseudo-terminal whose master closed: the other end
+      // is gone, which reads as silence (as on a cut cable). Pause, never spin.
+      if (r == 0 || errno == EIO) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 10)));
     }
-    const ssize_t r = ::read(fd, buf + got, n - got);
-    if (r > 0) {
-      got += static_cast<std::size_t>(r);
-    } else if (r == 0 || errno == EIO) {
-      // The other end is gone (end of file, or a pseudo-terminal whose master
-      // closed): no data, as on a cut cable. Pause rather than spin.
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(MsLeft(deadline), 10)));
-    } else if (errno != EAGAIN && errno != EINTR) {
-      error = ErrnoText(errno);
-      return -1;
-    }
+    if (left == 0) break;  // the time is up: that was the last look
   }
   return static_cast<long>(got);
 }

@@ -1,0 +1,101 @@
+// The transfer threads against an independent XModem implementation: lrzsz's
+// sx and rx, run behind socat in checksum mode.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "base/log.h"
+#include "link/comm_port.h"
+#include "support/child_process.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+#include "transfer/transfer_starter.h"
+#include "transfer/ymodem_rx.h"
+#include "transfer/ymodem_tx.h"
+
+namespace bridgit {
+namespace {
+
+std::string Content(std::size_t size) {
+  std::string s;
+  for (std::size_t i = 0; i < size; ++i) s += static_cast<char>((i * 7919 + i / 251) & 0xFF);
+  return s;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+struct TCase {
+  std::size_t size;
+  bool largeBlocks;
+};
+
+class Lrzsz : public ::testing::TestWithParam<TCase> {
+ protected:
+  void SetUp() override { SetLinkHost(&host); }
+  void TearDown() override {
+    CloseComm();
+    SetLinkHost(nullptr);
+  }
+  // socat joins a new terminal (linked at `link`) to the program's standard
+  // input and output; the program runs in the test's folder (rx writes only
+  // there).
+  std::unique_ptr<test::TChildProcess> Peer(const std::string& command) {
+    auto child = std::make_unique<test::TChildProcess>(std::vector<std::string>{
+        "timeout", "60", "socat", "pty,raw,echo=0,link=" + link, "EXEC:" + command}, dir.path().string());
+    EXPECT_TRUE(test::WaitForPath(link, 10000));
+    return child;
+  }
+  test::TRecordingHost host;
+  test::TTempDir dir;
+  std::string link = dir / "line";
+};
+
+TEST_P(Lrzsz, SxSendsToTheReceiver) {
+  const TCase c = GetParam();
+  const std::string data = Content(c.size);
+  std::ofstream(dir / "out.bin", std::ios::binary) << data;
+  auto sx = Peer("sx -q " + std::string(c.largeBlocks ? "-k " : "") + (dir / "out.bin"));
+  OpenComm(link, 115200);
+  auto dialog = host.CreateCommStatusDialog();
+  TYModemRX rx(dir / "in.bin", true, static_cast<std::uint32_t>(c.size), ForwardTo(*dialog));
+  RunTransfer(rx, *dialog, "Copying");
+  EXPECT_TRUE(rx.Done()) << TLogBook::Instance().Text();
+  EXPECT_EQ(Slurp(dir / "in.bin"), data);
+  EXPECT_EQ(sx->Wait(30000), 0);
+}
+
+TEST_P(Lrzsz, RxReceivesFromTheSender) {
+  const TCase c = GetParam();
+  const std::string data = Content(c.size);
+  std::ofstream(dir / "out.bin", std::ios::binary) << data;
+  auto rx = Peer("rx -q -b in.bin");
+  OpenComm(link, 115200);
+  auto dialog = host.CreateCommStatusDialog();
+  TYModemTX tx(dir / "out.bin", !c.largeBlocks, "", ForwardTo(*dialog));
+  RunTransfer(tx, *dialog, "Copying");
+  EXPECT_TRUE(tx.Done()) << TLogBook::Instance().Text();
+  EXPECT_EQ(rx->Wait(30000), 0);
+  const std::string got = Slurp(dir / "in.bin");
+  ASSERT_GE(got.size(), data.size());
+  EXPECT_EQ(got.substr(0, data.size()), data);
+}
+
+std::vector<TCase> Cases() {
+  std::vector<TCase> cases;
+  for (std::size_t size : {0u, 1u, 127u, 128u, 1023u, 1024u, 1025u, 100000u})
+    for (bool large : {false, true}) cases.push_back({size, large});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, Lrzsz, ::testing::ValuesIn(Cases()), [](const auto& p) {
+  return std::to_string(p.param.size) + (p.param.largeBlocks ? "_1K" : "_128");
+});
+
+}  // namespace
+}  // namespace bridgit
