@@ -182,5 +182,40 @@ TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {
   EXPECT_FALSE(host.Connected());
 }
 
+TEST_F(YModemTX, StrayRepliesAreBoundedToo) {
+  MakeFile(100);
+  TYModemTX tx(dir / "obj.zq", false, std::string(1, NAK), Recorder());
+  std::string tail;
+  Run(tx, [&] {
+    for (int i = 0; i < 6; ++i) {
+      pty.Read(132);
+      pty.Write("?");
+    }
+    tail = pty.Read(3, 5000);
+  });
+  EXPECT_FALSE(tx.Done());
+  EXPECT_EQ(tail, std::string(3, CAN));
+}
+
+TEST_F(YModemTX, TheRawStreamIsLengthPrefixedAndClosesTheLink) {
+  std::ofstream(dir / "rom.bin", std::ios::binary) << "ABCDE";
+  TSTX stx(dir / "rom.bin", Recorder());
+  std::string wire;
+  Run(stx, [&] { wire = pty.Read(9, 5000); });
+  EXPECT_TRUE(stx.Sent());
+  EXPECT_EQ(wire, std::string("\x05\x00\x00\x00", 4) + "ABCDE");
+  EXPECT_EQ(CommPort().ReadHandle, -1) << "the link is closed";
+  EXPECT_EQ(statuses.front().message, "Connecting ...");
+
+  OpenComm(pty.path(), 115200);
+  statuses.clear();
+  TSTX missing(dir / "none.bin", Recorder());
+  Run(missing, [] {});
+  EXPECT_FALSE(missing.Sent());
+  EXPECT_EQ(CommPort().ReadHandle, -1);
+  EXPECT_EQ(Count(StatusError), 1);
+  EXPECT_EQ(statuses.back().kind, StatusFinished);
+}
+
 }  // namespace
 }  // namespace bridgit
