@@ -1,0 +1,61 @@
+// The calculator's end of the link: the master side of a pseudo-terminal (its
+// terminal end published as a symlink for the PC), or the calculator's ends of
+// the USB device's two FIFOs. Writes can be paced to a baud rate and pass
+// through the fault injector.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace bridgit::sim {
+
+class TFaults;
+
+class TCalcLink {
+ public:
+  ~TCalcLink();
+  TCalcLink(const TCalcLink&) = delete;
+  TCalcLink& operator=(const TCalcLink&) = delete;
+
+  // A pseudo-terminal whose terminal end is linked at `linkPath`.
+  static std::unique_ptr<TCalcLink> OpenPty(const std::string& linkPath, std::string& error);
+  // The folder root/ZQx3G+<suffix> with the FIFOs PIPE0 (to the PC) and PIPE1
+  // (from the PC).
+  static std::unique_ptr<TCalcLink> OpenUsb(const std::string& root, const std::string& suffix, std::string& error);
+
+  // The path the PC opens: the terminal's link, or the USB device name.
+  const std::string& PcPath() const { return pcPath_; }
+  bool IsUsb() const { return usb_; }
+
+  // Up to n bytes, waiting at most timeoutMs for the whole of them.
+  std::string Read(std::size_t n, int timeoutMs);
+  // One byte, or false when none came in time.
+  bool ReadByte(char& c, int timeoutMs);
+  void Write(const std::string& bytes);
+  // Drops what the PC has sent so far.
+  void DiscardInput();
+  // The speed the PC has set on its terminal (0 when unknown, as on USB).
+  int PcBaud() const;
+
+  void SetPacing(int baud) { baud_ = baud; }
+  void SetFaults(TFaults* faults) { faults_ = faults; }
+  // Stops a blocked read at once (used at shutdown).
+  void Interrupt();
+
+ private:
+  TCalcLink() = default;
+  void RawWrite(const std::string& bytes);
+  int in_ = -1;      // what the PC sends
+  int out_ = -1;     // what the PC reads
+  int keepOpen_ = -1;  // the terminal end, held so that the master never sees a hang-up
+  int wake_[2] = {-1, -1};
+  bool usb_ = false;
+  int baud_ = 0;
+  std::string pcPath_;
+  std::string linkPath_;
+  std::string usbDir_;
+  TFaults* faults_ = nullptr;
+};
+
+}  // namespace bridgit::sim

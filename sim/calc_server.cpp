@@ -1,0 +1,387 @@
+#include "sim/calc_server.h"
+
+#include <chrono>
+#include <thread>
+
+#include "calcdata/object_header.h"
+#include "calcdata/object_walk.h"
+#include "transfer/block_checks.h"
+#include "transfer/xmodem_frame.h"
+
+namespace bridgit::sim {
+
+using namespace xmodem;
+
+namespace {
+
+constexpr int kByteWaitMs = 2000;
+constexpr int kRetries = 10;
+const std::string kServerVersion = "XModem Server 2.3";
+constexpr char kKermitStart = 0x01;
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity identity, TFaults& faults,
+                         TServerOptions options)
+    : link_(link),
+      memory_(memory),
+      identity_(identity),
+      faults_(faults),
+      options_(options),
+      machine_(memory, identity),
+      serving_(options.mode != TServerMode::kOff) {
+  machine_.onArchive = [this] {
+    // The archive program: the whole memory as one object, sent when the PC asks.
+    const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
+    SetResult(ok ? "ok archive sent" : "error archive not sent");
+  };
+  machine_.onRestore = [this] { serving_ = false; };
+  machine_.onWait = [](int ms) { Pause(std::min(ms, 10000)); };
+}
+
+void TCalcServer::Post(std::function<void()> action) {
+  std::lock_guard lock(mutex_);
+  actions_.push_back(std::move(action));
+}
+
+std::string TCalcServer::LastResult() const {
+  std::lock_guard lock(mutex_);
+  return lastResult_;
+}
+
+void TCalcServer::SetResult(const std::string& r) {
+  std::lock_guard lock(mutex_);
+  lastResult_ = r;
+}
+
+void TCalcServer::Run(const std::atomic<bool>& stop) {
+  while (!stop) {
+    std::function<void()> action;
+    {
+      std::lock_guard lock(mutex_);
+      if (!actions_.empty()) {
+        action = std::move(actions_.front());
+        actions_.pop_front();
+      }
+    }
+    if (action) {
+      action();
+      continue;
+    }
+    if (!serving_) {
+      Pause(20);
+      link_.DiscardInput();
+      continue;
+    }
+    if (options_.mode == TServerMode::kKermit) {
+      link_.Write(std::string(1, kKermitStart));  // the other server's packets begin so
+      Pause(100);
+      link_.DiscardInput();
+      continue;
+    }
+    char letter;
+    if (link_.ReadByte(letter, 50)) ServeOne(letter);
+  }
+}
+
+void TCalcServer::ServeOne(char letter) {
+  int stallMs = 0;
+  if (faults_.Fire("stall", &stallMs)) Pause(stallMs);
+  if (faults_.Fire("garbage")) {
+    link_.Write("\x13\x37\xC0\xDE");
+    return;
+  }
+  std::string payload;
+  switch (letter) {
+    case 'V':
+      SendPacket(kServerVersion);
+      break;
+    case 'M':
+      SendPacket(FormatReal(static_cast<double>(memory_.FreeBytes()), memory_.Flag(-51)));
+      break;
+    case 'l':
+      SendPacket(memory_.Listing());
+      break;
+    case 'E':
+      if (!ReceivePacket(payload)) break;
+      machine_.Execute(payload);
+      // Deaf while it evaluates: what the PC sent meanwhile is lost.
+      Pause(options_.evalMs);
+      link_.DiscardInput();
+      break;
+    case 'G': {
+      if (!ReceivePacket(payload)) break;
+      TVar* v = memory_.Current().Find(payload);
+      if (!v) {
+        // Nothing of that name: the PC's start request is answered by a cancel.
+        char c;
+        if (link_.ReadByte(c, 10000)) link_.Write(std::string(3, CAN));
+        break;
+      }
+      SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 10000);
+      break;
+    }
+    case 'P': {
+      if (!ReceivePacket(payload)) break;
+      std::string file;
+      if (ReceiveObject(file, 10000)) StoreFile(payload, file);
+      break;
+    }
+    case 'Q':
+      serving_ = false;
+      break;
+    default:
+      break;  // not a command: ignored, as the server's loop does
+  }
+}
+
+bool TCalcServer::SendPacket(const std::string& payload) {
+  const std::size_t n = std::min<std::size_t>(payload.size(), 65535);
+  std::string packet;
+  packet += static_cast<char>(n >> 8);
+  packet += static_cast<char>(n & 0xFF);
+  packet += payload.substr(0, n);
+  packet += static_cast<char>(Checksum8(payload.substr(0, n)));
+  for (int attempt = 0; attempt < kRetries; ++attempt) {
+    std::string out = packet;
+    if (faults_.Fire("corrupt-packet")) out.back() = static_cast<char>(out.back() ^ 0x5A);
+    link_.Write(out);
+    char reply;
+    if (!link_.ReadByte(reply, 3000)) return false;
+    if (reply == ACK) return true;
+  }
+  return false;
+}
+
+bool TCalcServer::ReceivePacket(std::string& payload) {
+  for (int attempt = 0; attempt < kRetries; ++attempt) {
+    const std::string size = link_.Read(2, kByteWaitMs);
+    if (size.size() < 2) return false;
+    const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
+    const std::string body = link_.Read(n + 1, kByteWaitMs + static_cast<int>(n));
+    int naks = 0;
+    const bool refuse = faults_.Fire("nak", &naks);
+    if (body.size() == n + 1 && static_cast<unsigned char>(body[n]) == Checksum8(body.substr(0, n)) && !refuse) {
+      link_.Write(std::string(1, ACK));
+      payload = body.substr(0, n);
+      return true;
+    }
+    link_.DiscardInput();
+    link_.Write(std::string(1, NAK));
+  }
+  return false;
+}
+
+std::string TCalcServer::ObjectFile(const TObj& o) const {
+  const char revision = identity_.family == "71" && !identity_.romRevision.empty() ? identity_.romRevision[0] : 'C';
+  return MakeObjectHeader(identity_.family, revision) + ToBytes(o);
+}
+
+bool TCalcServer::SendObject(const std::string& data, int startWaitMs) {
+  char start;
+  TCheckMode mode;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
+  do {
+    if (!link_.ReadByte(start, 100)) start = 0;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+  } while (!CheckModeOf(start, mode));
+
+  std::uint32_t number = 1;
+  for (std::size_t at = 0; at < data.size();) {
+    const std::size_t size = data.size() - at >= kLargeBlock ? kLargeBlock : kSmallBlock;
+    const std::string frame = BuildFrame(number, data.substr(at), size, mode);
+    if (faults_.Fire("can")) {
+      link_.Write(std::string(3, CAN));
+      return false;
+    }
+    bool accepted = false;
+    for (int attempt = 0; attempt < kRetries && !accepted; ++attempt) {
+      std::string out = frame;
+      if (faults_.Fire("corrupt-block")) out[3] = static_cast<char>(out[3] ^ 0x01);
+      link_.Write(out);
+      char reply;
+      if (!link_.ReadByte(reply, 5000)) continue;
+      if (reply == CAN) return false;
+      accepted = reply == ACK;
+      if (accepted && faults_.Fire("lose-ack")) {
+        link_.Write(frame);  // the ACK "did not arrive": the block comes again
+        link_.ReadByte(reply, 5000);
+      }
+    }
+    if (!accepted) {
+      link_.Write(std::string(3, CAN));
+      return false;
+    }
+    at += size;
+    ++number;
+  }
+  for (int attempt = 0; attempt < kRetries; ++attempt) {
+    link_.Write(std::string(1, EOT));
+    char reply;
+    if (link_.ReadByte(reply, 3000) && reply == ACK) return true;
+  }
+  return false;
+}
+
+bool TCalcServer::ReceiveObject(std::string& data, int startWaitMs) {
+  const char request = identity_.family == "73" ? StartKermit : NAK;
+  TCheckMode mode;
+  CheckModeOf(request, mode);
+  const std::size_t checkLength = CheckLength(mode);
+  data.clear();
+  std::uint8_t expected = 1;
+  bool started = false;
+  int silence = 0;
+  const int startTries = std::max(1, startWaitMs / 1000);
+  link_.Write(std::string(1, request));
+  for (;;) {
+    char header;
+    if (!link_.ReadByte(header, started ? 3000 : 1000)) {
+      if (++silence > (started ? kRetries : startTries)) return false;
+      link_.Write(std::string(1, started ? NAK : request));
+      continue;
+    }
+    silence = 0;
+    if (header == EOT) {
+      link_.Write(std::string(1, ACK));
+      return true;
+    }
+    if (header == CAN) return false;
+    if (header != SOH && header != STX) {
+      link_.DiscardInput();
+      continue;
+    }
+    started = true;
+    const std::size_t n = header == STX ? kLargeBlock : kSmallBlock;
+    const std::string rest = link_.Read(n + 2 + checkLength, 3000);
+    int naks = 0;
+    const bool refuse = faults_.Fire("nak", &naks);
+    if (!refuse && IsGoodBlock(rest, n, mode, expected)) {
+      data += rest.substr(2, n);
+      ++expected;
+      if (!faults_.Fire("lose-ack")) link_.Write(std::string(1, ACK));
+    } else if (!refuse && IsGoodBlock(rest, n, mode, static_cast<std::uint8_t>(expected - 1)) && expected > 1) {
+      link_.Write(std::string(1, ACK));  // a repeat of the last block
+    } else {
+      link_.DiscardInput();
+      link_.Write(std::string(1, NAK));
+    }
+  }
+}
+
+bool TCalcServer::StoreFile(const std::string& name, const std::string& file) {
+  if (!HasBinaryMagic(file)) {
+    SetResult("error not an object");
+    return false;
+  }
+  std::size_t nibbles = 0;
+  if (!ObjectNibbleLength(file, nibbles)) {
+    SetResult("error the object cannot be read");
+    return false;
+  }
+  const TObj object = FromBytes(file.substr(kObjectHeaderSize)).substr(0, nibbles);
+  try {
+    memory_.Store(name, object);
+  } catch (const TRplError& e) {
+    SetResult("error " + e.message);
+    return false;
+  }
+  SetResult("ok stored " + name);
+  return true;
+}
+
+bool TCalcServer::SpeedMatches() const {
+  const int pc = link_.PcBaud();
+  return pc == 0 || pc == identity_.speed;
+}
+
+void TCalcServer::StartServer() {
+  serving_ = true;
+  SetResult("ok server");
+}
+
+void TCalcServer::ManualReceive(const std::string& name) {
+  std::string file;
+  if (!SpeedMatches()) {
+    link_.Write("\xFF\xFE\xFF");  // the wrong speed: the start request arrives as noise
+    SetResult("error speed mismatch");
+    return;
+  }
+  if (ReceiveObject(file, 60000) && StoreFile(name, file)) return;
+  if (LastResult().rfind("error", 0) != 0) SetResult("error receive failed");
+}
+
+void TCalcServer::ManualSend(const std::string& name) {
+  TVar* v = memory_.Current().Find(name);
+  if (!v) {
+    SetResult("error no variable " + name);
+    return;
+  }
+  if (!SpeedMatches()) {
+    SetResult("error speed mismatch");
+    return;
+  }
+  const bool ok = SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 60000);
+  SetResult(ok ? "ok sent " + name : "error send failed");
+}
+
+std::string TCalcServer::ScreenBitmap(int width, int height) const {
+  // Rows of (width + 7) / 8 bytes, the least significant bit leftmost: a frame
+  // round the display and a band of the stack depth's bits.
+  const int stride = (width + 7) / 8;
+  std::string rows(static_cast<std::size_t>(stride * height), '\0');
+  auto set = [&](int x, int y) { rows[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<char>(1 << (x % 8)); };
+  for (int x = 0; x < width; ++x) set(x, 0), set(x, height - 1);
+  for (int y = 0; y < height; ++y) set(0, y), set(width - 1, y);
+  for (int x = 4; x < width - 4; x += 2) set(x, height / 2);
+  return rows;
+}
+
+void TCalcServer::SendScreen(const std::string& layout) {
+  constexpr int kWidth = 131, kHeight = 64;
+  const std::string rows = ScreenBitmap(kWidth, kHeight);
+  std::string out;
+  if (layout == "page") {
+    // 8 pages of 135 bytes; a byte holds 8 rows of one column, the top row in bit 0.
+    std::string pages(1080, '\0');
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (rows[static_cast<std::size_t>(y * 17 + x / 8)] & (1 << (x % 8)))
+          pages[static_cast<std::size_t>(135 * (y / 8) + 1 + x)] |= static_cast<char>(1 << (y % 8));
+    out = std::string(1, 0x1B) + pages;
+  } else if (layout == "header") {
+    out = std::string("\x00\x00\x00\x01\x40\x83", 6) + rows;
+  } else if (layout == "legacy") {
+    out = std::string("\x00G", 2) + rows + std::string(1084 + 4 - rows.size(), '\0');
+  } else {
+    SetResult("error unknown layout " + layout);
+    return;
+  }
+  if (!SpeedMatches()) {
+    for (char& c : out) c = static_cast<char>(~c);
+  }
+  link_.Write(out);
+  SetResult("ok screen " + layout);
+}
+
+void TCalcServer::RomLoader() {
+  const std::string size = link_.Read(4, 60000);
+  if (size.size() < 4) {
+    SetResult("error rom no length");
+    return;
+  }
+  std::uint32_t n = 0;
+  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(size[static_cast<std::size_t>(i)]);
+  const std::string image = link_.Read(n, 5000 + static_cast<int>(n / 10));
+  if (image.size() != n) {
+    SetResult("error rom short " + std::to_string(image.size()) + " of " + std::to_string(n));
+    return;
+  }
+  char crc[8];
+  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
+  SetResult("ok rom " + std::to_string(n) + " bytes crc " + crc);
+}
+
+}  // namespace bridgit::sim

@@ -1,0 +1,74 @@
+// The calculator side of every exchange: the XModem server with its command
+// letters and packets, and the calculator's own transfers that a person starts
+// with its keys (receive, send, screen, ROM loader), reached through Post.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "sim/calc_link.h"
+#include "sim/calc_memory.h"
+#include "sim/faults.h"
+#include "sim/rpl_machine.h"
+
+namespace bridgit::sim {
+
+enum class TServerMode { kOn, kOff, kKermit };
+
+struct TServerOptions {
+  TServerMode mode = TServerMode::kOn;
+  int evalMs = 20;  // how long the server is deaf after each evaluation
+};
+
+class TCalcServer {
+ public:
+  TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity identity, TFaults& faults, TServerOptions options);
+
+  // Runs until `stop` is set: serves the PC while the server runs and carries
+  // out the posted key presses.
+  void Run(const std::atomic<bool>& stop);
+  // Queues a person's action (runs on the server's thread).
+  void Post(std::function<void()> action);
+
+  // Key presses (call through Post).
+  void StartServer();
+  void QuitServer() { serving_ = false; }
+  void ManualReceive(const std::string& name);
+  void ManualSend(const std::string& name);
+  void SendScreen(const std::string& layout);
+  void RomLoader();
+
+  bool Serving() const { return serving_; }
+  // The outcome of the last key press ("ok ..." or "error ...").
+  std::string LastResult() const;
+  TRplMachine& Machine() { return machine_; }
+
+ private:
+  void ServeOne(char letter);
+  bool SendPacket(const std::string& payload);
+  bool ReceivePacket(std::string& payload);
+  // XModem, the calculator sending (after the PC's start request) or receiving.
+  bool SendObject(const std::string& fileBytes, int startWaitMs);
+  bool ReceiveObject(std::string& fileBytes, int startWaitMs);
+  std::string ObjectFile(const TObj& o) const;
+  bool StoreFile(const std::string& name, const std::string& fileBytes);
+  std::string ScreenBitmap(int width, int height) const;
+  void SetResult(const std::string& r);
+  bool SpeedMatches() const;
+
+  TCalcLink& link_;
+  TCalcMemory& memory_;
+  TCalcIdentity identity_;
+  TFaults& faults_;
+  TServerOptions options_;
+  TRplMachine machine_;
+  std::atomic<bool> serving_;
+  mutable std::mutex mutex_;
+  std::deque<std::function<void()>> actions_;
+  std::string lastResult_ = "ok";
+};
+
+}  // namespace bridgit::sim

@@ -1,0 +1,152 @@
+// bridgit-calcsim: a calculator at the other end of a pseudo-terminal or of the
+// USB device's pipes, serving Bridgit as the calculator's XModem server does.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "calcdata/escapes.h"
+#include "sim/calc_link.h"
+#include "sim/calc_server.h"
+#include "sim/control_socket.h"
+#include "sim/demo_memory.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+std::string DefaultFolder() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "bridgit-calcsim-XXXXXX").string();
+  const char* made = ::mkdtemp(tmpl.data());
+  return made ? made : std::filesystem::temp_directory_path().string();
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "bridgit-calcsim: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace bridgit::sim;
+  CLI::App app{"bridgit-calcsim: a simulated calculator for Bridgit"};
+  std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control;
+  int baud = 0, speed = 0, evalMs = 20;
+  std::vector<std::string> faultSpecs;
+  double noise = 0;
+  std::uint64_t seed = 1;
+  app.add_option("--link", linkKind, "pty or usb")->check(CLI::IsMember({"pty", "usb"}));
+  app.add_option("--path", path, "where to link the terminal end (pty)");
+  app.add_option("--usb-root", usbRoot, "folder that holds the USB device folder (usb)");
+  app.add_option("--usb-suffix", usbSuffix, "device suffix 1 to 4 (usb)")->check(CLI::IsMember({"", "1", "2", "3", "4"}));
+  app.add_option("--baud", baud, "pace what the calculator writes to this baud rate")->check(CLI::NonNegativeNumber);
+  app.add_option("--model", model, "71, 73, 73G+ or 71GII")->check(CLI::IsMember({"71", "73", "73G+", "71GII"}));
+  app.add_option("--rom-revision", romRevision, "the ROM revision text");
+  app.add_option("--speed", speed, "the calculator's own configured speed")->check(CLI::IsMember({1200, 2400, 4800, 9600, 15360, 19200, 38400, 57600, 115200}));
+  app.add_option("--memory", memoryPath, "load the memory from this folder and write it back at the end");
+  app.add_option("--server", server, "on, off or kermit")->check(CLI::IsMember({"on", "off", "kermit"}));
+  app.add_option("--control", control, "Unix socket for key presses and faults");
+  app.add_option("--fault", faultSpecs, "KIND[:ARG]@N, repeatable");
+  app.add_option("--noise", noise, "probability of a flipped bit in each byte written")->check(CLI::Range(0.0, 1.0));
+  app.add_option("--seed", seed, "seed of the noise");
+  app.add_option("--eval-ms", evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "bridgit-calcsim: %s\n", e.what());
+    return e.get_exit_code() == 0 ? 0 : 2;
+  }
+
+  TCalcIdentity identity;
+  identity.family = model == "71" ? "71" : "73";
+  identity.modelName = model;
+  identity.romRevision = !romRevision.empty() ? romRevision : model == "71" ? "R" : model == "73" ? "1.18" : "2.15";
+  identity.speed = speed ? speed : model == "71" ? 9600 : model == "71GII" ? 115200 : 9600;
+  if (model == "73G+" && linkKind != "usb" && app.count("--link") == 0) linkKind = "usb";
+
+  TFaults faults;
+  for (const std::string& spec : faultSpecs) {
+    std::string error;
+    if (!faults.Add(spec, error)) return Fail(error);
+  }
+  if (noise > 0) faults.SetNoise(noise, seed);
+
+  TCalcMemory memory;
+  if (!memoryPath.empty()) {
+    std::string error;
+    if (!LoadMemoryFolder(memory, memoryPath, error)) return Fail(error);
+  } else {
+    LoadDemoMemory(memory);
+  }
+
+  std::string error;
+  std::unique_ptr<TCalcLink> link;
+  if (linkKind == "usb") {
+    link = TCalcLink::OpenUsb(usbRoot.empty() ? DefaultFolder() : usbRoot, usbSuffix.empty() ? "" : "_" + usbSuffix, error);
+  } else {
+    link = TCalcLink::OpenPty(path.empty() ? DefaultFolder() + "/calc" : path, error);
+  }
+  if (!link) return Fail(error);
+  link->SetPacing(baud);
+  link->SetFaults(&faults);
+
+  TServerOptions options;
+  options.mode = server == "off" ? TServerMode::kOff : server == "kermit" ? TServerMode::kKermit : TServerMode::kOn;
+  options.evalMs = evalMs;
+  TCalcServer calc(*link, memory, identity, faults, options);
+
+  std::mutex memoryLock;  // the dump reads what the server thread changes
+  std::unique_ptr<TControlSocket> socket;
+  if (!control.empty()) {
+    socket = std::make_unique<TControlSocket>(control, [&](const std::string& line) -> std::string {
+      const std::size_t space = line.find(' ');
+      const std::string cmd = line.substr(0, space), arg = space == std::string::npos ? "" : line.substr(space + 1);
+      if (cmd == "server") return calc.Post([&] { calc.StartServer(); }), "ok";
+      if (cmd == "quit-server") return calc.Post([&] { calc.QuitServer(); }), "ok";
+      if (cmd == "xrecv" && !arg.empty())
+        return calc.Post([&calc, name = bridgit::DecodeEscapes(arg, bridgit::TEscapeMode::kBackslash)] { calc.ManualReceive(name); }), "ok";
+      if (cmd == "xsend" && !arg.empty())
+        return calc.Post([&calc, name = bridgit::DecodeEscapes(arg, bridgit::TEscapeMode::kBackslash)] { calc.ManualSend(name); }), "ok";
+      if (cmd == "screen" && (arg == "page" || arg == "header" || arg == "legacy"))
+        return calc.Post([&calc, arg] { calc.SendScreen(arg); }), "ok";
+      if (cmd == "rom") return calc.Post([&] { calc.RomLoader(); }), "ok";
+      if (cmd == "status") return calc.LastResult();
+      if (cmd == "error") return "ok " + calc.Machine().LastError();
+      if (cmd == "fault") {
+        std::string why;
+        return faults.Add(arg, why) ? "ok" : "error " + why;
+      }
+      if (cmd == "dump") {
+        std::string answer;
+        calc.Post([&] {
+          std::lock_guard lock(memoryLock);
+          answer = memory.Dump();
+        });
+        for (int i = 0; i < 500; ++i) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          std::lock_guard lock(memoryLock);
+          if (!answer.empty()) break;
+        }
+        std::lock_guard lock(memoryLock);
+        return answer + "end";
+      }
+      return "error unknown command: " + line;
+    });
+    if (!socket->Ok()) return Fail(socket->Error());
+  }
+
+  std::printf("%s\n", link->PcPath().c_str());
+  std::fflush(stdout);
+  std::signal(SIGINT, [](int) { g_stop = true; });
+  std::signal(SIGTERM, [](int) { g_stop = true; });
+  std::signal(SIGPIPE, SIG_IGN);
+  calc.Run(g_stop);
+
+  socket.reset();
+  if (!memoryPath.empty() && !SaveMemoryFolder(memory, memoryPath, identity.family, error)) return Fail(error);
+  return 0;
+}

@@ -1,0 +1,61 @@
+// The simulator's RPL: compiles calculator text into objects and evaluates
+// them against the stack and the memory. It covers every text that Bridgit
+// sends and what a person would first type; an unknown command leaves an error,
+// as on a calculator, and never stops the simulator.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/calc_memory.h"
+#include "sim/rpl_objects.h"
+
+namespace bridgit::sim {
+
+struct TCalcIdentity {
+  std::string family = "73";       // "71" or "73"
+  std::string modelName = "73";    // shown by VERSION
+  std::string romRevision = "2.15";
+  int speed = 115200;              // the calculator's own configured speed (IOPAR)
+};
+
+class TRplMachine {
+ public:
+  TRplMachine(TCalcMemory& memory, TCalcIdentity identity) : memory_(memory), identity_(std::move(identity)) {}
+
+  // Compiles calculator text into the sequence of objects it denotes.
+  std::vector<TObj> Compile(const std::string& text) const;
+  // Evaluates a command line; an error stops it and is kept in LastError().
+  void Execute(const std::string& text);
+  void Run(const std::vector<TObj>& objects);
+
+  std::vector<TObj>& Stack() { return stack_; }
+  const std::string& LastError() const { return lastError_; }
+  // Lines the calculator's DISP put on its display (for the screen picture).
+  const std::vector<std::string>& Display() const { return display_; }
+
+  // Hooks of the simulator around the language.
+  std::function<void()> onArchive;   // the archive program asks to send the memory
+  std::function<void()> onRestore;   // RESTORE replaced the memory: the server ends
+  std::function<void(int ms)> onWait;
+
+ private:
+  void Eval(const TObj& o);
+  void EvalName(const std::string& name);
+  void Command(int id, const std::vector<TObj>& code, std::size_t& pc);
+  TObj Pop();
+  double PopReal();
+  std::string PopName();
+  void Need(std::size_t n) const;
+  // Control structures: the matching THEN/ELSE/END of the IF or IFERR at `pc`.
+  void Structure(const std::vector<TObj>& code, std::size_t& pc, bool isIfErr);
+
+  TCalcMemory& memory_;
+  TCalcIdentity identity_;
+  std::vector<TObj> stack_;
+  std::string lastError_;
+  std::vector<std::string> display_ = std::vector<std::string>(8);
+};
+
+}  // namespace bridgit::sim
