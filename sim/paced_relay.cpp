@@ -16,6 +16,8 @@ using Clock = std::chrono::steady_clock;
 // Bytes forwarded in one step: small enough that arrival times stay close to
 // a real line's (32 bytes are 2.8 ms at 115200 baud).
 constexpr std::size_t kStep = 32;
+// How late a wake-up may be and still continue the line's previous bytes.
+constexpr auto kStillBusy = std::chrono::milliseconds(2);
 
 bool WriteAll(int fd, const char* data, std::size_t n, const std::atomic<bool>& stop) {
   while (n > 0 && !stop) {
@@ -73,9 +75,12 @@ void TPacedRelay::Pump(int from, int to, std::atomic<std::uint64_t>& count) {
       continue;
     }
     if (baud_ > 0) {
-      // The bytes arrive once the line has carried their last bit.
+      // The bytes arrive once the line has carried their last bit. A line that
+      // was busy until a moment ago is still busy: a late wake-up of this thread
+      // must not count as idle line time.
       const auto now = Clock::now();
-      const auto due = std::max(now, lineFree) + byteTime * r;
+      const auto start = now - lineFree < kStillBusy ? lineFree : now;
+      const auto due = start + byteTime * r;
       std::this_thread::sleep_until(due);
       lineFree = due;
     }

@@ -73,6 +73,10 @@ class TCompiler {
            s_[i_] != kOpen && s_[i_] != kClose)
       token += s_[i_++];
     if (token.empty()) throw TRplError{"Invalid Syntax"};
+    if (token == "#") {  // "# FF00h": the calculator writes a space after the mark
+      Skip();
+      while (i_ < s_.size() && !IsSpace(s_[i_])) token += s_[i_++];
+    }
     double v;
     if (ParseNumber(token, v)) return MakeReal(v);
     if (token[0] == '#') return Binary(token);
@@ -179,8 +183,21 @@ void TRplMachine::Run(const std::vector<TObj>& code) {
   for (std::size_t pc = 0; pc < code.size(); ++pc) {
     const TObj& o = code[pc];
     const std::uint32_t prolog = PrologOf(o);
-    if (prolog >= kCommandBase && prolog < kCommandBase + CommandNames().size())
-      Command(static_cast<int>(prolog - kCommandBase), code, pc);
+    if (prolog >= kCommandBase && prolog < kCommandBase + CommandNames().size()) {
+      const int id = static_cast<int>(prolog - kCommandBase);
+      if (IsCommand(o, "IF") || IsCommand(o, "IFERR")) {
+        Command(id, code, pc);
+        continue;
+      }
+      // A command that fails gives its arguments back, as the calculator does.
+      const std::vector<TObj> saved = stack_;
+      try {
+        Command(id, code, pc);
+      } catch (const TRplError&) {
+        stack_ = saved;
+        throw;
+      }
+    }
     else if (prolog == kGlobal)
       EvalName(NameValue(o));
     else

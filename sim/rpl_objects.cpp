@@ -214,7 +214,10 @@ std::string FormatReal(double value, bool comma) {
     // 1.5E-7 as the calculator writes it: mantissa with a mark, exponent plain.
     std::string mant = s.substr(0, e), exp = s.substr(e + 1);
     if (mant.find('.') == std::string::npos) mant += '.';
-    if (exp.starts_with('+')) exp = exp.substr(1);
+    const bool negative = exp.starts_with('-');
+    exp = exp.substr(exp[0] == '+' || exp[0] == '-' ? 1 : 0);
+    while (exp.size() > 1 && exp[0] == '0') exp.erase(0, 1);
+    if (negative) exp = "-" + exp;
     s = mant + "E" + exp;
   }
   if (comma) std::replace(s.begin(), s.end(), '.', ',');
