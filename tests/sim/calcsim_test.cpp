@@ -1,0 +1,289 @@
+// bridgit-calcsim as a program, driven byte by byte by a scripted PC side.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <termios.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "calcdata/nibbles.h"
+#include "calcdata/object_header.h"
+#include "support/calcsim_process.h"
+#include "transfer/block_checks.h"
+#include "transfer/xmodem_frame.h"
+
+namespace bridgit {
+namespace {
+
+using namespace xmodem;
+
+class TPcSide {
+ public:
+  explicit TPcSide(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios t{};
+    if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
+      ::cfmakeraw(&t);
+      ::cfsetspeed(&t, B9600);
+      ::tcsetattr(fd_, TCSANOW, &t);
+    }
+  }
+  // The USB device: write PIPE1, read PIPE0.
+  TPcSide(const std::string& pipe0, const std::string& pipe1) {
+    fd_ = ::open(pipe0.c_str(), O_RDONLY | O_NONBLOCK);
+    out_ = ::open(pipe1.c_str(), O_WRONLY | O_NONBLOCK);
+  }
+  ~TPcSide() {
+    if (out_ >= 0) ::close(out_);
+    ::close(fd_);
+  }
+  bool Ok() const { return fd_ >= 0; }
+  void Send(const std::string& b) { [[maybe_unused]] auto w = ::write(out_ >= 0 ? out_ : fd_, b.data(), b.size()); }
+  std::string Read(std::size_t n, int timeoutMs = 3000) {
+    std::string out;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (out.size() < n && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      char buf[4096];
+      const ssize_t r = ::read(fd_, buf, std::min(sizeof buf, n - out.size()));
+      if (r > 0) out.append(buf, static_cast<std::size_t>(r));
+    }
+    return out;
+  }
+  static std::string Packet(const std::string& payload) {
+    std::string p;
+    p += static_cast<char>(payload.size() >> 8);
+    p += static_cast<char>(payload.size() & 0xFF);
+    return p + payload + static_cast<char>(Checksum8(payload));
+  }
+  // Reads one answer packet and acknowledges it; "?" when it is damaged.
+  std::string Answer() {
+    const std::string size = Read(2);
+    if (size.size() < 2) return "<none>";
+    const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
+    const std::string body = Read(n + 1);
+    if (body.size() != n + 1 || static_cast<unsigned char>(body[n]) != Checksum8(body.substr(0, n))) {
+      Send(std::string(1, NAK));
+      return "?";
+    }
+    Send(std::string(1, ACK));
+    return body.substr(0, n);
+  }
+  // A command letter with its packet; the acknowledgement. The server is deaf
+  // for a moment after an evaluation, as the pulse knows.
+  std::string Command(char letter, const std::string& payload) {
+    Send(std::string(1, letter) + Packet(payload));
+    const std::string ack = Read(1);
+    if (letter == 'E') std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    return ack;
+  }
+  // Receives one object by XModem, asking with NAK.
+  std::string ReceiveObject() {
+    std::string data;
+    std::string h;
+    // The start request is repeated until the sender answers, as receivers do.
+    for (int tries = 0; tries < 5 && h.empty(); ++tries) {
+      Send(std::string(1, NAK));
+      h = Read(1, 1000);
+    }
+    for (;; h = Read(1, 5000)) {
+      if (h.empty() || h[0] == CAN) {
+        Read(2, 300);  // the rest of the cancel
+        return "<cancelled>";
+      }
+      if (h[0] == EOT) {
+        Send(std::string(1, ACK));
+        return data;
+      }
+      const std::size_t n = h[0] == STX ? kLargeBlock : kSmallBlock;
+      const std::string rest = Read(n + 3);
+      data += rest.substr(2, n);
+      Send(std::string(1, ACK));
+    }
+  }
+  bool SendObject(const std::string& file, char expectStart) {
+    if (Read(1, 5000) != std::string(1, expectStart)) return false;
+    TCheckMode mode;
+    CheckModeOf(expectStart, mode);
+    std::uint32_t number = 1;
+    for (std::size_t at = 0; at < file.size(); at += kSmallBlock) {
+      Send(BuildFrame(number++, file.substr(at), kSmallBlock, mode));
+      if (Read(1) != std::string(1, ACK)) return false;
+    }
+    Send(std::string(1, EOT));
+    return Read(1) == std::string(1, ACK);
+  }
+
+ private:
+  int fd_ = -1;
+  int out_ = -1;
+};
+
+std::string RealFile(double) {
+  // 42.: exponent 001, mantissa 420000000000, sign 0
+  TNibbleWriter w;
+  w.Put5(0x02933);
+  for (unsigned n : {1u, 0u, 0u}) w.Put(n);
+  for (unsigned n : {0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 2u, 4u}) w.Put(n);
+  w.Put(0);
+  return MakeObjectHeader(kFamily73) + w.Packed();
+}
+
+TEST(CalcSim, ServerLettersAndPackets) {
+  test::TCalcSim sim({});
+  ASSERT_FALSE(sim.PcPath().empty());
+  TPcSide pc(sim.PcPath());
+  ASSERT_TRUE(pc.Ok());
+
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+  pc.Send("M");
+  const std::string free = pc.Answer();
+  EXPECT_TRUE(free.ends_with(".")) << free;
+  EXPECT_EQ(pc.Command('E', "-51 SF"), std::string(1, ACK));
+  pc.Send("M");
+  EXPECT_TRUE(pc.Answer().ends_with(","));
+
+  // A damaged packet is refused, then taken when it comes whole.
+  std::string bad = TPcSide::Packet("-51 CF");
+  bad.back() = static_cast<char>(bad.back() + 1);
+  pc.Send("E" + bad);
+  EXPECT_EQ(pc.Read(1), std::string(1, NAK));
+  pc.Send(TPcSide::Packet("-51 CF"));
+  EXPECT_EQ(pc.Read(1), std::string(1, ACK));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+
+  // The listing: HOME's variables, newest first, folders followed by their
+  // contents and an end byte.
+  pc.Send("l");
+  const std::string listing = pc.Answer();
+  ASSERT_GT(listing.size(), 20u);
+  EXPECT_EQ(listing.substr(0, 5), "\x04WORK");
+  EXPECT_EQ(listing.substr(5, 2), "\x96\x2A");  // the Directory type code, low byte first
+  EXPECT_EQ(listing.back(), '\0');
+
+  // G: the object by XModem on the PC's start request.
+  EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
+  const std::string a = pc.ReceiveObject();
+  EXPECT_EQ(a.substr(0, 19), RealFile(42));
+  EXPECT_EQ(pc.Command('G', "NOSUCH"), std::string(1, ACK));
+  EXPECT_EQ(pc.ReceiveObject(), "<cancelled>");
+
+  // P: an object from the PC on the calculator's start request ("D": CRC-16/KERMIT).
+  EXPECT_EQ(pc.Command('P', "B"), std::string(1, ACK));
+  EXPECT_TRUE(pc.SendObject(RealFile(42) + std::string(50, '\x1A'), StartKermit));
+  EXPECT_NE(sim.Control("dump").find("HOME/B Real 11 42."), std::string::npos);
+
+  // Q leaves the server: nothing answers until the server is started again.
+  pc.Send("Q");
+  pc.Send("V");
+  EXPECT_EQ(pc.Read(1, 500), "");
+  EXPECT_EQ(sim.Control("server"), "ok");
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the person presses the keys first
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+}
+
+TEST(CalcSim, KermitServerAndUsbLink) {
+  {
+    test::TCalcSim kermit({"--server", "kermit"});
+    TPcSide pc(kermit.PcPath());
+    EXPECT_EQ(pc.Read(1, 2000), "\x01");
+  }
+  test::TTempDir root;
+  test::TCalcSim usb({"--model", "73G+", "--link", "usb", "--usb-root", root.path().string()});
+  EXPECT_EQ(usb.PcPath(), "ZQx3G+");
+  TPcSide pc(root / "ZQx3G+/PIPE0", root / "ZQx3G+/PIPE1");
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+}
+
+TEST(CalcSim, FaultsFireWhereAsked) {
+  test::TCalcSim sim({"--fault", "corrupt-packet@1", "--fault", "nak:2@1"});
+  TPcSide pc(sim.PcPath());
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "?");  // the first answer is damaged...
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");  // ...and comes again on our NAK
+  pc.Send("E" + TPcSide::Packet("1"));
+  EXPECT_EQ(pc.Read(1), std::string(1, NAK));
+  pc.Send(TPcSide::Packet("1"));
+  EXPECT_EQ(pc.Read(1), std::string(1, ACK));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // Cut: from now on the line is dead.
+  EXPECT_EQ(sim.Control("fault cut@1"), "ok");
+  pc.Send("V");
+  EXPECT_EQ(pc.Read(1, 500), "");
+  EXPECT_EQ(sim.Control("fault nonsense"), "error a fault needs @N: nonsense");
+}
+
+TEST(CalcSim, KeyPressesOfThePerson) {
+  test::TCalcSim sim({"--server", "off", "--speed", "9600"});
+  TPcSide pc(sim.PcPath());
+  EXPECT_EQ(sim.Control("xsend A"), "ok");
+  const std::string a = pc.ReceiveObject();
+  EXPECT_EQ(a.substr(0, 19), RealFile(42));
+
+  EXPECT_EQ(sim.Control("xrecv C"), "ok");
+  EXPECT_TRUE(pc.SendObject(RealFile(42), StartKermit));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(sim.Control("status"), "ok stored C");
+
+  for (const auto& [layout, size] : {std::pair{"page", 1081u}, {"header", 1094u}, {"legacy", 1090u}}) {
+    EXPECT_EQ(sim.Control(std::string("screen ") + layout), "ok");
+    EXPECT_EQ(pc.Read(size).size(), size) << layout;
+    EXPECT_EQ(pc.Read(1, 200), "");
+  }
+
+  EXPECT_EQ(sim.Control("rom"), "ok");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  pc.Send(std::string("\x05\x00\x00\x00", 4) + "ABCDE");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  char crc[8];
+  std::snprintf(crc, sizeof crc, "%04X", CrcArc16("ABCDE"));
+  EXPECT_EQ(sim.Control("status"), std::string("ok rom 5 bytes crc ") + crc);
+}
+
+TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
+  test::TTempDir dir;
+  const std::string mem = dir / "mem";
+  std::filesystem::create_directories(mem + "/SUB");
+  std::ofstream(mem + "/X.zq", std::ios::binary) << RealFile(42);
+  std::ofstream(mem + "/SUB/Y.zq", std::ios::binary) << RealFile(42);
+  {
+    test::TCalcSim sim({"--memory", mem});
+    EXPECT_EQ(sim.Control("dump"), "HOME/X Real 11 42.\nHOME/SUB/\nHOME/SUB/Y Real 11 42.\n");
+    TPcSide pc(sim.PcPath());
+    EXPECT_EQ(pc.Command('E', "'NEW' CRDIR 7 'Z' STO"), std::string(1, ACK));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(sim.Stop(), 0);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(mem + "/NEW"));
+  EXPECT_TRUE(std::filesystem::exists(mem + "/Z.zq"));
+  EXPECT_TRUE(std::filesystem::exists(mem + "/SUB/Y.zq"));
+  EXPECT_FALSE(std::filesystem::exists(mem + ".new"));
+  test::TCalcSim again({"--memory", mem});
+  EXPECT_NE(again.Control("dump").find("HOME/Z Real 11 7."), std::string::npos);
+}
+
+TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
+  test::TTempDir dir;
+  std::ofstream(dir / "junk.zq") << "not an object";
+  const std::vector<std::vector<std::string>> cases = {
+      {"--model", "99"},
+      {"--memory", dir / "missing"},
+      {"--memory", dir.path().string()},
+      {"--path", dir / "no/such/folder/line"},
+      {"--fault", "explode@1"},
+  };
+  for (const auto& args : cases) {
+    test::TCalcSim sim(args, false);
+    std::string errors;
+    EXPECT_NE(sim.Wait(errors), 0) << args[0];
+    EXPECT_TRUE(errors.starts_with("bridgit-calcsim: ")) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  }
+}
+
+}  // namespace
+}  // namespace bridgit

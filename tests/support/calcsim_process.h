@@ -1,0 +1,138 @@
+// bridgit-calcsim run beside a test: started with its arguments in a fresh
+// folder, its first output line (the PC-side path) read, its control socket
+// at hand, and stopped (writing its memory folder back) when the test is done.
+#pragma once
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+#ifndef BRIDGIT_CALCSIM
+#error "BRIDGIT_CALCSIM must name the simulator program"
+#endif
+
+namespace bridgit::test {
+
+class TCalcSim {
+ public:
+  explicit TCalcSim(std::vector<std::string> args, bool withControl = true) {
+    std::vector<std::string> all = {BRIDGIT_CALCSIM};
+    if (withControl) {
+      control_ = dir_ / "control";
+      all.insert(all.end(), {"--control", control_});
+    }
+    if (std::find(args.begin(), args.end(), "--path") == args.end() &&
+        std::find(args.begin(), args.end(), "--usb-root") == args.end())
+      all.insert(all.end(), {"--path", dir_ / "line"});
+    all.insert(all.end(), args.begin(), args.end());
+    int out[2], err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(out[1], 1);
+      ::dup2(err[1], 2);
+      ::close(out[0]), ::close(err[0]);
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(out[1]), ::close(err[1]);
+    stdout_ = out[0], stderr_ = err[0];
+    pcPath_ = ReadLine(stdout_, 5000);
+  }
+  ~TCalcSim() {
+    Stop();
+    ::close(stdout_), ::close(stderr_);
+  }
+  TCalcSim(const TCalcSim&) = delete;
+  TCalcSim& operator=(const TCalcSim&) = delete;
+
+  // The path (or USB device name) the PC opens; empty when it did not start.
+  const std::string& PcPath() const { return pcPath_; }
+  const TTempDir& dir() const { return dir_; }
+
+  // One control command and its answer (a dump's lines up to "end").
+  std::string Control(const std::string& line) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, control_.c_str(), sizeof addr.sun_path - 1);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+      ::close(fd);
+      return "no control socket";
+    }
+    const std::string msg = line + "\n";
+    [[maybe_unused]] auto w = ::write(fd, msg.data(), msg.size());
+    std::string answer;
+    for (;;) {
+      const std::string l = ReadLine(fd, 10000);
+      if (line != "dump") {
+        answer = l;
+        break;
+      }
+      if (l == "end" || l.empty()) break;
+      answer += l + "\n";
+    }
+    ::close(fd);
+    return answer;
+  }
+
+  // Stops it as a person would (SIGTERM); returns its exit status.
+  int Stop() {
+    if (pid_ <= 0) return status_;
+    ::kill(pid_, SIGTERM);
+    int st = 0;
+    ::waitpid(pid_, &st, 0);
+    pid_ = -1;
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128;
+    return status_;
+  }
+  // Waits for it to end by itself; the exit status, and its error output.
+  int Wait(std::string& errors) {
+    int st = 0;
+    ::waitpid(pid_, &st, 0);
+    pid_ = -1;
+    char buf[4096];
+    ssize_t r;
+    while ((r = ::read(stderr_, buf, sizeof buf)) > 0) errors.append(buf, static_cast<std::size_t>(r));
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128;
+  }
+
+ private:
+  static std::string ReadLine(int fd, int timeoutMs) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      char c;
+      if (::read(fd, &c, 1) != 1) break;
+      if (c == '\n') return line;
+      line += c;
+    }
+    return line;
+  }
+
+  TTempDir dir_;
+  std::string control_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+  int stdout_ = -1, stderr_ = -1;
+  std::string pcPath_;
+};
+
+}  // namespace bridgit::test
