@@ -31,7 +31,8 @@ TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity ide
       faults_(faults),
       options_(options),
       machine_(memory, identity),
-      serving_(options.mode != TServerMode::kOff) {
+      serving_(options.mode != TServerMode::kOff),
+      startedWithServer_(options.mode != TServerMode::kOff) {
   machine_.onArchive = [this] {
     // The archive program: the whole memory as one object, sent when the PC asks.
     const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
@@ -297,7 +298,30 @@ bool TCalcServer::SpeedMatches() const {
   return pc == 0 || pc == identity_.speed;
 }
 
+namespace {
+
+// The server library of the "71" family, as the shipped XSrvr71.zq holds it.
+bool HoldsServerLibrary(const TDir& dir) {
+  for (const TVar& v : dir.vars) {
+    if (v.IsDir() ? HoldsServerLibrary(*v.dir) : false) return true;
+    if (!v.IsDir() && PrologOf(v.object) == 0x02B40 && v.object.size() >= 20) {
+      std::string name;
+      for (std::size_t i = 0; i < 5; ++i) name += static_cast<char>(Field(v.object, 10 + 2 * i, 2));
+      if (name == "XSRVR") return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void TCalcServer::StartServer() {
+  // The newer models have the server built in; the older ones run it from the
+  // library once it has been downloaded (unless it was there from the start).
+  if (identity_.family == "71" && !startedWithServer_ && !HoldsServerLibrary(memory_.Home())) {
+    SetResult("error no server library");
+    return;
+  }
   serving_ = true;
   SetResult("ok server");
 }

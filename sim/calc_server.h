@@ -66,6 +66,7 @@ class TCalcServer {
   TServerOptions options_;
   TRplMachine machine_;
   std::atomic<bool> serving_;
+  const bool startedWithServer_;
   mutable std::mutex mutex_;
   std::deque<std::function<void()>> actions_;
   std::string lastResult_ = "ok";

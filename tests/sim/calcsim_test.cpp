@@ -244,6 +244,24 @@ TEST(CalcSim, KeyPressesOfThePerson) {
   EXPECT_EQ(sim.Control("status"), std::string("ok rom 5 bytes crc ") + crc);
 }
 
+TEST(CalcSim, TheOlderModelRunsItsServerOnlyFromTheDownloadedLibrary) {
+  test::TCalcSim sim({"--model", "71", "--server", "off"});
+  TPcSide pc(sim.PcPath());
+  EXPECT_EQ(sim.Control("server"), "ok");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(sim.Control("status"), "error no server library");
+  EXPECT_EQ(sim.Control("xrecv X"), "ok");
+  std::ifstream in(std::string(BRIDGIT_CALC_FILES) + "/XSrvr71.zq", std::ios::binary);
+  const std::string library((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(library.empty());
+  EXPECT_TRUE(pc.SendObject(library, NAK));  // the older model asks in checksum mode
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(sim.Control("server"), "ok");
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+}
+
 TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
   test::TTempDir dir;
   const std::string mem = dir / "mem";
