@@ -40,8 +40,10 @@ class TCalcLink {
 
   void SetPacing(int baud) { baud_ = baud; }
   void SetFaults(TFaults* faults) { faults_ = faults; }
-  // Stops a blocked read at once (used at shutdown).
+  // Stops every read at once and for good (used at shutdown).
   void Interrupt();
+  // The descriptor Interrupt writes to, for a signal handler (write is safe there).
+  int InterruptFd() const { return wake_[1]; }
 
  private:
   TCalcLink() = default;

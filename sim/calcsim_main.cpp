@@ -8,6 +8,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 #include "calcdata/escapes.h"
 #include "sim/calc_link.h"
 #include "sim/calc_server.h"
@@ -17,6 +19,12 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
+int g_interruptFd = -1;
+
+void OnStopSignal(int) {
+  g_stop = true;
+  if (g_interruptFd >= 0) [[maybe_unused]] auto w = ::write(g_interruptFd, "x", 1);
+}
 
 std::string DefaultFolder() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "bridgit-calcsim-XXXXXX").string();
@@ -141,8 +149,9 @@ int main(int argc, char** argv) {
 
   std::printf("%s\n", link->PcPath().c_str());
   std::fflush(stdout);
-  std::signal(SIGINT, [](int) { g_stop = true; });
-  std::signal(SIGTERM, [](int) { g_stop = true; });
+  g_interruptFd = link->InterruptFd();
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
   std::signal(SIGPIPE, SIG_IGN);
   calc.Run(g_stop);
 

@@ -217,6 +217,70 @@ TEST(CalcSim, FaultsFireWhereAsked) {
   EXPECT_EQ(sim.Control("fault nonsense"), "error a fault needs @N: nonsense");
 }
 
+TEST(CalcSim, TransferFaults) {
+  test::TCalcSim sim({"--fault", "corrupt-block@1", "--fault", "lose-ack@2", "--fault", "can@3", "--fault",
+                      "garbage@4"});
+  TPcSide pc(sim.PcPath());
+  // A: its first block comes damaged, then whole after our NAK.
+  EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
+  pc.Send(std::string(1, NAK));
+  std::string first = pc.Read(132);
+  ASSERT_EQ(first.size(), 132u);
+  EXPECT_FALSE(IsGoodBlock(first.substr(1), kSmallBlock, TCheckMode::kChecksum, 1));
+  pc.Send(std::string(1, NAK));
+  std::string again = pc.Read(132);
+  EXPECT_TRUE(IsGoodBlock(again.substr(1), kSmallBlock, TCheckMode::kChecksum, 1));
+  pc.Send(std::string(1, ACK));
+  EXPECT_EQ(pc.Read(1), std::string(1, EOT));
+  pc.Send(std::string(1, ACK));
+  // A again: its (second ever) block is repeated as if our ACK was lost.
+  EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
+  pc.Send(std::string(1, NAK));
+  EXPECT_EQ(pc.Read(132), again);
+  pc.Send(std::string(1, ACK));
+  EXPECT_EQ(pc.Read(132), again);
+  pc.Send(std::string(1, ACK));
+  EXPECT_EQ(pc.Read(1), std::string(1, EOT));
+  pc.Send(std::string(1, ACK));
+  // The third block is a cancel.
+  EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
+  pc.Send(std::string(1, NAK));
+  EXPECT_EQ(pc.Read(3), std::string(3, CAN));
+  // The fourth command letter is answered with garbage.
+  pc.Send("V");
+  const std::string garbage = pc.Read(4, 1000);
+  EXPECT_EQ(garbage.size(), 4u);
+  EXPECT_NE(garbage.substr(0, 2), std::string("\x00\x11", 2));
+}
+
+TEST(CalcSim, ByteFaultsAndSeededNoise) {
+  {
+    test::TCalcSim sim({"--fault", "drop-byte@3", "--fault", "stall:400@2"});
+    TPcSide pc(sim.PcPath());
+    pc.Send("V");
+    const std::string answer = pc.Read(2 + 17 + 1, 1000);  // one byte short: the third never came
+    EXPECT_EQ(answer.size(), 19u);
+    EXPECT_EQ(answer.substr(0, 2), std::string("\x00\x11", 2));
+    EXPECT_EQ(answer.substr(2, 4), "Mode");
+    pc.Send(std::string(1, NAK));  // refused: it comes again, whole
+    EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+    const auto start = std::chrono::steady_clock::now();
+    pc.Send("V");
+    EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+  }
+  // The same seed garbles the same bytes the same way.
+  std::string heard[2];
+  for (std::string& h : heard) {
+    test::TCalcSim sim({"--noise", "0.2", "--seed", "99"});
+    TPcSide pc(sim.PcPath());
+    pc.Send("l");
+    h = pc.Read(400, 1000);
+  }
+  EXPECT_EQ(heard[0], heard[1]);
+  EXPECT_FALSE(heard[0].empty());
+}
+
 TEST(CalcSim, KeyPressesOfThePerson) {
   test::TCalcSim sim({"--server", "off", "--speed", "9600"});
   TPcSide pc(sim.PcPath());
