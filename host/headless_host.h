@@ -73,7 +73,15 @@ class THeadlessHost : public TSessionHost {
   std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override { handOver_.Serve(); }
-  void CloseConnectionStatus() override {}
+  void CloseConnectionStatus() override { connectionStatusVisible_ = false; }
+  void ShowCommandStatus() override { commandStatusVisible_ = true; }
+  void CloseCommandStatus() override { commandStatusVisible_ = false; }
+  void ResetCommandCancel() override { commandCancelled_ = false; }
+  bool CommandCancelled() const override { return commandCancelled_; }
+  // As if the user pressed Cancel in "Calculator is Working".
+  void PressCommandCancel() { commandCancelled_ = true; }
+  void ShowConnectionStatus() override { connectionStatusVisible_ = true; }
+  bool ConnectionStatusVisible() const override { return connectionStatusVisible_; }
   void FocusMainWindow() override {}
   bool OnUiThread() const override { return handOver_.OnOwnerThread(); }
   void RunOnUiThread(const std::function<void()>& step) override { handOver_.Run(step); }
@@ -83,7 +91,6 @@ class THeadlessHost : public TSessionHost {
 
  protected:
   void OnStatusText(const std::string& text) override;
-  void CloseCommandStatus() override { commandStatusVisible_ = false; }
 
  private:
   TQuestionPolicy questionPolicy_;
@@ -95,6 +102,8 @@ class THeadlessHost : public TSessionHost {
   friend class THeadlessCommStatus;
   std::atomic<bool> commandStatusVisible_{false};
   std::atomic<bool> promptVisible_{false};
+  std::atomic<bool> commandCancelled_{false};
+  std::atomic<bool> connectionStatusVisible_{false};
   int promptKind_ = -1;
   int beeps_ = 0;
   std::string lastStatus_;

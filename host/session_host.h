@@ -71,6 +71,18 @@ class TSessionHost : public TPromptHost {
   virtual bool ShowPrompt(int kind, const std::string& caption) = 0;
   virtual void HidePrompt(int kind) = 0;
 
+  // --- The command status dialog "Calculator is Working" (modeless, with Cancel).
+  virtual void ShowCommandStatus() = 0;
+  virtual void CloseCommandStatus() = 0;
+  virtual void ResetCommandCancel() = 0;
+  // The user pressed its Cancel. May be called from any thread.
+  virtual bool CommandCancelled() const = 0;
+  // --- The connection status window "Looking for Calculator".
+  virtual void ShowConnectionStatus() = 0;
+  virtual bool ConnectionStatusVisible() const = 0;
+  // The directory views are disabled while a long command runs.
+  virtual void DisableViews() {}
+
   // --- Dialogs.
   // A communication progress dialog for the session to own.
   virtual std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() = 0;
@@ -98,7 +110,6 @@ class TSessionHost : public TPromptHost {
   virtual void OnStatusText(const std::string& /*text*/) {}
   virtual void OnBusyCursor(bool /*busy*/) {}
   virtual void OnRootCaption(const std::string& /*caption*/) {}
-  virtual void CloseCommandStatus() {}
 
  private:
   bool connected_ = false;

@@ -138,6 +138,14 @@ void TCalcServer::ServeOne(char letter) {
   }
 }
 
+bool TCalcServer::Refuse() {
+  int count = 0;
+  if (faults_.Fire("nak", &count)) refusals_ = count;
+  if (refusals_ == 0) return false;
+  --refusals_;
+  return true;
+}
+
 bool TCalcServer::SendPacket(const std::string& payload) {
   const std::size_t n = std::min<std::size_t>(payload.size(), 65535);
   std::string packet;
@@ -162,8 +170,7 @@ bool TCalcServer::ReceivePacket(std::string& payload) {
     if (size.size() < 2) return false;
     const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
     const std::string body = link_.Read(n + 1, kByteWaitMs + static_cast<int>(n));
-    int naks = 0;
-    const bool refuse = faults_.Fire("nak", &naks);
+    const bool refuse = Refuse();
     if (body.size() == n + 1 && static_cast<unsigned char>(body[n]) == Checksum8(body.substr(0, n)) && !refuse) {
       link_.Write(std::string(1, ACK));
       payload = body.substr(0, n);
@@ -257,8 +264,7 @@ bool TCalcServer::ReceiveObject(std::string& data, int startWaitMs) {
     started = true;
     const std::size_t n = header == STX ? kLargeBlock : kSmallBlock;
     const std::string rest = link_.Read(n + 2 + checkLength, 3000);
-    int naks = 0;
-    const bool refuse = faults_.Fire("nak", &naks);
+    const bool refuse = Refuse();
     if (!refuse && IsGoodBlock(rest, n, mode, expected)) {
       data += rest.substr(2, n);
       ++expected;

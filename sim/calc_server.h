@@ -48,6 +48,8 @@ class TCalcServer {
 
  private:
   void ServeOne(char letter);
+  // A "nak" fault: this block or packet is refused (COUNT times in a row).
+  bool Refuse();
   bool SendPacket(const std::string& payload);
   bool ReceivePacket(std::string& payload);
   // XModem, the calculator sending (after the PC's start request) or receiving.
@@ -70,6 +72,7 @@ class TCalcServer {
   mutable std::mutex mutex_;
   std::deque<std::function<void()>> actions_;
   std::string lastResult_ = "ok";
+  int refusals_ = 0;
 };
 
 }  // namespace bridgit::sim

@@ -206,6 +206,8 @@ TEST(CalcSim, FaultsFireWhereAsked) {
   EXPECT_EQ(pc.Answer(), "?");  // the first answer is damaged...
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");  // ...and comes again on our NAK
   pc.Send("E" + TPcSide::Packet("1"));
+  EXPECT_EQ(pc.Read(1), std::string(1, NAK));  // refused twice, whole as it is
+  pc.Send(TPcSide::Packet("1"));
   EXPECT_EQ(pc.Read(1), std::string(1, NAK));
   pc.Send(TPcSide::Packet("1"));
   EXPECT_EQ(pc.Read(1), std::string(1, ACK));

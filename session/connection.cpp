@@ -1,0 +1,186 @@
+// Connecting: opening the port, making sure the XModem server answers, and
+// having the calculator identify itself.
+#include <cstdint>
+
+#include "base/clock.h"
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "link/port_names.h"
+#include "session/flag_list.h"
+#include "session/texts.h"
+#include "session/xmodem_server.h"
+#include "transfer/transfer_thread.h"
+
+namespace bridgit {
+
+namespace {
+
+constexpr char kKermitPacketStart = 0x01;
+constexpr int kFirstByteTimeoutMs = 500;
+constexpr TTickMs kFirstBytePauseMs = 100;
+// "-36 FS? -51 FS? 2 ->LIST ->STR VERSION DROP + '$$$t' STO"
+const std::string kIdentifyQuery = "-36 FS? -51 FS? 2 \\->LIST \\->STR VERSION DROP + '$$$t' STO";
+const std::string kScratchName = "$$$t";
+const std::string kDisplay73GPlus = "73G+";
+const std::string kDisplay71GII = "71GII";
+const std::string kOldRevisionMark = "#1.1";
+const std::string kRevisionMark = "Revision #";
+constexpr int kFastSerial = 16000;
+
+}  // namespace
+
+void TXModemServer::Connect(const std::string& port) {
+  CloseComm();
+  PortName = UpperCase(port);
+  if (IsAutoPortName(PortName)) {
+    AutoConnect();
+    return;
+  }
+  if (PortName.empty() || Speed.empty()) {
+    PortName.clear();
+    return;
+  }
+  // The name is kept as given for opening: Linux paths are case-sensitive.
+  PortName = port;
+  try {
+    ConnectTo(port);
+  } catch (const std::exception&) {
+    CloseComm();
+    PortName.clear();
+    SetStatus("");
+    host_.CloseConnectionStatus();
+    RaiseCommError(std::string(texts::kUnableToOpenComms) + port);
+  }
+}
+
+void TXModemServer::ConnectTo(const std::string& port) {
+  host_.ResetCommandCancel();
+  OpenComm(port, std::stoi(Speed));
+  std::string first;
+  WaitFirstByte(first);
+  Log(std::string(texts::kLogFirst) + Hex2(static_cast<unsigned char>(first[0])));
+  if (first[0] == kKermitPacketStart) {
+    host_.ShowMessage(std::string(texts::kKermitServer), std::string(texts::kWrongServerCaption));
+    host_.SetConnected(false);
+    FatalDisconnect();
+  }
+  ClearInput();
+  host_.ShowConnectionStatus();
+  host_.ProcessMessages();
+  SetStatus(std::string(texts::kStatusBeginDialog) + PortName);
+  Log(std::string(texts::kLogSerialSpeed) + Speed);
+  SendCommandChar('V');
+  SetShortTimeouts();
+  Version = ReceiveCommandPacket();
+  SetLongTimeouts();
+  host_.SetModel("");
+  host_.SetVersionInfo("");
+  SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
+
+  Execute(kIdentifyQuery, true, true);
+  if (!GetObject(kScratchName, "", 0)) FatalDisconnect();
+  std::string data = LastData;
+  if (data.size() < 14) FatalDisconnect();  // too short to be the answer
+  host_.SetModel(data.substr(4, 2));
+  host_.SetCalculatorFlags(ParseFlagList(data.substr(13, 20), 2));
+  if (IsUsbPortName(PortName)) host_.SetDisplayModel(kDisplay73GPlus);
+  const bool serial = IsSerialPortName(PortName);
+  if (host_.CalculatorModel() == "73" && data.find(kOldRevisionMark) == std::string::npos && serial &&
+      std::stoi(GetSpeed()) > kFastSerial)
+    host_.SetDisplayModel(kDisplay71GII);
+
+  std::string version;
+  if (!data.starts_with("ZQZQ71")) {
+    // The string's length field gives the text's length: the rest is padding.
+    const auto b = [&data](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(data[i])); };
+    const unsigned length = (b(10) >> 4) + (b(11) & 0x0F) * 16 + (b(11) >> 4) * 256;
+    const std::size_t chars = length >= 5 ? (length - 5) / 2 : 0;
+    data.resize(std::min(data.size(), 13 + chars));
+    const std::size_t at = data.find(kRevisionMark);
+    version = at != std::string::npos ? data.substr(at + kRevisionMark.size()) : data.substr(std::min<std::size_t>(9, data.size()));
+    Log(std::string(texts::kLogVersionInfo) + version);
+    if (!IsUsbPortName(PortName)) CurrentTiming() = std::stoi(GetSpeed()) <= 9600 ? SerialSlowNewer : SerialFast;
+  } else {
+    version = data.substr(7, 1);
+    CurrentTiming() = SerialSlow;
+  }
+  host_.SetVersionInfo(version);
+
+  int required = 0;
+  if (CommPort().Mode == ModeSerial) {
+    if (host_.DisplayModel() == kDisplay71GII)
+      required = Speed == "115200" ? 0 : 115200;
+    else
+      required = Speed == "9600" ? 0 : 9600;
+  }
+  host_.SetRequiredSpeed(required);
+  Purge(kScratchName, false);
+  Version += std::string(texts::kRomSeparator) + version;
+  host_.CloseConnectionStatus();
+}
+
+void TXModemServer::AutoConnect() {
+  SetPortListSeparator("\n");
+  std::string list;
+  ListPorts(list);
+  std::size_t at = list.find('\n');  // past "Auto"
+  while (at != std::string::npos && at + 1 < list.size()) {
+    const std::size_t end = list.find('\n', at + 1);
+    const std::string candidate = list.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    at = end;
+    if (candidate.empty()) continue;
+    host_.SetConnected(true);
+    try {
+      Connect(candidate);
+      SetStatus(std::string(texts::kStatusTrying) + candidate);
+      return;
+    } catch (const std::exception&) {
+    }
+  }
+  host_.SetConnected(false);
+  SetStatus(std::string(texts::kNoDeviceDetected));
+  RaiseCommError(std::string(texts::kNoDeviceDetected));
+}
+
+bool TXModemServer::OpenDirect(const std::string& port) {
+  CloseComm();
+  PortName = port;
+  if (IsAutoPortName(port)) {
+    host_.ShowMessage(std::string(texts::kComAutoNotAllowed), std::string(texts::kComSettingErrorCaption));
+    return false;
+  }
+  if (!PortName.empty() && !Speed.empty()) {
+    try {
+      SetStatus(std::string(texts::kStatusOpeningComm) + PortName);
+      OpenComm(PortName, std::stoi(Speed));
+      ClearInput();
+      SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
+    } catch (const std::exception&) {
+      PortName.clear();
+      SetStatus("");
+      RaiseCommError(std::string(texts::kUnableToOpenComms) + port);
+    }
+  }
+  return true;
+}
+
+bool TXModemServer::WaitFirstByte(std::string& first) {
+  first.assign(1, '\0');
+  SetShortTimeouts();
+  for (;;) {
+    host_.ProcessMessages();
+    SleepMs(kFirstBytePauseMs);
+    if (ReadComm(first, kFirstByteTimeoutMs) == 1) {
+      SetLongTimeouts();
+      return true;
+    }
+    if (!host_.PromptVisible()) {
+      first.assign(1, '\0');
+      SetLongTimeouts();
+      return false;
+    }
+  }
+}
+
+}  // namespace bridgit

@@ -1,0 +1,47 @@
+// The session's status texts, messages and log lines.
+#pragma once
+
+#include <string_view>
+
+namespace bridgit::texts {
+
+inline constexpr std::string_view kNoDevice = "No device connected. Check you are in Xmodem server (RShift RightArrow)";
+inline constexpr std::string_view kUnableToOpenComms = "The connectivity kit is unable to open communications to:";
+inline constexpr std::string_view kNoDeviceDetected = "No device detected. Check the cable connections and the calculator.";
+inline constexpr std::string_view kKermitServer =
+    "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\rBe sure to release the right-shift before "
+    "pressing right-arrow.";
+inline constexpr std::string_view kWrongServerCaption = "Wrong Server";
+inline constexpr std::string_view kComAutoNotAllowed = "Com port cannot be auto for this operation";
+inline constexpr std::string_view kComSettingErrorCaption = "Com Setting Error";
+
+inline constexpr std::string_view kStatusBeginDialog = "Begin dialog on port: ";
+inline constexpr std::string_view kStatusDeviceConnected = "Device connected on ";
+inline constexpr std::string_view kStatusTrying = "Trying ";
+inline constexpr std::string_view kStatusOpeningComm = "Opening Comm ";
+inline constexpr std::string_view kStatusGetList = "Get list of files from device";
+inline constexpr std::string_view kStatusChangeDir = "Change current dir to ";
+inline constexpr std::string_view kStatusCopying = "Copying ";
+
+inline constexpr std::string_view kLogSendCommand = "send command = ";
+inline constexpr std::string_view kLogCommandPacket = "command packet = '";
+inline constexpr std::string_view kLogTxPacketError = "Tx Cmnd Packet Error. Rcvd len=";
+inline constexpr std::string_view kLogNoPacketSize = "cannot get the command packet size";
+inline constexpr std::string_view kLogGotPacketSize = "got command packet size = ";
+inline constexpr std::string_view kLogNoPacket = "cannot get the command packet";
+inline constexpr std::string_view kLogGotPacket = "got command packet (";
+inline constexpr std::string_view kLogCrcOk = "CRC ok ";
+inline constexpr std::string_view kLogCrcProblem = "CRC problem ";
+inline constexpr std::string_view kLogRxPacketError = "Rx Cmnd Packet Error #";
+inline constexpr std::string_view kLogBeginPulse = "Begin pulse  {";
+inline constexpr std::string_view kLogEndPulse = "}  End pulse";
+inline constexpr std::string_view kLogStatus = "Status = ";
+inline constexpr std::string_view kLogFirst = "First = ";
+inline constexpr std::string_view kLogSerialSpeed = "Serial speed = ";
+inline constexpr std::string_view kLogVersionInfo = "Version info = ";
+inline constexpr std::string_view kLogListingCut = "Directory listing cut off inside an entry";
+
+inline constexpr std::string_view kRomSeparator = "   ROM: ";
+inline constexpr std::string_view kUsbSpeed = "130000";
+
+}  // namespace bridgit::texts

@@ -1,0 +1,248 @@
+#include "session/xmodem_server.h"
+
+#include "base/clock.h"
+#include "base/log.h"
+#include "calcdata/escapes.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "link/texts.h"
+#include "session/texts.h"
+#include "transfer/block_checks.h"
+#include "transfer/transfer_thread.h"
+
+namespace bridgit {
+
+namespace {
+
+constexpr char ACK = 0x06;
+constexpr char NAK = 0x15;
+constexpr int kReplyTimeoutMs = 2500;
+constexpr int kPacketErrorLimit = 5;
+constexpr int kSizeMissLimit = 4;
+constexpr TTickMs kPulseIntervalSerialMs = 210;
+constexpr TTickMs kPulseIntervalUsbMs = 170;
+// While "Calculator is Working" is up, the user decides: the limit moves this far.
+constexpr TTickMs kPulseDialogGraceMs = 1000000;
+
+std::string Byte(unsigned char b) { return std::string(1, static_cast<char>(b)); }
+
+}  // namespace
+
+TXModemServer::TXModemServer(TSessionHost& host) : host_(host) {
+  CloseComm();
+  PortName.clear();
+  host_.SetTextMode(false);
+  ProgressDialog = host_.CreateCommStatusDialog();
+}
+
+TXModemServer::~TXModemServer() {
+  try {
+    Connect("");
+  } catch (...) {
+  }
+}
+
+void TXModemServer::SendCommandChar(char letter) {
+  Log(std::string(texts::kLogSendCommand) + letter);
+  WriteComm(std::string(1, letter));
+  SleepMs(CurrentTiming().AfterCommandChar);
+}
+
+void TXModemServer::SendCommandPacket(const std::string& text) {
+  const std::string payload = DecodeEscapes(text, TEscapeMode::kBackslash);
+  Log(std::string(texts::kLogCommandPacket) + payload + "'");
+  const std::size_t n = payload.size();
+  const std::string packet = Byte(static_cast<unsigned char>(n / 256)) + Byte(static_cast<unsigned char>(n % 256)) +
+                             payload + Byte(Checksum8(payload));
+  for (int errors = 0;;) {
+    WriteComm(packet);
+    SleepMs(CurrentTiming().BeforePacketReply);
+    std::string reply(1, '\0');
+    int got = ReadComm(reply, kReplyTimeoutMs);
+    if (got == 1 && reply[0] == '\0') got = ReadComm(reply, kReplyTimeoutMs);  // one stray NUL is skipped
+    if (reply[0] == ACK) break;
+    ++errors;
+    Log(std::string(texts::kLogTxPacketError) + std::to_string(got) + " c=0x" +
+        Hex2(static_cast<unsigned char>(reply[0])) + " #" + std::to_string(errors));
+    if (errors > kPacketErrorLimit) FatalDisconnect();
+    SetStatus(std::string(texts::kConnectionError));
+    ClearInput();
+  }
+  SleepMs(CurrentTiming().AfterCommandPacket);
+}
+
+std::string TXModemServer::ReceiveCommandPacket() {
+  for (int errors = 0;;) {
+    std::string payload;
+    bool good = false;
+    // The two length bytes, one at a time, with at most 4 misses over both.
+    int misses = 0;
+    std::string first(1, '\0'), second(1, '\0');
+    bool haveFirst = false, haveSecond = false;
+    while (!haveFirst && misses < kSizeMissLimit) {
+      haveFirst = ReadComm(first, kReplyTimeoutMs) == 1;
+      if (!haveFirst) ++misses;
+    }
+    if (haveFirst) {
+      do {
+        haveSecond = ReadComm(second, kReplyTimeoutMs) == 1;
+        if (!haveSecond) ++misses;
+      } while (!haveSecond && misses < kSizeMissLimit);
+    }
+    if (!haveFirst || !haveSecond || misses >= kSizeMissLimit) {
+      Log(texts::kLogNoPacketSize);
+    } else {
+      const std::size_t n = static_cast<unsigned char>(first[0]) * 256u + static_cast<unsigned char>(second[0]);
+      Log(std::string(texts::kLogGotPacketSize) + std::to_string(n));
+      payload.assign(n, '\0');
+      if (n > 0 && static_cast<std::size_t>(ReadComm(payload, kReplyTimeoutMs)) < n) {
+        Log(texts::kLogNoPacket);
+      } else {
+        Log(std::string(texts::kLogGotPacket) + std::to_string(n) + ")");
+        std::string check(1, '\0');
+        good = ReadComm(check, kReplyTimeoutMs) == 1 && static_cast<unsigned char>(check[0]) == Checksum8(payload);
+        Log(good ? texts::kLogCrcOk : texts::kLogCrcProblem);
+      }
+    }
+    if (good) {
+      WriteComm(std::string(1, ACK));
+      SleepMs(CurrentTiming().AfterPacketReceived);
+      return payload;
+    }
+    ClearInput();
+    ++errors;
+    Log(std::string(texts::kLogRxPacketError) + std::to_string(errors));
+    WriteComm(std::string(1, NAK));
+    if (errors > kPacketErrorLimit) FatalDisconnect();
+  }
+}
+
+void TXModemServer::PulseIdle() {
+  host_.ProcessMessages();
+  host_.ProcessMessages();
+  if (host_.CommandCancelled()) {
+    host_.ResetCommandCancel();
+    host_.SetConnected(false);
+    FatalDisconnect();
+  }
+}
+
+void TXModemServer::Pulse() {
+  TCommPort& port = CommPort();
+  const TTickMs start = TickCount();
+  const TTickMs limitBase = start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0);
+  TTickMs next = start;
+  bool first = true;
+  Log(texts::kLogBeginPulse);
+  const auto sendWhenDue = [&](TTickMs interval) {
+    first = false;
+    if (TickCount() >= next) {
+      next += interval;
+      SendCommandChar('M');
+    }
+    PulseIdle();
+    if (TickCount() - limitBase > static_cast<TTickMs>(CurrentTiming().PulseLimit)) FatalDisconnect();
+  };
+  if (port.Mode == ModeSerial) {
+    SetShortTimeouts();
+    std::size_t n = 0;
+    for (;;) {
+      if (!first) {
+        std::string two(2, '\0');
+        ReadComm(two, kReplyTimeoutMs);
+        if (!(two[0] == 0 && two[1] == 0) && two[0] == 0) {
+          n = static_cast<unsigned char>(two[1]);
+          break;
+        }
+      }
+      sendWhenDue(kPulseIntervalSerialMs);
+    }
+    std::string answer(n + 1, '\0');
+    ReadComm(answer, kReplyTimeoutMs);
+    WriteComm(std::string(1, ACK));
+    // Answers to M letters that were still on their way.
+    for (int i = 0; i < 2; ++i) {
+      std::string more(n + 3, '\0');
+      ReadComm(more, kReplyTimeoutMs);
+      WriteComm(std::string(1, ACK));
+    }
+    SetLongTimeouts();
+  } else {
+    port.EmptySince = 0;
+    for (;;) {
+      if (!first) {
+        SafeRead();
+        if (port.BufCount > 0) break;
+      }
+      sendWhenDue(kPulseIntervalUsbMs);
+    }
+    std::string two(2, '\0');
+    ReadComm(two, kReplyTimeoutMs);
+    std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
+    ReadComm(answer, kReplyTimeoutMs);
+    WriteComm(std::string(1, ACK));
+    do {
+      SafeRead();
+      WriteComm(std::string(1, ACK));
+    } while (port.BufCount > 0);
+    port.BufCount = 0;
+  }
+  Log(texts::kLogEndPulse);
+  SleepMs(CurrentTiming().AfterPulse);
+}
+
+void TXModemServer::Execute(const std::string& command, bool showBusy, bool wait) {
+  CheckConnected();
+  host_.ProcessMessages();
+  if (!command.empty()) {
+    SendCommandChar('E');
+    SendCommandPacket(command);
+  }
+  host_.ResetCommandCancel();
+  if (showBusy && !host_.ConnectionStatusVisible()) {
+    host_.ShowCommandStatus();
+    host_.DisableViews();
+  }
+  if (showBusy || wait) Pulse();
+  host_.CloseCommandStatus();
+}
+
+std::string TXModemServer::QueryFreeMemory() {
+  SendCommandChar('M');
+  std::string answer = ReceiveCommandPacket();
+  const std::size_t mark = answer.find(host_.DecimalSeparator());
+  if (mark != std::string::npos) answer.resize(mark);
+  return answer;
+}
+
+void TXModemServer::Quit() {
+  SendCommandChar('Q');
+  CloseComm();
+  host_.SetConnected(false);
+}
+
+void TXModemServer::SetStatus(const std::string& text) {
+  Status = text;
+  if (OnStatusChange) OnStatusChange(text);
+  Log(std::string(texts::kLogStatus) + text);
+}
+
+void TXModemServer::CheckConnected() const {
+  if (PortName.empty()) RaiseCommError(std::string(texts::kNoDevice));
+}
+
+void TXModemServer::SetSpeed(const std::string& speed) {
+  if (speed != Speed) Speed = speed;
+}
+
+std::string TXModemServer::GetSpeed() const {
+  return CommPort().Mode == ModeUsb ? std::string(texts::kUsbSpeed) : Speed;
+}
+
+TStatusCallback TXModemServer::ForwardProgress() {
+  return [this](const std::string& message, int kind, int a, int b, int) {
+    ProgressDialog->UpdateCommStatus(message, kind, b, a);
+  };
+}
+
+}  // namespace bridgit

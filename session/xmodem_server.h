@@ -1,0 +1,78 @@
+// The session with the calculator's XModem server: command letters and command
+// packets, the pulse that waits for the calculator, connection and
+// identification, the directory listing, and the variable commands. Every
+// window step goes through the session host.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/comm_status.h"
+#include "host/session_host.h"
+#include "session/xp_object.h"
+#include "transfer/transfer_thread.h"
+
+namespace bridgit {
+
+class TXModemServer {
+ public:
+  explicit TXModemServer(TSessionHost& host);
+  ~TXModemServer();  // disconnects
+  TXModemServer(const TXModemServer&) = delete;
+  TXModemServer& operator=(const TXModemServer&) = delete;
+
+  std::string Status;
+  std::string PortName;  // empty: disconnected
+  std::string Speed = "9600";
+  std::function<void(const std::string&)> OnStatusChange;
+  std::unique_ptr<TCommStatusDialog> ProgressDialog;
+  std::string Version;
+  std::string LastData;
+
+  // --- Command letters and packets.
+  void SendCommandChar(char letter);
+  void SendCommandPacket(const std::string& text);  // backslash notation
+  std::string ReceiveCommandPacket();
+  void Pulse();
+  void PulseIdle();
+  void Execute(const std::string& command, bool showBusy, bool wait);
+  std::string QueryFreeMemory();
+  void Quit();
+  void SetStatus(const std::string& text);
+  void CheckConnected() const;
+  bool IsConnected() const { return !PortName.empty(); }
+  void SetSpeed(const std::string& speed);
+  std::string GetSpeed() const;
+  TStatusCallback ForwardProgress();
+
+  // --- Connection.
+  void Connect(const std::string& port);
+  void AutoConnect();
+  bool OpenDirect(const std::string& port);
+  bool WaitFirstByte(std::string& first);
+
+  // --- The directory tree.
+  void ListAll(TXPObject& home);
+  // Reads one level from `pos` (0-based) and leaves it after the level's end byte.
+  void ParseListing(TXPObject& parent, const std::string& data, std::size_t& pos);
+  void ChangeDir(const std::string& path);
+
+  // --- Variables.
+  bool Purge(const std::string& name, bool isDirectory);
+  void CreateDir(const std::string& name);
+  // Refused (false, with the reason in `why`) when the folder already holds the new name.
+  bool Rename(const std::string& oldName, const std::string& newName, bool isDirectory, TXPObject* folder,
+              std::string* why = nullptr);
+
+  // --- Objects.
+  bool GetObject(const std::string& name, const std::string& pcFile, std::uint32_t size);
+
+  TSessionHost& Host() { return host_; }
+
+ private:
+  void ConnectTo(const std::string& port);
+  TSessionHost& host_;
+};
+
+}  // namespace bridgit
