@@ -1,0 +1,172 @@
+// The session's wire format against a scripted calculator on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "session/flag_list.h"
+#include "session/xmodem_server.h"
+#include "support/pty_pair.h"
+#include "support/recording_host.h"
+#include "transfer/block_checks.h"
+
+using namespace std::string_literals;
+
+namespace bridgit {
+namespace {
+
+class Packets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    SetLinkHost(&host);
+    server = std::make_unique<TXModemServer>(host);
+    OpenComm(pty.path(), 115200);
+    server->PortName = pty.path();
+  }
+  void TearDown() override {
+    server.reset();
+    SetLinkHost(nullptr);
+  }
+  // Runs the session step while the calculator plays its part on a thread.
+  void WithCalculator(const std::function<void()>& calculator, const std::function<void()>& step) {
+    std::thread peer(calculator);
+    try {
+      step();
+    } catch (...) {
+      peer.join();
+      throw;
+    }
+    peer.join();
+  }
+  static std::string Packet(const std::string& payload) {
+    return std::string(1, static_cast<char>(payload.size() >> 8)) + static_cast<char>(payload.size() & 0xFF) + payload +
+           static_cast<char>(Checksum8(payload));
+  }
+  int LogCount(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
+    return n;
+  }
+  test::TRecordingHost host;
+  test::TPtyPair pty;
+  std::unique_ptr<TXModemServer> server;
+};
+
+TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
+  const std::string text = "\\->X \\\\ " + std::string(295, 'a');  // 300 bytes once decoded
+  std::string wire;
+  WithCalculator([&] {
+    wire = pty.Read(2 + 300 + 1);
+    pty.Write("\x06");
+  }, [&] { server->SendCommandPacket(text); });
+  ASSERT_EQ(wire.size(), 303u);
+  EXPECT_EQ(wire.substr(0, 2), "\x01\x2C");
+  EXPECT_EQ(wire.substr(2, 5), "\x8DX \\ ");
+  EXPECT_EQ(static_cast<unsigned char>(wire.back()), Checksum8(wire.substr(2, 300)));
+}
+
+TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
+  WithCalculator([&] {
+    pty.Read(4);
+    pty.Write(std::string("\x00\x06", 2));
+  }, [&] { server->SendCommandPacket("x"); });
+  EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 0);
+
+  int sends = 0;
+  WithCalculator([&] {
+    pty.Read(4);
+    ++sends;
+    pty.Write(std::string("\x00\x00", 2));
+    pty.Read(4);  // sent again
+    ++sends;
+    pty.Write("\x06");
+  }, [&] { server->SendCommandPacket("x"); });
+  EXPECT_EQ(sends, 2);
+  EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x00 #1"), 1);
+}
+
+TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
+  std::string replies;
+  std::string got;
+  WithCalculator([&] {
+    std::string bad = Packet("12345");
+    bad.back() = static_cast<char>(bad.back() + 1);
+    pty.Write(bad);
+    replies += pty.Read(1, 5000);
+    pty.Write(Packet("12345"));
+    replies += pty.Read(1, 5000);
+  }, [&] { got = server->ReceiveCommandPacket(); });
+  EXPECT_EQ(got, "12345");
+  EXPECT_EQ(replies, "\x15\x06");
+  EXPECT_EQ(LogCount("CRC problem "), 1);
+  EXPECT_EQ(LogCount("CRC ok "), 1);
+  EXPECT_EQ(LogCount("Rx Cmnd Packet Error #1"), 1);
+
+  WithCalculator([&] {
+    pty.Write(Packet(""));
+    pty.Read(1);
+  }, [&] { got = server->ReceiveCommandPacket(); });
+  EXPECT_EQ(got, "");
+}
+
+TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
+  std::string acks;
+  WithCalculator([&] {
+    // Deaf for three M letters, then it answers all three at once.
+    for (int i = 0; i < 3; ++i) pty.Read(1, 2000);
+    pty.Write(Packet("123.") + Packet("123.") + Packet("123."));
+    acks = pty.Read(3, 3000);
+  }, [&] { server->Pulse(); });
+  EXPECT_EQ(acks, "\x06\x06\x06");
+  EXPECT_EQ(LogCount("Begin pulse  {"), 1);
+  EXPECT_EQ(LogCount("}  End pulse"), 1);
+  // Nothing of the answers is left to confuse the next exchange.
+  SetShortTimeouts();
+  std::string rest(8, '\0');
+  EXPECT_EQ(ReadComm(rest, 0), 0);
+}
+
+TEST_F(Packets, ListingParser) {
+  TXPObject home;
+  home.Name = "HOME";
+  auto entry = [](const std::string& name, std::uint16_t code, std::uint32_t nibbles, unsigned char high = 0) {
+    std::string e(1, static_cast<char>(name.size()));
+    e += name;
+    e += static_cast<char>(code & 0xFF);
+    e += static_cast<char>(code >> 8);
+    e += static_cast<char>(nibbles & 0xFF);
+    e += static_cast<char>((nibbles >> 8) & 0xFF);
+    e += static_cast<char>(((nibbles >> 16) & 0x0F) | high);
+    return e + std::string(2, '\0');
+  };
+  const std::string data = entry("D", 0x2A96, 13) + "\0"s + entry("\x8DX", 0x2933, 21) + entry("BIG", 0x2A2C, 0x0F0000, 0xF0) +
+                           entry("ODD", 0x1234, 10) + entry("CUT", 0x2933, 21).substr(0, 6);
+  std::size_t pos = 0;
+  server->ParseListing(home, data, pos);
+  ASSERT_EQ(home.Children.size(), 4u);
+  EXPECT_TRUE(home.Children[0]->IsDirectory());
+  EXPECT_TRUE(home.Children[0]->Children.empty());
+  EXPECT_EQ(home.Children[1]->Name, "\\->X");
+  EXPECT_EQ(home.Children[1]->Size, 11);
+  EXPECT_TRUE(home.Children[1]->OddNibble);
+  EXPECT_EQ(home.Children[2]->Size, 983040 / 2);
+  EXPECT_EQ(home.Children[3]->TypeName, "");
+  EXPECT_NE(home.Children[3]->TypeIcon, kDirectoryIcon);
+  EXPECT_EQ(pos, data.size());
+  EXPECT_EQ(LogCount("Directory listing cut off inside an entry"), 1);
+  EXPECT_EQ(home.TotalSize(), 100 + 7 + 11 + 983040 / 2 + 5);
+}
+
+TEST(FlagList, Digits) {
+  EXPECT_EQ(ParseFlagList("{ 0. 1. }", 2), "01");
+  EXPECT_EQ(ParseFlagList("{ 1 0 }", 2), "10");
+  EXPECT_EQ(ParseFlagList("{ 1, 0, 1, 1, 1, }", 2), "10");
+  EXPECT_EQ(ParseFlagList("{ 1. 0. 0. 1. }Version", 4), "1001");
+  EXPECT_EQ(ParseFlagList("", 2), "00");
+}
+
+}  // namespace
+}  // namespace bridgit
