@@ -5,6 +5,7 @@
 
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
+#include "sim/screen_font.h"
 #include "transfer/block_checks.h"
 #include "transfer/xmodem_frame.h"
 
@@ -357,15 +358,39 @@ void TCalcServer::ManualSend(const std::string& name) {
   SetResult(ok ? "ok sent " + name : "error send failed");
 }
 
-std::string TCalcServer::ScreenBitmap(int width, int height) const {
-  // Rows of (width + 7) / 8 bytes, the least significant bit leftmost: a frame
-  // round the display and a band of the stack depth's bits.
+std::string TCalcServer::ScreenBitmap(int width, int height) {
+  // Rows of (width + 7) / 8 bytes, the least significant bit leftmost. The
+  // display shows what DISP put there, or else the lowest stack levels, as
+  // "n: object", the first level at the bottom.
   const int stride = (width + 7) / 8;
   std::string rows(static_cast<std::size_t>(stride * height), '\0');
-  auto set = [&](int x, int y) { rows[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<char>(1 << (x % 8)); };
-  for (int x = 0; x < width; ++x) set(x, 0), set(x, height - 1);
-  for (int y = 0; y < height; ++y) set(0, y), set(width - 1, y);
-  for (int x = 4; x < width - 4; x += 2) set(x, height / 2);
+  auto set = [&](int x, int y) {
+    if (x >= 0 && x < width && y >= 0 && y < height) rows[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<char>(1 << (x % 8));
+  };
+  const int cellW = kGlyphWidth + 1, cellH = kGlyphHeight + 2;
+  const int lines = height / cellH;
+  std::vector<std::string> text(static_cast<std::size_t>(lines));
+  const auto& shown = machine_.Display();
+  bool any = false;
+  for (std::size_t i = 0; i < shown.size() && i < text.size(); ++i) {
+    text[i] = shown[i];
+    any |= !shown[i].empty();
+  }
+  if (!any) {
+    const auto& stack = machine_.Stack();
+    for (int level = 1; level <= lines && static_cast<std::size_t>(level) <= stack.size(); ++level)
+      text[static_cast<std::size_t>(lines - level)] =
+          std::to_string(level) + ": " + Decompile(stack[stack.size() - static_cast<std::size_t>(level)], memory_.Flag(-51));
+  }
+  for (int line = 0; line < lines; ++line) {
+    const std::string& t = text[static_cast<std::size_t>(line)];
+    for (int col = 0; col < static_cast<int>(t.size()) && (col + 1) * cellW <= width; ++col) {
+      const std::uint16_t g = Glyph(t[static_cast<std::size_t>(col)]);
+      for (int r = 0; r < kGlyphHeight; ++r)
+        for (int c = 0; c < kGlyphWidth; ++c)
+          if (g & (1u << (14 - (r * 3 + c)))) set(1 + col * cellW + c, 1 + line * cellH + r);
+    }
+  }
   return rows;
 }
 

@@ -57,7 +57,7 @@ class TCalcServer {
   bool ReceiveObject(std::string& fileBytes, int startWaitMs);
   std::string ObjectFile(const TObj& o) const;
   bool StoreFile(const std::string& name, const std::string& fileBytes);
-  std::string ScreenBitmap(int width, int height) const;
+  std::string ScreenBitmap(int width, int height);
   void SetResult(const std::string& r);
   bool SpeedMatches() const;
 
