@@ -1,5 +1,7 @@
 #include "host/headless_host.h"
 
+#include "host/texts.h"
+
 namespace bridgit {
 
 namespace {
@@ -27,6 +29,17 @@ void THeadlessHost::HidePrompt(int kind) {
 
 std::unique_ptr<TCommStatusDialog> THeadlessHost::CreateCommStatusDialog() {
   return std::make_unique<THeadlessCommStatus>(*this);
+}
+
+// Without a policy a replacement is skipped and a mismatched file not sent:
+// nothing is changed that nobody agreed to.
+int THeadlessHost::AskReplace(const std::string& name, int /*count*/) {
+  return replacePolicy_ ? replacePolicy_(name, texts::ReplaceQuestion(name)) : kModalNo;
+}
+
+int THeadlessHost::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
+  Beep();
+  return badFilePolicy_ ? badFilePolicy_(name, texts::MismatchReport(name, typeName, offer)) : kModalCancel;
 }
 
 void THeadlessHost::ShowMessage(const std::string& text, const std::string& caption) {

@@ -43,6 +43,10 @@ class THeadlessHost : public TSessionHost {
   using TPromptPolicy = std::function<bool(int kind, const std::string& caption)>;
 
   void SetQuestionPolicy(TQuestionPolicy p) { questionPolicy_ = std::move(p); }
+  // Answers of the replace and wrong-file questions: (name, text) -> modal result.
+  using TChoicePolicy = std::function<int(const std::string& name, const std::string& text)>;
+  void SetReplacePolicy(TChoicePolicy p) { replacePolicy_ = std::move(p); }
+  void SetBadFilePolicy(TChoicePolicy p) { badFilePolicy_ = std::move(p); }
   void SetPromptPolicy(TPromptPolicy p) { promptPolicy_ = std::move(p); }
   void SetStatusObserver(std::function<void(const std::string&)> f) { statusObserver_ = std::move(f); }
 
@@ -71,6 +75,8 @@ class THeadlessHost : public TSessionHost {
   bool ShowPrompt(int kind, const std::string& caption) override;
   void HidePrompt(int kind) override;
   std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
+  int AskReplace(const std::string& name, int count) override;
+  int AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override { handOver_.Serve(); }
   void CloseConnectionStatus() override { connectionStatusVisible_ = false; }
@@ -94,6 +100,8 @@ class THeadlessHost : public TSessionHost {
 
  private:
   TQuestionPolicy questionPolicy_;
+  TChoicePolicy replacePolicy_;
+  TChoicePolicy badFilePolicy_;
   TPromptPolicy promptPolicy_;
   std::function<void(const std::string&)> statusObserver_;
   std::function<void(const TCommStatusState&)> progressObserver_;

@@ -1,5 +1,7 @@
 // Fetching one object into memory.
 #include "base/clock.h"
+#include "base/log.h"
+#include "calcdata/object_walk.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
@@ -8,24 +10,11 @@
 
 namespace bridgit {
 
-namespace {
-
-// The file-name part of the PC file, or else the calculator name; ".zq" and
-// ".txt" extensions dropped.
-std::string Display(const std::string& name, const std::string& pcFile) {
-  std::string shown = pcFile.empty() ? name : pcFile.substr(pcFile.find_last_of("/\\") + 1);
-  for (const char* ext : {".zq", ".txt"})
-    if (shown.size() > std::string(ext).size() && shown.ends_with(ext)) shown.resize(shown.size() - std::string(ext).size());
-  return shown;
-}
-
-}  // namespace
-
 bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile, std::uint32_t size) {
   CheckConnected();
   SendCommandChar('G');
   SendCommandPacket(name);
-  const std::string display = Display(name, pcFile);
+  const std::string display = DisplayName(name, pcFile, "");
   SetStatus(std::string(texts::kStatusCopying) + display);
   SleepMs(CurrentTiming().BeforeReceive);
   TYModemRX rx(pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
@@ -37,8 +26,19 @@ bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile
   else
     host_.SetConnected(false);
   SetStatus("");
-  LastData = done ? (rx.ExpectedSize != 0 ? rx.Data.substr(0, rx.ExpectedSize) : rx.Data) : std::string();
-  return done;
+  LastData.clear();
+  if (!done) return false;
+  // The object's own length wins over the listing's size: an object that grew
+  // since the listing is not cut short.
+  std::string trimmed = rx.Data;
+  if (TrimObject(trimmed).success) {
+    if (rx.ExpectedSize != 0 && trimmed.size() != rx.ExpectedSize)
+      Log(std::string(texts::kLogSizeDiffers) + std::to_string(rx.ExpectedSize) + " / " + std::to_string(trimmed.size()));
+    LastData = std::move(trimmed);
+  } else {
+    LastData = rx.ExpectedSize != 0 ? rx.Data.substr(0, rx.ExpectedSize) : rx.Data;
+  }
+  return true;
 }
 
 }  // namespace bridgit

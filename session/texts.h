@@ -41,6 +41,21 @@ inline constexpr std::string_view kLogSerialSpeed = "Serial speed = ";
 inline constexpr std::string_view kLogVersionInfo = "Version info = ";
 inline constexpr std::string_view kLogListingCut = "Directory listing cut off inside an entry";
 
+inline constexpr std::string_view kLogSizeDiffers = "Object size differs from the listing (expected / got): ";
+inline constexpr std::string_view kNotValidText1 = "\r\n\r\nis not a valid text";
+inline constexpr std::string_view kNotValidText2 = " file and cannot be properly sent.\r\n";
+inline constexpr std::string_view kWarningCaption = "Warning";
+inline constexpr std::string_view kNotAnObject = "\r\n\r\nis not a whole calculator object and was not sent.\r\n";
+inline constexpr std::string_view kStatusSendingPut = "Sending PUT command";
+inline constexpr std::string_view kUnableToOpenFile = "Unable to open file ";
+inline constexpr std::string_view kCannotReadFromFile = "Cannot read from file ";
+inline constexpr std::string_view kCannotWriteFile = "Cannot write file ";
+inline constexpr std::string_view kSetTheCalculator = "Set the Calculator";
+inline constexpr std::string_view kStatusSendArchive = "send archive program";
+inline constexpr std::string_view kStatusGetBackup = "Get backup data from device";
+inline constexpr std::string_view kStatusRestoring = "Restoring from ";
+inline constexpr std::string_view kStatusCapturing = "Capturing screen";
+inline constexpr std::string_view kStatusCapturingScreen = "Capturing Screen";
 inline constexpr std::string_view kRomSeparator = "   ROM: ";
 inline constexpr std::string_view kUsbSpeed = "130000";
 

@@ -67,8 +67,31 @@ class TXModemServer {
 
   // --- Objects.
   bool GetObject(const std::string& name, const std::string& pcFile, std::uint32_t size);
+  // nameCaret: the calculator name in the caret notation of file names.
+  bool GetToFile(const std::string& nameCaret, const std::string& pcFile, int typeIcon, long long size);
+  // A skipped file also returns true.
+  bool PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll, bool confirm,
+               const std::string& displayName = "");
+  bool PutText(const std::string& name, const std::string& pcFile);
+  struct TFileKind {
+    bool accept = false;
+    bool asText = false;
+  };
+  TFileKind CheckFileKind(const std::string& pcFile);
+
+  // --- Backup, restore, and the transfers the calculator starts itself.
+  bool Backup(const std::string& pcFile, long long estimatedSize);
+  bool Restore(const std::string& pcFile);
+  void CaptureScreen(std::string& image);
+  bool ManualSend(const std::string& pcFile);
+  bool ManualReceive(const std::string& pcFile, std::uint32_t expectedSize);
+  bool SendRom(const std::string& romFile);
 
   TSessionHost& Host() { return host_; }
+
+  // The name shown for a transfer: the alternative's, else the PC file's, else
+  // the calculator name's file-name part, without a ".zq" or ".txt" extension.
+  static std::string DisplayName(const std::string& name, const std::string& pcFile, const std::string& alternative);
 
  private:
   void ConnectTo(const std::string& port);

@@ -35,8 +35,9 @@ TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity ide
       serving_(options.mode != TServerMode::kOff),
       startedWithServer_(options.mode != TServerMode::kOff) {
   machine_.onArchive = [this] {
-    // The archive program: the whole memory as one object, sent when the PC asks.
-    const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
+    // The archive program: the whole memory as one object, sent when the PC
+    // asks, at the calculator's own speed.
+    const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000, true);
     SetResult(ok ? "ok archive sent" : "error archive not sent");
   };
   machine_.onRestore = [this] { serving_ = false; };
@@ -188,7 +189,7 @@ std::string TCalcServer::ObjectFile(const TObj& o) const {
   return MakeObjectHeader(identity_.family, revision) + ToBytes(o);
 }
 
-bool TCalcServer::SendObject(const std::string& data, int startWaitMs) {
+bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOwnSpeed) {
   char start;
   TCheckMode mode;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
@@ -196,6 +197,12 @@ bool TCalcServer::SendObject(const std::string& data, int startWaitMs) {
     if (!link_.ReadByte(start, 100)) start = 0;
     if (std::chrono::steady_clock::now() > deadline) return false;
   } while (!CheckModeOf(start, mode));
+  if (atOwnSpeed && !SpeedMatches()) {
+    // At another speed than the PC's, what the calculator sends is noise.
+    link_.Write(std::string(64, '\xFF'));
+    SetResult("error speed mismatch");
+    return false;
+  }
 
   std::uint32_t number = 1;
   for (std::size_t at = 0; at < data.size();) {
@@ -350,11 +357,7 @@ void TCalcServer::ManualSend(const std::string& name) {
     SetResult("error no variable " + name);
     return;
   }
-  if (!SpeedMatches()) {
-    SetResult("error speed mismatch");
-    return;
-  }
-  const bool ok = SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 60000);
+  const bool ok = SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 60000, true);
   SetResult(ok ? "ok sent " + name : "error send failed");
 }
 

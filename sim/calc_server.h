@@ -53,7 +53,8 @@ class TCalcServer {
   bool SendPacket(const std::string& payload);
   bool ReceivePacket(std::string& payload);
   // XModem, the calculator sending (after the PC's start request) or receiving.
-  bool SendObject(const std::string& fileBytes, int startWaitMs);
+  // atOwnSpeed: the calculator's own command, at its configured speed.
+  bool SendObject(const std::string& fileBytes, int startWaitMs, bool atOwnSpeed = false);
   bool ReceiveObject(std::string& fileBytes, int startWaitMs);
   std::string ObjectFile(const TObj& o) const;
   bool StoreFile(const std::string& name, const std::string& fileBytes);

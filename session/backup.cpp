@@ -1,0 +1,68 @@
+// Backing the whole calculator up into one file, and restoring it.
+#include "base/clock.h"
+#include "base/files.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "session/texts.h"
+#include "session/xmodem_server.h"
+
+namespace bridgit {
+
+namespace {
+const std::string kArchiveScratch = "$$$r";
+const std::string kRestoreScratch = "$$$t";
+constexpr long long kBlock = 128;
+}  // namespace
+
+bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
+  LastData.clear();  // a failed backup must leave nothing that could be written
+  const int required = host_.RequiredSpeed();
+  if (required != 0) {
+    host_.Beep();
+    const std::string question = "Backup requires that the ZQ" + host_.DisplayModel() + " operate at \r\n" +
+                                 std::to_string(required) + " baud  (see IOPAR in VAR).\r\n\r\n" +
+                                 "May I change the speed temporarily for the backup operation?";
+    if (!host_.ShowMessagePrompt(question, std::string(texts::kSetTheCalculator))) return false;
+  }
+  SetStatus(std::string(texts::kStatusSendArchive));
+  ChangeDir("");
+  const std::string archive = FindShippedFile("Arch" + host_.CalculatorModel() + ".zq");
+  if (archive.empty())
+    RaiseCommError(std::string(texts::kUnableToOpenFile) + ProgramFolder() + "/Arch" + host_.CalculatorModel() + ".zq 2");
+  bool all = true;
+  if (!PutFile(kArchiveScratch, archive, 1, all, false)) return false;
+  const std::string q = "\"";
+  Execute("'fLaG' PURGE '$$$r' DUP RCL SWAP PURGE HOME " + q + " \\<< 'fLaG' PURGE " + q +
+              " RCLF DUP 64 STWS \\->STR SWAP STOF + " + q + " STOF \\>>" + q +
+              " + STR\\-> 'fLaG' STO RCLF -55 SF SWAP MEM DROP NEWOB ",
+          true, true);
+  SetStatus(std::string(texts::kStatusGetBackup));
+  Execute("EVAL STOF", false, false);
+  if (required != 0) ChangeSpeed(required);
+  SleepMs(CurrentTiming().BeforeBackupReceive);
+  const long long rounded = (std::max(estimatedSize, 0LL) + kBlock - 1) / kBlock * kBlock;
+  const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded));
+  if (required != 0) ChangeSpeed(std::stoi(Speed));
+  if (ok) {
+    Execute("", true, true);
+    Execute("'fLaG' PURGE ", true, true);
+  }
+  return ok;
+}
+
+bool TXModemServer::Restore(const std::string& pcFile) {
+  Purge(kRestoreScratch, false);
+  bool all = true;
+  bool result = PutFile(kRestoreScratch, pcFile, 1, all, false);
+  if (result) {
+    host_.SetBusy(true);
+    host_.ResetCommandCancel();
+    Pulse();
+    SetStatus(std::string(texts::kStatusRestoring) + pcFile.substr(pcFile.find_last_of("/\\") + 1));
+    Execute("$$$t '$$$t' PURGE RESTORE", false, false);
+  }
+  host_.SetBusy(false);
+  return result;
+}
+
+}  // namespace bridgit

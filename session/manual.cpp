@@ -1,0 +1,81 @@
+// Transfers that the calculator starts itself: screen capture, its own receive
+// and send commands, and the ROM loader.
+#include "base/clock.h"
+#include "link/comm_port.h"
+#include "session/texts.h"
+#include "session/xmodem_server.h"
+#include "transfer/screen_rx.h"
+#include "transfer/transfer_starter.h"
+#include "transfer/ymodem_rx.h"
+#include "transfer/ymodem_tx.h"
+
+namespace bridgit {
+
+namespace {
+
+constexpr TTickMs kPromptPollMs = 100;
+// The prompt kinds of these waits.
+constexpr int kPromptCapture = 3;
+constexpr int kPromptDownload = 4;
+
+std::string FileNamePart(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
+}  // namespace
+
+void TXModemServer::CaptureScreen(std::string& image) {
+  std::string first(1, '\0');
+  image.clear();
+  SetStatus(std::string(texts::kStatusCapturing));
+  if (host_.RequiredSpeed() != 0) ChangeSpeed(host_.RequiredSpeed());
+  WaitFirstByte(first);
+  if (!host_.PromptVisible()) return;  // the user cancelled before the calculator began
+  host_.HidePrompt(kPromptCapture);
+  host_.SetBusy(true);
+  TSRX rx(first, ForwardProgress());
+  const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
+  if (result == kModalOk) image = rx.Capture;
+  host_.SetBusy(false);
+}
+
+bool TXModemServer::ManualSend(const std::string& pcFile) {
+  std::string first(1, '\0');
+  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
+  WaitFirstByte(first);
+  bool result = false;
+  if (host_.PromptVisible()) {
+    host_.HidePrompt(kPromptDownload);
+    host_.SetBusy(true);
+    TYModemTX tx(pcFile, true, first, ForwardProgress());
+    RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
+    SetStatus("");
+    result = tx.Done();
+    host_.SetBusy(false);
+  }
+  return result;
+}
+
+bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize) {
+  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
+  TYModemRX rx(pcFile, false, expectedSize, ForwardProgress());
+  RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
+  SleepMs(CurrentTiming().AfterReceive);
+  LastData = rx.Done() ? rx.Data : std::string();
+  return rx.Done();
+}
+
+bool TXModemServer::SendRom(const std::string& romFile) {
+  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(romFile));
+  while (host_.PromptVisible()) {
+    host_.ProcessMessages();
+    SleepMs(kPromptPollMs);
+  }
+  host_.SetBusy(true);
+  TSTX stx(romFile, ForwardProgress());
+  RunTransfer(stx, *ProgressDialog, std::string(texts::kStatusCopying) + romFile, true);
+  SetStatus("");
+  const bool result = stx.Sent();
+  host_.SetBusy(false);
+  return result;
+}
+
+}  // namespace bridgit

@@ -1,0 +1,260 @@
+// Objects both ways, backup and restore, screen capture, manual transfers and
+// the ROM loader, against bridgit-calcsim.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/files.h"
+#include "base/log.h"
+#include "calcdata/object_walk.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "session/xmodem_server.h"
+#include "support/calcsim_process.h"
+#include "support/recording_host.h"
+
+namespace bridgit {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::string bytes;
+  int error = 0;
+  ReadWholeFile(path, bytes, error);
+  return bytes;
+}
+
+class Objects : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    SetLinkHost(&host);
+    server = std::make_unique<TXModemServer>(host);
+  }
+  void TearDown() override {
+    server.reset();
+    SetLinkHost(nullptr);
+  }
+  void Start(std::vector<std::string> args = {}, const std::string& speed = "9600") {
+    sim = std::make_unique<test::TCalcSim>(std::move(args));
+    server->Speed = speed;
+    server->Connect(sim->PcPath());
+    home.Name = "HOME";
+    server->ListAll(home);
+  }
+  const TXPObject* Item(const std::string& name) {
+    for (const auto& c : home.Children)
+      if (c->Name == name) return c.get();
+    return nullptr;
+  }
+  std::string DumpLine(const std::string& name) {
+    const std::string dump = sim->Control("dump");
+    const std::string key = "HOME/" + name + " ";
+    const std::size_t at = dump.find(key);
+    return at == std::string::npos ? "" : dump.substr(at + key.size(), dump.find('\n', at) - at - key.size());
+  }
+  bool Get(const std::string& name, const std::string& file) {
+    const TXPObject* item = Item(name);
+    return item && server->GetToFile(name, file, item->TypeIcon, item->Size);
+  }
+  bool Put(const std::string& name, const std::string& file) {
+    bool all = false;
+    return server->PutFile(name, file, 1, all, true);
+  }
+
+  test::TRecordingHost host;
+  std::unique_ptr<TXModemServer> server;
+  std::unique_ptr<test::TCalcSim> sim;
+  TXPObject home;
+  test::TTempDir dir;
+};
+
+TEST_F(Objects, EveryDemoObjectGoesOutAndBackBitIdentical) {
+  Start();
+  for (const std::string name : {"A", "PI2", "GREETING", "LST", "PROG", "EXPR", "BINT", "MASK", "PIC", "WORK"}) {
+    SCOPED_TRACE(name);
+    const std::string file = dir / (name + ".zq");
+    ASSERT_TRUE(Get(name, file));
+    const std::string bytes = Slurp(file);
+    std::string trimmed = bytes;
+    ASSERT_TRUE(TrimObject(trimmed).success);
+    EXPECT_EQ(trimmed, bytes) << "written at its exact length";
+    ASSERT_TRUE(Put("C" + name, file));
+    server->ListAll(home);
+    ASSERT_TRUE(Get("C" + name, dir / ("C" + name + ".zq")));
+    EXPECT_EQ(Slurp(dir / ("C" + name + ".zq")), bytes);
+  }
+  EXPECT_EQ(DumpLine("CWORK"), "");  // a folder is listed as one, not as a variable
+  EXPECT_NE(sim->Control("dump").find("HOME/CWORK/DEEP/Z Real 11 -1.5"), std::string::npos);
+}
+
+TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
+  Start();
+  host.SetTextMode(true);
+  host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
+  for (const std::string name : {"A", "GREETING", "LST", "PROG", "EXPR", "MASK"}) {
+    SCOPED_TRACE(name);
+    const std::string file = dir / (name + ".txt");
+    ASSERT_TRUE(Get(name, file));
+    const std::string text = Slurp(file);
+    EXPECT_TRUE(text.starts_with("%%ZQ: T(3)A(D)F(.);\n")) << text;
+    ASSERT_TRUE(Put("T" + name, file));
+    EXPECT_EQ(DumpLine("T" + name), DumpLine(name)) << text;
+  }
+  EXPECT_EQ(Slurp(dir / "GREETING.txt"), "%%ZQ: T(3)A(D)F(.);\n\"Hello \\\"calc\\\" \\-> \\<< world \\>>\"\n");
+  EXPECT_EQ(Slurp(dir / "PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
+  // HOME itself is no variable; HOMEWORK is.
+  EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
+}
+
+TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
+  Start();
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return dir / name;
+  };
+  host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
+  EXPECT_TRUE(Put("R1", write("r1.txt", "%%ZQ: T(3)A(R)F(,);\r\n\\<< 2,5 \\>>\r\n")));
+  EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
+  EXPECT_NE(TLogBook::Instance().Text().find("RAD -51 SF -55 CF"), std::string::npos);
+  // Without a header the file is no object file: sent as text when asked to.
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -1; });
+  EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
+  EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
+  // 301 bytes: through the scratch variable, which is gone afterwards.
+  std::string longText = "%%ZQ: T(3)A(D)F(.);\n\"";
+  longText += std::string(301 - longText.size() - 2, 'x') + "\"\n";
+  ASSERT_EQ(longText.size(), 301u);
+  EXPECT_TRUE(Put("LONG", write("long.txt", longText)));
+  EXPECT_NE(DumpLine("LONG").find("String"), std::string::npos);
+  EXPECT_EQ(DumpLine("$$$a"), "");
+  EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
+  // An empty body is refused with a warning and sends nothing.
+  EXPECT_FALSE(Put("EMPTY", write("empty.txt", "%%ZQ: T(3)A(D)F(.);\n   \n")));
+  ASSERT_FALSE(host.Messages().empty());
+  EXPECT_EQ(host.Messages().back().first, "Warning");
+  EXPECT_EQ(DumpLine("EMPTY"), "");
+}
+
+TEST_F(Objects, ReplaceQuestionsFollowFlag36) {
+  Start();
+  int asked = 0;
+  host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
+  ASSERT_TRUE(Get("A", dir / "A.zq"));
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));  // binary with -36 clear: no question, replaced
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  std::ofstream(dir / "t.txt") << "%%ZQ: T(3)A(D)F(.);\n7";
+  EXPECT_TRUE(Put("PI2", dir / "t.txt"));  // text: asked, "No" skips
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  server->Execute("-36 SF", true, true);
+  server->Connect(sim->PcPath());
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(Objects, BadFilesAreRefusedBeforeAnythingIsSent) {
+  Start();
+  ASSERT_TRUE(Get("A", dir / "A.zq"));
+  const std::string good = Slurp(dir / "A.zq");
+  std::ofstream(dir / "short.zq", std::ios::binary) << good.substr(0, good.size() - 3);
+  std::ofstream(dir / "garbage.bin", std::ios::binary) << "\x01\x02garbage";
+  std::ofstream(dir / "old71.zq", std::ios::binary) << "ZQZQ71-R" << good.substr(8);
+  const std::string before = sim->Control("dump");
+  EXPECT_THROW(Put("X", dir / "missing.zq"), TCommError);
+  EXPECT_FALSE(Put("X", dir / "short.zq"));
+  EXPECT_FALSE(Put("X", dir / "garbage.bin"));  // declined by the default answer
+  EXPECT_EQ(sim->Control("dump"), before);
+
+  std::string report;
+  host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, -2; });
+  EXPECT_TRUE(Put("OLD", dir / "old71.zq"));
+  EXPECT_NE(report.find("is a ZQ71 file and does not match the calculator."), std::string::npos);
+  EXPECT_NE(report.find("Do you wish to continue?"), std::string::npos);
+  EXPECT_EQ(DumpLine("OLD"), "Real 11 42.");
+}
+
+TEST_F(Objects, BackupAndRestoreGiveTheSameMemory) {
+  Start();
+  const std::string before = sim->Control("dump");
+  ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", home.TotalSize()));
+  std::string backup = server->LastData;
+  ASSERT_TRUE(TrimObject(backup).success);
+  int error = 0;
+  ASSERT_TRUE(WriteFileSafely(dir / "calc.zqbackup", backup, error));
+  EXPECT_EQ(sim->Control("dump"), before) << "fLaG is gone again";
+  server->Connect("");
+
+  std::filesystem::create_directories(dir / "empty");
+  Start({"--memory", dir / "empty"});
+  EXPECT_EQ(sim->Control("dump"), "");
+  ASSERT_TRUE(server->Restore(dir / "calc.zqbackup"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::string restored = sim->Control("dump");
+  // The backup holds the flag program "fLaG" that the user runs afterwards.
+  const std::size_t flag = restored.find("HOME/fLaG ");
+  ASSERT_NE(flag, std::string::npos);
+  restored.erase(flag, restored.find('\n', flag) - flag + 1);
+  EXPECT_EQ(restored, before);
+}
+
+TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
+  Start({"--model", "73", "--rom-revision", "1.18", "--speed", "9600"}, "19200");
+  ASSERT_EQ(host.RequiredSpeed(), 9600);
+  host.SetQuestionPolicy([](const std::string&, const std::string&) { return false; });
+  EXPECT_FALSE(server->Backup(dir / "b", home.TotalSize()));
+  EXPECT_TRUE(server->LastData.empty());
+  host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
+  EXPECT_TRUE(server->Backup(dir / "b", home.TotalSize()));
+  EXPECT_FALSE(server->LastData.empty());
+  EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 9600"), std::string::npos);
+  EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 19200"), std::string::npos);
+}
+
+TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
+  int ignoredError = 0;
+  sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--server", "off", "--speed", "9600"});
+  server->Speed = "9600";
+  ASSERT_TRUE(server->OpenDirect(sim->PcPath()));
+  for (const auto& [layout, size] : {std::pair{"page", 1081u}, {"header", 1094u}, {"legacy", 1094u}}) {
+    host.SetPromptVisible(true);
+    sim->Control(std::string("screen ") + layout);
+    std::string image;
+    server->CaptureScreen(image);
+    EXPECT_EQ(image.size(), size) << layout;
+  }
+  host.SetPromptVisible(false);
+  std::string none;
+  server->CaptureScreen(none);  // cancelled before the calculator began
+  EXPECT_TRUE(none.empty());
+
+  ASSERT_TRUE(WriteFileSafely(dir / "A.zq", std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19), ignoredError));
+  host.SetPromptVisible(true);
+  sim->Control("xrecv NEWA");
+  EXPECT_TRUE(server->ManualSend(dir / "A.zq"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(sim->Control("status"), "ok stored NEWA");
+
+  sim->Control("xsend A");
+  EXPECT_TRUE(server->ManualReceive(dir / "A2.zq", 0));
+  std::string got = server->LastData;
+  ASSERT_TRUE(TrimObject(got).success);
+  EXPECT_EQ(got, Slurp(dir / "A.zq"));
+
+  std::string rom;
+  for (int i = 0; i < 5000; ++i) rom += static_cast<char>(i * 7);
+  ASSERT_TRUE(WriteFileSafely(dir / "rom.bin", rom, ignoredError));
+  sim->Control("rom");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the loader is started before OK is pressed
+  host.SetPromptVisible(false);
+  EXPECT_TRUE(server->SendRom(dir / "rom.bin"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(sim->Control("status").starts_with("ok rom 5000 bytes")) << sim->Control("status");
+  EXPECT_EQ(CommPort().ReadHandle, -1) << "the ROM stream closes the link";
+}
+
+}  // namespace
+}  // namespace bridgit
