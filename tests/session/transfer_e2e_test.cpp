@@ -15,6 +15,7 @@
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
+#include "transfer/block_checks.h"
 
 namespace bridgit {
 namespace {
@@ -88,6 +89,29 @@ TEST_F(Objects, EveryDemoObjectGoesOutAndBackBitIdentical) {
   }
   EXPECT_EQ(DumpLine("CWORK"), "");  // a folder is listed as one, not as a variable
   EXPECT_NE(sim->Control("dump").find("HOME/CWORK/DEEP/Z Real 11 -1.5"), std::string::npos);
+}
+
+TEST_F(Objects, BinaryAndTextCopiesAtTheFastSpeedAndOverUsb) {
+  for (const bool usb : {false, true}) {
+    SCOPED_TRACE(usb ? "usb" : "115200");
+    if (usb) {
+      server->Connect("");
+      ::setenv("BRIDGIT_USB_ROOT", dir.path().c_str(), 1);
+      Start({"--model", "73G+", "--link", "usb", "--usb-root", dir.path().string()}, "115200");
+    } else {
+      Start({"--model", "71GII", "--speed", "115200"}, "115200");
+    }
+    host.SetTextMode(false);
+    ASSERT_TRUE(Get("LST", dir / "LST.zq"));
+    ASSERT_TRUE(Put("LST2", dir / "LST.zq"));
+    EXPECT_EQ(DumpLine("LST2"), DumpLine("LST"));
+    host.SetTextMode(true);
+    host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
+    ASSERT_TRUE(Get("PROG", dir / "PROG.txt"));
+    ASSERT_TRUE(Put("PROG2", dir / "PROG.txt"));
+    EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
+  }
+  ::unsetenv("BRIDGIT_USB_ROOT");
 }
 
 TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
@@ -252,7 +276,9 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   host.SetPromptVisible(false);
   EXPECT_TRUE(server->SendRom(dir / "rom.bin"));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(sim->Control("status").starts_with("ok rom 5000 bytes")) << sim->Control("status");
+  char crc[8];
+  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
+  EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
   EXPECT_EQ(CommPort().ReadHandle, -1) << "the ROM stream closes the link";
 }
 
