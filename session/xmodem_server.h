@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/comm_status.h"
 #include "host/session_host.h"
@@ -78,6 +79,11 @@ class TXModemServer {
     bool asText = false;
   };
   TFileKind CheckFileKind(const std::string& pcFile);
+
+  // --- The command window's services.
+  void SendCalculatorCommand(const std::string& command);
+  // At most the 7 lowest levels, highest first: "n: text".
+  std::vector<std::string> ReadStack();
 
   // --- Backup, restore, and the transfers the calculator starts itself.
   bool Backup(const std::string& pcFile, long long estimatedSize);

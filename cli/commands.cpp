@@ -1,0 +1,334 @@
+#include "cli/commands.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <filesystem>
+#include <stdexcept>
+
+#include "base/files.h"
+#include "calcdata/escapes.h"
+#include "calcdata/object_walk.h"
+#include "calcdata/texts.h"
+#include "calcdata/var_name.h"
+#include "link/comm_port.h"
+#include "link/port_names.h"
+#include "picture/screen_picture.h"
+
+namespace bridgit::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPortVariable = "BRIDGIT_PORT";
+// Instruction prompt kinds.
+constexpr int kPromptServerDownload = 1, kPromptServerSent = 2, kPromptCapture = 3, kPromptDownload = 4,
+              kPromptUpload = 6, kPromptRom = 7;
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t slash = path.find('/', at);
+    const std::string part = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+    if (!part.empty()) parts.push_back(part);
+    if (slash == std::string::npos) break;
+    at = slash + 1;
+  }
+  if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
+  return parts;
+}
+
+std::string JsonText(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void WriteOrFail(const std::string& path, const std::string& bytes) {
+  int error = 0;
+  if (!WriteFileSafely(path, bytes, error)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
+}
+
+}  // namespace
+
+TCommands::TCommands(const TGlobal& global, std::ostream& out)
+    : global_(global), out_(out), host_(global.console), server_(host_) {
+  SetLinkHost(&host_);
+  server_.Speed = global_.speed;
+  if (global_.port.empty()) {
+    const char* env = std::getenv(kPortVariable);
+    global_.port = env && *env ? env : std::string(kAutoPortName);
+  }
+  home_.Name = "HOME";
+}
+
+TCommands::~TCommands() {
+  host_.FinishProgress();
+  try {
+    server_.Connect("");
+  } catch (...) {
+  }
+  SetLinkHost(nullptr);
+}
+
+void TCommands::Connect() { server_.Connect(global_.port); }
+
+void TCommands::OpenDirect() {
+  if (IsAutoPortName(global_.port)) throw std::runtime_error("this command needs a port: give --port");
+  server_.OpenDirect(global_.port);
+}
+
+void TCommands::List() {
+  if (!server_.IsConnected()) Connect();
+  server_.ListAll(home_);
+}
+
+TXPObject* TCommands::Find(const std::string& path, TXPObject** folder) {
+  const std::vector<std::string> parts = SplitPath(path);
+  TXPObject* at = &home_;
+  TXPObject* parent = &home_;
+  for (const std::string& part : parts) {
+    TXPObject* next = nullptr;
+    for (const auto& c : at->Children)
+      if (c->Name == part) next = c.get();
+    if (!next) return nullptr;
+    parent = at;
+    at = next;
+  }
+  if (folder) *folder = parent;
+  return at;
+}
+
+TXPObject& TCommands::Folder(const std::string& path) {
+  TXPObject* f = Find(path);
+  if (!f || !f->IsDirectory()) throw std::runtime_error("no folder " + (path.empty() ? "HOME" : path));
+  return *f;
+}
+
+void TCommands::Ports() {
+  SetPortListSeparator("\n");
+  std::string list;
+  ListPorts(list);
+  out_ << list.substr(list.find('\n') + 1);
+}
+
+void TCommands::Info() {
+  Connect();
+  out_ << "Port: " << server_.PortName << "\n"
+       << "Model: ZQ-" << host_.DisplayModel() << "\n"
+       << "Model family: " << host_.CalculatorModel() << "\n"
+       << "ROM revision: " << host_.VersionInfo() << "\n"
+       << "Server: " << server_.Version << "\n"
+       << "Flag -36: " << (host_.FlagM36IsSet() ? "set" : "clear") << "\n"
+       << "Flag -51: " << (host_.DecimalSeparator() == ',' ? "set" : "clear") << "\n"
+       << "Free memory: " << server_.QueryFreeMemory() << " bytes\n";
+}
+
+void TCommands::Ls(const std::string& folder, bool recursive, bool json) {
+  List();
+  const TXPObject& start = Folder(folder);
+  struct TRow {
+    std::string path;
+    const TXPObject* item;
+  };
+  std::vector<TRow> rows;
+  const std::function<void(const TXPObject&, const std::string&)> walk = [&](const TXPObject& dir, const std::string& prefix) {
+    for (const auto& c : dir.Children) {
+      rows.push_back({prefix + c->Name, c.get()});
+      if (recursive && c->IsDirectory()) walk(*c, prefix + c->Name + "/");
+    }
+  };
+  walk(start, "");
+  if (json) {
+    out_ << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const TXPObject& e = *rows[i].item;
+      out_ << (i ? ",\n " : "\n ") << "{\"name\": " << JsonText(e.Name) << ", \"path\": " << JsonText(rows[i].path)
+           << ", \"type\": " << JsonText(e.IsDirectory() ? "Directory" : e.TypeName) << ", \"size\": " << e.Size
+           << ", \"folder\": " << (e.IsDirectory() ? "true" : "false") << "}";
+    }
+    out_ << "\n]\n";
+    return;
+  }
+  for (const TRow& r : rows)
+    out_ << r.path << (r.item->IsDirectory() ? "/" : "") << "\t" << (r.item->IsDirectory() ? "Directory" : r.item->TypeName)
+         << "\t" << r.item->Size << "\n";
+}
+
+void TCommands::Get(const std::vector<std::string>& names, const std::string& output, bool text) {
+  List();
+  host_.SetTextMode(text);
+  const bool intoFolder = output.empty() || fs::is_directory(output) || names.size() > 1;
+  for (const std::string& path : names) {
+    TXPObject* folder = nullptr;
+    TXPObject* item = Find(path, &folder);
+    if (!item || item == &home_) throw std::runtime_error("no variable " + path);
+    const std::string caret = EncodeEscapes(DecodeEscapes(item->Name, TEscapeMode::kBackslash), TEscapeMode::kCaret);
+    const std::string file = intoFolder ? (fs::path(output.empty() ? "." : output) / (caret + (text ? ".txt" : ".zq"))).string() : output;
+    server_.ChangeDir(folder->FullPath());
+    if (!server_.GetToFile(caret, file, item->TypeIcon, item->Size)) throw std::runtime_error("could not fetch " + path);
+    if (!global_.console.quiet) out_ << file << "\n";
+  }
+}
+
+void TCommands::Put(const std::vector<std::string>& files, const std::string& folder) {
+  List();
+  const TXPObject& target = Folder(folder);
+  server_.ChangeDir(target.FullPath());
+  bool replaceAll = global_.console.replace > 0;
+  int failed = 0;
+  for (const std::string& file : files) {
+    std::string stem = fs::path(file).filename().string();
+    for (const std::string ext : {".zq", ".txt"})
+      if (stem.size() > ext.size() && stem.ends_with(ext)) stem.resize(stem.size() - ext.size());
+    const std::string name = EncodeEscapes(DecodeEscapes(stem, TEscapeMode::kCaret), TEscapeMode::kBackslash);
+    if (!server_.PutFile(name, file, static_cast<int>(files.size()), replaceAll, true)) ++failed;
+  }
+  if (failed) throw std::runtime_error(std::to_string(failed) + " file(s) not sent");
+}
+
+void TCommands::Rm(const std::vector<std::string>& names) {
+  List();
+  for (const std::string& path : names) {
+    TXPObject* folder = nullptr;
+    TXPObject* item = Find(path, &folder);
+    if (!item || item == &home_) throw std::runtime_error("no variable " + path);
+    server_.ChangeDir(folder->FullPath());
+    if (!server_.Purge(item->Name, item->IsDirectory())) throw std::runtime_error("not deleted: " + path);
+  }
+}
+
+void TCommands::Mkdir(const std::string& path) {
+  List();
+  std::vector<std::string> parts = SplitPath(path);
+  if (parts.empty()) throw std::runtime_error("no folder name");
+  const std::string name = parts.back();
+  parts.pop_back();
+  std::string parent;
+  for (const auto& p : parts) parent += p + "/";
+  TXPObject& folder = Folder(parent);
+  if (!CheckVarName(name, host_)) throw std::runtime_error("not created: " + name);
+  server_.ChangeDir(folder.FullPath());
+  server_.CreateDir(name);
+}
+
+void TCommands::Mv(const std::string& from, const std::string& to) {
+  List();
+  TXPObject* folder = nullptr;
+  TXPObject* item = Find(from, &folder);
+  if (!item || item == &home_) throw std::runtime_error("no variable " + from);
+  const std::vector<std::string> parts = SplitPath(to);
+  if (parts.size() != 1) throw std::runtime_error("the new name is a name in the same folder: " + to);
+  if (!CheckVarName(parts[0], host_)) throw std::runtime_error("not renamed");
+  server_.ChangeDir(folder->FullPath());
+  std::string why;
+  if (!server_.Rename(item->Name, parts[0], item->IsDirectory(), folder, &why)) throw std::runtime_error(why);
+}
+
+void TCommands::PrintStack() {
+  for (const std::string& line : server_.ReadStack()) out_ << line << "\n";
+}
+
+void TCommands::Eval(const std::string& path) {
+  List();
+  TXPObject* folder = nullptr;
+  TXPObject* item = Find(path, &folder);
+  if (!item || item == &home_) throw std::runtime_error("no variable " + path);
+  if (!CheckVarName(item->Name, host_)) throw std::runtime_error("not evaluated");
+  server_.ChangeDir(folder->FullPath());
+  server_.SendCalculatorCommand(item->Name);
+  PrintStack();
+}
+
+void TCommands::Exec(const std::string& text) {
+  Connect();
+  server_.SendCalculatorCommand(text);
+  PrintStack();
+}
+
+void TCommands::Stack() {
+  Connect();
+  PrintStack();
+}
+
+void TCommands::Backup(const std::string& file) {
+  List();
+  if (!server_.Backup(file, home_.TotalSize())) throw std::runtime_error("backup not made");
+  std::string data = server_.LastData;
+  if (!TrimObject(data).success) std::fprintf(stderr, "bridgit-cli: %s\n", std::string(texts::kDecompileErrorText).c_str());
+  WriteOrFail(file, data);
+}
+
+void TCommands::Restore(const std::string& file) {
+  Connect();
+  if (!host_.ShowMessagePrompt("Erase the calculator's memory and restore " + file + "?", "Erase Calculator?"))
+    throw std::runtime_error("restore declined");
+  if (!server_.Restore(file)) throw std::runtime_error("restore failed");
+  if (!global_.console.quiet)
+    out_ << "Restored. On the calculator: press VAR then run FLAG to restore all flags, and restart the server.\n";
+}
+
+void TCommands::Capture(const std::string& file) {
+  OpenDirect();
+  host_.ShowPrompt(kPromptCapture, "");
+  std::string image;
+  server_.CaptureScreen(image);
+  host_.HidePrompt(kPromptCapture);
+  if (image.empty()) throw std::runtime_error("no screen received");
+  const TScreenPicture picture = DecodeCapture(image);
+  const std::string name = file.empty() ? "capture.bmp" : file;
+  const std::string ext = fs::path(name).extension().string();
+  if (ext == ".jpg" || ext == ".jpeg") {
+    const std::string jpeg = EncodeJpeg(picture, 2);
+    if (jpeg.empty()) throw std::runtime_error("the picture cannot be encoded as JPEG");
+    WriteOrFail(name, jpeg);
+  } else if (ext == ".bmp") {
+    WriteOrFail(name, EncodeBmp(picture, 2));
+  } else {
+    throw std::runtime_error("a capture is saved as .bmp or .jpg, not " + (ext.empty() ? std::string("without extension") : ext));
+  }
+  if (!global_.console.quiet) out_ << name << "\n";
+}
+
+void TCommands::Send(const std::string& file) {
+  if (!fs::is_regular_file(file)) throw std::runtime_error("no file " + file);
+  OpenDirect();
+  host_.ShowPrompt(kPromptDownload, "");
+  const bool ok = server_.ManualSend(file);
+  host_.HidePrompt(kPromptDownload);
+  if (!ok) throw std::runtime_error("not sent");
+}
+
+void TCommands::Recv(const std::string& file) {
+  OpenDirect();
+  host_.ShowPrompt(kPromptUpload, "");
+  if (!server_.ManualReceive(file, 0)) throw std::runtime_error("nothing received");
+  std::string data = server_.LastData;
+  TrimObject(data);
+  WriteOrFail(file, data);
+}
+
+void TCommands::SendServer() {
+  const std::string library = FindShippedFile("XSrvr71.zq");
+  if (library.empty()) throw std::runtime_error("the server library XSrvr71.zq is not installed beside the program");
+  OpenDirect();
+  host_.ShowPrompt(kPromptServerDownload, "");
+  const bool ok = server_.ManualSend(library);
+  host_.HidePrompt(kPromptServerDownload);
+  if (!ok) throw std::runtime_error("the server library was not sent");
+  host_.ShowPrompt(kPromptServerSent, "");
+}
+
+void TCommands::Rom(const std::string& file) {
+  if (!fs::is_regular_file(file)) throw std::runtime_error("no file " + file);
+  OpenDirect();
+  host_.ShowPrompt(kPromptRom, "");
+  if (!server_.SendRom(file)) throw std::runtime_error("the ROM image was not sent");
+}
+
+}  // namespace bridgit::cli

@@ -1,0 +1,59 @@
+// The commands of bridgit-cli, each one session operation or a few.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/console_host.h"
+#include "session/xmodem_server.h"
+
+namespace bridgit::cli {
+
+struct TGlobal {
+  std::string port;
+  std::string speed = "115200";
+  TConsoleOptions console;
+};
+
+class TCommands {
+ public:
+  TCommands(const TGlobal& global, std::ostream& out);
+  ~TCommands();
+
+  void Ports();
+  void Info();
+  void Ls(const std::string& folder, bool recursive, bool json);
+  void Get(const std::vector<std::string>& names, const std::string& output, bool text);
+  void Put(const std::vector<std::string>& files, const std::string& folder);
+  void Rm(const std::vector<std::string>& names);
+  void Mkdir(const std::string& name);
+  void Mv(const std::string& from, const std::string& to);
+  void Eval(const std::string& name);
+  void Exec(const std::string& text);
+  void Stack();
+  void Backup(const std::string& file);
+  void Restore(const std::string& file);
+  void Capture(const std::string& file);
+  void Send(const std::string& file);
+  void Recv(const std::string& file);
+  void SendServer();
+  void Rom(const std::string& file);
+
+ private:
+  void Connect();
+  void OpenDirect();
+  void List();
+  // "WORK/NOTE" or "HOME/WORK/NOTE": the folder's item and the last name.
+  TXPObject& Folder(const std::string& path);
+  TXPObject* Find(const std::string& path, TXPObject** folder = nullptr);
+  void PrintStack();
+
+  TGlobal global_;
+  std::ostream& out_;
+  TConsoleHost host_;
+  TXModemServer server_;
+  TXPObject home_;
+};
+
+}  // namespace bridgit::cli

@@ -1,0 +1,103 @@
+#include "cli/console_host.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "base/clock.h"
+
+namespace bridgit::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+TConsoleHost* g_host = nullptr;
+
+// The instructions of the prompt kinds, as a person reads them on a terminal.
+const char* Instructions(int kind) {
+  switch (kind) {
+    case 1: return "On the ZQ71G(X): type ' ALPHA X, press Left-Shift I/O NXT XRECV.";
+    case 3: return "Set up the calculator's screen, then press ON plus up-arrow (ON plus 1 on the ZQ71G(X)).";
+    case 4: return "On the calculator: type ' ALPHA X (or any other name) and start XRECV.";
+    case 6: return "On the calculator: type ' and the name of the item to send, then press XSEND.";
+    case 7: return "On the calculator: hold + and - while pressing RESET, press 1 to load OS/ROM, 1 for USB.";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
+  g_host = this;
+  SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
+    return AskYesNo(caption + ": " + text, options_.yes);
+  });
+  SetReplacePolicy([this](const std::string& name, const std::string&) {
+    if (options_.replace != 0) return options_.replace > 0 ? kModalYes : kModalNo;
+    return AskYesNo("Replace " + name + " on the calculator?", options_.yes) ? kModalYes : kModalNo;
+  });
+  SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
+    if (!AskYesNo(text, options_.yes)) return kModalCancel;
+    // Files that are no object file at all go as text; objects of the other
+    // family as they are.
+    return text.find("How should") != std::string::npos ? -1 : kModalOk;
+  });
+  SetProgressObserver([this](const TCommStatusState& s) { DrawProgress(s); });
+}
+
+void TConsoleHost::Interrupt() {
+  g_interrupted = true;
+  if (g_host) {
+    g_host->RequestCancel();
+    g_host->PressCommandCancel();
+  }
+}
+
+bool TConsoleHost::Interrupted() { return g_interrupted; }
+
+bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
+  if (options_.yes) return true;
+  if (!::isatty(STDIN_FILENO)) return fallback;
+  FinishProgress();
+  std::string flat = question;
+  for (char& c : flat)
+    if (c == '\r') c = ' ';
+  std::fprintf(stderr, "%s [y/N] ", flat.c_str());
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+bool TConsoleHost::ShowPrompt(int kind, const std::string& caption) {
+  if (const char* text = Instructions(kind); text && !options_.quiet) std::fprintf(stderr, "%s\n", text);
+  promptDeadline_ = TickCount() + 1000LL * options_.waitSeconds;
+  return THeadlessHost::ShowPrompt(kind, caption) || (kind != 1 && kind != 3 && kind != 4 && kind != 10);
+}
+
+void TConsoleHost::ProcessMessages() {
+  THeadlessHost::ProcessMessages();
+  // A prompt waits for the calculator until Ctrl+C or the waiting time is up.
+  if (PromptVisible() && (g_interrupted || TickCount() > promptDeadline_)) SetPromptVisible(false);
+}
+
+void TConsoleHost::DrawProgress(const TCommStatusState& s) {
+  if (options_.quiet || !::isatty(STDERR_FILENO)) return;
+  if (!s.visible()) {
+    FinishProgress();
+    return;
+  }
+  const int width = 30;
+  const int filled = s.maximum() > 0 ? std::min(width, s.position() * width / std::max(1, s.maximum())) : 0;
+  const std::string line = s.message().substr(0, s.message().find('\r'));
+  std::fprintf(stderr, "\r%s [%s%s] %s\x1b[K", s.caption().c_str(), std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(width - filled), '.').c_str(), line.c_str());
+  barShown_ = true;
+}
+
+void TConsoleHost::FinishProgress() {
+  if (barShown_) std::fprintf(stderr, "\n");
+  barShown_ = false;
+}
+
+}  // namespace bridgit::cli

@@ -1,0 +1,132 @@
+// bridgit-cli: Bridgit from a terminal or a script.
+//
+// Exit codes: 0 success, 1 a failure (one line on standard error), 2 a usage error.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "base/log.h"
+#include "cli/commands.h"
+
+namespace {
+
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  std::string out;
+  for (char c : text)
+    if (!(c == ' ' && !out.empty() && out.back() == ' ')) out += c;
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using bridgit::cli::TCommands;
+  CLI::App app{"bridgit-cli: talk to a ZQ71G(X), ZQ73G, ZQ73G+ or ZQ71GII calculator"};
+  app.require_subcommand(1);
+  bridgit::cli::TGlobal global;
+  std::string logFile;
+  app.add_option("--port", global.port, "port: a device path, COMn, ZQx3G+, or auto (default $BRIDGIT_PORT, then auto)");
+  app.add_option("--speed", global.speed, "serial speed")->check(CLI::IsMember({"9600", "19200", "38400", "57600", "115200"}));
+  app.add_option("--log", logFile, "write the session log to this file");
+  app.add_flag("--yes,-y", global.console.yes, "answer yes to every question");
+  app.add_flag("--quiet,-q", global.console.quiet, "no progress bar and no messages but errors");
+  app.add_option("--wait", global.console.waitSeconds, "seconds to wait for the calculator to start a transfer")
+      ->check(CLI::PositiveNumber);
+
+  std::string folder, output, file, from, to, text;
+  std::vector<std::string> names, files;
+  bool recursive = false, json = false, asText = false, replace = false, noReplace = false;
+  std::function<void(TCommands&)> run;
+
+  app.add_subcommand("ports", "list the ports")->callback([&] { run = [](TCommands& c) { c.Ports(); }; });
+  app.add_subcommand("info", "model, ROM revision, flags and free memory")->callback([&] { run = [](TCommands& c) { c.Info(); }; });
+  auto* ls = app.add_subcommand("ls", "list a folder (HOME when none)");
+  ls->add_option("FOLDER", folder, "folder as A/B or HOME/A/B");
+  ls->add_flag("-R", recursive, "list sub-folders too");
+  ls->add_flag("--json", json, "as JSON");
+  ls->callback([&] { run = [&](TCommands& c) { c.Ls(folder, recursive, json); }; });
+  auto* get = app.add_subcommand("get", "copy variables to PC files");
+  get->add_option("NAME", names, "variables (backslash notation, A/B for folders)")->required();
+  get->add_option("-o", output, "file (one name) or folder");
+  get->add_flag("--text", asText, "as text files");
+  get->callback([&] { run = [&](TCommands& c) { c.Get(names, output, asText); }; });
+  auto* put = app.add_subcommand("put", "copy PC files into variables");
+  put->add_option("FILE", files, "object (.zq) or text (.txt) files")->required()->check(CLI::ExistingFile);
+  put->add_option("--to", folder, "folder on the calculator");
+  auto* rep = put->add_flag("--replace", replace, "replace variables without asking");
+  put->add_flag("--no-replace", noReplace, "never replace")->excludes(rep);
+  put->callback([&] {
+    global.console.replace = replace ? 1 : noReplace ? -1 : 0;
+    run = [&](TCommands& c) { c.Put(files, folder); };
+  });
+  auto* rm = app.add_subcommand("rm", "delete variables or folders");
+  rm->add_option("NAME", names)->required();
+  rm->callback([&] { run = [&](TCommands& c) { c.Rm(names); }; });
+  auto* mkdir = app.add_subcommand("mkdir", "create a folder");
+  mkdir->add_option("NAME", from)->required();
+  mkdir->callback([&] { run = [&](TCommands& c) { c.Mkdir(from); }; });
+  auto* mv = app.add_subcommand("mv", "rename a variable or folder");
+  mv->add_option("OLD", from)->required();
+  mv->add_option("NEW", to)->required();
+  mv->callback([&] { run = [&](TCommands& c) { c.Mv(from, to); }; });
+  auto* eval = app.add_subcommand("eval", "evaluate a variable and print the stack");
+  eval->add_option("NAME", from)->required();
+  eval->callback([&] { run = [&](TCommands& c) { c.Eval(from); }; });
+  auto* exec = app.add_subcommand("exec", "have the calculator run RPL text and print the stack");
+  exec->add_option("TEXT", text)->required();
+  exec->callback([&] { run = [&](TCommands& c) { c.Exec(text); }; });
+  app.add_subcommand("stack", "print the stack")->callback([&] { run = [](TCommands& c) { c.Stack(); }; });
+  auto* backup = app.add_subcommand("backup", "back the calculator up into a file");
+  backup->add_option("FILE", file)->required();
+  backup->callback([&] { run = [&](TCommands& c) { c.Backup(file); }; });
+  auto* restore = app.add_subcommand("restore", "restore a backup (erases the calculator)");
+  restore->add_option("FILE", file)->required()->check(CLI::ExistingFile);
+  restore->callback([&] { run = [&](TCommands& c) { c.Restore(file); }; });
+  auto* capture = app.add_subcommand("capture", "capture the screen");
+  capture->add_option("-o", file, "picture file, .bmp or .jpg (default capture.bmp)");
+  capture->callback([&] { run = [&](TCommands& c) { c.Capture(file); }; });
+  auto* send = app.add_subcommand("send", "send a file to the calculator's own receive command");
+  send->add_option("FILE", file)->required();
+  send->callback([&] { run = [&](TCommands& c) { c.Send(file); }; });
+  auto* recv = app.add_subcommand("recv", "receive a file from the calculator's own send command");
+  recv->add_option("FILE", file)->required();
+  recv->callback([&] { run = [&](TCommands& c) { c.Recv(file); }; });
+  app.add_subcommand("send-server", "download the server library to a ZQ71G(X)")->callback([&] { run = [](TCommands& c) { c.SendServer(); }; });
+  auto* rom = app.add_subcommand("rom", "download a ROM image to a ZQ73G+ over USB");
+  rom->add_option("FILE", file)->required();
+  rom->callback([&] { run = [&](TCommands& c) { c.Rom(file); }; });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);
+    std::fprintf(stderr, "bridgit-cli: %s\n", OneLine(e.what()).c_str());
+    return 2;
+  }
+
+  std::unique_ptr<std::ofstream> log;
+  if (!logFile.empty()) {
+    log = std::make_unique<std::ofstream>(logFile, std::ios::app);
+    if (!*log) {
+      std::fprintf(stderr, "bridgit-cli: cannot write the log %s\n", logFile.c_str());
+      return 1;
+    }
+    bridgit::TLogBook::Instance().AddListener([&log](const std::string& line) { *log << line << "\n" << std::flush; });
+  }
+  std::signal(SIGINT, [](int) { bridgit::cli::TConsoleHost::Interrupt(); });
+  std::signal(SIGTERM, [](int) { bridgit::cli::TConsoleHost::Interrupt(); });
+  try {
+    TCommands commands(global, std::cout);
+    run(commands);
+  } catch (const std::exception& e) {
+    std::cout.flush();
+    std::fprintf(stderr, "bridgit-cli: %s\n", OneLine(e.what()).c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,116 @@
+#include "picture/screen_picture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+
+namespace bridgit {
+
+namespace {
+
+constexpr unsigned char kPageLead = 0x1B;
+constexpr int kPageWidth = 131, kPageHeight = 64, kPageBytes = 135;
+// The colours of the picture: a calculator display's light and dark.
+constexpr unsigned char kLight[3] = {0xC8, 0xD4, 0xB8};  // R, G, B
+constexpr unsigned char kDark[3] = {0x20, 0x28, 0x30};
+
+unsigned Byte(const std::string& s, std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; }
+
+void Put16(std::string& s, unsigned v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& s, unsigned v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+}  // namespace
+
+TScreenPicture DecodeCapture(const std::string& capture) {
+  TScreenPicture p;
+  if (capture.empty()) return p;
+  if (Byte(capture, 0) == kPageLead) {
+    p.width = kPageWidth;
+    p.height = kPageHeight;
+    p.dark.assign(static_cast<std::size_t>(p.width * p.height), 0);
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x)
+        p.dark[static_cast<std::size_t>(y * p.width + x)] =
+            (Byte(capture, 1 + static_cast<std::size_t>(kPageBytes * (y / 8) + 1 + x)) >> (y % 8)) & 1u;
+    return p;
+  }
+  const unsigned planes = Byte(capture, 3);
+  p.height = static_cast<int>(Byte(capture, 4));
+  p.width = static_cast<int>(Byte(capture, 5));
+  p.dark.assign(static_cast<std::size_t>(p.width * p.height), 0);
+  if (planes == 0) return p;  // nothing shown: all light
+  const int stride = (p.width + 7) / 8;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x)
+      p.dark[static_cast<std::size_t>(y * p.width + x)] =
+          (Byte(capture, 6 + static_cast<std::size_t>(y * stride + x / 8)) >> (x % 8)) & 1u;
+  return p;
+}
+
+std::string EncodeBmp(const TScreenPicture& picture, int zoom) {
+  const int w = picture.width * zoom, h = picture.height * zoom;
+  const int rowBytes = (w * 3 + 3) / 4 * 4;
+  std::string bmp = "BM";
+  Put32(bmp, static_cast<unsigned>(54 + rowBytes * h));
+  Put32(bmp, 0);
+  Put32(bmp, 54);
+  Put32(bmp, 40);
+  Put32(bmp, static_cast<unsigned>(w));
+  Put32(bmp, static_cast<unsigned>(h));
+  Put16(bmp, 1);
+  Put16(bmp, 24);
+  Put32(bmp, 0);
+  Put32(bmp, static_cast<unsigned>(rowBytes * h));
+  Put32(bmp, 2835), Put32(bmp, 2835), Put32(bmp, 0), Put32(bmp, 0);
+  for (int y = h - 1; y >= 0; --y) {  // bottom row first
+    std::string row;
+    for (int x = 0; x < w; ++x) {
+      const unsigned char* c = picture.Dark(x / zoom, y / zoom) ? kDark : kLight;
+      row += static_cast<char>(c[2]), row += static_cast<char>(c[1]), row += static_cast<char>(c[0]);
+    }
+    row.resize(static_cast<std::size_t>(rowBytes), '\0');
+    bmp += row;
+  }
+  return bmp;
+}
+
+std::string EncodeJpeg(const TScreenPicture& picture, int zoom, int quality) {
+  if (picture.width <= 0 || picture.height <= 0) return {};
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr jerr{};
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&cinfo, &out, &outSize);
+  cinfo.image_width = static_cast<JDIMENSION>(picture.width * zoom);
+  cinfo.image_height = static_cast<JDIMENSION>(picture.height * zoom);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<unsigned char> row(cinfo.image_width * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = static_cast<int>(cinfo.next_scanline) / zoom;
+    for (JDIMENSION x = 0; x < cinfo.image_width; ++x) {
+      const unsigned char* c = picture.Dark(static_cast<int>(x) / zoom, y) ? kDark : kLight;
+      row[3 * x] = c[0], row[3 * x + 1] = c[1], row[3 * x + 2] = c[2];
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::string jpeg(reinterpret_cast<const char*>(out), outSize);
+  jpeg_destroy_compress(&cinfo);
+  std::free(out);
+  return jpeg;
+}
+
+}  // namespace bridgit

@@ -1,0 +1,28 @@
+// The calculator's screen as pixels, from the capture string of a screen
+// transfer, and as BMP and JPEG files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bridgit {
+
+struct TScreenPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> dark;  // width x height, row by row; 1 = dark pixel
+  bool Dark(int x, int y) const { return dark[static_cast<std::size_t>(y * width + x)] != 0; }
+};
+
+// Page layout (lead byte 0x1B): 131 x 64 in 8 pages of 135 bytes. Header layout
+// (and legacy, rewritten as one): width H5, height H4, the first plane shown.
+// Pixels the capture does not hold are light; it is never read past its end.
+TScreenPicture DecodeCapture(const std::string& capture);
+
+// A 24-bit BMP of the picture, each pixel `zoom` x `zoom`.
+std::string EncodeBmp(const TScreenPicture& picture, int zoom = 1);
+// A grayscale JPEG (libjpeg-turbo); empty when encoding failed.
+std::string EncodeJpeg(const TScreenPicture& picture, int zoom = 1, int quality = 90);
+
+}  // namespace bridgit
