@@ -5,7 +5,10 @@
 #include <fstream>
 
 #include "support/calcsim_process.h"
+#include "support/child_process.h"
 #include "support/run_program.h"
+#include "calcdata/nibbles.h"
+#include "calcdata/object_header.h"
 
 namespace bridgit {
 namespace {
@@ -131,6 +134,24 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") + ")\n");
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
+  test::TTempDir mem, work;
+  {
+    TNibbleWriter w;  // a 20000-character string: seconds at 9600 baud
+    w.Put5(0x02A2C);
+    w.Put5(5 + 2 * 20000);
+    w.PutBytes(std::string(20000, 'z'));
+    std::ofstream(mem / "BIG.zq", std::ios::binary) << MakeObjectHeader(kFamily73) << w.Packed();
+  }
+  test::TCalcSim sim({"--memory", mem.path().string(), "--baud", "9600"});
+  test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "get", "BIG", "-o", work / "BIG.zq"});
+  std::this_thread::sleep_for(std::chrono::seconds(8));  // well into the transfer
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(30000), 1);
+  EXPECT_FALSE(std::filesystem::exists(work / "BIG.zq"));
+  EXPECT_TRUE(std::filesystem::is_empty(work.path()));
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ class TChildProcess {
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;
 
+  void Signal(int signal) { ::kill(pid_, signal); }
+
   // The exit status, or -1 if it has not ended within the time.
   int Wait(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
