@@ -9,13 +9,14 @@
 #include "session/texts.h"
 #include "transfer/block_checks.h"
 #include "transfer/transfer_thread.h"
+#include "transfer/xmodem_frame.h"
 
 namespace bridgit {
 
 namespace {
 
-constexpr char ACK = 0x06;
-constexpr char NAK = 0x15;
+using xmodem::ACK;
+using xmodem::NAK;
 constexpr int kReplyTimeoutMs = 2500;
 constexpr int kPacketErrorLimit = 5;
 constexpr int kSizeMissLimit = 4;

@@ -86,4 +86,18 @@ void TTransferThread::CheckTerminated() const {
   if (terminated_) FatalDisconnect();
 }
 
+void TTransferThread::WriteQuietly(const std::string& bytes) {
+  try {
+    WriteComm(bytes);
+  } catch (const std::exception&) {
+  }
+}
+
+void TTransferThread::ClearInputQuietly() {
+  try {
+    ClearInput();
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace bridgit

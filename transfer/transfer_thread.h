@@ -64,6 +64,9 @@ class TTransferThread {
   std::string SpeedText(std::string_view fileName, long long done, TTickMs startTick) const;
   // The fatal path if the thread has been asked to end.
   void CheckTerminated() const;
+  // Link steps inside an error handler: a dead link must not raise again there.
+  static void WriteQuietly(const std::string& bytes);
+  static void ClearInputQuietly();
 
   std::atomic<bool> done_{false};
 

@@ -21,19 +21,7 @@ namespace {
 
 constexpr int kReplyTimeoutMs = 2500;
 
-void WriteQuietly(const std::string& bytes) {
-  try {
-    WriteComm(bytes);
-  } catch (const std::exception&) {
-  }
-}
 
-void ClearInputQuietly() {
-  try {
-    ClearInput();
-  } catch (const std::exception&) {
-  }
-}
 
 }  // namespace
 

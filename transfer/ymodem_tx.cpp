@@ -25,13 +25,6 @@ char ReadReply() {
   return reply[0];
 }
 
-// A link write inside an error handler: a dead link must not raise again there.
-void WriteQuietly(const std::string& bytes) {
-  try {
-    WriteComm(bytes);
-  } catch (const std::exception&) {
-  }
-}
 
 }  // namespace
 

@@ -20,12 +20,7 @@
 namespace bridgit {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::string bytes;
-  int error = 0;
-  ReadWholeFile(path, bytes, error);
-  return bytes;
-}
+using test::Slurp;
 
 class Objects : public ::testing::Test {
  protected:

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace bridgit::test {
@@ -26,5 +28,11 @@ class TTempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The whole content of a file ("" when it cannot be read).
+inline std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 }  // namespace bridgit::test

@@ -23,12 +23,7 @@ std::string Content(std::size_t size) {
   return s;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using test::Slurp;
 
 struct TCase {
   std::size_t size;

@@ -17,12 +17,7 @@ std::string Object(std::size_t size) {
   return s;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using test::Slurp;
 
 class YModemRX : public test::TransferFixture {
  protected:
