@@ -1,0 +1,56 @@
+#include "ui/dialogs/comm_status_dialog.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bridgit::ui {
+
+TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
+  setObjectName("TFCmStatus");
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  ProgressBar2 = new QProgressBar(this);
+  ProgressBar2->setObjectName("ProgressBar2");
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setWordWrap(true);
+  Label1->setMinimumSize(161, 57);
+  BitBtn1 = new QPushButton(tr("Cancel"), this);
+  BitBtn1->setObjectName("BitBtn1");
+  layout->addWidget(ProgressBar2);
+  layout->addWidget(Label1);
+  layout->addWidget(BitBtn1, 0, Qt::AlignCenter);
+  connect(BitBtn1, &QPushButton::clicked, this, &TFCmStatus::reject);
+}
+
+int TFCmStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
+  if (!state_.Open(caption, cancelVisible)) return state_.result();
+  Sync();
+  exec();  // the transfer thread's hand-overs run in this loop
+  return state_.result();
+}
+
+void TFCmStatus::UpdateCommStatus(const std::string& text, int kind, int maximum, int position) {
+  const bool wasVisible = state_.visible();
+  state_.Update(text, kind, maximum, position);
+  Sync();
+  if (wasVisible && !state_.visible()) done(state_.result());
+}
+
+void TFCmStatus::reject() {
+  if (state_.RequestCancel()) done(kModalCancel);
+}
+
+void TFCmStatus::Sync() {
+  setWindowTitle(QString::fromStdString(state_.caption()));
+  Label1->setText(QString::fromStdString(state_.message()).replace("\r\n", "\n"));
+  ProgressBar2->setMaximum(std::max(1, state_.maximum()));
+  ProgressBar2->setValue(std::min(state_.position(), std::max(1, state_.maximum())));
+  BitBtn1->setVisible(state_.cancelVisible());
+  BitBtn1->setEnabled(state_.cancelEnabled());
+}
+
+}  // namespace bridgit::ui
