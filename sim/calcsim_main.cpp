@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
       if (cmd == "rom") return calc.Post([&] { calc.RomLoader(); }), "ok";
       if (cmd == "status") return calc.LastResult();
       if (cmd == "error") return "ok " + calc.Machine().LastError();
+      if (cmd == "clear-faults") return faults.Clear(), "ok";
       if (cmd == "fault") {
         std::string why;
         return faults.Add(arg, why) ? "ok" : "error " + why;
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
           std::lock_guard lock(memoryLock);
           answer = memory.Dump();
         });
-        for (int i = 0; i < 500; ++i) {
+        for (int i = 0; i < 3000; ++i) {  // the server may be in the middle of an exchange
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
           std::lock_guard lock(memoryLock);
           if (!answer.empty()) break;

@@ -18,8 +18,9 @@ bool TFaults::Add(const std::string& spec, std::string& error) {
   TFault f;
   std::string head = spec.substr(0, at);
   const std::size_t colon = head.find(':');
+  const bool relative = spec.compare(at + 1, 1, "+") == 0;
   try {
-    f.when = std::stoull(spec.substr(at + 1));
+    f.when = std::stoull(spec.substr(at + (relative ? 2 : 1)));
     if (colon != std::string::npos) {
       f.arg = std::stoi(head.substr(colon + 1));
       head = head.substr(0, colon);
@@ -35,6 +36,8 @@ bool TFaults::Add(const std::string& spec, std::string& error) {
   f.kind = head;
   if (f.kind == "nak" && f.arg <= 0) f.arg = 1;
   std::lock_guard lock(mutex_);
+  // "@+N": the N-th event from now on.
+  if (relative) f.when += f.kind == "drop-byte" || f.kind == "cut" ? bytesSent_ : counts_[f.kind];
   faults_.push_back(f);
   return true;
 }
@@ -43,6 +46,13 @@ void TFaults::SetNoise(double rate, std::uint64_t seed) {
   std::lock_guard lock(mutex_);
   noise_ = rate;
   rng_.seed(seed);
+}
+
+void TFaults::Clear() {
+  std::lock_guard lock(mutex_);
+  faults_.clear();
+  noise_ = 0;
+  cut_ = false;
 }
 
 bool TFaults::Fire(const std::string& kind, int* arg) {

@@ -1,7 +1,7 @@
 // Deterministic faults and seeded line noise.
 //
 // A fault is KIND[:ARG]@N: it fires at the N-th event of its kind (counted from
-// 1 since the simulator started). Kinds and their events:
+// 1 since the simulator started); KIND[:ARG]@+N counts from the moment it is added. Kinds and their events:
 //   drop-byte@N       the N-th byte the calculator writes is lost
 //   cut@N             after N bytes written the line is dead both ways
 //   corrupt-block@N   the N-th XModem block the calculator sends is damaged
@@ -29,6 +29,8 @@ class TFaults {
   // Adds a fault; false (and the reason) for a spec that cannot be read.
   bool Add(const std::string& spec, std::string& error);
   void SetNoise(double rate, std::uint64_t seed);
+  // Removes every fault and the noise (the line works again, uncut).
+  void Clear();
 
   // Counts an event of the kind; true when a fault fires on it (its argument in `arg`).
   bool Fire(const std::string& kind, int* arg = nullptr);

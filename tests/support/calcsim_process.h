@@ -79,7 +79,7 @@ class TCalcSim {
     [[maybe_unused]] auto w = ::write(fd, msg.data(), msg.size());
     std::string answer;
     for (;;) {
-      const std::string l = ReadLine(fd, 10000);
+      const std::string l = ReadLine(fd, line == "dump" ? 40000 : 10000);  // a dump waits for the exchange in progress
       if (line != "dump") {
         answer = l;
         break;
