@@ -4,6 +4,7 @@
 #include "link/comm_error.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
+#include "transfer/texts.h"
 #include "session/xmodem_server.h"
 
 namespace bridgit {

@@ -15,6 +15,7 @@
 #include "link/port_names.h"
 #include "session/flag_list.h"
 #include "session/texts.h"
+#include "transfer/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/transfer_starter.h"
 #include "transfer/ymodem_tx.h"
