@@ -65,7 +65,9 @@ void TFZQDir::BuildControls() {
   cmboPort->setObjectName("cmboPort");
   cmboPort->setToolTip("Select a communications port");
   cmboPort->setEditable(true);
-  cmboPort->setMinimumWidth(140);
+  cmboPort->setMinimumWidth(96);
+  cmboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cmboPort->setMinimumContentsLength(10);
   auto* lblSpeed = new QLabel(" Speed:", this);
   lblSpeed->setObjectName("lblSpeed");
   cmboSpeed = new QComboBox(this);
