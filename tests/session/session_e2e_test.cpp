@@ -10,21 +10,13 @@
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
+#include "support/session_fixture.h"
 
 namespace bridgit {
 namespace {
 
-class Session : public ::testing::Test {
+class Session : public test::TSessionFixture {
  protected:
-  void SetUp() override {
-    TLogBook::Instance().Clear();
-    SetLinkHost(&host);
-    server = std::make_unique<TXModemServer>(host);
-  }
-  void TearDown() override {
-    server.reset();
-    SetLinkHost(nullptr);
-  }
   void Start(std::vector<std::string> args, const std::string& speed = "9600") {
     sim = std::make_unique<test::TCalcSim>(std::move(args));
     ASSERT_FALSE(sim->PcPath().empty());
@@ -55,9 +47,6 @@ class Session : public ::testing::Test {
     return out;
   }
 
-  test::TRecordingHost host;
-  std::unique_ptr<TXModemServer> server;
-  std::unique_ptr<test::TCalcSim> sim;
 };
 
 TEST_F(Session, IdentifiesTheOlderModel) {

@@ -15,6 +15,7 @@
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
+#include "support/session_fixture.h"
 #include "transfer/block_checks.h"
 
 namespace bridgit {
@@ -22,17 +23,8 @@ namespace {
 
 using test::Slurp;
 
-class Objects : public ::testing::Test {
+class Objects : public test::TSessionFixture {
  protected:
-  void SetUp() override {
-    TLogBook::Instance().Clear();
-    SetLinkHost(&host);
-    server = std::make_unique<TXModemServer>(host);
-  }
-  void TearDown() override {
-    server.reset();
-    SetLinkHost(nullptr);
-  }
   void Start(std::vector<std::string> args = {}, const std::string& speed = "9600") {
     sim = std::make_unique<test::TCalcSim>(std::move(args));
     server->Speed = speed;
@@ -60,9 +52,6 @@ class Objects : public ::testing::Test {
     return server->PutFile(name, file, 1, all, true);
   }
 
-  test::TRecordingHost host;
-  std::unique_ptr<TXModemServer> server;
-  std::unique_ptr<test::TCalcSim> sim;
   TXPObject home;
   test::TTempDir dir;
 };
