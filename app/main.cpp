@@ -1,19 +1,18 @@
 // bridgit: the window. An optional first argument names the port to connect to
-// at start-up.
+// once the window is up.
 #include <QApplication>
-#include <QTimer>
 
+#include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Bridgit");
-  QApplication::setOrganizationName("Orrindale");
-  bridgit::ui::TFZQDir window;
+  QApplication::setApplicationName(bridgit::ui::kApplication);
+  QApplication::setOrganizationName(bridgit::ui::kOrganisation);
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  bridgit::ui::TFZQDir window(nullptr, arguments);
   window.show();
-  if (argc > 1) {
-    window.SetPort(QString::fromLocal8Bit(argv[1]));
-    QTimer::singleShot(0, &window, [&window] { window.tbtnConnectClick(); });
-  }
+  window.activateWindow();
   return app.exec();
 }

@@ -11,6 +11,7 @@
 #include "calcdata/object_walk.h"
 #include "calcdata/texts.h"
 #include "calcdata/var_name.h"
+#include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "link/port_names.h"
 #include "picture/screen_picture.h"
@@ -22,10 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPortVariable = "BRIDGIT_PORT";
-// Instruction prompt kinds.
-constexpr int kPromptServerDownload = 1, kPromptServerSent = 2, kPromptCapture = 3, kPromptDownload = 4,
-              kPromptUpload = 6, kPromptRom = 7;
-
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
   std::size_t at = 0;

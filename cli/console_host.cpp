@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "base/clock.h"
+#include "host/prompt_texts.h"
 
 namespace bridgit::cli {
 
@@ -14,16 +15,12 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 TConsoleHost* g_host = nullptr;
 
-// The instructions of the prompt kinds, as a person reads them on a terminal.
-const char* Instructions(int kind) {
-  switch (kind) {
-    case 1: return "On the ZQ71G(X): type ' ALPHA X, press Left-Shift I/O NXT XRECV.";
-    case 3: return "Set up the calculator's screen, then press ON plus up-arrow (ON plus 1 on the ZQ71G(X)).";
-    case 4: return "On the calculator: type ' ALPHA X (or any other name) and start XRECV.";
-    case 6: return "On the calculator: type ' and the name of the item to send, then press XSEND.";
-    case 7: return "On the calculator: hold + and - while pressing RESET, press 1 to load OS/ROM, 1 for USB.";
-    default: return nullptr;
-  }
+// The instructions of a prompt kind as lines on a terminal (none for kind 0).
+std::string Instructions(int kind) {
+  std::string text(PromptText(kind, true));
+  std::erase(text, '\r');
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
 }
 
 }  // namespace
@@ -70,9 +67,9 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
 }
 
 bool TConsoleHost::ShowPrompt(int kind, const std::string& caption) {
-  if (const char* text = Instructions(kind); text && !options_.quiet) std::fprintf(stderr, "%s\n", text);
+  if (const std::string text = Instructions(kind); !text.empty() && !options_.quiet) std::fprintf(stderr, "%s\n", text.c_str());
   promptDeadline_ = TickCount() + 1000LL * options_.waitSeconds;
-  return THeadlessHost::ShowPrompt(kind, caption) || (kind != 1 && kind != 3 && kind != 4 && kind != 10);
+  return THeadlessHost::ShowPrompt(kind, caption) || !IsModelessPrompt(kind);
 }
 
 void TConsoleHost::ProcessMessages() {

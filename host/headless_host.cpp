@@ -1,12 +1,9 @@
 #include "host/headless_host.h"
 
+#include "host/prompt_kinds.h"
 #include "host/texts.h"
 
 namespace bridgit {
-
-namespace {
-bool IsModelessKind(int kind) { return kind == 1 || kind == 3 || kind == 4 || kind == 10; }
-}  // namespace
 
 bool THeadlessHost::ShowMessagePrompt(const std::string& text, const std::string& caption) {
   return questionPolicy_ ? questionPolicy_(text, caption) : false;
@@ -14,7 +11,7 @@ bool THeadlessHost::ShowMessagePrompt(const std::string& text, const std::string
 
 bool THeadlessHost::ShowPrompt(int kind, const std::string& caption) {
   promptKind_ = kind;
-  if (IsModelessKind(kind)) {
+  if (IsModelessPrompt(kind)) {
     // Stays "on screen" until the waiting operation or HidePrompt hides it.
     promptVisible_ = true;
     if (promptPolicy_) promptPolicy_(kind, caption);

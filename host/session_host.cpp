@@ -10,9 +10,13 @@ void TSessionHost::ShowStatus(const std::string& text) {
 }
 
 void TSessionHost::SetConnected(bool flag) {
+  const bool dropped = connected_ && !flag;
   connected_ = flag;
   UpdateControls();
   if (!flag) CloseCommandStatus();
+  // A command whose link dropped leaves the window idle. Only on the change:
+  // the manual operations are busy while disconnected.
+  if (dropped) SetBusy(false);
 }
 
 void TSessionHost::SetBusy(bool flag) {

@@ -49,7 +49,7 @@ class TSessionHost : public TPromptHost {
   // Shows a status text at once (the session's OnStatusChange).
   void ShowStatus(const std::string& text);
   // Connected := flag; controls updated; leaving the connected state closes the
-  // command status dialog.
+  // command status dialog and clears Busy.
   void SetConnected(bool flag);
   // Only a change of value has an effect.
   void SetBusy(bool flag);
@@ -128,6 +128,20 @@ class TSessionHost : public TPromptHost {
   int requiredSpeed_ = 0;
   bool rpnPrompts_ = true;
   TFileSettings fileSettings_;
+};
+
+// Busy for the life of a scope, restored on every exit (a command inside
+// another leaves the outer one busy).
+class TBusyScope {
+ public:
+  explicit TBusyScope(TSessionHost& host) : host_(host), was_(host.Busy()) { host_.SetBusy(true); }
+  ~TBusyScope() { host_.SetBusy(was_); }
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+
+ private:
+  TSessionHost& host_;
+  bool was_;
 };
 
 }  // namespace bridgit

@@ -1,6 +1,7 @@
 // Transfers that the calculator starts itself: screen capture, its own receive
 // and send commands, and the ROM loader.
 #include "base/clock.h"
+#include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
@@ -15,8 +16,6 @@ namespace {
 
 constexpr TTickMs kPromptPollMs = 100;
 // The prompt kinds of these waits.
-constexpr int kPromptCapture = 3;
-constexpr int kPromptDownload = 4;
 
 std::string FileNamePart(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
 

@@ -1,97 +1,337 @@
+// The main window against the simulated calculator: start-up with empty and
+// stored settings, connecting by tool button, menu and command line, the
+// enabling rules, the typed word "log", settings and geometry written back.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSettings>
-#include <QTimer>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cstdlib>
+#include <fstream>
 
 #include "base/log.h"
+#include "gui/gui_support.h"
+#include "host/prompt_texts.h"
 #include "support/calcsim_process.h"
+#include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/log_form.h"
 #include "ui/main/main_window.h"
 
 namespace bridgit {
 namespace {
 
-// Answers every message box that comes up, as a person pressing its default button.
-class TBoxCloser {
- public:
-  TBoxCloser() {
-    timer_.setInterval(50);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts.push_back(box->text().toStdString());
-        box->done(QMessageBox::Ok);
-      }
-    });
-    timer_.start();
-  }
-  std::vector<std::string> texts;
+using test::TDialogDriver;
+using test::WaitUntil;
 
- private:
-  QTimer timer_;
+class TTestWindow : public ui::TFZQDir {
+ public:
+  using TFZQDir::TFZQDir;
+  void Beep() override { ++beeps; }
+  int beeps = 0;
 };
+
+QString Memo(QWidget* dialog) {
+  return dialog->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+}
+
+QString WithoutCR(std::string_view text) {
+  QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size())).replace("\r\n", "\n");
+  s.chop(1);  // the last line end
+  return s;
+}
+
+bool LogHas(const std::string& text) {
+  for (const std::string& line : TLogBook::Instance().Lines())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override { TLogBook::Instance().Clear(); }
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    ::unsetenv("BRIDGIT_EXTRA_PORTS");
+    ::unsetenv("BRIDGIT_USB_ROOT");
+  }
   std::unique_ptr<QSettings> Settings() {
     return std::make_unique<QSettings>(QString::fromStdString(dir / "Bridgit.conf"), QSettings::IniFormat);
+  }
+  template <typename T>
+  static T* Find(QWidget& w, const char* name) {
+    T* t = w.findChild<T*>(name);
+    EXPECT_NE(t, nullptr) << name;
+    return t;
   }
   test::TTempDir dir;
 };
 
-TEST_F(MainWindow, StartsWithDefaultsConnectsAndListsTheCalculator) {
+TEST_F(MainWindow, ConnectsByToolButtonShowsTheCalculatorAndWritesSettingsAtClose) {
   test::TCalcSim sim({});
   auto settings = Settings();
-  ui::TFZQDir window(settings.get());
-  auto* speed = window.findChild<QComboBox*>("cmboSpeed");
-  auto* port = window.findChild<QComboBox*>("cmboPort");
-  ASSERT_TRUE(speed && port);
-  EXPECT_EQ(speed->currentText(), "115200");
-  EXPECT_EQ(port->currentText(), "Auto");
-  window.SetPort(QString::fromStdString(sim.PcPath()));
-  speed->setCurrentText("9600");
-  window.findChild<QToolButton*>("tbtnConnect")->click();
-  EXPECT_TRUE(window.Connected());
-  auto* tree = window.findChild<QTreeWidget*>("TreeView1");
-  EXPECT_EQ(tree->topLevelItem(0)->text(0), "HOME (ZQ-73)");
-  EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);  // WORK
-  auto* list = window.findChild<QTreeWidget*>("ListView1");
-  EXPECT_EQ(list->topLevelItemCount(), 11);
-  EXPECT_TRUE(window.findChild<QLabel*>("StatusPanel1")->text().startsWith("Free Mem: "));
+  {
+    TTestWindow window(settings.get());
+    auto* speed = Find<QComboBox>(window, "cmboSpeed");
+    auto* port = Find<QComboBox>(window, "cmboPort");
+    EXPECT_EQ(speed->currentText(), "115200");
+    EXPECT_EQ(port->currentText(), "Auto");
+    auto* tree = Find<QTreeWidget>(window, "TreeView1");
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "ZQ ?");
+    EXPECT_FALSE(tree->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>(window, "tbtnXferMode")->isEnabled());
 
-  // The log window has collected the session's lines.
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(window.LogForm().memo()->toPlainText().contains("Calculator model = 73"));
+    window.SetPort(QString::fromStdString(sim.PcPath()));
+    speed->setCurrentText("9600");
+    Find<QToolButton>(window, "tbtnConnect")->click();
+    ASSERT_TRUE(window.Connected());
+    EXPECT_FALSE(window.Busy());
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "HOME (ZQ-73)");
+    EXPECT_TRUE(tree->isEnabled());
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);  // WORK
+    EXPECT_EQ(Find<QTreeWidget>(window, "ListView1")->topLevelItemCount(), 11);
+    EXPECT_TRUE(Find<QLabel>(window, "StatusPanel1")->text().contains("  Free Mem: "));
+    EXPECT_TRUE(LogHas("Calculator model = 73"));
+    // Locked while connected; the connect button now disconnects.
+    EXPECT_FALSE(port->isEnabled());
+    EXPECT_FALSE(speed->isEnabled());
+    EXPECT_EQ(Find<QToolButton>(window, "tbtnConnect")->toolTip(), "Disconnect from the calculator.");
 
-  // Transfer mode switch.
-  auto* mode = window.findChild<QToolButton*>("tbtnXferMode");
-  mode->click();
-  EXPECT_TRUE(window.TextMode());
-  EXPECT_EQ(mode->text(), "Text");
-  window.close();
+    // The log window has collected the session's lines.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.LogForm().memo()->toPlainText().contains("Calculator model = 73"));
+
+    // Transfer mode: the button, the menu item and the Copy caption follow it.
+    auto* mode = Find<QToolButton>(window, "tbtnXferMode");
+    auto* copy = Find<QAction>(window, "mnuCopy");
+    window.PopupMenu1Popup();
+    EXPECT_EQ(copy->text(), "Copy (Binary)");
+    mode->click();
+    EXPECT_TRUE(window.TextMode());
+    EXPECT_EQ(mode->toolTip(), "Text transfer mode, press for binary mode");
+    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text transfer mode, press for binary mode");
+    EXPECT_EQ(copy->text(), "Copy (Text)");
+
+    TLogBook::Instance().Clear();
+    window.close();
+    // The server's quit command went out before the settings were written.
+    EXPECT_TRUE(LogHas("send command = Q"));
+    EXPECT_FALSE(window.Connected());
+  }
   EXPECT_EQ(settings->value("Port").toString().toStdString(), sim.PcPath());
   EXPECT_EQ(settings->value("Speed").toString(), "9600");
+  EXPECT_EQ(settings->value("DirColSize").toString(), "3");
+  EXPECT_EQ(settings->value("TRANSIO").toString(), "3");
+  EXPECT_EQ(settings->value("RPNPrompts").toString(), "1");
+  EXPECT_EQ(settings->value("ToolBarVis").toString(), "1");
+  EXPECT_TRUE(settings->contains("Connectivity/Top"));
+}
+
+TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
+  test::TCalcSim sim({});
+  auto settings = Settings();
+  settings->setValue("Speed", "9600");
+  settings->setValue("RPNPrompts", "0");
+  TTestWindow window(settings.get());
+  window.SetPort(QString::fromStdString(sim.PcPath()));
+  auto* connect = Find<QAction>(window, "mnuConnect");
+
+  // Cancel in the prompt leaves the window disconnected.
+  TDialogDriver driver;
+  QString shown;
+  driver.When("FDownLd", [&](QWidget* prompt) {
+    shown = Memo(prompt);
+    test::Click(prompt, "btnCancel");
+  });
+  window.mnuFileClick();
+  EXPECT_EQ(connect->text(), "Connect...");
+  connect->trigger();
+  EXPECT_TRUE(driver.Done());
+  EXPECT_EQ(shown, WithoutCR(PromptText(kPromptStartServer, false)));  // the ALG wording, as stored
+  EXPECT_FALSE(window.Connected());
+  EXPECT_TRUE(Find<QComboBox>(window, "cmboPort")->isEnabled());
+
+  // OK connects.
+  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnOK"); });
+  connect->trigger();
+  EXPECT_TRUE(window.Connected());
+  window.mnuFileClick();
+  EXPECT_EQ(connect->text(), "Disconnect");
+  EXPECT_FALSE(Find<QAction>(window, "mnuCaptureScreen")->isEnabled());  // manual commands need the port free
+  connect->trigger();
+  EXPECT_FALSE(window.Connected());
+}
+
+TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
+  auto settings = Settings();
+  settings->setValue("Speed", "130000");
+  settings->setValue("Port", "/dev/no-such-port");
+  settings->setValue("DirColSize", "5");
+  settings->setValue("DirWidthFiles", "wide");  // not a number: the default
+  settings->setValue("TRANSIO", "0");
+  settings->setValue("AddCR", "1");
+  {
+    TTestWindow window(settings.get());
+    EXPECT_EQ(Find<QComboBox>(window, "cmboSpeed")->currentText(), "9600");
+    EXPECT_EQ(Find<QComboBox>(window, "cmboPort")->currentIndex(), 0);
+    auto* list = Find<QTreeWidget>(window, "ListView1");
+    EXPECT_EQ(list->header()->visualIndex(2), 2);  // Files, Type, Size
+    EXPECT_EQ(list->columnWidth(0), 160);
+    EXPECT_EQ(window.FileSettings().translationLevel, 1);
+    window.close();
+  }
+  EXPECT_EQ(settings->value("DirColSize").toString(), "3");
+  EXPECT_EQ(settings->value("TRANSIO").toString(), "1");
+
+  settings->setValue("TRANSIO", "1");
+  settings->setValue("AddCR", "0");
+  settings->setValue("DirColSize", "2");
+  {
+    TTestWindow window(settings.get());
+    EXPECT_EQ(window.FileSettings().translationLevel, 0);
+    EXPECT_EQ(Find<QTreeWidget>(window, "ListView1")->header()->visualIndex(2), 1);  // Files, Size, Type
+    window.close();
+  }
+  EXPECT_EQ(settings->value("DirColSize").toString(), "2");
+}
+
+TEST_F(MainWindow, TheCommandLinePortConnectsAfterTheSplashWithoutAPrompt) {
+  test::TCalcSim sim({});
+  ::setenv("BRIDGIT_EXTRA_PORTS", sim.PcPath().c_str(), 1);
+  auto settings = Settings();
+  settings->setValue("Speed", "9600");
+  // Letter case aside, the argument names the listed port.
+  TTestWindow window(settings.get(), {QString::fromStdString(sim.PcPath()).toUpper()});
+  window.show();
+  ASSERT_TRUE(WaitUntil([&] { return window.Connected() && !window.Busy(); }));
+  EXPECT_EQ(Find<QComboBox>(window, "cmboPort")->currentText().toStdString(), sim.PcPath());
+  EXPECT_FALSE(window.PromptDialog().isVisible());
+  EXPECT_TRUE(LogHas("Version "));  // the splash logged the program's version
+  EXPECT_EQ(window.beeps, 0);
+  window.close();
+}
+
+TEST_F(MainWindow, ACommandLinePortThatIsNotListedBeeps) {
+  auto settings = Settings();
+  TTestWindow window(settings.get(), {"/dev/nowhere-at-all"});
+  window.ProcessCommandLine();
+  EXPECT_EQ(window.beeps, 1);
+  EXPECT_FALSE(window.Connected());
 }
 
 TEST_F(MainWindow, AFailedConnectionLeavesTheWindowDisconnected) {
   auto settings = Settings();
-  settings->setValue("Speed", "12345");  // not one of the speeds: 9600
-  ui::TFZQDir window(settings.get());
-  EXPECT_EQ(window.findChild<QComboBox*>("cmboSpeed")->currentText(), "9600");
-  TBoxCloser closer;
-  window.SetPort(QString::fromStdString(dir / "no-port"));
-  window.findChild<QToolButton*>("tbtnConnect")->click();
+  TTestWindow window(settings.get());
+  TDialogDriver driver;
+  const std::string notATty = dir / "not-a-port";
+  std::ofstream(notATty) << "x";
+  window.SetPort(QString::fromStdString(notATty));
+  Find<QToolButton>(window, "tbtnConnect")->click();
   EXPECT_FALSE(window.Connected());
   EXPECT_FALSE(window.Busy());
-  ASSERT_EQ(closer.texts.size(), 1u);
-  EXPECT_NE(closer.texts[0].find("The connectivity kit is unable to open communications to:"), std::string::npos);
+  EXPECT_TRUE(Find<QComboBox>(window, "cmboPort")->isEnabled());
+  EXPECT_TRUE(Find<QComboBox>(window, "cmboSpeed")->isEnabled());
+  ASSERT_TRUE(WaitUntil([&] { return !driver.boxTexts.empty(); }));
+  EXPECT_NE(driver.boxTexts[0].find("The connectivity kit is unable to open communications to:"), std::string::npos);
+}
+
+TEST_F(MainWindow, TheUsbPortLocksTheSpeedAndOffersTheRom) {
+  test::TTempDir usbRoot;
+  test::TCalcSim sim({"--model", "73G+", "--usb-root", usbRoot.path().string()});
+  ::setenv("BRIDGIT_USB_ROOT", usbRoot.path().c_str(), 1);
+  auto settings = Settings();
+  settings->setValue("Port", "ZQx3G+");
+  TTestWindow window(settings.get());
+  auto* port = Find<QComboBox>(window, "cmboPort");
+  auto* speed = Find<QComboBox>(window, "cmboSpeed");
+  ASSERT_EQ(port->currentText(), "ZQx3G+");
+  EXPECT_FALSE(speed->isEnabled());
+  window.mnuROMClick();
+  EXPECT_TRUE(Find<QAction>(window, "mnuDownloadCalculatorROM")->isEnabled());
+  port->setCurrentIndex(port->findText("Auto"));
+  EXPECT_TRUE(speed->isEnabled());
+  window.mnuROMClick();
+  EXPECT_FALSE(Find<QAction>(window, "mnuDownloadCalculatorROM")->isEnabled());
+  // The port box re-lists the ports when it is opened and keeps the choice.
+  port->setCurrentIndex(port->findText("ZQx3G+"));
+  window.ReloadPortList();
+  EXPECT_EQ(port->currentText(), "ZQx3G+");
+  Find<QToolButton>(window, "tbtnConnect")->click();
+  EXPECT_TRUE(window.Connected());
+  EXPECT_EQ(window.DisplayModel(), "73G+");
+}
+
+TEST_F(MainWindow, HintsLeadToHelpAndTheTypedWordOpensTheLog) {
+  auto settings = Settings();
+  TTestWindow window(settings.get());
+  EXPECT_EQ(Find<QComboBox>(window, "cmboPort")->toolTip(), "?* Select a communications port");
+  EXPECT_EQ(Find<QComboBox>(window, "cmboSpeed")->toolTip(), "?* Select a communications speed.  (ignored for USB)");
+  EXPECT_EQ(window.statusBar()->toolTip(), "?* Last command");
+  EXPECT_EQ(Find<QWidget>(window, "btnLog")->toolTip(), "Show log window");  // no help context
+
+  // Typed into the port box: "l" is held back while it may start the word,
+  // "x" breaks the sequence and goes through.
+  QLineEdit* edit = Find<QComboBox>(window, "cmboPort")->lineEdit();
+  edit->clear();
+  const auto type = [&](const QString& keys) {
+    for (QChar c : keys) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(edit, &press);
+    }
+  };
+  type("lx");
+  EXPECT_EQ(edit->text(), "x");
+  EXPECT_FALSE(window.LogForm().isVisible());
+  type("log");
+  EXPECT_EQ(edit->text(), "x");
+  EXPECT_TRUE(window.LogForm().isVisible());
+}
+
+TEST_F(MainWindow, OptionsAreWrittenBackAndGeometryIsRestored) {
+  auto settings = Settings();
+  settings->setValue("Connectivity/Left", "40");
+  settings->setValue("Connectivity/Top", "30");
+  settings->setValue("Connectivity/Width", "700");
+  settings->setValue("Connectivity/Height", "500");
+  settings->setValue("LogForm/Visible", "1");
+  settings->setValue("LogForm/Width", "400");
+  {
+    TTestWindow window(settings.get());
+    EXPECT_EQ(window.geometry(), QRect(40, 30, 700, 500));
+    EXPECT_TRUE(window.LogForm().isVisible());  // it was open when the program last closed
+    EXPECT_EQ(window.LogForm().width(), 400);
+
+    TDialogDriver driver;
+    driver.When("FOptions", [](QWidget* options) {
+      options->findChild<QRadioButton*>("rbtnTrans1")->setChecked(true);
+      options->findChild<QCheckBox*>("chbAddCR")->setChecked(false);
+      options->findChild<QLineEdit*>("edtEditor")->setText("gedit --wait");
+      test::Click(options, "btnOK");
+    });
+    window.findChild<QAction*>("mnuOptions")->trigger();
+    EXPECT_EQ(window.FileSettings().translationLevel, 0);
+    EXPECT_EQ(window.FileSettings().editor, "gedit --wait");
+    window.setGeometry(50, 60, 640, 420);
+    window.LogForm().hide();
+    window.close();
+  }
+  EXPECT_EQ(settings->value("TRANSIO").toString(), "0");
+  EXPECT_EQ(settings->value("AddCR").toString(), "0");
+  EXPECT_EQ(settings->value("Editor").toString(), "gedit --wait");
+  EXPECT_EQ(settings->value("Connectivity/Width").toString(), "640");
+  EXPECT_EQ(settings->value("LogForm/Visible").toString(), "0");
+  TTestWindow again(settings.get());
+  EXPECT_EQ(again.geometry(), QRect(50, 60, 640, 420));
+  EXPECT_FALSE(again.LogForm().isVisible());
 }
 
 }  // namespace

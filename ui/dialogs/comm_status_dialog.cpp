@@ -5,10 +5,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/centre.h"
+
 namespace bridgit::ui {
 
 TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
-  setObjectName("TFCmStatus");
+  setObjectName("FCmStatus");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
   ProgressBar2 = new QProgressBar(this);
@@ -29,6 +31,7 @@ TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
 int TFCmStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
   if (!state_.Open(caption, cancelVisible)) return state_.result();
   Sync();
+  CentreOver(this, parentWidget());
   exec();  // the transfer thread's hand-overs run in this loop
   return state_.result();
 }

@@ -3,15 +3,22 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class QPlainTextEdit;
+class QSettings;
+
+namespace bridgit::shell {
+class TWindowPosSave;
+}
 
 namespace bridgit::ui {
 
 class TFLogForm : public QWidget {
   Q_OBJECT
  public:
-  explicit TFLogForm(QWidget* parent = nullptr);
+  // `settings`: where its geometry is kept ("LogForm"); none keeps nothing.
+  explicit TFLogForm(QSettings* settings = nullptr, QWidget* parent = nullptr);
   ~TFLogForm() override;
   QPlainTextEdit* memo() const { return Memo1; }
 
@@ -19,8 +26,13 @@ class TFLogForm : public QWidget {
   void lineLogged(const QString& line);
   void logCleared();
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void ShowMemoMenu(const QPoint& at);
   QPlainTextEdit* Memo1;
+  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
   int listener_ = 0;
 };
 

@@ -5,117 +5,174 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "base/log.h"
 #include "link/comm_port.h"
-#include "link/port_names.h"
+#include "shell/window_pos_save.h"
+#include "ui/dialogs/about_form.h"
 #include "ui/dialogs/comm_status_dialog.h"
+#include "ui/dialogs/download_prompt.h"
+#include "ui/dialogs/help_viewer.h"
 #include "ui/dialogs/log_form.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/property_dialog.h"
+#include "ui/dialogs/question_dialogs.h"
+#include "ui/dialogs/working_dialogs.h"
+#include "ui/main/hints.h"
+#include "ui/main/image_list.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
-namespace {
-
-const QStringList kSpeeds = {"4800", "9600", "14400", "19200", "38400", "57600", "115200"};
-constexpr const char* kDefaultPort = "Auto";
-constexpr const char* kDefaultSpeed = "115200";
-constexpr const char* kFallbackSpeed = "9600";
-constexpr const char* kCaption = "Confidential Test, Do not Copy.  Bridgit";
-
-}  // namespace
-
-TFZQDir::TFZQDir(QSettings* settings, QWidget* parent) : QMainWindow(parent) {
+TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(std::move(arguments)) {
   setObjectName("FZQDir");
-  if (!settings) ownSettings_ = std::make_unique<QSettings>("Orrindale", "Bridgit");
+  if (!settings) ownSettings_ = std::make_unique<QSettings>(kOrganisation, kApplication);
   settings_ = settings ? settings : ownSettings_.get();
-  logForm_ = new TFLogForm(this);
-  BuildControls();
+  setWindowTitle(QString(kCaptionPrefix) + kApplication);
+  setWindowIcon(ImageIcon(kImageConnect));
+  resize(569, 362);
+  setMinimumSize(400, 200);
+  BuildToolBar();
+  BuildViews();
+  BuildStatusBar();
+  BuildMenus();
+  btnLog->setVisible(true);
+
+  WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
+  WindowPosSave1->Restore(false, true, true);
+
   SetLinkHost(this);
   server_ = std::make_unique<TXModemServer>(*this);
   server_->OnStatusChange = [this](const std::string& text) { ShowStatus(text); };
+  SetCalculatorFlags(kInitialFlags);
+
   home_.Name = "HOME";
+  home_.Size = 0;
+  home_.TypeIcon = kImageDirectory;
   home_.Server = server_.get();
+  auto* root = new QTreeWidgetItem(TreeView1, {kRootCaptionUnknown});
+  root->setIcon(0, ImageIcon(kImageDirectory));
+  root->setData(0, Qt::UserRole, QVariant::fromValue<void*>(&home_));
+
+  SetPortListSeparator("\n");
+  ReloadPortList();
+  loading_ = true;
   ReadSettings();
+  loading_ = false;
+
+  // The other forms, in the order they depend on each other: the prompt
+  // dialog copies the RPN setting just read.
+  FDownLd = new TFDownLd(this, RPNPrompts());
+  FProperty = new TFProperty(this);
+  FLogForm = new TFLogForm(settings_, this);
+  FAboutForm = new TFAboutForm(this);
+  FCmndStatus = new TFCmndStatus(this);
+  FCnctStatus = new TFCnctStatus(this);
+  FReplaceFile = new TFReplaceFile(this);
+  FOptions = new TFOptions(this);
+  FBadFile = new TFBadFile(this);
+
   UpdateControls();
+  focusedView_ = ListView1;
+  DecorateHints(this);
+  qApp->installEventFilter(this);
 }
 
 TFZQDir::~TFZQDir() {
+  qApp->removeEventFilter(this);
   server_.reset();
   SetLinkHost(nullptr);
 }
 
-void TFZQDir::BuildControls() {
-  setWindowTitle(kCaption);
-  resize(569, 362);
-  setMinimumSize(400, 200);
-  auto* toolBar = addToolBar("ToolBar");
-  toolBar->setObjectName("ToolBar");
-  toolBar->setMovable(false);
+void TFZQDir::BuildToolBar() {
+  ToolBar = addToolBar("ToolBar");
+  ToolBar->setObjectName("ToolBar");
+  ToolBar->setMovable(false);
+  ToolBar->setIconSize(QSize(16, 16));
   auto* label1 = new QLabel("  Connect using:", this);
   label1->setObjectName("Label1");
   cmboPort = new QComboBox(this);
   cmboPort->setObjectName("cmboPort");
   cmboPort->setToolTip("Select a communications port");
+  SetHelpContext(cmboPort, kHelpCommunications);
+  // Editable, so that any serial device path can be typed in.
   cmboPort->setEditable(true);
-  cmboPort->setMinimumWidth(96);
+  cmboPort->setInsertPolicy(QComboBox::NoInsert);
   cmboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  cmboPort->setMinimumContentsLength(10);
+  cmboPort->setMinimumContentsLength(12);
   auto* lblSpeed = new QLabel(" Speed:", this);
   lblSpeed->setObjectName("lblSpeed");
   cmboSpeed = new QComboBox(this);
   cmboSpeed->setObjectName("cmboSpeed");
-  cmboSpeed->addItems(kSpeeds);
+  cmboSpeed->addItems(Speeds());
   cmboSpeed->setToolTip("Select a communications speed.  (ignored for USB)");
-  tbtnConnect = new QToolButton(this);
-  tbtnConnect->setObjectName("tbtnConnect");
-  tbtnConnect->setText("Connect");
-  tbtnConnect->setToolTip("Quick connect to the calculator.");
-  tbtnXferMode = new QToolButton(this);
-  tbtnXferMode->setObjectName("tbtnXferMode");
-  tbtnXferMode->setToolTip("Binary transfer mode, press for text mode");
+  SetHelpContext(cmboSpeed, kHelpSpeed);
+  const auto toolButton = [this](const char* name, int image, const QString& hint) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setIcon(ImageIcon(image));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+  };
+  tbtnConnect = toolButton("tbtnConnect", kImageConnect, kHintQuickConnect);
+  tbtnScrnCapture = toolButton("tbtnScrnCapture", kImageCapture, "Press to disconnect and start screen capture.");
+  tbtnXferMode = toolButton("tbtnXferMode", kImageBinaryMode, kHintBinaryMode);
   btnLog = new QPushButton("Log", this);
   btnLog->setObjectName("btnLog");
   btnLog->setToolTip("Show log window");
-  for (QWidget* w : std::initializer_list<QWidget*>{label1, cmboPort, lblSpeed, cmboSpeed, tbtnConnect, tbtnXferMode, btnLog})
-    toolBar->addWidget(w);
-
-  auto* splitter = new QSplitter(this);
-  TreeView1 = new QTreeWidget(splitter);
-  TreeView1->setObjectName("TreeView1");
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setIndentation(19);
-  ListView1 = new QTreeWidget(splitter);
-  ListView1->setObjectName("ListView1");
-  ListView1->setRootIsDecorated(false);
-  ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  ListView1->setHeaderLabels({"Files", "Type", "Size"});
-  ListView1->setSortingEnabled(false);
-  splitter->setSizes({153, 416});
-  setCentralWidget(splitter);
-
-  statusPanel0 = new QLabel(this);
-  statusPanel0->setObjectName("StatusPanel0");
-  statusPanel0->setMinimumWidth(350);
-  statusPanel1 = new QLabel(this);
-  statusPanel1->setObjectName("StatusPanel1");
-  statusBar()->setObjectName("StatusBar");
-  statusBar()->addWidget(statusPanel0, 1);
-  statusBar()->addWidget(statusPanel1);
-
-  auto* root = new QTreeWidgetItem(TreeView1, {"HOME"});
-  root->setData(0, Qt::UserRole, QVariant::fromValue<void*>(&home_));
+  for (QWidget* w : std::initializer_list<QWidget*>{label1, cmboPort, lblSpeed, cmboSpeed})
+    ToolBar->addWidget(w);
+  ToolBar->addSeparator();
+  for (QWidget* w : std::initializer_list<QWidget*>{tbtnConnect, tbtnScrnCapture, tbtnXferMode})
+    ToolBar->addWidget(w);
+  ToolBar->addSeparator();
+  ToolBar->addWidget(btnLog);
 
   connect(tbtnConnect, &QToolButton::clicked, this, &TFZQDir::tbtnConnectClick);
   connect(tbtnXferMode, &QToolButton::clicked, this, &TFZQDir::tbtnXferModeClick);
   connect(btnLog, &QPushButton::clicked, this, &TFZQDir::btnLogClick);
+  connect(cmboPort, &QComboBox::currentTextChanged, this, &TFZQDir::cmboPortChange);
+  connect(cmboSpeed, &QComboBox::currentTextChanged, this, &TFZQDir::cmboSpeedChange);
+}
+
+void TFZQDir::BuildViews() {
+  Splitter1 = new QSplitter(this);
+  Splitter1->setObjectName("Splitter1");
+  Splitter1->setHandleWidth(8);
+  Splitter1->setChildrenCollapsible(false);
+  TreeView1 = new QTreeWidget(Splitter1);
+  TreeView1->setObjectName("TreeView1");
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setIndentation(19);
+  TreeView1->setIconSize(QSize(16, 16));
+  TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetHelpContext(TreeView1, kHelpDirectory);
+  ListView1 = new QTreeWidget(Splitter1);
+  ListView1->setObjectName("ListView1");
+  ListView1->setRootIsDecorated(false);
+  ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ListView1->setHeaderLabels({"Files", "Type", "Size"});
+  ListView1->header()->setSectionsMovable(true);
+  ListView1->setIconSize(QSize(16, 16));
+  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetHelpContext(ListView1, kHelpDirectory);
+  Splitter1->setStretchFactor(1, 1);
+  Splitter1->setSizes({153, 408});
+  setCentralWidget(Splitter1);
+
   connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (!item) return;
     auto* folder = static_cast<TXPObject*>(item->data(0, Qt::UserRole).value<void*>());
@@ -123,85 +180,73 @@ void TFZQDir::BuildControls() {
     CurrentPath = folder->FullPath();
     FillList(*folder);
   });
+  // A right click selects what it points at before the pop-up menu opens.
+  for (QTreeWidget* view : {TreeView1, ListView1}) {
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+      if (QTreeWidgetItem* item = view->itemAt(at); item && view == TreeView1) view->setCurrentItem(item);
+      focusedView_ = view;
+      PopupMenu1Popup();
+      PopupMenu1->popup(view->viewport()->mapToGlobal(at));
+    });
+  }
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setSingleShot(true);
+  Timer1->setInterval(1);
+  connect(Timer1, &QTimer::timeout, this, &TFZQDir::RefreshDirectory);
+  tmrAbout = new QTimer(this);
+  tmrAbout->setObjectName("tmrAbout");
+  connect(tmrAbout, &QTimer::timeout, this, &TFZQDir::tmrAboutTimer);
 }
 
-void TFZQDir::FillPorts() {
-  const QString current = cmboPort->currentText();
-  SetPortListSeparator("\n");
-  std::string list;
-  ListPorts(list);
-  cmboPort->clear();
-  for (const QString& p : QString::fromStdString(list).split('\n', Qt::SkipEmptyParts)) cmboPort->addItem(p);
-  SetPort(current.isEmpty() ? kDefaultPort : current);
-}
-
-void TFZQDir::SetPort(const QString& port) {
-  const int at = cmboPort->findText(port);
-  if (at >= 0)
-    cmboPort->setCurrentIndex(at);
-  else
-    cmboPort->setEditText(port);
-}
-
-void TFZQDir::ReadSettings() {
-  FillPorts();
-  SetPort(settings_->value("Port", kDefaultPort).toString());
-  QString speed = settings_->value("Speed", kDefaultSpeed).toString();
-  if (!kSpeeds.contains(speed)) speed = kFallbackSpeed;
-  cmboSpeed->setCurrentText(speed);
-  TFileSettings& f = FileSettings();
-  const auto flag = [this](const char* key, bool def) { return settings_->value(key, def ? "1" : "0").toString() == "1"; };
-  f.addExtension = flag("AddExtension", true);
-  f.addCR = flag("AddCR", true);
-  f.translateControl = flag("TRANS031", true);
-  f.editor = settings_->value("Editor", "").toString().toStdString();
-  f.translationLevel = std::clamp(settings_->value("TRANSIO", "3").toString().toInt(), 0, 3);
-  if (f.translationLevel == 0 && f.addCR) f.translationLevel = 1;
-  else if (f.translationLevel == 1 && !f.addCR) f.translationLevel = 0;
-  SetRPNPrompts(flag("RPNPrompts", true));
-}
-
-void TFZQDir::WriteSettings() {
-  const auto flag = [](bool v) { return QString(v ? "1" : "0"); };
-  const TFileSettings& f = FileSettings();
-  settings_->setValue("Port", cmboPort->currentText());
-  settings_->setValue("Speed", QString::fromStdString(server_->Speed));
-  settings_->setValue("AddExtension", flag(f.addExtension));
-  settings_->setValue("AddCR", flag(f.addCR));
-  settings_->setValue("TRANS031", flag(f.translateControl));
-  settings_->setValue("Editor", QString::fromStdString(f.editor));
-  settings_->setValue("TRANSIO", QString::number(f.translationLevel));
-  settings_->setValue("RPNPrompts", flag(RPNPrompts()));
-  settings_->sync();
+void TFZQDir::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setToolTip("Last command");
+  SetHelpContext(bar, kHelpStatusBar);
+  StatusPanel0 = new QLabel(this);
+  StatusPanel0->setObjectName("StatusPanel0");
+  StatusPanel0->setMinimumWidth(200);
+  StatusPanel1 = new QLabel(this);
+  StatusPanel1->setObjectName("StatusPanel1");
+  StatusPanel1->setMinimumWidth(50);
+  bar->addWidget(StatusPanel0, 7);
+  bar->addWidget(StatusPanel1, 3);
 }
 
 void TFZQDir::closeEvent(QCloseEvent* event) {
   try {
     if (Connected()) server_->Quit();
     server_->Connect("");
-  } catch (...) {
+  } catch (const std::exception& e) {
+    Log(e.what());  // the settings are written all the same
   }
   WriteSettings();
-  logForm_->close();
+  FLogForm->close();
+  if (helpViewer_) helpViewer_->close();
+  WindowPosSave1->Save(false);
   event->accept();
 }
 
 void TFZQDir::ShowError(const std::exception& e) {
-  QMessageBox::critical(this, "Bridgit", QString::fromLatin1(e.what()).replace("\r\n", "\n"));
+  QMessageBox::critical(this, kApplication, QString::fromLatin1(e.what()).replace("\r\n", "\n"));
 }
 
-void TFZQDir::tbtnConnectClick() {
-  if (Busy()) return Beep();
+void TFZQDir::RefreshDirectory() {
+  if (!Connected()) return;
+  Timer1->stop();
   SetBusy(true);
   try {
-    home_.ClearChildren();
-    server_->Speed = cmboSpeed->currentText().toStdString();
-    server_->Connect(cmboPort->currentText().toStdString());
-    CurrentPath = "HOME";
-    RefreshDirectory();
-    statusPanel1->setText(QString::fromStdString("Free Mem: " + server_->QueryFreeMemory()));
+    server_->ListAll(home_);
+    QTreeWidgetItem* root = TreeView1->topLevelItem(0);
+    qDeleteAll(root->takeChildren());
+    FillTree(root, home_);
+    root->setExpanded(true);
+    TreeView1->setCurrentItem(root);
+    FillList(home_);
+    ShowFreeMemory();
   } catch (const std::exception& e) {
-    SetConnected(false);
     SetBusy(false);
     ShowError(e);
     return;
@@ -209,20 +254,15 @@ void TFZQDir::tbtnConnectClick() {
   SetBusy(false);
 }
 
-void TFZQDir::RefreshDirectory() {
-  server_->ListAll(home_);
-  QTreeWidgetItem* root = TreeView1->topLevelItem(0);
-  qDeleteAll(root->takeChildren());
-  FillTree(root, home_);
-  root->setExpanded(true);
-  TreeView1->setCurrentItem(root);
-  FillList(home_);
+void TFZQDir::ShowFreeMemory() {
+  StatusPanel1->setText(QString::fromLatin1((server_->Version + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
 }
 
 void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
   for (const auto& c : folder.Children) {
     if (!c->IsDirectory()) continue;
     auto* child = new QTreeWidgetItem(node, {QString::fromLatin1(c->Name.c_str())});
+    child->setIcon(0, ImageIcon(kImageDirectory));
     child->setData(0, Qt::UserRole, QVariant::fromValue<void*>(c.get()));
     FillTree(child, *c);
   }
@@ -230,33 +270,33 @@ void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
 
 void TFZQDir::FillList(TXPObject& folder) {
   ListView1->clear();
-  for (const auto& c : folder.Children)
-    new QTreeWidgetItem(ListView1, {QString::fromLatin1(c->Name.c_str()), QString::fromStdString(c->IsDirectory() ? "Directory" : c->TypeName),
-                                    c->IsDirectory() ? QString() : QString::number(c->Size)});
+  for (const auto& c : folder.Children) {
+    auto* item = new QTreeWidgetItem(ListView1, {QString::fromLatin1(c->Name.c_str()), QString::fromStdString(c->TypeName),
+                                                 c->IsDirectory() ? QString() : QString::number(c->Size)});
+    item->setIcon(0, ImageIcon(c->TypeIcon));
+    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+  }
 }
 
 void TFZQDir::tbtnXferModeClick() {
-  if (Busy()) return Beep();
+  if (!Connected()) return;
   SetTextMode(!TextMode());
 }
 
 void TFZQDir::btnLogClick() {
-  logForm_->show();
-  logForm_->raise();
-  logForm_->activateWindow();
+  FLogForm->show();
+  if (FLogForm->isMinimized() || FLogForm->isMaximized()) FLogForm->showNormal();
+  FLogForm->raise();
+  FLogForm->activateWindow();
 }
 
-void TFZQDir::UpdateControls() {
-  if (!tbtnConnect) return;
-  tbtnXferMode->setText(TextMode() ? "Text" : "Binary");
-  tbtnXferMode->setToolTip(TextMode() ? "Text transfer mode, press for binary mode" : "Binary transfer mode, press for text mode");
-  tbtnConnect->setEnabled(!Busy());
-  TreeView1->setEnabled(!Busy());
-  ListView1->setEnabled(!Busy());
-  if (!Connected()) statusPanel1->clear();
-}
+void TFZQDir::mnuOptionsClick() { FOptions->ShowOptions(FileSettings()); }
 
-void TFZQDir::OnStatusText(const std::string& text) { statusPanel0->setText(QString::fromLatin1(text.c_str()).replace("\r\n", " ")); }
+void TFZQDir::mnuAboutClick() { FAboutForm->exec(); }
+
+void TFZQDir::OnStatusText(const std::string& text) {
+  StatusPanel0->setText(QString::fromLatin1(text.c_str()).replace("\r\n", " "));
+}
 
 void TFZQDir::OnBusyCursor(bool busy) {
   if (busy)
@@ -269,46 +309,58 @@ void TFZQDir::OnRootCaption(const std::string& caption) {
   if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) root->setText(0, QString::fromStdString(caption));
 }
 
+// --- The host's dialogs.
+
 bool TFZQDir::ShowMessagePrompt(const std::string& text, const std::string& caption) {
-  return QMessageBox::question(this, QString::fromStdString(caption.empty() ? "Set the Calculator" : caption),
-                               QString::fromLatin1(text.c_str()).replace("\r\n", "\n")) == QMessageBox::Yes;
+  const bool ok = FDownLd->ShowMessagePrompt(text, caption);
+  UpdateControls();
+  return ok;
 }
 
-void TFZQDir::Beep() { QApplication::beep(); }
-
 bool TFZQDir::ShowPrompt(int kind, const std::string& caption) {
-  promptKind_ = kind;
-  // The instruction texts of every kind come with the prompt dialog.
-  if (kind == 1 || kind == 3 || kind == 4 || kind == 10) {
-    promptVisible_ = true;
-    return false;
-  }
-  return ShowMessagePrompt("Continue?", caption);
+  const bool ok = FDownLd->ShowPrompt(kind, caption);
+  UpdateControls();
+  return ok;
 }
 
 void TFZQDir::HidePrompt(int kind) {
-  if (kind == promptKind_) promptVisible_ = false;
+  FDownLd->HidePrompt(kind);
+  UpdateControls();
+}
+
+bool TFZQDir::PromptVisible() const { return FDownLd->Showing(); }
+
+void TFZQDir::Beep() { QApplication::beep(); }
+
+bool TFZQDir::CommandStatusVisible() const { return FCmndStatus->Showing(); }
+void TFZQDir::ShowCommandStatus() { FCmndStatus->ShowWorking(); }
+void TFZQDir::CloseCommandStatus() { FCmndStatus->hide(); }
+void TFZQDir::ResetCommandCancel() { FCmndStatus->ResetCancel(); }
+bool TFZQDir::CommandCancelled() const { return FCmndStatus->Cancelled(); }
+
+void TFZQDir::ShowConnectionStatus() {
+  FCnctStatus->ShowLooking();
+  UpdateControls();
+}
+
+bool TFZQDir::ConnectionStatusVisible() const { return FCnctStatus->Showing(); }
+
+void TFZQDir::CloseConnectionStatus() {
+  FCnctStatus->hide();
+  UpdateControls();
+}
+
+void TFZQDir::DisableViews() {
+  TreeView1->setEnabled(false);
+  ListView1->setEnabled(false);
 }
 
 std::unique_ptr<TCommStatusDialog> TFZQDir::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(this); }
 
-int TFZQDir::AskReplace(const std::string& name, int count) {
-  const auto buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | (count >= 2 ? QMessageBox::YesToAll : QMessageBox::NoButton);
-  const auto answer = QMessageBox::question(this, "Confirm File Replace",
-                                            QString::fromLatin1(("This folder already contains a file named " + name + ".\n\nWould you like to replace the existing file?").c_str()),
-                                            buttons);
-  return answer == QMessageBox::Yes ? kModalYes : answer == QMessageBox::No ? kModalNo : answer == QMessageBox::YesToAll ? kModalAll : kModalCancel;
-}
+int TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
 
 int TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
-  Beep();
-  const QString text = QString::fromLatin1((name + "\n\nis a " + typeName + " file and does not match the calculator.").c_str());
-  if (!offer) return QMessageBox::question(this, "Wrong File Type?", text + "\n\nDo you wish to continue?") == QMessageBox::Yes ? kModalOk : kModalCancel;
-  QMessageBox box(QMessageBox::Question, "Wrong File Type?", text + "\n\nHow should this file be downloaded?", QMessageBox::Cancel, this);
-  QPushButton* asText = box.addButton("&Text", QMessageBox::AcceptRole);
-  QPushButton* asBinary = box.addButton("&Binary", QMessageBox::AcceptRole);
-  box.exec();
-  return box.clickedButton() == asText ? -1 : box.clickedButton() == asBinary ? -2 : kModalCancel;
+  return FBadFile->AskBadFile(name, typeName, offer);
 }
 
 void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
@@ -317,6 +369,11 @@ void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
 
 void TFZQDir::ProcessMessages() {
   if (OnUiThread()) QCoreApplication::processEvents();
+}
+
+void TFZQDir::FocusMainWindow() {
+  raise();
+  activateWindow();
 }
 
 bool TFZQDir::OnUiThread() const { return QThread::currentThread() == thread(); }

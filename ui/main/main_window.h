@@ -1,66 +1,118 @@
 // TFZQDir: the main window. It holds the session, shows the calculator's
-// memory as a folder tree and a list, carries the connection controls, and is
-// the session host: the link and the session reach the window only through the
-// TSessionHost interface it implements.
+// memory as a folder tree and a list, carries the menus and the connection
+// controls, and is the session host: the link and the session reach the window
+// only through the TSessionHost interface it implements.
+//
+// The window's work is spread over several files by concern:
+//   main_window.cpp   creation, controls, closing, the host's dialogs
+//   main_menus.cpp    menus and the rules that enable controls and menu items
+//   main_settings.cpp the stored settings
+//   main_connect.cpp  ports, speed, connecting, the start-up splash
+//   main_keys.cpp     keyboard, focus and help handling
 #pragma once
 
 #include <QMainWindow>
-#include <atomic>
+#include <QPointer>
 #include <memory>
 
 #include "host/session_host.h"
 #include "session/xmodem_server.h"
+#include "ui/main/key_sequence.h"
 
+class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
-class QToolButton;
+class QMenu;
 class QPushButton;
+class QSettings;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QSettings;
+
+namespace bridgit::shell {
+class TWindowPosSave;
+}
 
 namespace bridgit::ui {
 
+class TFAboutForm;
+class TFBadFile;
+class TFCmndStatus;
+class TFCnctStatus;
+class TFDownLd;
 class TFLogForm;
+class TFOptions;
+class TFProperty;
+class TFReplaceFile;
+class THelpViewer;
 
 class TFZQDir : public QMainWindow, public TSessionHost {
  public:
   // `settings`: where the window's values are kept (the user's by default).
-  explicit TFZQDir(QSettings* settings = nullptr, QWidget* parent = nullptr);
+  // `arguments`: the command line after the program name.
+  explicit TFZQDir(QSettings* settings = nullptr, QStringList arguments = {}, QWidget* parent = nullptr);
   ~TFZQDir() override;
 
   TXModemServer& Server() { return *server_; }
-  TFLogForm& LogForm() { return *logForm_; }
+  TFLogForm& LogForm() { return *FLogForm; }
+  TFDownLd& PromptDialog() { return *FDownLd; }
+  THelpViewer& HelpViewer();
   std::string CurrentPath;
+  std::string LastSelectedName;
 
-  // Command handlers.
-  void tbtnConnectClick();
+  // --- Commands (menus, tool bar).
+  void tbtnConnectClick();           // the tool button: connects at once
+  void mnuConnectClick();            // the menu: shows how to start the server first
+  void ConnectCalculator();
   void tbtnXferModeClick();
   void btnLogClick();
+  void mnuOptionsClick();
+  void mnuAboutClick();
+  void mnuContentsHelpClick();
+  void ShowHelpTopic(int id);
+  void ShowContextHelp(const QPoint& at, int id);
   void RefreshDirectory();
-  // Selects the port (a list entry or any path) and the speed.
+  // Port list refresh: the present port stays selected while it is listed.
+  void ReloadPortList();
+  // Selects the port entry, or shows any other path as typed.
   void SetPort(const QString& port);
+  // Runs the start-up command line: a first argument naming a listed port
+  // (letter case and the COMn alias aside) connects to it without a prompt.
+  void ProcessCommandLine();
+  // The menu enabling rules (also when the Edit or pop-up menu opens).
+  void PopupMenu1Popup();
+  void mnuFileClick();
+  void mnuViewClick();
+  void mnuROMClick();
+  // Ctrl+X/C/V belong to the label editor while a name is being edited.
+  void SetShortCuts();
+  QWidget* FocusedView() const { return focusedView_; }
 
   // TPromptHost / TSessionHost
   bool ShowMessagePrompt(const std::string& text, const std::string& caption) override;
   void Beep() override;
-  bool CommandStatusVisible() const override { return commandStatusVisible_; }
-  bool PromptVisible() const override { return promptVisible_; }
+  bool CommandStatusVisible() const override;
+  bool PromptVisible() const override;
   bool ShowPrompt(int kind, const std::string& caption) override;
   void HidePrompt(int kind) override;
-  void ShowCommandStatus() override { commandStatusVisible_ = true; }
-  void CloseCommandStatus() override { commandStatusVisible_ = false; }
-  void ResetCommandCancel() override { commandCancelled_ = false; }
-  bool CommandCancelled() const override { return commandCancelled_; }
-  void ShowConnectionStatus() override { connectionStatusVisible_ = true; }
-  bool ConnectionStatusVisible() const override { return connectionStatusVisible_; }
+  void ShowCommandStatus() override;
+  void CloseCommandStatus() override;
+  void ResetCommandCancel() override;
+  bool CommandCancelled() const override;
+  void ShowConnectionStatus() override;
+  bool ConnectionStatusVisible() const override;
+  void CloseConnectionStatus() override;
+  void DisableViews() override;
   std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
   int AskReplace(const std::string& name, int count) override;
   int AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
-  void CloseConnectionStatus() override { connectionStatusVisible_ = false; }
-  void FocusMainWindow() override { activateWindow(); }
+  void FocusMainWindow() override;
   bool OnUiThread() const override;
   void RunOnUiThread(const std::function<void()>& step) override;
   void ServeUntil(const std::function<bool()>& done) override;
@@ -71,35 +123,96 @@ class TFZQDir : public QMainWindow, public TSessionHost {
   void OnBusyCursor(bool busy) override;
   void OnRootCaption(const std::string& caption) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildControls();
-  void ReadSettings();
-  void WriteSettings();
-  void FillPorts();
+  // main_window.cpp
+  void BuildToolBar();
+  void BuildViews();
+  void BuildStatusBar();
+  void ShowError(const std::exception& e);
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
   void FillList(TXPObject& folder);
-  void ShowError(const std::exception& e);
+  void ShowFreeMemory();
+  // main_menus.cpp
+  void BuildMenus();
+  QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
+  bool PromptShowing() const;
+  bool Editing() const;
+  // main_settings.cpp
+  void ReadSettings();
+  void WriteSettings();
+  void SetViewStyle(int style);
+  // main_connect.cpp
+  void cmboPortChange();
+  void cmboSpeedChange();
+  void tmrAboutTimer();
+  // main_keys.cpp
+  bool PreviewKey(QObject* watched, QKeyEvent* key);
 
   std::unique_ptr<QSettings> ownSettings_;
   QSettings* settings_;
+  QStringList arguments_;
   std::unique_ptr<TXModemServer> server_;
   TXPObject home_;
-  TFLogForm* logForm_;
-  QComboBox* cmboPort;
-  QComboBox* cmboSpeed;
-  QToolButton* tbtnConnect;
-  QToolButton* tbtnXferMode;
-  QPushButton* btnLog;
-  QTreeWidget* TreeView1;
-  QTreeWidget* ListView1;
-  QLabel* statusPanel0;
-  QLabel* statusPanel1;
-  std::atomic<bool> commandStatusVisible_{false};
-  std::atomic<bool> promptVisible_{false};
-  std::atomic<bool> commandCancelled_{false};
-  std::atomic<bool> connectionStatusVisible_{false};
-  int promptKind_ = -1;
+  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
+
+  // Forms, created in this order after the window.
+  TFDownLd* FDownLd = nullptr;
+  TFProperty* FProperty = nullptr;
+  TFLogForm* FLogForm = nullptr;
+  TFAboutForm* FAboutForm = nullptr;
+  TFCmndStatus* FCmndStatus = nullptr;
+  TFCnctStatus* FCnctStatus = nullptr;
+  TFReplaceFile* FReplaceFile = nullptr;
+  TFOptions* FOptions = nullptr;
+  TFBadFile* FBadFile = nullptr;
+  QPointer<THelpViewer> helpViewer_;
+
+  // Controls.
+  QToolBar* ToolBar = nullptr;
+  QComboBox* cmboPort = nullptr;
+  QComboBox* cmboSpeed = nullptr;
+  QToolButton* tbtnConnect = nullptr;
+  QToolButton* tbtnScrnCapture = nullptr;
+  QToolButton* tbtnXferMode = nullptr;
+  QPushButton* btnLog = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QTreeWidget* TreeView1 = nullptr;
+  QTreeWidget* ListView1 = nullptr;
+  QLabel* StatusPanel0 = nullptr;
+  QLabel* StatusPanel1 = nullptr;
+  QTimer* Timer1 = nullptr;
+  QTimer* tmrAbout = nullptr;
+
+  // Menus.
+  QMenu* mnuFile = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QMenu* mnuView = nullptr;
+  QMenu* mnuROM = nullptr;
+  QMenu* mnuHelp = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction *mnuNewFolder, *mnuBackup, *mnuRestore, *mnuEval, *mnuDelete, *mnuRename, *mnuProperty, *mnuConnect,
+      *mnuXferMode, *mnuDownLoadServer, *mnuDownLoadFile, *mnuUploadFile, *mnuCaptureScreen, *Close1;
+  QAction *mnuCut, *mnuCopy, *mnuCopyAsText, *mnuPaste, *mnuEditText, *mnuSelectAll, *mnuInvertSelection;
+  QAction *mnuToolbar, *mnuStatusBar, *LargeIcons1, *SmallIcons1, *List1, *Details1, *mnuRefresh, *mnuOptions, *mnuRPL;
+  QAction* mnuDownloadCalculatorROM;
+  QAction *mnuContentsHelp, *mnuCommHelp, *mnuTextHelp, *mnuTroubleShooting, *mnuAbout;
+  QAction *mnuNewFolderPop, *mnuEvalPop, *mnuCutPop, *mnuCopyPop, *mnuCopyAsTextPop, *mnuPastePop, *mnuEditTextPop,
+      *mnuDeletePop, *mnuRenamePop, *mnuPropertyPop, *mnuRefreshPop;
+
+  // State.
+  QWidget* focusedView_ = nullptr;
+  TKeySequence KeySequenceState;
+  const QKeyEvent* lastKey_ = nullptr;  // the key being previewed, to see it once
+  QPointer<QObject> lastKeyTarget_;
+  int SplashStep = 0;
+  bool activated_ = false;
+  bool loading_ = false;
+  int viewStyle_ = 3;
+  int sortColumn_ = 0;
+  bool sortReverse_ = false;
 };
 
 }  // namespace bridgit::ui

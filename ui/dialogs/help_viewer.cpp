@@ -1,0 +1,65 @@
+#include "ui/dialogs/help_viewer.h"
+
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "base/files.h"
+
+namespace bridgit::ui {
+
+namespace {
+const char* const kContentsPage = "index.html";
+}
+
+QString HelpFolder() {
+  const std::string index = FindShippedFile(std::string("help/") + kContentsPage);
+  return index.empty() ? QString() : QFileInfo(QString::fromStdString(index)).absolutePath();
+}
+
+QString PopupHelpText(const QString& cshelp, int id) {
+  const QString marker = ".topic " + QString::number(id);
+  QStringList text;
+  bool inside = false;
+  for (const QString& line : cshelp.split('\n')) {
+    if (line.startsWith(".topic ")) {
+      if (inside) break;
+      inside = line.trimmed() == marker;
+      continue;
+    }
+    if (inside) text << line;
+  }
+  return text.join('\n').trimmed();
+}
+
+THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName("HelpViewer");
+  setWindowTitle("Bridgit Help");
+  resize(560, 480);
+  browser_ = new QTextBrowser(this);
+  browser_->setObjectName("HelpBrowser");
+  browser_->setOpenLinks(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser_);
+}
+
+bool THelpViewer::Open(const QString& page) {
+  const QString folder = HelpFolder();
+  if (folder.isEmpty() || !QFileInfo::exists(folder + "/" + page)) return false;
+  browser_->setSearchPaths({folder});
+  browser_->setSource(QUrl::fromLocalFile(folder + "/" + page));
+  show();
+  raise();
+  activateWindow();
+  return true;
+}
+
+void THelpViewer::ShowContents() { Open(kContentsPage); }
+
+bool THelpViewer::ShowTopic(int id) { return Open(QString::number(id) + ".html"); }
+
+QString THelpViewer::CurrentPage() const { return QFileInfo(browser_->source().toLocalFile()).fileName(); }
+
+}  // namespace bridgit::ui

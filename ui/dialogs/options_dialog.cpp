@@ -1,0 +1,118 @@
+#include "ui/dialogs/options_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/dialogs/centre.h"
+
+namespace bridgit::ui {
+
+namespace {
+#ifdef _WIN32
+const char* const kEditorFilter = "Programs (*.exe)";
+#else
+const char* const kEditorFilter = "Programs (*)";
+#endif
+
+template <typename T>
+T* Named(T* w, const char* name, const char* hint = nullptr) {
+  w->setObjectName(name);
+  if (hint) w->setToolTip(hint);
+  return w;
+}
+}  // namespace
+
+TFOptions::TFOptions(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
+  setObjectName("FOptions");
+  setWindowTitle("File Options");
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+  auto* translate = new QGroupBox("Translate Calculator Text Files", this);
+  auto* RadioGroup1 = Named(new QFrame(translate), "RadioGroup1");
+  rbtnTrans1 = Named(new QRadioButton("1: No Translation", RadioGroup1), "rbtnTrans1", "Do not translate ZQ characters");
+  rbtnTrans2 = Named(new QRadioButton("2: Translate Codes 128-159", RadioGroup1), "rbtnTrans2",
+                     "Translate ZQ characters 128-159 to tri-graphs or \\nnn form");
+  rbtnTrans3 = Named(new QRadioButton("3: Translate Codes 128-255", RadioGroup1), "rbtnTrans3",
+                     "Translate ZQ characters 128-255 to tri-graphs or \\nnn form");
+  rbtnTrans3->setChecked(true);
+  auto* radios = new QVBoxLayout(RadioGroup1);
+  radios->setContentsMargins(0, 0, 0, 0);
+  for (QRadioButton* r : {rbtnTrans1, rbtnTrans2, rbtnTrans3}) radios->addWidget(r);
+  chb031 = Named(new QCheckBox("Translate Codes 0-31, 127 But Not LF (10)", translate), "chb031",
+                 "Also translate codes 0 to 31, 127 to \\nnn form.  Line Feed (10) will not be translated.");
+  chbAddCR = Named(new QCheckBox("Add C/R to Line Feeds", translate), "chbAddCR", "Add a carraige return (x0D) after each line feed.");
+  auto* t = new QVBoxLayout(translate);
+  t->addWidget(RadioGroup1);
+  t->addWidget(chb031);
+  t->addWidget(chbAddCR);
+
+  auto* editor = new QGroupBox("Editor for Calculator Text Files", this);
+  edtEditor = Named(new QLineEdit(editor), "edtEditor",
+                    "Command line for text editor.  Use \" if there are spaces in file path.");
+  auto* btnBrowseEditor = Named(new QPushButton("Browse", editor), "btnBrowseEditor");
+  auto* e = new QHBoxLayout(editor);
+  e->addWidget(edtEditor);
+  e->addWidget(btnBrowseEditor);
+
+  auto* other = new QGroupBox("Other Options", this);
+  chbAddExtension = Named(new QCheckBox("Add .zq Extension to File Names", other), "chbAddExtension", "Use .zq file extension for binary files");
+  (new QVBoxLayout(other))->addWidget(chbAddExtension);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  Named(buttons->button(QDialogButtonBox::Ok), "btnOK");
+  Named(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(translate);
+  layout->addWidget(editor);
+  layout->addWidget(other);
+  layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(btnBrowseEditor, &QPushButton::clicked, this, &TFOptions::Browse);
+}
+
+int TFOptions::LevelOf(int option, bool addCR) {
+  if (option == 1) return addCR ? 1 : 0;
+  return option;
+}
+
+int TFOptions::ShowOptions(TFileSettings& s) {
+  chbAddCR->setChecked(s.addCR);
+  edtEditor->setText(QString::fromStdString(s.editor));
+  chb031->setChecked(s.translateControl);
+  chbAddExtension->setChecked(s.addExtension);
+  // A level above 3 leaves the choice made before.
+  if (s.translationLevel < 2) rbtnTrans1->setChecked(true);
+  else if (s.translationLevel == 2) rbtnTrans2->setChecked(true);
+  else if (s.translationLevel == 3) rbtnTrans3->setChecked(true);
+  adjustSize();
+  CentreOver(this, main_);
+  const int result = exec();
+  if (result == QDialog::Accepted) {
+    s.addCR = chbAddCR->isChecked();
+    s.editor = edtEditor->text().toStdString();
+    s.translateControl = chb031->isChecked();
+    s.addExtension = chbAddExtension->isChecked();
+    const int option = rbtnTrans1->isChecked() ? 1 : rbtnTrans2->isChecked() ? 2 : 3;
+    s.translationLevel = LevelOf(option, s.addCR);
+  }
+  return result;
+}
+
+// Opens where the present editor text points (the working folder when empty);
+// a picked program replaces the text as it is, without quotes.
+void TFOptions::Browse() {
+  const QString start = edtEditor->text().isEmpty() ? QDir::currentPath() : edtEditor->text();
+  const QString file = QFileDialog::getOpenFileName(this, "Editor Program", start, kEditorFilter);
+  if (!file.isEmpty()) edtEditor->setText(file);
+}
+
+}  // namespace bridgit::ui

@@ -1,0 +1,31 @@
+// TFProperty: "Properties": the names of the selected items, their total size
+// and how long copying them would take.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QListWidget;
+
+namespace bridgit::ui {
+
+// "1024 B" up to 1024 bytes, whole kilobytes ("1 KB") above.
+std::string PropertySizeText(long long totalBytes);
+// "Xmin : Ys", at least 2 seconds.
+std::string PropertyTimeText(long long seconds);
+
+class TFProperty : public QDialog {
+ public:
+  explicit TFProperty(QWidget* mainWindow);
+  // `names`: every name followed by a line feed.
+  void ShowProperties(const std::string& names, long long totalBytes, long long seconds);
+
+ private:
+  QWidget* main_;
+  QListWidget* ListBox1;
+  QLabel* Size;
+  QLabel* Time;
+};
+
+}  // namespace bridgit::ui

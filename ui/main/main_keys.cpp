@@ -1,0 +1,129 @@
+// Keyboard, focus and help: the window previews every key typed in it (the
+// word "log", Ctrl+K), follows which view has the focus, and answers F1 and
+// What's This with the program's help.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWhatsThis>
+
+#include "ui/dialogs/help_viewer.h"
+#include "ui/main/hints.h"
+#include "ui/main/main_window.h"
+
+namespace bridgit::ui {
+
+namespace {
+
+bool Inside(const QObject* o, const QWidget* w) {
+  for (; o; o = o->parent())
+    if (o == w) return true;
+  return false;
+}
+
+// The help context of a control, or of the nearest parent that has one.
+int ContextOf(const QObject* o) {
+  for (; o; o = o->parent())
+    if (int id = HelpContext(o); id > 1) return id;
+  return 0;
+}
+
+}  // namespace
+
+bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonPress:
+      for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+        if (Inside(watched, view)) focusedView_ = view;
+      break;
+    case QEvent::KeyPress:
+      if (PreviewKey(watched, static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::QueryWhatsThis:
+      if (ContextOf(watched) > 1) return true;
+      break;
+    case QEvent::WhatsThis:
+      ShowContextHelp(static_cast<QHelpEvent*>(event)->globalPos(), ContextOf(watched));
+      return true;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// Returns true when the key is swallowed.
+bool TFZQDir::PreviewKey(QObject* watched, QKeyEvent* key) {
+  // A key not taken by a control travels up to its parents: preview it once.
+  if (key == lastKey_ && lastKeyTarget_ && watched != lastKeyTarget_ && Inside(lastKeyTarget_, qobject_cast<QWidget*>(watched)))
+    return false;
+  lastKey_ = key;
+  lastKeyTarget_ = watched;
+
+  const bool inViews = Inside(watched, TreeView1) || Inside(watched, ListView1) || watched == btnLog;
+  if (inViews) SetShortCuts();
+  if (key->key() == Qt::Key_F1) {
+    if (const int id = ContextOf(watched); id > 1)
+      ShowContextHelp(QCursor::pos(), id);
+    else
+      mnuContentsHelpClick();
+    return true;
+  }
+  if (inViews && key->key() == Qt::Key_K && key->modifiers() == Qt::ControlModifier) {
+    if (!Busy()) {
+      try {
+        server_->Quit();
+      } catch (const std::exception& e) {
+        ShowError(e);
+      }
+    }
+    return true;
+  }
+  if (Editing()) {
+    KeySequenceState.Reset();
+    return false;
+  }
+  const QString text = key->text();
+  if (text.size() != 1 || !text[0].isPrint() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+  const TKeySequence::TResult r = KeySequenceState.Feed(text[0].toLatin1());
+  if (r.complete) {
+    cmboPort->hidePopup();
+    cmboSpeed->hidePopup();
+    btnLog->setVisible(true);
+    btnLogClick();
+  }
+  return r.swallow;
+}
+
+THelpViewer& TFZQDir::HelpViewer() {
+  if (!helpViewer_) helpViewer_ = new THelpViewer(this);
+  return *helpViewer_;
+}
+
+void TFZQDir::mnuContentsHelpClick() {
+  HelpViewer().ShowContents();
+}
+
+void TFZQDir::ShowHelpTopic(int id) {
+  if (!HelpViewer().ShowTopic(id)) Beep();
+}
+
+void TFZQDir::ShowContextHelp(const QPoint& at, int id) {
+  if (IsHelpTopic(id)) return ShowHelpTopic(id);
+  QString text;
+  if (id > 1) {
+    QFile cshelp(HelpFolder() + "/cshelp.txt");
+    if (cshelp.open(QIODevice::ReadOnly)) text = PopupHelpText(QString::fromUtf8(cshelp.readAll()), id);
+  } else if (QWidget* active = QApplication::focusWidget()) {
+    text = active->toolTip();
+  }
+  if (!text.isEmpty()) QWhatsThis::showText(at, text, this);
+}
+
+}  // namespace bridgit::ui

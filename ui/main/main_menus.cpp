@@ -1,0 +1,284 @@
+// The main window's menus and the rules that enable its controls and items.
+#include <QAbstractItemView>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "link/port_names.h"
+#include "ui/dialogs/download_prompt.h"
+#include "ui/dialogs/working_dialogs.h"
+#include "ui/main/image_list.h"
+#include "ui/main/main_texts.h"
+#include "ui/main/main_window.h"
+
+namespace bridgit::ui {
+
+QAction* TFZQDir::MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(name);
+  a->setStatusTip(hint);
+  a->setToolTip(hint);
+  return a;
+}
+
+void TFZQDir::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  const auto menu = [bar](const char* name, const QString& caption) {
+    QMenu* m = bar->addMenu(caption);
+    m->setObjectName(name);
+    m->setToolTipsVisible(false);
+    return m;
+  };
+  mnuFile = menu("mnuFile", "&File");
+  mnuNewFolder = MenuItem(mnuFile, "mnuNewFolder", "Ne&w Folder", "Create a new folder.");
+  mnuBackup = MenuItem(mnuFile, "mnuBackup", "Backup...", "Backup the calculator variables.");
+  mnuRestore = MenuItem(mnuFile, "mnuRestore", "Restore...", "Restore the calculator variables.");
+  mnuEval = MenuItem(mnuFile, "mnuEval", "&EVAL", "EVAL the variable on the calculator");
+  mnuFile->addSeparator();
+  mnuDelete = MenuItem(mnuFile, "mnuDelete", "&Delete", "Permanently remove selected item from the calculator.");
+  mnuRename = MenuItem(mnuFile, "mnuRename", "Rena&me", "Rename selected item.");
+  mnuProperty = MenuItem(mnuFile, "mnuProperty", "P&roperties", "Show the size and copy time for the selected item.");
+  mnuFile->addSeparator();
+  mnuConnect = MenuItem(mnuFile, "mnuConnect", kCaptionConnect, kHintConnect);
+  mnuXferMode = MenuItem(mnuFile, "mnuXferMode", kHintBinaryMode, kHintBinaryMode);
+  mnuXferMode->setCheckable(true);
+  mnuXferMode->setChecked(true);
+  mnuFile->addSeparator();
+  mnuDownLoadServer = MenuItem(mnuFile, "mnuDownLoadServer", "Download ZQ71 Server (Manual-XRECV)...", "Send an XModem Server to the ZQ71");
+  mnuDownLoadFile = MenuItem(mnuFile, "mnuDownLoadFile", "Download File (Manual-XRECV)...", "Send file using XRECV on calculator.");
+  mnuUploadFile = MenuItem(mnuFile, "mnuUploadFile", "Upload File (Manual-XSEND)...", "Copy file to the PC using XSEND on the calculator.");
+  mnuCaptureScreen = MenuItem(mnuFile, "mnuCaptureScreen", "Capture Calculator Screen...", "Copy the calculator screen to the PC.");
+  mnuFile->addSeparator();
+  Close1 = MenuItem(mnuFile, "Close1", "E&xit");
+
+  mnuEdit = menu("mnuEdit", "&Edit");
+  mnuCut = MenuItem(mnuEdit, "mnuCut", "Cu&t");
+  mnuCopy = MenuItem(mnuEdit, "mnuCopy", "&Copy");
+  mnuCopyAsText = MenuItem(mnuEdit, "mnuCopyAsText", "Copy as Text File", "Get the file in text form");
+  mnuCopyAsText->setShortcut(QKeySequence("Ctrl+T"));
+  mnuPaste = MenuItem(mnuEdit, "mnuPaste", "&Paste");
+  mnuEdit->addSeparator();
+  mnuEditText = MenuItem(mnuEdit, "mnuEditText", "Edit as Text", "Get the file in text form and edit");
+  mnuEditText->setShortcut(QKeySequence("Ctrl+E"));
+  mnuEdit->addSeparator();
+  mnuSelectAll = MenuItem(mnuEdit, "mnuSelectAll", "Select &All");
+  mnuSelectAll->setShortcut(QKeySequence("Ctrl+A"));
+  mnuInvertSelection = MenuItem(mnuEdit, "mnuInvertSelection", "&Invert Selection");
+
+  mnuView = menu("mnuView", "&View");
+  mnuToolbar = MenuItem(mnuView, "mnuToolbar", "&Toolbar");
+  mnuStatusBar = MenuItem(mnuView, "mnuStatusBar", "Status &Bar");
+  mnuView->addSeparator();
+  LargeIcons1 = MenuItem(mnuView, "LargeIcons1", "Lar&ge Icons");
+  LargeIcons1->setVisible(false);
+  SmallIcons1 = MenuItem(mnuView, "SmallIcons1", "Ico&ns");
+  List1 = MenuItem(mnuView, "List1", "&List");
+  Details1 = MenuItem(mnuView, "Details1", "&Details");
+  auto* styles = new QActionGroup(this);
+  for (QAction* a : {mnuToolbar, mnuStatusBar, LargeIcons1, SmallIcons1, List1, Details1}) a->setCheckable(true);
+  for (QAction* a : {LargeIcons1, SmallIcons1, List1, Details1}) styles->addAction(a);
+  mnuView->addSeparator();
+  mnuRefresh = MenuItem(mnuView, "mnuRefresh", "&Refresh", "Read the directory from the calculator.");
+  mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+  mnuView->addSeparator();
+  mnuOptions = MenuItem(mnuView, "mnuOptions", "&Options...");
+  mnuRPL = MenuItem(mnuView, "mnuRPL", "Calculator &Command");
+  mnuRPL->setCheckable(true);
+
+  mnuROM = menu("mnuROM", "ROM");
+  mnuDownloadCalculatorROM = MenuItem(mnuROM, "mnuDownloadCalculatorROM", "Download Calculator ROM...", "Update the Calculator ROM from a .bin file.");
+
+  mnuHelp = menu("mnuHelp", "&Help");
+  mnuContentsHelp = MenuItem(mnuHelp, "mnuContentsHelp", "&Contents and Index");
+  mnuHelp->addSeparator();
+  mnuCommHelp = MenuItem(mnuHelp, "mnuCommHelp", "Communications Topic");
+  mnuTextHelp = MenuItem(mnuHelp, "mnuTextHelp", "Text File Topic");
+  mnuTroubleShooting = MenuItem(mnuHelp, "mnuTroubleShooting", "Trouble Shooting Connections");
+  mnuHelp->addSeparator();
+  mnuAbout = MenuItem(mnuHelp, "mnuAbout", "&About");
+
+  // The pop-up menu of both views: the same actions' twins, without shortcuts.
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  const auto twin = [this](const char* name, QAction* of) {
+    QAction* a = MenuItem(PopupMenu1, name, of->text(), of->statusTip());
+    connect(a, &QAction::triggered, of, &QAction::trigger);
+    return a;
+  };
+  mnuNewFolderPop = twin("mnuNewFolderPop", mnuNewFolder);
+  mnuEvalPop = twin("mnuEvalPop", mnuEval);
+  PopupMenu1->addSeparator();
+  mnuCutPop = twin("mnuCutPop", mnuCut);
+  mnuCopyPop = twin("mnuCopyPop", mnuCopy);
+  mnuCopyAsTextPop = twin("mnuCopyAsTextPop", mnuCopyAsText);
+  mnuPastePop = twin("mnuPastePop", mnuPaste);
+  PopupMenu1->addSeparator();
+  mnuEditTextPop = twin("mnuEditTextPop", mnuEditText);
+  PopupMenu1->addSeparator();
+  mnuDeletePop = twin("mnuDeletePop", mnuDelete);
+  mnuRenamePop = twin("mnuRenamePop", mnuRename);
+  PopupMenu1->addSeparator();
+  mnuPropertyPop = twin("mnuPropertyPop", mnuProperty);
+  mnuRefreshPop = twin("mnuRefreshPop", mnuRefresh);
+  mnuRefreshPop->setText("Refresh");
+
+  connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
+  connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::PopupMenu1Popup);
+  connect(mnuView, &QMenu::aboutToShow, this, &TFZQDir::mnuViewClick);
+  connect(mnuROM, &QMenu::aboutToShow, this, &TFZQDir::mnuROMClick);
+  connect(mnuConnect, &QAction::triggered, this, &TFZQDir::mnuConnectClick);
+  connect(mnuXferMode, &QAction::triggered, this, &TFZQDir::tbtnXferModeClick);
+  connect(Close1, &QAction::triggered, this, &QWidget::close);
+  connect(mnuSelectAll, &QAction::triggered, this, [this] { ListView1->selectAll(); });
+  connect(mnuInvertSelection, &QAction::triggered, this, [this] {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = ListView1->topLevelItem(i);
+      item->setSelected(!item->isSelected());
+    }
+  });
+  connect(mnuToolbar, &QAction::triggered, this, [this] { ToolBar->setVisible(!ToolBar->isVisible()); });
+  connect(mnuStatusBar, &QAction::triggered, this, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
+  connect(SmallIcons1, &QAction::triggered, this, [this] { SetViewStyle(kStyleSmallIcons); });
+  connect(List1, &QAction::triggered, this, [this] { SetViewStyle(kStyleList); });
+  connect(Details1, &QAction::triggered, this, [this] { SetViewStyle(kStyleReport); });
+  connect(mnuRefresh, &QAction::triggered, this, &TFZQDir::RefreshDirectory);
+  connect(mnuOptions, &QAction::triggered, this, &TFZQDir::mnuOptionsClick);
+  connect(mnuContentsHelp, &QAction::triggered, this, &TFZQDir::mnuContentsHelpClick);
+  connect(mnuCommHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpCommunications); });
+  connect(mnuTextHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpTextFiles); });
+  connect(mnuTroubleShooting, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpTroubleShooting); });
+  connect(mnuAbout, &QAction::triggered, this, &TFZQDir::mnuAboutClick);
+  SetShortCuts();
+}
+
+// A prompt showing counts like busy for the views, the tool buttons and most menus.
+bool TFZQDir::PromptShowing() const {
+  return (FDownLd && FDownLd->isVisible()) || (FCnctStatus && FCnctStatus->isVisible());
+}
+
+bool TFZQDir::Editing() const {
+  // An item's name being edited in place has an open line editor in its view.
+  for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+    for (const QLineEdit* editor : view->findChildren<QLineEdit*>())
+      if (editor->isVisible()) return true;
+  return false;
+}
+
+void TFZQDir::UpdateControls() {
+  if (!tbtnConnect || !mnuFile) return;  // still being built
+  const bool p = PromptShowing();
+  const bool idle = !Busy() && !p;
+  TreeView1->setEnabled(Connected() && idle);
+  ListView1->setEnabled(Connected() && idle);
+  Splitter1->setEnabled(Connected() && idle);
+  tbtnScrnCapture->setEnabled(idle);
+  tbtnConnect->setEnabled(idle);
+  const bool usb = IsUsbPortName(cmboPort->currentText().toStdString());
+  cmboPort->setEnabled(!Connected() && idle);
+  cmboSpeed->setEnabled(!Connected() && idle && !usb);
+  PopupMenu1Popup();
+  if (Connected()) {
+    const char* hint = TextMode() ? kHintTextMode : kHintBinaryMode;
+    tbtnXferMode->setIcon(ImageIcon(TextMode() ? kImageTextMode : kImageBinaryMode));
+    tbtnXferMode->setToolTip(hint);
+    mnuXferMode->setText(hint);
+    mnuXferMode->setChecked(!TextMode());
+    tbtnXferMode->setEnabled(idle);
+    tbtnConnect->setIcon(ImageIcon(kImageDisconnect));
+    tbtnConnect->setToolTip(kHintDisconnect);
+  } else {
+    tbtnXferMode->setEnabled(false);
+    tbtnConnect->setIcon(ImageIcon(kImageConnect));
+    tbtnConnect->setToolTip(kHintQuickConnect);
+    StatusPanel1->clear();
+  }
+}
+
+void TFZQDir::PopupMenu1Popup() {
+  if (!mnuFile) return;
+  const bool p = PromptShowing();
+  const bool idle = !Busy() && !p;
+  bool any = false, one = false, act = false;
+  if (focusedView_ == ListView1) {
+    const int selected = static_cast<int>(ListView1->selectedItems().size());
+    any = ListView1->isEnabled() && selected > 0;
+    one = ListView1->isEnabled() && selected == 1;
+    act = any;
+  } else if (focusedView_ == TreeView1) {
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    const bool root = node && !node->parent();
+    any = TreeView1->isEnabled() && node;
+    one = any && !root;
+    act = any && !root;
+  }
+  any = any && idle;
+  one = one && idle;
+  act = act && idle;
+  mnuFile->menuAction()->setEnabled(!Busy());
+  for (QMenu* m : {mnuEdit, mnuView, mnuROM, mnuHelp}) m->menuAction()->setEnabled(idle);
+  const bool listFocused = focusedView_ == ListView1;
+  mnuSelectAll->setEnabled(Connected() && listFocused && idle);
+  mnuInvertSelection->setEnabled(Connected() && listFocused && idle);
+  mnuEval->setEnabled(one && listFocused);
+  mnuEvalPop->setEnabled(one && listFocused);
+  for (QAction* a : {mnuCut, mnuCutPop, mnuCopy, mnuCopyPop, mnuDelete, mnuDeletePop, mnuRename, mnuRenamePop})
+    a->setEnabled(act);
+  const QString copy = TextMode() ? kCaptionCopyText : kCaptionCopyBinary;
+  mnuCopy->setText(copy);
+  mnuCopyPop->setText(copy);
+  for (QAction* a : {mnuCopyAsText, mnuCopyAsTextPop, mnuEditText, mnuEditTextPop}) a->setEnabled(one);
+  mnuProperty->setEnabled(any);
+  mnuPropertyPop->setEnabled(any);
+  for (QAction* a : {mnuXferMode, mnuRefresh, mnuRefreshPop, mnuNewFolder, mnuNewFolderPop, mnuBackup, mnuRestore})
+    a->setEnabled(Connected() && idle);
+  const QMimeData* clip = QApplication::clipboard()->mimeData();
+  const bool files = clip && clip->hasUrls();
+  mnuPaste->setEnabled(files && ListView1->isEnabled() && idle);
+  mnuPastePop->setEnabled(mnuPaste->isEnabled());
+  SetShortCuts();
+}
+
+void TFZQDir::SetShortCuts() {
+  const bool editing = Editing();
+  mnuCut->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+X"));
+  mnuCopy->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+C"));
+  mnuPaste->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+V"));
+}
+
+void TFZQDir::mnuFileClick() {
+  const bool promptUp = FDownLd && FDownLd->isVisible();
+  mnuConnect->setText(Connected() ? kCaptionDisconnect : kCaptionConnect);
+  mnuConnect->setStatusTip(Connected() ? kHintDisconnectMenu : kHintConnect);
+  mnuConnect->setEnabled(!promptUp);
+  PopupMenu1Popup();
+  // These use the calculator's own send and receive commands, not its server.
+  for (QAction* a : {mnuDownLoadServer, mnuDownLoadFile, mnuUploadFile, mnuCaptureScreen}) a->setEnabled(!Connected() && !promptUp);
+}
+
+void TFZQDir::mnuROMClick() {
+  const bool promptUp = FDownLd && FDownLd->isVisible();
+  mnuDownloadCalculatorROM->setEnabled(IsUsbPortName(cmboPort->currentText().toStdString()) && !Busy() && !promptUp);
+}
+
+void TFZQDir::mnuViewClick() {
+  mnuToolbar->setChecked(ToolBar->isVisible());
+  mnuStatusBar->setChecked(statusBar()->isVisible());
+  LargeIcons1->setChecked(viewStyle_ == kStyleLargeIcons);
+  SmallIcons1->setChecked(viewStyle_ == kStyleSmallIcons);
+  List1->setChecked(viewStyle_ == kStyleList);
+  Details1->setChecked(viewStyle_ == kStyleReport);
+}
+
+}  // namespace bridgit::ui

@@ -1,0 +1,93 @@
+// The main window's stored settings: read when the window is created, written
+// when it closes. Every value is a string; flags are "1" and "0".
+#include <QComboBox>
+#include <QHeaderView>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "ui/dialogs/download_prompt.h"
+#include "ui/main/main_texts.h"
+#include "ui/main/main_window.h"
+
+namespace bridgit::ui {
+
+namespace {
+
+enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
+constexpr int kSizeSecond = 2;  // "DirColSize" 2: Files, Size, Type
+
+QString Flag(bool v) { return v ? "1" : "0"; }
+
+}  // namespace
+
+void TFZQDir::ReadSettings() {
+  const auto text = [this](const char* key, const QString& fallback) { return settings_->value(key, fallback).toString(); };
+  const auto flag = [&](const char* key, bool fallback) { return text(key, Flag(fallback)) == "1"; };
+  // A value that should be a number but is not falls back to the default.
+  const auto number = [&](const char* key, int fallback) {
+    bool ok = false;
+    const int v = text(key, QString::number(fallback)).toInt(&ok);
+    return ok ? v : fallback;
+  };
+
+  SetPort(text("Port", kDefaultPort));
+  QString speed = text("Speed", kDefaultSpeed);
+  if (!Speeds().contains(speed)) speed = kFallbackSpeed;
+  cmboSpeed->setCurrentText(speed);
+  server_->SetSpeed(speed.toStdString());
+  ToolBar->setVisible(flag("ToolBarVis", true));
+  statusBar()->setVisible(flag("StatusBarVis", true));
+  const int treeWidth = number("DirWidthSplit", 150);
+  Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
+  QHeaderView* header = ListView1->header();
+  if (number("DirColSize", 3) == kSizeSecond) header->moveSection(header->visualIndex(kColumnSize), 1);
+  ListView1->setColumnWidth(kColumnFiles, number("DirWidthFiles", 160));
+  ListView1->setColumnWidth(kColumnSize, number("DirWidthSize", 60));
+  ListView1->setColumnWidth(kColumnType, number("DirWidthType", 80));
+  SetViewStyle(number("DirViewStyle", kStyleReport));
+  sortColumn_ = number("DirSortCol", 0);
+  sortReverse_ = flag("DirSortReverse", false);
+
+  TFileSettings& f = FileSettings();
+  f.addExtension = flag("AddExtension", true);
+  f.addCR = flag("AddCR", true);
+  f.translateControl = flag("TRANS031", true);
+  f.editor = text("Editor", "").toStdString();
+  f.translationLevel = number("TRANSIO", 3);
+  if (f.translationLevel == 0 && f.addCR) f.translationLevel = 1;
+  else if (f.translationLevel == 1 && !f.addCR) f.translationLevel = 0;
+  SetRPNPrompts(flag("RPNPrompts", true));
+}
+
+void TFZQDir::WriteSettings() {
+  const auto put = [this](const char* key, const QString& value) { settings_->setValue(key, value); };
+  const auto number = [](int v) { return QString::number(v); };
+  put("Port", cmboPort->currentText());
+  put("Speed", QString::fromStdString(server_->GetSpeed()));
+  put("ToolBarVis", Flag(!ToolBar->isHidden()));
+  put("StatusBarVis", Flag(!statusBar()->isHidden()));
+  put("DirWidthSplit", number(TreeView1->width()));
+  put("DirWidthFiles", number(ListView1->columnWidth(kColumnFiles)));
+  put("DirWidthSize", number(ListView1->columnWidth(kColumnSize)));
+  put("DirWidthType", number(ListView1->columnWidth(kColumnType)));
+  put("DirViewStyle", number(viewStyle_));
+  put("DirColSize", number(ListView1->header()->visualIndex(kColumnSize) == 1 ? kSizeSecond : 3));
+  put("DirSortCol", number(sortColumn_));
+  put("DirSortReverse", Flag(sortReverse_));
+  const TFileSettings& f = FileSettings();
+  put("AddExtension", Flag(f.addExtension));
+  put("AddCR", Flag(f.addCR));
+  put("TRANS031", Flag(f.translateControl));
+  put("Editor", QString::fromStdString(f.editor));
+  put("TRANSIO", number(f.translationLevel));
+  // The prompt dialog owns the choice once it exists.
+  put("RPNPrompts", Flag(FDownLd ? FDownLd->RPN() : RPNPrompts()));
+  settings_->sync();
+}
+
+void TFZQDir::SetViewStyle(int style) { viewStyle_ = std::clamp(style, 0, 3); }
+
+}  // namespace bridgit::ui

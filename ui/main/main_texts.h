@@ -1,0 +1,42 @@
+// The main window's fixed texts, help ids and setting defaults.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace bridgit::ui {
+
+inline constexpr const char* kOrganisation = "Orrindale";
+inline constexpr const char* kApplication = "Bridgit";
+inline constexpr const char* kCaptionPrefix = "Confidential Test, Do not Copy.  ";
+inline constexpr const char* kWindowSubKey = "Connectivity";
+inline constexpr const char* kRootCaptionUnknown = "ZQ ?";
+
+inline constexpr const char* kHintQuickConnect = "Quick connect to the calculator.";
+inline constexpr const char* kHintDisconnect = "Disconnect from the calculator.";
+inline constexpr const char* kHintBinaryMode = "Binary transfer mode, press for text mode";
+inline constexpr const char* kHintTextMode = "Text transfer mode, press for binary mode";
+inline constexpr const char* kCaptionConnect = "Connect...";
+inline constexpr const char* kHintConnect = "Show dialog and open the communications port to the calculator.";
+inline constexpr const char* kCaptionDisconnect = "Disconnect";
+inline constexpr const char* kHintDisconnectMenu = "Close the communications port to the calculator.";
+inline constexpr const char* kCaptionCopyText = "Copy (Text)";
+inline constexpr const char* kCaptionCopyBinary = "Copy (Binary)";
+
+// Help context ids: 5000 and above (in the last four digits) are pages.
+inline constexpr int kHelpDirectory = 125000;
+inline constexpr int kHelpCommunications = 125001;
+inline constexpr int kHelpStatusBar = 125002;
+inline constexpr int kHelpSpeed = 125003;
+inline constexpr int kHelpTroubleShooting = 125004;
+inline constexpr int kHelpTextFiles = 125005;
+
+inline QStringList Speeds() { return {"4800", "9600", "14400", "19200", "38400", "57600", "115200"}; }
+inline constexpr const char* kDefaultPort = "Auto";
+inline constexpr const char* kDefaultSpeed = "115200";
+inline constexpr const char* kFallbackSpeed = "9600";
+
+// List view styles ("DirViewStyle").
+enum TViewStyle : int { kStyleLargeIcons = 0, kStyleSmallIcons = 1, kStyleList = 2, kStyleReport = 3 };
+
+}  // namespace bridgit::ui
