@@ -211,8 +211,8 @@ void TFZQDir::BuildStatusBar() {
   StatusPanel1 = new QLabel(this);
   StatusPanel1->setObjectName("StatusPanel1");
   StatusPanel1->setMinimumWidth(50);
-  bar->addWidget(StatusPanel0, 7);
-  bar->addWidget(StatusPanel1, 3);
+  bar->addWidget(StatusPanel0, 1);
+  bar->addPermanentWidget(StatusPanel1);  // the version and free memory, always whole
 }
 
 void TFZQDir::closeEvent(QCloseEvent* event) {

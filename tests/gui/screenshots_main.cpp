@@ -1,0 +1,129 @@
+// bridgit-screenshots PORT FOLDER: pictures of the window and its dialogs for
+// review. Connects the main window to the calculator at PORT (9600 baud),
+// then opens each window in turn and saves what it shows as FOLDER/NAME.png.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "gui/gui_support.h"
+#include "host/prompt_kinds.h"
+#include "ui/dialogs/about_form.h"
+#include "ui/dialogs/comm_status_dialog.h"
+#include "ui/dialogs/download_prompt.h"
+#include "ui/dialogs/help_viewer.h"
+#include "ui/dialogs/log_form.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/property_dialog.h"
+#include "ui/dialogs/question_dialogs.h"
+#include "ui/dialogs/working_dialogs.h"
+#include "ui/main/main_window.h"
+
+namespace {
+
+using bridgit::test::TDialogDriver;
+using bridgit::test::WaitUntil;
+
+QString g_folder;
+int g_saved = 0;
+
+void Shoot(QWidget* w, const QString& name) {
+  QCoreApplication::processEvents();
+  if (w->grab().save(g_folder + "/" + name + ".png")) {
+    std::printf("%s/%s.png\n", qPrintable(g_folder), qPrintable(name));
+    ++g_saved;
+  }
+}
+
+// The next window of this object name is pictured, then closed with `button`.
+void ShootWhenShown(TDialogDriver& driver, const char* window, const QString& name, const char* button) {
+  driver.When(window, [name, button](QWidget* w) {
+    Shoot(w, name);
+    bridgit::test::Click(w, button);
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: bridgit-screenshots PORT FOLDER\n");
+    return 2;
+  }
+  g_folder = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(g_folder);
+  QTemporaryDir config;
+  QSettings settings(config.filePath("Bridgit.conf"), QSettings::IniFormat);
+  settings.setValue("Speed", "9600");
+  settings.setValue("Connectivity/Left", "40");
+  settings.setValue("Connectivity/Top", "40");
+  settings.setValue("Connectivity/Width", "640");
+  settings.setValue("Connectivity/Height", "420");
+
+  bridgit::ui::TFZQDir window(&settings);
+  TDialogDriver driver;
+  ShootWhenShown(driver, "FAboutForm", "about-box", "btnOK");
+  window.show();
+  WaitUntil([&] { return driver.Done(); }, 5000);
+  window.SetPort(QString::fromLocal8Bit(argv[1]));
+  window.findChild<QToolButton*>("tbtnConnect")->click();
+  if (!window.Connected()) {
+    std::fprintf(stderr, "bridgit-screenshots: could not connect to %s\n", argv[1]);
+    return 1;
+  }
+  auto* tree = window.findChild<QTreeWidget*>("TreeView1");
+  tree->setCurrentItem(tree->topLevelItem(0));
+  Shoot(&window, "main-window-connected");
+
+  window.btnLogClick();
+  Shoot(&window.LogForm(), "log-window");
+  window.LogForm().hide();
+
+  // The instruction prompts: a modeless one while it waits, a modal question.
+  auto& prompt = window.PromptDialog();
+  prompt.ShowPrompt(bridgit::kPromptDownload, "");
+  Shoot(&prompt, "prompt-download");
+  prompt.hide();
+  ShootWhenShown(driver, "FDownLd", "prompt-start-server", "btnCancel");
+  prompt.ShowPrompt(bridgit::kPromptStartServer, "");
+  ShootWhenShown(driver, "FDownLd", "prompt-restored", "btnCancel");
+  prompt.ShowPrompt(bridgit::kPromptRestored, "");
+
+  ShootWhenShown(driver, "FOptions", "options", "btnCancel");
+  window.mnuOptionsClick();
+  ShootWhenShown(driver, "FProperty", "properties", "Button1");
+  static_cast<bridgit::ui::TFProperty*>(window.findChild<QDialog*>("FProperty"))->ShowProperties("PROG\nLIST\nNOTES\n", 2400, 5);
+  ShootWhenShown(driver, "FReplaceFile", "replace-file", "btnNo");
+  window.AskReplace("PROG", 2);
+  ShootWhenShown(driver, "FBadFile", "wrong-file-type", "btnCancel");
+  window.AskBadFile("picture.bmp", "Unknown", true);
+
+  window.ShowCommandStatus();
+  Shoot(window.findChild<QDialog*>("FCmndStatus"), "calculator-is-working");
+  window.CloseCommandStatus();
+  window.ShowConnectionStatus();
+  Shoot(window.findChild<QDialog*>("FCnctStatus"), "looking-for-calculator");
+  window.CloseConnectionStatus();
+
+  auto progress = window.CreateCommStatusDialog();
+  auto* status = static_cast<bridgit::ui::TFCmStatus*>(progress.get());
+  driver.When("FCmStatus", [&](QWidget* w) {
+    status->UpdateCommStatus("Block 40 of 100\r\n3.2 KB at 960 B/s", 2, 100, 40);
+    Shoot(w, "transfer-progress");
+    status->UpdateCommStatus("", 3, 0, 0);
+  });
+  status->ShowCommStatus("Copying PROG", true);
+
+  window.ShowHelpTopic(125001);
+  Shoot(&window.HelpViewer(), "help-communications");
+  window.HelpViewer().close();
+
+  window.close();
+  return g_saved > 0 ? 0 : 1;
+}
