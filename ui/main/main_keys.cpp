@@ -85,6 +85,7 @@ bool TFZQDir::PreviewKey(QObject* watched, QKeyEvent* key) {
     }
     return true;
   }
+  if (ViewKey(watched, key)) return true;
   if (Editing()) {
     KeySequenceState.Reset();
     return false;

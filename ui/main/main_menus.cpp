@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 
 #include "link/port_names.h"
+#include "shell/clipboard_files.h"
+#include "ui/dialogs/command_window.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/working_dialogs.h"
 #include "ui/main/image_list.h"
@@ -153,7 +155,21 @@ void TFZQDir::BuildMenus() {
   connect(SmallIcons1, &QAction::triggered, this, [this] { SetViewStyle(kStyleSmallIcons); });
   connect(List1, &QAction::triggered, this, [this] { SetViewStyle(kStyleList); });
   connect(Details1, &QAction::triggered, this, [this] { SetViewStyle(kStyleReport); });
-  connect(mnuRefresh, &QAction::triggered, this, &TFZQDir::RefreshDirectory);
+  connect(mnuRefresh, &QAction::triggered, this, [this] { Guarded([this] { RefreshDirectory(); }); });
+  const auto command = [this](QAction* item, void (TFZQDir::*handler)()) {
+    connect(item, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  };
+  command(mnuCut, &TFZQDir::mnuCutClick);
+  command(mnuCopy, &TFZQDir::mnuCopyClick);
+  command(mnuCopyAsText, &TFZQDir::mnuCopyAsTextClick);
+  command(mnuPaste, &TFZQDir::mnuPasteClick);
+  command(mnuEditText, &TFZQDir::mnuEditTextClick);
+  command(mnuDelete, &TFZQDir::DeleteSelection);
+  command(mnuNewFolder, &TFZQDir::mnuNewFolderClick);
+  command(mnuEval, &TFZQDir::mnuEvalClick);
+  command(mnuRename, &TFZQDir::mnuRenameClick);
+  command(mnuProperty, &TFZQDir::mnuPropertyClick);
+  connect(mnuRPL, &QAction::triggered, this, &TFZQDir::mnuRPLClick);
   connect(mnuOptions, &QAction::triggered, this, &TFZQDir::mnuOptionsClick);
   connect(mnuContentsHelp, &QAction::triggered, this, &TFZQDir::mnuContentsHelpClick);
   connect(mnuCommHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpCommunications); });
@@ -179,6 +195,7 @@ bool TFZQDir::Editing() const {
 void TFZQDir::UpdateControls() {
   if (!tbtnConnect || !mnuFile) return;  // still being built
   const bool p = PromptShowing();
+  if (FRplCmd) FRplCmd->SetControlState(Connected(), Busy() || p);
   const bool idle = !Busy() && !p;
   TreeView1->setEnabled(Connected() && idle);
   ListView1->setEnabled(Connected() && idle);
@@ -243,8 +260,7 @@ void TFZQDir::PopupMenu1Popup() {
   mnuPropertyPop->setEnabled(any);
   for (QAction* a : {mnuXferMode, mnuRefresh, mnuRefreshPop, mnuNewFolder, mnuNewFolderPop, mnuBackup, mnuRestore})
     a->setEnabled(Connected() && idle);
-  const QMimeData* clip = QApplication::clipboard()->mimeData();
-  const bool files = clip && clip->hasUrls();
+  const bool files = shell::ClipboardHasFiles();
   mnuPaste->setEnabled(files && ListView1->isEnabled() && idle);
   mnuPastePop->setEnabled(mnuPaste->isEnabled());
   SetShortCuts();
@@ -272,7 +288,20 @@ void TFZQDir::mnuROMClick() {
   mnuDownloadCalculatorROM->setEnabled(IsUsbPortName(cmboPort->currentText().toStdString()) && !Busy() && !promptUp);
 }
 
+void TFZQDir::mnuRPLClick() {
+  if (!FRplCmd) return;
+  if (FRplCmd->isVisible()) {
+    FRplCmd->close();
+    return;
+  }
+  FRplCmd->show();
+  if (FRplCmd->isMinimized() || FRplCmd->isMaximized()) FRplCmd->showNormal();
+  FRplCmd->raise();
+  FRplCmd->activateWindow();
+}
+
 void TFZQDir::mnuViewClick() {
+  mnuRPL->setChecked(FRplCmd && FRplCmd->isVisible());
   mnuToolbar->setChecked(ToolBar->isVisible());
   mnuStatusBar->setChecked(statusBar()->isVisible());
   LargeIcons1->setChecked(viewStyle_ == kStyleLargeIcons);

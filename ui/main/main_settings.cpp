@@ -88,6 +88,4 @@ void TFZQDir::WriteSettings() {
   settings_->sync();
 }
 
-void TFZQDir::SetViewStyle(int style) { viewStyle_ = std::clamp(style, 0, 3); }
-
 }  // namespace bridgit::ui

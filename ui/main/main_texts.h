@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace bridgit::ui {
 
@@ -22,6 +23,24 @@ inline constexpr const char* kCaptionDisconnect = "Disconnect";
 inline constexpr const char* kHintDisconnectMenu = "Close the communications port to the calculator.";
 inline constexpr const char* kCaptionCopyText = "Copy (Text)";
 inline constexpr const char* kCaptionCopyBinary = "Copy (Binary)";
+
+// Texts of the file commands.
+inline constexpr const char* kCanceledByUser = "Canceled by user";
+inline constexpr const char* kNewFolderName = "New";
+inline constexpr const char* kEraseCaption = "Erase Calculator?";
+inline std::string EraseQuestion(const std::string& fileName) {
+  return fileName + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
+         "Continuing will erase the calculator's current contents.\r\n\r\n" + "Continue the Restore operation?";
+}
+inline constexpr const char* kEditErrorCaption = "Edit Error";
+inline std::string EditErrorText(const std::string& editor, const std::string& file) {
+  return "Cannot start the editor (" + editor + ")\r\n\r\nor the file, " + file + "\r\n\r\nis missing.";
+}
+inline constexpr const char* kWriteErrorCaption = "Write Error";
+// The edited file stays, and the message says where it is.
+inline std::string WriteErrorText(const std::string& file) {
+  return "Cannot write changes to the calculator.\r\n\r\nYour changes are kept in " + file;
+}
 
 // Help context ids: 5000 and above (in the last four digits) are pages.
 inline constexpr int kHelpDirectory = 125000;

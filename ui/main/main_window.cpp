@@ -83,6 +83,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   FReplaceFile = new TFReplaceFile(this);
   FOptions = new TFOptions(this);
   FBadFile = new TFBadFile(this);
+  FRplCmd = new TFRplCmd(this, settings_, *this, *this);
 
   UpdateControls();
   focusedView_ = ListView1;
@@ -173,13 +174,6 @@ void TFZQDir::BuildViews() {
   Splitter1->setSizes({153, 408});
   setCentralWidget(Splitter1);
 
-  connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-    if (!item) return;
-    auto* folder = static_cast<TXPObject*>(item->data(0, Qt::UserRole).value<void*>());
-    if (!folder) return;
-    CurrentPath = folder->FullPath();
-    FillList(*folder);
-  });
   // A right click selects what it points at before the pop-up menu opens.
   for (QTreeWidget* view : {TreeView1, ListView1}) {
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
@@ -190,11 +184,13 @@ void TFZQDir::BuildViews() {
     });
   }
 
+  ConnectViews();
+
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
   Timer1->setSingleShot(true);
   Timer1->setInterval(1);
-  connect(Timer1, &QTimer::timeout, this, &TFZQDir::RefreshDirectory);
+  connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { RefreshDirectory(); }); });
   tmrAbout = new QTimer(this);
   tmrAbout->setObjectName("tmrAbout");
   connect(tmrAbout, &QTimer::timeout, this, &TFZQDir::tmrAboutTimer);
@@ -223,6 +219,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
     Log(e.what());  // the settings are written all the same
   }
   WriteSettings();
+  FRplCmd->close();
   FLogForm->close();
   if (helpViewer_) helpViewer_->close();
   WindowPosSave1->Save(false);
@@ -231,51 +228,6 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 
 void TFZQDir::ShowError(const std::exception& e) {
   QMessageBox::critical(this, kApplication, QString::fromLatin1(e.what()).replace("\r\n", "\n"));
-}
-
-void TFZQDir::RefreshDirectory() {
-  if (!Connected()) return;
-  Timer1->stop();
-  SetBusy(true);
-  try {
-    server_->ListAll(home_);
-    QTreeWidgetItem* root = TreeView1->topLevelItem(0);
-    qDeleteAll(root->takeChildren());
-    FillTree(root, home_);
-    root->setExpanded(true);
-    TreeView1->setCurrentItem(root);
-    FillList(home_);
-    ShowFreeMemory();
-  } catch (const std::exception& e) {
-    SetBusy(false);
-    ShowError(e);
-    return;
-  }
-  SetBusy(false);
-}
-
-void TFZQDir::ShowFreeMemory() {
-  StatusPanel1->setText(QString::fromLatin1((server_->Version + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
-}
-
-void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
-  for (const auto& c : folder.Children) {
-    if (!c->IsDirectory()) continue;
-    auto* child = new QTreeWidgetItem(node, {QString::fromLatin1(c->Name.c_str())});
-    child->setIcon(0, ImageIcon(kImageDirectory));
-    child->setData(0, Qt::UserRole, QVariant::fromValue<void*>(c.get()));
-    FillTree(child, *c);
-  }
-}
-
-void TFZQDir::FillList(TXPObject& folder) {
-  ListView1->clear();
-  for (const auto& c : folder.Children) {
-    auto* item = new QTreeWidgetItem(ListView1, {QString::fromLatin1(c->Name.c_str()), QString::fromStdString(c->TypeName),
-                                                 c->IsDirectory() ? QString() : QString::number(c->Size)});
-    item->setIcon(0, ImageIcon(c->TypeIcon));
-    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-  }
 }
 
 void TFZQDir::tbtnXferModeClick() {

@@ -9,6 +9,9 @@
 //   main_settings.cpp the stored settings
 //   main_connect.cpp  ports, speed, connecting, the start-up splash
 //   main_keys.cpp     keyboard, focus and help handling
+//   dir_view.cpp      the folder tree and the list: filling, sorting, renaming
+//   file_commands.cpp copy, paste, delete, new folder, EVAL, edit as text
+//   transfer_commands.cpp backup, restore and the manual transfers
 #pragma once
 
 #include <QMainWindow>
@@ -17,6 +20,7 @@
 
 #include "host/session_host.h"
 #include "session/xmodem_server.h"
+#include "ui/dialogs/command_window.h"
 #include "ui/main/key_sequence.h"
 
 class QAction;
@@ -50,7 +54,9 @@ class TFProperty;
 class TFReplaceFile;
 class THelpViewer;
 
-class TFZQDir : public QMainWindow, public TSessionHost {
+class TFRplCmd;
+
+class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServices {
  public:
   // `settings`: where the window's values are kept (the user's by default).
   // `arguments`: the command line after the program name.
@@ -91,6 +97,44 @@ class TFZQDir : public QMainWindow, public TSessionHost {
   // Ctrl+X/C/V belong to the label editor while a name is being edited.
   void SetShortCuts();
   QWidget* FocusedView() const { return focusedView_; }
+  TFRplCmd* CommandWindow() const { return FRplCmd; }
+  void mnuRPLClick();
+
+  // --- The directory view (dir_view.cpp).
+  // Fills the list with the folder of a tree node and makes it current.
+  void TreeView1Change(QTreeWidgetItem* node);
+  QTreeWidgetItem* FindNodeForPath() const;
+  // Enters a folder item; edits any other item as text.
+  void OpenItem(QTreeWidgetItem* item);
+  // A click on a column header: the sort column, or the other direction.
+  void ListView1ColumnClick(int logicalColumn);
+  void SortList();
+  void mnuPropertyClick();
+  void mnuRenameClick();
+  int SortColumn() const { return sortColumn_; }
+  bool SortReverse() const { return sortReverse_; }
+  int ViewStyle() const { return viewStyle_; }
+
+  // --- File commands (file_commands.cpp). A failed get raises "Canceled by user".
+  void mnuCopyClick();
+  void mnuCutClick();
+  void mnuCopyAsTextClick();
+  void mnuPasteClick();
+  void DeleteSelection();
+  void mnuNewFolderClick();
+  void mnuEvalClick();
+  void mnuEditTextClick();
+  // False: stop the run (a backup file, or a put that failed).
+  bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount);
+  std::string LastCopiedFile;
+
+  // --- Transfer commands (transfer_commands.cpp).
+  void RestoreFromFile(const std::string& path);
+
+  // TCalculatorServices
+  void SendCalculatorCommand(const std::string& command) override;
+  std::vector<std::string> ReadStack() override;
+  void ReportError(const std::exception& e) override { ShowError(e); }
 
   // TPromptHost / TSessionHost
   bool ShowMessagePrompt(const std::string& text, const std::string& caption) override;
@@ -133,8 +177,20 @@ class TFZQDir : public QMainWindow, public TSessionHost {
   void BuildStatusBar();
   void ShowError(const std::exception& e);
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
-  void FillList(TXPObject& folder);
   void ShowFreeMemory();
+  // dir_view.cpp
+  void ConnectViews();
+  void AddListItem(const TXPObject& entry);
+  TXPObject* EntryOf(const QTreeWidgetItem* node) const;
+  TXPObject* CurrentFolder() const;
+  void UpdateSortIndicators();
+  void ListView1Edited(QTreeWidgetItem* item);
+  void TreeView1Edited(QTreeWidgetItem* node);
+  bool ViewKey(QObject* watched, QKeyEvent* key);
+  // file_commands.cpp
+  void CopySelection(bool cut);
+  // Runs a command, showing its error in the window's error report.
+  void Guarded(const std::function<void()>& command);
   // main_menus.cpp
   void BuildMenus();
   QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
@@ -168,6 +224,7 @@ class TFZQDir : public QMainWindow, public TSessionHost {
   TFReplaceFile* FReplaceFile = nullptr;
   TFOptions* FOptions = nullptr;
   TFBadFile* FBadFile = nullptr;
+  TFRplCmd* FRplCmd = nullptr;
   QPointer<THelpViewer> helpViewer_;
 
   // Controls.

@@ -1,0 +1,205 @@
+#include "ui/dialogs/command_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "host/session_host.h"
+#include "shell/window_pos_save.h"
+#include "ui/main/hints.h"
+
+namespace bridgit::ui {
+
+namespace {
+const char* const kSubKey = "RplCmd";
+const char* const kAutoStack = "AutoStack";
+constexpr int kHelpContext = 145000;
+constexpr int kPasteLimit = 99;  // characters taken from the clipboard at most
+const char* const kWarning =
+    "\n                      - -  WARNING  - -\n\n"
+    "Some commands can disconnect the calculator or change\n"
+    "the directory structure.  Be very careful!\n\n"
+    "Pressing F5 can be used to refresh the main file window.\n\n"
+    "Pressing ENTER, by itself, in the Command Box will\n"
+    "update the stack.";
+}  // namespace
+
+TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host, TCalculatorServices& services)
+    : QWidget(mainWindow, Qt::Window), host_(host), services_(services), settings_(settings) {
+  setObjectName("FRplCmd");
+  setWindowTitle("Calculator Commands");
+  setGeometry(383, 124, 293, 286);
+  setMinimumSize(271, 270);
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setToolTip("History of commands.  Right click for menu.");
+  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* Panel1 = new QWidget(this);
+  Panel1->setObjectName("Panel1");
+  auto* lblCmd = new QLabel("Command:", Panel1);
+  lblCmd->setObjectName("lblCmd");
+  cmboCmd = new QComboBox(Panel1);
+  cmboCmd->setObjectName("cmboCmd");
+  cmboCmd->setEditable(true);
+  cmboCmd->setInsertPolicy(QComboBox::NoInsert);
+  cmboCmd->setToolTip("Type RPN command, press ENTER");
+  cmboCmd->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+  btnSend = new QPushButton("Send", Panel1);
+  btnSend->setObjectName("btnSend");
+  btnSend->setToolTip("Send the command to the calculator");
+  chbAutoUpdate = new QCheckBox("Automatically Update Stack Picture", Panel1);
+  chbAutoUpdate->setObjectName("chbAutoUpdate");
+  chbAutoUpdate->setToolTip("Refresh stack after every command");
+  btnStack = new QPushButton("Update Stack", Panel1);
+  btnStack->setObjectName("btnStack");
+  btnStack->setToolTip("Refresh the stack data");
+  auto* btnOK = new QPushButton("Close", Panel1);
+  btnOK->setObjectName("btnOK");
+  btnOK->setShortcut(Qt::Key_Escape);
+  auto* commandRow = new QHBoxLayout;
+  commandRow->addWidget(lblCmd);
+  commandRow->addWidget(cmboCmd, 1);
+  commandRow->addWidget(btnSend);
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(btnStack);
+  buttonRow->addStretch();
+  buttonRow->addWidget(btnOK);
+  auto* panel = new QVBoxLayout(Panel1);
+  panel->setContentsMargins(0, 0, 0, 0);
+  panel->addLayout(commandRow);
+  panel->addWidget(chbAutoUpdate);
+  panel->addLayout(buttonRow);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Memo1, 1);
+  layout->addWidget(Panel1);
+
+  for (QWidget* w : findChildren<QWidget*>()) SetHelpContext(w, kHelpContext);
+  SetHelpContext(this, kHelpContext);
+  connect(btnSend, &QPushButton::clicked, this, &TFRplCmd::Send);
+  connect(btnStack, &QPushButton::clicked, this, &TFRplCmd::btnStackClick);
+  connect(btnOK, &QPushButton::clicked, this, &QWidget::close);
+  connect(Memo1, &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowMemoMenu);
+  connect(cmboCmd->lineEdit(), &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowCommandMenu);
+  cmboCmd->lineEdit()->installEventFilter(this);
+
+  WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
+  WindowPosSave1->Restore(false, true, true);
+  chbAutoUpdate->setChecked(settings_->value(QString(kSubKey) + "/" + kAutoStack, "1").toString() != "0");
+  Memo1->setPlainText(kWarning);
+  SetControlState(false, false);
+}
+
+TFRplCmd::~TFRplCmd() = default;
+
+bool TFRplCmd::AutoUpdate() const { return chbAutoUpdate->isChecked(); }
+
+void TFRplCmd::SetControlState(bool connected, bool busy) {
+  const bool on = connected && !busy;
+  for (QWidget* w : std::initializer_list<QWidget*>{btnStack, btnSend, cmboCmd}) w->setEnabled(on);
+}
+
+bool TFRplCmd::Ready() const { return host_.Connected() && !host_.Busy(); }
+
+void TFRplCmd::Send() {
+  if (!Ready()) return host_.Beep();
+  const QString text = cmboCmd->currentText();
+  try {
+    TBusyScope busy(host_);
+    if (!text.isEmpty()) {
+      services_.SendCalculatorCommand(text.toStdString());
+      RecordHistory(text);
+      if (AutoUpdate()) UpdateStack();
+    } else {
+      UpdateStack();
+    }
+  } catch (const std::exception& e) {
+    services_.ReportError(e);
+  }
+  cmboCmd->setFocus();
+}
+
+void TFRplCmd::RecordHistory(const QString& text) {
+  const int old = cmboCmd->findText(text, Qt::MatchFixedString);  // whole text, letter case aside
+  if (old >= 0) cmboCmd->removeItem(old);
+  cmboCmd->insertItem(0, text);
+  cmboCmd->setCurrentIndex(-1);
+  cmboCmd->clearEditText();
+}
+
+void TFRplCmd::UpdateStack() {
+  QString text;
+  for (const std::string& line : services_.ReadStack()) text += QString::fromLatin1(line.c_str()) + "\n";
+  if (text.endsWith('\n')) text.chop(1);
+  Memo1->setPlainText(text);
+}
+
+void TFRplCmd::btnStackClick() {
+  if (!Ready()) return host_.Beep();
+  try {
+    TBusyScope busy(host_);
+    UpdateStack();
+  } catch (const std::exception& e) {
+    services_.ReportError(e);
+  }
+  btnStack->setFocus();
+}
+
+// Enter sends; while the calculator cannot take a command every key is refused.
+bool TFRplCmd::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cmboCmd->lineEdit() && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (!Ready()) {
+      host_.Beep();
+      return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      Send();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFRplCmd::ShowCommandMenu(const QPoint& at) {
+  QLineEdit* edit = cmboCmd->lineEdit();
+  QMenu menu(this);
+  menu.setObjectName("PopupMenu2");
+  menu.addAction("Select All", QKeySequence("Ctrl+A"), edit, &QLineEdit::selectAll)->setObjectName("mnuSelectAll2");
+  menu.addAction("Cut", QKeySequence("Ctrl+X"), edit, &QLineEdit::cut)->setObjectName("mnuCut2");
+  menu.addAction("Copy", QKeySequence("Ctrl+C"), edit, &QLineEdit::copy)->setObjectName("mnuCopy2");
+  menu.addAction("Paste", QKeySequence("Ctrl+V"), edit, [edit] {
+        edit->insert(QApplication::clipboard()->text().left(kPasteLimit));
+      })->setObjectName("mnuPaste2");
+  menu.exec(edit->mapToGlobal(at));
+}
+
+void TFRplCmd::ShowMemoMenu(const QPoint& at) {
+  QMenu menu(this);
+  menu.setObjectName("PopupMenu1");
+  menu.addAction("Select All", QKeySequence("Ctrl+A"), Memo1, &QPlainTextEdit::selectAll)->setObjectName("mnuSelectAll");
+  menu.addAction("Copy", QKeySequence("Ctrl+C"), Memo1, &QPlainTextEdit::copy)->setObjectName("mnuCopy");
+  menu.exec(Memo1->viewport()->mapToGlobal(at));
+}
+
+// Closing hides the window; its place and the check box are kept.
+void TFRplCmd::closeEvent(QCloseEvent* event) {
+  WindowPosSave1->Save(false);
+  settings_->setValue(QString(kSubKey) + "/" + kAutoStack, chbAutoUpdate->isChecked() ? "1" : "0");
+  settings_->sync();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace bridgit::ui

@@ -1,0 +1,69 @@
+// TFRplCmd: "Calculator Commands". The user types RPL commands for the
+// connected calculator to run and sees the lowest levels of its stack. The
+// history lives in the command box's list; "AutoStack" is kept between runs.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QSettings;
+
+namespace bridgit {
+class TSessionHost;
+}
+namespace bridgit::shell {
+class TWindowPosSave;
+}
+
+namespace bridgit::ui {
+
+// What the command window needs from the main window besides its state.
+class TCalculatorServices {
+ public:
+  virtual ~TCalculatorServices() = default;
+  virtual void SendCalculatorCommand(const std::string& command) = 0;
+  virtual std::vector<std::string> ReadStack() = 0;
+  // The main window's error report.
+  virtual void ReportError(const std::exception& e) = 0;
+};
+
+class TFRplCmd : public QWidget {
+ public:
+  TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host, TCalculatorServices& services);
+  ~TFRplCmd() override;
+
+  void UpdateStack();
+  // The command controls work only while connected and not busy.
+  void SetControlState(bool connected, bool busy);
+  bool AutoUpdate() const;
+  void Send();
+  // The most recent command first, no duplicates (letter case aside).
+  void RecordHistory(const QString& text);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void btnStackClick();
+  void ShowCommandMenu(const QPoint& at);
+  void ShowMemoMenu(const QPoint& at);
+  bool Ready() const;
+  TSessionHost& host_;
+  TCalculatorServices& services_;
+  QSettings* settings_;
+  QPlainTextEdit* Memo1;
+  QComboBox* cmboCmd;
+  QCheckBox* chbAutoUpdate;
+  QPushButton* btnStack;
+  QPushButton* btnSend;
+  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
+};
+
+}  // namespace bridgit::ui
