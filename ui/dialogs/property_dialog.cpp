@@ -14,6 +14,11 @@ std::string PropertySizeText(long long total) {
   return total < 1025 ? std::to_string(total) + " B" : std::to_string(total / 1024) + " KB";
 }
 
+long long EstimatedSeconds(long long totalBytes, long long speed, bool backup) {
+  const long long seconds = speed > 0 ? (totalBytes * 125) / (speed * 10) : 0;
+  return backup ? seconds * 2 : seconds;
+}
+
 std::string PropertyTimeText(long long seconds) {
   const long long t = std::max(seconds, 2LL);
   return std::to_string(t / 60) + "min : " + std::to_string(t % 60) + "s";

@@ -12,6 +12,9 @@ namespace bridgit::ui {
 
 // "1024 B" up to 1024 bytes, whole kilobytes ("1 KB") above.
 std::string PropertySizeText(long long totalBytes);
+// Copy time of `totalBytes` at `speed` baud: 10 bits a byte and a quarter
+// more for the protocol; a backup (the whole memory) takes twice as long.
+long long EstimatedSeconds(long long totalBytes, long long speed, bool backup);
 // "Xmin : Ys", at least 2 seconds.
 std::string PropertyTimeText(long long seconds);
 

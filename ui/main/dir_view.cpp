@@ -68,8 +68,17 @@ void TFZQDir::ConnectViews() {
     if (column == kColumnFiles && item->text(0) != item->data(0, kNameRole).toString()) Guarded([&] { ListView1Edited(item); });
   });
   connect(TreeView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* node, int column) {
-    if (column == 0 && node->parent() && node->text(0) != node->data(0, kNameRole).toString())
-      Guarded([&] { TreeView1Edited(node); });
+    if (column != 0) return;
+    if (!node->parent()) {
+      // The root's caption is the calculator's; an edit of it is undone.
+      const QString caption = Connected() ? QString::fromStdString(RootCaption()) : kRootCaptionUnknown;
+      if (node->text(0) != caption) {
+        const QSignalBlocker quiet(TreeView1);
+        node->setText(0, caption);
+      }
+      return;
+    }
+    if (node->text(0) != node->data(0, kNameRole).toString()) Guarded([&] { TreeView1Edited(node); });
   });
   for (QTreeWidget* view : {TreeView1, ListView1})
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
@@ -86,6 +95,8 @@ void TFZQDir::RefreshDirectory() {
   if (!Connected()) return;
   TBusyScope busy(*this);
   QWidget* remembered = focusedView_;
+  // Filling the list selects its first item: the name to select again is kept first.
+  const QString wanted = QString::fromLatin1(LastSelectedName.c_str());
   QTreeWidgetItem* root = TreeView1->topLevelItem(0);
   {
     // The nodes point into the item tree that the read replaces.
@@ -105,7 +116,6 @@ void TFZQDir::RefreshDirectory() {
   TreeView1Change(node);
   node->setExpanded(true);
   if (remembered == ListView1) {
-    const QString wanted = QString::fromLatin1(LastSelectedName.c_str());
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
       QTreeWidgetItem* item = ListView1->topLevelItem(i);
       if (item->text(0).compare(wanted, Qt::CaseInsensitive) != 0) continue;
@@ -263,10 +273,7 @@ void TFZQDir::mnuPropertyClick() {
   } else {
     return;
   }
-  // 10 bits a byte, and a quarter more for the protocol.
-  long long seconds = speed > 0 ? (total * 125) / (speed * 10) : 0;
-  if (backup) seconds *= 2;
-  FProperty->ShowProperties(names, total, seconds);
+  FProperty->ShowProperties(names, total, EstimatedSeconds(total, speed, backup));
 }
 
 void TFZQDir::mnuRenameClick() {
