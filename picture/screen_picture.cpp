@@ -53,6 +53,22 @@ TScreenPicture DecodeCapture(const std::string& capture) {
   return p;
 }
 
+TScreenPicture FramePicture(const TScreenPicture& picture, int frame, int space) {
+  TScreenPicture framed;
+  const int edge = frame + space;
+  framed.width = picture.width + 2 * edge;
+  framed.height = picture.height + 2 * edge;
+  framed.dark.assign(static_cast<std::size_t>(framed.width) * static_cast<std::size_t>(framed.height), 0);
+  for (int y = 0; y < framed.height; ++y)
+    for (int x = 0; x < framed.width; ++x) {
+      const bool inFrame = x < frame || y < frame || x >= framed.width - frame || y >= framed.height - frame;
+      const int px = x - edge, py = y - edge;
+      const bool inPicture = px >= 0 && py >= 0 && px < picture.width && py < picture.height;
+      framed.dark[static_cast<std::size_t>(y * framed.width + x)] = inFrame || (inPicture && picture.Dark(px, py));
+    }
+  return framed;
+}
+
 std::string EncodeBmp(const TScreenPicture& picture, int zoom) {
   const int w = picture.width * zoom, h = picture.height * zoom;
   const int rowBytes = (w * 3 + 3) / 4 * 4;

@@ -20,6 +20,10 @@ struct TScreenPicture {
 // Pixels the capture does not hold are light; it is never read past its end.
 TScreenPicture DecodeCapture(const std::string& capture);
 
+// The picture inside a black frame `frame` pixels wide and a light margin
+// `space` pixels wide between frame and picture.
+TScreenPicture FramePicture(const TScreenPicture& picture, int frame, int space);
+
 // A 24-bit BMP of the picture, each pixel `zoom` x `zoom`.
 std::string EncodeBmp(const TScreenPicture& picture, int zoom = 1);
 // A grayscale JPEG (libjpeg-turbo); empty when encoding failed.

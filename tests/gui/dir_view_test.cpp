@@ -122,6 +122,7 @@ class DirView : public ::testing::Test {
   std::unique_ptr<ui::TFZQDir> window;
   QTreeWidget* tree = nullptr;
   QTreeWidget* list = nullptr;
+  TDialogDriver boxes;  // an unexpected message box is answered, never a hang
 };
 
 TEST_F(DirView, SortsByColumnsAndKeepsFoldersTogether) {
@@ -196,10 +197,9 @@ TEST_F(DirView, RenamesInPlaceInTheListAndTheTree) {
   EXPECT_NE(Dump().find("HOME/B1 Real"), std::string::npos);
 
   // A name the folder already holds is refused: nothing is lost.
-  TDialogDriver driver;
   Item("B1")->setText(0, "PI2");
   EXPECT_EQ(Item("B1")->text(0), "B1");
-  ASSERT_TRUE(WaitUntil([&] { return !driver.boxTexts.empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }));
   const std::string dump = Dump();
   EXPECT_NE(dump.find("HOME/B1 Real"), std::string::npos);
   EXPECT_NE(dump.find("HOME/PI2 Real"), std::string::npos);
@@ -353,12 +353,11 @@ TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
   for (const std::string& line : TLogBook::Instance().Lines()) EXPECT_EQ(line.find("Sending PUT"), std::string::npos) << line;
 
   // An editor that cannot start: the message names it, the file stays.
-  TDialogDriver driver;
   window->FileSettings().editor = (dir.path() / "no-such-editor").string();
   Select({"PI2"});
   Trigger("mnuEditText");
-  ASSERT_TRUE(WaitUntil([&] { return !driver.boxTexts.empty(); }));
-  EXPECT_NE(driver.boxTexts[0].find("Cannot start the editor"), std::string::npos);
+  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }));
+  EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor"), std::string::npos);
   EXPECT_TRUE(fs::exists(temp.path() / "PI2.txt"));
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <deque>
+#include <map>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,15 +42,27 @@ inline void Click(QWidget* window, const char* button) {
 }
 
 // Answers the dialogs that come up, in order: each step runs once the window
-// of its name is on screen. Message boxes are answered with their default
-// button and their texts kept.
-class TDialogDriver {
+// of its name is on screen, shown anew since the last step for it (a dialog
+// reused for the next prompt counts again). Message boxes are answered with
+// their default button and their texts kept.
+class TDialogDriver : public QObject {
  public:
   TDialogDriver() {
     timer_.setInterval(20);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     timer_.start();
+    qApp->installEventFilter(this);
   }
+  ~TDialogDriver() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show)
+      if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) ++shows_[w->objectName()];
+    return false;
+  }
+
+ public:
   void When(const QString& name, std::function<void(QWidget*)> step) { steps_.push_back({name, std::move(step)}); }
   bool Done() const { return steps_.empty(); }
   std::vector<std::string> boxTexts;
@@ -62,7 +75,9 @@ class TDialogDriver {
       return;
     }
     if (steps_.empty()) return;
-    if (QWidget* w = VisibleWindow(steps_.front().first)) {
+    const QString name = steps_.front().first;
+    if (QWidget* w = VisibleWindow(name); w && shows_[name] > used_[name]) {
+      used_[name] = shows_[name];
       auto step = std::move(steps_.front().second);
       steps_.pop_front();
       step(w);
@@ -70,6 +85,7 @@ class TDialogDriver {
   }
   QTimer timer_;
   std::deque<std::pair<QString, std::function<void(QWidget*)>>> steps_;
+  std::map<QString, int> shows_, used_;
 };
 
 }  // namespace bridgit::test

@@ -1,6 +1,7 @@
-// bridgit-screenshots PORT FOLDER: pictures of the window and its dialogs for
-// review. Connects the main window to the calculator at PORT (9600 baud),
-// then opens each window in turn and saves what it shows as FOLDER/NAME.png.
+// bridgit-screenshots PORT CONTROL FOLDER: pictures of the window and its
+// dialogs for review. Connects the main window to the simulated calculator at
+// PORT (9600 baud; CONTROL is the simulator's control socket), then opens each
+// window in turn and saves what it shows as FOLDER/NAME.png.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,11 +10,18 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "gui/gui_support.h"
 #include "host/prompt_kinds.h"
 #include "ui/dialogs/about_form.h"
+#include "ui/dialogs/capture_window.h"
+#include "ui/dialogs/command_window.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/help_viewer.h"
@@ -30,6 +38,21 @@ using bridgit::test::TDialogDriver;
 using bridgit::test::WaitUntil;
 
 QString g_folder;
+
+// One line to the simulator's control socket.
+void SimControl(const std::string& socketPath, const std::string& line) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    const std::string msg = line + "\n";
+    [[maybe_unused]] const auto written = ::write(fd, msg.data(), msg.size());
+    char answer[256];
+    [[maybe_unused]] const auto got = ::read(fd, answer, sizeof answer);
+  }
+  ::close(fd);
+}
 int g_saved = 0;
 
 void Shoot(QWidget* w, const QString& name) {
@@ -52,11 +75,12 @@ void ShootWhenShown(TDialogDriver& driver, const char* window, const QString& na
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: bridgit-screenshots PORT FOLDER\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: bridgit-screenshots PORT CONTROL FOLDER\n");
     return 2;
   }
-  g_folder = QString::fromLocal8Bit(argv[2]);
+  const std::string control = argv[2];
+  g_folder = QString::fromLocal8Bit(argv[3]);
   QDir().mkpath(g_folder);
   QTemporaryDir config;
   QSettings settings(config.filePath("Bridgit.conf"), QSettings::IniFormat);
@@ -119,6 +143,35 @@ int main(int argc, char** argv) {
     status->UpdateCommStatus("", 3, 0, 0);
   });
   status->ShowCommStatus("Copying PROG", true);
+
+  // The list inside a folder, sorted by size, a variable selected.
+  auto* list = window.findChild<QTreeWidget*>("ListView1");
+  window.ListView1ColumnClick(2);
+  if (list->topLevelItemCount() > 2) list->topLevelItem(2)->setSelected(true);
+  Shoot(&window, "list-sorted-by-size");
+  window.ListView1ColumnClick(0);
+
+  // The command window with a stack.
+  window.mnuRPLClick();
+  if (auto* command = window.CommandWindow()) {
+    command->findChild<QComboBox*>("cmboCmd")->setEditText("1 2 + \"Hello\" { 1 2 3 }");
+    command->Send();
+    Shoot(command, "command-window");
+    command->close();
+  }
+
+  // A screen capture, zoomed, with its frame.
+  TDialogDriver capture;
+  capture.When("FDownLd", [&](QWidget* w) {
+    Shoot(w, "prompt-capture");
+    SimControl(control, "screen page");
+  });
+  capture.When("FDownLd", [&](QWidget* w) { bridgit::test::Click(w, "btnCancel"); });
+  window.mnuCaptureScreenClick();
+  if (auto* shot = window.CaptureWindow()) {
+    Shoot(shot, "capture-window");
+    shot->close();
+  }
 
   window.ShowHelpTopic(125001);
   Shoot(&window.HelpViewer(), "help-communications");

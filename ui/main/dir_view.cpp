@@ -41,9 +41,9 @@ class TListItem : public QTreeWidgetItem {
     const QByteArray a[3] = {text(kColumnFiles).toLatin1(), text(kColumnType).toLatin1(), text(kColumnSize).toLatin1()};
     const QByteArray b[3] = {other.text(kColumnFiles).toLatin1(), other.text(kColumnType).toLatin1(),
                              other.text(kColumnSize).toLatin1()};
-    const auto view = [](const QByteArray& t) { return std::string_view(t.constData(), static_cast<std::size_t>(t.size())); };
-    const TListEntry x{view(a[0]), view(a[1]), view(a[2]), data(0, kIconRole).toInt() == kImageDirectory};
-    const TListEntry y{view(b[0]), view(b[1]), view(b[2]), other.data(0, kIconRole).toInt() == kImageDirectory};
+    const auto bytes = [](const QByteArray& t) { return std::string_view(t.constData(), static_cast<std::size_t>(t.size())); };
+    const TListEntry x{bytes(a[0]), bytes(a[1]), bytes(a[2]), data(0, kIconRole).toInt() == kImageDirectory};
+    const TListEntry y{bytes(b[0]), bytes(b[1]), bytes(b[2]), other.data(0, kIconRole).toInt() == kImageDirectory};
     return CompareEntries(x, y, g_order.tag, g_order.reverse) < 0;
   }
 };

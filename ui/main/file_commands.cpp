@@ -13,6 +13,8 @@
 #include "calcdata/escapes.h"
 #include "calcdata/var_name.h"
 #include "shell/clipboard_files.h"
+#include "shell/file_source.h"
+#include "shell/file_target.h"
 #include "ui/dialogs/command_window.h"
 #include "ui/main/editor_command.h"
 #include "ui/main/image_list.h"
@@ -121,7 +123,10 @@ void TFZQDir::CopySelection(bool cut) {
     f.path = file;
     paths << QString::fromStdString(file);
   }
-  shell::CopyFilesToClipboard(paths, cut);
+  shell::TFileSource& source = focusedView_ == ListView1 ? *FileSourceList : *FileSourceTree;
+  source.Files.clear();
+  for (const QString& p : paths) source.Files.push_back({p, {}});
+  source.CopyToClipboard(cut);
   LastCopiedFile = files.back().path;
 }
 
@@ -140,11 +145,10 @@ void TFZQDir::mnuCopyAsTextClick() {
 void TFZQDir::mnuPasteClick() {
   if (!ListView1->isEnabled()) return;
   TBusyScope busy(*this);
-  const QStringList files = shell::FilesOnClipboard();
+  FileTargetList->PasteFromClipboard();
+  const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
-  bool replaceAll = false;
-  for (const QString& file : files)
-    if (!PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size()))) break;
+  PutFiles(files);
   Timer1->start();
 }
 

@@ -39,9 +39,16 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::FocusIn:
+      for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+        if (Inside(watched, view)) focusedView_ = view;
+      break;
     case QEvent::MouseButtonPress:
       for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
         if (Inside(watched, view)) focusedView_ = view;
+      [[fallthrough]];
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+      if (DragMouse(watched, event)) return true;
       break;
     case QEvent::KeyPress:
       if (PreviewKey(watched, static_cast<QKeyEvent*>(event))) return true;

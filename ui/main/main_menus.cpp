@@ -170,6 +170,14 @@ void TFZQDir::BuildMenus() {
   command(mnuRename, &TFZQDir::mnuRenameClick);
   command(mnuProperty, &TFZQDir::mnuPropertyClick);
   connect(mnuRPL, &QAction::triggered, this, &TFZQDir::mnuRPLClick);
+  command(mnuBackup, &TFZQDir::mnuBackupClick);
+  command(mnuRestore, &TFZQDir::mnuRestoreClick);
+  command(mnuDownLoadServer, &TFZQDir::mnuDownLoadServerClick);
+  command(mnuDownLoadFile, &TFZQDir::mnuDownLoadFileClick);
+  command(mnuUploadFile, &TFZQDir::mnuUploadFileClick);
+  command(mnuCaptureScreen, &TFZQDir::mnuCaptureScreenClick);
+  command(mnuDownloadCalculatorROM, &TFZQDir::DownloadCalculatorROMClick);
+  connect(tbtnScrnCapture, &QToolButton::clicked, mnuCaptureScreen, &QAction::trigger);
   connect(mnuOptions, &QAction::triggered, this, &TFZQDir::mnuOptionsClick);
   connect(mnuContentsHelp, &QAction::triggered, this, &TFZQDir::mnuContentsHelpClick);
   connect(mnuCommHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpCommunications); });

@@ -19,8 +19,11 @@
 
 #include "base/log.h"
 #include "link/comm_port.h"
+#include "shell/file_source.h"
+#include "shell/file_target.h"
 #include "shell/window_pos_save.h"
 #include "ui/dialogs/about_form.h"
+#include "ui/dialogs/capture_window.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/help_viewer.h"
@@ -85,6 +88,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   FBadFile = new TFBadFile(this);
   FRplCmd = new TFRplCmd(this, settings_, *this, *this);
 
+  BuildDragDrop();
   UpdateControls();
   focusedView_ = ListView1;
   DecorateHints(this);
@@ -221,8 +225,10 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
   WriteSettings();
   FRplCmd->close();
   FLogForm->close();
+  if (FCapture) FCapture->close();
   if (helpViewer_) helpViewer_->close();
   WindowPosSave1->Save(false);
+  SetDropTargets(false);
   event->accept();
 }
 

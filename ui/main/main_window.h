@@ -38,12 +38,15 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace bridgit::shell {
+class TFileSource;
+class TFileTarget;
 class TWindowPosSave;
 }
 
 namespace bridgit::ui {
 
 class TFAboutForm;
+class TFCapture;
 class TFBadFile;
 class TFCmndStatus;
 class TFCnctStatus;
@@ -129,7 +132,31 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   std::string LastCopiedFile;
 
   // --- Transfer commands (transfer_commands.cpp).
+  void mnuBackupClick();
+  void mnuRestoreClick();
+  void mnuDownLoadServerClick();
+  void mnuDownLoadFileClick();
+  void mnuUploadFileClick();
+  void mnuCaptureScreenClick();
+  void DownloadCalculatorROMClick();
+  void BackupToFile(const std::string& path);
   void RestoreFromFile(const std::string& path);
+  // Sends a file to the calculator's own receive command, between two prompts.
+  void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
+  // The upload and ROM commands after their file dialogs.
+  void UploadFile(const std::string& path);
+  void SendRomFile(const std::string& path);
+  TFCapture* CaptureWindow() const;
+
+  // --- Drag and drop (drag_drop.cpp).
+  bool StartListDrag();
+  bool StartTreeDrag();
+  void FileTargetListDrop(QPoint at);
+  void FileTargetTreeDrop(QPoint at);
+  shell::TFileSource& ListSource() { return *FileSourceList; }
+  shell::TFileSource& TreeSource() { return *FileSourceTree; }
+  shell::TFileTarget& ListTarget() { return *FileTargetList; }
+  shell::TFileTarget& TreeTarget() { return *FileTargetTree; }
 
   // TCalculatorServices
   void SendCalculatorCommand(const std::string& command) override;
@@ -189,6 +216,16 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   bool ViewKey(QObject* watched, QKeyEvent* key);
   // file_commands.cpp
   void CopySelection(bool cut);
+  // transfer_commands.cpp
+  void WriteReceivedObject(const std::string& path);
+  // drag_drop.cpp
+  void BuildDragDrop();
+  void SetDropTargets(bool on);
+  void SetDropHighlight(QTreeWidgetItem* node);
+  bool DragMouse(QObject* watched, QEvent* event);
+  void FileSourceDrop(shell::TFileSource& source, bool tree, bool& continueDrop);
+  void ReportDragError();
+  void PutFiles(const QStringList& files);
   // Runs a command, showing its error in the window's error report.
   void Guarded(const std::function<void()>& command);
   // main_menus.cpp
@@ -226,6 +263,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   TFBadFile* FBadFile = nullptr;
   TFRplCmd* FRplCmd = nullptr;
   QPointer<THelpViewer> helpViewer_;
+  QPointer<TFCapture> FCapture;  // made by the first capture, gone when closed
 
   // Controls.
   QToolBar* ToolBar = nullptr;
@@ -258,6 +296,15 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   QAction *mnuContentsHelp, *mnuCommHelp, *mnuTextHelp, *mnuTroubleShooting, *mnuAbout;
   QAction *mnuNewFolderPop, *mnuEvalPop, *mnuCutPop, *mnuCopyPop, *mnuCopyAsTextPop, *mnuPastePop, *mnuEditTextPop,
       *mnuDeletePop, *mnuRenamePop, *mnuPropertyPop, *mnuRefreshPop;
+
+  // Drag and drop.
+  std::unique_ptr<shell::TFileSource> FileSourceList, FileSourceTree;
+  std::unique_ptr<shell::TFileTarget> FileTargetList, FileTargetTree;
+  QPoint DragStart{-1, -1};
+  QPoint ClickPoint{-1, -1};
+  bool DragStarted = false;
+  QTreeWidgetItem* dropHighlight_ = nullptr;
+  std::string dragError_;
 
   // State.
   QWidget* focusedView_ = nullptr;

@@ -1,10 +1,89 @@
-// Whole-calculator and manual transfers from the File and ROM menus.
+// Whole-calculator and manual transfers from the File and ROM menus: backup
+// and restore, sending a file or the server library to the calculator's own
+// receive command, receiving from its send command, the screen capture loop
+// and loading a ROM.
+#include <QComboBox>
+#include <QDate>
+#include <QFileDialog>
+#include <QLocale>
 #include <QTimer>
 
+#include "base/files.h"
+#include "calcdata/object_walk.h"
+#include "calcdata/texts.h"
 #include "host/prompt_kinds.h"
+#include "link/port_names.h"
+#include "ui/dialogs/capture_window.h"
+#include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/transfer_rules.h"
 
 namespace bridgit::ui {
+
+namespace {
+
+const char* const kBackupTitle = "Archive Calculator to PC";
+const char* const kBackupFilter = "ZQ Archives (*.zqbackup *.ZQBACKUP)";
+const char* const kAllFiles = "All Files (*)";
+const char* const kServerLibrary = "XSrvr71.zq";
+constexpr int kFastCaptureAbove = 15600;  // speeds above this capture at 115200
+
+QString ObjectFilter(bool addExtension) {
+  return addExtension ? QString("ZQ Files (*.zq *.ZQ);;") + kAllFiles : QString(kAllFiles);
+}
+
+}  // namespace
+
+std::string BackupFileName(const std::string& model, const QDate& date) {
+  // "d-mmm-yyyy": the day without a leading zero, the short month name.
+  return model + "_" + QString::number(date.day()).toStdString() + "-" +
+         QLocale().monthName(date.month(), QLocale::ShortFormat).toStdString() + "-" + QString::number(date.year()).toStdString() +
+         ".zqbackup";
+}
+
+int CaptureSpeed(const std::string& port, int speed) {
+  if (!IsSerialPortName(port) || speed == 9600 || speed == 115200) return 0;
+  return speed > kFastCaptureAbove ? 115200 : 9600;
+}
+
+// The session keeps what a backup or an upload received; it goes to the file
+// cut to the object's length, or whole with a warning when that cannot be found.
+TFCapture* TFZQDir::CaptureWindow() const { return FCapture; }
+
+void TFZQDir::WriteReceivedObject(const std::string& path) {
+  std::string received = std::move(server_->LastData);
+  server_->LastData.clear();
+  if (received.empty()) return;
+  const bool trimmed = TrimObject(received).success;
+  int error = 0;
+  if (!WriteFileSafely(path, received, error)) throw std::runtime_error("Cannot write to file " + path);
+  if (!trimmed)
+    ShowMessage(path + "\r\n" + "Cannot decompile this file.\r\n" + "Length has been left with padding.\r\n" + "File may still be ok.",
+                "Decompile Error");
+}
+
+void TFZQDir::BackupToFile(const std::string& path) {
+  const long long size = home_.TotalSize();
+  server_->Backup(path, size);
+  SetBusy(false);
+  WriteReceivedObject(path);
+}
+
+void TFZQDir::mnuBackupClick() {
+  QFileDialog dialog(this, kBackupTitle);
+  dialog.setObjectName("SaveDialog1");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({kBackupFilter, kAllFiles});
+  dialog.setDefaultSuffix("zqbackup");
+  dialog.selectFile(QString::fromStdString(BackupFileName(CalculatorModel(), QDate::currentDate())));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  {
+    TBusyScope busy(*this);
+    ProcessMessages();
+    BackupToFile(dialog.selectedFiles().front().toStdString());
+  }
+  if (Connected()) Timer1->start();
+}
 
 void TFZQDir::RestoreFromFile(const std::string& path) {
   ProcessMessages();
@@ -15,6 +94,97 @@ void TFZQDir::RestoreFromFile(const std::string& path) {
   } else if (Connected()) {
     Timer1->start();
   }
+}
+
+void TFZQDir::mnuRestoreClick() {
+  const QString file = QFileDialog::getOpenFileName(this, kBackupTitle, {}, QString(kBackupFilter) + ";;" + kAllFiles);
+  if (!file.isEmpty()) RestoreFromFile(file.toStdString());
+}
+
+void TFZQDir::ManualDownload(const std::string& path, int before, int after) {
+  if (Connected()) server_->Quit();
+  if (!server_->OpenDirect(cmboPort->currentText().toStdString())) return;
+  ShowPrompt(before, "");
+  UpdateControls();
+  ProcessMessages();
+  const bool ok = server_->ManualSend(path);
+  SetConnected(false);
+  HidePrompt(before);
+  if (ok) ShowPrompt(after, "");
+}
+
+void TFZQDir::mnuDownLoadServerClick() {
+  const std::string library = FindShippedFile(kServerLibrary);
+  if (library.empty()) throw std::runtime_error(std::string("The server library ") + kServerLibrary + " is not installed beside the program.");
+  ManualDownload(library, kPromptServerDownload, kPromptServerSent);
+}
+
+void TFZQDir::mnuDownLoadFileClick() {
+  const QString file = QFileDialog::getOpenFileName(this, "Download File to Calculator", {}, ObjectFilter(FileSettings().addExtension));
+  if (!file.isEmpty()) ManualDownload(file.toStdString(), kPromptDownload, kPromptDownloaded);
+}
+
+void TFZQDir::mnuUploadFileClick() {
+  QFileDialog dialog(this, "Upload File to PC");
+  dialog.setObjectName("SaveDialog1");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(ObjectFilter(FileSettings().addExtension));
+  if (FileSettings().addExtension) dialog.setDefaultSuffix("zq");
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) UploadFile(dialog.selectedFiles().front().toStdString());
+}
+
+void TFZQDir::UploadFile(const std::string& path) {
+  if (ShowPrompt(kPromptUpload, "") && server_->OpenDirect(cmboPort->currentText().toStdString())) {
+    SetConnected(server_->IsConnected());
+    TBusyScope busy(*this);
+    ProcessMessages();
+    server_->ManualReceive(path, 0);
+    WriteReceivedObject(path);
+    SetConnected(false);
+  }
+  server_->LastData.clear();
+}
+
+void TFZQDir::mnuCaptureScreenClick() {
+  if (Connected()) server_->Quit();
+  SetRequiredSpeed(CaptureSpeed(cmboPort->currentText().toStdString(), cmboSpeed->currentText().toInt()));
+  if (RequiredSpeed() != 0) {
+    Beep();
+    const std::string question = "Screen Capture requires that the calculator operate at \r\n" + std::to_string(RequiredSpeed()) +
+                                 " baud  (see IOPAR in VAR).\r\n\r\n" + "May I change the speed temporarily for the Screen Capture?";
+    if (!ShowMessagePrompt(question, "Set the Calculator")) return;
+  }
+  for (bool first = true;;) {
+    std::string image;
+    if (!server_->OpenDirect(cmboPort->currentText().toStdString())) return;
+    if (first) {
+      ShowPrompt(kPromptCapture, "");
+    } else {
+      ShowPrompt(kPromptAnotherCapture, "Do Another Capture?");
+      if (FCapture) FCapture->activateWindow();
+    }
+    UpdateControls();
+    server_->CaptureScreen(image);
+    HidePrompt(first ? kPromptCapture : kPromptAnotherCapture);
+    SetConnected(false);
+    if (image.empty()) return;
+    if (!FCapture) FCapture = new TFCapture(settings_, *this, nullptr);
+    FCapture->ShowCapture(image);
+    first = false;
+  }
+}
+
+void TFZQDir::DownloadCalculatorROMClick() {
+  if (Connected()) server_->Quit();
+  const QString file = QFileDialog::getOpenFileName(this, "Download ROM", {}, "ROM Files (*.bin *.BIN);;All Files (*)");
+  if (!file.isEmpty()) SendRomFile(file.toStdString());
+}
+
+void TFZQDir::SendRomFile(const std::string& path) {
+  if (ShowPrompt(kPromptRom, "") && server_->OpenDirect(cmboPort->currentText().toStdString()) && !server_->SendRom(path))
+    ShowMessage("Download of ROM file \r\n" + path + "\r\n" + "failed.", "Download Error");
+  SetConnected(false);
+  SetBusy(false);
 }
 
 }  // namespace bridgit::ui

@@ -1,0 +1,219 @@
+// Drag and drop with the desktop: objects dragged out of the tree or the list
+// become files where they are dropped (fetched at the drop; the root node
+// becomes a backup file), and files dropped on the list or a tree folder go
+// into the calculator.
+#include <QApplication>
+#include <QDate>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "base/files.h"
+#include "calcdata/escapes.h"
+#include "shell/file_source.h"
+#include "shell/file_target.h"
+#include "ui/main/image_list.h"
+#include "ui/main/main_texts.h"
+#include "ui/main/main_window.h"
+#include "ui/main/transfer_rules.h"
+
+namespace fs = std::filesystem;
+
+namespace bridgit::ui {
+
+namespace {
+constexpr int kListThreshold = 2;  // pixels the pointer moves before a drag starts
+constexpr int kTreeThreshold = 6;
+constexpr int kIconRole = Qt::UserRole + 2;
+enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
+const QPoint kNoDrag(-1, -1);
+
+std::string Caption(const QTreeWidgetItem* item) { return item->text(0).toLatin1().toStdString(); }
+std::string PcFileName(const std::string& calcName) {
+  return EncodeEscapes(DecodeEscapes(calcName, TEscapeMode::kBackslash), TEscapeMode::kCaret);
+}
+}  // namespace
+
+void TFZQDir::SetDropTargets(bool on) {
+  FileTargetList->SetTarget(on ? ListView1 : nullptr);
+  FileTargetTree->SetTarget(on ? TreeView1 : nullptr);
+}
+
+void TFZQDir::BuildDragDrop() {
+  FileSourceList = std::make_unique<shell::TFileSource>();
+  FileSourceTree = std::make_unique<shell::TFileSource>();
+  FileTargetList = std::make_unique<shell::TFileTarget>();
+  FileTargetTree = std::make_unique<shell::TFileTarget>();
+  FileSourceList->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceList, false, go); };
+  FileSourceTree->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceTree, true, go); };
+  FileTargetList->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetListDrop(at); }); };
+  FileTargetTree->OnDragOver = [this](QPoint at) {
+    if (!TreeView1->isEnabled()) return;
+    if (QTreeWidgetItem* node = TreeView1->itemAt(at)) SetDropHighlight(node);
+  };
+  FileTargetTree->OnLeave = [this] { SetDropHighlight(nullptr); };
+  FileTargetTree->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetTreeDrop(at); }); };
+  SetDropTargets(true);
+}
+
+void TFZQDir::SetDropHighlight(QTreeWidgetItem* node) {
+  if (dropHighlight_ == node) return;
+  if (dropHighlight_) dropHighlight_->setBackground(0, QBrush());
+  dropHighlight_ = node;
+  if (node) node->setBackground(0, TreeView1->palette().highlight().color().lighter(160));
+}
+
+// Mouse presses and moves on the views: the start of a drag.
+bool TFZQDir::DragMouse(QObject* watched, QEvent* event) {
+  const bool inList = watched == ListView1->viewport();
+  const bool inTree = watched == TreeView1->viewport();
+  if (!inList && !inTree) return false;
+  QTreeWidget* view = inList ? ListView1 : TreeView1;
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  const QPoint at = mouse->position().toPoint();
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      focusedView_ = view;
+      DragStarted = false;
+      DragStart = kNoDrag;
+      if (mouse->button() == Qt::LeftButton && (inList || view->itemAt(at))) DragStart = at;
+      ClickPoint = DragStart;
+      return false;
+    case QEvent::MouseButtonRelease:
+      if (mouse->button() == Qt::LeftButton) DragStart = kNoDrag;
+      return false;
+    case QEvent::MouseMove: {
+      if (focusedView_ != view || DragStarted || DragStart == kNoDrag || !(mouse->buttons() & (Qt::LeftButton | Qt::RightButton)))
+        return false;
+      const int threshold = inList ? kListThreshold : kTreeThreshold;
+      if (std::abs(at.x() - DragStart.x()) < threshold && std::abs(at.y() - DragStart.y()) < threshold) return false;
+      if (inList)
+        StartListDrag();
+      else
+        StartTreeDrag();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool TFZQDir::StartListDrag() {
+  if (ListView1->selectedItems().isEmpty()) return false;
+  FileSourceList->Files.clear();
+  for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = ListView1->topLevelItem(i);
+    if (item->isSelected())
+      FileSourceList->Files.push_back({QString::fromStdString(TempFolder() + PcFileName(Caption(item))),
+                                       QVariant::fromValue<void*>(item)});
+  }
+  DragStarted = true;
+  const bool dropped = FileSourceList->StartDrag(ListView1);
+  ReportDragError();
+  return dropped;
+}
+
+bool TFZQDir::StartTreeDrag() {
+  QTreeWidgetItem* node = TreeView1->currentItem();
+  if (!node) return false;
+  // The whole memory cannot be dropped back onto this window.
+  if (!node->parent()) SetDropTargets(false);
+  FileSourceTree->Files.clear();
+  FileSourceTree->Files.push_back({QString::fromStdString(TempFolder() + PcFileName(Caption(node))),
+                                   QVariant::fromValue<void*>(EntryOf(node))});
+  DragStarted = true;
+  const bool dropped = FileSourceTree->StartDrag(TreeView1);
+  SetDropTargets(true);
+  ReportDragError();
+  return dropped;
+}
+
+// The drop is happening: fetch the objects into the announced paths. A failed
+// fetch cancels the drop, so that no missing or stale file is copied; the
+// error is shown once the drag is over.
+void TFZQDir::FileSourceDrop(shell::TFileSource& source, bool tree, bool& continueDrop) {
+  try {
+    TBusyScope busy(*this);
+    server_->ChangeDir(CurrentPath);
+    const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
+    const std::string root = Caption(TreeView1->topLevelItem(0));
+    for (shell::TSourceFile& f : source.Files) {
+      const fs::path path = f.path.toStdString();
+      if (tree && path.filename().string() == PcFileName(root)) {
+        const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
+        std::error_code ec;
+        fs::remove(backup, ec);  // an older file of that name must not pass for this backup
+        BackupToFile(backup.string());
+        if (!fs::exists(backup)) throw std::runtime_error(kCanceledByUser);
+        f.path = QString::fromStdString(backup.string());
+        continue;
+      }
+      int type = 0;
+      long long size = 0;
+      if (tree) {
+        const auto* entry = static_cast<const TXPObject*>(f.object.value<void*>());
+        type = entry->TypeIcon;
+        size = entry->TotalSize();
+        // A folder is fetched from the folder that holds it.
+        if (entry->Parent) server_->ChangeDir(entry->Parent->FullPath());
+      } else {
+        const auto* item = static_cast<const QTreeWidgetItem*>(f.object.value<void*>());
+        type = item->data(0, kIconRole).toInt();
+        size = item->text(kColumnSize).toLongLong();
+      }
+      const std::string file = path.string() + ext;
+      if (!server_->GetToFile(path.filename().string(), file, type, size)) throw std::runtime_error(kCanceledByUser);
+      f.path = QString::fromStdString(file);
+    }
+  } catch (const std::exception& e) {
+    continueDrop = false;
+    dragError_ = e.what();
+  }
+}
+
+void TFZQDir::ReportDragError() {
+  if (dragError_.empty()) return;
+  const std::string error = std::exchange(dragError_, {});
+  ShowError(std::runtime_error(error));
+}
+
+void TFZQDir::FileTargetListDrop(QPoint at) {
+  ProcessMessages();
+  if (!ListView1->isEnabled()) return;
+  const QStringList files = FileTargetList->Files;
+  server_->ChangeDir(CurrentPath);
+  TBusyScope busy(*this);
+  // Dropped on a folder item: into that folder, which the refresh then shows.
+  if (QTreeWidgetItem* item = ListView1->itemAt(at); item && item->data(0, kIconRole).toInt() == kImageDirectory) {
+    CurrentPath += " " + Caption(item);
+    server_->ChangeDir(CurrentPath);
+  }
+  PutFiles(files);
+  Timer1->start();
+}
+
+void TFZQDir::FileTargetTreeDrop(QPoint at) {
+  ProcessMessages();
+  const QStringList files = FileTargetTree->Files;
+  QTreeWidgetItem* highlighted = dropHighlight_;
+  SetDropHighlight(nullptr);
+  if (!TreeView1->isEnabled()) return;
+  if (QTreeWidgetItem* node = TreeView1->itemAt(at))
+    TreeView1->setCurrentItem(node);  // shows the folder and makes it current on the calculator
+  else if (!TreeView1->currentItem() && highlighted)
+    TreeView1->setCurrentItem(highlighted);
+  if (!TreeView1->currentItem()) return;
+  TBusyScope busy(*this);
+  server_->ChangeDir(CurrentPath);
+  PutFiles(files);
+  Timer1->start();
+}
+
+void TFZQDir::PutFiles(const QStringList& files) {
+  bool replaceAll = false;
+  for (const QString& file : files)
+    if (!PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size()))) break;
+}
+
+}  // namespace bridgit::ui
