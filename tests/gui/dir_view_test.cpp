@@ -23,6 +23,7 @@
 
 #include "base/log.h"
 #include "gui/gui_support.h"
+#include "gui/window_fixture.h"
 #include "shell/clipboard_files.h"
 #include "support/calcsim_process.h"
 #include "ui/dialogs/command_window.h"
@@ -56,54 +57,20 @@ TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
   EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, true), 14);
 }
 
-class DirView : public ::testing::Test {
+class DirView : public test::TWindowTest {
  protected:
-  void SetUp() override {
-    // Copies land in the temporary folder: one of the test's own.
-    ::setenv("TMPDIR", temp.path().c_str(), 1);
-    settings = std::make_unique<QSettings>(QString::fromStdString(dir / "Bridgit.conf"), QSettings::IniFormat);
-    settings->setValue("Speed", "115200");
-  }
-  void TearDown() override {
-    window.reset();
-    ::unsetenv("TMPDIR");
-  }
   void Connect(std::vector<std::string> simArgs = {}) {
     simArgs.insert(simArgs.end(), {"--speed", "115200"});
-    sim = std::make_unique<test::TCalcSim>(simArgs);
-    window = std::make_unique<ui::TFZQDir>(settings.get());
-    window->SetPort(QString::fromStdString(sim->PcPath()));
-    window->tbtnConnectClick();
-    ASSERT_TRUE(window->Connected());
-    tree = window->findChild<QTreeWidget*>("TreeView1");
-    list = window->findChild<QTreeWidget*>("ListView1");
-  }
-  QStringList Names() const {
-    QStringList names;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
-    return names;
-  }
-  QTreeWidgetItem* Item(const QString& name) const {
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-      if (list->topLevelItem(i)->text(0) == name) return list->topLevelItem(i);
-    return nullptr;
+    Start(simArgs);
   }
   QStringList Selected() const {
     QStringList names;
     for (QTreeWidgetItem* item : list->selectedItems()) names << item->text(0);
     return names;
   }
-  void Select(const QStringList& names) {
-    list->clearSelection();
-    for (const QString& n : names)
-      if (QTreeWidgetItem* item = Item(n)) item->setSelected(true);
-    list->setFocus();
-    window->PopupMenu1Popup();
-  }
   void FocusList() { Press(list, Qt::Key_unknown, false); }
   // A key as the user types it into a view (focus and all).
   void Press(QWidget* view, int key, bool send = true) {
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QEvent focus(QEvent::FocusIn);
     QApplication::sendEvent(view, &focus);  // the window follows the focused view
     if (!send) return;
@@ -111,18 +78,6 @@ class DirView : public ::testing::Test {
     QApplication::sendEvent(view, &press);
   }
   void Trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
-  // Lets the deferred refresh run.
-  void Settle() { ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QTimer*>("Timer1")->isActive() && !window->Busy(); })); }
-  std::string Dump() { return sim->Control("dump"); }
-
-  test::TTempDir dir;
-  test::TTempDir temp;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<test::TCalcSim> sim;
-  std::unique_ptr<ui::TFZQDir> window;
-  QTreeWidget* tree = nullptr;
-  QTreeWidget* list = nullptr;
-  TDialogDriver boxes;  // an unexpected message box is answered, never a hang
 };
 
 TEST_F(DirView, SortsByColumnsAndKeepsFoldersTogether) {

@@ -23,6 +23,7 @@
 #include "base/log.h"
 #include "calcdata/object_walk.h"
 #include "gui/gui_support.h"
+#include "gui/window_fixture.h"
 #include "host/prompt_kinds.h"
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
@@ -62,43 +63,15 @@ TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
   EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
 }
 
-class Transfers : public ::testing::Test {
+// The simulated calculator runs at its usual 9600 baud. The server talks at
+// any speed; the calculator's own transfers (captures, XSEND, XRECV) need the
+// PC at the calculator's speed, and a backup switches to it.
+class Transfers : public test::TWindowTest {
  protected:
   void SetUp() override {
-    ::setenv("TMPDIR", temp.path().c_str(), 1);
-    settings = std::make_unique<QSettings>(QString::fromStdString(dir / "Bridgit.conf"), QSettings::IniFormat);
-    settings->setValue("Speed", "115200");
+    TWindowTest::SetUp();
     TLogBook::Instance().Clear();
   }
-  void TearDown() override {
-    window.reset();
-    ::unsetenv("TMPDIR");
-    ::unsetenv("BRIDGIT_USB_ROOT");
-  }
-  // The simulated calculator runs at its usual 9600 baud. The server talks at
-  // any speed; the calculator's own transfers (captures, XSEND, XRECV) need
-  // the PC at the calculator's speed, and a backup switches to it.
-  void Start(std::vector<std::string> simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
-    settings->setValue("Speed", pcSpeed);
-    sim = std::make_unique<test::TCalcSim>(simArgs);
-    window = std::make_unique<ui::TFZQDir>(settings.get());
-    window->SetPort(QString::fromStdString(sim->PcPath()));
-    if (!connect) return;
-    window->tbtnConnectClick();
-    ASSERT_TRUE(window->Connected());
-    tree = window->findChild<QTreeWidget*>("TreeView1");
-    list = window->findChild<QTreeWidget*>("ListView1");
-  }
-  QTreeWidgetItem* Item(const QString& name) const {
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-      if (list->topLevelItem(i)->text(0) == name) return list->topLevelItem(i);
-    return nullptr;
-  }
-  void Select(const QStringList& names) {
-    list->clearSelection();
-    for (const QString& n : names) Item(n)->setSelected(true);
-  }
-  void Settle() { ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QTimer*>("Timer1")->isActive() && !window->Busy(); })); }
   // Files dragged in from a file manager and dropped at a point of a view.
   void DropFiles(QTreeWidget* view, const QStringList& files, QPoint at) {
     std::unique_ptr<QMimeData> mime(shell::FileListMime(files, false));
@@ -107,16 +80,6 @@ class Transfers : public ::testing::Test {
     QDropEvent drop(QPointF(at), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &drop);
   }
-  std::string Dump() { return sim->Control("dump"); }
-
-  test::TTempDir dir;
-  test::TTempDir temp;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<test::TCalcSim> sim;
-  std::unique_ptr<ui::TFZQDir> window;
-  QTreeWidget* tree = nullptr;
-  QTreeWidget* list = nullptr;
-  TDialogDriver boxes;  // an unexpected message box is answered, never a hang
 };
 
 TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {

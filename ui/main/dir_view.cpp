@@ -15,15 +15,12 @@
 #include "ui/main/list_sort.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/view_items.h"
 
 namespace bridgit::ui {
 
 namespace {
 
-// Logical columns of the list; the header may show them in another order.
-enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
-constexpr int kNameRole = Qt::UserRole + 1;  // the name before an edit in place
-constexpr int kIconRole = Qt::UserRole + 2;  // the entry's TypeIcon
 
 int TagOf(int logical) { return logical == kColumnFiles ? kTagFiles : logical == kColumnSize ? kTagSize : kTagType; }
 
@@ -47,10 +44,6 @@ class TListItem : public QTreeWidgetItem {
     return CompareEntries(x, y, g_order.tag, g_order.reverse) < 0;
   }
 };
-
-bool IsFolderItem(const QTreeWidgetItem* item) { return item->data(0, kIconRole).toInt() == kImageDirectory; }
-
-std::string Caption(const QTreeWidgetItem* item) { return item->text(0).toLatin1().toStdString(); }
 
 }  // namespace
 
@@ -87,6 +80,8 @@ void TFZQDir::ConnectViews() {
 TXPObject* TFZQDir::EntryOf(const QTreeWidgetItem* node) const {
   return node ? static_cast<TXPObject*>(node->data(0, Qt::UserRole).value<void*>()) : nullptr;
 }
+
+QTreeWidgetItem* TFZQDir::RootNode() const { return TreeView1->topLevelItem(0); }
 
 TXPObject* TFZQDir::CurrentFolder() const { return EntryOf(FindNodeForPath()); }
 
@@ -159,12 +154,20 @@ void TFZQDir::AddListItem(const TXPObject& entry) {
 void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
   TBusyScope busy(*this);
   QCoreApplication::processEvents();
+  if (TXPObject* entry = EntryOf(node)) {
+    CurrentPath = entry->FullPath();
+    server_->ChangeDir(CurrentPath);
+  }
+  FillList(node);
+}
+
+// The list shows the node's folder, sorted once after it is filled.
+void TFZQDir::FillList(QTreeWidgetItem* node) {
   {
     const QSignalBlocker quiet(ListView1);
+    ListView1->setUpdatesEnabled(false);
     ListView1->clear();
     if (TXPObject* entry = EntryOf(node)) {
-      CurrentPath = entry->FullPath();
-      server_->ChangeDir(CurrentPath);
       for (const auto& child : entry->GetChildren()) {
         if (child->IsDirectory()) {
           const QString name = QString::fromLatin1(child->Name.c_str());
@@ -182,6 +185,7 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
         AddListItem(*child);
       }
     }
+    ListView1->setUpdatesEnabled(true);
   }
   ListView1->setEnabled(Connected());
   SortList();

@@ -16,6 +16,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/view_items.h"
 #include "ui/main/transfer_rules.h"
 
 namespace fs = std::filesystem;
@@ -25,14 +26,7 @@ namespace bridgit::ui {
 namespace {
 constexpr int kListThreshold = 2;  // pixels the pointer moves before a drag starts
 constexpr int kTreeThreshold = 6;
-constexpr int kIconRole = Qt::UserRole + 2;
-enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
 const QPoint kNoDrag(-1, -1);
-
-std::string Caption(const QTreeWidgetItem* item) { return item->text(0).toLatin1().toStdString(); }
-std::string PcFileName(const std::string& calcName) {
-  return EncodeEscapes(DecodeEscapes(calcName, TEscapeMode::kBackslash), TEscapeMode::kCaret);
-}
 }  // namespace
 
 void TFZQDir::SetDropTargets(bool on) {
@@ -185,7 +179,7 @@ void TFZQDir::FileTargetListDrop(QPoint at) {
   server_->ChangeDir(CurrentPath);
   TBusyScope busy(*this);
   // Dropped on a folder item: into that folder, which the refresh then shows.
-  if (QTreeWidgetItem* item = ListView1->itemAt(at); item && item->data(0, kIconRole).toInt() == kImageDirectory) {
+  if (QTreeWidgetItem* item = ListView1->itemAt(at); item && IsFolderItem(item)) {
     CurrentPath += " " + Caption(item);
     server_->ChangeDir(CurrentPath);
   }

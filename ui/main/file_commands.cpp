@@ -20,6 +20,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/view_items.h"
 
 namespace fs = std::filesystem;
 
@@ -27,27 +28,13 @@ namespace bridgit::ui {
 
 namespace {
 
-enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
-constexpr int kIconRole = Qt::UserRole + 2;
 constexpr int kEditorStartMs = 10000;
 constexpr int kEditorPollMs = 100;
-
-// Calculator names in the views use backslash notation; file names caret
-// notation, which keeps every character a file name may not hold.
-std::string PcFileName(const std::string& calcName) {
-  return EncodeEscapes(DecodeEscapes(calcName, TEscapeMode::kBackslash), TEscapeMode::kCaret);
-}
-std::string CalcName(const std::string& fileName) {
-  return EncodeEscapes(DecodeEscapes(fileName, TEscapeMode::kCaret), TEscapeMode::kBackslash);
-}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
-
-std::string Caption(const QTreeWidgetItem* item) { return item->text(0).toLatin1().toStdString(); }
-bool IsFolderItem(const QTreeWidgetItem* item) { return item->data(0, kIconRole).toInt() == kImageDirectory; }
 
 // A file's full modification time and size: an editor that saved within the
 // same second still counts as a change.

@@ -205,8 +205,12 @@ QPixmap DrawImage(int index, int size) {
 }
 
 QIcon ImageIcon(int index) {
-  QIcon icon;
-  for (int size : {16, 24, 32}) icon.addPixmap(DrawImage(index, size));
+  // Drawn once: a list of thousands of items shares a few dozen icons.
+  static std::array<QIcon, kImageCount + 1> cache;
+  const std::size_t slot = index >= 0 && index < kImageCount ? static_cast<std::size_t>(index) : kImageCount;
+  QIcon& icon = cache[slot];
+  if (icon.isNull())
+    for (int size : {16, 24, 32}) icon.addPixmap(DrawImage(static_cast<int>(slot), size));
   return icon;
 }
 

@@ -11,12 +11,12 @@
 #include "ui/dialogs/download_prompt.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/view_items.h"
 
 namespace bridgit::ui {
 
 namespace {
 
-enum TColumn : int { kColumnFiles = 0, kColumnType = 1, kColumnSize = 2 };
 constexpr int kSizeSecond = 2;  // "DirColSize" 2: Files, Size, Type
 
 QString Flag(bool v) { return v ? "1" : "0"; }

@@ -106,6 +106,10 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   // --- The directory view (dir_view.cpp).
   // Fills the list with the folder of a tree node and makes it current.
   void TreeView1Change(QTreeWidgetItem* node);
+  // Only the filling, without a word to the calculator.
+  void FillList(QTreeWidgetItem* node);
+  TXPObject& Home() { return home_; }
+  QTreeWidgetItem* RootNode() const;
   QTreeWidgetItem* FindNodeForPath() const;
   // Enters a folder item; edits any other item as text.
   void OpenItem(QTreeWidgetItem* item);
