@@ -31,6 +31,7 @@
 #include "support/calcsim_process.h"
 #include "transfer/block_checks.h"
 #include "ui/dialogs/capture_window.h"
+#include "ui/dialogs/download_prompt.h"
 #include "ui/main/main_window.h"
 #include "ui/main/transfer_rules.h"
 
@@ -331,6 +332,26 @@ TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
   window->UploadFile(received);
   EXPECT_FALSE(window->Connected());
   EXPECT_EQ(test::Slurp(received), test::Slurp(object));
+}
+
+TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
+  Start({"--model", "71", "--server", "off"}, false, "9600");
+  TDialogDriver driver;
+  driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv X"); });  // kind 1: XRECV started
+  int afterKind = -1;
+  driver.When("FDownLd", [&](QWidget* prompt) {
+    afterKind = window->PromptDialog().Kind();
+    test::Click(prompt, "btnOK");
+  });
+  window->findChild<QAction*>("mnuDownLoadServer")->trigger();
+  EXPECT_EQ(afterKind, kPromptServerSent);
+  EXPECT_FALSE(window->Connected());
+  ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok stored X"; }, 5000));
+  // With the library in memory the calculator can start its server.
+  EXPECT_EQ(sim->Control("server"), "ok");
+  window->tbtnConnectClick();
+  EXPECT_TRUE(window->Connected());
+  EXPECT_EQ(window->CalculatorModel(), "71");
 }
 
 TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
