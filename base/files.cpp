@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cctype>
 #include <filesystem>
 
 namespace bridgit {
@@ -82,6 +83,12 @@ std::string FindShippedFile(const std::string& name) {
     if (fs::is_regular_file(candidate, ec)) return candidate.string();
   }
   return {};
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
 }
 
 std::string SafeFileNamePart(const std::string& path) {

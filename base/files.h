@@ -22,6 +22,10 @@ std::string TempFolder();
 // found in neither.
 std::string FindShippedFile(const std::string& name);
 
+// The extension of a path's last component, with its dot, in lower case
+// ("PIC.JPEG" -> ".jpeg"; "" when there is none).
+std::string LowerExtension(const std::string& path);
+
 // The last component of a path, with every character that file names forbid
 // made safe ("/dev/pts/3" -> "3").
 std::string SafeFileNamePart(const std::string& path);

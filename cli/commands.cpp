@@ -8,7 +8,6 @@
 
 #include "base/files.h"
 #include "calcdata/escapes.h"
-#include "calcdata/object_walk.h"
 #include "calcdata/texts.h"
 #include "calcdata/var_name.h"
 #include "host/prompt_kinds.h"
@@ -256,8 +255,8 @@ void TCommands::Stack() {
 void TCommands::Backup(const std::string& file) {
   List();
   if (!server_.Backup(file, home_.TotalSize())) throw std::runtime_error("backup not made");
-  std::string data = server_.LastData;
-  if (!TrimObject(data).success) std::fprintf(stderr, "bridgit-cli: %s\n", std::string(texts::kDecompileErrorText).c_str());
+  std::string data;
+  if (!server_.TakeReceivedObject(data)) std::fprintf(stderr, "bridgit-cli: %s\n", std::string(texts::kDecompileErrorText).c_str());
   WriteOrFail(file, data);
 }
 
@@ -305,8 +304,8 @@ void TCommands::Recv(const std::string& file) {
   OpenDirect();
   host_.ShowPrompt(kPromptUpload, "");
   if (!server_.ManualReceive(file, 0)) throw std::runtime_error("nothing received");
-  std::string data = server_.LastData;
-  TrimObject(data);
+  std::string data;
+  server_.TakeReceivedObject(data);
   WriteOrFail(file, data);
 }
 

@@ -1,6 +1,7 @@
 // Backing the whole calculator up into one file, and restoring it.
 #include "base/clock.h"
 #include "base/files.h"
+#include "calcdata/object_walk.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
@@ -64,6 +65,12 @@ bool TXModemServer::Restore(const std::string& pcFile) {
   }
   host_.SetBusy(false);
   return result;
+}
+
+bool TXModemServer::TakeReceivedObject(std::string& bytes) {
+  bytes = std::move(LastData);
+  LastData.clear();
+  return bytes.empty() || TrimObject(bytes).success;
 }
 
 }  // namespace bridgit

@@ -93,6 +93,11 @@ class TXModemServer {
   bool ManualReceive(const std::string& pcFile, std::uint32_t expectedSize);
   bool SendRom(const std::string& romFile);
 
+  // What a backup or an upload received (LastData, emptied here), cut to the
+  // object's length. False when that length cannot be found: the bytes stay
+  // whole, with their transfer padding. Empty when nothing was received.
+  bool TakeReceivedObject(std::string& bytes);
+
   TSessionHost& Host() { return host_; }
 
   // The name shown for a transfer: the alternative's, else the PC file's, else

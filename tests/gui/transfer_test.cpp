@@ -124,7 +124,7 @@ TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   EXPECT_EQ(bytes.size(), size);  // exactly the header and the object
 }
 
-TEST_F(Transfers, AFailedFetchCancelsTheDropAndSaysWhy) {
+TEST_F(Transfers, AFailedFetchCancelsTheDrop) {
   Start();
   window->ListSource().Files.clear();
   window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + "A"), QVariant::fromValue<void*>(Item("A"))});

@@ -43,10 +43,6 @@ QImage ToImage(const TScreenPicture& p) {
   return image;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 }  // namespace
 
 TFCapture::TFCapture(QSettings* settings, TSessionHost& host, QWidget* parent)
@@ -205,7 +201,7 @@ void TFCapture::SaveSettings() {
 }
 
 bool TFCapture::SaveTo(const std::string& path, std::string& why) {
-  const std::string ext = Lower(std::filesystem::path(path).extension().string());
+  const std::string ext = LowerExtension(path);
   std::string bytes;
   if (ext == ".jpg" || ext == ".jpeg") {
     bytes = EncodeJpeg(framed_, 1, kJpegQuality);

@@ -3,23 +3,15 @@
 // becomes a backup file), and files dropped on the list or a tree folder go
 // into the calculator.
 #include <QApplication>
-#include <QDate>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QTreeWidget>
-#include <filesystem>
 
-#include "base/files.h"
-#include "calcdata/escapes.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "ui/main/image_list.h"
-#include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
 #include "ui/main/view_items.h"
-#include "ui/main/transfer_rules.h"
-
-namespace fs = std::filesystem;
 
 namespace bridgit::ui {
 
@@ -39,8 +31,8 @@ void TFZQDir::BuildDragDrop() {
   FileSourceTree = std::make_unique<shell::TFileSource>();
   FileTargetList = std::make_unique<shell::TFileTarget>();
   FileTargetTree = std::make_unique<shell::TFileTarget>();
-  FileSourceList->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceList, false, go); };
-  FileSourceTree->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceTree, true, go); };
+  FileSourceList->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceList, go); };
+  FileSourceTree->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceTree, go); };
   FileTargetList->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetListDrop(at); }); };
   FileTargetTree->OnDragOver = [this](QPoint at) {
     if (!TreeView1->isEnabled()) return;
@@ -94,16 +86,10 @@ bool TFZQDir::DragMouse(QObject* watched, QEvent* event) {
 }
 
 bool TFZQDir::StartListDrag() {
-  if (ListView1->selectedItems().isEmpty()) return false;
-  FileSourceList->Files.clear();
-  for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = ListView1->topLevelItem(i);
-    if (item->isSelected())
-      FileSourceList->Files.push_back({QString::fromStdString(TempFolder() + PcFileName(Caption(item))),
-                                       QVariant::fromValue<void*>(item)});
-  }
+  shell::TFileSource* source = FillSource();
+  if (!source) return false;
   DragStarted = true;
-  const bool dropped = FileSourceList->StartDrag(ListView1);
+  const bool dropped = source->StartDrag(ListView1);
   ReportDragError();
   return dropped;
 }
@@ -113,11 +99,9 @@ bool TFZQDir::StartTreeDrag() {
   if (!node) return false;
   // The whole memory cannot be dropped back onto this window.
   if (!node->parent()) SetDropTargets(false);
-  FileSourceTree->Files.clear();
-  FileSourceTree->Files.push_back({QString::fromStdString(TempFolder() + PcFileName(Caption(node))),
-                                   QVariant::fromValue<void*>(EntryOf(node))});
+  shell::TFileSource* source = FillSource();
   DragStarted = true;
-  const bool dropped = FileSourceTree->StartDrag(TreeView1);
+  const bool dropped = source && source->StartDrag(TreeView1);
   SetDropTargets(true);
   ReportDragError();
   return dropped;
@@ -126,40 +110,9 @@ bool TFZQDir::StartTreeDrag() {
 // The drop is happening: fetch the objects into the announced paths. A failed
 // fetch cancels the drop, so that no missing or stale file is copied; the
 // error is shown once the drag is over.
-void TFZQDir::FileSourceDrop(shell::TFileSource& source, bool tree, bool& continueDrop) {
+void TFZQDir::FileSourceDrop(shell::TFileSource& source, bool& continueDrop) {
   try {
-    TBusyScope busy(*this);
-    server_->ChangeDir(CurrentPath);
-    const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
-    const std::string root = Caption(TreeView1->topLevelItem(0));
-    for (shell::TSourceFile& f : source.Files) {
-      const fs::path path = f.path.toStdString();
-      if (tree && path.filename().string() == PcFileName(root)) {
-        const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
-        std::error_code ec;
-        fs::remove(backup, ec);  // an older file of that name must not pass for this backup
-        BackupToFile(backup.string());
-        if (!fs::exists(backup)) throw std::runtime_error(kCanceledByUser);
-        f.path = QString::fromStdString(backup.string());
-        continue;
-      }
-      int type = 0;
-      long long size = 0;
-      if (tree) {
-        const auto* entry = static_cast<const TXPObject*>(f.object.value<void*>());
-        type = entry->TypeIcon;
-        size = entry->TotalSize();
-        // A folder is fetched from the folder that holds it.
-        if (entry->Parent) server_->ChangeDir(entry->Parent->FullPath());
-      } else {
-        const auto* item = static_cast<const QTreeWidgetItem*>(f.object.value<void*>());
-        type = item->data(0, kIconRole).toInt();
-        size = item->text(kColumnSize).toLongLong();
-      }
-      const std::string file = path.string() + ext;
-      if (!server_->GetToFile(path.filename().string(), file, type, size)) throw std::runtime_error(kCanceledByUser);
-      f.path = QString::fromStdString(file);
-    }
+    FetchSourceFiles(source);
   } catch (const std::exception& e) {
     continueDrop = false;
     dragError_ = e.what();

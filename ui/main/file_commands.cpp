@@ -2,6 +2,7 @@
 // the clipboard as files, paste files into the calculator, delete, new folder,
 // EVAL, and edit as text in an outside editor with the changes sent back.
 #include <QApplication>
+#include <QDate>
 #include <QProcess>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,6 +21,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/transfer_rules.h"
 #include "ui/main/view_items.h"
 
 namespace fs = std::filesystem;
@@ -31,10 +33,6 @@ namespace {
 constexpr int kEditorStartMs = 10000;
 constexpr int kEditorPollMs = 100;
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // A file's full modification time and size: an editor that saved within the
 // same second still counts as a change.
@@ -72,49 +70,78 @@ void TFZQDir::Guarded(const std::function<void()>& command) {
   }
 }
 
-void TFZQDir::CopySelection(bool cut) {
-  LastCopiedFile.clear();
-  struct TFile {
-    std::string path;
-    int type;
-    long long size;
-  };
-  std::vector<TFile> files;
-  std::string folderPath = CurrentPath;
+// The drag source of the focused view, its Files the temporary folder plus the
+// file name of each selected object (no extension yet), each with its list
+// item or tree entry. Null when nothing can be copied.
+shell::TFileSource* TFZQDir::FillSource() {
   const std::string temp = TempFolder();
   if (focusedView_ == ListView1) {
+    FileSourceList->Files.clear();
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+      QTreeWidgetItem* item = ListView1->topLevelItem(i);
       if (item->isSelected())
-        files.push_back({temp + PcFileName(Caption(item)), item->data(0, kIconRole).toInt(), item->text(kColumnSize).toLongLong()});
+        FileSourceList->Files.push_back({QString::fromStdString(temp + PcFileName(Caption(item))), QVariant::fromValue<void*>(item)});
     }
-  } else if (focusedView_ == TreeView1) {
-    const QTreeWidgetItem* node = TreeView1->currentItem();
-    const TXPObject* entry = EntryOf(node);
-    if (!entry || !node->parent()) return;
-    files.push_back({temp + PcFileName(Caption(node)), entry->TypeIcon, entry->TotalSize()});
-    // The folder is fetched from the folder that holds it.
-    if (const TXPObject* parent = EntryOf(node->parent())) folderPath = parent->FullPath();
-  } else {
-    return;
+    return FileSourceList->Files.isEmpty() ? nullptr : FileSourceList.get();
   }
-  if (files.empty()) return;
+  if (focusedView_ == TreeView1) {
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node) return nullptr;
+    FileSourceTree->Files.clear();
+    FileSourceTree->Files.push_back({QString::fromStdString(temp + PcFileName(Caption(node))), QVariant::fromValue<void*>(EntryOf(node))});
+    return FileSourceTree.get();
+  }
+  return nullptr;
+}
+
+// Fetches the objects of a source into its paths, completing them with the
+// extension of the transfer mode; the root node of the tree becomes a backup
+// file. Raises "Canceled by user" when a fetch fails.
+void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
+  const bool tree = &source == FileSourceTree.get();
   TBusyScope busy(*this);
-  server_->ChangeDir(folderPath);
+  server_->ChangeDir(CurrentPath);
   const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
-  QStringList paths;
-  for (TFile& f : files) {
-    const std::string file = f.path + ext;
-    const std::string nameCaret = f.path.substr(temp.size());
-    if (!server_->GetToFile(nameCaret, file, f.type, f.size)) throw std::runtime_error(kCanceledByUser);
-    f.path = file;
-    paths << QString::fromStdString(file);
+  const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
+  for (shell::TSourceFile& f : source.Files) {
+    const fs::path path = f.path.toStdString();
+    if (tree && path.filename().string() == root) {
+      const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
+      std::error_code ec;
+      fs::remove(backup, ec);  // an older file of that name must not pass for this backup
+      BackupToFile(backup.string());
+      if (!fs::exists(backup)) throw std::runtime_error(kCanceledByUser);
+      f.path = QString::fromStdString(backup.string());
+      continue;
+    }
+    int type = 0;
+    long long size = 0;
+    if (tree) {
+      const auto* entry = static_cast<const TXPObject*>(f.object.value<void*>());
+      type = entry->TypeIcon;
+      size = entry->TotalSize();
+      // A folder is fetched from the folder that holds it.
+      if (entry->Parent) server_->ChangeDir(entry->Parent->FullPath());
+    } else {
+      const auto* item = static_cast<const QTreeWidgetItem*>(f.object.value<void*>());
+      type = item->data(0, kIconRole).toInt();
+      size = item->text(kColumnSize).toLongLong();
+    }
+    const std::string file = path.string() + ext;
+    if (!server_->GetToFile(path.filename().string(), file, type, size)) throw std::runtime_error(kCanceledByUser);
+    f.path = QString::fromStdString(file);
   }
-  shell::TFileSource& source = focusedView_ == ListView1 ? *FileSourceList : *FileSourceTree;
-  source.Files.clear();
-  for (const QString& p : paths) source.Files.push_back({p, {}});
-  source.CopyToClipboard(cut);
-  LastCopiedFile = files.back().path;
+}
+
+void TFZQDir::CopySelection(bool cut) {
+  LastCopiedFile.clear();
+  // The root node is copied only by dragging it out (a backup).
+  if (focusedView_ == TreeView1 && (!TreeView1->currentItem() || !TreeView1->currentItem()->parent())) return;
+  shell::TFileSource* source = FillSource();
+  if (!source) return;
+  FetchSourceFiles(*source);
+  source->CopyToClipboard(cut);
+  LastCopiedFile = source->Files.back().path.toStdString();
 }
 
 void TFZQDir::mnuCopyClick() { CopySelection(false); }
@@ -141,7 +168,7 @@ void TFZQDir::mnuPasteClick() {
 
 bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount) {
   std::string name = fs::path(path).filename().string();
-  const std::string ext = Lower(fs::path(name).extension().string());
+  const std::string ext = LowerExtension(name);
   if (ext == ".zq" || ext == ".txt" || ext == ".zqbackup") name.resize(name.size() - ext.size());
   if (ext != ".zqbackup") {
     const std::string calcName = CalcName(name);

@@ -104,10 +104,16 @@ void TFZQDir::ConnectCalculator() {
   }
 }
 
-void TFZQDir::tbtnConnectClick() {
+void TFZQDir::tbtnConnectClick() { ConnectOrQuit(false); }
+
+// The menu's connect first shows how to start the calculator's server.
+void TFZQDir::mnuConnectClick() { ConnectOrQuit(true); }
+
+void TFZQDir::ConnectOrQuit(bool showHow) {
   if (!Connected()) {
     ReloadPortList();
     if (cmboPort->currentText().isEmpty()) return Beep();
+    if (showHow && !ShowPrompt(kPromptStartServer, "")) return;
     ConnectCalculator();
   } else if (!Busy()) {
     try {
@@ -116,15 +122,6 @@ void TFZQDir::tbtnConnectClick() {
       ShowError(e);
     }
   }
-}
-
-// The menu's connect first shows how to start the calculator's server.
-void TFZQDir::mnuConnectClick() {
-  if (Connected()) return tbtnConnectClick();
-  ReloadPortList();
-  if (cmboPort->currentText().isEmpty()) return Beep();
-  if (!ShowPrompt(kPromptStartServer, "")) return;
-  ConnectCalculator();
 }
 
 void TFZQDir::ProcessCommandLine() {

@@ -219,6 +219,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void TreeView1Edited(QTreeWidgetItem* node);
   bool ViewKey(QObject* watched, QKeyEvent* key);
   // file_commands.cpp
+  shell::TFileSource* FillSource();
+  void FetchSourceFiles(shell::TFileSource& source);
   void CopySelection(bool cut);
   // transfer_commands.cpp
   void WriteReceivedObject(const std::string& path);
@@ -227,7 +229,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void SetDropTargets(bool on);
   void SetDropHighlight(QTreeWidgetItem* node);
   bool DragMouse(QObject* watched, QEvent* event);
-  void FileSourceDrop(shell::TFileSource& source, bool tree, bool& continueDrop);
+  void FileSourceDrop(shell::TFileSource& source, bool& continueDrop);
   void ReportDragError();
   void PutFiles(const QStringList& files);
   // Runs a command, showing its error in the window's error report.
@@ -242,6 +244,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void WriteSettings();
   void SetViewStyle(int style);
   // main_connect.cpp
+  void ConnectOrQuit(bool showHow);
   void cmboPortChange();
   void cmboSpeedChange();
   void tmrAboutTimer();

@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include "base/files.h"
-#include "calcdata/object_walk.h"
 #include "calcdata/texts.h"
 #include "host/prompt_kinds.h"
 #include "link/port_names.h"
@@ -51,10 +50,9 @@ int CaptureSpeed(const std::string& port, int speed) {
 TFCapture* TFZQDir::CaptureWindow() const { return FCapture; }
 
 void TFZQDir::WriteReceivedObject(const std::string& path) {
-  std::string received = std::move(server_->LastData);
-  server_->LastData.clear();
+  std::string received;
+  const bool trimmed = server_->TakeReceivedObject(received);
   if (received.empty()) return;
-  const bool trimmed = TrimObject(received).success;
   int error = 0;
   if (!WriteFileSafely(path, received, error)) throw std::runtime_error("Cannot write to file " + path);
   if (!trimmed)
