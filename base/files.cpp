@@ -91,8 +91,10 @@ std::string LowerExtension(const std::string& path) {
   return ext;
 }
 
+std::string FileNamePart(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
 std::string SafeFileNamePart(const std::string& path) {
-  std::string part = path.substr(path.find_last_of("/\\") + 1);
+  std::string part = FileNamePart(path);
   for (char& c : part)
     if (static_cast<unsigned char>(c) < 32 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
   return part;

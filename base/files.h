@@ -26,6 +26,9 @@ std::string FindShippedFile(const std::string& name);
 // ("PIC.JPEG" -> ".jpeg"; "" when there is none).
 std::string LowerExtension(const std::string& path);
 
+// The last component of a path ("/home/u/LST.zq" -> "LST.zq"; "\\" also separates).
+std::string FileNamePart(const std::string& path);
+
 // The last component of a path, with every character that file names forbid
 // made safe ("/dev/pts/3" -> "3").
 std::string SafeFileNamePart(const std::string& path);

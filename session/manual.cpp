@@ -1,6 +1,7 @@
 // Transfers that the calculator starts itself: screen capture, its own receive
 // and send commands, and the ROM loader.
 #include "base/clock.h"
+#include "base/files.h"
 #include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr TTickMs kPromptPollMs = 100;
 // The prompt kinds of these waits.
-
-std::string FileNamePart(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include "base/files.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
+#include "calcdata/file_kind.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "calcdata/text_header.h"
@@ -29,8 +30,6 @@ const std::string kLongTextScratch = "$$$a";
 constexpr std::size_t kInlineTextLimit = 300;
 constexpr std::size_t kHeadSearch = 150;
 constexpr std::size_t kTextStart = 13;  // after the file header and the string's prolog and length
-
-std::string FileNamePart(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
 
 }  // namespace
 
@@ -93,20 +92,12 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
       RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + std::to_string(error));
     RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + std::to_string(error));
   }
-  const std::string first = bytes.substr(0, 8);
-  if (IsBinaryObjectFor(first, host_.CalculatorModel())) return {true, false};
-  if (StartsAsTextFile(first)) return {true, true};
-  const bool binaryMagic = HasBinaryMagic(first);
-  std::string kind;
-  if (!binaryMagic) {
-    const std::string name = FileNamePart(pcFile);
-    const std::size_t dot = name.rfind('.');
-    kind = dot == std::string::npos || dot == 0 ? "unknown" : name.substr(dot + 1);
-  } else {
-    kind = first.substr(2, 4);
-  }
+  const TFileClassification found = ClassifyObjectFile(bytes, pcFile, host_.CalculatorModel());
+  if (found.cls == TFileClass::kBinary) return {true, false};
+  if (found.cls == TFileClass::kText) return {true, true};
+  const bool binaryMagic = found.cls == TFileClass::kForeignBinary;
   host_.Beep();
-  const int choice = host_.AskBadFile(pcFile, kind, !binaryMagic);
+  const int choice = host_.AskBadFile(pcFile, found.kind, !binaryMagic);
   host_.ProcessMessages();
   SleepMs(100);
   if (choice == -1 && !binaryMagic) return {true, true};

@@ -14,6 +14,8 @@ inline constexpr std::string_view kKermitServer =
 inline constexpr std::string_view kWrongServerCaption = "Wrong Server";
 inline constexpr std::string_view kComAutoNotAllowed = "Com port cannot be auto for this operation";
 inline constexpr std::string_view kComSettingErrorCaption = "Com Setting Error";
+// A command packet says its length in two bytes.
+inline constexpr std::string_view kCommandTooLong = "The command is too long to send: at most 65535 characters.";
 
 inline constexpr std::string_view kStatusBeginDialog = "Begin dialog on port: ";
 inline constexpr std::string_view kStatusDeviceConnected = "Device connected on ";

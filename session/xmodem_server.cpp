@@ -1,5 +1,8 @@
 #include "session/xmodem_server.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "base/clock.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
@@ -7,7 +10,7 @@
 #include "link/comm_port.h"
 #include "link/texts.h"
 #include "session/texts.h"
-#include "transfer/block_checks.h"
+#include "transfer/command_packet.h"
 #include "transfer/transfer_thread.h"
 #include "transfer/xmodem_frame.h"
 
@@ -24,8 +27,6 @@ constexpr TTickMs kPulseIntervalSerialMs = 210;
 constexpr TTickMs kPulseIntervalUsbMs = 170;
 // While "Calculator is Working" is up, the user decides: the limit moves this far.
 constexpr TTickMs kPulseDialogGraceMs = 1000000;
-
-std::string Byte(unsigned char b) { return std::string(1, static_cast<char>(b)); }
 
 }  // namespace
 
@@ -49,12 +50,17 @@ void TXModemServer::SendCommandChar(char letter) {
   SleepMs(CurrentTiming().AfterCommandChar);
 }
 
-void TXModemServer::SendCommandPacket(const std::string& text) {
+void TXModemServer::SendCommandPacket(const std::string& text) { SendPacket(PacketFor(text)); }
+
+std::string TXModemServer::PacketFor(const std::string& text) {
   const std::string payload = DecodeEscapes(text, TEscapeMode::kBackslash);
+  const std::optional<std::string> packet = EncodeCommandPacket(payload);
+  if (!packet) RaiseCommError(std::string(texts::kCommandTooLong));
   Log(std::string(texts::kLogCommandPacket) + payload + "'");
-  const std::size_t n = payload.size();
-  const std::string packet = Byte(static_cast<unsigned char>(n / 256)) + Byte(static_cast<unsigned char>(n % 256)) +
-                             payload + Byte(Checksum8(payload));
+  return *packet;
+}
+
+void TXModemServer::SendPacket(const std::string& packet) {
   for (int errors = 0;;) {
     WriteComm(packet);
     SleepMs(CurrentTiming().BeforePacketReply);
@@ -72,40 +78,44 @@ void TXModemServer::SendCommandPacket(const std::string& text) {
   SleepMs(CurrentTiming().AfterCommandPacket);
 }
 
+bool TXModemServer::ReadPacketOnce(std::string& payload) {
+  using TPart = TCommandPacketParser::TPart;
+  TCommandPacketParser parser;
+  // The two length bytes, one at a time, with at most 4 misses over both.
+  for (int misses = 0; parser.Part() == TPart::kSize;) {
+    if (misses >= kSizeMissLimit) {
+      Log(texts::kLogNoPacketSize);
+      return false;
+    }
+    std::string byte(1, '\0');
+    if (ReadComm(byte, kReplyTimeoutMs) == 1)
+      parser.Feed(byte);
+    else
+      ++misses;
+  }
+  Log(std::string(texts::kLogGotPacketSize) + std::to_string(parser.Size()));
+  if (parser.Part() == TPart::kPayload) {
+    std::string bytes(parser.Needed(), '\0');
+    const int got = ReadComm(bytes, kReplyTimeoutMs);
+    parser.Feed(std::string_view(bytes).substr(0, static_cast<std::size_t>(std::max(got, 0))));
+    if (parser.Part() != TPart::kCheck) {
+      Log(texts::kLogNoPacket);
+      return false;
+    }
+  }
+  Log(std::string(texts::kLogGotPacket) + std::to_string(parser.Size()) + ")");
+  std::string check(1, '\0');
+  if (ReadComm(check, kReplyTimeoutMs) == 1) parser.Feed(check);
+  Log(parser.Good() ? texts::kLogCrcOk : texts::kLogCrcProblem);
+  if (!parser.Good()) return false;
+  payload = parser.Payload();
+  return true;
+}
+
 std::string TXModemServer::ReceiveCommandPacket() {
   for (int errors = 0;;) {
     std::string payload;
-    bool good = false;
-    // The two length bytes, one at a time, with at most 4 misses over both.
-    int misses = 0;
-    std::string first(1, '\0'), second(1, '\0');
-    bool haveFirst = false, haveSecond = false;
-    while (!haveFirst && misses < kSizeMissLimit) {
-      haveFirst = ReadComm(first, kReplyTimeoutMs) == 1;
-      if (!haveFirst) ++misses;
-    }
-    if (haveFirst) {
-      do {
-        haveSecond = ReadComm(second, kReplyTimeoutMs) == 1;
-        if (!haveSecond) ++misses;
-      } while (!haveSecond && misses < kSizeMissLimit);
-    }
-    if (!haveFirst || !haveSecond || misses >= kSizeMissLimit) {
-      Log(texts::kLogNoPacketSize);
-    } else {
-      const std::size_t n = static_cast<unsigned char>(first[0]) * 256u + static_cast<unsigned char>(second[0]);
-      Log(std::string(texts::kLogGotPacketSize) + std::to_string(n));
-      payload.assign(n, '\0');
-      if (n > 0 && static_cast<std::size_t>(ReadComm(payload, kReplyTimeoutMs)) < n) {
-        Log(texts::kLogNoPacket);
-      } else {
-        Log(std::string(texts::kLogGotPacket) + std::to_string(n) + ")");
-        std::string check(1, '\0');
-        good = ReadComm(check, kReplyTimeoutMs) == 1 && static_cast<unsigned char>(check[0]) == Checksum8(payload);
-        Log(good ? texts::kLogCrcOk : texts::kLogCrcProblem);
-      }
-    }
-    if (good) {
+    if (ReadPacketOnce(payload)) {
       WriteComm(std::string(1, ACK));
       SleepMs(CurrentTiming().AfterPacketReceived);
       return payload;
@@ -196,8 +206,10 @@ void TXModemServer::Execute(const std::string& command, bool showBusy, bool wait
   CheckConnected();
   host_.ProcessMessages();
   if (!command.empty()) {
+    // Encoded first: a command too long for a packet is refused before the calculator hears 'E'.
+    const std::string packet = PacketFor(command);
     SendCommandChar('E');
-    SendCommandPacket(command);
+    SendPacket(packet);
   }
   host_.ResetCommandCancel();
   if (showBusy && !host_.ConnectionStatusVisible()) {

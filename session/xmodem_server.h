@@ -35,6 +35,12 @@ class TXModemServer {
   void SendCommandChar(char letter);
   void SendCommandPacket(const std::string& text);  // backslash notation
   std::string ReceiveCommandPacket();
+  // The packet for a command in backslash notation; a comm error when it is too long.
+  std::string PacketFor(const std::string& text);
+  // Writes a packet until the calculator acknowledges it.
+  void SendPacket(const std::string& packet);
+  // One attempt at reading a packet; false when it was short or its check failed.
+  bool ReadPacketOnce(std::string& payload);
   void Pulse();
   void PulseIdle();
   void Execute(const std::string& command, bool showBusy, bool wait);

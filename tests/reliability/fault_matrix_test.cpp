@@ -1,10 +1,12 @@
-// Each object operation against each fault the simulator injects: it either
-// succeeds with exact data or fails cleanly; no partial file is left on the PC,
-// no damaged variable on the calculator, and a new connection works.
+// Each session operation against the faults the simulator injects that touch
+// it: the operation either succeeds with exact data or fails cleanly; no
+// partial file is left on the PC, no damaged variable on the calculator, and a
+// new connection works afterwards. Each cell prints one row of the matrix.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "base/files.h"
 #include "base/log.h"
@@ -16,7 +18,19 @@
 namespace bridgit {
 namespace {
 
-enum class TOp { kGetBinary, kGetText, kPutBinary, kPutText };
+enum class TOp {
+  kConnect,
+  kList,
+  kGetBinary,
+  kGetText,
+  kPutBinary,
+  kPutText,
+  kBackup,
+  kRestore,
+  kCapture,
+  kManualSend,
+  kManualReceive,
+};
 
 struct TCell {
   TOp op;
@@ -25,121 +39,267 @@ struct TCell {
 
 std::string OpName(TOp op) {
   switch (op) {
+    case TOp::kConnect: return "Connect";
+    case TOp::kList: return "List";
     case TOp::kGetBinary: return "GetBinary";
     case TOp::kGetText: return "GetText";
     case TOp::kPutBinary: return "PutBinary";
     case TOp::kPutText: return "PutText";
+    case TOp::kBackup: return "Backup";
+    case TOp::kRestore: return "Restore";
+    case TOp::kCapture: return "Capture";
+    case TOp::kManualSend: return "ManualSend";
+    case TOp::kManualReceive: return "ManualReceive";
   }
   return "";
 }
 
-class FaultMatrix : public ::testing::TestWithParam<TCell> {};
+// Transfers the calculator starts itself, with its server stopped.
+bool IsManual(TOp op) { return op == TOp::kCapture || op == TOp::kManualSend || op == TOp::kManualReceive; }
 
-// What a clean calculator gives for LST, binary and as text.
+// What a clean calculator gives for LST as text, and its dump line once copied.
 const std::string kListText = "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n";
+std::string CopyLine(const std::string& name) { return "HOME/" + name + " List 36 { 1. 2. \"three\" }"; }
+
+// The calculator's memory without the scratch variables that an interrupted
+// operation leaves ("$$$t", the backup's flag program): they are no user data.
+std::string UserMemory(test::TCalcSim& sim) {
+  const std::string dump = sim.Control("dump");
+  std::string kept;
+  std::size_t from = 0;
+  while (from < dump.size()) {
+    const std::size_t nl = dump.find('\n', from);
+    const std::string line = dump.substr(from, nl == std::string::npos ? std::string::npos : nl - from + 1);
+    if (!line.starts_with("HOME/$$$") && !line.starts_with("HOME/fLaG ")) kept += line;
+    from = nl == std::string::npos ? dump.size() : nl + 1;
+  }
+  return kept;
+}
+
+// Removes the line of `name` from the memory text when it is exactly `expected`;
+// a different line stays and shows up in the comparison that follows.
+void TakeLine(std::string& memory, const std::string& name, const std::string& expected) {
+  const std::size_t at = memory.find("HOME/" + name + " ");
+  if (at == std::string::npos) return;
+  const std::size_t end = memory.find('\n', at);
+  const std::string line = memory.substr(at, end - at);
+  EXPECT_EQ(line, expected);
+  if (line == expected) memory.erase(at, line.size() + 1);
+}
+
+class FaultMatrix : public ::testing::TestWithParam<TCell> {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    host.FileSettings().addCR = false;
+    host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
+    host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
+    SetLinkHost(&host);
+    sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--model", "71GII", "--speed", "115200"});
+    server = std::make_unique<TXModemServer>(host);
+    server->Speed = "115200";
+  }
+  void TearDown() override {
+    server.reset();
+    sim.reset();
+    SetLinkHost(nullptr);
+  }
+
+  void ConnectAndList() {
+    server->Connect(sim->PcPath());
+    ASSERT_TRUE(host.Connected());
+    home = TXPObject();
+    home.Name = "HOME";
+    server->ListAll(home);
+  }
+  const TXPObject* Find(const TXPObject& folder, const std::string& name) const {
+    for (const auto& c : folder.Children)
+      if (c->Name == name) return c.get();
+    return nullptr;
+  }
+  std::string Names(const TXPObject& folder) const {
+    std::string names;
+    for (const auto& c : folder.Children) names += c->Name + " " + std::to_string(c->Size) + ";";
+    return names;
+  }
+  // The server stopped and the link open as a terminal, waiting for the calculator.
+  void LeaveServer() {
+    server->Quit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(server->OpenDirect(sim->PcPath()));
+  }
+  // Backs the calculator up into `file` the way the window does: written only when whole.
+  bool BackupTo(const std::string& file) {
+    if (!server->Backup(file, home.TotalSize())) return false;
+    std::string bytes;
+    if (!server->TakeReceivedObject(bytes) || bytes.empty()) return false;
+    int error = 0;
+    return WriteFileSafely(file, bytes, error);
+  }
+  bool ReceiveTo(const std::string& file) {
+    if (!server->ManualReceive(file, 0)) return false;
+    std::string bytes;
+    if (!server->TakeReceivedObject(bytes) || bytes.empty()) return false;
+    int error = 0;
+    return WriteFileSafely(file, bytes, error);
+  }
+
+  test::TRecordingHost host;
+  std::unique_ptr<test::TCalcSim> sim;
+  std::unique_ptr<TXModemServer> server;
+  test::TTempDir dir;
+  TXPObject home;
+};
 
 TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   const TCell cell = GetParam();
-  TLogBook::Instance().Clear();
-  test::TRecordingHost host;
-  host.FileSettings().addCR = false;
-  host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
-  SetLinkHost(&host);
-  test::TCalcSim sim({"--model", "71GII", "--speed", "115200"});
-  test::TTempDir dir;
-  {
-    TXModemServer server(host);
-    server.Speed = "115200";
-    server.Connect(sim.PcPath());
-    TXPObject home;
-    home.Name = "HOME";
-    server.ListAll(home);
-    const TXPObject* lst = nullptr;
-    for (const auto& c : home.Children)
-      if (c->Name == "LST") lst = c.get();
-    ASSERT_NE(lst, nullptr);
-    // A clean copy first: the reference for exact data and the file to put.
-    host.SetTextMode(false);
-    ASSERT_TRUE(server.GetToFile("LST", dir / "ref.zq", lst->TypeIcon, lst->Size));
-    std::ofstream(dir / "ref.txt") << kListText;
-    const std::string reference = test::Slurp(dir / "ref.zq");
-    const std::string before = sim.Control("dump");
+  ASSERT_NO_FATAL_FAILURE(ConnectAndList());
+  const TXPObject* lst = Find(home, "LST");
+  ASSERT_NE(lst, nullptr);
+  const int lstIcon = lst->TypeIcon;
+  const long long lstSize = lst->Size;
+  const std::string listing = Names(home);
 
-    ASSERT_EQ(sim.Control("fault " + cell.fault), "ok");
-    bool ok = false;
-    std::string failure;
-    const std::string target = dir / "out";
-    try {
-      bool all = true;
-      switch (cell.op) {
-        case TOp::kGetBinary:
-          host.SetTextMode(false);
-          ok = server.GetToFile("LST", target, lst->TypeIcon, lst->Size);
-          break;
-        case TOp::kGetText:
-          host.SetTextMode(true);
-          ok = server.GetToFile("LST", target, lst->TypeIcon, lst->Size);
-          break;
-        case TOp::kPutBinary:
-          ok = server.PutFile("NEW", dir / "ref.zq", 1, all, false);
-          break;
-        case TOp::kPutText:
-          ok = server.PutFile("NEW", dir / "ref.txt", 1, all, false);
-          break;
-      }
-    } catch (const std::exception& e) {
-      failure = e.what();
-    }
-    // The PC side: the whole file or none, never a partial one.
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-      EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
-    if (cell.op == TOp::kGetBinary || cell.op == TOp::kGetText) {
-      if (ok)
-        EXPECT_EQ(test::Slurp(target), cell.op == TOp::kGetBinary ? reference : kListText);
-      else
-        EXPECT_FALSE(std::filesystem::exists(target));
-    }
-    // The calculator side: NEW is absent or exactly LST; nothing else changed.
-    SetLinkHost(&host);
-    sim.Control("clear-faults");
-    sim.Control("server");
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    // Scratch variables an interrupted operation leaves ("$$$t") are no user data.
-    std::string withoutNew;
-    {
-      const std::string after = sim.Control("dump");
-      std::size_t from = 0;
-      while (from < after.size()) {
-        const std::size_t nl = after.find('\n', from);
-        const std::string line = after.substr(from, nl - from + 1);
-        if (!line.starts_with("HOME/$$$")) withoutNew += line;
-        from = nl + 1;
-      }
-    }
-    const std::size_t at = withoutNew.find("HOME/NEW ");
-    if (at != std::string::npos) {
-      const std::string line = withoutNew.substr(at, withoutNew.find('\n', at) - at);
-      EXPECT_EQ(line, "HOME/NEW List 36 { 1. 2. \"three\" }");
-      withoutNew.erase(at, line.size() + 1);
-    }
-    EXPECT_EQ(withoutNew, before);
-    // Still usable: a new connection works.
-    server.Connect(sim.PcPath());
-    EXPECT_TRUE(host.Connected());
-    for (char& c : failure)
-      if (c == '\r' || c == '\n') c = ' ';
-    std::printf("| %-10s | %-18s | %-8s | %s\n", OpName(cell.op).c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
-                failure.substr(0, 60).c_str());
+  // Clean references first: the exact data a faulty run must match.
+  host.SetTextMode(false);
+  ASSERT_TRUE(server->GetToFile("LST", dir / "ref.zq", lstIcon, lstSize));
+  std::ofstream(dir / "ref.txt") << kListText;
+  const std::string reference = test::Slurp(dir / "ref.zq");
+  std::string referenceBackup;
+  if (cell.op == TOp::kBackup || cell.op == TOp::kRestore) {
+    ASSERT_TRUE(BackupTo(dir / "ref.zqbackup"));
+    referenceBackup = test::Slurp(dir / "ref.zqbackup");
   }
-  SetLinkHost(nullptr);
+  std::string referenceScreen;
+  if (IsManual(cell.op)) {
+    ASSERT_NO_FATAL_FAILURE(LeaveServer());
+    if (cell.op == TOp::kCapture) {
+      host.SetPromptVisible(true);
+      sim->Control("screen page");
+      server->CaptureScreen(referenceScreen);
+      ASSERT_FALSE(referenceScreen.empty());
+    }
+  }
+  if (cell.op == TOp::kConnect) {
+    server->Quit();
+    sim->Control("server");
+  }
+  const std::string before = UserMemory(*sim);
+
+  ASSERT_EQ(sim->Control("fault " + cell.fault), "ok");
+  bool ok = false;
+  std::string failure;
+  const std::string target = dir / "out";
+  bool all = true;
+  try {
+    switch (cell.op) {
+      case TOp::kConnect:
+        server->Connect(sim->PcPath());
+        ok = host.Connected();
+        break;
+      case TOp::kList: {
+        TXPObject again;
+        again.Name = "HOME";
+        server->ListAll(again);
+        ok = true;
+        EXPECT_EQ(Names(again), listing);
+        break;
+      }
+      case TOp::kGetBinary:
+      case TOp::kGetText:
+        host.SetTextMode(cell.op == TOp::kGetText);
+        ok = server->GetToFile("LST", target, lstIcon, lstSize);
+        break;
+      case TOp::kPutBinary: ok = server->PutFile("NEW", dir / "ref.zq", 1, all, false); break;
+      case TOp::kPutText: ok = server->PutFile("NEW", dir / "ref.txt", 1, all, false); break;
+      case TOp::kBackup: ok = BackupTo(target); break;
+      case TOp::kRestore: ok = server->Restore(dir / "ref.zqbackup"); break;
+      case TOp::kCapture: {
+        host.SetPromptVisible(true);
+        sim->Control("screen page");
+        std::string image;
+        server->CaptureScreen(image);
+        ok = !image.empty();
+        if (ok) EXPECT_EQ(image, referenceScreen);
+        break;
+      }
+      case TOp::kManualSend:
+        host.SetPromptVisible(true);
+        sim->Control("xrecv NEWA");
+        ok = server->ManualSend(dir / "ref.zq");
+        break;
+      case TOp::kManualReceive:
+        sim->Control("xsend LST");
+        ok = ReceiveTo(target);
+        break;
+    }
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  if (!ok && failure.empty() && !host.Messages().empty()) failure = host.Messages().back().first;
+
+  // The PC side: the whole file or none, never a partial one.
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
+  const bool writesTarget = cell.op == TOp::kGetBinary || cell.op == TOp::kGetText || cell.op == TOp::kBackup ||
+                            cell.op == TOp::kManualReceive;
+  if (writesTarget && !ok) EXPECT_FALSE(std::filesystem::exists(target));
+  if (writesTarget && ok) {
+    const std::string& expected = cell.op == TOp::kGetText   ? kListText
+                                  : cell.op == TOp::kBackup ? referenceBackup
+                                                            : reference;
+    EXPECT_EQ(test::Slurp(target), expected);
+  }
+
+  // The calculator side: a copy is absent or exact; nothing else changed.
+  sim->Control("clear-faults");
+  if (cell.op == TOp::kRestore) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  sim->Control("server");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::string after = UserMemory(*sim);
+  TakeLine(after, "NEW", CopyLine("NEW"));
+  TakeLine(after, "NEWA", CopyLine("NEWA"));
+  EXPECT_EQ(after, before);
+  if (ok && (cell.op == TOp::kPutBinary || cell.op == TOp::kPutText))
+    EXPECT_NE(sim->Control("dump").find(CopyLine("NEW")), std::string::npos) << "reported done, not stored";
+  if (ok && cell.op == TOp::kManualSend) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NE(sim->Control("dump").find(CopyLine("NEWA")), std::string::npos) << "reported done, not stored";
+  }
+
+  // Still usable: a new connection works.
+  SetLinkHost(&host);
+  server->Connect(sim->PcPath());
+  EXPECT_TRUE(host.Connected());
+  for (char& c : failure)
+    if (c == '\r' || c == '\n') c = ' ';
+  std::printf("| %-13s | %-18s | %-8s | %s\n", OpName(cell.op).c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
+              failure.substr(0, 60).c_str());
 }
 
+// The faults that touch each operation: the letters and packets of the
+// server's commands, the blocks each way, and the line itself.
 std::vector<TCell> Cells() {
+  const std::vector<std::string> transfer = {"corrupt-block@+1", "corrupt-packet@+1", "lose-ack@+1",
+                                             "nak:2@+1",         "drop-byte@+40",     "can@+1",
+                                             "garbage@+1",       "stall:3000@+1",     "cut@+60"};
+  const std::vector<std::pair<TOp, std::vector<std::string>>> rows = {
+      {TOp::kConnect, {"corrupt-packet@+1", "nak:2@+1", "drop-byte@+2", "garbage@+1", "stall:3000@+1", "cut@+3"}},
+      {TOp::kList, {"corrupt-block@+1", "corrupt-packet@+1", "drop-byte@+40", "can@+1", "garbage@+1", "stall:3000@+1",
+                    "cut@+60"}},
+      {TOp::kGetBinary, transfer},
+      {TOp::kGetText, transfer},
+      {TOp::kPutBinary, transfer},
+      {TOp::kPutText, transfer},
+      {TOp::kBackup, {"corrupt-block@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+300", "can@+1", "cut@+300"}},
+      {TOp::kRestore, {"corrupt-packet@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+2", "cut@+4"}},
+      {TOp::kCapture, {"corrupt-block@+1", "drop-byte@+200", "can@+1", "cut@+300"}},
+      {TOp::kManualSend, {"lose-ack@+1", "nak:2@+1", "drop-byte@+1", "cut@+2"}},
+      {TOp::kManualReceive, {"corrupt-block@+1", "drop-byte@+20", "can@+1", "cut@+20"}},
+  };
   std::vector<TCell> cells;
-  for (TOp op : {TOp::kGetBinary, TOp::kGetText, TOp::kPutBinary, TOp::kPutText})
-    for (const char* fault : {"corrupt-block@+1", "corrupt-packet@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+40",
-                              "can@+1", "garbage@+1"})
-      cells.push_back({op, fault});
+  for (const auto& [op, faults] : rows)
+    for (const auto& fault : faults) cells.push_back({op, fault});
   return cells;
 }
 

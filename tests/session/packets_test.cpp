@@ -112,6 +112,56 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   EXPECT_EQ(got, "");
 }
 
+TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
+  std::string replies;
+  std::string got;
+  const std::string packet = Packet("{ 1. 2. }");
+  WithCalculator([&] {
+    // A slow calculator: the length bytes and the payload trickle in.
+    for (char c : packet) {
+      pty.Write(std::string(1, c));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    replies += pty.Read(1, 5000);
+  }, [&] { got = server->ReceiveCommandPacket(); });
+  EXPECT_EQ(got, "{ 1. 2. }");
+  EXPECT_EQ(replies, "\x06");
+
+  SetShortTimeouts();
+  replies.clear();
+  WithCalculator([&] {
+    // Says 9 bytes and sends 4: refused once the line goes quiet, then sent whole.
+    pty.Write(packet.substr(0, 6));
+    replies += pty.Read(1, 10000);
+    pty.Write(packet);
+    replies += pty.Read(1, 5000);
+  }, [&] { got = server->ReceiveCommandPacket(); });
+  EXPECT_EQ(got, "{ 1. 2. }");
+  EXPECT_EQ(replies, "\x15\x06");
+  EXPECT_EQ(LogCount("cannot get the command packet"), 1);
+}
+
+TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
+  host.SetConnected(true);
+  const std::string command(65536, 'a');
+  try {
+    server->Execute(command, false, false);
+    ADD_FAILURE() << "a 65536-byte command was sent";
+  } catch (const TCommError& e) {
+    EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
+  }
+  SetShortTimeouts();
+  EXPECT_EQ(pty.Read(1, 200), "");  // not even the E
+  // 65535 bytes are the most a packet says: that one goes out whole.
+  std::string wire;
+  WithCalculator([&] {
+    wire = pty.Read(2 + 65535 + 1, 20000);
+    pty.Write("\x06");
+  }, [&] { server->SendCommandPacket(std::string(65535, 'a')); });
+  ASSERT_EQ(wire.size(), 65538u);
+  EXPECT_EQ(wire.substr(0, 3), "\xFF\xFF" "a");
+}
+
 TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   std::string acks;
   WithCalculator([&] {
