@@ -1,5 +1,6 @@
 #include "base/clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -10,8 +11,16 @@ TTickMs TickCount() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+namespace {
+std::atomic<TTickMs> g_paused{0};
+}  // namespace
+
 void SleepMs(TTickMs ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  if (ms <= 0) return;
+  g_paused.fetch_add(ms, std::memory_order_relaxed);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
+
+TTickMs PausedMsTotal() { return g_paused.load(std::memory_order_relaxed); }
 
 }  // namespace bridgit

@@ -13,6 +13,10 @@ TTickMs TickCount();
 // Pauses the calling thread.
 void SleepMs(TTickMs ms);
 
+// The milliseconds every SleepMs has asked for so far, over all threads: the
+// part of an exchange's time that its prescribed pauses account for.
+TTickMs PausedMsTotal();
+
 // A source of ticks; tests substitute one that they advance themselves.
 using TTickSource = TTickMs (*)();
 

@@ -1,5 +1,7 @@
 #include "ratio_report.h"
 
+#include "table_row.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -32,16 +34,14 @@ int RunAndReport(int argc, char** argv, const std::vector<TRatio>& ratios) {
   benchmark::Shutdown();
 
   int missed = 0;
-  std::printf("\n%-34s %-22s %8s %8s\n", "measured", "against", "ratio", "goal");
+  std::printf("\n");
   for (const TRatio& r : ratios) {
     const auto m = collector.bytesPerSecond.find(r.name);
     const auto b = collector.bytesPerSecond.find(r.baseline);
     if (m == collector.bytesPerSecond.end() || b == collector.bytesPerSecond.end() || b->second <= 0) continue;
     const double ratio = m->second / b->second;
-    const bool met = r.goal <= 0 || ratio >= r.goal;
+    const bool met = Row(r.name + " / " + r.baseline + " (throughput)", ratio, r.goal > 0 ? ">=" : "", r.goal);
     missed += met ? 0 : 1;
-    std::printf("%-34s %-22s %8.3f %8.2f %s\n", r.name.c_str(), r.baseline.c_str(), ratio, r.goal,
-                met ? "met" : "MISSED");
   }
   return missed == 0 ? 0 : 1;
 }

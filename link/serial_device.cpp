@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -16,6 +17,8 @@
 namespace bridgit::posix {
 
 namespace {
+
+std::atomic<std::uint64_t> g_lineBytes{0};
 
 using Clock = std::chrono::steady_clock;
 
@@ -127,6 +130,7 @@ long ReadWithin(int fd, char* buf, std::size_t n, int timeoutMs, std::string& er
       const ssize_t r = ::read(fd, buf + got, n - got);
       if (r > 0) {
         got += static_cast<std::size_t>(r);
+        CountLineBytes(static_cast<std::size_t>(r));
         continue;
       }
       if (r < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
@@ -149,6 +153,7 @@ bool WriteWithin(int fd, const char* data, std::size_t n, int timeoutMs, std::st
     const ssize_t w = ::write(fd, data + sent, n - sent);
     if (w > 0) {
       sent += static_cast<std::size_t>(w);
+      CountLineBytes(static_cast<std::size_t>(w));
       continue;
     }
     if (w < 0 && errno != EAGAIN && errno != EINTR) {
@@ -178,5 +183,9 @@ void DrainOutputThenFlushInput(int fd, int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ::tcflush(fd, TCIFLUSH);
 }
+
+std::uint64_t LineBytesTotal() { return g_lineBytes.load(std::memory_order_relaxed); }
+
+void CountLineBytes(std::size_t n) { g_lineBytes.fetch_add(n, std::memory_order_relaxed); }
 
 }  // namespace bridgit::posix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace bridgit::posix {
@@ -33,5 +34,10 @@ bool WriteWithin(int fd, const char* data, std::size_t n, int timeoutMs, std::st
 void DrainOutputThenFlushInput(int fd, int timeoutMs);
 
 std::string ErrnoText(int err);
+
+// Bytes the link has read and written so far, over all threads (the wire time
+// of an exchange is this at 10 bits a byte).
+std::uint64_t LineBytesTotal();
+void CountLineBytes(std::size_t n);
 
 }  // namespace bridgit::posix

@@ -19,6 +19,7 @@ namespace bridgit::sim {
 
 namespace {
 using Clock = std::chrono::steady_clock;
+constexpr long long kAbortLookMs = 20;
 
 int BaudOf(speed_t s) {
   switch (s) {
@@ -115,11 +116,12 @@ void TCalcLink::Interrupt() {
 std::string TCalcLink::Read(std::size_t n, int timeoutMs) {
   std::string out;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (out.size() < n) {
+  while (out.size() < n && !aborting_) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
     pollfd p[2] = {{in_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    const int ready = ::poll(p, 2, static_cast<int>(left));
+    // Short looks, so that an abort is seen soon.
+    const int ready = ::poll(p, 2, static_cast<int>(std::min<long long>(left, kAbortLookMs)));
     if (ready <= 0) continue;
     if (p[1].revents & POLLIN) break;
     char buf[4096];
@@ -143,6 +145,7 @@ bool TCalcLink::ReadByte(char& c, int timeoutMs) {
 }
 
 void TCalcLink::Write(const std::string& bytes) {
+  if (aborting_) return;
   if (faults_) {
     std::string out = bytes;
     if (!faults_->OnSend(out)) return;

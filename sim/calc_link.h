@@ -4,6 +4,7 @@
 // through the fault injector.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,11 @@ class TCalcLink {
 
   void SetPacing(int baud) { baud_ = baud; }
   void SetFaults(TFaults* faults) { faults_ = faults; }
+  // The calculator's cancel key: the exchange in progress ends at once (its
+  // reads find nothing, its writes go nowhere) until EndAbort.
+  void Abort() { aborting_ = true; }
+  bool Aborting() const { return aborting_; }
+  void EndAbort() { aborting_ = false; }
   // Stops every read at once and for good (used at shutdown).
   void Interrupt();
   // The descriptor Interrupt writes to, for a signal handler (write is safe there).
@@ -58,6 +64,7 @@ class TCalcLink {
   std::string linkPath_;
   std::string usbDir_;
   TFaults* faults_ = nullptr;
+  std::atomic<bool> aborting_{false};
 };
 
 }  // namespace bridgit::sim

@@ -49,6 +49,8 @@ void TCalcServer::Post(std::function<void()> action) {
   actions_.push_back(std::move(action));
 }
 
+void TCalcServer::Abort() { link_.Abort(); }
+
 std::string TCalcServer::LastResult() const {
   std::lock_guard lock(mutex_);
   return lastResult_;
@@ -61,6 +63,11 @@ void TCalcServer::SetResult(const std::string& r) {
 
 void TCalcServer::Run(const std::atomic<bool>& stop) {
   while (!stop) {
+    if (link_.Aborting()) {
+      // Whatever was in progress has given up: back to the idle server.
+      link_.DiscardInput();
+      link_.EndAbort();
+    }
     std::function<void()> action;
     {
       std::lock_guard lock(mutex_);

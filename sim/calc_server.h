@@ -32,6 +32,8 @@ class TCalcServer {
   void Run(const std::atomic<bool>& stop);
   // Queues a person's action (runs on the server's thread).
   void Post(std::function<void()> action);
+  // The cancel key: the exchange in progress ends at once (safe from any thread).
+  void Abort();
 
   // Key presses (call through Post).
   void StartServer();

@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
       const std::size_t space = line.find(' ');
       const std::string cmd = line.substr(0, space), arg = space == std::string::npos ? "" : line.substr(space + 1);
       if (cmd == "server") return calc.Post([&] { calc.StartServer(); }), "ok";
+      if (cmd == "abort") return calc.Abort(), "ok";
       if (cmd == "quit-server") return calc.Post([&] { calc.QuitServer(); }), "ok";
       if (cmd == "xrecv" && !arg.empty())
         return calc.Post([&calc, name = bridgit::DecodeEscapes(arg, bridgit::TEscapeMode::kBackslash)] { calc.ManualReceive(name); }), "ok";

@@ -1,0 +1,163 @@
+// Whole session operations against bridgit-calcsim on a line paced at 115200
+// baud: 100 KB put as ten objects, a backup of the resulting memory and its
+// restore, each as a fraction of the line rate; and 100 small variables put
+// and fetched one by one, each beside its floor: the pauses the timing profile
+// prescribes plus the bytes the exchange moved at the line rate. Memory use
+// is sampled after 10 and after 100 small operations: it must not grow.
+//
+//   bench_session [--baud N] [--small N]
+#include <sys/resource.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "base/clock.h"
+#include "calcdata/object_header.h"
+#include "host/headless_host.h"
+#include "link/comm_port.h"
+#include "link/serial_device.h"
+#include "session/xmodem_server.h"
+#include "sim/rpl_objects.h"
+#include "support/calcsim_process.h"
+#include "table_row.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kBulkGoal = 0.95;
+constexpr double kFloorGoal = 1.10;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Resident memory now, in KiB (from /proc: the peak of getrusage never falls).
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
+  return 0;
+}
+
+// What an exchange cost and what it could not do without.
+struct TMeasure {
+  Clock::time_point start = Clock::now();
+  bridgit::TTickMs paused = bridgit::PausedMsTotal();
+  std::uint64_t bytes = bridgit::posix::LineBytesTotal();
+  double Took() const { return Seconds(Clock::now() - start); }
+  double Floor(int baud) const {
+    return (bridgit::PausedMsTotal() - paused) / 1000.0 +
+           static_cast<double>(bridgit::posix::LineBytesTotal() - bytes) * 10.0 / baud;
+  }
+};
+
+void WriteObject(const std::string& path, const bridgit::sim::TObj& object) {
+  std::ofstream(path, std::ios::binary) << bridgit::MakeObjectHeader(bridgit::kFamily73)
+                                        << bridgit::sim::ToBytes(object);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Session operations against the simulator on a paced line"};
+  int baud = 115200;
+  int small = 100;
+  app.add_option("--baud", baud, "line speed");
+  app.add_option("--small", small, "small variables put and fetched");
+  CLI11_PARSE(app, argc, argv);
+
+  bridgit::THeadlessHost host;
+  host.SetReplacePolicy([](const std::string&, const std::string&) { return bridgit::kModalYes; });
+  host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
+  bridgit::SetLinkHost(&host);
+  const std::string speed = std::to_string(baud);
+  bridgit::test::TCalcSim sim({"--model", "71GII", "--speed", speed, "--baud", speed});
+  bridgit::test::TTempDir dir;
+  bridgit::TXModemServer server(host);
+  server.Speed = speed;
+  bool all = true;
+  bool ok = true;
+  try {
+    server.Connect(sim.PcPath());
+    if (!host.Connected()) throw std::runtime_error("no connection to the simulator");
+
+    // 100 KB as ten strings of 10 KB.
+    constexpr int kBig = 10;
+    std::size_t bigBytes = 0;
+    for (int i = 0; i < kBig; ++i) {
+      std::string chars(10 * 1024, 'a');
+      for (std::size_t k = 0; k < chars.size(); ++k) chars[k] = static_cast<char>('a' + (k * 7 + i) % 26);
+      WriteObject(dir / ("big" + std::to_string(i) + ".zq"), bridgit::sim::MakeString(chars));
+      bigBytes += std::filesystem::file_size(dir / ("big" + std::to_string(i) + ".zq"));
+    }
+    TMeasure puts;
+    for (int i = 0; i < kBig; ++i)
+      ok &= server.PutFile("BIG" + std::to_string(i), dir / ("big" + std::to_string(i) + ".zq"), 1, all, false);
+    const double putFraction = static_cast<double>(bigBytes) * 10.0 / baud / puts.Took();
+
+    bridgit::TXPObject home;
+    home.Name = "HOME";
+    server.ListAll(home);
+    TMeasure backup;
+    ok &= server.Backup(dir / "calc.zqbackup", home.TotalSize());
+    const double backupTook = backup.Took();
+    std::string image;
+    ok &= server.TakeReceivedObject(image) && !image.empty();
+    std::ofstream(dir / "calc.zqbackup", std::ios::binary) << image;
+    const double backupFraction = static_cast<double>(image.size()) * 10.0 / baud / backupTook;
+    TMeasure restore;
+    ok &= server.Restore(dir / "calc.zqbackup");
+    const double restoreFraction = static_cast<double>(image.size()) * 10.0 / baud / restore.Took();
+    // The calculator restarts after a restore: its server is started again, as a person would.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sim.Control("server");
+    server.Connect(sim.PcPath());
+    if (!host.Connected()) throw std::runtime_error("no connection after the restore");
+
+    // Small variables, one exchange each.
+    WriteObject(dir / "small.zq", bridgit::sim::MakeReal(42));
+    long residentAfter10 = 0;
+    TMeasure smallPuts;
+    for (int i = 0; i < small; ++i) {
+      ok &= server.PutFile("S" + std::to_string(i), dir / "small.zq", 1, all, false);
+      if (i == 9) residentAfter10 = ResidentKiB();
+    }
+    const double putSeconds = smallPuts.Took() / small, putFloor = smallPuts.Floor(baud) / small;
+    home.ClearChildren();
+    server.ListAll(home);
+    std::map<std::string, const bridgit::TXPObject*> listed;
+    for (const auto& c : home.Children) listed[c->Name] = c.get();
+    TMeasure smallGets;
+    for (int i = 0; i < small; ++i) {
+      const auto it = listed.find("S" + std::to_string(i));
+      if (it == listed.end()) throw std::runtime_error("a small variable is missing from the listing");
+      ok &= server.GetToFile(it->first, dir / "got.zq", it->second->TypeIcon, it->second->Size);
+    }
+    const double getSeconds = smallGets.Took() / small, getFloor = smallGets.Floor(baud) / small;
+    const long residentAfter = ResidentKiB();
+    const double growth = static_cast<double>(residentAfter) / std::max(residentAfter10, 1L);
+    server.Quit();
+
+    using bridgit::bench::Row;
+    std::printf("\nSession operations against bridgit-calcsim at %d baud\n", baud);
+    Row("Put 100 KB as 10 objects, fraction of line rate", putFraction, ">=", kBulkGoal);
+    Row("Backup (" + std::to_string(image.size() / 1024) + " KB), fraction of line rate", backupFraction, ">=",
+        kBulkGoal);
+    Row("Restore of that backup, fraction of line rate", restoreFraction, ">=", kBulkGoal);
+    Row("Small get: s/object " + bridgit::bench::Fixed(getSeconds, 3) + ", floor " + bridgit::bench::Fixed(getFloor, 3),
+        getSeconds / getFloor, "<=", kFloorGoal);
+    Row("Small put: s/object " + bridgit::bench::Fixed(putSeconds, 3) + ", floor " + bridgit::bench::Fixed(putFloor, 3),
+        putSeconds / putFloor, "<=", kFloorGoal);
+    Row("Resident memory after " + std::to_string(small) + " small ops / after 10", growth, "<=", 1.05);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_session: %s\n", e.what());
+    return 1;
+  }
+  bridgit::SetLinkHost(nullptr);
+  if (!ok) std::fprintf(stderr, "bench_session: an operation failed\n");
+  return ok ? 0 : 1;
+}
