@@ -17,9 +17,11 @@ std::atomic<TTickMs> g_paused{0};
 
 void SleepMs(TTickMs ms) {
   if (ms <= 0) return;
-  g_paused.fetch_add(ms, std::memory_order_relaxed);
+  CountPause(ms);
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
+
+void CountPause(TTickMs ms) { g_paused.fetch_add(ms, std::memory_order_relaxed); }
 
 TTickMs PausedMsTotal() { return g_paused.load(std::memory_order_relaxed); }
 

@@ -5,10 +5,7 @@
 // Both at 9600 and at 115200 baud, and the peak memory a large transfer adds.
 //
 //   bench_transfer [--size BYTES] [--slow-size BYTES]
-#include <fcntl.h>
-#include <pty.h>
 #include <sys/resource.h>
-#include <termios.h>
 
 #include <CLI/CLI.hpp>
 #include <chrono>
@@ -24,6 +21,7 @@
 #include "transfer/transfer_starter.h"
 #include "transfer/ymodem_rx.h"
 #include "transfer/ymodem_tx.h"
+#include "paced_line.h"
 #include "table_row.h"
 
 namespace {
@@ -31,33 +29,8 @@ namespace {
 using bridgit::test::TChildProcess;
 using Clock = std::chrono::steady_clock;
 
-struct TLine {
-  int master = -1, slave = -1;
-  std::string path;
-  TLine() {
-    char name[256] = {};
-    ::openpty(&master, &slave, name, nullptr, nullptr);
-    termios t{};
-    ::tcgetattr(slave, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(slave, TCSANOW, &t);
-    path = name;
-  }
-  ~TLine() {
-    ::close(master);
-    ::close(slave);
-  }
-};
-
-int OpenRaw(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  termios t{};
-  if (fd >= 0 && ::tcgetattr(fd, &t) == 0) {
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
-  }
-  return fd;
-}
+using bridgit::bench::OpenRaw;
+using bridgit::bench::TLine;
 
 std::unique_ptr<TChildProcess> Lrzsz(const std::string& link, const std::string& command, const std::string& dir) {
   auto child = std::make_unique<TChildProcess>(

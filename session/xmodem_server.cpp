@@ -23,6 +23,7 @@ using xmodem::NAK;
 constexpr int kReplyTimeoutMs = 2500;
 constexpr int kPacketErrorLimit = 5;
 constexpr int kSizeMissLimit = 4;
+constexpr int kPulseDrainReads = 2;
 constexpr TTickMs kPulseIntervalSerialMs = 210;
 constexpr TTickMs kPulseIntervalUsbMs = 170;
 // While "Calculator is Working" is up, the user decides: the limit moves this far.
@@ -144,12 +145,14 @@ void TXModemServer::Pulse() {
   const TTickMs limitBase = start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0);
   TTickMs next = start;
   bool first = true;
+  int letters = 0;
   Log(texts::kLogBeginPulse);
   const auto sendWhenDue = [&](TTickMs interval) {
     first = false;
     if (TickCount() >= next) {
       next += interval;
       SendCommandChar('M');
+      ++letters;
     }
     PulseIdle();
     if (TickCount() - limitBase > static_cast<TTickMs>(CurrentTiming().PulseLimit)) FatalDisconnect();
@@ -171,8 +174,10 @@ void TXModemServer::Pulse() {
     std::string answer(n + 1, '\0');
     ReadComm(answer, kReplyTimeoutMs);
     WriteComm(std::string(1, ACK));
-    // Answers to M letters that were still on their way.
-    for (int i = 0; i < 2; ++i) {
+    // Answers to M letters that were still on their way (two at most are
+    // looked for). The calculator answers in order, so after a single letter
+    // nothing more can come and the two waits would be spent for nothing.
+    for (int i = 0; i < std::min(letters - 1, kPulseDrainReads); ++i) {
       std::string more(n + 3, '\0');
       ReadComm(more, kReplyTimeoutMs);
       WriteComm(std::string(1, ACK));

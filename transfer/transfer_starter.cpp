@@ -18,6 +18,7 @@ int RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::s
   // Always asked: after a cancel this is what stops the thread.
   thread.Terminate();
   const TTickMs until = TickCount() + kAfterDialogPauseMs;
+  CountPause(kAfterDialogPauseMs);
   host.ServeUntil([until] { return TickCount() >= until; });
   host.ServeUntil([&thread] { return thread.Finished(); });
   thread.Join();
