@@ -179,6 +179,17 @@ TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   EXPECT_EQ(ReadComm(rest, 0), 0);
 }
 
+TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
+  std::string wire;
+  WithCalculator([&] {
+    wire = pty.Read(1, 2000);  // the M
+    pty.Write(Packet("123."));
+    wire += pty.Read(8, 1500);  // what the PC writes afterwards
+  }, [&] { server->Pulse(); });
+  // One letter, one answer, one ACK: no waits for answers that cannot come.
+  EXPECT_EQ(wire, "M\x06");
+}
+
 TEST_F(Packets, ListingParser) {
   TXPObject home;
   home.Name = "HOME";
