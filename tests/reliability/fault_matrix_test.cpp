@@ -275,7 +275,8 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
     EXPECT_NE(sim->Control("dump").find(CopyLine("NEWA")), std::string::npos) << "reported done, not stored";
   }
 
-  // Still usable: a new connection works.
+  // Still usable: a new connection works (no prompt of the transfer is left up).
+  host.SetPromptVisible(false);
   SetLinkHost(&host);
   server->Connect(sim->PcPath());
   EXPECT_TRUE(host.Connected());
