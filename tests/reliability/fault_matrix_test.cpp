@@ -10,6 +10,7 @@
 
 #include "base/files.h"
 #include "base/log.h"
+#include "host/comm_status.h"
 #include "link/comm_port.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
@@ -186,6 +187,11 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   }
   const std::string before = UserMemory(*sim);
 
+  // What the progress window last said: a transfer's failure is shown there.
+  std::string progressText;
+  host.SetProgressObserver([&](const TCommStatusState& state) {
+    if (!state.message().empty()) progressText = state.message();
+  });
   ASSERT_EQ(sim->Control("fault " + cell.fault), "ok");
   bool ok = false;
   std::string failure;
@@ -239,6 +245,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
     failure = e.what();
   }
   if (!ok && failure.empty() && !host.Messages().empty()) failure = host.Messages().back().first;
+  if (!ok && failure.empty()) failure = progressText;
 
   // The PC side: the whole file or none, never a partial one.
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
