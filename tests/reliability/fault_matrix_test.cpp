@@ -150,6 +150,7 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
   std::unique_ptr<TXModemServer> server;
   test::TTempDir dir;
   TXPObject home;
+  std::string progressText;  // outlives the test body: the server may report while it closes
 };
 
 TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
@@ -188,7 +189,6 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   const std::string before = UserMemory(*sim);
 
   // What the progress window last said: a transfer's failure is shown there.
-  std::string progressText;
   host.SetProgressObserver([&](const TCommStatusState& state) {
     if (!state.message().empty()) progressText = state.message();
   });
