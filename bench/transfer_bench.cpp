@@ -17,6 +17,7 @@
 #include "link/comm_port.h"
 #include "sim/paced_relay.h"
 #include "support/child_process.h"
+#include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "transfer/transfer_starter.h"
 #include "transfer/ymodem_rx.h"
@@ -30,7 +31,6 @@ using bridgit::test::TChildProcess;
 using Clock = std::chrono::steady_clock;
 
 using bridgit::bench::OpenRaw;
-using bridgit::bench::TLine;
 
 std::unique_ptr<TChildProcess> Lrzsz(const std::string& link, const std::string& command, const std::string& dir) {
   auto child = std::make_unique<TChildProcess>(
@@ -84,10 +84,10 @@ int main(int argc, char** argv) {
     // Bridgit's thread on one end of a paced line, lrzsz on the other.
     auto bridgitRun = [&](const std::string& command, const std::function<bool()>& transfer) {
       auto peer = Lrzsz(dir / "peer", command, dir.path().string());
-      TLine pc;
+      bridgit::test::TPtyPair pc;
       const int peerFd = OpenRaw(dir / "peer");
-      bridgit::sim::TPacedRelay relay(pc.master, peerFd, baud);
-      bridgit::OpenComm(pc.path, baud);
+      bridgit::sim::TPacedRelay relay(pc.master(), peerFd, baud);
+      bridgit::OpenComm(pc.path(), baud);
       const auto start = Clock::now();
       const bool ok = transfer();
       const auto took = Clock::now() - start;
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     auto sender = Lrzsz(dir / "sx", "sx -q -k payload.bin", dir.path().string());
     const int sxFd = OpenRaw(dir / "sx");
     bridgit::sim::TPacedRelay relay(sxFd, rxFd, baud);
-    const int status = receiver->Wait(1200000);
+    const int status = receiver->Wait(600000);
     const auto took = Clock::now() - start;
     sender->Wait(10000);
     relay.Stop();

@@ -60,7 +60,7 @@ bool TXModemServer::Restore(const std::string& pcFile) {
     host_.SetBusy(true);
     host_.ResetCommandCancel();
     Pulse();
-    SetStatus(std::string(texts::kStatusRestoring) + pcFile.substr(pcFile.find_last_of("/\\") + 1));
+    SetStatus(std::string(texts::kStatusRestoring) + FileNamePart(pcFile));
     Execute("$$$t '$$$t' PURGE RESTORE", false, false);
   }
   host_.SetBusy(false);
