@@ -1,9 +1,8 @@
 // The file commands on what the views show: copy (binary or text) and cut to
 // the clipboard as files, paste files into the calculator, delete, new folder,
-// EVAL, and edit as text in an outside editor with the changes sent back.
+// EVAL. Edit as text is in edit_as_text.cpp.
 #include <QApplication>
 #include <QDate>
-#include <QProcess>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -17,50 +16,16 @@
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "ui/dialogs/command_window.h"
-#include "ui/main/editor_command.h"
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/text_mode_scope.h"
 #include "ui/main/transfer_rules.h"
 #include "ui/main/view_items.h"
 
 namespace fs = std::filesystem;
 
 namespace bridgit::ui {
-
-namespace {
-
-constexpr int kEditorStartMs = 10000;
-constexpr int kEditorPollMs = 100;
-
-
-// A file's full modification time and size: an editor that saved within the
-// same second still counts as a change.
-struct TStamp {
-  fs::file_time_type time{};
-  std::uintmax_t size = 0;
-  bool readable = false;
-  bool operator==(const TStamp&) const = default;
-};
-TStamp StampOf(const std::string& path) {
-  std::error_code e1, e2;
-  TStamp s{fs::last_write_time(path, e1), fs::file_size(path, e2), false};
-  s.readable = !e1 && !e2;
-  return s;
-}
-
-// Restores the transfer mode when a command that forces text mode ends.
-class TTextModeScope {
- public:
-  explicit TTextModeScope(TSessionHost& host) : host_(host), was_(host.TextMode()) { host_.SetTextMode(true); }
-  ~TTextModeScope() { host_.SetTextMode(was_); }
-
- private:
-  TSessionHost& host_;
-  bool was_;
-};
-
-}  // namespace
 
 void TFZQDir::Guarded(const std::function<void()>& command) {
   try {
@@ -246,48 +211,6 @@ void TFZQDir::mnuEvalClick() {
   SendCalculatorCommand(name);
   if (FRplCmd && FRplCmd->AutoUpdate()) FRplCmd->UpdateStack();
   Timer1->start();
-}
-
-void TFZQDir::mnuEditTextClick() {
-  {
-    TTextModeScope text(*this);
-    CopySelection(false);
-  }
-  const std::string file = LastCopiedFile;
-  if (file.empty()) return;
-  const TStamp before = StampOf(file);
-  const QString setting = QString::fromStdString(FileSettings().editor);
-  QStringList command = EditorCommand(setting);
-  const std::string editorName = command.isEmpty() ? setting.toStdString() : command.join(' ').toStdString();
-  QProcess editor;
-  bool started = false;
-  if (!command.isEmpty()) {
-    const QString program = command.takeFirst();
-    editor.start(program, command << QString::fromStdString(file));
-    started = editor.waitForStarted(kEditorStartMs);
-  }
-  if (!started) {
-    ShowMessage(EditErrorText(editorName, file), kEditErrorCaption);
-    return;
-  }
-  TBusyScope busy(*this);
-  while (editor.state() != QProcess::NotRunning) {
-    editor.waitForFinished(kEditorPollMs);
-    QCoreApplication::processEvents();
-  }
-  const TStamp after = StampOf(file);
-  if (!after.readable) return;
-  if (after != before) {
-    bool replaceAll = true;
-    if (!PutFileToCalculator(file, replaceAll, 1)) {
-      // The user's work stays where the message says.
-      ShowMessage(WriteErrorText(file), kWriteErrorCaption);
-      return;
-    }
-    Timer1->start();
-  }
-  std::error_code ec;
-  fs::remove(file, ec);
 }
 
 void TFZQDir::SendCalculatorCommand(const std::string& command) { server_->SendCalculatorCommand(command); }
