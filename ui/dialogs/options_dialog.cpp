@@ -7,11 +7,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "ui/dialogs/centre.h"
+#include "ui/main/editor_command.h"
 
 namespace bridgit::ui {
 
@@ -107,12 +109,14 @@ int TFOptions::ShowOptions(TFileSettings& s) {
   return result;
 }
 
-// Opens where the present editor text points (the working folder when empty);
-// a picked program replaces the text as it is, without quotes.
+// Opens where the present editor program is (the working folder when there is
+// none); a picked program replaces the text, quoted when it holds spaces so
+// that the command line gives it back whole.
 void TFOptions::Browse() {
-  const QString start = edtEditor->text().isEmpty() ? QDir::currentPath() : edtEditor->text();
+  const QStringList command = QProcess::splitCommand(edtEditor->text());
+  const QString start = command.isEmpty() ? QDir::currentPath() : command.first();
   const QString file = QFileDialog::getOpenFileName(this, "Editor Program", start, kEditorFilter);
-  if (!file.isEmpty()) edtEditor->setText(file);
+  if (!file.isEmpty()) edtEditor->setText(CommandWord(file));
 }
 
 }  // namespace bridgit::ui

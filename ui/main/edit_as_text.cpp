@@ -1,9 +1,12 @@
 // Edit as Text: the selected object fetched as a text file, opened in an
 // outside editor, and sent back when the editor changed it.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTimer>
+#include <exception>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "ui/main/editor_command.h"
@@ -31,7 +34,7 @@ struct TStamp {
 TStamp StampOf(const std::string& path) {
   std::error_code e1, e2;
   TStamp s{fs::last_write_time(path, e1), fs::file_size(path, e2), false};
-  s.readable = !e1 && !e2;
+  s.readable = !e1 && !e2 && std::ifstream(path).is_open();
   return s;
 }
 
@@ -45,15 +48,22 @@ void TFZQDir::mnuEditTextClick() {
   const std::string file = LastCopiedFile;
   if (file.empty()) return;
   const TStamp before = StampOf(file);
-  const QString setting = QString::fromStdString(FileSettings().editor);
-  QStringList command = EditorCommand(setting);
-  const std::string editorName = command.isEmpty() ? setting.toStdString() : command.join(' ').toStdString();
+  const TEditorLaunch launch = EditorLaunch(QString::fromStdString(FileSettings().editor), QString::fromStdString(file));
+  const std::string editorName = launch.editor.toStdString();
+  if (launch.problem == TEditorLaunch::kNoTerminal) {
+    ShowMessage(NoTerminalText(editorName), kEditErrorCaption);
+    return;
+  }
   QProcess editor;
+  // Nothing to read from us; what it prints goes where ours goes.
+  editor.setStandardInputFile(QProcess::nullDevice());
+  editor.setProcessChannelMode(QProcess::ForwardedChannels);
   bool started = false;
-  if (!command.isEmpty()) {
-    const QString program = command.takeFirst();
-    editor.start(program, command << QString::fromStdString(file));
+  QElapsedTimer running;
+  if (launch.problem == TEditorLaunch::kNone) {
+    editor.start(launch.program, launch.arguments);
     started = editor.waitForStarted(kEditorStartMs);
+    running.start();
   }
   if (!started) {
     ShowMessage(EditErrorText(editorName, file), kEditErrorCaption);
@@ -64,12 +74,24 @@ void TFZQDir::mnuEditTextClick() {
     editor.waitForFinished(kEditorPollMs);
     QCoreApplication::processEvents();
   }
-  const TStamp after = StampOf(file);
+  TStamp after = StampOf(file);
+  if (after == before && running.elapsed() < EditorQuickReturnMs()) {
+    // The editor gave the file to another process and went: the person says
+    // when the work is saved.
+    ShowMessage(kSavedPrompt, kEditCaption);
+    after = StampOf(file);
+  }
   if (!after.readable) return;
   if (after != before) {
     bool replaceAll = true;
-    if (!PutFileToCalculator(file, replaceAll, 1)) {
-      // The user's work stays where the message says.
+    bool sent = false;
+    try {
+      sent = PutFileToCalculator(file, replaceAll, 1);
+    } catch (const std::exception& e) {
+      ShowError(e);
+    }
+    if (!sent) {
+      // The work stays where the message says.
       ShowMessage(WriteErrorText(file), kWriteErrorCaption);
       return;
     }

@@ -36,6 +36,13 @@ inline constexpr const char* kEditErrorCaption = "Edit Error";
 inline std::string EditErrorText(const std::string& editor, const std::string& file) {
   return "Cannot start the editor (" + editor + ")\r\n\r\nor the file, " + file + "\r\n\r\nis missing.";
 }
+// An editor that needs a terminal, and none to run it in.
+inline std::string NoTerminalText(const std::string& editor) {
+  return "Cannot start the editor (" + editor + "): it runs in a terminal, and no terminal program was found." +
+         "\r\n\r\nSet TERMINAL to a terminal program, or choose a graphical editor under View, Options.";
+}
+inline constexpr const char* kEditCaption = "Edit as Text";
+inline constexpr const char* kSavedPrompt = "Press OK when you have saved your changes in the editor";
 inline constexpr const char* kWriteErrorCaption = "Write Error";
 // The edited file stays, and the message says where it is.
 inline std::string WriteErrorText(const std::string& file) {
