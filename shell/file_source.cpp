@@ -13,10 +13,12 @@ namespace bridgit::shell {
 namespace {
 
 // Renders the file list when it is first asked for, not when the drag starts.
+// Only file-list formats are offered: a drop on a text field must not start a
+// fetch from the calculator for the sake of a line of text.
 class TDeferredFiles : public QMimeData {
  public:
   explicit TDeferredFiles(std::function<QStringList()> render) : render_(std::move(render)) {}
-  QStringList formats() const override { return {"text/uri-list", "x-special/gnome-copied-files", "text/plain"}; }
+  QStringList formats() const override { return {"text/uri-list", "x-special/gnome-copied-files"}; }
   bool hasFormat(const QString& mime) const override { return formats().contains(mime); }
 
  protected:
@@ -32,7 +34,6 @@ class TDeferredFiles : public QMimeData {
       for (const QUrl& url : list->urls()) urls << url;
       return urls;
     }
-    if (mime == "text/plain") return list->text();
     if (mime == "x-special/gnome-copied-files") return list->data(mime);
     return QMimeData::retrieveData(mime, type);
   }

@@ -51,6 +51,8 @@ void TFileTarget::RevokeTarget() {
 }
 
 unsigned TFileTarget::PasteFromClipboard() {
+  // Never the files of an earlier paste or drop: only what the clipboard holds now.
+  Files.clear();
   const QMimeData* mime = QApplication::clipboard()->mimeData();
   const QStringList files = FilesOf(mime);
   if (files.isEmpty()) return kEffectNone;

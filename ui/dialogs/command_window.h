@@ -53,6 +53,8 @@ class TFRplCmd : public QWidget {
  private:
   void btnStackClick();
   void ShowCommandMenu(const QPoint& at);
+  // The clipboard's text, cut to what the calculator's command line takes.
+  void PasteLimited();
   void ShowMemoMenu(const QPoint& at);
   bool Ready() const;
   TSessionHost& host_;

@@ -60,7 +60,7 @@ bool TFZQDir::DragMouse(QObject* watched, QEvent* event) {
   const QPoint at = mouse->position().toPoint();
   switch (event->type()) {
     case QEvent::MouseButtonPress:
-      focusedView_ = view;
+      SetFocusedView(view);
       DragStarted = false;
       DragStart = kNoDrag;
       if (mouse->button() == Qt::LeftButton && (inList || view->itemAt(at))) DragStart = at;

@@ -28,11 +28,16 @@ bool IsExistingPath(const QString& text) { return text.startsWith('/') && QFileI
 }  // namespace
 
 void TFZQDir::SetPort(const QString& port) {
-  const int at = cmboPort->findText(port);
-  if (at >= 0)
-    cmboPort->setCurrentIndex(at);
-  else
+  for (int i = 0; i < cmboPort->count(); ++i) {
+    if (SamePort(cmboPort->itemText(i).toStdString(), port.toStdString())) {
+      cmboPort->setCurrentIndex(i);
+      return;
+    }
+  }
+  if (IsExistingPath(port))
     cmboPort->setEditText(port);
+  else
+    cmboPort->setCurrentIndex(0);  // a port that went away is not kept, nor saved back
 }
 
 void TFZQDir::ReloadPortList() {

@@ -138,6 +138,15 @@ void TFZQDir::BuildMenus() {
 
   connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
   connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::PopupMenu1Popup);
+  // The shortcuts act without a menu being opened: their enabling follows the
+  // selection, the focused view and what the clipboard holds as it changes.
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    clipboardFiles_ = shell::ClipboardHasFiles();
+    PopupMenu1Popup();
+  });
+  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TFZQDir::PopupMenu1Popup);
+  connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TFZQDir::PopupMenu1Popup);
+  clipboardFiles_ = shell::ClipboardHasFiles();
   connect(mnuView, &QMenu::aboutToShow, this, &TFZQDir::mnuViewClick);
   connect(mnuROM, &QMenu::aboutToShow, this, &TFZQDir::mnuROMClick);
   connect(mnuConnect, &QAction::triggered, this, &TFZQDir::mnuConnectClick);
@@ -177,7 +186,9 @@ void TFZQDir::BuildMenus() {
   command(mnuUploadFile, &TFZQDir::mnuUploadFileClick);
   command(mnuCaptureScreen, &TFZQDir::mnuCaptureScreenClick);
   command(mnuDownloadCalculatorROM, &TFZQDir::DownloadCalculatorROMClick);
-  connect(tbtnScrnCapture, &QToolButton::clicked, mnuCaptureScreen, &QAction::trigger);
+  // The button disconnects first, so it is never tied to the menu item's
+  // enabling (which the File menu sets off while connected).
+  connect(tbtnScrnCapture, &QToolButton::clicked, this, [this] { Guarded([this] { mnuCaptureScreenClick(); }); });
   connect(mnuOptions, &QAction::triggered, this, &TFZQDir::mnuOptionsClick);
   connect(mnuContentsHelp, &QAction::triggered, this, &TFZQDir::mnuContentsHelpClick);
   connect(mnuCommHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpCommunications); });
@@ -190,6 +201,17 @@ void TFZQDir::BuildMenus() {
 // A prompt showing counts like busy for the views, the tool buttons and most menus.
 bool TFZQDir::PromptShowing() const {
   return (FDownLd && FDownLd->isVisible()) || (FCnctStatus && FCnctStatus->isVisible());
+}
+
+void TFZQDir::SetFocusedView(QWidget* view) {
+  if (focusedView_ == view) return;
+  focusedView_ = view;
+  PopupMenu1Popup();
+}
+
+bool TFZQDir::ViewHasFocus() const {
+  const QWidget* f = QApplication::focusWidget();
+  return f && (f == TreeView1 || f == ListView1 || TreeView1->isAncestorOf(f) || ListView1->isAncestorOf(f));
 }
 
 bool TFZQDir::Editing() const {
@@ -205,9 +227,17 @@ void TFZQDir::UpdateControls() {
   const bool p = PromptShowing();
   if (FRplCmd) FRplCmd->SetControlState(Connected(), Busy() || p);
   const bool idle = !Busy() && !p;
-  TreeView1->setEnabled(Connected() && idle);
-  ListView1->setEnabled(Connected() && idle);
-  Splitter1->setEnabled(Connected() && idle);
+  const bool viewsOn = Connected() && idle;
+  // Disabling the view that has the focus makes Qt hand it to the next
+  // control; the person's view gets it back when the busy spell ends.
+  if (!viewsOn && !restoreViewFocus_) restoreViewFocus_ = ViewHasFocus();
+  TreeView1->setEnabled(viewsOn);
+  ListView1->setEnabled(viewsOn);
+  Splitter1->setEnabled(viewsOn);
+  if (viewsOn && restoreViewFocus_) {
+    restoreViewFocus_ = false;
+    if (focusedView_) focusedView_->setFocus(Qt::OtherFocusReason);
+  }
   tbtnScrnCapture->setEnabled(idle);
   tbtnConnect->setEnabled(idle);
   const bool usb = IsUsbPortName(cmboPort->currentText().toStdString());
@@ -268,8 +298,7 @@ void TFZQDir::PopupMenu1Popup() {
   mnuPropertyPop->setEnabled(any);
   for (QAction* a : {mnuXferMode, mnuRefresh, mnuRefreshPop, mnuNewFolder, mnuNewFolderPop, mnuBackup, mnuRestore})
     a->setEnabled(Connected() && idle);
-  const bool files = shell::ClipboardHasFiles();
-  mnuPaste->setEnabled(files && ListView1->isEnabled() && idle);
+  mnuPaste->setEnabled(clipboardFiles_ && ListView1->isEnabled() && idle);
   mnuPastePop->setEnabled(mnuPaste->isEnabled());
   SetShortCuts();
 }

@@ -44,9 +44,15 @@ void TFZQDir::ReadSettings() {
   Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
   QHeaderView* header = ListView1->header();
   if (number("DirColSize", 3) == kSizeSecond) header->moveSection(header->visualIndex(kColumnSize), 1);
-  ListView1->setColumnWidth(kColumnFiles, number("DirWidthFiles", 160));
-  ListView1->setColumnWidth(kColumnSize, number("DirWidthSize", 60));
-  ListView1->setColumnWidth(kColumnType, number("DirWidthType", 80));
+  // A width of 0 or less (written by an older version while the column was
+  // hidden) would leave the column unusable: the default takes its place.
+  const auto width = [&](int column, const char* key, int fallback) {
+    const int w = number(key, fallback);
+    ListView1->setColumnWidth(column, w > 0 ? w : fallback);
+  };
+  width(kColumnFiles, "DirWidthFiles", 160);
+  width(kColumnSize, "DirWidthSize", 60);
+  width(kColumnType, "DirWidthType", 80);
   SetViewStyle(number("DirViewStyle", kStyleReport));
   sortColumn_ = number("DirSortCol", 0);
   sortReverse_ = flag("DirSortReverse", false);
@@ -70,9 +76,9 @@ void TFZQDir::WriteSettings() {
   put("ToolBarVis", Flag(!ToolBar->isHidden()));
   put("StatusBarVis", Flag(!statusBar()->isHidden()));
   put("DirWidthSplit", number(TreeView1->width()));
-  put("DirWidthFiles", number(ListView1->columnWidth(kColumnFiles)));
-  put("DirWidthSize", number(ListView1->columnWidth(kColumnSize)));
-  put("DirWidthType", number(ListView1->columnWidth(kColumnType)));
+  put("DirWidthFiles", number(columnWidths_[kColumnFiles]));
+  put("DirWidthSize", number(columnWidths_[kColumnSize]));
+  put("DirWidthType", number(columnWidths_[kColumnType]));
   put("DirViewStyle", number(viewStyle_));
   put("DirColSize", number(ListView1->header()->visualIndex(kColumnSize) == 1 ? kSizeSecond : 3));
   put("DirSortCol", number(sortColumn_));

@@ -35,6 +35,8 @@
 #include "ui/main/hints.h"
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
+#include "ui/main/name_list.h"
+#include "ui/main/port_box.h"
 
 namespace bridgit::ui {
 
@@ -108,7 +110,9 @@ void TFZQDir::BuildToolBar() {
   ToolBar->setIconSize(QSize(16, 16));
   auto* label1 = new QLabel("  Connect using:", this);
   label1->setObjectName("Label1");
-  cmboPort = new QComboBox(this);
+  auto* portBox = new TPortBox(this);
+  portBox->OnDropDown = [this] { ReloadPortList(); };
+  cmboPort = portBox;
   cmboPort->setObjectName("cmboPort");
   cmboPort->setToolTip("Select a communications port");
   SetHelpContext(cmboPort, kHelpCommunications);
@@ -165,12 +169,19 @@ void TFZQDir::BuildViews() {
   TreeView1->setIconSize(QSize(16, 16));
   TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
   SetHelpContext(TreeView1, kHelpDirectory);
-  ListView1 = new QTreeWidget(Splitter1);
+  ListView1 = new TNameList(Splitter1);
   ListView1->setObjectName("ListView1");
   ListView1->setRootIsDecorated(false);
   ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListView1->setHeaderLabels({"Files", "Type", "Size"});
   ListView1->header()->setSectionsMovable(true);
+  // The list sorts by its own rules, not the view's; a click on a header still
+  // has to reach ListView1ColumnClick.
+  ListView1->header()->setSectionsClickable(true);
+  connect(ListView1->header(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+    // Icons and List stretch the names alone across the view: not a width to keep.
+    if (size > 0 && column >= 0 && column < 3 && viewStyle_ == kStyleReport) columnWidths_[column] = size;
+  });
   ListView1->setIconSize(QSize(16, 16));
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
   SetHelpContext(ListView1, kHelpDirectory);
@@ -309,6 +320,7 @@ void TFZQDir::CloseConnectionStatus() {
 }
 
 void TFZQDir::DisableViews() {
+  if (!restoreViewFocus_) restoreViewFocus_ = ViewHasFocus();
   TreeView1->setEnabled(false);
   ListView1->setEnabled(false);
 }

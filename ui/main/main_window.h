@@ -238,6 +238,9 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void BuildMenus();
   QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
   bool PromptShowing() const;
+  bool ViewHasFocus() const;
+  // The view the commands act on; the menus' enabling follows it.
+  void SetFocusedView(QWidget* view);
   bool Editing() const;
   // main_settings.cpp
   void ReadSettings();
@@ -324,6 +327,11 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   int viewStyle_ = 3;
   int sortColumn_ = 0;
   bool sortReverse_ = false;
+  // The last width each column had while shown: a hidden column reports 0.
+  int columnWidths_[3] = {160, 80, 60};
+  // Focus that a busy spell took from a view, given back when it ends.
+  bool restoreViewFocus_ = false;
+  bool clipboardFiles_ = false;  // the clipboard holds files, as of its last change
 };
 
 }  // namespace bridgit::ui
