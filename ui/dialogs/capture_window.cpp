@@ -21,12 +21,13 @@
 #include "host/session_host.h"
 #include "shell/window_pos_save.h"
 #include "ui/main/hints.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
 namespace {
 const char* const kSubKey = "ScreenCapture";
-constexpr int kHelpContext = 135000;
+constexpr int kHelpPicture = 4014;  // pop-up help of the picture
 constexpr int kJpegQuality = 75;  // the library's default
 const int kZooms[] = {1, 2, 3, 4, 8, 16};
 const char* const kProcessing = "Processing Image";
@@ -52,10 +53,13 @@ TFCapture::TFCapture(QSettings* settings, TSessionHost& host, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   setMinimumSize(100, 100);
   resize(355, 323);
-  SetHelpContext(this, kHelpContext);
+  SetHelpContext(this, kHelpCaptureWindow);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
   Image1 = new QLabel;
   Image1->setObjectName("Image1");
   Image1->setToolTip("Captured Screen");
+  SetHelpContext(Image1, kHelpPicture);
   Image1->setScaledContents(true);
   auto* scroll = new QScrollArea(this);
   scroll->setWidget(Image1);

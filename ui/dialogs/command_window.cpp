@@ -18,13 +18,18 @@
 #include "host/session_host.h"
 #include "shell/window_pos_save.h"
 #include "ui/main/hints.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
 namespace {
 const char* const kSubKey = "RplCmd";
 const char* const kAutoStack = "AutoStack";
-constexpr int kHelpContext = 145000;
+// Pop-up help of the buttons; the window's page answers for the rest.
+constexpr int kHelpSend = 4010;
+constexpr int kHelpAutoUpdate = 4011;
+constexpr int kHelpUpdateStack = 4012;
+constexpr int kHelpClose = 4013;
 constexpr int kPasteLimit = 99;  // characters taken from the clipboard at most
 const char* const kWarning =
     "\n                      - -  WARNING  - -\n\n"
@@ -86,8 +91,15 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   layout->addWidget(Memo1, 1);
   layout->addWidget(Panel1);
 
-  for (QWidget* w : findChildren<QWidget*>()) SetHelpContext(w, kHelpContext);
-  SetHelpContext(this, kHelpContext);
+  SetHelpContext(this, kHelpCommandWindow);
+  SetHelpContext(btnSend, kHelpSend);
+  SetHelpContext(chbAutoUpdate, kHelpAutoUpdate);
+  SetHelpContext(btnStack, kHelpUpdateStack);
+  SetHelpContext(btnOK, kHelpClose);
+  // Windows draws the help button only when there is no minimise or maximise
+  // button; Shift+F1 enters What's This mode everywhere.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
   connect(btnSend, &QPushButton::clicked, this, &TFRplCmd::Send);
   connect(btnStack, &QPushButton::clicked, this, &TFRplCmd::btnStackClick);
   connect(btnOK, &QPushButton::clicked, this, &QWidget::close);

@@ -1,5 +1,6 @@
 #include "ui/dialogs/help_viewer.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
@@ -31,6 +32,12 @@ QString PopupHelpText(const QString& cshelp, int id) {
     if (inside) text << line;
   }
   return text.join('\n').trimmed();
+}
+
+QString ReadPopupHelp(int id) {
+  QFile cshelp(HelpFolder() + "/cshelp.txt");
+  if (!cshelp.open(QIODevice::ReadOnly)) return {};
+  return PopupHelpText(QString::fromUtf8(cshelp.readAll()), id);
 }
 
 THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {

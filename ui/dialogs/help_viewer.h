@@ -18,6 +18,8 @@ constexpr bool IsHelpTopic(int id) { return id % 10000 >= 5000; }
 QString HelpFolder();
 // The pop-up text with this id in cshelp.txt (".topic N" followed by its text).
 QString PopupHelpText(const QString& cshelp, int id);
+// The same, read from the help folder's cshelp.txt; empty when there is none.
+QString ReadPopupHelp(int id);
 
 class THelpViewer : public QWidget {
  public:

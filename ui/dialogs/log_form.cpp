@@ -11,11 +11,14 @@
 
 #include "base/log.h"
 #include "shell/window_pos_save.h"
+#include "ui/main/hints.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
 namespace {
 const char* const kSubKey = "LogForm";
+constexpr int kHelpClear = 4015;  // pop-up help of "Clear Log"
 QString LogLine(const std::string& line) {
   return QString::fromLatin1(line.data(), static_cast<int>(line.size())).replace("\r\n", "\n");
 }
@@ -41,6 +44,8 @@ TFLogForm::TFLogForm(QSettings* settings, QWidget* parent) : QWidget(parent, Qt:
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Memo1);
   layout->addLayout(buttons);
+  SetHelpContext(this, kHelpLog);
+  SetHelpContext(btnClear, kHelpClear);
   connect(btnClear, &QPushButton::clicked, [] { TLogBook::Instance().Clear(); });
   connect(btnOK, &QPushButton::clicked, this, &QWidget::hide);
   connect(Memo1, &QWidget::customContextMenuRequested, this, &TFLogForm::ShowMemoMenu);

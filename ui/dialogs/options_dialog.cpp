@@ -14,6 +14,8 @@
 
 #include "ui/dialogs/centre.h"
 #include "ui/main/editor_command.h"
+#include "ui/main/hints.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
@@ -35,7 +37,9 @@ T* Named(T* w, const char* name, const char* hint = nullptr) {
 TFOptions::TFOptions(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
   setObjectName("FOptions");
   setWindowTitle("File Options");
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+  // No close button, only the help button (it needs the system menu).
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowContextHelpButtonHint);
   auto* translate = new QGroupBox("Translate Calculator Text Files", this);
   auto* RadioGroup1 = Named(new QFrame(translate), "RadioGroup1");
   rbtnTrans1 = Named(new QRadioButton("1: No Translation", RadioGroup1), "rbtnTrans1", "Do not translate ZQ characters");
@@ -76,6 +80,13 @@ TFOptions::TFOptions(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   layout->addWidget(other);
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  // The dialog's page answers for the group boxes and the buttons; each
+  // setting has a pop-up text (help/cshelp.txt).
+  SetHelpContext(this, kHelpOptions);
+  const std::pair<QWidget*, int> popups[] = {
+      {rbtnTrans1, 4002}, {rbtnTrans2, 4003}, {rbtnTrans3, 4004},      {chb031, 4005},
+      {chbAddCR, 4006},   {edtEditor, 4007},  {btnBrowseEditor, 4008}, {chbAddExtension, 4009}};
+  for (const auto& [control, id] : popups) SetHelpContext(control, id);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(btnBrowseEditor, &QPushButton::clicked, this, &TFOptions::Browse);

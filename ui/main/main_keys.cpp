@@ -4,15 +4,12 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QWhatsThis>
 
 #include "ui/dialogs/help_viewer.h"
-#include "ui/main/hints.h"
+#include "ui/main/help_filter.h"
 #include "ui/main/main_window.h"
 
 namespace bridgit::ui {
@@ -25,16 +22,10 @@ bool Inside(const QObject* o, const QWidget* w) {
   return false;
 }
 
-// The help context of a control, or of the nearest parent that has one.
-int ContextOf(const QObject* o) {
-  for (; o; o = o->parent())
-    if (int id = HelpContext(o); id > 1) return id;
-  return 0;
-}
-
 }  // namespace
 
 bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
+  if (HelpEvent(*this, watched, event)) return true;  // F1 and What's This in every window
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
@@ -53,12 +44,6 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
       if (PreviewKey(watched, static_cast<QKeyEvent*>(event))) return true;
       break;
-    case QEvent::QueryWhatsThis:
-      if (ContextOf(watched) > 1) return true;
-      break;
-    case QEvent::WhatsThis:
-      ShowContextHelp(static_cast<QHelpEvent*>(event)->globalPos(), ContextOf(watched));
-      return true;
     default:
       break;
   }
@@ -75,13 +60,6 @@ bool TFZQDir::PreviewKey(QObject* watched, QKeyEvent* key) {
 
   const bool inViews = Inside(watched, TreeView1) || Inside(watched, ListView1) || watched == btnLog;
   if (inViews) SetShortCuts();
-  if (key->key() == Qt::Key_F1) {
-    if (const int id = ContextOf(watched); id > 1)
-      ShowContextHelp(QCursor::pos(), id);
-    else
-      mnuContentsHelpClick();
-    return true;
-  }
   if (inViews && key->key() == Qt::Key_K && key->modifiers() == Qt::ControlModifier) {
     if (!Busy()) {
       try {
@@ -124,14 +102,9 @@ void TFZQDir::ShowHelpTopic(int id) {
 
 void TFZQDir::ShowContextHelp(const QPoint& at, int id) {
   if (IsHelpTopic(id)) return ShowHelpTopic(id);
-  QString text;
-  if (id > 1) {
-    QFile cshelp(HelpFolder() + "/cshelp.txt");
-    if (cshelp.open(QIODevice::ReadOnly)) text = PopupHelpText(QString::fromUtf8(cshelp.readAll()), id);
-  } else if (QWidget* active = QApplication::focusWidget()) {
-    text = active->toolTip();
-  }
-  if (!text.isEmpty()) QWhatsThis::showText(at, text, this);
+  QWidget* active = QApplication::focusWidget();
+  const QString text = id > 1 ? ReadPopupHelp(id) : active ? active->toolTip() : QString();
+  ShowHelpPopup(at, text, active ? active : this);
 }
 
 }  // namespace bridgit::ui

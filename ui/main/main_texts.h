@@ -56,6 +56,13 @@ inline constexpr int kHelpStatusBar = 125002;
 inline constexpr int kHelpSpeed = 125003;
 inline constexpr int kHelpTroubleShooting = 125004;
 inline constexpr int kHelpTextFiles = 125005;
+inline constexpr int kHelpBackup = 125006;
+inline constexpr int kHelpDragDrop = 125007;
+inline constexpr int kHelpManualTransfers = 125008;
+inline constexpr int kHelpOptions = 125009;
+inline constexpr int kHelpLog = 125010;
+inline constexpr int kHelpCaptureWindow = 135000;
+inline constexpr int kHelpCommandWindow = 145000;
 
 inline QStringList Speeds() { return {"4800", "9600", "14400", "19200", "38400", "57600", "115200"}; }
 inline constexpr const char* kDefaultPort = "Auto";
