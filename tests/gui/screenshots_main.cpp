@@ -6,10 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWhatsThis>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -30,6 +34,7 @@
 #include "ui/dialogs/property_dialog.h"
 #include "ui/dialogs/question_dialogs.h"
 #include "ui/dialogs/working_dialogs.h"
+#include "ui/main/help_filter.h"
 #include "ui/main/main_window.h"
 
 namespace {
@@ -61,6 +66,28 @@ void Shoot(QWidget* w, const QString& name) {
     std::printf("%s/%s.png\n", qPrintable(g_folder), qPrintable(name));
     ++g_saved;
   }
+}
+
+// What the screen shows in `area`: a window with a pop-up over it.
+void ShootScreen(const QRect& area, const QString& name) {
+  QCoreApplication::processEvents();
+  bridgit::SleepMs(100);
+  QCoreApplication::processEvents();
+  if (QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(g_folder + "/" + name + ".png")) {
+    std::printf("%s/%s.png\n", qPrintable(g_folder), qPrintable(name));
+    ++g_saved;
+  }
+}
+
+// Shift+F1, then a click on `control`: its What's This answer.
+void WhatsThisClick(QWidget* control) {
+  QKeyEvent shiftF1(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
+  QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : control->window(), &shiftF1);
+  const QPointF at = control->rect().center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, control->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(control, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, control->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(control, &release);
 }
 
 // The next window of this object name is pictured, then closed with `button`.
@@ -157,6 +184,14 @@ int main(int argc, char** argv) {
     command->findChild<QComboBox*>("cmboCmd")->setEditText("1 2 + \"Hello\" { 1 2 3 }");
     command->Send();
     Shoot(command, "command-window");
+    // What's This on the check box: its pop-up text over the window.
+    command->activateWindow();
+    if (auto* autoUpdate = command->findChild<QCheckBox*>("chbAutoUpdate")) {
+      WhatsThisClick(autoUpdate);
+      if (QWidget* popup = bridgit::ui::HelpPopup()) ShootScreen(command->frameGeometry().united(popup->geometry()), "whats-this-popup");
+      QWhatsThis::hideText();
+      if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+    }
     command->close();
   }
 
@@ -175,6 +210,8 @@ int main(int argc, char** argv) {
 
   window.ShowHelpTopic(125001);
   Shoot(&window.HelpViewer(), "help-communications");
+  window.ShowHelpTopic(135000);
+  Shoot(&window.HelpViewer(), "help-screen-capture");
   window.HelpViewer().close();
 
   window.close();
