@@ -1,5 +1,6 @@
 #include "ui/dialogs/help_viewer.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -57,6 +58,14 @@ bool THelpViewer::Open(const QString& page) {
   if (folder.isEmpty() || !QFileInfo::exists(folder + "/" + page)) return false;
   browser_->setSearchPaths({folder});
   browser_->setSource(QUrl::fromLocalFile(folder + "/" + page));
+  // Asked from inside a modal dialog, the viewer would be blocked by it: it
+  // then stays above the dialog, usable, until it is closed.
+  const QWidget* modal = QApplication::activeModalWidget();
+  const Qt::WindowModality wanted = modal && modal != this ? Qt::ApplicationModal : Qt::NonModal;
+  if (windowModality() != wanted) {
+    hide();
+    setWindowModality(wanted);
+  }
   show();
   raise();
   activateWindow();
