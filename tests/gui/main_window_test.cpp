@@ -278,22 +278,39 @@ TEST_F(MainWindow, HintsLeadToHelpAndTheTypedWordOpensTheLog) {
   EXPECT_EQ(window.statusBar()->toolTip(), "?* Last command");
   EXPECT_EQ(Find<QWidget>(window, "btnLog")->toolTip(), "Show log window");  // no help context
 
-  // Typed into the port box: "l" is held back while it may start the word,
-  // "x" breaks the sequence and goes through.
-  QLineEdit* edit = Find<QComboBox>(window, "cmboPort")->lineEdit();
-  edit->clear();
-  const auto type = [&](const QString& keys) {
+  // Typed anywhere but into a text field: "l" is held back while it may
+  // start the word, "x" breaks the sequence and goes through.
+  auto* button = Find<QWidget>(window, "btnLog");
+  struct TReached : QObject {
+    QString keys;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress) keys += static_cast<QKeyEvent*>(e)->text();
+      return false;
+    }
+  } reached;
+  button->installEventFilter(&reached);
+  const auto type = [](QWidget* target, const QString& keys) {
     for (QChar c : keys) {
       QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(edit, &press);
+      QApplication::sendEvent(target, &press);
     }
   };
-  type("lx");
-  EXPECT_EQ(edit->text(), "x");
+  type(button, "lx");
+  EXPECT_EQ(reached.keys, "x");
   EXPECT_FALSE(window.LogForm().isVisible());
-  type("log");
-  EXPECT_EQ(edit->text(), "x");
+  type(button, "log");
+  EXPECT_EQ(reached.keys, "x");
   EXPECT_TRUE(window.LogForm().isVisible());
+  button->removeEventFilter(&reached);
+  window.LogForm().close();
+
+  // Typed into the port box, every letter is the person's: the word is no
+  // command there.
+  QLineEdit* edit = Find<QComboBox>(window, "cmboPort")->lineEdit();
+  edit->clear();
+  type(edit, "/dev/serial/catalog");
+  EXPECT_EQ(edit->text(), "/dev/serial/catalog");
+  EXPECT_FALSE(window.LogForm().isVisible());
 }
 
 TEST_F(MainWindow, OptionsAreWrittenBackAndGeometryIsRestored) {

@@ -105,6 +105,9 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   connect(btnOK, &QPushButton::clicked, this, &QWidget::close);
   connect(Memo1, &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowMemoMenu);
   connect(cmboCmd->lineEdit(), &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowCommandMenu);
+  // Typed keys reach the box itself, which hands them to its line without
+  // the line's own filters: both are watched.
+  cmboCmd->installEventFilter(this);
   cmboCmd->lineEdit()->installEventFilter(this);
 
   WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
@@ -171,7 +174,7 @@ void TFRplCmd::btnStackClick() {
 
 // Enter sends; while the calculator cannot take a command every key is refused.
 bool TFRplCmd::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == cmboCmd->lineEdit() && event->type() == QEvent::KeyPress) {
+  if ((watched == cmboCmd || watched == cmboCmd->lineEdit()) && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (!Ready()) {
       host_.Beep();
@@ -181,9 +184,16 @@ bool TFRplCmd::eventFilter(QObject* watched, QEvent* event) {
       Send();
       return true;
     }
+    // Ctrl+V and Shift+Insert take no more than the context menu's paste does.
+    if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+      PasteLimited();
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
+
+void TFRplCmd::PasteLimited() { cmboCmd->lineEdit()->insert(QApplication::clipboard()->text().left(kPasteLimit)); }
 
 void TFRplCmd::ShowCommandMenu(const QPoint& at) {
   QLineEdit* edit = cmboCmd->lineEdit();
@@ -192,9 +202,7 @@ void TFRplCmd::ShowCommandMenu(const QPoint& at) {
   menu.addAction("Select All", QKeySequence("Ctrl+A"), edit, &QLineEdit::selectAll)->setObjectName("mnuSelectAll2");
   menu.addAction("Cut", QKeySequence("Ctrl+X"), edit, &QLineEdit::cut)->setObjectName("mnuCut2");
   menu.addAction("Copy", QKeySequence("Ctrl+C"), edit, &QLineEdit::copy)->setObjectName("mnuCopy2");
-  menu.addAction("Paste", QKeySequence("Ctrl+V"), edit, [edit] {
-        edit->insert(QApplication::clipboard()->text().left(kPasteLimit));
-      })->setObjectName("mnuPaste2");
+  menu.addAction("Paste", QKeySequence("Ctrl+V"), this, &TFRplCmd::PasteLimited)->setObjectName("mnuPaste2");
   menu.exec(edit->mapToGlobal(at));
 }
 

@@ -5,6 +5,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -22,6 +26,18 @@ bool Inside(const QObject* o, const QWidget* w) {
   return false;
 }
 
+// A field that takes typed text: its letters are the person's, never the
+// start of the word that opens the log.
+bool TakesText(const QObject* o) {
+  for (; o; o = o->parent()) {
+    if (qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
+        qobject_cast<const QTextEdit*>(o) || qobject_cast<const QPlainTextEdit*>(o))
+      return true;
+    if (const auto* box = qobject_cast<const QComboBox*>(o); box && box->isEditable()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
@@ -30,12 +46,15 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::FocusIn:
-      for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
-        if (Inside(watched, view)) focusedView_ = view;
+      // While a busy spell has the views disabled, focus moves by Qt's rules,
+      // not by the person's choice.
+      if (!restoreViewFocus_)
+        for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+          if (Inside(watched, view)) SetFocusedView(view);
       break;
     case QEvent::MouseButtonPress:
       for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
-        if (Inside(watched, view)) focusedView_ = view;
+        if (Inside(watched, view)) SetFocusedView(view);
       [[fallthrough]];
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
@@ -71,7 +90,7 @@ bool TFZQDir::PreviewKey(QObject* watched, QKeyEvent* key) {
     return true;
   }
   if (ViewKey(watched, key)) return true;
-  if (Editing()) {
+  if (Editing() || TakesText(watched)) {
     KeySequenceState.Reset();
     return false;
   }

@@ -1,0 +1,584 @@
+// Whole journeys through the main window, driven only as a person drives it:
+// mouse clicks on item rectangles, header sections and tool buttons, keys
+// typed into whatever has the focus, menus opened with Alt and clicked, the
+// clipboard filled from outside the window. The window is shown and active;
+// no handler is called directly and no focus event is made up.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDrag>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "gui/window_fixture.h"
+#include "ui/dialogs/capture_window.h"
+#include "ui/dialogs/command_window.h"
+#include "ui/dialogs/log_form.h"
+
+namespace fs = std::filesystem;
+
+// Failures show texts, not bytes.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace bridgit {
+namespace {
+
+using test::WaitUntil;
+
+class Journey : public test::TWindowTest {
+ protected:
+  // What a desktop's window manager does when a window closes: the window
+  // active before it becomes active again. The offscreen platform leaves none.
+  void SetUp() override {
+    TWindowTest::SetUp();
+    windowManager_.setInterval(10);
+    QObject::connect(&windowManager_, &QTimer::timeout, [this] {
+      // It waits a moment: the program may well activate a window itself.
+      if (ActiveWindowShown()) activations_.hidden = 0;
+      if (activations_.hidden == 0 || ++activations_.hidden < 10) return;
+      activations_.hidden = 0;
+      while (!activated_.empty() && (!activated_.back() || !activated_.back()->isVisible())) activated_.pop_back();
+      if (!activated_.empty()) activated_.back()->activateWindow();
+    });
+    windowManager_.start();
+    qApp->installEventFilter(&activations_);
+  }
+  void TearDown() override {
+    windowManager_.stop();
+    QApplication::clipboard()->clear();
+    ::unsetenv("BRIDGIT_EXTRA_PORTS");
+    TWindowTest::TearDown();
+  }
+
+  // The window on screen and active, its port box naming the simulator.
+  void Open(std::vector<std::string> simArgs = {}, const char* pcSpeed = "115200") {
+    simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
+    Start(simArgs, false, pcSpeed);
+    Show();
+  }
+  void Show() {
+    window->show();
+    // The start-up splash comes and goes first.
+    auto* splash = window->findChild<QTimer*>("tmrAbout");
+    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  void Connect() {
+    ClickButton("tbtnConnect");
+    ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  }
+  // Nothing running, and a window active again after any dialog went away.
+  bool Idle() const {
+    return !window->Busy() && !window->findChild<QTimer*>("Timer1")->isActive() && ActiveWindowShown();
+  }
+  // A window that was hidden may still count as active here: it does not.
+  static bool ActiveWindowShown() {
+    const QWidget* active = QApplication::activeWindow();
+    return QApplication::activePopupWidget() || (active && active->isVisible());
+  }
+  // What a key or click set going (queued commits, the deferred refresh) has run.
+  void Settle() {
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  }
+
+  void ClickButton(const char* name) {
+    auto* button = window->findChild<QAbstractButton*>(name);
+    ASSERT_NE(button, nullptr) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
+    ASSERT_NE(item, nullptr);
+    view->scrollToItem(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
+    Settle();
+  }
+  void DoubleClickItem(QTreeWidget* view, QTreeWidgetItem* item) {
+    ASSERT_NE(item, nullptr);
+    // As the platform delivers it: press, release, double-click, release.
+    const QPoint at = view->visualItemRect(item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    Settle();
+  }
+  void ClickHeader(int logical) {
+    QHeaderView* header = list->header();
+    const QPoint at(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+  // A key typed into whatever has the keyboard focus now.
+  void Type(int key, Qt::KeyboardModifiers mods = {}) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), mods);
+  }
+  // Alt+letter opens a menu of the menu bar; the item is clicked in it.
+  void ChooseFromMenu(char letter, const char* menuName, const char* itemName) {
+    Type(Qt::Key_A + (letter - 'a'), Qt::AltModifier);
+    auto* menu = window->findChild<QMenu*>(menuName);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 5000)) << menuName;
+    if (!itemName) return;
+    QAction* action = window->findChild<QAction*>(itemName);
+    ASSERT_NE(action, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  QTreeWidgetItem* Node(const QStringList& path) const {
+    QTreeWidgetItem* node = tree->topLevelItem(0);
+    for (const QString& name : path) {
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < node->childCount() && !next; ++i)
+        if (node->child(i)->text(0) == name) next = node->child(i);
+      if (!next) return nullptr;
+      node = next;
+    }
+    return node;
+  }
+  bool FocusIn(QWidget* view) const {
+    QWidget* f = QApplication::focusWidget();
+    return f && (f == view || view->isAncestorOf(f));
+  }
+  // The windows in the order they were last made active.
+  class TActivations : public QObject {
+   public:
+    explicit TActivations(std::vector<QPointer<QWidget>>& order) : order_(order) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Hide)
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) hidden = 1;
+      if (event->type() == QEvent::WindowActivate)
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) {
+          std::erase(order_, QPointer<QWidget>(w));
+          order_.emplace_back(w);
+        }
+      return false;
+    }
+    std::vector<QPointer<QWidget>>& order_;
+    int hidden = 0;  // ticks since a window went away, none active since; 0 when one is
+  };
+  std::vector<QPointer<QWidget>> activated_;
+  TActivations activations_{activated_};
+  QTimer windowManager_;
+  bool Holds(const std::string& entry) { return Dump().find(entry) != std::string::npos; }
+  QStringList Selected() const {
+    QStringList names;
+    for (QTreeWidgetItem* item : list->selectedItems()) names << item->text(0);
+    return names;
+  }
+};
+
+// Folders first; then the column's order. Written here from the rules a
+// person sees, not taken from the window's sorting code.
+bool FolderFirst(QTreeWidget* list, bool folderLast) {
+  bool seenOther = false;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    const bool folder = list->topLevelItem(i)->text(1) == "Directory";
+    if (folder == folderLast) seenOther = true;
+    else if (seenOther) return false;
+  }
+  return true;
+}
+QStringList Column(QTreeWidget* list, int column) {
+  QStringList out;
+  for (int i = 0; i < list->topLevelItemCount(); ++i)
+    if (list->topLevelItem(i)->text(1) != "Directory") out << list->topLevelItem(i)->text(column);
+  return out;
+}
+
+TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
+  Open();
+  Connect();
+  EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
+  ASSERT_NE(Item("WORK"), nullptr);
+
+  // Double-click a folder in the list, Backspace back up.
+  DoubleClickItem(list, Item("WORK"));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_TRUE(Names().contains("NOTE"));
+  EXPECT_TRUE(FocusIn(list));
+  Type(Qt::Key_Backspace);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME");
+
+  // A folder clicked in the tree keeps the keyboard in the tree.
+  ClickItem(tree, Node({"WORK"}));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_TRUE(FocusIn(tree)) << "focus went to " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+  Type(Qt::Key_Up);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME");
+  EXPECT_TRUE(FocusIn(tree));
+  Type(Qt::Key_Down);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  Type(Qt::Key_Right);  // opens WORK
+  Type(Qt::Key_Down);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  EXPECT_TRUE(Names().contains("Z"));
+  EXPECT_TRUE(FocusIn(tree));
+
+  // F5 reads the calculator again and leaves the keyboard where it was.
+  Type(Qt::Key_F5);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  EXPECT_TRUE(FocusIn(tree));
+
+  // Tab moves from the tree to the list, and the commands follow: Delete
+  // takes the list's selection, not the folder.
+  Type(Qt::Key_Tab);
+  ASSERT_TRUE(FocusIn(list));
+  ClickItem(list, Item("Z"));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
+  EXPECT_TRUE(Holds("HOME/WORK/DEEP/"));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+
+  // Typing "log" in a view opens the log.
+  ClickItem(tree, Node({"WORK"}));
+  QTest::keyClicks(QApplication::focusWidget(), "log");
+  EXPECT_TRUE(window->LogForm().isVisible());
+  window->LogForm().close();
+  Settle();
+
+  // Ctrl+K in a view leaves the calculator's server.
+  ClickItem(list, Item("NOTE"));
+  Type(Qt::Key_K, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
+}
+
+TEST_F(Journey, SortsByEachColumnTwice) {
+  Open();
+  Connect();
+  const auto sizes = [&] {
+    std::vector<long long> v;
+    for (const QString& s : Column(list, 2)) v.push_back(s.toLongLong());
+    return v;
+  };
+  const auto caseless = [](const QStringList& names) {
+    QStringList folded = names;
+    for (QString& n : folded) n = n.toUpper();
+    return folded;
+  };
+  // Size: numbers, smallest first; again: largest first, folders last.
+  ClickHeader(2);
+  EXPECT_TRUE(FolderFirst(list, false));
+  auto v = sizes();
+  EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
+  ClickHeader(2);
+  EXPECT_TRUE(FolderFirst(list, true));
+  v = sizes();
+  EXPECT_TRUE(std::is_sorted(v.rbegin(), v.rend()));
+  EXPECT_GT(v.front(), v.back());
+  // Type, letter case aside.
+  ClickHeader(1);
+  QStringList types = caseless(Column(list, 1));
+  EXPECT_TRUE(std::is_sorted(types.begin(), types.end()));
+  EXPECT_TRUE(FolderFirst(list, false));
+  ClickHeader(1);
+  types = caseless(Column(list, 1));
+  EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend()));
+  EXPECT_NE(types.front(), types.back());
+  // Files.
+  ClickHeader(0);
+  QStringList names = caseless(Column(list, 0));
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
+  EXPECT_EQ(Names().front(), "WORK");
+  ClickHeader(0);
+  names = caseless(Column(list, 0));
+  EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
+  EXPECT_EQ(Names().back(), "WORK");
+  window->close();
+  EXPECT_EQ(settings->value("DirSortCol").toString(), "0");
+  EXPECT_EQ(settings->value("DirSortReverse").toString(), "1");
+}
+
+TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
+  Open();
+  Connect();
+  // A folder clicked in the tree and Delete: the folder goes, its parent shows.
+  ClickItem(tree, Node({"WORK"}));
+  Type(Qt::Key_Right);
+  ClickItem(tree, Node({"WORK", "DEEP"}));
+  ASSERT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_FALSE(Holds("HOME/WORK/DEEP"));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_EQ(Node({"WORK", "DEEP"}), nullptr);
+  EXPECT_TRUE(Holds("HOME/WORK/NOTE"));  // nothing else went
+  // HOME itself is never deleted.
+  ClickItem(tree, tree->topLevelItem(0));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_TRUE(window->Connected());
+  EXPECT_TRUE(Holds("HOME/A "));
+
+  // An item of the list and Delete.
+  ClickItem(list, Item("A"));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_FALSE(Names().contains("A"));
+  EXPECT_FALSE(Holds("HOME/A "));
+  EXPECT_TRUE(Holds("HOME/PI2 "));
+
+  // F2, a new name, Enter.
+  ClickItem(list, Item("PI2"));
+  Type(Qt::Key_F2);
+  ASSERT_TRUE(WaitUntil([&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }, 5000));
+  Type(Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(QApplication::focusWidget(), "TAU");
+  Type(Qt::Key_Return);
+  Settle();
+  EXPECT_TRUE(Holds("HOME/TAU Real"));
+  EXPECT_FALSE(Holds("HOME/PI2 "));
+  EXPECT_EQ(Selected(), QStringList{"TAU"});
+
+  // File, New Folder.
+  ChooseFromMenu('f', "mnuFile", "mnuNewFolder");
+  Settle();
+  EXPECT_TRUE(Names().contains("New"));
+  EXPECT_TRUE(Holds("HOME/New/"));
+}
+
+TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
+  Open();
+  Connect();
+  ClickItem(list, Item("A"));
+  ClickItem(list, Item("LST"), Qt::ControlModifier);
+  ClickItem(list, Item("GREETING"), Qt::ControlModifier);
+  ASSERT_EQ(Selected().size(), 3);
+  Type(Qt::Key_C, Qt::ControlModifier);
+  Settle();
+  ASSERT_EQ(QApplication::clipboard()->mimeData()->urls().size(), 3);
+
+  ClickItem(tree, Node({"WORK"}));
+  ClickItem(list, Item("NOTE"));
+  Type(Qt::Key_V, Qt::ControlModifier);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  for (const char* name : {"A", "LST", "GREETING"}) {
+    EXPECT_TRUE(Names().contains(name)) << name;
+    EXPECT_TRUE(Holds(std::string("HOME/WORK/") + name + " ")) << name;
+  }
+
+  // The tool bar's mode button: the next copy is text.
+  ClickButton("tbtnXferMode");
+  ClickItem(list, Item("NOTE"));
+  Type(Qt::Key_C, Qt::ControlModifier);
+  Settle();
+  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/NOTE.txt"));
+  std::ifstream text(urls[0].toLocalFile().toStdString());
+  const std::string body((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
+  EXPECT_NE(body.find("\"inside WORK\""), std::string::npos) << body;
+}
+
+TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
+  Open();
+  Connect();
+  const fs::path file = dir.path() / "FROMFM.txt";
+  std::ofstream(file) << "%%ZQ: T(3)A(R)F(.);\n\"from a file manager\"";
+  // What a file manager puts on the clipboard when files are copied.
+  auto* mime = new QMimeData;
+  mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+  mime->setData("x-special/gnome-copied-files", "copy\n" + QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded());
+  QApplication::clipboard()->setMimeData(mime);
+
+  ClickItem(list, Item("LST"));
+  Type(Qt::Key_V, Qt::ControlModifier);
+  Settle();
+  ASSERT_TRUE(Holds("HOME/FROMFM String"));
+  ASSERT_TRUE(Names().contains("FROMFM"));
+
+  // The object goes again; the clipboard now holds only text.
+  ClickItem(list, Item("FROMFM"));
+  Type(Qt::Key_Delete);
+  Settle();
+  ASSERT_FALSE(Holds("HOME/FROMFM"));
+  QApplication::clipboard()->setText("just some words");
+  ClickItem(list, Item("LST"));
+  Type(Qt::Key_V, Qt::ControlModifier);
+  Settle();
+  EXPECT_FALSE(Holds("HOME/FROMFM"));
+  EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
+}
+
+TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
+  Open({}, "9600");
+  Connect();
+  ChooseFromMenu('f', "mnuFile", nullptr);
+  Type(Qt::Key_Escape);
+  ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QMenu*>("mnuFile")->isVisible(); }));
+
+  // Connected: the button disconnects and waits for the calculator's screen.
+  test::TDialogDriver driver;
+  driver.When("FDownLd", [&](QWidget*) { sim->Control("screen page"); });
+  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
+  ClickButton("tbtnScrnCapture");
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
+  EXPECT_FALSE(window->Connected());
+  ASSERT_NE(window->CaptureWindow(), nullptr);
+  EXPECT_TRUE(window->CaptureWindow()->isVisible());
+  window->CaptureWindow()->close();
+
+  // Disconnected, the button still starts a capture.
+  window->activateWindow();
+  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
+  ClickButton("tbtnScrnCapture");
+  EXPECT_TRUE(WaitUntil([&] { return driver.Done(); }));
+}
+
+TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
+  Open();
+  Connect();
+  ChooseFromMenu('v', "mnuView", "mnuRPL");
+  auto* commands = window->CommandWindow();
+  ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
+  // The person clicks into the new window: the desktop makes it active.
+  QTest::qWait(100);
+  commands->activateWindow();
+  ASSERT_TRUE(WaitUntil([&] { return commands->isActiveWindow(); }));
+  auto* box = commands->findChild<QComboBox*>("cmboCmd");
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+  const QString longText = QString(120, 'x');
+  QApplication::clipboard()->setText(longText);
+  Type(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(box->currentText(), QString(99, 'x'));
+  box->lineEdit()->clear();
+  Type(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(box->currentText().size(), 99);
+
+  // Enter sends what was typed; the stack shows the answer.
+  Type(Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(QApplication::focusWidget(), "6 7 *");
+  Type(Qt::Key_Return);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_TRUE(commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().contains("42")) << commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString();
+  EXPECT_EQ(box->currentText(), "");
+  EXPECT_EQ(box->itemText(0), "6 7 *");
+  commands->close();
+}
+
+TEST_F(Journey, ADragStartsFromAFolderThatWasNotCurrent) {
+  Open();
+  Connect();
+  ClickItem(tree, tree->topLevelItem(0));
+  QTreeWidgetItem* work = Node({"WORK"});
+  const QPoint at = tree->visualItemRect(work).center();
+  // A drag is a QDrag made on the tree (the platform here ends it at once).
+  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
+  const auto before = drags();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
+  Settle();
+  EXPECT_EQ(drags(), before + 1);
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+}
+
+// The port box: typed paths keep every letter, ports plugged in later are
+// offered when it opens, and a port that went away is neither shown nor kept.
+TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
+  settings->setValue("Port", "/dev/ttyUSB97-gone");
+  settings->setValue("Speed", "115200");
+  window = std::make_unique<ui::TFZQDir>(settings.get());
+  tree = window->findChild<QTreeWidget*>("TreeView1");
+  list = window->findChild<QTreeWidget*>("ListView1");
+  Show();
+  auto* box = window->findChild<QComboBox*>("cmboPort");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->currentText(), box->itemText(0));
+  EXPECT_EQ(box->currentText(), "Auto");
+
+  // Typed into the box: every "l", and "log" is no command here.
+  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+  Type(Qt::Key_A, Qt::ControlModifier);
+  const QString typed = "/dev/serial/by-id/usb-Prolific_catalog-port0";
+  QTest::keyClicks(box->lineEdit(), typed);
+  EXPECT_EQ(box->currentText(), typed);
+  EXPECT_FALSE(window->LogForm().isVisible());
+
+  // A calculator plugged in after start-up is offered once the box opens.
+  sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--speed", "115200"});
+  const QString path = QString::fromStdString(sim->PcPath());
+  ::setenv("BRIDGIT_EXTRA_PORTS", sim->PcPath().c_str(), 1);
+  EXPECT_EQ(box->findText(path), -1);
+  QStyleOptionComboBox option;
+  option.initFrom(box);
+  option.editable = true;
+  const QRect arrow = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, box);
+  QTest::mouseClick(box, Qt::LeftButton, {}, arrow.center());
+  ASSERT_TRUE(WaitUntil([&] { return box->view()->isVisible(); }, 5000));
+  const int at = box->findText(path);
+  ASSERT_GE(at, 0);
+  // Chosen with the keys, as the open list takes them.
+  QAbstractItemView* popup = box->view();
+  const int from = popup->currentIndex().row();
+  for (int row = from; row < at; ++row) QTest::keyClick(popup, Qt::Key_Down);
+  for (int row = from; row > at; --row) QTest::keyClick(popup, Qt::Key_Up);
+  QTest::keyClick(popup, Qt::Key_Return);
+  EXPECT_EQ(box->currentText(), path);
+  Connect();
+  EXPECT_TRUE(window->Connected());
+
+  window->close();
+  EXPECT_EQ(settings->value("Port").toString(), path);
+}
+
+TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
+  settings->setValue("DirWidthType", "95");
+  Open();
+  Connect();
+  ASSERT_EQ(list->columnWidth(1), 95);
+  ChooseFromMenu('v', "mnuView", "List1");
+  EXPECT_TRUE(list->isColumnHidden(1));
+  ChooseFromMenu('v', "mnuView", "SmallIcons1");
+  window->close();
+  EXPECT_EQ(settings->value("DirWidthType").toString(), "95");
+  EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
+  EXPECT_NE(settings->value("DirWidthFiles").toString(), "0");
+
+  // Back in Details, the next window shows the columns as they were.
+  window.reset();
+  window = std::make_unique<ui::TFZQDir>(settings.get());
+  list = window->findChild<QTreeWidget*>("ListView1");
+  tree = window->findChild<QTreeWidget*>("TreeView1");
+  Show();
+  ChooseFromMenu('v', "mnuView", "Details1");
+  EXPECT_FALSE(list->isColumnHidden(1));
+  EXPECT_EQ(list->columnWidth(1), 95);
+  // A width of 0 stored by an earlier version does not come back as a sliver.
+  window->close();
+  settings->setValue("DirWidthType", "0");
+  window.reset();
+  window = std::make_unique<ui::TFZQDir>(settings.get());
+  list = window->findChild<QTreeWidget*>("ListView1");
+  EXPECT_GE(list->columnWidth(1), 60);
+}
+
+}  // namespace
+}  // namespace bridgit
