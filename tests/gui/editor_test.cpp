@@ -1,0 +1,294 @@
+// Edit as Text with outside editors that behave as real ones do: editors that
+// hand the file to a running instance and return at once, terminal editors,
+// puts that fail, and an editor chosen with Browse whose path holds a space.
+// The editors are shell scripts written here; the window runs offscreen
+// against the simulated calculator and is driven with the mouse and keys.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "gui/window_fixture.h"
+#include "ui/main/editor_command.h"
+
+namespace fs = std::filesystem;
+
+namespace bridgit {
+namespace {
+
+using test::Slurp;
+using test::WaitUntil;
+
+constexpr char kSavedPrompt[] = "Press OK when you have saved your changes in the editor";
+constexpr char kA42[] = "HOME/A Real 11 42";
+constexpr char kA43[] = "HOME/A Real 11 43";
+
+class EditAsText : public test::TWindowTest {
+ protected:
+  void SetUp() override {
+    TWindowTest::SetUp();
+    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL", "PATH"}) {
+      if (const char* v = ::getenv(name)) saved_[name] = v;
+      if (std::string(name) != "PATH") ::unsetenv(name);
+    }
+    // Every editor here returns sooner than this, however slow the machine.
+    quick_ = ui::EditorQuickReturnMs();
+    ui::SetEditorQuickReturnMs(3600 * 1000);
+    fs::create_directories(bin);
+  }
+  void TearDown() override {
+    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL", "PATH"}) {
+      if (saved_.count(name)) ::setenv(name, saved_[name].c_str(), 1);
+      else ::unsetenv(name);
+    }
+    ui::SetEditorQuickReturnMs(quick_);
+    TWindowTest::TearDown();
+  }
+
+  // The window connected, on screen and active.
+  void Open() {
+    Start({"--speed", "115200"});
+    window->show();
+    auto* splash = window->findChild<QTimer*>("tmrAbout");
+    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  std::string Script(const fs::path& path, const std::string& body) {
+    fs::create_directories(path.parent_path());
+    // Each run leaves a line, so that a test knows the editor ran.
+    std::ofstream(path) << "#!/bin/sh\necho \"$0\" >> '" << (dir / "runs") << "'\n" << body;
+    fs::permissions(path, fs::perms::owner_all);
+    return path.string();
+  }
+  // A click on the item (unless it is selected already: a click then renames
+  // it), then Ctrl+E in the list, as a person edits it.
+  void EditWithCtrlE(const QString& name) {
+    // The status windows of the last command took the activation with them.
+    window->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == window.get(); }, 10000));
+    QTreeWidgetItem* item = Item(name);
+    ASSERT_NE(item, nullptr);
+    if (!item->isSelected() || !list->hasFocus())
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    ASSERT_TRUE(item->isSelected());
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    QTest::keyClick(list, Qt::Key_E, Qt::ControlModifier);
+    Settle();
+  }
+  // How many times an editor of the test ran.
+  int Runs() const {
+    const std::string log = Slurp(dir / "runs");
+    return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
+  }
+  bool Holds(const char* entry) { return Dump().find(entry) != std::string::npos; }
+  std::string Edited() const { return temp / "A.txt"; }
+
+  const fs::path bin = dir.path() / "bin";
+  std::map<std::string, std::string> saved_;
+  int quick_ = 0;
+};
+
+// The suite's name is the word the tests are run by (ctest -R editor).
+using editor = EditAsText;
+
+// Runs `step` when a message box with `text` comes up, before anyone answers it.
+class TOnBox : public QObject {
+ public:
+  TOnBox(const QString& text, std::function<void()> step) : text_(text), step_(std::move(step)) { qApp->installEventFilter(this); }
+  ~TOnBox() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show && box->text() == text_) step_();
+    return false;
+  }
+
+ private:
+  QString text_;
+  std::function<void()> step_;
+};
+
+// Waits, without serving the window, until a file exists.
+bool AppearsWithoutEvents(const fs::path& file) {
+  for (int i = 0; i < 3000 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return fs::exists(file);
+}
+
+TEST_F(editor, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) {
+  // Like gedit without --wait: the file goes to a running instance, where the
+  // person saves it later.
+  const fs::path go = dir.path() / "go", done = dir.path() / "done";
+  settings->setValue("Editor", QString::fromStdString(Script(bin / "handoff", "(i=0; while [ ! -e '" + go.string() +
+                                                                                   "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
+                                                                                   " sed -i 's/42/43/' \"$1\"; touch '" +
+                                                                                   done.string() + "') &\nexit 0\n")));
+  Open();
+  bool keptWhileAsking = false, unsentWhileAsking = false;
+  TOnBox person(kSavedPrompt, [&] {
+    keptWhileAsking = fs::exists(Edited());
+    unsentWhileAsking = Holds(kA42);
+    std::ofstream(go.string()) << "";
+    ASSERT_TRUE(AppearsWithoutEvents(done));  // saved in the editor; now OK
+  });
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 1);
+  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
+  EXPECT_TRUE(keptWhileAsking);
+  EXPECT_TRUE(unsentWhileAsking);
+  EXPECT_TRUE(Holds(kA43));
+  EXPECT_FALSE(fs::exists(Edited()));
+}
+
+TEST_F(editor, AnEditorReturningAtOnceUnchangedSendsNothing) {
+  settings->setValue("Editor", QString::fromStdString(Script(bin / "quick", "exit 0\n")));
+  Open();
+  const std::string before = Dump();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 1);
+  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
+  EXPECT_EQ(Dump(), before);
+  EXPECT_TRUE(Holds(kA42));
+}
+
+TEST_F(editor, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
+  settings->setValue("Editor", QString::fromStdString(Script(bin / "saver", "sed -i 's/42/43/' \"$1\"\n")));
+  Open();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 1);
+  EXPECT_TRUE(boxes.boxTexts.empty());
+  EXPECT_TRUE(Holds(kA43));
+  EXPECT_FALSE(fs::exists(Edited()));
+
+  // Closed without saving after longer than a hand-over takes.
+  ui::SetEditorQuickReturnMs(0);
+  window->FileSettings().editor = Script(bin / "quick", "exit 0\n");
+  const std::string before = Dump();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 2);
+  EXPECT_TRUE(boxes.boxTexts.empty());
+  EXPECT_EQ(Dump(), before);
+  EXPECT_FALSE(fs::exists(Edited()));
+}
+
+TEST_F(editor, ATerminalEditorRunsInTheTerminal) {
+  const fs::path record = dir.path() / "terminal-args";
+  const std::string terminal = Script(dir.path() / "term" / "my-terminal",
+                                      "for a in \"$@\"; do echo \"$a\"; done > '" + record.string() + "'\nshift\nexec \"$@\"\n");
+  const std::string vi = Script(bin / "vi", "sed -i 's/42/43/' \"$1\"\n");
+  ::setenv("PATH", (bin.string() + ":" + saved_["PATH"]).c_str(), 1);
+  ::setenv("EDITOR", "vi", 1);
+  ::setenv("TERMINAL", terminal.c_str(), 1);
+  Open();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 2);  // the terminal, then the editor in it
+  EXPECT_EQ(Slurp(record.string()), "-e\n" + vi + "\n" + Edited() + "\n");
+  EXPECT_TRUE(Holds(kA43));
+  EXPECT_TRUE(boxes.boxTexts.empty());
+
+  // $VISUAL names an editor for the desktop: started as it is.
+  fs::remove(record);
+  ::setenv("VISUAL", Script(bin / "visual", "sed -i 's/43/44/' \"$1\"\n").c_str(), 1);
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 3);
+  EXPECT_FALSE(fs::exists(record));
+  EXPECT_TRUE(Holds("HOME/A Real 11 44"));
+
+  // No terminal anywhere: said so, and the file stays.
+  ::unsetenv("VISUAL");
+  ::unsetenv("TERMINAL");
+  ::setenv("PATH", bin.string().c_str(), 1);
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 3);
+  ASSERT_EQ(boxes.boxTexts.size(), 1u);
+  EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor (vi)"), std::string::npos) << boxes.boxTexts[0];
+  EXPECT_NE(boxes.boxTexts[0].find("TERMINAL"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Edited()));
+}
+
+TEST_F(editor, AFailedPutKeepsTheFileAndSaysWhere) {
+  // Everything but the header line deleted: no object to send.
+  settings->setValue("Editor", QString::fromStdString(Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n")));
+  Open();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 1);
+  ASSERT_FALSE(boxes.boxTexts.empty());
+  EXPECT_NE(boxes.boxTexts.back().find("Cannot write changes to the calculator."), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  ASSERT_TRUE(fs::exists(Edited()));
+  EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
+  EXPECT_TRUE(Holds(kA42));
+}
+
+TEST_F(editor, BrowsedEditorWithASpaceInItsPathStarts) {
+  const std::string editor = Script(dir.path() / "my editors" / "edit it", "sed -i 's/42/43/' \"$1\"\n");
+  Open();
+  // The file dialog: the path typed into its name field, then Open.
+  QTimer files;
+  files.setInterval(20);
+  QObject::connect(&files, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!name) return;
+    files.stop();
+    name->setFocus();
+    QTest::keyClicks(name, QString::fromStdString(editor));
+    if (QCompleter* c = name->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+  });
+  files.start();
+  QString stored;
+  test::TDialogDriver driver;
+  driver.When("FOptions", [&](QWidget* options) {
+    QTest::mouseClick(options->findChild<QAbstractButton*>("btnBrowseEditor"), Qt::LeftButton);
+    stored = options->findChild<QLineEdit*>("edtEditor")->text();
+    QTest::mouseClick(options->findChild<QAbstractButton*>("btnOK"), Qt::LeftButton);
+  });
+  QTest::keyClick(window.get(), Qt::Key_V, Qt::AltModifier);
+  auto* view = window->findChild<QMenu*>("mnuView");
+  ASSERT_TRUE(WaitUntil([&] { return view->isVisible(); }, 5000));
+  QTest::mouseClick(view, Qt::LeftButton, {}, view->actionGeometry(window->findChild<QAction*>("mnuOptions")).center());
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+  EXPECT_EQ(QProcess::splitCommand(stored), QStringList{QString::fromStdString(editor)}) << stored.toStdString();
+  EXPECT_EQ(window->FileSettings().editor, stored.toStdString());
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 1);
+  EXPECT_TRUE(Holds(kA43));
+  EXPECT_TRUE(boxes.boxTexts.empty());
+}
+
+TEST_F(editor, CommandWordsAndTables) {
+  // A word comes back whole from the splitting of the command line.
+  for (const QString word : {"/opt/My Editor/edit", "/usr/bin/gedit", "/a \"quoted\" name", "tab\there"})
+    EXPECT_EQ(QProcess::splitCommand(ui::CommandWord(word)), QStringList{word}) << word.toStdString();
+  EXPECT_EQ(ui::CommandWord("/usr/bin/gedit"), "/usr/bin/gedit");
+  // Graphical editors are told to wait, once; a hand-typed command line keeps its words.
+  EXPECT_EQ(ui::EditorLaunch("gedit", "/t/A.txt").arguments, (QStringList{"--wait", "/t/A.txt"}));
+  EXPECT_EQ(ui::EditorLaunch("gedit -w", "/t/A.txt").arguments, (QStringList{"-w", "/t/A.txt"}));
+  EXPECT_EQ(ui::EditorLaunch("kate", "/t/A.txt").arguments, (QStringList{"--block", "/t/A.txt"}));
+  EXPECT_EQ(ui::EditorLaunch("gnome-text-editor", "/t/A.txt").arguments, (QStringList{"--standalone", "/t/A.txt"}));
+  const ui::TEditorLaunch typed = ui::EditorLaunch("\"/opt/My Editor/edit\" --line 3", "/t/A.txt");
+  EXPECT_EQ(typed.program, "/opt/My Editor/edit");
+  EXPECT_EQ(typed.arguments, (QStringList{"--line", "3", "/t/A.txt"}));
+  EXPECT_FALSE(typed.inTerminal);
+}
+
+}  // namespace
+}  // namespace bridgit
