@@ -23,7 +23,6 @@ struct TEditorInfo {
   bool searched;  // looked for on PATH when nothing names an editor
 };
 
-// clang-format off
 const TEditorInfo kEditors[] = {
     // Graphical editors that hand a file to an instance already running unless told to wait.
     {"gnome-text-editor", false, "--standalone -s", "", true},
@@ -107,7 +106,6 @@ const TTerminalInfo kTerminals[] = {
     {"urxvt", "-e"},
     {"xterm", "-e"},
 };
-// clang-format on
 
 QStringList Words(const char* list) { return QString::fromLatin1(list).split(' ', Qt::SkipEmptyParts); }
 
