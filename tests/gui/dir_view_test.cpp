@@ -308,6 +308,7 @@ TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
   for (const std::string& line : TLogBook::Instance().Lines()) EXPECT_EQ(line.find("Sending PUT"), std::string::npos) << line;
 
   // An editor that cannot start: the message names it, the file stays.
+  boxes.boxTexts.clear();  // the editor above returned at once and was asked about
   window->FileSettings().editor = (dir.path() / "no-such-editor").string();
   Select({"PI2"});
   Trigger("mnuEditText");

@@ -106,9 +106,6 @@ class EditAsText : public test::TWindowTest {
   int quick_ = 0;
 };
 
-// The suite's name is the word the tests are run by (ctest -R editor).
-using editor = EditAsText;
-
 // Runs `step` when a message box with `text` comes up, before anyone answers it.
 class TOnBox : public QObject {
  public:
@@ -130,7 +127,7 @@ bool AppearsWithoutEvents(const fs::path& file) {
   return fs::exists(file);
 }
 
-TEST_F(editor, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) {
+TEST_F(EditAsText, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) {
   // Like gedit without --wait: the file goes to a running instance, where the
   // person saves it later.
   const fs::path go = dir.path() / "go", done = dir.path() / "done";
@@ -155,7 +152,7 @@ TEST_F(editor, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) {
   EXPECT_FALSE(fs::exists(Edited()));
 }
 
-TEST_F(editor, AnEditorReturningAtOnceUnchangedSendsNothing) {
+TEST_F(EditAsText, AnEditorReturningAtOnceUnchangedSendsNothing) {
   settings->setValue("Editor", QString::fromStdString(Script(bin / "quick", "exit 0\n")));
   Open();
   const std::string before = Dump();
@@ -166,7 +163,7 @@ TEST_F(editor, AnEditorReturningAtOnceUnchangedSendsNothing) {
   EXPECT_TRUE(Holds(kA42));
 }
 
-TEST_F(editor, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
+TEST_F(EditAsText, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
   settings->setValue("Editor", QString::fromStdString(Script(bin / "saver", "sed -i 's/42/43/' \"$1\"\n")));
   Open();
   EditWithCtrlE("A");
@@ -186,7 +183,7 @@ TEST_F(editor, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
   EXPECT_FALSE(fs::exists(Edited()));
 }
 
-TEST_F(editor, ATerminalEditorRunsInTheTerminal) {
+TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
   const fs::path record = dir.path() / "terminal-args";
   const std::string terminal = Script(dir.path() / "term" / "my-terminal",
                                       "for a in \"$@\"; do echo \"$a\"; done > '" + record.string() + "'\nshift\nexec \"$@\"\n");
@@ -221,7 +218,7 @@ TEST_F(editor, ATerminalEditorRunsInTheTerminal) {
   EXPECT_TRUE(fs::exists(Edited()));
 }
 
-TEST_F(editor, AFailedPutKeepsTheFileAndSaysWhere) {
+TEST_F(EditAsText, AFailedPutKeepsTheFileAndSaysWhere) {
   // Everything but the header line deleted: no object to send.
   settings->setValue("Editor", QString::fromStdString(Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n")));
   Open();
@@ -235,7 +232,7 @@ TEST_F(editor, AFailedPutKeepsTheFileAndSaysWhere) {
   EXPECT_TRUE(Holds(kA42));
 }
 
-TEST_F(editor, BrowsedEditorWithASpaceInItsPathStarts) {
+TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   const std::string editor = Script(dir.path() / "my editors" / "edit it", "sed -i 's/42/43/' \"$1\"\n");
   Open();
   // The file dialog: the path typed into its name field, then Open.
@@ -274,7 +271,7 @@ TEST_F(editor, BrowsedEditorWithASpaceInItsPathStarts) {
   EXPECT_TRUE(boxes.boxTexts.empty());
 }
 
-TEST_F(editor, CommandWordsAndTables) {
+TEST_F(EditAsText, CommandWordsAndTables) {
   // A word comes back whole from the splitting of the command line.
   for (const QString word : {"/opt/My Editor/edit", "/usr/bin/gedit", "/a \"quoted\" name", "tab\there"})
     EXPECT_EQ(QProcess::splitCommand(ui::CommandWord(word)), QStringList{word}) << word.toStdString();
