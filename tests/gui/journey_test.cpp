@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDrag>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -498,6 +499,51 @@ TEST_F(Journey, ADragStartsFromAFolderThatWasNotCurrent) {
   Settle();
   EXPECT_EQ(drags(), before + 1);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
+}
+
+TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
+  Open();
+  Connect();
+  // Through the window system, as the desktop delivers a right click: the
+  // press, the release and the context menu request it makes of them.
+  const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
+    const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
+  };
+  auto* popup = window->findChild<QMenu*>("PopupMenu1");
+  rightClick(tree, Node({"WORK"}));
+  ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  // The commands act on the folder pointed at.
+  QAction* properties = window->findChild<QAction*>("mnuPropertyPop");
+  ASSERT_TRUE(properties->isEnabled());
+  // The dialog is modal: it is read and closed while the click is still running.
+  QStringList shown;
+  test::TDialogDriver driver;
+  driver.When("FProperty", [&](QWidget* dialog) {
+    auto* names = dialog->findChild<QListWidget*>("ListBox1");
+    for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+  });
+  QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(properties).center());
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
+  EXPECT_EQ(shown, QStringList{"WORK"});
+  Settle();
+
+  // In the list: the item under the pointer, and Copy takes it.
+  ClickItem(tree, tree->topLevelItem(0));
+  ClickItem(list, Item("A"));
+  ASSERT_NE(Item("LST"), nullptr);
+  rightClick(list, Item("LST"));
+  ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
+  EXPECT_EQ(Selected(), QStringList{"LST"});
+  QAction* copy = window->findChild<QAction*>("mnuCopyPop");
+  ASSERT_TRUE(copy->isEnabled());
+  QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(copy).center());
+  Settle();
+  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
 }
 
 // The port box: typed paths keep every letter, ports plugged in later are
