@@ -259,7 +259,6 @@ TEST_F(Help, F1InTheOptionsDialogShowsTheSettingsPopUpOrTheDialogsPage) {
       page = viewer.CurrentPage();
       ClickLink("Contents");
       linked = viewer.CurrentPage();
-      viewer.close();
     }
     QTest::mouseClick(Find<QPushButton>(dialog, "btnCancel"), Qt::LeftButton);
   });
@@ -268,6 +267,13 @@ TEST_F(Help, F1InTheOptionsDialogShowsTheSettingsPopUpOrTheDialogsPage) {
   EXPECT_EQ(popup, kControlCodesText);
   EXPECT_EQ(page, "125009.html");
   EXPECT_EQ(linked, "index.html");
+  // The dialog is gone, the page stays open: it blocks nothing now.
+  ui::THelpViewer& viewer = window->HelpViewer();
+  ASSERT_TRUE(WaitUntil([&] { return !test::VisibleWindow("FOptions"); }));
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_FALSE(viewer.isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  viewer.close();
 }
 
 TEST_F(Help, F1InThePromptsOpensThePageOfTheirCommand) {

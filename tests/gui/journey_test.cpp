@@ -47,15 +47,19 @@ using test::WaitUntil;
 class Journey : public test::TWindowTest {
  protected:
   // What a desktop's window manager does when a window closes: the window
-  // active before it becomes active again. The offscreen platform leaves none.
+  // active before it becomes active again. The offscreen platform leaves none
+  // active.
   void SetUp() override {
     TWindowTest::SetUp();
     windowManager_.setInterval(10);
     QObject::connect(&windowManager_, &QTimer::timeout, [this] {
       // It waits a moment: the program may well activate a window itself.
-      if (ActiveWindowShown()) activations_.hidden = 0;
-      if (activations_.hidden == 0 || ++activations_.hidden < 10) return;
-      activations_.hidden = 0;
+      if (ActiveWindowShown()) {
+        inactiveTicks_ = 0;
+        return;
+      }
+      if (++inactiveTicks_ < 10) return;
+      inactiveTicks_ = 0;
       while (!activated_.empty() && (!activated_.back() || !activated_.back()->isVisible())) activated_.pop_back();
       if (!activated_.empty()) activated_.back()->activateWindow();
     });
@@ -99,7 +103,10 @@ class Journey : public test::TWindowTest {
   // What a key or click set going (queued commits, the deferred refresh) has run.
   void Settle() {
     QCoreApplication::processEvents();
-    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }))
+        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("Timer1")->isActive()
+        << ", active window " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "none")
+        << ", modal " << (QApplication::activeModalWidget() ? QApplication::activeModalWidget()->objectName().toStdString() : "none");
   }
 
   void ClickButton(const char* name) {
@@ -111,6 +118,14 @@ class Journey : public test::TWindowTest {
     ASSERT_NE(item, nullptr);
     view->scrollToItem(item);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
+    Settle();
+  }
+  // A click on one cell of an item's row.
+  void ClickCell(QTreeWidget* view, QTreeWidgetItem* item, int column) {
+    ASSERT_NE(item, nullptr);
+    const QRect row = view->visualItemRect(item);
+    const int x = view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
     Settle();
   }
   void DoubleClickItem(QTreeWidget* view, QTreeWidgetItem* item) {
@@ -164,8 +179,6 @@ class Journey : public test::TWindowTest {
    public:
     explicit TActivations(std::vector<QPointer<QWidget>>& order) : order_(order) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-      if (event->type() == QEvent::Hide)
-        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) hidden = 1;
       if (event->type() == QEvent::WindowActivate)
         if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) {
           std::erase(order_, QPointer<QWidget>(w));
@@ -174,11 +187,11 @@ class Journey : public test::TWindowTest {
       return false;
     }
     std::vector<QPointer<QWidget>>& order_;
-    int hidden = 0;  // ticks since a window went away, none active since; 0 when one is
   };
   std::vector<QPointer<QWidget>> activated_;
   TActivations activations_{activated_};
   QTimer windowManager_;
+  int inactiveTicks_ = 0;  // ticks in a row with no window active
   bool Holds(const std::string& entry) { return Dump().find(entry) != std::string::npos; }
   QStringList Selected() const {
     QStringList names;
@@ -212,6 +225,7 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ASSERT_NE(Item("WORK"), nullptr);
 
   // Double-click a folder in the list, Backspace back up.
+  ASSERT_EQ(Selected(), QStringList{"WORK"});
   DoubleClickItem(list, Item("WORK"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_TRUE(Names().contains("NOTE"));
@@ -248,7 +262,7 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   // takes the list's selection, not the folder.
   Type(Qt::Key_Tab);
   ASSERT_TRUE(FocusIn(list));
-  ClickItem(list, Item("Z"));
+  ASSERT_EQ(Selected(), QStringList{"Z"});
   Type(Qt::Key_Delete);
   Settle();
   EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
@@ -266,6 +280,21 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ClickItem(list, Item("NOTE"));
   Type(Qt::Key_K, Qt::ControlModifier);
   ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
+  // The server is started again on the calculator; the tool button connects
+  // again.
+  sim->Control("server");
+  Connect();
+  EXPECT_TRUE(Names().contains("WORK"));
+
+  // In the list with the keys alone: Home, Enter into the folder.
+  ClickItem(tree, tree->topLevelItem(0));
+  Type(Qt::Key_Tab);
+  ASSERT_TRUE(FocusIn(list));
+  Type(Qt::Key_Home);
+  Type(Qt::Key_Return);
+  Settle();
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_TRUE(FocusIn(list));
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {
@@ -344,8 +373,9 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_FALSE(Holds("HOME/A "));
   EXPECT_TRUE(Holds("HOME/PI2 "));
 
-  // F2, a new name, Enter.
-  ClickItem(list, Item("PI2"));
+  // A click on the Type cell of a row, F2, a new name, Enter: the name is
+  // what is edited.
+  ClickCell(list, Item("PI2"), 1);
   Type(Qt::Key_F2);
   ASSERT_TRUE(WaitUntil([&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }, 5000));
   Type(Qt::Key_A, Qt::ControlModifier);
@@ -355,6 +385,10 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_TRUE(Holds("HOME/TAU Real"));
   EXPECT_FALSE(Holds("HOME/PI2 "));
   EXPECT_EQ(Selected(), QStringList{"TAU"});
+  // A second click on the selected row's Type text edits nothing.
+  ClickCell(list, Item("TAU"), 1);
+  QTest::qWait(QApplication::doubleClickInterval() + 200);
+  EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
 
   // File, New Folder.
   ChooseFromMenu('f', "mnuFile", "mnuNewFolder");
@@ -455,6 +489,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
 TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   Open();
   Connect();
+  ClickItem(list, Item("A"));
   ChooseFromMenu('v', "mnuView", "mnuRPL");
   auto* commands = window->CommandWindow();
   ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
@@ -482,6 +517,9 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   EXPECT_EQ(box->currentText(), "");
   EXPECT_EQ(box->itemText(0), "6 7 *");
   commands->close();
+  // The main window's view kept its focus through that command's busy spell.
+  ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
+  EXPECT_TRUE(FocusIn(list));
 }
 
 TEST_F(Journey, ADragStartsFromAFolderThatWasNotCurrent) {
@@ -497,8 +535,32 @@ TEST_F(Journey, ADragStartsFromAFolderThatWasNotCurrent) {
   for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
   QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
   Settle();
-  EXPECT_EQ(drags(), before + 1);
+  ASSERT_EQ(drags(), before + 1);
+  // A file list only: a drop on a text field must not fetch from the calculator.
+  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
+  EXPECT_TRUE(formats.contains("text/uri-list"));
+  EXPECT_FALSE(formats.contains("text/plain"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
+}
+
+TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
+  Open();
+  Connect();
+  // An editor that takes its time and changes nothing.
+  const fs::path editor = dir.path() / "slow-editor";
+  std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
+  fs::permissions(editor, fs::perms::owner_all);
+  window->FileSettings().editor = editor.string();
+  ClickItem(list, Item("LST"));
+  QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
+  DoubleClickItem(list, Item("LST"));
+  // The first click fell on a selected name, but it was half of a
+  // double-click: the object is edited as text, and not renamed.
+  QTest::qWait(2 * QApplication::doubleClickInterval());
+  Settle();
+  for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
+  EXPECT_TRUE(Holds("HOME/LST List"));
+  EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
 }
 
 TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {

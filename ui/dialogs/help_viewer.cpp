@@ -59,17 +59,38 @@ bool THelpViewer::Open(const QString& page) {
   browser_->setSearchPaths({folder});
   browser_->setSource(QUrl::fromLocalFile(folder + "/" + page));
   // Asked from inside a modal dialog, the viewer would be blocked by it: it
-  // then stays above the dialog, usable, until it is closed.
-  const QWidget* modal = QApplication::activeModalWidget();
-  const Qt::WindowModality wanted = modal && modal != this ? Qt::ApplicationModal : Qt::NonModal;
-  if (windowModality() != wanted) {
-    hide();
-    setWindowModality(wanted);
+  // then stays above the dialog, usable, while the dialog is up; once the
+  // dialog goes, the viewer blocks nothing.
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == this) modal = nullptr;
+  SetModal(modal != nullptr);
+  if (modal && modal != dialog_) {
+    if (dialog_) dialog_->removeEventFilter(this);
+    dialog_ = modal;
+    dialog_->installEventFilter(this);
   }
   show();
   raise();
   activateWindow();
   return true;
+}
+
+void THelpViewer::SetModal(bool modal) {
+  const Qt::WindowModality wanted = modal ? Qt::ApplicationModal : Qt::NonModal;
+  if (windowModality() == wanted) return;
+  const bool shown = isVisible();
+  hide();  // the modality of a window takes effect when it is shown
+  setWindowModality(wanted);
+  if (shown) show();
+}
+
+bool THelpViewer::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == dialog_ && event->type() == QEvent::Hide) {
+    dialog_->removeEventFilter(this);
+    dialog_ = nullptr;
+    SetModal(false);
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void THelpViewer::ShowContents() { Open(kContentsPage); }

@@ -3,6 +3,7 @@
 // cshelp.txt with the short pop-up texts.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -31,7 +32,10 @@ class THelpViewer : public QWidget {
 
  private:
   bool Open(const QString& page);
+  void SetModal(bool modal);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   QTextBrowser* browser_;
+  QPointer<QWidget> dialog_;  // the modal dialog the viewer was opened over
 };
 
 }  // namespace bridgit::ui

@@ -123,8 +123,8 @@ void TFZQDir::mnuCopyAsTextClick() {
 
 void TFZQDir::mnuPasteClick() {
   if (!ListView1->isEnabled()) return;
-  if (FileTargetList->PasteFromClipboard() == shell::kEffectNone) return Beep();
   TBusyScope busy(*this);
+  FileTargetList->PasteFromClipboard();  // no files now: an empty list, never an earlier one
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
   PutFiles(files);

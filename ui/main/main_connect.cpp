@@ -54,7 +54,9 @@ void TFZQDir::ReloadPortList() {
   const QSignalBlocker quiet(cmboPort);
   cmboPort->clear();
   for (const QString& p : QString::fromStdString(names).split('\n', Qt::SkipEmptyParts)) cmboPort->addItem(p);
-  int at = cmboPort->findText(remembered);
+  int at = -1;
+  for (int i = 0; i < cmboPort->count() && at < 0; ++i)
+    if (SamePort(cmboPort->itemText(i).toStdString(), remembered.toStdString())) at = i;
   if (at < 0 && IsExistingPath(remembered)) {
     cmboPort->addItem(remembered);
     at = cmboPort->count() - 1;

@@ -137,7 +137,10 @@ void TFZQDir::BuildMenus() {
   mnuRefreshPop->setText("Refresh");
 
   connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
-  connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::PopupMenu1Popup);
+  connect(mnuEdit, &QMenu::aboutToShow, this, [this] {
+    clipboardFiles_ = shell::ClipboardHasFiles();  // read anew whenever a menu opens
+    PopupMenu1Popup();
+  });
   // The shortcuts act without a menu being opened: their enabling follows the
   // selection, the focused view and what the clipboard holds as it changes.
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
@@ -210,7 +213,8 @@ void TFZQDir::SetFocusedView(QWidget* view) {
 }
 
 bool TFZQDir::ViewHasFocus() const {
-  const QWidget* f = QApplication::focusWidget();
+  // The window's own focus, also while another window is active.
+  const QWidget* f = focusWidget();
   return f && (f == TreeView1 || f == ListView1 || TreeView1->isAncestorOf(f) || ListView1->isAncestorOf(f));
 }
 

@@ -47,8 +47,9 @@ void TFZQDir::ReadSettings() {
   // A width of 0 or less (written by an older version while the column was
   // hidden) would leave the column unusable: the default takes its place.
   const auto width = [&](int column, const char* key, int fallback) {
-    const int w = number(key, fallback);
-    ListView1->setColumnWidth(column, w > 0 ? w : fallback);
+    const int w = number(key, fallback) > 0 ? number(key, fallback) : fallback;
+    columnWidths_[column] = w;  // kept even when the view reports no change of size
+    ListView1->setColumnWidth(column, w);
   };
   width(kColumnFiles, "DirWidthFiles", 160);
   width(kColumnSize, "DirWidthSize", 60);

@@ -19,6 +19,7 @@
 
 #include "base/log.h"
 #include "link/comm_port.h"
+#include "shell/clipboard_files.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "shell/window_pos_save.h"
@@ -111,7 +112,7 @@ void TFZQDir::BuildToolBar() {
   auto* label1 = new QLabel("  Connect using:", this);
   label1->setObjectName("Label1");
   auto* portBox = new TPortBox(this);
-  portBox->OnDropDown = [this] { ReloadPortList(); };
+  portBox->OnReload = [this] { ReloadPortList(); };
   cmboPort = portBox;
   cmboPort->setObjectName("cmboPort");
   cmboPort->setToolTip("Select a communications port");
@@ -194,6 +195,7 @@ void TFZQDir::BuildViews() {
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
       if (QTreeWidgetItem* item = view->itemAt(at); item && view == TreeView1) view->setCurrentItem(item);
       focusedView_ = view;
+      clipboardFiles_ = shell::ClipboardHasFiles();
       PopupMenu1Popup();
       PopupMenu1->popup(view->viewport()->mapToGlobal(at));
     });

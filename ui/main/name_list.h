@@ -1,6 +1,6 @@
 // The list of the calculator's objects: a report view whose rows are edited
-// in place only by their name, wherever in the row the edit began (F2 after a
-// click on the Type column renames the object, never its type text).
+// in place only by their name. F2 renames the object whichever cell of its row
+// is current (never its type or size text); a click edits only on the name.
 #pragma once
 
 #include <QTreeWidget>
@@ -15,6 +15,8 @@ class TNameList : public QTreeWidget {
 
  protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+    if (index.column() == kColumnFiles) return QTreeWidget::edit(index, trigger, event);
+    if (trigger != EditKeyPressed && trigger != AllEditTriggers) return false;
     return QTreeWidget::edit(index.siblingAtColumn(kColumnFiles), trigger, event);
   }
 };
