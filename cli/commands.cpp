@@ -10,10 +10,12 @@
 #include "calcdata/escapes.h"
 #include "calcdata/texts.h"
 #include "calcdata/var_name.h"
+#include "cli/connect_hint.h"
 #include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "link/port_names.h"
 #include "picture/screen_picture.h"
+#include "session/texts.h"
 
 namespace bridgit::cli {
 
@@ -72,11 +74,35 @@ TCommands::~TCommands() {
   SetLinkHost(nullptr);
 }
 
-void TCommands::Connect() { server_.Connect(global_.port); }
+void TCommands::Connect() { Attempt(true, [this] { server_.Connect(global_.port); }); }
 
 void TCommands::OpenDirect() {
   if (IsAutoPortName(global_.port)) throw std::runtime_error("this command needs a port: give --port");
-  server_.OpenDirect(global_.port);
+  Attempt(false, [this] { server_.OpenDirect(global_.port); });
+}
+
+void TCommands::Attempt(bool serverExpected, const std::function<void()>& open) {
+  TConnectAttempt attempt = BeginAttempt(serverExpected);
+  const std::size_t shown = host_.Messages().size();
+  try {
+    open();
+  } catch (const std::exception& e) {
+    for (std::size_t i = shown; i < host_.Messages().size(); ++i)
+      if (host_.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
+    const std::string hint = ConnectionHint(attempt, global_.port, server_.Speed, host_.RPNPrompts());
+    if (hint.empty()) throw;
+    throw THintedError(e.what(), hint);
+  }
+}
+
+void TCommands::WriteReceived(const std::string& file) {
+  std::string data;
+  const bool trimmed = server_.TakeReceivedObject(data);
+  WriteOrFail(file, data);
+  // Written with its transfer padding: the object's length could not be found.
+  if (!trimmed)
+    host_.ShowMessage(file + "\r\n" + std::string(bridgit::texts::kDecompileErrorText),
+                      std::string(bridgit::texts::kDecompileErrorCaption));
 }
 
 void TCommands::List() {
@@ -255,9 +281,7 @@ void TCommands::Stack() {
 void TCommands::Backup(const std::string& file) {
   List();
   if (!server_.Backup(file, home_.TotalSize())) throw std::runtime_error("backup not made");
-  std::string data;
-  if (!server_.TakeReceivedObject(data)) std::fprintf(stderr, "bridgit-cli: %s\n", std::string(texts::kDecompileErrorText).c_str());
-  WriteOrFail(file, data);
+  WriteReceived(file);
 }
 
 void TCommands::Restore(const std::string& file) {
@@ -304,9 +328,7 @@ void TCommands::Recv(const std::string& file) {
   OpenDirect();
   host_.ShowPrompt(kPromptUpload, "");
   if (!server_.ManualReceive(file, 0)) throw std::runtime_error("nothing received");
-  std::string data;
-  server_.TakeReceivedObject(data);
-  WriteOrFail(file, data);
+  WriteReceived(file);
 }
 
 void TCommands::SendServer() {

@@ -1,6 +1,7 @@
 // The commands of bridgit-cli, each one session operation or a few.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ class TCommands {
  private:
   void Connect();
   void OpenDirect();
+  // Opens the link with `open`; a failure carries the hint for its likely cause.
+  void Attempt(bool serverExpected, const std::function<void()>& open);
+  // The object a backup or an upload received, written to the file.
+  void WriteReceived(const std::string& file);
   void List();
   // "WORK/NOTE" or "HOME/WORK/NOTE": the folder's item and the last name.
   TXPObject& Folder(const std::string& path);

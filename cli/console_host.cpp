@@ -7,6 +7,8 @@
 
 #include "base/clock.h"
 #include "host/prompt_texts.h"
+#include "host/texts.h"
+#include "cli/texts.h"
 
 namespace bridgit::cli {
 
@@ -25,6 +27,23 @@ std::string Instructions(int kind) {
 
 }  // namespace
 
+std::string MessageLines(const std::string& caption, const std::string& text) {
+  std::string out, line;
+  const auto flush = [&] {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (!line.empty()) out += caption + ": " + line + "\n";
+    line.clear();
+  };
+  for (char c : text) {
+    if (c == '\r' || c == '\n')
+      flush();
+    else
+      line += c;
+  }
+  flush();
+  return out;
+}
+
 TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
   g_host = this;
   SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
@@ -35,7 +54,10 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
     return AskYesNo("Replace " + name + " on the calculator?", options_.yes) ? kModalYes : kModalNo;
   });
   SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
-    if (!AskYesNo(text, options_.yes)) return kModalCancel;
+    const bool asked = !options_.yes && ::isatty(STDIN_FILENO);
+    const bool yes = AskYesNo(text, options_.yes);
+    if (!asked) ReportAnswered(text, std::string(bridgit::texts::kBadFileCaption), yes);
+    if (!yes) return kModalCancel;
     // Files that are no object file at all go as text; objects of the other
     // family as they are.
     return text.find("How should") != std::string::npos ? -1 : kModalOk;
@@ -64,6 +86,18 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+void TConsoleHost::ReportAnswered(const std::string& text, const std::string& caption, bool yes) {
+  FinishProgress();
+  const std::string lines = MessageLines(caption, text + "\n" + std::string(yes ? texts::kAnsweredYes : texts::kAnsweredNo));
+  std::fputs(lines.c_str(), stderr);
+}
+
+void TConsoleHost::ShowMessage(const std::string& text, const std::string& caption) {
+  THeadlessHost::ShowMessage(text, caption);
+  FinishProgress();
+  std::fputs(MessageLines(caption, text).c_str(), stderr);
 }
 
 bool TConsoleHost::ShowPrompt(int kind, const std::string& caption) {

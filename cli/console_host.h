@@ -18,11 +18,18 @@ struct TConsoleOptions {
   int waitSeconds = 120;  // how long to wait for the calculator to start a transfer
 };
 
+// The lines of a message box as written on standard error: "caption: line"
+// for each non-empty line of the text (CR, LF and their pairs all break lines).
+std::string MessageLines(const std::string& caption, const std::string& text);
+
 class TConsoleHost : public THeadlessHost {
  public:
   explicit TConsoleHost(TConsoleOptions options);
   bool ShowPrompt(int kind, const std::string& caption) override;
   void ProcessMessages() override;
+  // A message box: "caption: line" on standard error for each line of its
+  // text, also with --quiet (they are warnings and errors).
+  void ShowMessage(const std::string& text, const std::string& caption) override;
   // Ctrl+C: cancels what runs (from the signal handler).
   static void Interrupt();
   static bool Interrupted();
@@ -30,6 +37,8 @@ class TConsoleHost : public THeadlessHost {
 
  private:
   bool AskYesNo(const std::string& question, bool fallback);
+  // A question answered without asking: its text and the answer on standard error.
+  void ReportAnswered(const std::string& text, const std::string& caption, bool yes);
   void DrawProgress(const TCommStatusState& s);
   TConsoleOptions options_;
   long long promptDeadline_ = 0;

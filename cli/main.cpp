@@ -10,6 +10,7 @@
 
 #include "base/log.h"
 #include "cli/commands.h"
+#include "cli/connect_hint.h"
 
 namespace {
 
@@ -123,6 +124,10 @@ int main(int argc, char** argv) {
   try {
     TCommands commands(global, std::cout);
     run(commands);
+  } catch (const bridgit::cli::THintedError& e) {
+    std::cout.flush();
+    std::fprintf(stderr, "bridgit-cli: %s\n%s\n", OneLine(e.what()).c_str(), e.hint().c_str());
+    return 1;
   } catch (const std::exception& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n", OneLine(e.what()).c_str());

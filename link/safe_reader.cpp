@@ -44,7 +44,7 @@ void TSafeRdThread::Body() {
       const ssize_t r = ::read(readFd_, buffer.data(), buffer.size());
       if (r > 0) {
         count = static_cast<std::size_t>(r);
-        posix::CountLineBytes(count);
+        posix::CountReceivedBytes(count);
       } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
         // End of file or a failed read counts as no data: retry after a pause.
         std::this_thread::sleep_for(std::chrono::milliseconds(kEndOfFilePauseMs));

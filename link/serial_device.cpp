@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace bridgit::posix {
@@ -19,6 +20,14 @@ namespace bridgit::posix {
 namespace {
 
 std::atomic<std::uint64_t> g_lineBytes{0};
+std::atomic<std::uint64_t> g_receivedBytes{0};
+std::mutex g_openFailureLock;
+TOpenFailure g_openFailure;
+
+void RecordOpen(const std::string& path, int error) {
+  std::lock_guard lock(g_openFailureLock);
+  g_openFailure = {path, error};
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -34,15 +43,18 @@ std::string ErrnoText(int err) { return std::strerror(err); }
 int OpenExclusive(const std::string& path, int accessFlags, std::string& error) {
   const int fd = ::open(path.c_str(), accessFlags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
+    RecordOpen(path, errno);
     error = ErrnoText(errno);
     return -1;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    RecordOpen(path, errno);
     error = errno == EWOULDBLOCK ? "the port is in use" : ErrnoText(errno);
     ::close(fd);
     return -1;
   }
   if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
+  RecordOpen(path, 0);
   return fd;
 }
 
@@ -130,7 +142,7 @@ long ReadWithin(int fd, char* buf, std::size_t n, int timeoutMs, std::string& er
       const ssize_t r = ::read(fd, buf + got, n - got);
       if (r > 0) {
         got += static_cast<std::size_t>(r);
-        CountLineBytes(static_cast<std::size_t>(r));
+        CountReceivedBytes(static_cast<std::size_t>(r));
         continue;
       }
       if (r < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
@@ -187,5 +199,17 @@ void DrainOutputThenFlushInput(int fd, int timeoutMs) {
 std::uint64_t LineBytesTotal() { return g_lineBytes.load(std::memory_order_relaxed); }
 
 void CountLineBytes(std::size_t n) { g_lineBytes.fetch_add(n, std::memory_order_relaxed); }
+
+std::uint64_t LineBytesReceived() { return g_receivedBytes.load(std::memory_order_relaxed); }
+
+void CountReceivedBytes(std::size_t n) {
+  g_receivedBytes.fetch_add(n, std::memory_order_relaxed);
+  CountLineBytes(n);
+}
+
+TOpenFailure LastOpenFailure() {
+  std::lock_guard lock(g_openFailureLock);
+  return g_openFailure;
+}
 
 }  // namespace bridgit::posix

@@ -39,5 +39,17 @@ std::string ErrnoText(int err);
 // of an exchange is this at 10 bits a byte).
 std::uint64_t LineBytesTotal();
 void CountLineBytes(std::size_t n);
+// Bytes read alone (counted in the total too): whether the calculator sent
+// anything at all during an attempt.
+std::uint64_t LineBytesReceived();
+void CountReceivedBytes(std::size_t n);
+
+// Why the last OpenExclusive failed: the path and errno (EWOULDBLOCK when
+// another holder has the lock); errno 0 after an open that succeeded.
+struct TOpenFailure {
+  std::string path;
+  int error = 0;
+};
+TOpenFailure LastOpenFailure();
 
 }  // namespace bridgit::posix

@@ -1,0 +1,41 @@
+// Why a connection failed, as far as the program can tell, and what the person
+// can do about it: one hint for the causes it can tell apart.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace bridgit::cli {
+
+// An error with a hint to print after it.
+class THintedError : public std::runtime_error {
+ public:
+  THintedError(const std::string& what, std::string hint) : std::runtime_error(what), hint_(std::move(hint)) {}
+  const std::string& hint() const { return hint_; }
+
+ private:
+  std::string hint_;
+};
+
+// What was known before an attempt, to tell what happened during it.
+struct TConnectAttempt {
+  std::uint64_t receivedBefore = 0;
+  bool kermitSeen = false;   // the session reported the Kermit server
+  bool serverExpected = true;  // false when only the port was opened
+};
+
+// The start of an attempt on the link.
+TConnectAttempt BeginAttempt(bool serverExpected);
+
+// The hint for a failed attempt on `port` ("" when there is none to give).
+// `rpn` chooses the wording of the start keys, `speed` is the speed used.
+std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed, bool rpn);
+
+// The start keys of the XModem server as indented lines.
+std::string StartServerKeys(bool rpn);
+
+// The program holding the lock on a path: "process PID (NAME)", or "".
+std::string LockHolder(const std::string& path);
+
+}  // namespace bridgit::cli
