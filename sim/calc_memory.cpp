@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "calcdata/escapes.h"
-#include "calcdata/object_types.h"
+#include "sim/calc_names.h"
 
 namespace bridgit::sim {
 
@@ -34,20 +33,33 @@ TObj TDir::ToObject() const {
 }
 
 std::unique_ptr<TDir> TDir::FromObject(const TObj& d) {
-  if (PrologOf(d) != kDirectory) throw TRplError{"Bad Argument Type"};
+  if (PrologOf(d) != kDirectory || d.size() < 13) throw TRplError{"Bad Argument Type"};
   auto dir = std::make_unique<TDir>();
   const std::uint32_t offset = Field(d, 8, 5);
   if (offset == 0) return dir;
-  const std::size_t last = 8 + offset;
-  std::size_t p = 13;
-  for (;;) {
-    const std::size_t nameAt = p + 5;
+  // Each variable's link field holds the distance back to the link field before
+  // it (the first one's, back to the offset field). Followed from the last
+  // variable they place every variable without sizing any object, so objects of
+  // types the simulator does not know keep exactly the nibbles they came with.
+  const TRplError invalid{"Invalid object"};
+  if (offset < 10) throw invalid;
+  std::vector<std::size_t> links;
+  for (std::size_t link = 8 + offset - 5;;) {
+    links.insert(links.begin(), link);
+    const std::uint32_t back = Field(d, link, 5);
+    if (back == 0 || back > link - 8) throw invalid;
+    if (link - back == 8) break;
+    link -= back;
+  }
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    const std::size_t nameAt = links[i] + 5;
     const std::size_t count = Field(d, nameAt, 2);
     TVar v;
-    for (std::size_t i = 0; i < count; ++i) v.name += static_cast<char>(Field(d, nameAt + 2 + 2 * i, 2));
+    for (std::size_t k = 0; k < count; ++k) v.name += static_cast<char>(Field(d, nameAt + 2 + 2 * k, 2));
     const std::size_t objAt = nameAt + 2 + 2 * count + 2;
-    const std::size_t len = ObjectLength(d, objAt);
-    TObj obj = d.substr(objAt, len);
+    const std::size_t end = i + 1 < links.size() ? links[i + 1] : d.size();
+    if (objAt + 5 > end) throw invalid;
+    TObj obj = d.substr(objAt, end - objAt);
     if (PrologOf(obj) == kDirectory) {
       v.dir = FromObject(obj);
       v.dir->parent = dir.get();
@@ -55,9 +67,6 @@ std::unique_ptr<TDir> TDir::FromObject(const TObj& d) {
       v.object = std::move(obj);
     }
     dir->vars.push_back(std::move(v));
-    if (nameAt >= last) break;
-    p = objAt + len;
-    if (p >= d.size()) throw TRplError{"Invalid object"};
   }
   return dir;
 }
@@ -143,7 +152,10 @@ TObj TCalcMemory::Backup() const {
 
 void TCalcMemory::Restore(const TObj& backup) {
   if (PrologOf(backup) != kBackup) throw TRplError{"Bad Argument Type"};
-  const std::size_t homeLen = ObjectLength(backup, 10);
+  // The length field covers itself, HOME and the two flag words.
+  const std::uint32_t length = Field(backup, 5, 5);
+  if (length < 5 + 13 + 32 || backup.size() < 5 + length) throw TRplError{"Invalid object"};
+  const std::size_t homeLen = length - 5 - 32;
   auto home = TDir::FromObject(backup.substr(10, homeLen));
   std::uint64_t flags[2] = {0, 0};
   for (int k = 0; k < 2; ++k)
@@ -188,15 +200,20 @@ void ListLevel(const TDir& dir, std::string& out) {
 
 void DumpLevel(const TDir& dir, const std::string& path, std::string& out) {
   for (const TVar& v : dir.vars) {
-    const std::string name = path + "/" + EncodeEscapes(v.name, TEscapeMode::kBackslash);
+    const std::string name = path + "/" + SpellBackslash(v.name);
     if (v.IsDir()) {
       out += name + "/\n";
       DumpLevel(*v.dir, name, out);
     } else {
-      const auto row = FindTypeByProlog(PrologOf(v.object), TFamily::k73);
-      out += name + " " + (row ? std::string(ObjectTypeTable[static_cast<std::size_t>(*row)].name) : "?") + " " +
-             std::to_string((v.object.size() + 1) / 2) + " " +
-             EncodeEscapes(Decompile(v.object), TEscapeMode::kBackslash) + "\n";
+      const char* type = TypeName(PrologOf(v.object));
+      std::string text;
+      try {
+        text = Decompile(v.object);
+      } catch (const TRplError&) {
+        text = "External";  // holds objects the simulator does not know
+      }
+      out += name + " " + (type ? type : "?") + " " + std::to_string((v.object.size() + 1) / 2) + " " +
+             SpellBackslash(text) + "\n";
     }
   }
 }

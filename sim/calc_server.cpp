@@ -3,15 +3,10 @@
 #include <chrono>
 #include <thread>
 
-#include "calcdata/object_header.h"
-#include "calcdata/object_walk.h"
+#include "sim/calc_xmodem.h"
 #include "sim/screen_font.h"
-#include "transfer/block_checks.h"
-#include "transfer/xmodem_frame.h"
 
 namespace bridgit::sim {
-
-using namespace xmodem;
 
 namespace {
 
@@ -127,7 +122,7 @@ void TCalcServer::ServeOne(char letter) {
       if (!v) {
         // Nothing of that name: the PC's start request is answered by a cancel.
         char c;
-        if (link_.ReadByte(c, 10000)) link_.Write(std::string(3, CAN));
+        if (link_.ReadByte(c, 10000)) link_.Write(std::string(3, kCan));
         break;
       }
       SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 10000);
@@ -161,14 +156,14 @@ bool TCalcServer::SendPacket(const std::string& payload) {
   packet += static_cast<char>(n >> 8);
   packet += static_cast<char>(n & 0xFF);
   packet += payload.substr(0, n);
-  packet += static_cast<char>(Checksum8(payload.substr(0, n)));
+  packet += static_cast<char>(ByteSum(payload.substr(0, n)));
   for (int attempt = 0; attempt < kRetries; ++attempt) {
     std::string out = packet;
     if (faults_.Fire("corrupt-packet")) out.back() = static_cast<char>(out.back() ^ 0x5A);
     link_.Write(out);
     char reply;
     if (!link_.ReadByte(reply, 3000)) return false;
-    if (reply == ACK) return true;
+    if (reply == kAck) return true;
   }
   return false;
 }
@@ -180,30 +175,30 @@ bool TCalcServer::ReceivePacket(std::string& payload) {
     const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
     const std::string body = link_.Read(n + 1, kByteWaitMs + static_cast<int>(n));
     const bool refuse = Refuse();
-    if (body.size() == n + 1 && static_cast<unsigned char>(body[n]) == Checksum8(body.substr(0, n)) && !refuse) {
-      link_.Write(std::string(1, ACK));
+    if (body.size() == n + 1 && static_cast<unsigned char>(body[n]) == ByteSum(body.substr(0, n)) && !refuse) {
+      link_.Write(std::string(1, kAck));
       payload = body.substr(0, n);
       return true;
     }
     link_.DiscardInput();
-    link_.Write(std::string(1, NAK));
+    link_.Write(std::string(1, kNak));
   }
   return false;
 }
 
 std::string TCalcServer::ObjectFile(const TObj& o) const {
   const char revision = identity_.family == "71" && !identity_.romRevision.empty() ? identity_.romRevision[0] : 'C';
-  return MakeObjectHeader(identity_.family, revision) + ToBytes(o);
+  return FileHeader(identity_.family, revision) + ToBytes(o);
 }
 
 bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOwnSpeed) {
   char start;
-  TCheckMode mode;
+  TBlockCheck mode;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
   do {
     if (!link_.ReadByte(start, 100)) start = 0;
     if (std::chrono::steady_clock::now() > deadline) return false;
-  } while (!CheckModeOf(start, mode));
+  } while (!CheckAskedBy(start, mode));
   if (atOwnSpeed && !SpeedMatches()) {
     // At another speed than the PC's, what the calculator sends is noise.
     link_.Write(std::string(64, '\xFF'));
@@ -213,10 +208,10 @@ bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOw
 
   std::uint32_t number = 1;
   for (std::size_t at = 0; at < data.size();) {
-    const std::size_t size = data.size() - at >= kLargeBlock ? kLargeBlock : kSmallBlock;
-    const std::string frame = BuildFrame(number, data.substr(at), size, mode);
+    const std::size_t size = data.size() - at >= kLongBlock ? kLongBlock : kShortBlock;
+    const std::string frame = MakeBlock(static_cast<std::uint8_t>(number), data.substr(at), size, mode);
     if (faults_.Fire("can")) {
-      link_.Write(std::string(3, CAN));
+      link_.Write(std::string(3, kCan));
       return false;
     }
     bool accepted = false;
@@ -226,33 +221,33 @@ bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOw
       link_.Write(out);
       char reply;
       if (!link_.ReadByte(reply, 5000)) continue;
-      if (reply == CAN) return false;
-      accepted = reply == ACK;
+      if (reply == kCan) return false;
+      accepted = reply == kAck;
       if (accepted && faults_.Fire("lose-ack")) {
         link_.Write(frame);  // the ACK "did not arrive": the block comes again
         link_.ReadByte(reply, 5000);
       }
     }
     if (!accepted) {
-      link_.Write(std::string(3, CAN));
+      link_.Write(std::string(3, kCan));
       return false;
     }
     at += size;
     ++number;
   }
   for (int attempt = 0; attempt < kRetries; ++attempt) {
-    link_.Write(std::string(1, EOT));
+    link_.Write(std::string(1, kEot));
     char reply;
-    if (link_.ReadByte(reply, 3000) && reply == ACK) return true;
+    if (link_.ReadByte(reply, 3000) && reply == kAck) return true;
   }
   return false;
 }
 
 bool TCalcServer::ReceiveObject(std::string& data, int startWaitMs) {
-  const char request = identity_.family == "73" ? StartKermit : NAK;
-  TCheckMode mode;
-  CheckModeOf(request, mode);
-  const std::size_t checkLength = CheckLength(mode);
+  const char request = identity_.family == "73" ? kAskKermit : kNak;
+  TBlockCheck mode;
+  CheckAskedBy(request, mode);
+  const std::size_t checkLength = CheckSize(mode);
   data.clear();
   std::uint8_t expected = 1;
   bool started = false;
@@ -263,47 +258,42 @@ bool TCalcServer::ReceiveObject(std::string& data, int startWaitMs) {
     char header;
     if (!link_.ReadByte(header, started ? 3000 : 1000)) {
       if (++silence > (started ? kRetries : startTries)) return false;
-      link_.Write(std::string(1, started ? NAK : request));
+      link_.Write(std::string(1, started ? kNak : request));
       continue;
     }
     silence = 0;
-    if (header == EOT) {
-      link_.Write(std::string(1, ACK));
+    if (header == kEot) {
+      link_.Write(std::string(1, kAck));
       return true;
     }
-    if (header == CAN) return false;
-    if (header != SOH && header != STX) {
+    if (header == kCan) return false;
+    if (header != kSoh && header != kStx) {
       link_.DiscardInput();
       continue;
     }
     started = true;
-    const std::size_t n = header == STX ? kLargeBlock : kSmallBlock;
+    const std::size_t n = header == kStx ? kLongBlock : kShortBlock;
     const std::string rest = link_.Read(n + 2 + checkLength, 3000);
     const bool refuse = Refuse();
-    if (!refuse && IsGoodBlock(rest, n, mode, expected)) {
+    if (!refuse && BlockIsWhole(rest, n, mode, expected)) {
       data += rest.substr(2, n);
       ++expected;
-      if (!faults_.Fire("lose-ack")) link_.Write(std::string(1, ACK));
-    } else if (!refuse && IsGoodBlock(rest, n, mode, static_cast<std::uint8_t>(expected - 1)) && expected > 1) {
-      link_.Write(std::string(1, ACK));  // a repeat of the last block
+      if (!faults_.Fire("lose-ack")) link_.Write(std::string(1, kAck));
+    } else if (!refuse && BlockIsWhole(rest, n, mode, static_cast<std::uint8_t>(expected - 1)) && expected > 1) {
+      link_.Write(std::string(1, kAck));  // a repeat of the last block
     } else {
       link_.DiscardInput();
-      link_.Write(std::string(1, NAK));
+      link_.Write(std::string(1, kNak));
     }
   }
 }
 
 bool TCalcServer::StoreFile(const std::string& name, const std::string& file) {
-  if (!HasBinaryMagic(file)) {
+  if (!IsObjectFile(file) || file.size() < kFileHeaderBytes + 3) {
     SetResult("error not an object");
     return false;
   }
-  std::size_t nibbles = 0;
-  if (!ObjectNibbleLength(file, nibbles)) {
-    SetResult("error the object cannot be read");
-    return false;
-  }
-  const TObj object = FromBytes(file.substr(kObjectHeaderSize)).substr(0, nibbles);
+  const TObj object = ObjectOfFile(file);
   try {
     memory_.Store(name, object);
   } catch (const TRplError& e) {
@@ -325,7 +315,7 @@ namespace {
 bool HoldsServerLibrary(const TDir& dir) {
   for (const TVar& v : dir.vars) {
     if (v.IsDir() ? HoldsServerLibrary(*v.dir) : false) return true;
-    if (!v.IsDir() && PrologOf(v.object) == 0x02B40 && v.object.size() >= 20) {
+    if (!v.IsDir() && PrologOf(v.object) == kLibrary && v.object.size() >= 20) {
       std::string name;
       for (std::size_t i = 0; i < 5; ++i) name += static_cast<char>(Field(v.object, 10 + 2 * i, 2));
       if (name == "XSRVR") return true;
@@ -445,7 +435,7 @@ void TCalcServer::RomLoader() {
     return;
   }
   char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
+  std::snprintf(crc, sizeof crc, "%04X", ArcCrc(image));
   SetResult("ok rom " + std::to_string(n) + " bytes crc " + crc);
 }
 

@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "calcdata/escapes.h"
 #include "sim/calc_link.h"
+#include "sim/calc_names.h"
 #include "sim/calc_server.h"
 #include "sim/control_socket.h"
 #include "sim/demo_memory.h"
@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
       if (cmd == "abort") return calc.Abort(), "ok";
       if (cmd == "quit-server") return calc.Post([&] { calc.QuitServer(); }), "ok";
       if (cmd == "xrecv" && !arg.empty())
-        return calc.Post([&calc, name = bridgit::DecodeEscapes(arg, bridgit::TEscapeMode::kBackslash)] { calc.ManualReceive(name); }), "ok";
+        return calc.Post([&calc, name = bridgit::sim::ReadBackslash(arg)] { calc.ManualReceive(name); }), "ok";
       if (cmd == "xsend" && !arg.empty())
-        return calc.Post([&calc, name = bridgit::DecodeEscapes(arg, bridgit::TEscapeMode::kBackslash)] { calc.ManualSend(name); }), "ok";
+        return calc.Post([&calc, name = bridgit::sim::ReadBackslash(arg)] { calc.ManualSend(name); }), "ok";
       if (cmd == "screen" && (arg == "page" || arg == "header" || arg == "legacy"))
         return calc.Post([&calc, arg] { calc.SendScreen(arg); }), "ok";
       if (cmd == "rom") return calc.Post([&] { calc.RomLoader(); }), "ok";

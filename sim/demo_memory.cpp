@@ -5,9 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "calcdata/escapes.h"
-#include "calcdata/object_header.h"
-#include "calcdata/object_walk.h"
+#include "sim/calc_names.h"
 #include "sim/rpl_machine.h"
 
 namespace fs = std::filesystem;
@@ -58,7 +56,7 @@ void LoadFolder(TCalcMemory& m, const fs::path& dir) {
   for (const fs::path& p : entries) {
     std::string stem = p.filename().string();
     if (fs::is_directory(p)) {
-      const std::string name = DecodeEscapes(stem, TEscapeMode::kCaret);
+      const std::string name = ReadCaret(stem);
       m.CreateDir(name);
       m.Enter(*m.Current().Find(name)->dir);
       LoadFolder(m, p);
@@ -70,22 +68,21 @@ void LoadFolder(TCalcMemory& m, const fs::path& dir) {
     std::stringstream ss;
     ss << in.rdbuf();
     const std::string bytes = ss.str();
-    std::size_t nibbles = 0;
-    if (!HasBinaryMagic(bytes) || !ObjectNibbleLength(bytes, nibbles))
+    if (!IsObjectFile(bytes) || bytes.size() < kFileHeaderBytes + 3)
       throw std::runtime_error("not a calculator object: " + p.string());
-    m.Store(DecodeEscapes(stem, TEscapeMode::kCaret), FromBytes(bytes.substr(kObjectHeaderSize)).substr(0, nibbles));
+    m.Store(ReadCaret(stem), ObjectOfFile(bytes));
   }
 }
 
 void SaveFolder(const TDir& dir, const fs::path& path, const std::string& family) {
   fs::create_directories(path);
   for (const TVar& v : dir.vars) {
-    const std::string file = EncodeEscapes(v.name, TEscapeMode::kCaret);
+    const std::string file = SpellCaret(v.name);
     if (v.IsDir()) {
       SaveFolder(*v.dir, path / file, family);
     } else {
       std::ofstream out(path / (file + ".zq"), std::ios::binary);
-      out << MakeObjectHeader(family) << ToBytes(v.object);
+      out << FileHeader(family) << ToBytes(v.object);
       if (!out) throw std::runtime_error("cannot write " + (path / file).string());
     }
   }

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <string>
 
-#include "calcdata/object_header.h"
 #include "sim/rpl_objects.h"
 
 int main(int argc, char** argv) {
@@ -22,20 +21,20 @@ int main(int argc, char** argv) {
   const TObj archive = MakeComposite(kProgram, {MakeCommand(CommandId("ARCHIVESEND"))});
   // The server library: a Library object whose data begin with its name.
   TObj library;
-  PutField(library, 0x02B40, 5);
+  PutField(library, kLibrary, 5);
   const std::string payload = "XSRVR library of the XModem server";
   PutField(library, static_cast<std::uint32_t>(5 + 2 * payload.size()), 5);
   for (char c : payload) PutField(library, static_cast<unsigned char>(c), 2);
 
   struct TFile {
     const char* name;
-    std::string_view family;
+    const char* family;
     const TObj& object;
   };
-  for (const TFile& f : {TFile{"Arch71.zq", bridgit::kFamily71, archive}, TFile{"Arch73.zq", bridgit::kFamily73, archive},
-                         TFile{"XSrvr71.zq", bridgit::kFamily71, library}}) {
+  for (const TFile& f : {TFile{"Arch71.zq", "71", archive}, TFile{"Arch73.zq", "73", archive},
+                         TFile{"XSrvr71.zq", "71", library}}) {
     std::ofstream out(dir + "/" + f.name, std::ios::binary);
-    out << bridgit::MakeObjectHeader(f.family) << ToBytes(f.object);
+    out << FileHeader(f.family) << ToBytes(f.object);
     if (!out) {
       std::fprintf(stderr, "bridgit-calcfiles: cannot write %s/%s\n", dir.c_str(), f.name);
       return 1;

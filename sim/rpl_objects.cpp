@@ -6,9 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "calcdata/nibbles.h"
-#include "calcdata/object_walk.h"
-
 namespace bridgit::sim {
 
 namespace {
@@ -110,24 +107,130 @@ TObj MakeComposite(std::uint32_t prolog, const std::vector<TObj>& items) {
   return o;
 }
 
+namespace {
+
+enum class TShape { kFixed, kCounted, kComposite, kName, kDirectory };
+
+struct TKind {
+  std::uint32_t prolog;
+  const char* name;
+  TShape shape;
+  std::size_t nibbles;  // kFixed: the whole object, prolog included
+};
+
+// The types the simulator builds, takes apart or keeps as files.
+constexpr TKind kKinds[] = {
+    {kReal, "Real", TShape::kFixed, 21},
+    {kSystemBinary, "Binary Integer", TShape::kFixed, 10},
+    {kSemi, "Semi", TShape::kFixed, 5},
+    {kString, "String", TShape::kCounted, 0},
+    {kHexString, "Hex String", TShape::kCounted, 0},
+    {kGrob, "Graphical Object", TShape::kCounted, 0},
+    {kLibrary, "Library", TShape::kCounted, 0},
+    {kBackup, "Backup", TShape::kCounted, 0},
+    {kList, "List", TShape::kComposite, 0},
+    {kProgram, "RPL", TShape::kComposite, 0},
+    {kAlgebraic, "Algebraic", TShape::kComposite, 0},
+    {kGlobal, "Global", TShape::kName, 0},
+    {kDirectory, "Directory", TShape::kDirectory, 0},
+};
+
+const TKind* KindOf(std::uint32_t prolog) {
+  for (const TKind& k : kKinds)
+    if (k.prolog == prolog) return &k;
+  return nullptr;
+}
+
+bool IsCommand(std::uint32_t prolog) { return prolog >= kCommandBase && prolog < kCommandBase + CommandNames().size(); }
+
+// Nesting deeper than this is taken for damaged data.
+constexpr int kDeepest = 256;
+
+std::optional<std::size_t> EndOf(const TObj& o, std::size_t at, int depth) {
+  if (depth > kDeepest || at + 5 > o.size()) return std::nullopt;
+  const std::uint32_t prolog = Field(o, at, 5);
+  std::size_t end = 0;
+  if (IsCommand(prolog)) {
+    end = at + 5;
+  } else if (const TKind* kind = KindOf(prolog); !kind) {
+    return std::nullopt;
+  } else {
+    switch (kind->shape) {
+      case TShape::kFixed:
+        end = at + kind->nibbles;
+        break;
+      case TShape::kCounted: {
+        // The length counts from its own first nibble.
+        if (at + 10 > o.size()) return std::nullopt;
+        const std::uint32_t length = Field(o, at + 5, 5);
+        if (length < 5) return std::nullopt;
+        end = at + 5 + length;
+        break;
+      }
+      case TShape::kComposite: {
+        std::size_t p = at + 5;
+        for (;;) {
+          if (p + 5 > o.size()) return std::nullopt;
+          if (Field(o, p, 5) == kSemi) break;
+          const auto next = EndOf(o, p, depth + 1);
+          if (!next) return std::nullopt;
+          p = *next;
+        }
+        end = p + 5;
+        break;
+      }
+      case TShape::kName:
+        if (at + 7 > o.size()) return std::nullopt;
+        end = at + 7 + 2 * Field(o, at + 5, 2);
+        break;
+      case TShape::kDirectory: {
+        // The offset at +8 leads to the name of the last variable; its object
+        // closes the folder.
+        if (at + 13 > o.size()) return std::nullopt;
+        const std::uint32_t offset = Field(o, at + 8, 5);
+        if (offset == 0) {
+          end = at + 13;
+          break;
+        }
+        const std::size_t name = at + 8 + offset;
+        if (offset < 10 || name + 2 > o.size()) return std::nullopt;
+        const auto last = EndOf(o, name + 2 + 2 * Field(o, name, 2) + 2, depth + 1);
+        if (!last) return std::nullopt;
+        end = *last;
+        break;
+      }
+    }
+  }
+  if (end > o.size()) return std::nullopt;
+  return end;
+}
+
+}  // namespace
+
+std::optional<std::size_t> KnownLength(const TObj& nibbles, std::size_t at) {
+  const auto end = EndOf(nibbles, at, 0);
+  if (!end) return std::nullopt;
+  return *end - at;
+}
+
 std::size_t ObjectLength(const TObj& nibbles, std::size_t at) {
-  const std::string bytes = PackNibbles(nibbles);
-  std::size_t pos = at;
-  if (SkipObject(bytes, pos, TFamily::k73, TickCount()) != TWalkError::kNone || pos > nibbles.size())
-    throw TRplError{"Invalid object"};
-  return pos - at;
+  const auto length = KnownLength(nibbles, at);
+  if (!length) throw TRplError{"Invalid object"};
+  return *length;
+}
+
+const char* TypeName(std::uint32_t prolog) {
+  const TKind* kind = KindOf(prolog);
+  return kind ? kind->name : nullptr;
 }
 
 std::vector<TObj> Elements(const TObj& composite) {
   std::vector<TObj> items;
-  const std::string bytes = PackNibbles(composite);
   std::size_t pos = 5;
   while (pos + 5 <= composite.size() && Field(composite, pos, 5) != kSemi) {
-    std::size_t next = pos;
-    if (SkipObject(bytes, next, TFamily::k73, TickCount()) != TWalkError::kNone || next > composite.size())
-      throw TRplError{"Invalid object"};
-    items.push_back(composite.substr(pos, next - pos));
-    pos = next;
+    const std::size_t length = ObjectLength(composite, pos);
+    items.push_back(composite.substr(pos, length));
+    pos += length;
   }
   return items;
 }
@@ -177,9 +280,34 @@ TObj MakeGrob(int width, int height, std::string_view rows) {
   return o;
 }
 
-TObj FromBytes(std::string_view bytes) { return UnpackNibbles(bytes); }
+TObj FromBytes(std::string_view bytes) {
+  TObj o;
+  o.reserve(2 * bytes.size());
+  for (char b : bytes) {
+    o += static_cast<char>(static_cast<unsigned char>(b) & 15u);
+    o += static_cast<char>(static_cast<unsigned char>(b) >> 4);
+  }
+  return o;
+}
 
-std::string ToBytes(const TObj& o) { return PackNibbles(o); }
+std::string ToBytes(const TObj& o) {
+  std::string bytes((o.size() + 1) / 2, '\0');
+  for (std::size_t k = 0; k < o.size(); ++k)
+    bytes[k / 2] = static_cast<char>(bytes[k / 2] | ((static_cast<unsigned char>(o[k]) & 15u) << (k % 2 ? 4 : 0)));
+  return bytes;
+}
+
+std::string FileHeader(std::string_view family, char revision) {
+  return "ZQZQ" + std::string(family) + "-" + std::string(1, revision);
+}
+
+bool IsObjectFile(std::string_view bytes) { return bytes.starts_with("ZQZQ"); }
+
+TObj ObjectOfFile(std::string_view file) {
+  TObj o = FromBytes(file.substr(std::min(file.size(), kFileHeaderBytes)));
+  if (const auto length = KnownLength(o, 0)) o.resize(*length);
+  return o;
+}
 
 bool IsTrue(const TObj& o) {
   if (PrologOf(o) == kReal) return RealValue(o) != 0;

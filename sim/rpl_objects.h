@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,7 @@ inline constexpr std::uint32_t kSystemBinary = 0x02911;
 inline constexpr std::uint32_t kGrob = 0x02B1E;
 inline constexpr std::uint32_t kDirectory = 0x02A96;
 inline constexpr std::uint32_t kBackup = 0x02B62;
+inline constexpr std::uint32_t kLibrary = 0x02B40;
 inline constexpr std::uint32_t kSemi = 0x0312B;
 // Built-in commands are 5-nibble pointers into the calculator's ROM; the
 // simulator's ROM puts them from here on, clear of every prolog.
@@ -51,13 +53,28 @@ TObj MakeAlgebraic(std::string_view text);
 TObj MakeCommand(int id);
 // A graphic of width x height pixels, rows of (width + 7) / 8 bytes.
 TObj MakeGrob(int width, int height, std::string_view rows);
-// The length in nibbles of the object starting at `at`; throws TRplError when
-// it cannot be walked.
+// The length in nibbles of the object starting at `at`, laid out as the
+// simulator lays out the types it knows (built-in command pointers included);
+// nothing when the type is unknown to it or the object runs past the end.
+std::optional<std::size_t> KnownLength(const TObj& nibbles, std::size_t at);
+// The same; throws TRplError when the length is not known.
 std::size_t ObjectLength(const TObj& nibbles, std::size_t at);
+// The name of a type the simulator knows, or nullptr.
+const char* TypeName(std::uint32_t prolog);
 
-// Nibbles <-> the bytes of a binary object file (without its header).
+// Nibbles <-> bytes, the low nibble of a byte first; an odd last nibble gets
+// a high nibble of 0.
 TObj FromBytes(std::string_view bytes);
 std::string ToBytes(const TObj& o);
+
+// Binary object files: "ZQZQ", the family digits, "-", a revision letter,
+// then the object's bytes.
+inline constexpr std::size_t kFileHeaderBytes = 8;
+std::string FileHeader(std::string_view family, char revision = 'C');
+bool IsObjectFile(std::string_view bytes);
+// The object a file holds: cut to its length when the simulator knows its
+// type (dropping transfer padding), otherwise every nibble it was given.
+TObj ObjectOfFile(std::string_view file);
 
 bool IsTrue(const TObj& o);
 
