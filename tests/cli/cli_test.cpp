@@ -1,11 +1,18 @@
 // bridgit-cli as a process against bridgit-calcsim.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "support/calcsim_process.h"
 #include "support/child_process.h"
+#include "support/object_builder.h"
+#include "support/pty_pair.h"
 #include "support/run_program.h"
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
@@ -134,6 +141,203 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") + ")\n");
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+// The texts of the server's start keys (RPN wording), as the hint lists them.
+const std::string kStartKeys =
+    "  To Start Xsrvr on the Calculator:\n"
+    "  On the ZQ73G+, ZQ71GII or ZQ73G:\n"
+    "     Press right-shift, release, then right-arrow\n"
+    "  On the ZQ71G(X):\n"
+    "     Press right-shift then LIB then Xsrvr (lib)\n"
+    "     Press Xsrvr (command)\n";
+
+std::string ErrorLine(const std::string& port) {
+  return "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + port + ")\n";
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// What a message box says reaches standard error, warnings even with --quiet.
+TEST(CliMessages, KermitServerIsExplainedAndHinted) {
+  test::TCalcSim sim({"--server", "kermit"});
+  ASSERT_FALSE(sim.PcPath().empty());
+  for (const bool quiet : {false, true}) {
+    std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath()};
+    if (quiet) args.push_back("--quiet");
+    args.push_back("info");
+    const test::TRun r = test::RunProgram(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "Wrong Server: Calculator is using the Kermit Server.\n"
+              "Wrong Server: Stop the calculator.\n"
+              "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
+                  ErrorLine(sim.PcPath()) +
+                  "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
+                  "server on the calculator, then start the XModem server:\n" +
+                  kStartKeys)
+        << "quiet " << quiet;
+  }
+}
+
+TEST_F(Cli, BadFileWarningsReachStandardError) {
+  ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
+  std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
+  std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
+  std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
+  for (const bool quiet : {false, true}) {
+    std::vector<std::string> args = {"--yes", "put", work / "LST.zq", work / "E.txt"};
+    if (quiet) args.insert(args.begin(), "--quiet");
+    test::TRun r = Cli_(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Has(r.err,
+                    "Warning: LST\n"
+                    "Warning: is not a whole calculator object and was not sent.\n"
+                    "Warning: E\n"
+                    "Warning: is not a valid text file and cannot be properly sent.\n"))
+        << r.err;
+    EXPECT_TRUE(r.err.ends_with("bridgit-cli: 2 file(s) not sent\n")) << r.err;
+
+    // A file of the other family, with nobody at a terminal to ask: the
+    // question, and the answer taken for the person, are shown.
+    args = {"put", work / "F.zq"};
+    if (quiet) args.insert(args.begin(), "--quiet");
+    r = Cli_(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Wrong File Type?: " + (work / "F.zq") +
+                         "\n"
+                         "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
+                         "Wrong File Type?: This may damage the calculator contents.\n"
+                         "Wrong File Type?: Do you wish to continue?\n"
+                         "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
+                         "bridgit-cli: 1 file(s) not sent\n");
+  }
+  EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
+}
+
+// An upload whose object length cannot be found is written with its padding,
+// and the person is told.
+TEST(CliMessages, DecompileErrorOfAnUpload) {
+  test::TTempDir mem, work;
+  {
+    // A list holding an Integer, a type the ZQ71 family lacks: for that
+    // family the Integer's payload reads as a string longer than the data.
+    TNibbleWriter w;
+    w.Put5(test::Prolog("List"));
+    w.Put5(test::Prolog("Integer"));
+    w.Put5(5 + 10);
+    w.Put5(test::Prolog("String"));
+    w.Put5(0xFFFFF);
+    w.Put5(test::Prolog("Semi"));
+    std::ofstream(mem / "ODD.zq", std::ios::binary) << test::ObjectFile(w, kFamily73);
+  }
+  test::TCalcSim sim({"--memory", mem.path().string(), "--model", "71"});
+  ASSERT_FALSE(sim.PcPath().empty());
+  for (const bool quiet : {false, true}) {
+    const std::string file = work / (quiet ? "quiet.zq" : "odd.zq");
+    ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
+    std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600"};
+    if (quiet) args.push_back("--quiet");
+    args.insert(args.end(), {"recv", file});
+    const test::TRun r = test::RunProgram(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.err.ends_with("Decompile Error: " + file +
+                                "\n"
+                                "Decompile Error: Cannot decompile this file.\n"
+                                "Decompile Error: Length has been left with padding.\n"
+                                "Decompile Error: File may still be ok.\n"))
+        << r.err;
+    EXPECT_TRUE(std::filesystem::exists(file));
+  }
+}
+
+// After a failed connection a hint names the likely cause.
+class CliHint : public ::testing::Test {
+ protected:
+  test::TRun Info(const std::string& port, std::vector<std::string> prefix = {}) {
+    prefix.insert(prefix.end(), {BRIDGIT_CLI, "--port", port, "info"});
+    return test::RunProgram(prefix);
+  }
+};
+
+TEST_F(CliHint, PermissionDenied) {
+  test::TPtyPair line;
+  ASSERT_FALSE(line.path().empty());
+  std::vector<std::string> asOther;
+  std::string groupName;
+  if (::geteuid() == 0) {
+    // Root opens any device: the program runs as nobody, with no groups, on a
+    // device of the group dialout.
+    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv: no unprivileged user";
+    const struct group* dialout = ::getgrnam("dialout");
+    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
+    asOther = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    groupName = "dialout";
+    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
+  } else {
+    // The terminal is ours: with no rights for its owner, only its group may use it.
+    struct stat st {};
+    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
+    const struct group* g = ::getgrgid(st.st_gid);
+    ASSERT_NE(g, nullptr);
+    groupName = g->gr_name;
+    gid_t groups[256];
+    const int n = ::getgroups(256, groups);
+    if (::getegid() == st.st_gid || std::find(groups, groups + std::max(n, 0), st.st_gid) != groups + std::max(n, 0))
+      GTEST_SKIP() << "the test's user is in the group " << groupName << " of " << line.path();
+    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
+  }
+  test::TRun r = Info(line.path(), asOther);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
+                       ", which you are not in.\n"
+                       "  Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
+                       "  then log out and log in again (a new group counts from the next login).\n");
+
+  // Nobody but root may use it: joining its group would not help.
+  if (!asOther.empty()) {
+    ASSERT_EQ(::chmod(line.path().c_str(), 0600), 0);
+    r = Info(line.path(), asOther);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: you may not open " + line.path() +
+                         ": its owner root, group dialout and mode 0600 do not let you read and write it.\n");
+  }
+}
+
+TEST_F(CliHint, PortHeldByAnotherProgram) {
+  test::TPtyPair line;
+  ASSERT_FALSE(line.path().empty());
+  // The same exclusive hold as the program's own.
+  const int fd = ::open(line.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
+  const test::TRun r = Info(line.path());
+  ::close(fd);
+  EXPECT_EQ(r.code, 1);
+  const std::string hint = "hint: " + line.path() + " is held by another program, process " + std::to_string(::getpid()) + " (";
+  EXPECT_TRUE(r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
+  EXPECT_TRUE(r.err.ends_with("): close it or let it finish, then try again.\n")) << r.err;
+}
+
+TEST_F(CliHint, NothingFromTheCalculator) {
+  test::TPtyPair line;  // nothing behind it
+  ASSERT_FALSE(line.path().empty());
+  const test::TRun r = Info(line.path());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
+                       ". Is its XModem server running?\n" + kStartKeys);
+}
+
+TEST_F(CliHint, AnExchangeThatMadeNoSense) {
+  test::TCalcSim sim({"--fault", "garbage@1"});  // the version request is answered with garbage
+  ASSERT_FALSE(sim.PcPath().empty());
+  const test::TRun r = Info(sim.PcPath(), {});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
+                       " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) and "
+                       "that the cable sits firmly.\n");
 }
 
 TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
