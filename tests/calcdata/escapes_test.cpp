@@ -15,16 +15,50 @@ std::string Bytes(std::initializer_list<int> codes) {
   return s;
 }
 
-TEST(Digraphs, CaretFlagMarksExactlyTheFileNameSafeDigraphs) {
-  const std::string_view forbidden = "\\/:*?\"<>|";
-  for (const TDigraph& d : DigraphTable) {
-    const bool unsafe = forbidden.find(d.first) != std::string_view::npos ||
-                        forbidden.find(d.second) != std::string_view::npos;
-    EXPECT_EQ(d.caretSafe, !unsafe) << int(d.code);
-    EXPECT_EQ(DigraphCode(static_cast<unsigned char>(d.first), static_cast<unsigned char>(d.second)), d.code);
-    EXPECT_EQ(DigraphOf(d.code), &d);
+struct TPair {
+  int code;
+  const char* digraph;
+  bool caret;  // may also be written in caret notation
+};
+
+// The published digraph table, row by row.
+constexpr TPair kPairs[] = {
+    {128, "<)", false}, {129, "x-", true},  {130, ".V", true},  {131, "v/", false}, {132, ".S", true},
+    {133, "GS", true},  {134, "|>", false}, {135, "pi", true},  {136, ".d", true},  {137, "<=", false},
+    {138, ">=", false}, {139, "=/", false}, {140, "Ga", true},  {141, "->", false}, {142, "<-", false},
+    {143, "|v", false}, {144, "|^", false}, {145, "Gg", true},  {146, "Gd", true},  {147, "Ge", true},
+    {148, "Gn", true},  {149, "Gh", true},  {150, "Gl", true},  {151, "Gr", true},  {152, "Gs", true},
+    {153, "Gt", true},  {154, "Gw", true},  {155, "GD", true},  {156, "PI", true},  {157, "GW", true},
+    {158, "[]", true},  {159, "oo", true},  {171, "<<", false}, {176, "^o", true},  {181, "Gm", true},
+    {187, ">>", false}, {215, ".x", true},  {216, "0/", false}, {223, "Gb", true},  {247, ":-", false},
+};
+
+TEST(Digraphs, EveryPairOfThePublishedTable) {
+  ASSERT_EQ(kDigraphCount, 40);
+  for (std::size_t row = 0; row < std::size(kPairs); ++row) {
+    const TPair& want = kPairs[row];
+    const TDigraph& got = DigraphTable[row];
+    SCOPED_TRACE(want.digraph);
+    EXPECT_EQ(got.code, want.code);
+    EXPECT_EQ(got.first, want.digraph[0]);
+    EXPECT_EQ(got.second, want.digraph[1]);
+    EXPECT_EQ(got.caretSafe, want.caret);
+    EXPECT_EQ(DigraphCode(static_cast<unsigned char>(want.digraph[0]), static_cast<unsigned char>(want.digraph[1])),
+              want.code);
+    ASSERT_NE(DigraphOf(static_cast<unsigned char>(want.code)), nullptr);
+    EXPECT_EQ(DigraphOf(static_cast<unsigned char>(want.code))->code, want.code);
+    // Both notations spell the character so, caret notation only where allowed.
+    const std::string c(1, static_cast<char>(want.code));
+    EXPECT_EQ(EncodeEscapes(c, TEscapeMode::kBackslash), std::string("\\") + want.digraph);
+    EXPECT_EQ(DecodeEscapes(std::string("\\") + want.digraph, TEscapeMode::kBackslash), c);
+    EXPECT_EQ(EncodeEscapes(c, TEscapeMode::kCaret),
+              want.caret ? std::string("^") + want.digraph : "^" + std::to_string(want.code));
   }
-  EXPECT_EQ(DigraphOf(160), nullptr);
+  // Codes without a digraph.
+  for (int code : {127, 160, 170, 255}) {
+    EXPECT_EQ(DigraphOf(static_cast<unsigned char>(code)), nullptr) << code;
+    EXPECT_EQ(EncodeEscapes(std::string(1, static_cast<char>(code)), TEscapeMode::kBackslash), "\\" + std::to_string(code));
+  }
   EXPECT_EQ(DigraphCode('a', 'b'), 0);
   EXPECT_EQ(DecimalText(7), "007");
   EXPECT_EQ(DecimalText(255), "255");
