@@ -162,22 +162,16 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 TEST(CliMessages, KermitServerIsExplainedAndHinted) {
   test::TCalcSim sim({"--server", "kermit"});
   ASSERT_FALSE(sim.PcPath().empty());
-  for (const bool quiet : {false, true}) {
-    std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath()};
-    if (quiet) args.push_back("--quiet");
-    args.push_back("info");
-    const test::TRun r = test::RunProgram(args);
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err,
-              "Wrong Server: Calculator is using the Kermit Server.\n"
-              "Wrong Server: Stop the calculator.\n"
-              "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
-                  ErrorLine(sim.PcPath()) +
-                  "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
-                  "server on the calculator, then start the XModem server:\n" +
-                  kStartKeys)
-        << "quiet " << quiet;
-  }
+  const test::TRun r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "info"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "Wrong Server: Calculator is using the Kermit Server.\n"
+            "Wrong Server: Stop the calculator.\n"
+            "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
+                ErrorLine(sim.PcPath()) +
+                "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
+                "server on the calculator, then start the XModem server:\n" +
+                kStartKeys);
 }
 
 TEST_F(Cli, BadFileWarningsReachStandardError) {
@@ -185,33 +179,26 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
   std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
   std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
   std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
-  for (const bool quiet : {false, true}) {
-    std::vector<std::string> args = {"--yes", "put", work / "LST.zq", work / "E.txt"};
-    if (quiet) args.insert(args.begin(), "--quiet");
-    test::TRun r = Cli_(args);
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(Has(r.err,
-                    "Warning: LST\n"
-                    "Warning: is not a whole calculator object and was not sent.\n"
-                    "Warning: E\n"
-                    "Warning: is not a valid text file and cannot be properly sent.\n"))
-        << r.err;
-    EXPECT_TRUE(r.err.ends_with("bridgit-cli: 2 file(s) not sent\n")) << r.err;
+  test::TRun r = Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "Warning: LST\n"
+            "Warning: is not a whole calculator object and was not sent.\n"
+            "Warning: E\n"
+            "Warning: is not a valid text file and cannot be properly sent.\n"
+            "bridgit-cli: 2 file(s) not sent\n");
 
-    // A file of the other family, with nobody at a terminal to ask: the
-    // question, and the answer taken for the person, are shown.
-    args = {"put", work / "F.zq"};
-    if (quiet) args.insert(args.begin(), "--quiet");
-    r = Cli_(args);
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Wrong File Type?: " + (work / "F.zq") +
-                         "\n"
-                         "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
-                         "Wrong File Type?: This may damage the calculator contents.\n"
-                         "Wrong File Type?: Do you wish to continue?\n"
-                         "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
-                         "bridgit-cli: 1 file(s) not sent\n");
-  }
+  // A file of the other family, with nobody at a terminal to ask: the
+  // question, and the answer taken for the person, are shown.
+  r = Cli_({"put", work / "F.zq"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "Wrong File Type?: " + (work / "F.zq") +
+                       "\n"
+                       "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
+                       "Wrong File Type?: This may damage the calculator contents.\n"
+                       "Wrong File Type?: Do you wish to continue?\n"
+                       "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
+                       "bridgit-cli: 1 file(s) not sent\n");
   EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
 }
 
@@ -233,22 +220,16 @@ TEST(CliMessages, DecompileErrorOfAnUpload) {
   }
   test::TCalcSim sim({"--memory", mem.path().string(), "--model", "71"});
   ASSERT_FALSE(sim.PcPath().empty());
-  for (const bool quiet : {false, true}) {
-    const std::string file = work / (quiet ? "quiet.zq" : "odd.zq");
-    ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
-    std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600"};
-    if (quiet) args.push_back("--quiet");
-    args.insert(args.end(), {"recv", file});
-    const test::TRun r = test::RunProgram(args);
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(r.err.ends_with("Decompile Error: " + file +
-                                "\n"
-                                "Decompile Error: Cannot decompile this file.\n"
-                                "Decompile Error: Length has been left with padding.\n"
-                                "Decompile Error: File may still be ok.\n"))
-        << r.err;
-    EXPECT_TRUE(std::filesystem::exists(file));
-  }
+  ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
+  const std::string file = work / "odd.zq";
+  const test::TRun r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "--quiet", "recv", file});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "Decompile Error: " + file +
+                       "\n"
+                       "Decompile Error: Cannot decompile this file.\n"
+                       "Decompile Error: Length has been left with padding.\n"
+                       "Decompile Error: File may still be ok.\n");
+  EXPECT_TRUE(std::filesystem::exists(file));
 }
 
 // After a failed connection a hint names the likely cause.
