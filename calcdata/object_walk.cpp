@@ -118,21 +118,41 @@ TWalkError SkipObject(std::string_view bytes, std::size_t& pos, TFamily family, 
   return TWalkError::kNone;
 }
 
-bool ObjectNibbleLength(std::string_view bytes, std::size_t& nibbles, TTickSource now) {
+TObjectMeasure MeasureObject(std::string_view bytes, TFamily family, TTickSource now) {
+  const TWalker w(bytes);
+  std::uint32_t prolog = 0;
+  if (!w.Field(kObjectStartNibble, 5, prolog)) return {TObjectExtent::kTooShort, 0};
+  // A prolog of no row is a pointer only inside an object; an object of its own
+  // with such a prolog is a type the table lacks, whose end the walk cannot find.
+  if (!FindTypeByProlog(prolog, family)) return {TObjectExtent::kUnknownType, 0};
   std::size_t pos = kObjectStartNibble;
-  if (SkipObject(bytes, pos, HeaderFamily(bytes), now(), now) != TWalkError::kNone) return false;
-  nibbles = pos - kObjectStartNibble;
+  switch (SkipObject(bytes, pos, family, now(), now)) {
+    case TWalkError::kNone: return {TObjectExtent::kExact, pos - kObjectStartNibble};
+    case TWalkError::kPastEnd: return {TObjectExtent::kTooShort, 0};
+    case TWalkError::kTimeOut: break;
+  }
+  return {TObjectExtent::kUndecided, 0};
+}
+
+bool ObjectNibbleLength(std::string_view bytes, std::size_t& nibbles, TTickSource now) {
+  const TObjectMeasure m = MeasureObject(bytes, HeaderFamily(bytes), now);
+  if (m.extent != TObjectExtent::kExact) return false;
+  nibbles = m.nibbles;
   return true;
 }
 
 TTrimResult TrimObject(std::string& bytes, TTickSource now) {
   std::size_t length = 0;
   if (!ObjectNibbleLength(bytes, length, now)) return {};
-  const std::size_t end = kObjectStartNibble + length;
+  return {true, CutToObject(bytes, length)};
+}
+
+bool CutToObject(std::string& bytes, std::size_t nibbles) {
+  const std::size_t end = kObjectStartNibble + nibbles;
   bytes.resize((end + 1) / 2);
   const bool odd = end % 2 == 1;
   if (odd) bytes.back() = static_cast<char>(static_cast<unsigned char>(bytes.back()) & 0x0F);
-  return {true, odd};
+  return odd;
 }
 
 }  // namespace bridgit

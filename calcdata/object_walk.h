@@ -29,16 +29,40 @@ std::string_view WalkErrorText(TWalkError error);
 TWalkError SkipObject(std::string_view bytes, std::size_t& pos, TFamily family, TTickMs start,
                       TTickSource now = TickCount);
 
+// What a walk can tell of the object in a binary object file.
+enum class TObjectExtent {
+  kExact,        // its own prolog is a type of the family's table and the walk ended inside the bytes
+  kUnknownType,  // its own prolog is in no row of the family's table: its length cannot be known
+  kTooShort,     // the bytes end before its known structure does (or before its prolog)
+  kUndecided,    // the walk took too long
+};
+
+struct TObjectMeasure {
+  TObjectExtent extent = TObjectExtent::kUndecided;
+  std::size_t nibbles = 0;  // from its first nibble, when exact
+};
+
+// Measures the object of a binary object file with the family's table. Inside
+// the object a prolog of no row still counts as a 5-nibble pointer; only the
+// object's own type must be known for its length to be.
+TObjectMeasure MeasureObject(std::string_view bytes, TFamily family, TTickSource now = TickCount);
+
+// Cuts a binary object file to its header and `nibbles` of object; when the
+// object ends in the low nibble of its last byte, that byte's high nibble is
+// cleared. Returns whether it does.
+bool CutToObject(std::string& bytes, std::size_t nibbles);
+
 struct TTrimResult {
   bool success = false;
   bool odd = false;  // the object ends in the low nibble of its last byte
 };
 
 // Cuts a binary object file to its header plus the exact object length. When
-// the walk fails the bytes stay as they are, padding and all.
+// that length is not known (the walk fails, or the object's own type is in no
+// row of the table) the bytes stay as they are, padding and all.
 TTrimResult TrimObject(std::string& bytes, TTickSource now = TickCount);
 
-// The object's exact length in nibbles from its first nibble, when the walk succeeds.
+// The object's exact length in nibbles from its first nibble, when it is known.
 bool ObjectNibbleLength(std::string_view bytes, std::size_t& nibbles, TTickSource now = TickCount);
 
 }  // namespace bridgit

@@ -116,6 +116,13 @@ void TXModemServer::ConnectTo(const std::string& port) {
   }
   host_.SetRequiredSpeed(required);
   Purge(kScratchName, false);
+  if (textScratchLeft_) {
+    // An interrupted text get left its scratch variable in its folder; the
+    // calculator's current folder is kept.
+    if (!textScratchFolder_.empty())
+      Execute("PATH " + textScratchFolder_ + " '" + kScratchName + "' PURGE EVAL", true, true);
+    textScratchLeft_ = false;
+  }
   Version += std::string(texts::kRomSeparator) + version;
   host_.CloseConnectionStatus();
 }

@@ -68,6 +68,7 @@ void TXModemServer::ParseListing(TXPObject& parent, const std::string& data, std
 void TXModemServer::ChangeDir(const std::string& path) {
   SetStatus(std::string(texts::kStatusChangeDir) + path);
   Execute(path, false, true);
+  if (!path.empty()) currentFolder_ = path;
   SetStatus("");
 }
 

@@ -1,6 +1,7 @@
 // Fetching one object into memory.
 #include "base/clock.h"
 #include "base/log.h"
+#include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_port.h"
 #include "session/texts.h"
@@ -28,15 +29,20 @@ bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile
   SetStatus("");
   LastData.clear();
   if (!done) return false;
-  // The object's own length wins over the listing's size: an object that grew
-  // since the listing is not cut short.
-  std::string trimmed = rx.Data;
-  if (TrimObject(trimmed).success) {
-    if (rx.ExpectedSize != 0 && trimmed.size() != rx.ExpectedSize)
-      Log(std::string(texts::kLogSizeDiffers) + std::to_string(rx.ExpectedSize) + " / " + std::to_string(trimmed.size()));
-    LastData = std::move(trimmed);
-  } else {
-    LastData = rx.ExpectedSize != 0 ? rx.Data.substr(0, rx.ExpectedSize) : rx.Data;
+  LastData = rx.Data;
+  // The calculator sends its own header; the connected family (once known)
+  // decides which types the walk may trust.
+  const std::string& model = host_.CalculatorModel();
+  const TFamily family = model == kFamily73 ? TFamily::k73 : model == kFamily71 ? TFamily::k71 : HeaderFamily(LastData);
+  const TObjectMeasure m = MeasureObject(LastData, family);
+  if (m.extent == TObjectExtent::kExact) {
+    // The walk is exact: an object that grew since the listing is not cut short.
+    CutToObject(LastData, m.nibbles);
+    if (rx.ExpectedSize != 0 && LastData.size() != rx.ExpectedSize)
+      Log(std::string(texts::kLogSizeDiffers) + std::to_string(rx.ExpectedSize) + " / " + std::to_string(LastData.size()));
+  } else if (rx.ExpectedSize != 0 && LastData.size() > rx.ExpectedSize) {
+    // A type the table lacks: the listing's size holds; without one every byte is kept.
+    LastData.resize(rx.ExpectedSize);
   }
   return true;
 }

@@ -49,13 +49,17 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
     if (!WriteFileSafely(pcFile, LastData, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
     return true;
   }
-  // HOME itself cannot be fetched as text (HOMEWORK can).
-  if (UpperCase(DecodeEscapes(name, TEscapeMode::kBackslash)) == "HOME") return false;
+  // HOME itself is no variable; names are case-sensitive, so "home" and
+  // HOMEWORK are.
+  if (DecodeEscapes(name, TEscapeMode::kBackslash) == "HOME") return false;
+  textScratchLeft_ = true;
+  textScratchFolder_ = currentFolder_;
   Execute("RCLF 64 STWS STD -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR '" + name + "' RCL \\->STR + '" +
               kTextScratch + "' STO STOF",
           true, true);
   if (!GetObject(kTextScratch, pcFile, 0)) return false;
   Purge(kTextScratch, false);
+  textScratchLeft_ = false;
 
   const std::string& data = LastData;
   std::string head;
@@ -111,13 +115,15 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   if (!CheckVarName(name, host_)) return false;
   const TFileKind kind = CheckFileKind(pcFile);
   if (!kind.accept) return false;
-  // A binary object file must be one whole object: a truncated or damaged file
-  // would leave a corrupted variable on the calculator.
+  // A binary file cut short of its own known structure would leave a corrupted
+  // variable. Anything else goes as it is: an object of a type the table lacks,
+  // or a file kept with its padding after its length could not be found.
   if (!kind.asText) {
     std::string bytes;
     int error = 0;
-    std::size_t nibbles = 0;
-    if (!ReadWholeFile(pcFile, bytes, error) || !ObjectNibbleLength(bytes, nibbles)) {
+    if (!ReadWholeFile(pcFile, bytes, error))
+      RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + std::to_string(error));
+    if (HasBinaryMagic(bytes) && MeasureObject(bytes, HeaderFamily(bytes)).extent == TObjectExtent::kTooShort) {
       host_.Beep();
       host_.ShowMessage(name + std::string(texts::kNotAnObject), std::string(texts::kWarningCaption));
       return false;
@@ -192,7 +198,8 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile) 
     bool all = true;
     const bool sent = PutFile(kLongTextScratch, temp, 1, all, false, pcFile);
     std::remove(temp.c_str());
-    if (!sent) return false;
+    // The text was fine; the link was not: that is what the person hears of.
+    if (!sent) RaiseTransferError();
     body = kLongTextScratch + " '" + kLongTextScratch + "' PURGE ";
   }
   Execute("'" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +

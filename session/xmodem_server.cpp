@@ -51,13 +51,17 @@ void TXModemServer::SendCommandChar(char letter) {
   SleepMs(CurrentTiming().AfterCommandChar);
 }
 
-void TXModemServer::SendCommandPacket(const std::string& text) { SendPacket(PacketFor(text)); }
+void TXModemServer::SendCommandPacket(const std::string& text) {
+  std::string payload;
+  const std::string packet = PacketFor(text, payload);
+  Log(std::string(texts::kLogCommandPacket) + payload + "'");
+  SendPacket(packet);
+}
 
-std::string TXModemServer::PacketFor(const std::string& text) {
-  const std::string payload = DecodeEscapes(text, TEscapeMode::kBackslash);
+std::string TXModemServer::PacketFor(const std::string& text, std::string& payload) {
+  payload = DecodeEscapes(text, TEscapeMode::kBackslash);
   const std::optional<std::string> packet = EncodeCommandPacket(payload);
   if (!packet) RaiseCommError(std::string(texts::kCommandTooLong));
-  Log(std::string(texts::kLogCommandPacket) + payload + "'");
   return *packet;
 }
 
@@ -212,8 +216,10 @@ void TXModemServer::Execute(const std::string& command, bool showBusy, bool wait
   host_.ProcessMessages();
   if (!command.empty()) {
     // Encoded first: a command too long for a packet is refused before the calculator hears 'E'.
-    const std::string packet = PacketFor(command);
+    std::string payload;
+    const std::string packet = PacketFor(command, payload);
     SendCommandChar('E');
+    Log(std::string(texts::kLogCommandPacket) + payload + "'");
     SendPacket(packet);
   }
   host_.ResetCommandCancel();
@@ -257,8 +263,15 @@ std::string TXModemServer::GetSpeed() const {
   return CommPort().Mode == ModeUsb ? std::string(texts::kUsbSpeed) : Speed;
 }
 
+void TXModemServer::RaiseTransferError() const {
+  if (transferError_.empty() || transferError_ == texts::kConnectionError) throw TConnectionError();
+  throw std::runtime_error(transferError_);  // already the whole text the person sees
+}
+
 TStatusCallback TXModemServer::ForwardProgress() {
+  transferError_.clear();
   return [this](const std::string& message, int kind, int a, int b, int) {
+    if (kind == StatusError && !message.empty()) transferError_ = message;
     ProgressDialog->UpdateCommStatus(message, kind, b, a);
   };
 }

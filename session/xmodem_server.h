@@ -35,8 +35,9 @@ class TXModemServer {
   void SendCommandChar(char letter);
   void SendCommandPacket(const std::string& text);  // backslash notation
   std::string ReceiveCommandPacket();
-  // The packet for a command in backslash notation; a comm error when it is too long.
-  std::string PacketFor(const std::string& text);
+  // The packet for a command in backslash notation, and its payload; a comm
+  // error when it is too long.
+  std::string PacketFor(const std::string& text, std::string& payload);
   // Writes a packet until the calculator acknowledges it.
   void SendPacket(const std::string& packet);
   // One attempt at reading a packet; false when it was short or its check failed.
@@ -112,7 +113,15 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  // The error a transfer started with ForwardProgress failed with, or empty.
+  [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
+  std::string transferError_;  // the last error a transfer reported
+  std::string currentFolder_;  // the folder path of the latest ChangeDir
+  // A text get ended between storing its scratch variable and purging it: the
+  // folder that holds it, purged at the next connection.
+  bool textScratchLeft_ = false;
+  std::string textScratchFolder_;
 };
 
 }  // namespace bridgit

@@ -134,6 +134,55 @@ TEST(TrimObject, NewerTypesAreUnknownPointersInThe71Family) {
   EXPECT_FALSE(TrimObject(as73).success);  // 0x0312B nibbles of Integer run off the end
 }
 
+void ExpectRefused(std::string file);
+
+// A type that no row of the table holds, laid out with a length field the way
+// the calculator's own extension types are.
+constexpr std::uint32_t kUnknownProlog = 0x12345;
+
+TEST(MeasureObject, AnObjectOfATypeTheTableLacksHasNoKnownLength) {
+  TNibbleWriter w;
+  PutLengthPrefixed(w, kUnknownProlog, 395);
+  for (const auto family : {TFamily::k71, TFamily::k73}) {
+    const std::string file = ObjectFile(w, family == TFamily::k73 ? kFamily73 : kFamily71, 45);
+    EXPECT_EQ(MeasureObject(file, family).extent, TObjectExtent::kUnknownType);
+    std::size_t n = 0;
+    EXPECT_FALSE(ObjectNibbleLength(file, n));
+    ExpectRefused(file);  // never cut to a 5-nibble pointer
+  }
+  // The same prolog inside a list is the address of a built-in object.
+  TNibbleWriter list;
+  list.Put5(Prolog("List"));
+  list.Put5(kUnknownProlog);
+  list.Put5(kSemiProlog);
+  const TObjectMeasure m = MeasureObject(ObjectFile(list, kFamily73, 30), TFamily::k73);
+  EXPECT_EQ(m.extent, TObjectExtent::kExact);
+  EXPECT_EQ(m.nibbles, 15u);
+  // A newer type is one the older family's table lacks.
+  TNibbleWriter integer;
+  PutLengthPrefixed(integer, Prolog("Integer"), 4);
+  EXPECT_EQ(MeasureObject(ObjectFile(integer, kFamily71, 9), TFamily::k71).extent, TObjectExtent::kUnknownType);
+  EXPECT_EQ(MeasureObject(ObjectFile(integer, kFamily71, 9), TFamily::k73).nibbles, 14u);
+}
+
+TEST(MeasureObject, OnlyAKnownStructureCutShortIsTooShort) {
+  TNibbleWriter w;
+  w.Put5(Prolog("String"));
+  w.Put5(15);
+  w.PutBytes("HELLO");
+  const std::string whole = ObjectFile(w, kFamily73);
+  EXPECT_EQ(MeasureObject(whole, TFamily::k73).extent, TObjectExtent::kExact);
+  EXPECT_EQ(MeasureObject(whole, TFamily::k73).nibbles, 20u);
+  EXPECT_EQ(MeasureObject(whole.substr(0, whole.size() - 1), TFamily::k73).extent, TObjectExtent::kTooShort);
+  // Too short to hold any prolog.
+  EXPECT_EQ(MeasureObject("ZQZQ73-C", TFamily::k73).extent, TObjectExtent::kTooShort);
+  EXPECT_EQ(MeasureObject("ZQZQ73-C\x33\x29", TFamily::k73).extent, TObjectExtent::kTooShort);
+  // However few bytes follow an unknown prolog, they prove nothing.
+  TNibbleWriter bare;
+  bare.Put5(kUnknownProlog);
+  EXPECT_EQ(MeasureObject(ObjectFile(bare), TFamily::k73).extent, TObjectExtent::kUnknownType);
+}
+
 TEST(TrimObject, NestedCompositesAndEmptyDirectory) {
   TNibbleWriter w;
   w.Put5(Prolog("RPL"));
@@ -239,6 +288,9 @@ TEST(TrimObject, AWalkLongerThanThreeSecondsFails) {
   EXPECT_FALSE(TrimObject(slow, SlowClock).success);
   EXPECT_EQ(slow, file);
   EXPECT_TRUE(TrimObject(file, FrozenClock).success);
+  // A walk out of time decides nothing: it neither trusts nor refuses.
+  g_fakeNow = 0;
+  EXPECT_EQ(MeasureObject(file, TFamily::k73, SlowClock).extent, TObjectExtent::kUndecided);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The session's wire format against a scripted calculator on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "base/log.h"
@@ -160,6 +161,22 @@ TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
   }, [&] { server->SendCommandPacket(std::string(65535, 'a')); });
   ASSERT_EQ(wire.size(), 65538u);
   EXPECT_EQ(wire.substr(0, 3), "\xFF\xFF" "a");
+}
+
+TEST_F(Packets, ExecuteLogsTheLetterBeforeItsPacket) {
+  host.SetConnected(true);
+  std::string wire;
+  WithCalculator([&] {
+    wire = pty.Read(1 + 2 + 5 + 1);
+    pty.Write("\x06");
+  }, [&] { server->Execute("1 2 +", false, false); });
+  EXPECT_EQ(wire, std::string("E\0\x05", 3) + "1 2 +" + std::string(1, static_cast<char>(Checksum8("1 2 +"))));
+  const auto& lines = TLogBook::Instance().Lines();
+  const auto letter = std::find(lines.begin(), lines.end(), "send command = E");
+  const auto packet = std::find(lines.begin(), lines.end(), "command packet = '1 2 +'");
+  ASSERT_NE(letter, lines.end());
+  ASSERT_NE(packet, lines.end());
+  EXPECT_LT(letter - lines.begin(), packet - lines.begin());
 }
 
 TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {

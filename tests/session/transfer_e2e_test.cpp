@@ -9,6 +9,8 @@
 
 #include "base/files.h"
 #include "base/log.h"
+#include "calcdata/nibbles.h"
+#include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
@@ -50,6 +52,26 @@ class Objects : public test::TSessionFixture {
   bool Put(const std::string& name, const std::string& file) {
     bool all = false;
     return server->PutFile(name, file, 1, all, true);
+  }
+
+  // An object of a type the table lacks (prolog 0x12345): 248 bytes, so that
+  // its file fills whole 128-byte blocks. The simulator cannot know where such
+  // an object ends either and keeps every byte it is sent; with no padding to
+  // keep, what it holds is exactly what the PC sent.
+  static std::string UnknownObjectFile() {
+    TNibbleWriter w;
+    w.Put5(0x12345);
+    for (int i = 0; i < 491; ++i) w.Put(static_cast<unsigned>(i * 5 + i / 16) & 0xF);
+    return MakeObjectHeader(kFamily73) + w.Packed();
+  }
+  // A memory folder holding the unknown object as ODD and a Real as A.
+  std::string MemoryWithUnknownObject() {
+    const std::string folder = dir / "memory";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/ODD.zq", std::ios::binary) << UnknownObjectFile();
+    std::ofstream(folder + "/A.zq", std::ios::binary)
+        << std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19);
+    return folder;
   }
 
   TXPObject home;
@@ -117,6 +139,77 @@ TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
   EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
 }
 
+TEST_F(Objects, TextCopiesRefuseOnlyTheNameHomeItself) {
+  Start();
+  ASSERT_TRUE(Get("A", dir / "A.zq"));
+  for (const std::string name : {"home", "Home", "HOMEWORK"}) ASSERT_TRUE(Put(name, dir / "A.zq"));
+  server->ListAll(home);
+  host.SetTextMode(true);
+  for (const std::string name : {"home", "Home", "HOMEWORK"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(Get(name, dir / (name + ".txt")));
+    EXPECT_EQ(Slurp(dir / (name + ".txt")), "%%ZQ: T(3)A(D)F(.);\n42.\n");
+  }
+  TLogBook::Instance().Clear();
+  EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
+  EXPECT_FALSE(std::filesystem::exists(dir / "HOME.txt"));
+  EXPECT_EQ(TLogBook::Instance().Text().find("send command"), std::string::npos) << "nothing sent";
+}
+
+TEST_F(Objects, ALongTextPutWhoseTransferFailsReportsTheLinkFailure) {
+  Start();
+  host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
+  std::string longText = "%%ZQ: T(3)A(D)F(.);\n\"" + std::string(400, 'x') + "\"\n";
+  std::ofstream(dir / "long.txt", std::ios::binary) << longText;
+  // The purge of the scratch variable and the put command are the first two
+  // packets; the first block is then refused until the PC gives up.
+  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
+  try {
+    Put("LONG", dir / "long.txt");
+    ADD_FAILURE() << "no error";
+  } catch (const TConnectionError& e) {
+    EXPECT_EQ(std::string(e.what()), "Connection Error.\r\nPlease check your connections.");
+  }
+  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
+  EXPECT_FALSE(host.Connected());
+  server->Connect(sim->PcPath());
+  EXPECT_EQ(DumpLine("LONG"), "");
+}
+
+TEST_F(Objects, AnInterruptedTextGetsScratchVariableIsPurgedAtTheNextConnection) {
+  const std::string folder = dir / "calc";
+  std::filesystem::create_directories(folder + "/WORK");
+  std::ofstream(folder + "/WORK/B.zq", std::ios::binary) << std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19);
+  Start({"--memory", folder});
+  server->ChangeDir("HOME WORK");
+  host.SetTextMode(true);
+  ASSERT_EQ(sim->Control("fault can@+1"), "ok");  // the calculator cancels the fetch of the scratch variable
+  EXPECT_FALSE(server->GetToFile("B", dir / "B.txt", 32, 11));
+  ASSERT_NE(sim->Control("dump").find("HOME/WORK/$$$t "), std::string::npos);
+  // The calculator is turned off and on: it starts again in HOME.
+  sim->Stop();
+  Start({"--memory", folder});
+  const std::string dump = sim->Control("dump");
+  EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
+  // The calculator's current folder is the one it had.
+  server->Execute("PATH '$$$p' STO", true, true);
+  EXPECT_NE(sim->Control("dump").find("HOME/$$$p List"), std::string::npos) << sim->Control("dump");
+}
+
+TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
+  EXPECT_EQ(TXModemServer::DisplayName("NAME", "/tmp/x/FILE.zq", "/other/ALT.zq"), "ALT");
+  EXPECT_EQ(TXModemServer::DisplayName("NAME", "/tmp/x/FILE.zq", ""), "FILE");
+  EXPECT_EQ(TXModemServer::DisplayName("NAME", "", ""), "NAME");
+  EXPECT_EQ(TXModemServer::DisplayName("X", "X.txt", ""), "X");
+  EXPECT_EQ(TXModemServer::DisplayName("X", "X.ZQ", ""), "X.ZQ");
+  EXPECT_EQ(TXModemServer::DisplayName("X", "X.TXT", ""), "X.TXT");
+  EXPECT_EQ(TXModemServer::DisplayName("X", "X.zqbackup", ""), "X.zqbackup");
+  EXPECT_EQ(TXModemServer::DisplayName("X", "/a.zq/X.tar.zq", ""), "X.tar");
+  // A name that is only a dot and letters is a hidden file without an extension.
+  EXPECT_EQ(TXModemServer::DisplayName("X", "/tmp/.zq", ""), ".zq");
+}
+
 TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
   Start();
   const auto write = [&](const std::string& name, const std::string& text) {
@@ -164,18 +257,31 @@ TEST_F(Objects, ReplaceQuestionsFollowFlag36) {
   EXPECT_EQ(asked, 2);
 }
 
-TEST_F(Objects, BadFilesAreRefusedBeforeAnythingIsSent) {
+TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   Start();
   ASSERT_TRUE(Get("A", dir / "A.zq"));
   const std::string good = Slurp(dir / "A.zq");
   std::ofstream(dir / "short.zq", std::ios::binary) << good.substr(0, good.size() - 3);
+  std::ofstream(dir / "header.zq", std::ios::binary) << good.substr(0, 9);
   std::ofstream(dir / "garbage.bin", std::ios::binary) << "\x01\x02garbage";
   std::ofstream(dir / "old71.zq", std::ios::binary) << "ZQZQ71-R" << good.substr(8);
   const std::string before = sim->Control("dump");
   EXPECT_THROW(Put("X", dir / "missing.zq"), TCommError);
-  EXPECT_FALSE(Put("X", dir / "short.zq"));
+  EXPECT_FALSE(Put("X", dir / "short.zq"));   // a Real needs 21 nibbles
+  EXPECT_FALSE(Put("X", dir / "header.zq"));  // no room for a prolog
+  ASSERT_FALSE(host.Messages().empty());
+  EXPECT_EQ(host.Messages().back().second, "X\r\n\r\nis not a whole calculator object and was not sent.\r\n");
   EXPECT_FALSE(Put("X", dir / "garbage.bin"));  // declined by the default answer
   EXPECT_EQ(sim->Control("dump"), before);
+
+  // A file kept with its transfer padding after its length could not be
+  // found goes as it is, and so does a file without the binary header that the
+  // person chose to send as binary.
+  std::ofstream(dir / "padded.zq", std::ios::binary) << UnknownObjectFile() << std::string(40, '\x1A');
+  EXPECT_TRUE(Put("PADDED", dir / "padded.zq"));
+  EXPECT_TRUE(DumpLine("PADDED").starts_with("? ")) << DumpLine("PADDED");
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -2; });
+  EXPECT_TRUE(Put("RAW", dir / "garbage.bin"));
 
   std::string report;
   host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, -2; });
@@ -220,6 +326,70 @@ TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
   EXPECT_FALSE(server->LastData.empty());
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 9600"), std::string::npos);
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 19200"), std::string::npos);
+}
+
+TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
+  const std::string original = UnknownObjectFile();
+  ASSERT_EQ(original.size(), 256u);
+  Start({"--memory", MemoryWithUnknownObject()});
+  ASSERT_NE(Item("ODD"), nullptr);
+  EXPECT_EQ(Item("ODD")->Size, 248);
+
+  // Get: the listing's size holds, not the 5 nibbles of a pointer.
+  ASSERT_TRUE(Get("ODD", dir / "ODD.zq"));
+  EXPECT_EQ(Slurp(dir / "ODD.zq"), original);
+  // With no size known, every byte received is kept.
+  ASSERT_TRUE(server->GetObject("ODD", "", 0));
+  EXPECT_EQ(server->LastData.substr(0, original.size()), original);
+
+  // Put: sent as it is, and fetched back the same.
+  ASSERT_TRUE(Put("ODD2", dir / "ODD.zq"));
+  server->ListAll(home);
+  ASSERT_NE(Item("ODD2"), nullptr);
+  EXPECT_EQ(Item("ODD2")->Size, 248);
+  ASSERT_TRUE(Get("ODD2", dir / "ODD2.zq"));
+  EXPECT_EQ(Slurp(dir / "ODD2.zq"), original);
+}
+
+TEST_F(Objects, AKnownObjectThatGrewSinceTheListingIsNotCutShort) {
+  Start();
+  const long long listed = Item("GREETING")->Size;
+  const std::string longer = "a much longer greeting than the one listed before";
+  server->Execute("\"" + longer + "\" 'GREETING' STO", true, true);
+  TLogBook::Instance().Clear();
+  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
+  const std::string got = Slurp(dir / "G.zq");
+  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
+  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
+  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
+  EXPECT_NE(TLogBook::Instance().Text().find("Object size differs from the listing (expected / got): " +
+                                             std::to_string(listed + 8) + " / " + std::to_string(got.size())),
+            std::string::npos);
+}
+
+TEST_F(Objects, BackupAndRestoreOfAMemoryHoldingAnUnknownTypeAreByteExact) {
+  Start({"--memory", MemoryWithUnknownObject()});
+  const std::string before = sim->Control("dump");
+  ASSERT_TRUE(server->Backup(dir / "odd.zqbackup", home.TotalSize()));
+  std::string backup;
+  ASSERT_TRUE(server->TakeReceivedObject(backup));  // the backup object itself is a known type
+  int error = 0;
+  ASSERT_TRUE(WriteFileSafely(dir / "odd.zqbackup", backup, error));
+  server->Connect("");
+
+  std::filesystem::create_directories(dir / "empty");
+  Start({"--memory", dir / "empty"});
+  ASSERT_TRUE(server->Restore(dir / "odd.zqbackup"));
+  sim->Control("server");  // the person starts the server again
+  server->Connect(sim->PcPath());
+  server->ListAll(home);
+  ASSERT_TRUE(Get("ODD", dir / "back.zq"));
+  EXPECT_EQ(Slurp(dir / "back.zq"), UnknownObjectFile());
+  std::string restored = sim->Control("dump");
+  const std::size_t flag = restored.find("HOME/fLaG ");
+  ASSERT_NE(flag, std::string::npos);
+  restored.erase(flag, restored.find('\n', flag) - flag + 1);
+  EXPECT_EQ(restored, before);
 }
 
 TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
