@@ -210,8 +210,9 @@ void WriteComm(const std::string& data) {
   std::string error;
   if (!posix::WriteWithin(port.WriteHandle, data.data(), data.size(), WriteTimeoutMs(data.size()), error))
     Fail("WriteFile failed: " + error);
-  // Silence is counted from the PC's latest request: without this a link left
-  // idle for a while would fail the next exchange at its first slow answer.
+  // Silence is counted from the PC's latest request: a silence that began
+  // before it (a timed-out read, then an idle link or a long prompt) would
+  // otherwise end the session at the first answer slower than one read slice.
   port.EmptySince = 0;
 }
 
@@ -220,7 +221,6 @@ void ClearInput() {
   Log(texts::kLogClearStart);
   const TTickMs start = TickCount();
   auto tooLong = [start] { return TickCount() - start > kClearInputLimitMs; };
-  port.EmptySince = 0;
   if (port.Mode == ModeSerial) {
     const int savedConstant = port.ReadConstantMs;
     const int savedMultiplier = port.ReadMultiplierMs;

@@ -90,6 +90,30 @@ TEST_F(UsbLink, AVisibleStatusDialogKeepsTheLinkThroughSilence) {
   EXPECT_EQ(one, "Z");
 }
 
+TEST_F(UsbLink, ARequestStartsANewSilenceCountSoAnIdleLinkSurvivesASlowAnswer) {
+  OpenComm("ZQx3G+", 115200);
+  std::string one(1, '\0');
+  EXPECT_EQ(ReadComm(one, 100), 0);  // a read that times out: the silence count has begun
+  SleepMs(kUsbSilenceLimitMs + 200);  // the link then lies idle
+  // The calculator answers the request well after the first 80 ms read slice.
+  auto calculator = std::async(std::launch::async, [this] {
+    std::string got;
+    while (got.empty()) {
+      SleepMs(5);
+      got = device.Received();
+    }
+    SleepMs(300);
+    device.Send("A");
+    return got;
+  });
+  WriteComm("E");
+  EXPECT_EQ(ReadComm(one, 2500), 1);
+  EXPECT_EQ(one, "A");
+  EXPECT_EQ(calculator.get(), "E");
+  EXPECT_TRUE(host.Connected());
+  EXPECT_EQ(CountLines("Serious error, disconnecting"), 0);
+}
+
 TEST_F(UsbLink, ClearInputDropsWhatIsComingAndCloseReturnsWhileTheReaderBlocks) {
   OpenComm("ZQx3G+", 115200);
   device.Send(std::string(500, 'g'));
