@@ -208,6 +208,7 @@ void TRplMachine::Run(const std::vector<TObj>& code) {
 void TRplMachine::Eval(const TObj& o) {
   switch (PrologOf(o)) {
     case kProgram: Run(Elements(o)); break;
+    case kList: Run(Elements(o)); break;  // a path such as PATH gives: { HOME WORK } EVAL
     case kGlobal: EvalName(NameValue(o)); break;
     case kAlgebraic: {
       const std::string text = AlgebraicText(o);
@@ -471,7 +472,8 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
   }
   if (name == "PATH") {
     std::vector<TObj> names;
-    for (const auto& p : memory_.Path()) names.push_back(MakeName(p));
+    // HOME as the command, so that the path evaluated goes back to it.
+    for (const auto& p : memory_.Path()) names.push_back(names.empty() ? MakeCommand(CommandId("HOME")) : MakeName(p));
     stack_.push_back(MakeComposite(kList, names));
     return;
   }
