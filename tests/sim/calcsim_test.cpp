@@ -350,6 +350,27 @@ TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
   EXPECT_NE(again.Control("dump").find("HOME/Z Real 11 7."), std::string::npos);
 }
 
+TEST(CalcSim, ObjectsOfTypesItDoesNotKnowTravelUntouched) {
+  // A Complex: prolog 0x02977, then bytes the simulator does not interpret.
+  const std::string complex = "ZQZQ73-C" + std::string("\x77\x29", 2) + std::string(17, '\x5A');
+  test::TTempDir dir;
+  const std::string mem = dir / "mem";
+  std::filesystem::create_directories(mem);
+  std::ofstream(mem + "/CPLX.zq", std::ios::binary) << complex;
+  test::TCalcSim sim({"--memory", mem});
+  TPcSide pc(sim.PcPath());
+  pc.Send("l");
+  const std::string listing = pc.Answer();
+  // Name, type code, and its size in nibbles: all 19 bytes it came with.
+  EXPECT_EQ(listing.substr(0, 10), std::string("\x04" "CPLX" "\x77\x29" "\x26\x00\x00", 10));
+  EXPECT_EQ(pc.Command('G', "CPLX"), std::string(1, ACK));
+  EXPECT_EQ(pc.ReceiveObject().substr(0, complex.size()), complex);
+  // Put in 128-byte blocks: every byte received is kept, padding and all.
+  EXPECT_EQ(pc.Command('P', "C2"), std::string(1, ACK));
+  EXPECT_TRUE(pc.SendObject(complex, StartKermit));
+  EXPECT_NE(sim.Control("dump").find("HOME/C2 ? 120 External"), std::string::npos);
+}
+
 TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
   test::TTempDir dir;
   std::ofstream(dir / "junk.zq") << "not an object";

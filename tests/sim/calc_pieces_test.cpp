@@ -1,0 +1,122 @@
+// The calculator side's own XModem checks, name notation and object sizes,
+// against published values; objects of types it does not know keep every
+// nibble they came with.
+#include <gtest/gtest.h>
+
+#include "sim/calc_memory.h"
+#include "sim/calc_names.h"
+#include "sim/calc_xmodem.h"
+#include "sim/rpl_objects.h"
+
+namespace bridgit::sim {
+namespace {
+
+TEST(CalcXModem, PublishedCheckValuesAndBlockLayout) {
+  EXPECT_EQ(ArcCrc("123456789"), 0xBB3D);
+  EXPECT_EQ(KermitCrc("123456789"), 0x2189);
+  EXPECT_EQ(ByteSum("\xFF\x02\x01"), 0x02);
+
+  const std::string data = "123456789";
+  // Block 256: number byte 0, complement 255; 128 data bytes; check by mode.
+  const std::string arc = MakeBlock(0, data, 128, TBlockCheck::kArc);
+  ASSERT_EQ(arc.size(), 3u + 128 + 2);
+  EXPECT_EQ(arc.substr(0, 3), std::string("\x01\x00\xFF", 3));
+  EXPECT_EQ(arc.substr(3, 9), data);
+  const std::string padded = arc.substr(3, 128);
+  const std::uint16_t arcCrc = ArcCrc(padded), kermitCrc = KermitCrc(padded);
+  EXPECT_EQ(arc.substr(131), std::string({static_cast<char>(arcCrc & 0xFF), static_cast<char>(arcCrc >> 8)}));
+  const std::string kermit = MakeBlock(3, data, 1024, TBlockCheck::kKermit);
+  EXPECT_EQ(kermit.substr(0, 3), "\x02\x03\xFC");
+  EXPECT_EQ(kermit.size(), 3u + 1024 + 2);
+  const std::string sum = MakeBlock(1, std::string(128, '\x02'), 128, TBlockCheck::kSum);
+  EXPECT_EQ(sum.back(), '\x00');  // 128 x 2 = 256
+  EXPECT_TRUE(BlockIsWhole(std::string_view(sum).substr(1), 128, TBlockCheck::kSum, 1));
+  EXPECT_FALSE(BlockIsWhole(std::string_view(sum).substr(1), 128, TBlockCheck::kSum, 2));
+  std::string damaged = sum;
+  damaged[10] = '\x03';
+  EXPECT_FALSE(BlockIsWhole(std::string_view(damaged).substr(1), 128, TBlockCheck::kSum, 1));
+  EXPECT_EQ(kermitCrc, KermitCrc(padded));
+
+  TBlockCheck check;
+  ASSERT_TRUE(CheckAskedBy('D', check));
+  EXPECT_EQ(check, TBlockCheck::kKermit);
+  ASSERT_TRUE(CheckAskedBy('\x15', check));
+  EXPECT_EQ(check, TBlockCheck::kSum);
+  EXPECT_FALSE(CheckAskedBy('E', check));
+}
+
+TEST(CalcNames, BackslashAndCaretSpellings) {
+  EXPECT_EQ(ReadBackslash("\\->X"), "\x8DX");
+  EXPECT_EQ(ReadBackslash("\\255"), "\xFF");
+  EXPECT_EQ(ReadBackslash("\\300"), ",");
+  EXPECT_EQ(ReadBackslash("\\qz"), "qz");
+  EXPECT_EQ(ReadBackslash("a\\x"), "a\\x");
+  EXPECT_EQ(ReadBackslash("\\000"), "000");
+  EXPECT_EQ(SpellBackslash("\x8D\xAB\xBB\\"), "\\->\\<<\\>>\\\\");
+  EXPECT_EQ(SpellBackslash(std::string("\x09\xA0", 2)), "\\009\\160");
+  EXPECT_EQ(SpellCaret("\x8D"), "^141");
+  EXPECT_EQ(SpellCaret("/"), "^047");
+  EXPECT_EQ(SpellCaret("\x8C"), "^Ga");
+  EXPECT_EQ(SpellCaret("\xB0"), "^^o");
+  EXPECT_EQ(SpellCaret("A^B"), "A^094B");
+  EXPECT_EQ(ReadCaret("^Ga^141X^^^"), "\x8C\x8DX^^");
+  for (int c = 1; c < 256; ++c) {
+    // (A lone escape at the very end is copied as it is, so none ends a name here.)
+    const std::string name = std::string(1, static_cast<char>(c)) + "A" + std::string(1, static_cast<char>(c)) + "BC";
+    EXPECT_EQ(ReadBackslash(SpellBackslash(name)), name) << c;
+    const std::string file = SpellCaret(name);
+    EXPECT_EQ(ReadCaret(file), name) << c;
+    EXPECT_EQ(file.find_first_of("/\\:*?\"<>|"), std::string::npos) << c;
+    EXPECT_NE(file[0], '.') << c;
+  }
+}
+
+// A Real (42.) and a Complex, which the simulator does not know, as files.
+const std::string kRealObject = std::string("\x33\x29\x10\0\0\0\0\0\0\x42\0", 11);
+const std::string kComplexObject = "\x77\x29" + std::string(17, '\x5A');  // 38 nibbles: 37 and one of padding
+
+TEST(CalcObjects, KnownTypesAreCutToTheirLengthOthersKeepWhatTheyCameWith) {
+  EXPECT_EQ(ObjectOfFile("ZQZQ73-C" + kRealObject + std::string(100, '\x1A')).size(), 21u);
+  EXPECT_EQ(ObjectOfFile("ZQZQ73-C" + kComplexObject + std::string(9, '\x1A')).size(), 2 * (19u + 9u));
+  const TObj complex = ObjectOfFile("ZQZQ73-C" + kComplexObject);
+  EXPECT_EQ(ToBytes(complex), kComplexObject);
+  EXPECT_FALSE(KnownLength(complex, 0));
+  EXPECT_EQ(TypeName(PrologOf(complex)), nullptr);
+
+  // A String of five characters: 5 + 15 nibbles. A List of two Reals: 52.
+  EXPECT_EQ(ObjectLength(MakeString("HELLO"), 0), 20u);
+  EXPECT_EQ(ObjectLength(MakeComposite(kList, {MakeReal(1), MakeReal(2)}), 0), 52u);
+  // A List that holds an unknown object cannot be sized.
+  EXPECT_FALSE(KnownLength(MakeComposite(kList, {complex}), 0));
+}
+
+TEST(CalcObjects, FoldersAndBackupsAreTakenApartWithoutSizingTheirObjects) {
+  TCalcMemory memory;
+  const TObj complex = ObjectOfFile("ZQZQ73-C" + kComplexObject);
+  memory.Store("C", complex);
+  memory.Store("L", MakeComposite(kList, {complex, MakeReal(3)}));
+  memory.CreateDir("D");
+  memory.Enter(*memory.Home().Find("D")->dir);
+  memory.Store("R", MakeReal(7));
+  memory.Store("C2", complex);
+  memory.GoHome();
+  const std::string before = memory.Dump();
+  EXPECT_NE(before.find("HOME/C ? 19 External"), std::string::npos) << before;
+
+  // The folder as one object and back.
+  const auto again = TDir::FromObject(memory.Home().ToObject());
+  ASSERT_EQ(again->vars.size(), 3u);
+  EXPECT_EQ(again->vars[2].name, "C");
+  EXPECT_EQ(again->vars[2].object, complex);
+  ASSERT_TRUE(again->vars[0].IsDir());
+  EXPECT_EQ(again->vars[0].dir->vars[0].object, complex);
+
+  // The whole memory as a Backup and back.
+  TCalcMemory restored;
+  restored.Restore(memory.Backup());
+  EXPECT_EQ(restored.Dump(), before);
+  EXPECT_EQ(restored.Home().ToObject(), memory.Home().ToObject());
+}
+
+}  // namespace
+}  // namespace bridgit::sim
