@@ -87,6 +87,7 @@ void TCommands::Attempt(bool serverExpected, const std::function<void()>& open) 
   try {
     open();
   } catch (const std::exception& e) {
+    if (TConsoleHost::Interrupted()) throw;  // the person stopped it: nothing to explain
     for (std::size_t i = shown; i < host_.Messages().size(); ++i)
       if (host_.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
     const std::string hint = ConnectionHint(attempt, global_.port, server_.Speed, host_.RPNPrompts());
