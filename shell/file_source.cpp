@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
+#include <memory>
 
 #include "shell/clipboard_files.h"
 
@@ -12,43 +14,88 @@ namespace bridgit::shell {
 
 namespace {
 
+// What one drag's data knows of its files; shared, because the drag (and its
+// data with it) may be deleted by the desktop's cancel while the files are
+// still being made inside the first request for them.
+struct TRendering {
+  std::function<QStringList()> render;
+  bool started = false;
+  bool done = false;
+  QStringList paths;
+  bool deletePending = false;  // the drag was to be deleted meanwhile
+  QPointer<QObject> drag;
+};
+
+// The data of a list of files, for one format of the file list.
+QVariant FileListData(const QStringList& paths, const QString& mime) {
+  if (paths.isEmpty()) return {};
+  std::unique_ptr<QMimeData> list(FileListMime(paths, false));
+  if (mime == "text/uri-list") {
+    QVariantList urls;
+    for (const QUrl& url : list->urls()) urls << url;
+    return urls;
+  }
+  if (mime == "x-special/gnome-copied-files") return list->data(mime);
+  return {};
+}
+
 // Renders the file list when it is first asked for, not when the drag starts.
 // Only file-list formats are offered: a drop on a text field must not start a
-// fetch from the calculator for the sake of a line of text.
+// fetch from the calculator for the sake of a line of text (the X11 platform
+// still adds text aliases of the uri list).
 class TDeferredFiles : public QMimeData {
  public:
-  explicit TDeferredFiles(std::function<QStringList()> render) : render_(std::move(render)) {}
+  explicit TDeferredFiles(std::shared_ptr<TRendering> state) : state_(std::move(state)) {}
   QStringList formats() const override { return {"text/uri-list", "x-special/gnome-copied-files"}; }
   bool hasFormat(const QString& mime) const override { return formats().contains(mime); }
+  const std::shared_ptr<TRendering>& State() const { return state_; }
 
  protected:
-  QVariant retrieveData(const QString& mime, QMetaType type) const override {
-    if (!rendered_) {
-      rendered_ = true;
-      paths_ = render_();
+  QVariant retrieveData(const QString& mime, QMetaType) const override {
+    // Nothing of this object is touched once the files are being made.
+    const std::shared_ptr<TRendering> state = state_;
+    if (!state->started) {
+      state->started = true;
+      const auto render = state->render;
+      state->paths = render();
+      state->done = true;
+      if (state->deletePending && state->drag) state->drag->deleteLater();
     }
-    if (paths_.isEmpty()) return {};
-    std::unique_ptr<QMimeData> list(FileListMime(paths_, false));
-    if (mime == "text/uri-list") {
-      QVariantList urls;
-      for (const QUrl& url : list->urls()) urls << url;
-      return urls;
-    }
-    if (mime == "x-special/gnome-copied-files") return list->data(mime);
-    return QMimeData::retrieveData(mime, type);
+    // A request that comes while the files are still being made (a desktop
+    // asks again as the pointer moves) gets nothing yet.
+    return state->done ? FileListData(state->paths, mime) : QVariant();
   }
 
  private:
-  std::function<QStringList()> render_;
-  mutable bool rendered_ = false;
-  mutable QStringList paths_;
+  std::shared_ptr<TRendering> state_;
+};
+
+// Holds back the deletion of a drag while its files are being made: its data
+// is in use further down the call stack.
+class TKeepWhileRendering : public QObject {
+ public:
+  TKeepWhileRendering(QObject* drag, std::shared_ptr<TRendering> state) : QObject(drag), state_(std::move(state)) {
+    state_->drag = drag;
+    drag->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::DeferredDelete && state_->started && !state_->done) {
+      state_->deletePending = true;
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::shared_ptr<TRendering> state_;
 };
 
 }  // namespace
 
 QMimeData* TFileSource::CreateMime() {
   cancelled_ = false;
-  return new TDeferredFiles([this] {
+  auto state = std::make_shared<TRendering>();
+  state->render = [this] {
     bool continueDrop = true;
     if (OnDrop) OnDrop(continueDrop);
     cancelled_ = !continueDrop;
@@ -56,14 +103,21 @@ QMimeData* TFileSource::CreateMime() {
     if (!cancelled_)
       for (const TSourceFile& f : Files) paths << f.path;
     return paths;
-  });
+  };
+  return new TDeferredFiles(std::move(state));
+}
+
+QDrag* TFileSource::CreateDrag(QWidget* source) {
+  auto* drag = new QDrag(source);
+  auto* mime = static_cast<TDeferredFiles*>(CreateMime());
+  new TKeepWhileRendering(drag, mime->State());
+  drag->setMimeData(mime);
+  return drag;
 }
 
 bool TFileSource::StartDrag(QWidget* source) {
   if (Files.isEmpty()) return false;
-  auto* drag = new QDrag(source);
-  drag->setMimeData(CreateMime());
-  const Qt::DropAction action = drag->exec(Qt::CopyAction, Qt::CopyAction);
+  const Qt::DropAction action = CreateDrag(source)->exec(Qt::CopyAction, Qt::CopyAction);
   return action == Qt::CopyAction && !cancelled_;
 }
 

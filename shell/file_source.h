@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <functional>
 
+class QDrag;
 class QWidget;
 
 namespace bridgit::shell {
@@ -34,6 +35,9 @@ class TFileSource {
   // What a drop target reads: the files are made at the first request for
   // the list, once. The caller owns the result.
   QMimeData* CreateMime();
+  // A drag carrying CreateMime's data, kept alive while its files are being
+  // made even when the desktop cancels it meanwhile.
+  QDrag* CreateDrag(QWidget* source);
 
  private:
   bool cancelled_ = false;

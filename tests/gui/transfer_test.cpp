@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
@@ -82,6 +84,38 @@ class Transfers : public test::TWindowTest {
     QApplication::sendEvent(view->viewport(), &drop);
   }
 };
+
+// On a desktop the file manager asks for the list as the pointer enters it;
+// a release before it said yes cancels the drag, and Qt deletes the drag and
+// its data while the object is still being fetched for that first request.
+TEST_F(Transfers, ADragCancelledWhileItsObjectIsFetchedOutlivesTheFetch) {
+  Start();
+  Select({"LST"});
+  shell::TFileSource& source = window->ListSource();
+  source.Files.clear();
+  source.Files.push_back({QString::fromStdString(TempFolder() + "LST"), QVariant::fromValue<void*>(Item("LST"))});
+  QPointer<QDrag> drag = source.CreateDrag(list);
+  QPointer<QMimeData> data = drag->mimeData();
+  const auto fetch = source.OnDrop;
+  bool dataAliveAfterFetch = false;
+  QStringList answerDuringFetch;
+  source.OnDrop = [&](bool& go) {
+    drag->deleteLater();  // the cancel
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
+    fetch(go);
+    dataAliveAfterFetch = !data.isNull();
+  };
+  const QStringList files = shell::FilesOf(data);
+  source.OnDrop = fetch;
+  EXPECT_TRUE(dataAliveAfterFetch);
+  EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
+  ASSERT_EQ(files.size(), 1);
+  EXPECT_TRUE(files[0].endsWith("/LST.zq"));
+  // Once the fetch is over, the cancel takes its course.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(drag.isNull());
+}
 
 TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   Start();
