@@ -210,7 +210,10 @@ void TCommands::Put(const std::vector<std::string>& files, const std::string& fo
     for (const std::string ext : {".zq", ".txt"})
       if (stem.size() > ext.size() && stem.ends_with(ext)) stem.resize(stem.size() - ext.size());
     const std::string name = EncodeEscapes(DecodeEscapes(stem, TEscapeMode::kCaret), TEscapeMode::kBackslash);
-    if (!server_.PutFile(name, file, static_cast<int>(files.size()), replaceAll, true)) ++failed;
+    // Only a name the folder holds is a replacement to ask about.
+    bool exists = false;
+    for (const auto& child : target.Children) exists = exists || child->Name == name;
+    if (!server_.PutFile(name, file, static_cast<int>(files.size()), replaceAll, exists)) ++failed;
   }
   if (failed) throw std::runtime_error(std::to_string(failed) + " file(s) not sent");
 }

@@ -51,7 +51,11 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
   });
   SetReplacePolicy([this](const std::string& name, const std::string&) {
     if (options_.replace != 0) return options_.replace > 0 ? kModalYes : kModalNo;
-    return AskYesNo("Replace " + name + " on the calculator?", options_.yes) ? kModalYes : kModalNo;
+    const std::string question = "Replace " + name + " on the calculator?";
+    const bool asked = !options_.yes && ::isatty(STDIN_FILENO);
+    const bool yes = AskYesNo(question, options_.yes);
+    if (!asked) ReportAnswered(question, std::string(bridgit::texts::kReplaceCaption), yes);
+    return yes ? kModalYes : kModalNo;
   });
   SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
     const bool asked = !options_.yes && ::isatty(STDIN_FILENO);

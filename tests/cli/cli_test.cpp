@@ -87,6 +87,21 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_EQ(r.err, "bridgit-cli: LST already exists in this folder.\n");
 }
 
+// Without a terminal nobody can answer a question: a new name is no
+// replacement and goes; an existing one stays, and the answer given is shown.
+TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 2 * \\>>\n";
+  test::TRun r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/NEWP RPL"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Replace"), std::string::npos) << r.err;
+
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
+  r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
+  EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
+}
+
 TEST_F(Cli, EvaluationAndTheStack) {
   test::TRun r = Cli_({"exec", "2 3 \"AB\""});
   EXPECT_EQ(r.code, 0) << r.err;
