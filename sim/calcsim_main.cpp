@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
   app.add_option("--eval-ms", evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);  // the help text, on standard output
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "bridgit-calcsim: %s\n", e.what());
     return e.get_exit_code() == 0 ? 0 : 2;

@@ -9,6 +9,7 @@
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "support/calcsim_process.h"
+#include "support/run_program.h"
 #include "transfer/block_checks.h"
 #include "transfer/xmodem_frame.h"
 
@@ -388,6 +389,11 @@ TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
     EXPECT_TRUE(errors.starts_with("bridgit-calcsim: ")) << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
   }
+  // --help is no error: it prints the options.
+  const test::TRun help = test::RunProgram({BRIDGIT_CALCSIM, "--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("--link"), std::string::npos) << help.out << help.err;
+  EXPECT_EQ(help.err, "");
 }
 
 }  // namespace
