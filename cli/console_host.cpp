@@ -44,21 +44,28 @@ std::string MessageLines(const std::string& caption, const std::string& text) {
   return out;
 }
 
+// A question reaches the person only on a terminal and without --yes; any
+// other answer is shown after it.
+bool TConsoleHost::CanAsk() const { return !options_.yes && ::isatty(STDIN_FILENO); }
+
 TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
   g_host = this;
   SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
-    return AskYesNo(caption + ": " + text, options_.yes);
+    const bool asked = CanAsk();
+    const bool yes = AskYesNo(caption + ": " + text, options_.yes);
+    if (!asked) ReportAnswered(text, caption, yes);
+    return yes;
   });
   SetReplacePolicy([this](const std::string& name, const std::string&) {
     if (options_.replace != 0) return options_.replace > 0 ? kModalYes : kModalNo;
     const std::string question = "Replace " + name + " on the calculator?";
-    const bool asked = !options_.yes && ::isatty(STDIN_FILENO);
+    const bool asked = CanAsk();
     const bool yes = AskYesNo(question, options_.yes);
     if (!asked) ReportAnswered(question, std::string(bridgit::texts::kReplaceCaption), yes);
     return yes ? kModalYes : kModalNo;
   });
   SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
-    const bool asked = !options_.yes && ::isatty(STDIN_FILENO);
+    const bool asked = CanAsk();
     const bool yes = AskYesNo(text, options_.yes);
     if (!asked) ReportAnswered(text, std::string(bridgit::texts::kBadFileCaption), yes);
     if (!yes) return kModalCancel;

@@ -37,6 +37,7 @@ class TConsoleHost : public THeadlessHost {
 
  private:
   bool AskYesNo(const std::string& question, bool fallback);
+  bool CanAsk() const;
   // A question answered without asking: its text and the answer on standard error.
   void ReportAnswered(const std::string& text, const std::string& caption, bool yes);
   void DrawProgress(const TCommStatusState& s);

@@ -119,6 +119,11 @@ TEST_F(Cli, BackupRestoreAndCapture) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_GT(std::filesystem::file_size(work / "calc.zqbackup"), 100u);
   Cli_({"rm", "A"});
+  // Without a terminal or --yes the erase question is answered no, and shown.
+  r = Cli_({"restore", work / "calc.zqbackup"});
+  EXPECT_NE(r.err.find("Erase Calculator?: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("answered no"), std::string::npos) << r.err;
+  EXPECT_EQ(Dump().find("HOME/A Real"), std::string::npos);
   r = Cli_({"--yes", "restore", work / "calc.zqbackup"});
   EXPECT_EQ(r.code, 0) << r.err;
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
