@@ -47,6 +47,23 @@ std::string JsonText(const std::string& s) {
   return out + "\"";
 }
 
+// Calculator text bound for a terminal: control characters (LF kept) in the
+// backslash notation, so that the calculator cannot drive the terminal.
+std::string Shown(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u < 32 && u != '\n') || u == 127)
+      out += EncodeEscapes(std::string_view(&c, 1), TEscapeMode::kBackslash);
+    else
+      out += c;
+  }
+  return out;
+}
+
+// Raw calculator bytes (not yet in PC notation) bound for a terminal.
+std::string ShownRaw(const std::string& calc) { return EncodeEscapes(calc, TEscapeMode::kBackslash); }
+
 void WriteOrFail(const std::string& path, const std::string& bytes) {
   int error = 0;
   if (!WriteFileSafely(path, bytes, error)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
@@ -143,13 +160,13 @@ void TCommands::Ports() {
 void TCommands::Info() {
   Connect();
   out_ << "Port: " << server_.PortName << "\n"
-       << "Model: ZQ-" << host_.DisplayModel() << "\n"
-       << "Model family: " << host_.CalculatorModel() << "\n"
-       << "ROM revision: " << host_.VersionInfo() << "\n"
-       << "Server: " << server_.Version << "\n"
+       << "Model: ZQ-" << ShownRaw(host_.DisplayModel()) << "\n"
+       << "Model family: " << ShownRaw(host_.CalculatorModel()) << "\n"
+       << "ROM revision: " << ShownRaw(host_.VersionInfo()) << "\n"
+       << "Server: " << ShownRaw(server_.Version) << "\n"
        << "Flag -36: " << (host_.FlagM36IsSet() ? "set" : "clear") << "\n"
        << "Flag -51: " << (host_.DecimalSeparator() == ',' ? "set" : "clear") << "\n"
-       << "Free memory: " << server_.QueryFreeMemory() << " bytes\n";
+       << "Free memory: " << ShownRaw(server_.QueryFreeMemory()) << " bytes\n";
 }
 
 void TCommands::Ls(const std::string& folder, bool recursive, bool json) {
@@ -257,7 +274,7 @@ void TCommands::Mv(const std::string& from, const std::string& to) {
 }
 
 void TCommands::PrintStack() {
-  for (const std::string& line : server_.ReadStack()) out_ << line << "\n";
+  for (const std::string& line : server_.ReadStack()) out_ << Shown(line) << "\n";
 }
 
 void TCommands::Eval(const std::string& path) {

@@ -9,17 +9,26 @@
 #include <memory>
 
 #include "base/log.h"
+#include "calcdata/escapes.h"
 #include "cli/commands.h"
 #include "cli/connect_hint.h"
 
 namespace {
 
+// An error as one line; other control characters (an error can quote the
+// calculator) in the backslash notation.
 std::string OneLine(std::string text) {
   for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';
   std::string out;
-  for (char c : text)
-    if (!(c == ' ' && !out.empty() && out.back() == ' ')) out += c;
+  for (char c : text) {
+    if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127)
+      out += bridgit::EncodeEscapes(std::string_view(&c, 1), bridgit::TEscapeMode::kBackslash);
+    else
+      out += c;
+  }
   return out;
 }
 

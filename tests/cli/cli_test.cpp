@@ -114,6 +114,19 @@ TEST_F(Cli, EvaluationAndTheStack) {
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
 }
 
+// Text from the calculator cannot drive the terminal: escape sequences in a
+// string on the stack arrive in the backslash notation.
+TEST_F(Cli, ControlCharactersOfTheCalculatorNeverReachTheTerminal) {
+  test::TRun r = Cli_({"exec", "\"\\027]0;PWNED\\007\\027[2J\" \"A\\009B\\127\""});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(r.out.find('\x07'), std::string::npos);
+  EXPECT_EQ(r.out, "2: \"\\027]0;PWNED\\007\\027[2J\"\n1: \"A\\009B\\127\"\n");
+  r = Cli_({"stack"});
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(r.out.find('\x07'), std::string::npos);
+}
+
 TEST_F(Cli, BackupRestoreAndCapture) {
   test::TRun r = Cli_({"backup", work / "calc.zqbackup"});
   EXPECT_EQ(r.code, 0) << r.err;
