@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <stdexcept>
 
 #include "base/clock.h"
 #include "host/prompt_texts.h"
@@ -15,7 +16,8 @@ namespace bridgit::cli {
 namespace {
 
 std::atomic<bool> g_interrupted{false};
-TConsoleHost* g_host = nullptr;
+// Read by the signal handler: cleared before the host goes away.
+std::atomic<TConsoleHost*> g_host{nullptr};
 
 // The instructions of a prompt kind as lines on a terminal (none for kind 0).
 std::string Instructions(int kind) {
@@ -76,11 +78,13 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
   SetProgressObserver([this](const TCommStatusState& s) { DrawProgress(s); });
 }
 
+TConsoleHost::~TConsoleHost() { g_host = nullptr; }
+
 void TConsoleHost::Interrupt() {
   g_interrupted = true;
-  if (g_host) {
-    g_host->RequestCancel();
-    g_host->PressCommandCancel();
+  if (TConsoleHost* host = g_host) {
+    host->RequestCancel();
+    host->PressCommandCancel();
   }
 }
 
@@ -95,7 +99,13 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
     if (c == '\r') c = ' ';
   std::fprintf(stderr, "%s [y/N] ", flat.c_str());
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  // Ctrl+C ends the read (the handler does not restart it) and the command.
+  const bool read = static_cast<bool>(std::getline(std::cin, answer));
+  if (g_interrupted) {
+    std::fputs("\n", stderr);
+    throw std::runtime_error(texts::kInterrupted);
+  }
+  if (!read) return false;
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
 }
 

@@ -25,6 +25,9 @@ std::string MessageLines(const std::string& caption, const std::string& text);
 class TConsoleHost : public THeadlessHost {
  public:
   explicit TConsoleHost(TConsoleOptions options);
+  ~TConsoleHost() override;
+  TConsoleHost(const TConsoleHost&) = delete;
+  TConsoleHost& operator=(const TConsoleHost&) = delete;
   bool ShowPrompt(int kind, const std::string& caption) override;
   void ProcessMessages() override;
   // A message box: "caption: line" on standard error for each line of its

@@ -1,8 +1,11 @@
 // bridgit-cli: Bridgit from a terminal or a script.
 //
-// Exit codes: 0 success, 1 a failure (one line on standard error), 2 a usage error.
+// Exit codes: 0 success, 1 a failure (one line on standard error), 2 a usage
+// error, 128 + the signal's number after Ctrl+C (130) or SIGTERM (143).
 #include <CLI/CLI.hpp>
-#include <csignal>
+#include <signal.h>
+
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -31,6 +34,28 @@ std::string OneLine(std::string text) {
   }
   return out;
 }
+
+std::atomic<int> g_signal{0};
+
+void OnSignal(int signal) {
+  g_signal = signal;
+  bridgit::cli::TConsoleHost::Interrupt();
+}
+
+// Without SA_RESTART a blocking read (a question on the terminal) ends with
+// EINTR; SA_RESETHAND lets a second Ctrl+C take the default action, for a
+// program that does not stop in time.
+void CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// The exit code of a run that a signal stopped, else `code`.
+int ExitCode(int code) { return g_signal ? 128 + g_signal : code; }
 
 }  // namespace
 
@@ -128,19 +153,18 @@ int main(int argc, char** argv) {
     }
     bridgit::TLogBook::Instance().AddListener([&log](const std::string& line) { *log << line << "\n" << std::flush; });
   }
-  std::signal(SIGINT, [](int) { bridgit::cli::TConsoleHost::Interrupt(); });
-  std::signal(SIGTERM, [](int) { bridgit::cli::TConsoleHost::Interrupt(); });
+  CatchInterrupts();
   try {
     TCommands commands(global, std::cout);
     run(commands);
   } catch (const bridgit::cli::THintedError& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n%s\n", OneLine(e.what()).c_str(), e.hint().c_str());
-    return 1;
+    return ExitCode(1);
   } catch (const std::exception& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n", OneLine(e.what()).c_str());
-    return 1;
+    return ExitCode(1);
   }
-  return 0;
+  return ExitCode(0);
 }

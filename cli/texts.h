@@ -59,4 +59,7 @@ inline std::string GarbledHint(const std::string& port, const std::string& speed
 inline constexpr std::string_view kAnsweredYes = "answered yes (--yes)";
 inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask; --yes answers yes)";
 
+// A command stopped by Ctrl+C while it asked a question.
+inline constexpr const char* kInterrupted = "interrupted";
+
 }  // namespace bridgit::cli::texts

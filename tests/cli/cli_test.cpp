@@ -367,9 +367,45 @@ TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
   test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "get", "BIG", "-o", work / "BIG.zq"});
   std::this_thread::sleep_for(std::chrono::seconds(8));  // well into the transfer
   cli.Signal(SIGINT);
-  EXPECT_EQ(cli.Wait(30000), 1);
+  EXPECT_EQ(cli.Wait(30000), 130);
   EXPECT_FALSE(std::filesystem::exists(work / "BIG.zq"));
   EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+// Ctrl+C while the program waits for an answer on its terminal ends it with
+// 130 (a read restarted after the signal would wait for the answer forever).
+TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
+  test::TPtyPair terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"};
+  std::ofstream(work / "backup.zqbackup") << "not a backup";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(terminal.slave(), 0);
+    ::dup2(terminal.slave(), 2);
+    if (::chdir(work.path().c_str()) != 0) ::_exit(126);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  std::string seen;
+  while (seen.find("[y/N]") == std::string::npos) {
+    const std::string more = terminal.Read(1, 30000);
+    if (more.empty()) break;
+    seen += more;
+  }
+  ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
+  ::kill(pid, SIGINT);
+  int status = -1;
+  for (int i = 0; i < 1000 && ::waitpid(pid, &status, WNOHANG) != pid; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!WIFEXITED(status)) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "still waiting for the answer after Ctrl+C";
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
 }
 
 }  // namespace
