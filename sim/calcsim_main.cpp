@@ -157,9 +157,16 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   std::signal(SIGPIPE, SIG_IGN);
-  calc.Run(g_stop);
+  // Whatever goes wrong inside, the link and the socket are removed and the
+  // memory folder written back.
+  int code = 0;
+  try {
+    calc.Run(g_stop);
+  } catch (const std::exception& e) {
+    code = Fail(std::string("stopped: ") + e.what());
+  }
 
   socket.reset();
   if (!memoryPath.empty() && !SaveMemoryFolder(memory, memoryPath, identity.family, error)) return Fail(error);
-  return 0;
+  return code;
 }

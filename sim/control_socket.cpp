@@ -2,11 +2,13 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 namespace bridgit::sim {
 
@@ -19,9 +21,24 @@ TControlSocket::TControlSocket(std::string path, std::function<std::string(const
     return;
   }
   std::strcpy(addr.sun_path, path_.c_str());
-  ::unlink(path_.c_str());
+  // Only a socket left by an earlier run is replaced; a file or folder given
+  // by mistake stays.
+  struct stat st {};
+  if (::lstat(path_.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) {
+      error_ = "the control socket path exists and is not a socket: " + path_;
+      return;
+    }
+    ::unlink(path_.c_str());
+  }
   fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd_, 4) != 0) {
+  // The socket presses keys and dumps the memory: its owner's alone (0600).
+  const mode_t oldMask = ::umask(0177);
+  const bool bound = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  const int bindError = errno;
+  ::umask(oldMask);
+  errno = bindError;
+  if (!bound || ::listen(fd_, 4) != 0) {
     error_ = "cannot create the control socket " + path_ + ": " + std::strerror(errno);
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -57,7 +74,12 @@ void TControlSocket::Serve() {
         std::string line = buffer.substr(0, nl);
         buffer.erase(0, nl + 1);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string answer = handler_(line) + "\n";
+        std::string answer;
+        try {
+          answer = handler_(line) + "\n";
+        } catch (const std::exception& e) {
+          answer = std::string("error ") + e.what() + "\n";  // a bad command never ends the simulator
+        }
         [[maybe_unused]] const auto w = ::write(client, answer.data(), answer.size());
       }
     }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 namespace bridgit::sim {
 
@@ -81,9 +82,21 @@ class TCompiler {
     if (ParseNumber(token, v)) return MakeReal(v);
     if (token[0] == '#') return Binary(token);
     if (token.size() > 3 && token.front() == '<' && token.back() == '>' && token[token.size() - 2] == 'd')
-      return MakeSystemBinary(static_cast<std::uint32_t>(std::stoul(token.substr(1, token.size() - 3))));
+      return SystemBinary(token.substr(1, token.size() - 3));
     if (const int id = Id(token); id >= 0) return MakeCommand(id);
     return MakeName(token);
+  }
+
+  // "<123d>": a system binary in decimal.
+  static TObj SystemBinary(const std::string& digits) {
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) throw TRplError{"Invalid Syntax"};
+    try {
+      const unsigned long value = std::stoul(digits);
+      if (value > 0xFFFFF) throw TRplError{"Bad Argument Value"};
+      return MakeSystemBinary(static_cast<std::uint32_t>(value));
+    } catch (const std::out_of_range&) {
+      throw TRplError{"Bad Argument Value"};
+    }
   }
 
   TObj String() {
@@ -141,7 +154,17 @@ std::string AlgebraicText(const TObj& o) {
 
 }  // namespace
 
-std::vector<TObj> TRplMachine::Compile(const std::string& text) const { return TCompiler(text).Sequence(0); }
+// Any failure of the parser is the calculator's syntax error, never an
+// exception past it.
+std::vector<TObj> TRplMachine::Compile(const std::string& text) const {
+  try {
+    return TCompiler(text).Sequence(0);
+  } catch (const TRplError&) {
+    throw;
+  } catch (const std::exception&) {
+    throw TRplError{"Invalid Syntax"};
+  }
+}
 
 void TRplMachine::Execute(const std::string& text) {
   lastError_.clear();
@@ -149,6 +172,10 @@ void TRplMachine::Execute(const std::string& text) {
     Run(Compile(text));
   } catch (const TRplError& e) {
     lastError_ = e.message;
+  } catch (const std::exception&) {
+    // A text the machine cannot handle fails as a calculator does, with an
+    // error left behind; it never ends the simulator.
+    lastError_ = "Bad Argument Value";
   }
 }
 

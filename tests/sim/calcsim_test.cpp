@@ -1,6 +1,7 @@
 // bridgit-calcsim as a program, driven byte by byte by a scripted PC side.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "support/calcsim_process.h"
+#include "support/child_process.h"
 #include "support/run_program.h"
 #include "transfer/block_checks.h"
 #include "transfer/xmodem_frame.h"
@@ -394,6 +396,78 @@ TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("--link"), std::string::npos) << help.out << help.err;
   EXPECT_EQ(help.err, "");
+}
+
+// A text it cannot parse is the calculator's syntax error: the simulator
+// lives on, and its memory folder is still written back when it stops.
+TEST(CalcSim, AnUnparsableTextIsASyntaxErrorNotACrash) {
+  test::TTempDir dir;
+  const std::string mem = dir / "mem";
+  std::filesystem::create_directories(mem);
+  std::ofstream(mem + "/X.zq", std::ios::binary) << RealFile(42);
+  {
+    test::TCalcSim sim({"--memory", mem});
+    TPcSide pc(sim.PcPath());
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<xd>", "Invalid Syntax"}, {"7 'Z' STO <1x2d>", "Invalid Syntax"}, {"<99999999999999999999999d>", "Bad Argument Value"}};
+    for (const auto& [text, message] : cases) {
+      EXPECT_EQ(pc.Command('E', text), std::string(1, ACK)) << text;
+      EXPECT_EQ(sim.Control("error"), "ok " + message) << text;
+    }
+    EXPECT_EQ(pc.Command('E', "7 'Z' STO"), std::string(1, ACK));
+    EXPECT_EQ(sim.Control("error"), "ok ");
+    EXPECT_EQ(sim.Stop(), 0);
+  }
+  EXPECT_TRUE(std::filesystem::exists(mem + "/Z.zq"));
+}
+
+// The control socket presses keys and dumps the memory: a path that holds
+// anything but a socket is refused and kept, and the socket is the owner's alone.
+TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {
+  test::TTempDir dir;
+  const std::string file = dir / "notes";
+  std::ofstream(file) << "keep me";
+  {
+    const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", file});
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.err, "bridgit-calcsim: the control socket path exists and is not a socket: " + file + "\n");
+    std::ifstream in(file);
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "keep me");
+    EXPECT_FALSE(std::filesystem::exists(dir / "line"));
+  }
+  std::filesystem::create_directories(dir / "folder");
+  EXPECT_NE(test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", dir / "folder"}).code, 0);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+
+  const mode_t mask = ::umask(0);  // the widest umask a person may have
+  test::TCalcSim sim({});
+  ::umask(mask);
+  ASSERT_FALSE(sim.PcPath().empty());
+  struct stat st {};
+  ASSERT_EQ(::lstat((sim.dir() / "control").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISSOCK(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(sim.Control("status").find("no control socket"), std::string::npos);
+  // A socket left behind by an earlier run is replaced.
+  EXPECT_EQ(sim.Stop(), 0);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string stale = dir / "stale";
+  std::strncpy(addr.sun_path, stale.c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ::close(fd);
+  test::TChildProcess again({BRIDGIT_CALCSIM, "--path", dir / "line2", "--control", stale});
+  bool answered = false;
+  for (int i = 0; i < 500 && !answered; ++i) {
+    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    answered = ::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(client);
+    if (!answered) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(answered);
 }
 
 }  // namespace
