@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace bridgit::posix {
@@ -23,6 +25,10 @@ std::atomic<std::uint64_t> g_lineBytes{0};
 std::atomic<std::uint64_t> g_receivedBytes{0};
 std::mutex g_openFailureLock;
 TOpenFailure g_openFailure;
+
+// The settings each open tty had before the link changed them, put back at close.
+std::mutex g_savedLock;
+std::map<int, termios> g_saved;
 
 void RecordOpen(const std::string& path, int error) {
   std::lock_guard lock(g_openFailureLock);
@@ -53,13 +59,41 @@ int OpenExclusive(const std::string& path, int accessFlags, std::string& error) 
     ::close(fd);
     return -1;
   }
-  if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
+  if (::isatty(fd)) {
+    termios before{};
+    if (::tcgetattr(fd, &before) == 0) {
+      std::lock_guard lock(g_savedLock);
+      g_saved[fd] = before;
+    }
+    ::ioctl(fd, TIOCEXCL);
+  }
   RecordOpen(path, 0);
   return fd;
 }
 
 void CloseFd(int fd) {
-  if (fd >= 0) ::close(fd);
+  if (fd < 0) return;
+  std::optional<termios> before;
+  {
+    std::lock_guard lock(g_savedLock);
+    if (const auto it = g_saved.find(fd); it != g_saved.end()) {
+      before = it->second;
+      g_saved.erase(it);
+    }
+  }
+  if (before) {
+    // The tty is left as it was found, for the next program: its settings
+    // once the output has gone (bounded first: a stuck adapter never drains),
+    // and open to others again.
+    int pending = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(500);
+    while (::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 && MsLeft(deadline) > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (pending > 0) ::tcflush(fd, TCOFLUSH);
+    ::tcsetattr(fd, TCSADRAIN, &*before);
+    ::ioctl(fd, TIOCNXCL);
+  }
+  ::close(fd);
 }
 
 unsigned BaudConstant(int speed) {

@@ -9,10 +9,13 @@
 namespace bridgit::posix {
 
 // Opens a path with O_NOCTTY | O_NONBLOCK (opens never block) and takes an
-// exclusive lock on it (flock, plus TIOCEXCL on a tty). Returns -1 and the cause
-// in `error` on failure; a device in use fails.
+// exclusive lock on it (flock, plus TIOCEXCL on a tty). A tty's settings are
+// saved for CloseFd. Returns -1 and the cause in `error` on failure; a device
+// in use fails.
 int OpenExclusive(const std::string& path, int accessFlags, std::string& error);
 
+// Closes what OpenExclusive opened; a tty gets its saved settings back (once
+// its output has left) and its exclusive mode cleared.
 void CloseFd(int fd);
 
 // Raw 8N1 at the speed, receiver on, modem lines ignored, no flow control of

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 
 #include <filesystem>
 #include <fstream>
@@ -406,6 +407,62 @@ TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
   ASSERT_TRUE(WIFEXITED(status)) << "still waiting for the answer after Ctrl+C";
   EXPECT_EQ(WEXITSTATUS(status), 130);
   EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
+}
+
+// The terminal as another program sees it: every setting, the speed, and
+// whether it is held exclusively.
+struct TTtyState {
+  termios t{};
+  int exclusive = -1;
+  bool operator==(const TTtyState& o) const {
+    return t.c_iflag == o.t.c_iflag && t.c_oflag == o.t.c_oflag && t.c_cflag == o.t.c_cflag &&
+           t.c_lflag == o.t.c_lflag && std::equal(t.c_cc, t.c_cc + NCCS, o.t.c_cc) &&
+           cfgetispeed(&t) == cfgetispeed(&o.t) && cfgetospeed(&t) == cfgetospeed(&o.t) && exclusive == o.exclusive;
+  }
+};
+
+TTtyState TtyState(int fd) {
+  TTtyState s;
+  ::tcgetattr(fd, &s.t);
+  ::ioctl(fd, TIOCGEXCL, &s.exclusive);
+  return s;
+}
+
+// A cooked terminal at 38400 baud, as a login or another program leaves it.
+void MakeCooked(int fd) {
+  termios t{};
+  ::tcgetattr(fd, &t);
+  t.c_iflag = ICRNL | IXON;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN;
+  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
+  ::cfsetspeed(&t, B38400);
+  ::tcsetattr(fd, TCSANOW, &t);
+}
+
+// A run leaves the port's settings as it found them, whether it failed or not.
+TEST(CliPort, SettingsAreRestoredAfterAFailedAndASuccessfulRun) {
+  test::TPtyPair line;  // nothing behind it: the run fails
+  ASSERT_FALSE(line.path().empty());
+  MakeCooked(line.slave());
+  const TTtyState before = TtyState(line.slave());
+  const test::TRun failed = test::RunProgram({BRIDGIT_CLI, "--port", line.path(), "info"});
+  EXPECT_EQ(failed.code, 1);
+  EXPECT_TRUE(TtyState(line.slave()) == before) << "a failed run changed the terminal";
+
+  test::TCalcSim sim({"--model", "71GII", "--speed", "115200"});
+  ASSERT_FALSE(sim.PcPath().empty());
+  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfsetspeed(&t, B38400);  // raw still (the simulator answers through it), at another speed
+  ::tcsetattr(fd, TCSANOW, &t);
+  const TTtyState simBefore = TtyState(fd);
+  const test::TRun ok = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "info"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_TRUE(TtyState(fd) == simBefore) << "a successful run changed the terminal";
+  ::close(fd);
 }
 
 }  // namespace
