@@ -37,6 +37,7 @@ inline constexpr std::string_view kLogCrcProblem = "CRC problem ";
 inline constexpr std::string_view kLogRxPacketError = "Rx Cmnd Packet Error #";
 inline constexpr std::string_view kLogBeginPulse = "Begin pulse  {";
 inline constexpr std::string_view kLogEndPulse = "}  End pulse";
+inline constexpr std::string_view kLogPulseFlood = "Calculator keeps sending after its answer, bytes = ";
 inline constexpr std::string_view kLogStatus = "Status = ";
 inline constexpr std::string_view kLogFirst = "First = ";
 inline constexpr std::string_view kLogSerialSpeed = "Serial speed = ";

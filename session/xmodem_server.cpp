@@ -1,6 +1,7 @@
 #include "session/xmodem_server.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "base/clock.h"
@@ -28,6 +29,12 @@ constexpr TTickMs kPulseIntervalSerialMs = 210;
 constexpr TTickMs kPulseIntervalUsbMs = 170;
 // While "Calculator is Working" is up, the user decides: the limit moves this far.
 constexpr TTickMs kPulseDialogGraceMs = 1000000;
+// After the first answer the USB pulse drains the late answers to M letters
+// still on their way: two at most, each at most 2 + 255 + 1 bytes, arriving
+// within a few 80 ms read slices. A device that sends more, or for longer, is
+// not finishing its answers, and the link is given up.
+constexpr std::uint32_t kPulseDrainMaxBytes = 1024;
+constexpr TTickMs kPulseDrainMaxMs = 2000;
 
 }  // namespace
 
@@ -201,10 +208,20 @@ void TXModemServer::Pulse() {
     std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
     ReadComm(answer, kReplyTimeoutMs);
     WriteComm(std::string(1, ACK));
-    do {
+    const TTickMs drainStart = TickCount();
+    std::uint32_t drained = 0;
+    for (bool more = true; more;) {
       SafeRead();
+      drained += port.BufCount;
+      more = port.BufCount > 0;
       WriteComm(std::string(1, ACK));
-    } while (port.BufCount > 0);
+      PulseIdle();  // the person can still cancel, and hand-overs are served
+      if (more && (drained > kPulseDrainMaxBytes || TickCount() - drainStart > kPulseDrainMaxMs)) {
+        port.BufCount = 0;
+        Log(std::string(texts::kLogPulseFlood) + std::to_string(drained));
+        FatalDisconnect();
+      }
+    }
     port.BufCount = 0;
   }
   Log(texts::kLogEndPulse);

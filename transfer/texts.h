@@ -19,6 +19,9 @@ inline constexpr std::string_view kLogRxBegins = "TX Receive begins for ";
 inline constexpr std::string_view kLogRxError = "Rx Error #";
 inline constexpr std::string_view kLogReplyWas = " Reply was 0x";
 inline constexpr std::string_view kLogRxRepeatedBlock = "Rx repeated block #";
+inline constexpr std::string_view kLogRepeatedBlock = " repeated block";
+inline constexpr std::string_view kLogBadBlock = " bad block";
+inline constexpr std::string_view kLogRxTooLong = "Rx object longer than expected, bytes = ";
 inline constexpr std::string_view kLogScreenFirst = "Screen capture, first = 0x";
 inline constexpr std::string_view kCaptureOf = "Capture of ";
 

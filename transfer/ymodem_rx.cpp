@@ -20,8 +20,13 @@ using namespace xmodem;
 namespace {
 
 constexpr int kReplyTimeoutMs = 2500;
-
-
+// A receive with a known size takes at most one block beyond it (room for the
+// padding of the last block and for an object that grew a little since the
+// listing); anything more is not the object that was asked for.
+constexpr long long kOverSizeAllowance = kLargeBlock;
+// Without a known size: more than any calculator's whole memory, so that an
+// endless sender cannot exhaust the PC's memory or disk.
+constexpr long long kUnknownSizeCap = 4LL * 1024 * 1024;
 
 }  // namespace
 
@@ -59,7 +64,14 @@ void TYModemRX::Execute() {
         ReadComm(header, kReplyTimeoutMs);
         const char h = header[0];
         if (h == SOH || h == STX) {
-          if (ReceiveBlock(h == STX ? kLargeBlock : kSmallBlock)) break;
+          const TBlock got = ReceiveBlock(h == STX ? kLargeBlock : kSmallBlock);
+          if (got == TBlock::kTaken) break;
+          // Damaged and repeated blocks count like a missing header: one
+          // repeat after a lost ACK is served, an endless run of them is not.
+          ++errors;
+          Log(std::string(texts::kLogRxError) + std::to_string(errors) +
+              std::string(got == TBlock::kRepeated ? texts::kLogRepeatedBlock : texts::kLogBadBlock));
+          if (errors > kTransferErrorLimit) FatalDisconnect();
           continue;
         }
         if (h == EOT) {
@@ -96,7 +108,11 @@ void TYModemRX::Execute() {
   PostStatus("", StatusFinished);
 }
 
-bool TYModemRX::ReceiveBlock(std::size_t n) {
+long long TYModemRX::SizeLimit() const {
+  return ExpectedSize != 0 ? static_cast<long long>(ExpectedSize) + kOverSizeAllowance : kUnknownSizeCap;
+}
+
+TYModemRX::TBlock TYModemRX::ReceiveBlock(std::size_t n) {
   if (startTick_ == 0) startTick_ = TickCount();
   ProgressText(received_, ExpectedSize != 0 ? ExpectedSize : received_ + static_cast<long long>(n), startTick_);
   std::string block(n + 3, '\0');
@@ -107,23 +123,28 @@ bool TYModemRX::ReceiveBlock(std::size_t n) {
                       Checksum8(data) == static_cast<std::uint8_t>(block[n + 2]);
 
   if (intact && static_cast<std::uint8_t>(block[0]) == expected_) {
+    if (received_ + static_cast<long long>(n) > SizeLimit()) {
+      // Refused before anything of it is kept or acknowledged.
+      Log(std::string(texts::kLogRxTooLong) + std::to_string(received_ + static_cast<long long>(n)));
+      FatalDisconnect();
+    }
     WriteData(std::string(data));
     received_ += static_cast<long long>(n);
     ++blocksTaken_;
     WriteComm(std::string(1, ACK));
-    return true;
+    return TBlock::kTaken;
   }
   if (intact && blocksTaken_ > 0 && static_cast<std::uint8_t>(block[0]) == static_cast<std::uint8_t>(expected_ - 1)) {
     // The sender repeats the previous block because our ACK was lost: confirm
     // it again and drop the copy.
     Log(std::string(texts::kLogRxRepeatedBlock) + std::to_string(static_cast<unsigned>(block[0] & 0xFF)));
     WriteComm(std::string(1, ACK));
-    return false;
+    return TBlock::kRepeated;
   }
   PostStatus(std::string(texts::kConnectionError), StatusError);
   ClearInput();
   WriteComm(std::string(1, NAK));
-  return false;
+  return TBlock::kBad;
 }
 
 void TYModemRX::WriteData(const std::string& data) {

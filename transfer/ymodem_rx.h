@@ -31,7 +31,10 @@ class TYModemRX : public TTransferThread {
   void Execute() override;
 
  private:
-  bool ReceiveBlock(std::size_t n);
+  enum class TBlock { kTaken, kRepeated, kBad };
+  TBlock ReceiveBlock(std::size_t n);
+  // The most bytes a receive may take before it is given up.
+  long long SizeLimit() const;
   void WriteData(const std::string& data);
   std::uint8_t expected_ = 0;  // block number expected, modulo 256
   std::uint32_t blocksTaken_ = 0;

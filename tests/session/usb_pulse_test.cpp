@@ -1,0 +1,146 @@
+// The pulse on the USB link against devices that do not stop talking.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "base/clock.h"
+#include "base/log.h"
+#include "link/comm_error.h"
+#include "link/comm_port.h"
+#include "session/xmodem_server.h"
+#include "support/recording_host.h"
+#include "support/usb_pipes.h"
+#include "transfer/block_checks.h"
+
+namespace bridgit {
+namespace {
+
+class UsbPulse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLogBook::Instance().Clear();
+    SetLinkHost(&host);
+    device.PlugIn();
+    server = std::make_unique<TXModemServer>(host);
+    OpenComm("ZQx3G+", 115200);
+    server->PortName = "ZQx3G+";
+    // A writer of its own that never blocks, so that the device can keep
+    // sending after the PC has stopped reading.
+    toPc = ::open((device.dir() + "/PIPE0").c_str(), O_WRONLY | O_NONBLOCK);
+  }
+  void TearDown() override {
+    stop = true;
+    if (peer.joinable()) peer.join();
+    if (toPc >= 0) ::close(toPc);
+    server.reset();
+    CloseComm();
+    SetLinkHost(nullptr);
+  }
+
+  // The calculator's side: waits for the first M, answers it properly, then
+  // sends `chunk` every `pauseMs` until the test ends, counting the PC's ACKs.
+  void Start(const std::string& chunk, int pauseMs, bool cancelOnFirstAck = false) {
+    peer = std::thread([=, this] {
+      std::string fromPc;
+      while (!stop && fromPc.find('M') == std::string::npos) {
+        fromPc += device.Received();
+        SleepMs(1);
+      }
+      const std::string answer = "123.";
+      Send(std::string("\x00\x04", 2) + answer + static_cast<char>(Checksum8(answer)));
+      bool cancelled = false;
+      while (!stop) {
+        Send(chunk);
+        for (char c : device.Received()) acks += c == '\x06' ? 1 : 0;
+        if (cancelOnFirstAck && !cancelled && acks > 0) {
+          host.PressCommandCancel();
+          cancelled = true;
+        }
+        if (pauseMs > 0) SleepMs(pauseMs);
+      }
+    });
+  }
+  void Send(const std::string& bytes) const {
+    for (std::size_t done = 0; done < bytes.size() && !stop;) {
+      const ssize_t w = ::write(toPc, bytes.data() + done, bytes.size() - done);
+      if (w > 0)
+        done += static_cast<std::size_t>(w);
+      else
+        SleepMs(1);  // the pipe is full: the PC is not reading
+    }
+  }
+  int LogCount(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
+    return n;
+  }
+
+  test::TRecordingHost host;
+  test::TTempDir root;
+  test::TUsbDevice device{root};
+  std::unique_ptr<TXModemServer> server;
+  int toPc = -1;
+  std::atomic<bool> stop{false};
+  std::atomic<int> acks{0};
+  std::thread peer;
+};
+
+TEST_F(UsbPulse, ADeviceThatFloodsAfterItsAnswerEndsThePulseWithTheConnectionError) {
+  Start(std::string(64, 'x'), 0);
+  const TTickMs start = TickCount();
+  EXPECT_THROW(server->Pulse(), TConnectionError);
+  EXPECT_LT(TickCount() - start, 30000);  // it returns at all, long before anyone reaches for SIGKILL
+  stop = true;
+  peer.join();
+  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 1);
+  EXPECT_EQ(LogCount("}  End pulse"), 0);
+  EXPECT_FALSE(host.Connected());
+  // One ACK per read slice: a bounded handful, not hundreds of thousands.
+  EXPECT_LT(acks.load(), 200);
+}
+
+TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
+  // A byte every 30 ms: never silent for a whole 80 ms slice, and slow enough
+  // that only the time bound can stop it.
+  Start("x", 30);
+  EXPECT_THROW(server->Pulse(), TConnectionError);
+  stop = true;
+  peer.join();
+  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 1);
+  EXPECT_FALSE(host.Connected());
+}
+
+TEST_F(UsbPulse, CancelIsServedWhileTheDeviceKeepsSending) {
+  Start("x", 30, true);
+  EXPECT_THROW(server->Pulse(), TConnectionError);
+  stop = true;
+  peer.join();
+  // The cancel ended it, not the bound: the pulse kept serving the person.
+  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
+  EXPECT_FALSE(host.CommandCancelled());
+  EXPECT_FALSE(host.Connected());
+}
+
+TEST_F(UsbPulse, LateAnswersAreStillDrainedAndThePulseEnds) {
+  peer = std::thread([this] {
+    std::string fromPc;
+    while (!stop && fromPc.find('M') == std::string::npos) {
+      fromPc += device.Received();
+      SleepMs(1);
+    }
+    const std::string answer = "123.";
+    const std::string packet = std::string("\x00\x04", 2) + answer + static_cast<char>(Checksum8(answer));
+    Send(packet + packet + packet);  // two late answers behind the first
+  });
+  server->Pulse();
+  EXPECT_EQ(LogCount("}  End pulse"), 1);
+  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
+  EXPECT_EQ(CommPort().BufCount, 0u);
+}
+
+}  // namespace
+}  // namespace bridgit
