@@ -43,7 +43,9 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
   if (required != 0) ChangeSpeed(required);
   SleepMs(CurrentTiming().BeforeBackupReceive);
   const long long rounded = (std::max(estimatedSize, 0LL) + kBlock - 1) / kBlock * kBlock;
-  const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded));
+  // The estimate leaves out the names of HOME's entries: a memory of many
+  // small variables is well above it.
+  const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded), true);
   if (required != 0) ChangeSpeed(std::stoi(Speed));
   if (ok) {
     Execute("", true, true);

@@ -52,9 +52,10 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
   return result;
 }
 
-bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize) {
+bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize, bool sizeIsEstimate) {
   SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
   TYModemRX rx(pcFile, false, expectedSize, ForwardProgress());
+  rx.SizeIsEstimate = sizeIsEstimate;
   RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
   SleepMs(CurrentTiming().AfterReceive);
   LastData = rx.Done() ? rx.Data : std::string();

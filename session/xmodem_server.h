@@ -97,7 +97,8 @@ class TXModemServer {
   bool Restore(const std::string& pcFile);
   void CaptureScreen(std::string& image);
   bool ManualSend(const std::string& pcFile);
-  bool ManualReceive(const std::string& pcFile, std::uint32_t expectedSize);
+  // `sizeIsEstimate`: the size only drives the progress (a backup's estimate).
+  bool ManualReceive(const std::string& pcFile, std::uint32_t expectedSize, bool sizeIsEstimate = false);
   bool SendRom(const std::string& romFile);
 
   // What a backup or an upload received (LastData, emptied here), cut to the

@@ -109,7 +109,7 @@ void TYModemRX::Execute() {
 }
 
 long long TYModemRX::SizeLimit() const {
-  return ExpectedSize != 0 ? static_cast<long long>(ExpectedSize) + kOverSizeAllowance : kUnknownSizeCap;
+  return ExpectedSize != 0 && !SizeIsEstimate ? static_cast<long long>(ExpectedSize) + kOverSizeAllowance : kUnknownSizeCap;
 }
 
 TYModemRX::TBlock TYModemRX::ReceiveBlock(std::size_t n) {

@@ -25,6 +25,9 @@ class TYModemRX : public TTransferThread {
   const bool ToFile;
   // Read after the thread has ended.
   std::uint32_t ExpectedSize;
+  // The expected size is only an estimate (a backup's): it drives the
+  // progress, and only the cap for an unknown size bounds the receive.
+  bool SizeIsEstimate = false;
   std::string Data;
 
  protected:

@@ -108,5 +108,20 @@ TEST_F(TextPutAndBackup, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlock
   }
 }
 
+// The window's estimate is the sizes of HOME's entries plus 100; the names
+// of the entries are not in it. A memory of many small variables with long
+// names is well above it, and is still received whole.
+TEST_F(TextPutAndBackup, ABackupWellAboveItsEstimateIsReceivedWhole) {
+  for (int batch = 0; batch < 16; ++batch) {
+    std::string command;
+    for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
+    server->Execute(command, true, true);
+  }
+  server->ListAll(home);
+  const long long estimate = home.TotalSize();
+  ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
+  EXPECT_GT(static_cast<long long>(server->LastData.size()), estimate + 1024);
+}
+
 }  // namespace
 }  // namespace bridgit
