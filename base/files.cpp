@@ -1,12 +1,14 @@
 #include "base/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cctype>
 #include <filesystem>
+#include <random>
 
 namespace bridgit {
 
@@ -36,12 +38,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode) 
 }
 
 bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode) {
-  const std::string temp = path + ".part-" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A name nobody can guess, made anew and never through a link: a file or
+  // link planted where the temporary file goes is not written through.
+  std::random_device random;
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, "-%08x%08x", random(), random());
+  const std::string temp = path + ".part-" + std::to_string(::getpid()) + suffix;
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     errorCode = errno;
     return false;
   }
+  // A file replaced keeps its permissions (a private file stays private).
+  struct stat old {};
+  if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -103,6 +103,21 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
 }
 
+// A file replaced by a get keeps its permissions, and no temporary file is
+// left beside it.
+TEST_F(Cli, AReplacedFileKeepsItsMode) {
+  const std::filesystem::path file = work / "GREETING.zq";
+  std::ofstream(file) << "old";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const test::TRun r = Cli_({"get", "GREETING"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_GT(std::filesystem::file_size(file), 3u);
+  EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  for (const auto& e : std::filesystem::directory_iterator(work.path()))
+    EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
+}
+
 TEST_F(Cli, EvaluationAndTheStack) {
   test::TRun r = Cli_({"exec", "2 3 \"AB\""});
   EXPECT_EQ(r.code, 0) << r.err;
