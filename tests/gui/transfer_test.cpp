@@ -156,6 +156,19 @@ TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   const std::size_t size = bytes.size();
   ASSERT_TRUE(TrimObject(bytes).success);
   EXPECT_EQ(bytes.size(), size);  // exactly the header and the object
+
+  // A backup that fails, with something at its name that cannot be removed
+  // (here a folder that is not empty): nothing is handed to the desktop.
+  const fs::path stale = backupFiles[0].toStdString();
+  fs::remove(stale);
+  fs::create_directories(stale / "inside");
+  window->TreeSource().Files.clear();
+  window->TreeSource().Files.push_back({QString::fromStdString(TempFolder() + tree->topLevelItem(0)->text(0).toStdString()),
+                                        QVariant::fromValue<void*>(nullptr)});
+  driver.When("FDownLd", [](QWidget* question) { test::Click(question, "btnOK"); });
+  ASSERT_EQ(sim->Control("fault can@+1"), "ok");
+  std::unique_ptr<QMimeData> failed(window->TreeSource().CreateMime());
+  EXPECT_TRUE(shell::FilesOf(failed.get()).isEmpty());
 }
 
 TEST_F(Transfers, AFailedFetchCancelsTheDrop) {

@@ -74,8 +74,9 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
       const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
       std::error_code ec;
       fs::remove(backup, ec);  // an older file of that name must not pass for this backup
-      BackupToFile(backup.string());
-      if (!fs::exists(backup)) throw std::runtime_error(kCanceledByUser);
+      // Only the file this backup wrote: anything else found at that name
+      // (one that could not be removed) is never handed out as the backup.
+      if (!BackupToFile(backup.string())) throw std::runtime_error(kCanceledByUser);
       f.path = QString::fromStdString(backup.string());
       continue;
     }

@@ -143,7 +143,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void mnuUploadFileClick();
   void mnuCaptureScreenClick();
   void DownloadCalculatorROMClick();
-  void BackupToFile(const std::string& path);
+  // True when the backup was received and written to `path`.
+  bool BackupToFile(const std::string& path);
   void RestoreFromFile(const std::string& path);
   // Sends a file to the calculator's own receive command, between two prompts.
   void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
@@ -223,7 +224,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void FetchSourceFiles(shell::TFileSource& source);
   void CopySelection(bool cut);
   // transfer_commands.cpp
-  void WriteReceivedObject(const std::string& path);
+  // False when nothing was received (nothing is written then).
+  bool WriteReceivedObject(const std::string& path);
   // drag_drop.cpp
   void BuildDragDrop();
   void SetDropTargets(bool on);

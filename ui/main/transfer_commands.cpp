@@ -49,22 +49,23 @@ int CaptureSpeed(const std::string& port, int speed) {
 // cut to the object's length, or whole with a warning when that cannot be found.
 TFCapture* TFZQDir::CaptureWindow() const { return FCapture; }
 
-void TFZQDir::WriteReceivedObject(const std::string& path) {
+bool TFZQDir::WriteReceivedObject(const std::string& path) {
   std::string received;
   const bool trimmed = server_->TakeReceivedObject(received);
-  if (received.empty()) return;
+  if (received.empty()) return false;
   int error = 0;
   if (!WriteFileSafely(path, received, error)) throw std::runtime_error("Cannot write to file " + path);
   if (!trimmed)
     ShowMessage(path + "\r\n" + "Cannot decompile this file.\r\n" + "Length has been left with padding.\r\n" + "File may still be ok.",
                 "Decompile Error");
+  return true;
 }
 
-void TFZQDir::BackupToFile(const std::string& path) {
+bool TFZQDir::BackupToFile(const std::string& path) {
   const long long size = home_.TotalSize();
-  server_->Backup(path, size);
+  const bool ok = server_->Backup(path, size);
   SetBusy(false);
-  WriteReceivedObject(path);
+  return WriteReceivedObject(path) && ok;
 }
 
 void TFZQDir::mnuBackupClick() {
