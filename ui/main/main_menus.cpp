@@ -137,16 +137,10 @@ void TFZQDir::BuildMenus() {
   mnuRefreshPop->setText("Refresh");
 
   connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
-  connect(mnuEdit, &QMenu::aboutToShow, this, [this] {
-    clipboardFiles_ = shell::ClipboardHasFiles();  // read anew whenever a menu opens
-    PopupMenu1Popup();
-  });
+  connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::ReadClipboardAndEnable);
   // The shortcuts act without a menu being opened: their enabling follows the
   // selection, the focused view and what the clipboard holds as it changes.
-  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-    clipboardFiles_ = shell::ClipboardHasFiles();
-    PopupMenu1Popup();
-  });
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFZQDir::ReadClipboardAndEnable);
   connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TFZQDir::PopupMenu1Popup);
   connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TFZQDir::PopupMenu1Popup);
   clipboardFiles_ = shell::ClipboardHasFiles();
@@ -204,6 +198,12 @@ void TFZQDir::BuildMenus() {
 // A prompt showing counts like busy for the views, the tool buttons and most menus.
 bool TFZQDir::PromptShowing() const {
   return (FDownLd && FDownLd->isVisible()) || (FCnctStatus && FCnctStatus->isVisible());
+}
+
+// A menu about to open, or a new clipboard: what it holds is read again.
+void TFZQDir::ReadClipboardAndEnable() {
+  clipboardFiles_ = shell::ClipboardHasFiles();
+  PopupMenu1Popup();
 }
 
 void TFZQDir::SetFocusedView(QWidget* view) {

@@ -19,7 +19,6 @@
 
 #include "base/log.h"
 #include "link/comm_port.h"
-#include "shell/clipboard_files.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "shell/window_pos_save.h"
@@ -195,8 +194,7 @@ void TFZQDir::BuildViews() {
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
       if (QTreeWidgetItem* item = view->itemAt(at); item && view == TreeView1) view->setCurrentItem(item);
       focusedView_ = view;
-      clipboardFiles_ = shell::ClipboardHasFiles();
-      PopupMenu1Popup();
+      ReadClipboardAndEnable();
       PopupMenu1->popup(view->viewport()->mapToGlobal(at));
     });
   }

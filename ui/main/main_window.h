@@ -243,6 +243,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   bool ViewHasFocus() const;
   // The view the commands act on; the menus' enabling follows it.
   void SetFocusedView(QWidget* view);
+  void ReadClipboardAndEnable();
   bool Editing() const;
   // main_settings.cpp
   void ReadSettings();
