@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <stdexcept>
 
 namespace bridgit {
 
@@ -37,21 +40,28 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode) 
   return true;
 }
 
-bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode) {
+int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& errorCode) {
   // A name nobody can guess, made anew and never through a link: a file or
   // link planted where the temporary file goes is not written through.
   std::random_device random;
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, "-%08x%08x", random(), random());
-  const std::string temp = path + ".part-" + std::to_string(::getpid()) + suffix;
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  tempPath = path + ".part-" + std::to_string(::getpid()) + suffix;
+  const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     errorCode = errno;
-    return false;
+    return -1;
   }
   // A file replaced keeps its permissions (a private file stays private).
   struct stat old {};
   if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  return fd;
+}
+
+bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode) {
+  std::string temp;
+  const int fd = CreateTemporarySibling(path, temp, errorCode);
+  if (fd < 0) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -78,12 +88,50 @@ std::string ProgramFolder() {
   return ec ? fs::current_path(ec).string() : exe.parent_path().string();
 }
 
+namespace {
+
+// The private folder; removed by the process that made it (a child forked for
+// an editor or a terminal must not take it along when it ends). Made again
+// when something removed it meanwhile (a cleaner of old temporary files under
+// a program that runs for weeks).
+class TPrivateFolder {
+ public:
+  ~TPrivateFolder() { Remove(); }
+
+  std::string Path() {
+    std::lock_guard lock(mutex_);
+    struct stat st {};
+    if (!path_.empty() && ::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()) return path_;
+    Remove();
+    std::error_code ec;
+    std::string system = fs::temp_directory_path(ec).string();
+    if (ec || system.empty()) system = "/tmp";
+    std::string pattern = (fs::path(system) / "bridgit-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("Unable to make a private temporary folder in " + system + ": " + std::strerror(errno));
+    path_ = pattern + "/";
+    owner_ = ::getpid();
+    return path_;
+  }
+
+ private:
+  void Remove() {
+    if (path_.empty() || ::getpid() != owner_) return;
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+    path_.clear();
+  }
+
+  std::mutex mutex_;
+  std::string path_;
+  pid_t owner_ = 0;
+};
+
+}  // namespace
+
 std::string TempFolder() {
-  std::error_code ec;
-  std::string t = fs::temp_directory_path(ec).string();
-  if (ec || t.empty()) t = "/tmp";
-  if (t.back() != '/') t += '/';
-  return t;
+  static TPrivateFolder folder;
+  return folder.Path();
 }
 
 std::string FindShippedFile(const std::string& name) {

@@ -13,9 +13,18 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode);
 // a failure leaves any older file of that name untouched.
 bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode);
 
+// Creates the temporary sibling a file is written into before it is renamed
+// over `path`: a new file under a name nobody can guess, never opened through
+// a link, with the permissions of the file it will replace. The open
+// descriptor, or -1 and the operating system's error code.
+int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& errorCode);
+
 // The folder of the running program, without a trailing slash.
 std::string ProgramFolder();
-// The system's temporary folder, with a trailing slash.
+// This process's own folder for scratch, clipboard, drag and edit files, with
+// a trailing slash: made on first use inside the system's temporary folder,
+// readable by its owner only, removed with everything in it when the program
+// ends. Throws std::runtime_error when it cannot be made.
 std::string TempFolder();
 // A calculator-side file shipped with the program (archive programs, the server
 // library): beside the program, else in the installed data folder. Empty when

@@ -64,6 +64,13 @@ std::unique_ptr<TCalcLink> TCalcLink::OpenPty(const std::string& linkPath, std::
   link->in_ = link->out_ = master;
   link->keepOpen_ = slave;
   std::error_code ec;
+  // Only a link left by an earlier run is replaced: a file someone keeps at
+  // that path is never deleted for the line.
+  const auto there = std::filesystem::symlink_status(linkPath, ec);
+  if (std::filesystem::exists(there) && !std::filesystem::is_symlink(there)) {
+    error = "the link path exists and is not a link: " + linkPath;
+    return nullptr;
+  }
   std::filesystem::remove(linkPath, ec);
   std::filesystem::create_symlink(name, linkPath, ec);
   if (ec) {
@@ -88,6 +95,11 @@ std::unique_ptr<TCalcLink> TCalcLink::OpenUsb(const std::string& root, const std
   }
   for (const char* pipe : {"/PIPE0", "/PIPE1"}) {
     const std::string path = dir + pipe;
+    const auto there = std::filesystem::symlink_status(path, ec);
+    if (std::filesystem::exists(there) && !std::filesystem::is_fifo(there)) {
+      error = "the pipe path exists and is not a pipe: " + path;
+      return nullptr;
+    }
     std::filesystem::remove(path, ec);
     if (::mkfifo(path.c_str(), 0600) != 0) {
       error = "cannot create " + path + ": " + std::strerror(errno);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/files.h"
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
@@ -42,10 +43,13 @@ void TYModemRX::Execute() {
     startTick_ = 0;
     Log(std::string(texts::kLogRxBegins) + FileName);
     if (ToFile) {
-      partPath_ = FileName + ".part-" + std::to_string(::getpid());
-      std::string error;
-      file_ = TTransferFile::CreateForWriting(partPath_, error);
-      if (!file_) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + error);
+      int error = 0;
+      const int fd = CreateTemporarySibling(FileName, partPath_, error);
+      if (fd < 0) {
+        partPath_.clear();
+        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + std::to_string(error));
+      }
+      file_ = std::make_shared<TTransferFile>(fd);
       SetTransferFile(TTransferDirection::kReceive, file_);
     } else {
       Data.clear();

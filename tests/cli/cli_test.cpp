@@ -118,6 +118,26 @@ TEST_F(Cli, AReplacedFileKeepsItsMode) {
     EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
 }
 
+// A long text travels through a scratch file. Another user of the machine
+// plants a link at the name it had in the shared temporary folder: the text
+// arrives, the link's target is untouched, and nothing is left behind.
+TEST_F(Cli, ALongTextPutKeepsItsScratchFileInAPrivateFolder) {
+  test::TTempDir shared;
+  std::ofstream(work / "victim") << "mine";
+  const std::string planted = "$$$a" + std::filesystem::path(sim.PcPath()).filename().string();
+  std::filesystem::create_symlink(work / "victim", shared / planted);
+  std::ofstream(work / "LONG.txt") << "%%ZQ: T(3)A(D)F(.);\n\"" << std::string(400, 'x') << "\"\n";
+  std::vector<std::string> args = {"/usr/bin/env", "TMPDIR=" + shared.path().string(), BRIDGIT_CLI, "--port", sim.PcPath(),
+                                   "--speed", "115200", "put", work / "LONG.txt"};
+  const test::TRun r = test::RunProgram(args, work.path().string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/LONG String"), std::string::npos) << Dump();
+  EXPECT_EQ(test::Slurp(work / "victim"), "mine");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(shared.path())) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{planted});
+}
+
 TEST_F(Cli, EvaluationAndTheStack) {
   test::TRun r = Cli_({"exec", "2 3 \"AB\""});
   EXPECT_EQ(r.code, 0) << r.err;
@@ -204,8 +224,6 @@ const std::string kStartKeys =
 std::string ErrorLine(const std::string& port) {
   return "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + port + ")\n";
 }
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // What a message box says reaches standard error, warnings even with --quiet.
 TEST(CliMessages, KermitServerIsExplainedAndHinted) {

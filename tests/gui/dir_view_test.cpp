@@ -221,7 +221,10 @@ TEST_F(DirView, CopiesFilesToTheClipboardAndPastesThemBack) {
   for (const QString& f : files) {
     EXPECT_TRUE(f.endsWith(".zq")) << f.toStdString();
     EXPECT_TRUE(QFileInfo::exists(f));
-    EXPECT_EQ(QFileInfo(f).absolutePath().toStdString(), fs::canonical(temp.path()).string());
+    // In the program's own folder inside the temporary folder, closed to others.
+    const fs::path folder = QFileInfo(f).absolutePath().toStdString();
+    EXPECT_EQ(folder.parent_path(), fs::canonical(temp.path()));
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
   }
   // The arrow is no file name character: caret notation.
   EXPECT_EQ(QFileInfo(files.back()).fileName(), "^141SPEED.zq");
@@ -295,7 +298,7 @@ TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
   Trigger("mnuEditText");
   Settle();
   EXPECT_NE(Dump().find("HOME/A Real 11 43"), std::string::npos);
-  EXPECT_FALSE(fs::exists(temp.path() / "A.txt"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.txt"));
   EXPECT_FALSE(window->TextMode());  // the transfer mode is back
 
   // An editor that changes nothing: nothing is written, the file goes.
@@ -304,7 +307,7 @@ TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
   TLogBook::Instance().Clear();
   Trigger("mnuEditText");
   Settle();
-  EXPECT_FALSE(fs::exists(temp.path() / "PI2.txt"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "PI2.txt"));
   for (const std::string& line : TLogBook::Instance().Lines()) EXPECT_EQ(line.find("Sending PUT"), std::string::npos) << line;
 
   // An editor that cannot start: the message names it, the file stays.
@@ -314,7 +317,7 @@ TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
   Trigger("mnuEditText");
   ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }));
   EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor"), std::string::npos);
-  EXPECT_TRUE(fs::exists(temp.path() / "PI2.txt"));
+  EXPECT_TRUE(fs::exists(fs::path(TempFolder()) / "PI2.txt"));
 }
 
 TEST_F(DirView, TheCommandWindowRunsCommandsAndShowsTheStack) {

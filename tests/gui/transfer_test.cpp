@@ -124,10 +124,10 @@ TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   // What a drag announces: the paths without extension, nothing fetched yet.
   for (const char* n : {"A", "LST"})
     window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + n), QVariant::fromValue<void*>(Item(n))});
-  EXPECT_FALSE(fs::exists(temp.path() / "A.zq"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
   std::unique_ptr<QMimeData> mime(window->ListSource().CreateMime());
   EXPECT_TRUE(mime->hasUrls());
-  EXPECT_FALSE(fs::exists(temp.path() / "A.zq"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
   // The file manager reads the list at the drop: now the files exist.
   const QStringList files = shell::FilesOf(mime.get());
   ASSERT_EQ(files.size(), 2);
@@ -178,7 +178,7 @@ TEST_F(Transfers, AFailedFetchCancelsTheDrop) {
   window->SendCalculatorCommand("'A' PURGE");  // gone before the drop
   std::unique_ptr<QMimeData> mime(window->ListSource().CreateMime());
   EXPECT_TRUE(shell::FilesOf(mime.get()).isEmpty());
-  EXPECT_FALSE(fs::exists(temp.path() / "A.zq"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
 }
 
 TEST_F(Transfers, FilesDroppedOnTheListAFolderItemAndTheTreeGoIn) {

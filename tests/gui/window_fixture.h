@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "gui/gui_support.h"
+#include "base/files.h"
 #include "support/calcsim_process.h"
 #include "ui/main/main_window.h"
 

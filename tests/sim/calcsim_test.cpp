@@ -421,6 +421,26 @@ TEST(CalcSim, AnUnparsableTextIsASyntaxErrorNotACrash) {
   EXPECT_TRUE(std::filesystem::exists(mem + "/Z.zq"));
 }
 
+// The line's path is a link the simulator makes; a file someone keeps at that
+// path is refused and kept, a link left by an earlier run is replaced.
+TEST(CalcSim, TheLinePathReplacesOnlyALink) {
+  test::TTempDir dir;
+  const std::string file = dir / "line";
+  std::ofstream(file) << "keep me";
+  const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", file, "--control", dir / "control"});
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "bridgit-calcsim: the link path exists and is not a link: " + file + "\n");
+  EXPECT_EQ(test::Slurp(file), "keep me");
+  EXPECT_FALSE(std::filesystem::exists(dir / "control"));
+
+  std::filesystem::remove(file);
+  std::filesystem::create_symlink("/dev/null", file);
+  test::TCalcSim sim({"--path", file});
+  ASSERT_FALSE(sim.PcPath().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_NE(std::filesystem::read_symlink(file), "/dev/null");
+}
+
 // The control socket presses keys and dumps the memory: a path that holds
 // anything but a socket is refused and kept, and the socket is the owner's alone.
 TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {

@@ -1,6 +1,7 @@
 // The receiver against senders that never stop: each must end in an error
 // after a bounded exchange, keeping no file and no unbounded memory.
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -148,6 +149,27 @@ TEST_F(YModemRXHostile, EndlessValidBlocksWithNoSizeStopAtTheCap) {
   EXPECT_LE(acks, 16 * 1024);
   EXPECT_EQ(framesSent, acks + 1);
   EXPECT_LE(rx.Data.size(), 16u * 1024 * 1024);
+}
+
+// Another user plants links where the receiver's temporary file could go
+// (its old name was the target plus ".part-" and the process id): the file
+// received goes to its own new file and the link's target stays as it was.
+TEST_F(YModemRXHostile, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+  std::ofstream(dir / "victim") << "mine";
+  const std::string target = dir / "GOT.zq";
+  std::filesystem::create_symlink(dir / "victim", target + ".part-" + std::to_string(::getpid()));
+  const std::string data = Payload(100, 4);
+  TYModemRX rx(target, true, 100, Recorder());
+  Run(rx, [&] {
+    ASSERT_EQ(ReadByte(), std::string(1, NAK));
+    pty.Write(BuildFrame(1, data, kSmallBlock, TCheckMode::kChecksum));
+    ReadByte();
+    pty.Write(std::string(1, EOT));
+    ReadByte();
+  });
+  ASSERT_TRUE(rx.Done());
+  EXPECT_EQ(Slurp(target).substr(0, 100), data);
+  EXPECT_EQ(Slurp(dir / "victim"), "mine");
 }
 
 }  // namespace

@@ -74,10 +74,13 @@ bool TFZQDir::DragMouse(QObject* watched, QEvent* event) {
         return false;
       const int threshold = inList ? kListThreshold : kTreeThreshold;
       if (std::abs(at.x() - DragStart.x()) < threshold && std::abs(at.y() - DragStart.y()) < threshold) return false;
-      if (inList)
-        StartListDrag();
-      else
-        StartTreeDrag();
+      // A drag is started from the event loop: nothing may escape from here.
+      Guarded([&] {
+        if (inList)
+          StartListDrag();
+        else
+          StartTreeDrag();
+      });
       return true;
     }
     default:
@@ -97,9 +100,9 @@ bool TFZQDir::StartListDrag() {
 bool TFZQDir::StartTreeDrag() {
   QTreeWidgetItem* node = TreeView1->currentItem();
   if (!node) return false;
+  shell::TFileSource* source = FillSource();
   // The whole memory cannot be dropped back onto this window.
   if (!node->parent()) SetDropTargets(false);
-  shell::TFileSource* source = FillSource();
   DragStarted = true;
   const bool dropped = source && source->StartDrag(TreeView1);
   SetDropTargets(true);

@@ -1,0 +1,105 @@
+// The private temporary folder and the safe writer, checked in child processes
+// so that each sees its own first use of the folder and its own exit.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "base/files.h"
+#include "support/temp_dir.h"
+
+namespace bridgit {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Slurp;
+
+// Runs `body` in a child that ends with exit() (static objects destroyed as at
+// a normal end of the program); what it prints to the pipe comes back.
+std::string InChild(const std::function<std::string()>& body) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return "pipe failed";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(pipeFds[0]);
+    const std::string said = body();
+    if (::write(pipeFds[1], said.data(), said.size()) < 0) std::_Exit(2);
+    ::close(pipeFds[1]);
+    std::exit(0);
+  }
+  ::close(pipeFds[1]);
+  std::string said;
+  char buf[512];
+  for (ssize_t r; (r = ::read(pipeFds[0], buf, sizeof buf)) > 0;) said.append(buf, static_cast<std::size_t>(r));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return said;
+}
+
+TEST(TempFolder, IsPrivateToTheProcessAndGoesWithIt) {
+  test::TTempDir shared;
+  const std::string said = InChild([&] {
+    ::setenv("TMPDIR", shared.path().c_str(), 1);
+    const std::string folder = TempFolder();
+    std::ofstream(folder + "LST.zq") << "copy of calculator data";
+    struct stat st {};
+    ::stat(folder.c_str(), &st);
+    // A child forked for an editor that ends without exec leaves it alone.
+    if (::fork() == 0) std::exit(0);
+    ::wait(nullptr);
+    const bool kept = fs::exists(folder + "LST.zq");
+    return folder + "|" + std::to_string(st.st_mode & 07777) + "|" + (TempFolder() == folder ? "same" : "other") + "|" +
+           (kept ? "kept" : "gone");
+  });
+  const std::string folder = said.substr(0, said.find('|'));
+  EXPECT_EQ(said.substr(said.find('|')), "|" + std::to_string(0700) + "|same|kept") << said;
+  EXPECT_EQ(fs::path(folder).parent_path().parent_path(), shared.path()) << folder;
+  EXPECT_FALSE(fs::exists(folder)) << "left behind: " << folder;
+  EXPECT_TRUE(fs::is_empty(shared.path()));
+}
+
+TEST(TempFolder, TwoProcessesNeverShareOne) {
+  test::TTempDir shared;
+  auto folderOfAChild = [&] {
+    return InChild([&] {
+      ::setenv("TMPDIR", shared.path().c_str(), 1);
+      return TempFolder();
+    });
+  };
+  EXPECT_NE(folderOfAChild(), folderOfAChild());
+}
+
+// A cleaner of old temporary files may remove the folder under a program that
+// runs for weeks: the next use makes a new one instead of failing every copy.
+TEST(TempFolder, IsMadeAgainWhenSomethingRemovedIt) {
+  test::TTempDir shared;
+  const std::string said = InChild([&] {
+    ::setenv("TMPDIR", shared.path().c_str(), 1);
+    const std::string first = TempFolder();
+    fs::remove_all(first);
+    const std::string second = TempFolder();
+    return std::string(fs::is_directory(second) ? "made" : "missing") + (second != first ? " anew" : " same");
+  });
+  EXPECT_EQ(said, "made anew");
+  EXPECT_TRUE(fs::is_empty(shared.path()));
+}
+
+TEST(WriteFileSafely, ReplacesALinkAtTheTargetAndNeverWritesThroughIt) {
+  test::TTempDir dir;
+  std::ofstream(dir / "victim") << "mine";
+  fs::create_symlink(dir / "victim", dir / "OUT.zq");
+  int error = 0;
+  ASSERT_TRUE(WriteFileSafely(dir / "OUT.zq", "object", error)) << error;
+  EXPECT_FALSE(fs::is_symlink(dir / "OUT.zq"));
+  EXPECT_EQ(Slurp(dir / "OUT.zq"), "object");
+  EXPECT_EQ(Slurp(dir / "victim"), "mine");
+}
+
+}  // namespace
+}  // namespace bridgit
