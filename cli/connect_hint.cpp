@@ -1,7 +1,5 @@
 #include "cli/connect_hint.h"
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -10,11 +8,11 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "cli/texts.h"
 #include "host/prompt_kinds.h"
 #include "host/prompt_texts.h"
+#include "link/port_access.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 
@@ -22,37 +20,11 @@ namespace bridgit::cli {
 
 namespace {
 
-std::string GroupName(gid_t gid) {
-  if (const group* g = ::getgrgid(gid)) return g->gr_name;
-  return std::to_string(gid);
-}
-
-std::string UserName(uid_t uid) {
-  if (const passwd* p = ::getpwuid(uid)) return p->pw_name;
-  return std::to_string(uid);
-}
-
-bool InGroup(gid_t gid) {
-  if (::getegid() == gid) return true;
-  const int n = ::getgroups(0, nullptr);
-  if (n <= 0) return false;
-  std::vector<gid_t> groups(static_cast<std::size_t>(n));
-  const int got = ::getgroups(n, groups.data());
-  for (int i = 0; i < got; ++i)
-    if (groups[static_cast<std::size_t>(i)] == gid) return true;
-  return false;
-}
-
 std::string PermissionHint(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return "";
-  const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-  const std::string group = GroupName(st.st_gid);
-  // Joining the group helps only when the group may read and write.
-  if (groupMayUse && !InGroup(st.st_gid)) return texts::PermissionGroupHint(path, group);
-  char mode[8];
-  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-  return texts::PermissionModeHint(path, UserName(st.st_uid), group, mode);
+  std::string hint;
+  for (const std::string& line : PermissionAdvice(path))
+    hint += (hint.empty() ? std::string(texts::kHint) : "\n" + std::string(texts::kHintIndent)) + line;
+  return hint;
 }
 
 }  // namespace

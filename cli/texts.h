@@ -14,18 +14,6 @@ inline constexpr std::string_view kHintIndent = "  ";
 // The prompt's last line speaks of the dialog's button, which a terminal lacks.
 inline constexpr std::string_view kPromptButtonLine = "Press OK below";
 
-inline std::string PermissionGroupHint(const std::string& path, const std::string& group) {
-  return std::string(kHint) + "you may not open " + path + ": it belongs to the group " + group +
-         ", which you are not in.\n" + std::string(kHintIndent) + "Add yourself to it with: sudo usermod -aG " + group +
-         " $USER\n" + std::string(kHintIndent) + "then log out and log in again (a new group counts from the next login).";
-}
-
-inline std::string PermissionModeHint(const std::string& path, const std::string& owner, const std::string& group,
-                                      const std::string& mode) {
-  return std::string(kHint) + "you may not open " + path + ": its owner " + owner + ", group " + group + " and mode " + mode +
-         " do not let you read and write it.";
-}
-
 // `holder` names the program, "process PID (NAME)", or is empty when unknown.
 inline std::string InUseHint(const std::string& path, const std::string& holder) {
   return std::string(kHint) + path + " is held by another program" + (holder.empty() ? "" : ", " + holder) +

@@ -1,7 +1,9 @@
 // The link's log lines and error texts.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace bridgit::texts {
 
@@ -17,5 +19,19 @@ inline constexpr std::string_view kLogPartialRead = "**** ReadComm returning par
 inline constexpr std::string_view kLogClearStart = "Clearing input stream  {";
 inline constexpr std::string_view kLogClearEnd = "}  Clear completed";
 inline constexpr std::string_view kLogChangingSpeed = "Changing speed to ";
+
+// A device the user may not open: the window shows these lines under its
+// error, the command line as a hint.
+inline std::vector<std::string> PermissionGroupAdvice(const std::string& path, const std::string& group) {
+  return {"you may not open " + path + ": it belongs to the group " + group + ", which you are not in.",
+          "Add yourself to it with: sudo usermod -aG " + group + " $USER",
+          "then log out and log in again (a new group counts from the next login)."};
+}
+
+inline std::string PermissionModeAdvice(const std::string& path, const std::string& owner, const std::string& group,
+                                        const std::string& mode) {
+  return "you may not open " + path + ": its owner " + owner + ", group " + group + " and mode " + mode +
+         " do not let you read and write it.";
+}
 
 }  // namespace bridgit::texts

@@ -17,6 +17,12 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -24,6 +30,7 @@
 #include "gui/gui_support.h"
 #include "host/prompt_texts.h"
 #include "support/calcsim_process.h"
+#include "support/pty_pair.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/log_form.h"
 #include "ui/main/main_window.h"
@@ -225,6 +232,60 @@ TEST_F(MainWindow, ACommandLinePortThatIsNotListedBeeps) {
   TTestWindow window(settings.get(), {"/dev/nowhere-at-all"});
   window.ProcessCommandLine();
   EXPECT_EQ(window.beeps, 1);
+  EXPECT_FALSE(window.Connected());
+}
+
+// A serial device of a group the person is not in: the error says which group
+// and how to join it. As root (who opens anything) the window runs as nobody
+// with no groups while it connects, and the device belongs to dialout.
+TEST_F(MainWindow, APortItMayNotOpenNamesTheGroupToJoin) {
+  test::TPtyPair line;
+  ASSERT_FALSE(line.path().empty());
+  std::string groupName;
+  const bool asRoot = ::geteuid() == 0;
+  if (asRoot) {
+    const struct group* dialout = ::getgrnam("dialout");
+    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
+    groupName = "dialout";
+    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
+  } else {
+    struct stat st {};
+    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
+    groupName = ::getgrgid(st.st_gid)->gr_name;
+    gid_t groups[256];
+    const int n = ::getgroups(256, groups);
+    if (::getegid() == st.st_gid || std::find(groups, groups + std::max(n, 0), st.st_gid) != groups + std::max(n, 0))
+      GTEST_SKIP() << "the test's user is in the group " << groupName;
+    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
+  }
+  auto settings = Settings();
+  TTestWindow window(settings.get());
+  window.show();
+  TDialogDriver driver;
+  window.SetPort(QString::fromStdString(line.path()));
+  std::vector<gid_t> rootGroups;
+  if (asRoot) {
+    // Effective ids only, so that the test can take root back.
+    rootGroups.resize(static_cast<std::size_t>(::getgroups(0, nullptr)));
+    ::getgroups(static_cast<int>(rootGroups.size()), rootGroups.data());
+    ASSERT_EQ(::setgroups(0, nullptr), 0);
+    ASSERT_EQ(::setegid(65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+  }
+  QTest::mouseClick(Find<QToolButton>(window, "tbtnConnect"), Qt::LeftButton);
+  const bool boxShown = WaitUntil([&] { return !driver.boxTexts.empty(); });
+  if (asRoot) {
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
+    ASSERT_EQ(::setgroups(rootGroups.size(), rootGroups.data()), 0);
+  }
+  ASSERT_TRUE(boxShown);
+  EXPECT_EQ(driver.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
+                                    ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
+                                    ", which you are not in.\n"
+                                    "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
+                                    "then log out and log in again (a new group counts from the next login).");
   EXPECT_FALSE(window.Connected());
 }
 

@@ -1,5 +1,8 @@
 #include "ui/main/main_window.h"
 
+#include <cerrno>
+#include <string_view>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,6 +22,9 @@
 
 #include "base/log.h"
 #include "link/comm_port.h"
+#include "link/port_access.h"
+#include "link/serial_device.h"
+#include "session/texts.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "shell/window_pos_save.h"
@@ -244,7 +250,19 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 }
 
 void TFZQDir::ShowError(const std::exception& e) {
-  QMessageBox::critical(this, kApplication, QString::fromLatin1(e.what()).replace("\r\n", "\n"));
+  QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
+  // A port this user may not open: say what would let them, the commonest
+  // first-day trouble with a serial adapter on Linux.
+  const posix::TOpenFailure failure = posix::LastOpenFailure();
+  if (std::string_view(e.what()).find(texts::kUnableToOpenComms) != std::string_view::npos && (failure.error == EACCES || failure.error == EPERM)) {
+    QStringList advice;
+    for (const std::string& line : PermissionAdvice(failure.path)) advice << QString::fromStdString(line);
+    if (!advice.isEmpty()) {
+      advice[0][0] = advice[0][0].toUpper();
+      text += "\n\n" + advice.join('\n');
+    }
+  }
+  QMessageBox::critical(this, kApplication, text);
 }
 
 void TFZQDir::tbtnXferModeClick() {
