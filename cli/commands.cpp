@@ -150,11 +150,13 @@ TXPObject& TCommands::Folder(const std::string& path) {
   return *f;
 }
 
-void TCommands::Ports() {
-  SetPortListSeparator("\n");
-  std::string list;
-  ListPorts(list);
-  out_ << list.substr(list.find('\n') + 1);
+void TCommands::Ports(bool all) {
+  const std::vector<TPortState> ports = ExaminePorts();
+  for (const TPortState& port : ports)
+    if (port.error == 0) out_ << port.name << "\n";
+  if (!all) return;
+  for (const TPortState& port : ports)
+    if (port.error != 0) out_ << port.name << "\t" << UnusableReason(port.device, port.error) << "\n";
 }
 
 void TCommands::Info() {

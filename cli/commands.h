@@ -22,7 +22,9 @@ class TCommands {
   TCommands(const TGlobal& global, std::ostream& out);
   ~TCommands();
 
-  void Ports();
+  // The ports that can be opened now; with `all` also those that exist but
+  // cannot, each with its reason after a tab.
+  void Ports(bool all);
   void Info();
   void Ls(const std::string& folder, bool recursive, bool json);
   void Get(const std::vector<std::string>& names, const std::string& output, bool text);

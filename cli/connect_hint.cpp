@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +99,22 @@ std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& po
   if (posix::LineBytesReceived() == attempt.receivedBefore) return texts::NoByteHint(port, StartServerKeys(rpn));
   // Over USB there is no speed to get wrong.
   return IsUsbPortName(port) ? "" : texts::GarbledHint(port, speed);
+}
+
+std::string UnusableReason(const std::string& device, int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM: {
+      const TPortAccess a = ExamineAccess(device);
+      if (a.groupMayUse && !a.inGroup) return texts::JoinGroupReason(a.group);
+      return texts::ModeReason(a.owner, a.group, a.mode);
+    }
+    case EWOULDBLOCK:
+    case EBUSY:
+      return texts::InUseReason(LockHolder(device));
+    default:
+      return std::strerror(error);
+  }
 }
 
 }  // namespace bridgit::cli

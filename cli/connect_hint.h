@@ -36,6 +36,9 @@ std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& po
 // The start keys of the XModem server as indented lines.
 std::string StartServerKeys(bool rpn);
 
+// Why a port that exists cannot be opened, in a few words for `ports --all`.
+std::string UnusableReason(const std::string& device, int error);
+
 // The program holding the lock on a path: "process PID (NAME)", or "".
 std::string LockHolder(const std::string& path);
 

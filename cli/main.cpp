@@ -78,7 +78,10 @@ int main(int argc, char** argv) {
   bool recursive = false, json = false, asText = false, replace = false, noReplace = false;
   std::function<void(TCommands&)> run;
 
-  app.add_subcommand("ports", "list the ports")->callback([&] { run = [](TCommands& c) { c.Ports(); }; });
+  bool allPorts = false;
+  CLI::App* ports = app.add_subcommand("ports", "list the ports that can be opened");
+  ports->add_flag("--all,-a", allPorts, "also the ports that exist but cannot be opened, each with the reason");
+  ports->callback([&] { run = [&](TCommands& c) { c.Ports(allPorts); }; });
   app.add_subcommand("info", "model, ROM revision, flags and free memory")->callback([&] { run = [](TCommands& c) { c.Info(); }; });
   auto* ls = app.add_subcommand("ls", "list a folder (HOME when none)");
   ls->add_option("FOLDER", folder, "folder as A/B or HOME/A/B");

@@ -24,6 +24,15 @@ inline std::string HolderText(int pid, const std::string& name) {
   return "process " + std::to_string(pid) + (name.empty() ? "" : " (" + name + ")");
 }
 
+// Why `ports --all` lists a port as unusable (after the port and a tab).
+inline std::string JoinGroupReason(const std::string& group) {
+  return "not yours to open: join the group " + group + " (sudo usermod -aG " + group + " $USER, then log in again)";
+}
+inline std::string ModeReason(const std::string& owner, const std::string& group, const std::string& mode) {
+  return "not yours to open: owner " + owner + ", group " + group + ", mode " + mode;
+}
+inline std::string InUseReason(const std::string& holder) { return "in use" + (holder.empty() ? "" : " by " + holder); }
+
 // `keys`: the start keys of the calculator's XModem server, one indented line each.
 inline std::string NoByteHint(const std::string& port, const std::string& keys) {
   return std::string(kHint) + "nothing at all came from the calculator on " + port +

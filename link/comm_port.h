@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/session_host.h"
 #include "link/link_timing.h"
@@ -47,6 +48,19 @@ TCommPort& CommPort();
 // headless host.
 void SetLinkHost(TSessionHost* host);
 TSessionHost& LinkHost();
+
+// A port that exists: the name to open it by, the device examined (the pipe
+// that failed, for the USB device) and 0 when it can be opened now, else the
+// cause (errno; EWOULDBLOCK when another program holds it).
+struct TPortState {
+  std::string name;
+  std::string device;
+  int error = 0;
+};
+// Serial devices (those of the serial ports with a UART behind them), the
+// paths of BRIDGIT_EXTRA_PORTS and the USB device names, whether they can be
+// opened or not.
+std::vector<TPortState> ExaminePorts();
 
 void SetPortListSeparator(const std::string& separator);
 // "Auto" and a line feed, then each port that exists and can be opened (serial

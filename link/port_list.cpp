@@ -3,7 +3,9 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <vector>
 
@@ -17,20 +19,33 @@ namespace {
 
 std::string g_separator = "\n";
 
-// Opens exclusively and closes again: the port exists and nobody else uses it.
-bool Opens(const std::string& path, int access, bool needRealUart = false) {
+// Opens exclusively and closes again: 0 when the port exists and nobody else
+// uses it, else the cause (errno; EWOULDBLOCK when another program holds it,
+// ENODEV for a serial node with no UART behind it).
+int OpenError(const std::string& path, int access, bool needRealUart = false) {
   std::string error;
   const int fd = posix::OpenExclusive(path, access, error);
-  if (fd < 0) return false;
-  bool ok = true;
+  if (fd < 0) {
+    const int cause = posix::LastOpenFailure().error;
+    return cause != 0 ? cause : EIO;
+  }
+  int cause = 0;
   if (needRealUart) {
     // /dev/ttyS* nodes exist for every possible UART; only those with hardware
     // behind them report a type.
     serial_struct info{};
-    ok = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0 || info.type == PORT_UNKNOWN) cause = ENODEV;
   }
   posix::CloseFd(fd);
-  return ok;
+  return cause;
+}
+
+// A serial node the kernel knows no UART for (read where anyone may read it,
+// so that a port closed to this user still tells).
+bool NoUartBehind(const std::string& path) {
+  std::ifstream type("/sys/class/tty/" + path.substr(path.rfind('/') + 1) + "/type");
+  int t = -1;
+  return type >> t && t == PORT_UNKNOWN;
 }
 
 // ttyUSB2 before ttyUSB10.
@@ -58,11 +73,17 @@ std::vector<std::string> DevicesStartingWith(const std::string& prefix) {
 
 void SetPortListSeparator(const std::string& separator) { g_separator = separator; }
 
-void ListPorts(std::string& list) {
-  list = std::string(kAutoPortName) + "\n";
-  for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"})
-    for (const std::string& path : DevicesStartingWith(prefix))
-      if (Opens(path, O_RDWR, std::string_view(prefix) == "ttyS")) list += path + g_separator;
+std::vector<TPortState> ExaminePorts() {
+  std::vector<TPortState> ports;
+  for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
+    const bool uart = std::string_view(prefix) == "ttyS";
+    for (const std::string& path : DevicesStartingWith(prefix)) {
+      const int error = OpenError(path, O_RDWR, uart);
+      // Every possible UART has a node: only those with hardware count.
+      if (uart && (error == ENODEV || (error != 0 && NoUartBehind(path)))) continue;
+      ports.push_back({path, path, error});
+    }
+  }
 
   if (const char* extra = std::getenv(kExtraPortsVariable)) {
     std::string_view rest(extra);
@@ -70,16 +91,32 @@ void ListPorts(std::string& list) {
       const std::size_t colon = rest.find(':');
       const std::string path(rest.substr(0, colon));
       rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
-      if (!path.empty() && Opens(path, O_RDWR)) list += path + g_separator;
+      std::error_code ec;
+      if (!path.empty() && std::filesystem::exists(path, ec)) ports.push_back({path, path, OpenError(path, O_RDWR)});
     }
   }
 
   for (std::string_view suffix : kUsbSuffixes) {
     const std::string name = std::string(kUsbDeviceName) + std::string(suffix);
     const std::string dir = UsbRoot() + "/" + name;
-    if (Opens(dir + "/" + std::string(kUsbReadPipe), O_RDONLY) && Opens(dir + "/" + std::string(kUsbWritePipe), O_WRONLY))
-      list += name + g_separator;
+    std::error_code ec;
+    if (!std::filesystem::exists(dir, ec)) continue;
+    const std::string in = dir + "/" + std::string(kUsbReadPipe);
+    int error = OpenError(in, O_RDONLY);
+    std::string path = in;
+    if (error == 0) {
+      path = dir + "/" + std::string(kUsbWritePipe);
+      error = OpenError(path, O_WRONLY);
+    }
+    ports.push_back({name, path, error});
   }
+  return ports;
+}
+
+void ListPorts(std::string& list) {
+  list = std::string(kAutoPortName) + "\n";
+  for (const TPortState& port : ExaminePorts())
+    if (port.error == 0) list += port.name + g_separator;
 }
 
 }  // namespace bridgit

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "support/calcsim_process.h"
 #include "support/child_process.h"
@@ -221,6 +222,14 @@ const std::string kStartKeys =
     "     Press right-shift then LIB then Xsrvr (lib)\n"
     "     Press Xsrvr (command)\n";
 
+// This test program's name as the kernel keeps it (at most 15 characters).
+std::string ProcessName() {
+  std::ifstream comm("/proc/self/comm");
+  std::string name;
+  std::getline(comm, name);
+  return name;
+}
+
 std::string ErrorLine(const std::string& port) {
   return "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + port + ")\n";
 }
@@ -367,6 +376,63 @@ TEST_F(CliHint, PortHeldByAnotherProgram) {
   const std::string hint = "hint: " + line.path() + " is held by another program, process " + std::to_string(::getpid()) + " (";
   EXPECT_TRUE(r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
   EXPECT_TRUE(r.err.ends_with("): close it or let it finish, then try again.\n")) << r.err;
+}
+
+// `ports --all` tells apart a port that can be opened, one of a group the
+// person is not in, one another program holds, and one that is gone; the
+// ports that can be opened come first, as plain `ports` lists them.
+TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
+  test::TPtyPair free, closed, held;
+  ASSERT_FALSE(free.path().empty() || closed.path().empty() || held.path().empty());
+  std::vector<std::string> run = {"/usr/bin/env"};
+  std::string group;
+  if (::geteuid() == 0) {
+    // Root opens any device: the listing runs as nobody, with no groups.
+    const struct group* dialout = ::getgrnam("dialout");
+    if (::access("/usr/bin/setpriv", X_OK) != 0 || !dialout) GTEST_SKIP() << "running as root without setpriv or dialout";
+    group = "dialout";
+    ASSERT_EQ(::chown(closed.path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(closed.path().c_str(), 0660), 0);
+    run = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/env"};
+  } else {
+    struct stat st {};
+    ASSERT_EQ(::stat(closed.path().c_str(), &st), 0);
+    group = ::getgrgid(st.st_gid)->gr_name;
+    ASSERT_EQ(::chmod(closed.path().c_str(), 0060), 0);
+  }
+  ASSERT_EQ(::chmod(free.path().c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(held.path().c_str(), 0666), 0);
+  const int fd = ::open(held.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  test::TTempDir usbRoot;
+  std::filesystem::create_directories(usbRoot / "ZQx3G+");  // a device folder without its pipes
+  std::filesystem::permissions(usbRoot.path(), std::filesystem::perms::owner_all | std::filesystem::perms::others_read |
+                                                   std::filesystem::perms::others_exec);
+  const std::string gone = usbRoot / "gone";
+  run.insert(run.end(), {"BRIDGIT_EXTRA_PORTS=" + free.path() + ":" + closed.path() + ":" + held.path() + ":" + gone,
+                         "BRIDGIT_USB_ROOT=" + usbRoot.path().string(), BRIDGIT_CLI, "ports"});
+  const test::TRun plain = test::RunProgram(run);
+  run.push_back("--all");
+  const test::TRun all = test::RunProgram(run);
+  ::close(fd);
+  ASSERT_EQ(all.code, 0) << all.err;
+  // Only the lines of this test's ports: the machine's own come and go.
+  auto ours = [&](const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string l; std::getline(in, l);)
+      for (const std::string& p : {free.path(), closed.path(), held.path(), gone, std::string("ZQx3G+")})
+        if (l.starts_with(p + "\t") || l == p) lines.push_back(l);
+    return lines;
+  };
+  EXPECT_EQ(ours(plain.out), std::vector<std::string>{free.path()});
+  const std::vector<std::string> expected = {
+      free.path(),
+      closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group + " $USER, then log in again)",
+      held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + ProcessName() + ")",
+      "ZQx3G+\tNo such file or directory"};
+  EXPECT_EQ(ours(all.out), expected) << all.out;
 }
 
 TEST_F(CliHint, NothingFromTheCalculator) {
