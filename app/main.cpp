@@ -1,14 +1,26 @@
 // bridgit: the window. An optional first argument names the port to connect to
 // once the window is up.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
-#include "ui/main/main_texts.h"
+#include "ui/main/application.h"
 #include "ui/main/main_window.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts: they need no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs(bridgit::ui::VersionReport().c_str(), stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(bridgit::ui::UsageText().c_str(), stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
-  QApplication::setApplicationName(bridgit::ui::kApplication);
-  QApplication::setOrganizationName(bridgit::ui::kOrganisation);
+  bridgit::ui::SetUpApplication();
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   bridgit::ui::TFZQDir window(nullptr, arguments);

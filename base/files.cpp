@@ -136,9 +136,12 @@ std::string TempFolder() {
 
 std::string FindShippedFile(const std::string& name) {
   const fs::path program(ProgramFolder());
-  for (const fs::path& candidate : {program / name, program.parent_path() / "share" / "bridgit" / name}) {
+  // Beside the program in a build tree; in the data folder once installed.
+  for (const fs::path& candidate : {program / name, program / BRIDGIT_DATA_FROM_BIN / name}) {
     std::error_code ec;
-    if (fs::is_regular_file(candidate, ec)) return candidate.string();
+    if (!fs::is_regular_file(candidate, ec)) continue;
+    const fs::path plain = fs::weakly_canonical(candidate, ec);  // no "bin/../" in what is shown
+    return ec ? candidate.string() : plain.string();
   }
   return {};
 }

@@ -21,6 +21,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QSet>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
@@ -233,6 +237,38 @@ TEST_F(MainWindow, ACommandLinePortThatIsNotListedBeeps) {
   window.ProcessCommandLine();
   EXPECT_EQ(window.beeps, 1);
   EXPECT_FALSE(window.Connected());
+}
+
+// The program's icon, built in at the desktop's sizes, is the icon of every
+// window it makes, and the desktop entry it names is the installed one.
+TEST_F(MainWindow, EveryWindowShowsTheProgramIcon) {
+  auto settings = Settings();
+  TTestWindow window(settings.get());
+  window.show();
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.bridgit.Bridgit");
+  const QIcon icon = QApplication::windowIcon();
+  ASSERT_FALSE(icon.isNull());
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QImage image = icon.pixmap(size, size).toImage();
+    EXPECT_EQ(image.size(), QSize(size, size));
+    // Drawn, not empty: some pixels opaque, some not all the same colour.
+    int opaque = 0;
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        opaque += qAlpha(image.pixel(x, y)) > 200;
+        colours.insert(image.pixel(x, y));
+      }
+    EXPECT_GT(opaque, size * size / 4) << size;
+    EXPECT_GT(colours.size(), 2) << size;
+  }
+  int windows = 0;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (!w->isWindow() || qobject_cast<QMenu*>(w)) continue;
+    ++windows;
+    EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
+  }
+  EXPECT_GE(windows, 4);  // the main window, options, log, capture, command window...
 }
 
 // A serial device of a group the person is not in: the error says which group

@@ -52,7 +52,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   if (!settings) ownSettings_ = std::make_unique<QSettings>(kOrganisation, kApplication);
   settings_ = settings ? settings : ownSettings_.get();
   setWindowTitle(QString(kCaptionPrefix) + kApplication);
-  setWindowIcon(ImageIcon(kImageConnect));
   resize(569, 362);
   setMinimumSize(400, 200);
   BuildToolBar();
