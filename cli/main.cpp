@@ -15,6 +15,7 @@
 #include "calcdata/escapes.h"
 #include "cli/commands.h"
 #include "cli/connect_hint.h"
+#include "cli/mirror_command.h"
 
 namespace {
 
@@ -135,6 +136,8 @@ int main(int argc, char** argv) {
   recv->add_option("FILE", file)->required();
   recv->callback([&] { run = [&](TCommands& c) { c.Recv(file); }; });
   app.add_subcommand("send-server", "download the server library to a ZQ71G(X)")->callback([&] { run = [](TCommands& c) { c.SendServer(); }; });
+  std::function<void()> runMirror;
+  bridgit::cli::mirror::AddMirrorCommands(app, global, runMirror);
   auto* rom = app.add_subcommand("rom", "download a ROM image to a ZQ73G+ over USB");
   rom->add_option("FILE", file)->required();
   rom->callback([&] { run = [&](TCommands& c) { c.Rom(file); }; });
@@ -158,8 +161,12 @@ int main(int argc, char** argv) {
   }
   CatchInterrupts();
   try {
-    TCommands commands(global, std::cout);
-    run(commands);
+    if (runMirror) {
+      runMirror();
+    } else {
+      TCommands commands(global, std::cout);
+      run(commands);
+    }
   } catch (const bridgit::cli::THintedError& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n%s\n", OneLine(e.what()).c_str(), e.hint().c_str());

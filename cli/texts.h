@@ -59,4 +59,59 @@ inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
 
+// --- pull and push: a calculator folder mirrored as a PC folder.
+inline std::string MirrorNoFolder(const std::string& folder) { return "no folder " + folder + " on the calculator"; }
+inline constexpr std::string_view kMirrorNoChecksums =
+    "the calculator did not return the checksums of its objects (its BYTES command): nothing was changed";
+inline constexpr std::string_view kMirrorCalcChanged =
+    "the calculator's memory changed while it was read: nothing was changed; run the command again";
+inline std::string MirrorOtherFolder(const std::string& dir, const std::string& mirrored, const std::string& asked) {
+  return dir + " mirrors the calculator folder " + mirrored + ", not " + asked;
+}
+inline std::string MirrorBadState(const std::string& file) {
+  return file + " is not a mirror state file of this program: move it away or give another folder";
+}
+inline std::string MirrorClash(const std::string& key) {
+  return "two files hold the variable " + key + " (a .txt and a .zq): keep one";
+}
+inline std::string MirrorConflicts(std::size_t n) {
+  return std::to_string(n) + " conflict(s): those objects were left as they are on both sides";
+}
+inline std::string MirrorFailures(std::size_t n) { return std::to_string(n) + " object(s) could not be moved"; }
+// One line of what was done or found, on standard output; `dry` for -n.
+inline std::string MirrorDone(bool dry, const std::string& verb, const std::string& past, const std::string& what) {
+  return (dry ? "would " + verb : past) + " " + what;
+}
+inline std::string MirrorConflictLine(const std::string& what) {
+  return "conflict: " + what + " changed on both sides (--force-pc or --force-calc decides)";
+}
+inline std::string MirrorDeletedConflictLine(const std::string& what, bool onCalc) {
+  return std::string("conflict: ") + what + " deleted on the " + (onCalc ? "calculator" : "PC") +
+         " and changed on the other side (--force-pc or --force-calc decides)";
+}
+inline std::string MirrorFolderClashLine(const std::string& what) {
+  return "conflict: " + what + " is a folder on one side and a variable on the other";
+}
+inline std::string MirrorDeletedLine(const std::string& what, bool onCalc, bool thisCommandDeletes) {
+  return std::string("deleted on the ") + (onCalc ? "calculator: " : "PC: ") + what +
+         (thisCommandDeletes ? " (--delete deletes it " + std::string(onCalc ? "here)" : "on the calculator)")
+                             : onCalc ? " (pull --delete deletes it here)" : " (push --delete deletes it on the calculator)");
+}
+inline std::string MirrorChangedLine(const std::string& what, bool onCalc) {
+  return std::string("changed on the ") + (onCalc ? "calculator: " : "PC: ") + what +
+         (onCalc ? " (pull fetches it)" : " (push sends it)");
+}
+inline std::string MirrorUnchangedAfterPut(const std::string& what) {
+  return "note: " + what + " was sent but the calculator's object did not change (a syntax error in the text?)";
+}
+inline std::string MirrorNotStored(const std::string& what) {
+  return what + " was sent but the calculator did not store it (a syntax error in the text?)";
+}
+// Progress on standard error: objects and bytes so far.
+inline std::string MirrorProgress(const char* command, std::size_t object, std::size_t objects, unsigned long long bytes,
+                                  unsigned long long total, const std::string& what) {
+  return std::string(command) + ": object " + std::to_string(object) + "/" + std::to_string(objects) + ", " +
+         std::to_string(bytes) + "/" + std::to_string(total) + " bytes: " + what;
+}
+
 }  // namespace bridgit::cli::texts

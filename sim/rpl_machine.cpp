@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "sim/calc_xmodem.h"
+
 namespace bridgit::sim {
 
 namespace {
@@ -445,6 +447,13 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
     return;
   }
   if (name == "MEM") return real(static_cast<double>(memory_.FreeBytes()));
+  // The object's checksum (#h) and its size in bytes: a PC compares checksums
+  // to find an object changed without fetching it.
+  if (name == "BYTES") {
+    const TObj o = Pop();
+    stack_.push_back(MakeHex(ArcCrc(ToBytes(o))));
+    return real(static_cast<double>(o.size()) / 2);
+  }
   if (name == "RESTORE") {
     memory_.Restore(Pop());
     if (onRestore) onRestore();

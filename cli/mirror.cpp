@@ -1,0 +1,455 @@
+#include "cli/mirror.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "base/files.h"
+#include "cli/console_host.h"
+#include "cli/mirror_calc.h"
+#include "cli/mirror_pc.h"
+#include "cli/texts.h"
+#include "link/comm_error.h"
+
+namespace bridgit::cli::mirror {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRealIcon = 32, kListIcon = 30, kProgramIcon = 16;
+
+std::string ReadOrFail(const std::string& path) {
+  std::string bytes;
+  int code = 0;
+  if (!ReadWholeFile(path, bytes, code)) throw std::runtime_error("cannot read " + path + ": " + std::strerror(code));
+  return bytes;
+}
+
+void WriteOrFail(const std::string& path, const std::string& bytes) {
+  int code = 0;
+  if (!WriteFileSafely(path, bytes, code)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(code));
+}
+
+std::string Parent(const std::string& key) {
+  const std::size_t slash = key.rfind('/');
+  return slash == std::string::npos ? "" : key.substr(0, slash);
+}
+
+std::string Last(const std::string& key) {
+  const std::size_t slash = key.rfind('/');
+  return slash == std::string::npos ? key : key.substr(slash + 1);
+}
+
+std::string JoinFolder(const std::vector<std::string>& names) {
+  std::string path = "HOME";
+  for (const std::string& n : names) path += "/" + n;
+  return path;
+}
+
+}  // namespace
+
+bool TextByDefault(int typeIcon) {
+  return typeIcon == kRealIcon || typeIcon == kStringIcon || typeIcon == kListIcon || typeIcon == kProgramIcon ||
+         typeIcon == kAlgebraicIcon;
+}
+
+TMirror::TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, std::ostream& progress,
+                 TMirrorOptions options)
+    : server_(server), host_(host), out_(out), progress_(progress), options_(std::move(options)) {}
+
+// One run: the two trees, the state, and what has been done so far.
+struct TMirror::TRun {
+  TRun(TMirror& mirror, TDirection d) : m(mirror), direction(d), pull(d == TDirection::kPull) {}
+  TMirror& m;
+  TDirection direction;
+  bool pull;
+  fs::path dir;
+  fs::path stateFile;
+  TState state;
+  TXPObject home;
+  TCalcTree calc;
+  TPcTree pc;
+  TPlanOptions plan;
+  TMirrorReport report;
+  std::string changedDir;  // the calculator folder made current last
+  std::vector<std::string> sent;  // keys sent, with the signature they had before
+  std::map<std::string, std::string> sigBefore;
+  std::size_t objectIndex = 0, objectCount = 0;
+  unsigned long long totalBytes = 0, doneBytes = 0;
+
+  const char* Command() const { return pull ? "pull" : "push"; }
+
+  void Line(const std::string& text) { m.out_ << text << "\n" << std::flush; }
+
+  void SaveState() {
+    if (m.options_.dryRun) return;
+    WriteOrFail(stateFile.string(), FormatState(state));
+  }
+
+  void CheckInterrupt() {
+    if (TConsoleHost::Interrupted()) throw std::runtime_error(texts::kInterrupted);
+  }
+
+  // The calculator path ("HOME A B") of a folder key ("" is the mirrored folder).
+  std::string CalcPath(const std::string& folderKey) {
+    std::string path = "HOME";
+    for (const std::string& n : FolderNames(state.folder)) path += " " + n;
+    if (!folderKey.empty())
+      for (const std::string& part : FolderNames(folderKey)) path += " " + CalcName(part);
+    return path;
+  }
+
+  void ChangeDir(const std::string& path) {
+    if (path == changedDir) return;
+    m.server_.ChangeDir(path);
+    changedDir = path;
+  }
+
+  // A folder's relative path on the PC: its own spelling where it exists.
+  std::string PcFolder(const std::string& key) {
+    if (key.empty()) return "";
+    if (const auto f = pc.side.find(key); f != pc.side.end() && f->second.folder && !f->second.file.empty())
+      return f->second.file;
+    const std::string parent = PcFolder(Parent(key));
+    return parent.empty() ? Last(key) : parent + "/" + Last(key);
+  }
+
+  // The file an object is written to: the PC's own when it has one (its form
+  // is kept unless a form is forced), else by type.
+  std::string FileFor(const std::string& key) {
+    const auto p = pc.side.find(key);
+    const bool hasFile = p != pc.side.end() && !p->second.folder;
+    TForm form = m.options_.form;
+    if (form == TForm::kAuto) {
+      if (hasFile) return p->second.file;
+      form = TextByDefault(calc.entries.at(key).item->TypeIcon) ? TForm::kText : TForm::kBinary;
+    }
+    const std::string folder = PcFolder(Parent(key));
+    const std::string stem = hasFile ? fs::path(p->second.file).stem().string() : Last(key);
+    return (folder.empty() ? "" : folder + "/") + stem + (form == TForm::kText ? kTextExtension : kBinaryExtension);
+  }
+
+  // Fetches an object as the bytes of its file in the form `file` names.
+  std::string Fetch(const std::string& key, const std::string& file) {
+    const TCalcEntry& e = calc.entries.at(key);
+    ChangeDir(CalcPath(Parent(key)));
+    m.host_.SetTextMode(fs::path(file).extension() == kTextExtension);
+    const std::string temp = TempFolder() + "mirror-fetch";
+    if (!m.server_.GetToFile(KeyPart(e.item->Name), temp, e.item->TypeIcon, e.item->Size)) {
+      std::remove(temp.c_str());
+      throw std::runtime_error("could not fetch " + key);
+    }
+    std::string bytes = ReadOrFail(temp);
+    std::remove(temp.c_str());
+    return bytes;
+  }
+
+  // The bytes an object moves, as the progress counts them.
+  unsigned long long PlannedBytes(const std::string& key) {
+    if (pull) {
+      const auto c = calc.entries.find(key);
+      return c == calc.entries.end() ? 0 : static_cast<unsigned long long>(c->second.item->Size);
+    }
+    const auto p = pc.side.find(key);
+    std::error_code error;
+    const auto size = p == pc.side.end() ? 0 : fs::file_size(dir / p->second.file, error);
+    return error ? 0 : size;
+  }
+
+  void Progress(const std::string& key, const std::string& what) {
+    ++objectIndex;
+    const unsigned long long size = PlannedBytes(key);
+    if (!m.options_.quiet)
+      m.progress_ << texts::MirrorProgress(Command(), objectIndex, objectCount, doneBytes, totalBytes, what) << "\n"
+                  << std::flush;
+    doneBytes += size;
+  }
+
+  // Writes fetched bytes into the mirror and records the object as in sync.
+  void Store(const std::string& key, const std::string& file, const std::string& bytes) {
+    const fs::path target = dir / file;
+    std::error_code error;
+    fs::create_directories(target.parent_path(), error);
+    WriteOrFail(target.string(), bytes);
+    // A forced form replaces the file of the other form.
+    const auto p = pc.side.find(key);
+    if (p != pc.side.end() && !p->second.folder && p->second.file != file) fs::remove(dir / p->second.file, error);
+    state.entries[key] = {.folder = false, .file = file, .calcSig = calc.side.at(key).sig, .pcHash = HashBytes(bytes)};
+    report.bytes += bytes.size();
+    ++report.moved;
+    SaveState();
+  }
+
+  void Send(const std::string& key) {
+    const TSideEntry& p = pc.side.at(key);
+    ChangeDir(CalcPath(Parent(key)));
+    bool all = true;
+    const std::string file = (dir / p.file).string();
+    const auto size = fs::file_size(file);
+    if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) throw std::runtime_error("could not send " + p.file);
+    const auto c = calc.side.find(key);
+    sigBefore[key] = c != calc.side.end() ? c->second.sig : "";
+    sent.push_back(key);
+    state.entries[key] = {.folder = false, .file = p.file, .calcSig = kPendingSig, .pcHash = p.sig};
+    report.bytes += size;
+    ++report.moved;
+    SaveState();
+  }
+
+  void Copy(const std::string& key) {
+    if (pull) {
+      const std::string file = FileFor(key);
+      Progress(key, file);
+      if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", file));
+      Store(key, file, Fetch(key, file));
+      Line(texts::MirrorDone(false, "fetch", "fetched", file));
+    } else {
+      const std::string& file = pc.side.at(key).file;
+      Progress(key, file);
+      if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", file));
+      Send(key);
+      Line(texts::MirrorDone(false, "send", "sent", file));
+    }
+  }
+
+  // Both sides new or changed: equal contents are simply in sync.
+  void Compare(const std::string& key) {
+    const TSideEntry& p = pc.side.at(key);
+    const std::string fetched = Fetch(key, p.file);
+    const bool same = fetched == ReadOrFail((dir / p.file).string());
+    switch (DecideCompared(same, plan)) {
+      case TAction::kNone:
+        if (!m.options_.dryRun) {
+          state.entries[key] = {.folder = false, .file = p.file, .calcSig = calc.side.at(key).sig, .pcHash = p.sig};
+          SaveState();
+        }
+        break;
+      case TAction::kCopy:
+        if (pull) {
+          if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", p.file));
+          Store(key, p.file, fetched);
+          Line(texts::MirrorDone(false, "fetch", "fetched", p.file));
+        } else {
+          if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", p.file));
+          Send(key);
+          Line(texts::MirrorDone(false, "send", "sent", p.file));
+        }
+        break;
+      case TAction::kKeepTarget:
+        KeepTarget(key);
+        break;
+      default:
+        ++report.conflicts;
+        Line(texts::MirrorConflictLine(p.file));
+    }
+  }
+
+  // A conflict decided for the target: the source's version counts as seen,
+  // so the other direction moves the target's.
+  void KeepTarget(const std::string& key) {
+    if (m.options_.dryRun) return;
+    TStateEntry& e = state.entries[key];
+    if (const auto c = calc.side.find(key); c != calc.side.end()) {
+      if (pull) e.calcSig = c->second.sig;
+    } else if (pull) {
+      e.calcSig = "";
+    }
+    if (const auto p = pc.side.find(key); p != pc.side.end()) {
+      e.file = p->second.file;
+      if (!pull) e.pcHash = p->second.sig;
+    } else if (!pull) {
+      e.pcHash = "";
+    }
+    if (e.file.empty()) e.file = FileFor(key);
+    SaveState();
+  }
+
+  std::string Shown(const TStep& s) {
+    if (s.folder) return s.key + "/";
+    if (const auto p = pc.side.find(s.key); p != pc.side.end()) return p->second.file;
+    if (const auto st = state.entries.find(s.key); st != state.entries.end()) return st->second.file;
+    return s.key;
+  }
+
+  void MakeFolder(const std::string& key) {
+    Line(texts::MirrorDone(m.options_.dryRun, "create folder", "created folder", key + "/"));
+    if (m.options_.dryRun) return;
+    if (pull) {
+      std::error_code error;
+      fs::create_directories(dir / PcFolder(key), error);
+      if (error) throw std::runtime_error("cannot create the folder " + (dir / PcFolder(key)).string() + ": " + error.message());
+    } else {
+      ChangeDir(CalcPath(Parent(key)));
+      m.server_.CreateDir(CalcName(Last(key)));
+      sent.push_back(key);
+    }
+    state.entries[key] = FolderState();
+    SaveState();
+  }
+
+  void Remove(const TStep& s) {
+    const std::string shown = Shown(s);
+    Line(texts::MirrorDone(m.options_.dryRun, "delete", "deleted", shown));
+    if (m.options_.dryRun) return;
+    if (pull) {
+      std::error_code error;
+      // A folder goes only when nothing is left in it.
+      fs::remove(s.folder ? dir / PcFolder(s.key) : dir / shown, error);
+      if (error && s.folder) return;  // still holds something: kept, and kept in the state
+    } else {
+      ChangeDir(CalcPath(Parent(s.key)));
+      // PURGE, not PGDIR, for a folder too: a folder that still holds anything stays.
+      m.server_.Purge(CalcName(Last(s.key)), false);
+    }
+    state.entries.erase(s.key);
+    SaveState();
+  }
+
+  void Listed(const TStep& s) {
+    const std::string shown = Shown(s);
+    switch (s.action) {
+      case TAction::kRemovedSource:
+        return Line(texts::MirrorDeletedLine(shown, pull, true));
+      case TAction::kRemovedTarget:
+        return Line(texts::MirrorDeletedLine(shown, !pull, false));
+      case TAction::kTargetChanged:
+        if (pc.side.contains(s.key) || calc.side.contains(s.key)) Line(texts::MirrorChangedLine(shown, !pull));
+        return;
+      default:
+        return;
+    }
+  }
+
+  void Conflict(const TStep& s) {
+    ++report.conflicts;
+    const std::string shown = Shown(s);
+    const bool onCalc = !calc.side.contains(s.key), onPc = !pc.side.contains(s.key);
+    if (calc.side.contains(s.key) && pc.side.contains(s.key) &&
+        calc.side.at(s.key).folder != pc.side.at(s.key).folder)
+      Line(texts::MirrorFolderClashLine(shown));
+    else if (onCalc || onPc)
+      Line(texts::MirrorDeletedConflictLine(shown, onCalc));
+    else
+      Line(texts::MirrorConflictLine(shown));
+  }
+
+  // After a push: the objects sent get the signature the calculator gives them now.
+  void Refresh() {
+    if (sent.empty() || m.options_.dryRun) return;
+    home.ClearChildren();
+    calc = ReadCalcTree(m.server_, home, state.folder);
+    for (const std::string& key : sent) {
+      auto st = state.entries.find(key);
+      if (st == state.entries.end() || st->second.folder) continue;
+      const auto c = calc.side.find(key);
+      if (c == calc.side.end() || c->second.folder) {
+        ++report.failures;
+        std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), texts::MirrorNotStored(st->second.file).c_str());
+        state.entries.erase(st);
+        continue;
+      }
+      if (sigBefore[key] == c->second.sig) Line(texts::MirrorUnchangedAfterPut(st->second.file));
+      st->second.calcSig = c->second.sig;
+    }
+    // Whatever is still pending was not seen again.
+    SaveState();
+  }
+};
+
+TMirrorReport TMirror::Run(TDirection direction) {
+  TRun r(*this, direction);
+  r.dir = fs::path(options_.dir);
+  r.stateFile = r.dir / kStateFileName;
+  const std::string asked = options_.folder.empty() ? "" : JoinFolder(FolderNames(options_.folder));
+  if (fs::exists(r.stateFile)) {
+    const auto parsed = ParseState(ReadOrFail(r.stateFile.string()));
+    if (!parsed) throw std::runtime_error(texts::MirrorBadState(r.stateFile.string()));
+    r.state = *parsed;
+    if (!asked.empty() && asked != r.state.folder)
+      throw std::runtime_error(texts::MirrorOtherFolder(options_.dir, r.state.folder, asked));
+  } else {
+    r.state.folder = asked.empty() ? "HOME" : asked;
+  }
+  if (!r.pull && !fs::is_directory(r.dir)) throw std::runtime_error("no folder " + options_.dir);
+  if (r.pull && !options_.dryRun) {
+    std::error_code error;
+    fs::create_directories(r.dir, error);
+    if (error) throw std::runtime_error("cannot create the folder " + options_.dir + ": " + error.message());
+  }
+  r.home.Name = "HOME";
+  r.calc = ReadCalcTree(server_, r.home, r.state.folder);
+  // The check command leaves the calculator in HOME.
+  r.changedDir = "HOME";
+  if (fs::is_directory(r.dir)) r.pc = ReadPcTree(r.dir.string());
+  if (!r.pc.clashes.empty()) throw std::runtime_error(texts::MirrorClash(r.pc.clashes.front()));
+  r.plan = {.forceSource = r.pull ? options_.forceCalc : options_.forcePc,
+            .forceTarget = r.pull ? options_.forcePc : options_.forceCalc,
+            .remove = options_.remove};
+  const std::vector<TStep> steps = MakePlan(direction, r.state, r.calc.side, r.pc.side, r.plan);
+
+  for (const TStep& s : steps) {
+    if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
+    ++r.objectCount;
+    r.totalBytes += r.PlannedBytes(s.key);
+  }
+
+  std::vector<const TStep*> removals;
+  for (const TStep& s : steps) {
+    r.CheckInterrupt();
+    try {
+      switch (s.action) {
+        case TAction::kNone:
+          if (options_.dryRun) break;
+          if (s.folder) {
+            if (!r.state.entries.contains(s.key)) r.state.entries[s.key] = FolderState(), r.SaveState();
+          } else if (const auto st = r.state.entries.find(s.key); st == r.state.entries.end() || st->second.calcSig == kPendingSig) {
+            // Pending from an interrupted push: the calculator's signature now.
+            if (st != r.state.entries.end() && r.calc.side.contains(s.key)) st->second.calcSig = r.calc.side.at(s.key).sig, r.SaveState();
+          }
+          break;
+        case TAction::kCopy:
+          r.Copy(s.key);
+          break;
+        case TAction::kCompare:
+          r.Progress(s.key, r.Shown(s));
+          r.Compare(s.key);
+          break;
+        case TAction::kMakeFolder:
+          r.MakeFolder(s.key);
+          break;
+        case TAction::kRemove:
+          removals.push_back(&s);
+          break;
+        case TAction::kForget:
+          if (!options_.dryRun) r.state.entries.erase(s.key), r.SaveState();
+          break;
+        case TAction::kKeepTarget:
+          r.KeepTarget(s.key);
+          break;
+        case TAction::kConflict:
+          r.Conflict(s);
+          break;
+        default:
+          r.Listed(s);
+      }
+    } catch (const TConnectionError&) {
+      throw;
+    } catch (const std::exception& e) {
+      if (TConsoleHost::Interrupted() || !server_.IsConnected()) throw;
+      ++r.report.failures;
+      std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), e.what());
+    }
+  }
+  // What a folder held goes before the folder.
+  std::reverse(removals.begin(), removals.end());
+  for (const TStep* s : removals) {
+    r.CheckInterrupt();
+    r.Remove(*s);
+  }
+  if (!r.pull) r.Refresh();
+  return r.report;
+}
+
+}  // namespace bridgit::cli::mirror

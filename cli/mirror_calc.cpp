@@ -1,0 +1,136 @@
+#include "cli/mirror_calc.h"
+
+#include <functional>
+#include <stdexcept>
+
+#include "calcdata/escapes.h"
+#include "calcdata/nibbles.h"
+#include "calcdata/object_header.h"
+#include "calcdata/object_walk.h"
+#include "cli/texts.h"
+
+namespace bridgit::cli::mirror {
+
+namespace {
+
+constexpr std::uint32_t kListProlog = 0x02A74;
+
+bool IsScratch(const std::string& name) { return name.starts_with("$$$"); }
+
+std::string Signature(const TXPObject& item, const std::string& check) {
+  const long long nibbles = item.Size * 2 - (item.OddNibble ? 1 : 0);
+  return std::to_string(item.TypeIcon) + "." + std::to_string(nibbles) + "." + check;
+}
+
+}  // namespace
+
+std::vector<std::string> FolderNames(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t slash = path.find('/', at);
+    const std::string part = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+    if (!part.empty()) parts.push_back(part);
+    if (slash == std::string::npos) break;
+    at = slash + 1;
+  }
+  if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
+  return parts;
+}
+
+std::string KeyPart(const std::string& backslashName) {
+  return EncodeEscapes(DecodeEscapes(backslashName, TEscapeMode::kBackslash), TEscapeMode::kCaret);
+}
+
+std::string CalcName(const std::string& keyPart) {
+  return EncodeEscapes(DecodeEscapes(keyPart, TEscapeMode::kCaret), TEscapeMode::kBackslash);
+}
+
+std::string ChecksumCommand(const std::vector<std::string>& folderPaths) {
+  // Folders get 0. instead of a checksum: a folder's own checksum would
+  // cover everything below it again.
+  std::string command = "IFERR { } ";
+  for (const std::string& path : folderPaths)
+    command += path +
+               " VARS 1 \\<< RCL IF DUP TYPE 15. == THEN DROP 0. ELSE BYTES DROP END \\>> DOSUBS 1 \\->LIST + ";
+  return command + "THEN { } END HOME '" + kCheckScratch + "' STO";
+}
+
+bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string>>& checks) {
+  checks.clear();
+  const std::size_t end = 2 * file.size();
+  std::size_t pos = kObjectStartNibble;
+  const auto prolog = [&](std::size_t at) { return at + 5 <= end ? NibbleField(file, at, 5) : 0u; };
+  if (prolog(pos) != kListProlog) return false;
+  pos += 5;
+  const TTickMs start = TickCount();
+  const TFamily family = HeaderFamily(file);
+  while (prolog(pos) == kListProlog) {
+    pos += 5;
+    std::vector<std::string>& folder = checks.emplace_back();
+    while (pos + 5 <= end && prolog(pos) != kSemiProlog) {
+      const std::size_t from = pos;
+      if (SkipObject(file, pos, family, start) != TWalkError::kNone) return false;
+      std::string hex;
+      for (std::size_t k = from; k < pos; ++k) hex += "0123456789abcdef"[NibbleAt(file, k)];
+      folder.push_back(hex);
+    }
+    if (prolog(pos) != kSemiProlog) return false;
+    pos += 5;
+  }
+  return prolog(pos) == kSemiProlog;
+}
+
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder) {
+  server.ListAll(home);
+  TCalcTree tree;
+  TXPObject* at = &home;
+  for (const std::string& name : FolderNames(folder)) {
+    TXPObject* next = nullptr;
+    for (const auto& c : at->Children)
+      if (c->IsDirectory() && c->Name == name) next = c.get();
+    if (!next) throw std::runtime_error(texts::MirrorNoFolder(folder));
+    at = next;
+  }
+  tree.root = at;
+
+  std::vector<TXPObject*> folders;
+  std::vector<std::string> prefixes;
+  const std::function<void(TXPObject&, const std::string&)> walk = [&](TXPObject& dir, const std::string& prefix) {
+    folders.push_back(&dir);
+    prefixes.push_back(prefix);
+    for (const auto& c : dir.Children) {
+      if (IsScratch(c->Name)) continue;
+      const std::string key = prefix + KeyPart(c->Name);
+      tree.entries[key] = {c.get(), &dir};
+      if (c->IsDirectory()) {
+        tree.side[key] = FolderSide();
+        walk(*c, key + "/");
+      }
+    }
+  };
+  walk(*tree.root, "");
+
+  std::vector<std::string> paths;
+  for (TXPObject* f : folders) paths.push_back(f->FullPath());
+  server.Execute(ChecksumCommand(paths), true, true);
+  const bool got = server.GetObject(kCheckScratch, "", 0);
+  const std::string answer = server.LastData;
+  server.Purge(kCheckScratch, false);
+  std::vector<std::vector<std::string>> checks;
+  if (!got || !ParseChecksums(answer, checks) || checks.size() != folders.size())
+    throw std::runtime_error(std::string(texts::kMirrorNoChecksums));
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    const auto& children = folders[i]->Children;
+    // The answer follows the folder's own order, which the listing has too.
+    if (checks[i].size() != children.size()) throw std::runtime_error(std::string(texts::kMirrorCalcChanged));
+    for (std::size_t k = 0; k < children.size(); ++k) {
+      const TXPObject& c = *children[k];
+      if (c.IsDirectory() || IsScratch(c.Name)) continue;
+      tree.side[prefixes[i] + KeyPart(c.Name)] = {.folder = false, .sig = Signature(c, checks[i][k]), .file = ""};
+    }
+  }
+  return tree;
+}
+
+}  // namespace bridgit::cli::mirror

@@ -1,0 +1,51 @@
+// The calculator's side of a mirror: the folder tree under the mirrored
+// folder as keys, each object signed by its type, its size and a checksum the
+// calculator computes itself (one command for the whole tree, so that an
+// unchanged memory costs a listing and one small answer, never a fetch).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/mirror_plan.h"
+#include "session/xmodem_server.h"
+
+namespace bridgit::cli::mirror {
+
+// The calculator's scratch variable that carries the checksums back.
+inline constexpr const char* kCheckScratch = "$$$c";
+
+struct TCalcEntry {
+  TXPObject* item = nullptr;
+  TXPObject* folder = nullptr;  // the folder that holds it
+};
+
+struct TCalcTree {
+  TXPObject* root = nullptr;
+  std::map<std::string, TCalcEntry> entries;  // by key
+  TSide side;
+};
+
+// "WORK/DEEP", "HOME/WORK/DEEP", "" or "HOME": the folder names below HOME.
+std::vector<std::string> FolderNames(const std::string& path);
+
+// The key part of a calculator name (backslash notation): its caret notation.
+std::string KeyPart(const std::string& backslashName);
+// The calculator name (backslash notation) of a key part.
+std::string CalcName(const std::string& keyPart);
+
+// Lists the calculator, finds the mirrored folder and signs every object
+// below it. Throws when the folder does not exist or the checksums do not
+// come back whole.
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder);
+
+// The checksum command for these folders (FullPath texts), in this order.
+std::string ChecksumCommand(const std::vector<std::string>& folderPaths);
+
+// The checksums in the answer (a binary object file of a list of lists), one
+// list of opaque checks (nibbles as hex digits) per folder. False when the
+// answer is not such a list.
+bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string>>& checks);
+
+}  // namespace bridgit::cli::mirror

@@ -1,0 +1,89 @@
+#include "cli/mirror_command.h"
+
+#include <cstdlib>
+#include <memory>
+#include <iostream>
+#include <stdexcept>
+
+#include "cli/connect_hint.h"
+#include "cli/console_host.h"
+#include "cli/texts.h"
+#include "link/comm_port.h"
+#include "link/port_names.h"
+#include "session/texts.h"
+
+namespace bridgit::cli::mirror {
+
+namespace {
+
+// The link's host for the length of the command.
+class TLinkHostScope {
+ public:
+  explicit TLinkHostScope(TSessionHost& host) { SetLinkHost(&host); }
+  ~TLinkHostScope() { SetLinkHost(nullptr); }
+};
+
+}  // namespace
+
+void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void()>& run) {
+  auto options = std::make_shared<TMirrorOptions>();
+  const auto add = [&](const char* name, const char* what, TDirection direction) {
+    CLI::App* c = app.add_subcommand(name, what);
+    c->add_option("DIR", options->dir, "the PC folder of the mirror")->required();
+    c->add_option("FOLDER", options->folder, "calculator folder as A/B or HOME/A/B (default: the mirror's, else HOME)");
+    if (direction == TDirection::kPull) {
+      auto* binary = c->add_flag_callback("--binary", [options] { options->form = TForm::kBinary; },
+                                          "write every object fetched as an object file (.zq)");
+      c->add_flag_callback("--text", [options] { options->form = TForm::kText; },
+                           "write every object fetched as a text file (.txt)")
+          ->excludes(binary);
+    }
+    auto* pcWins = c->add_flag("--force-pc", options->forcePc, "on a conflict the PC's version wins");
+    c->add_flag("--force-calc", options->forceCalc, "on a conflict the calculator's version wins")->excludes(pcWins);
+    c->add_flag("--delete", options->remove, "delete what was deleted on the other side");
+    c->add_flag("-n,--dry-run", options->dryRun, "show what would be done and do nothing");
+    c->callback([&global, &run, options, direction] {
+      options->quiet = global.console.quiet;
+      run = [&global, options, direction] { RunMirrorCommand(global, *options, direction, std::cout); };
+    });
+  };
+  add("pull", "mirror a calculator folder into a PC folder: fetch what changed on the calculator", TDirection::kPull);
+  add("push", "send what changed in a mirror's PC folder to the calculator", TDirection::kPush);
+}
+
+void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDirection direction, std::ostream& out) {
+  TConsoleHost host(global.console);
+  TLinkHostScope scope(host);
+  TXModemServer server(host);
+  server.Speed = global.speed;
+  std::string port = global.port;
+  if (port.empty()) {
+    const char* env = std::getenv("BRIDGIT_PORT");
+    port = env && *env ? env : std::string(kAutoPortName);
+  }
+  TConnectAttempt attempt = BeginAttempt(true);
+  const std::size_t shown = host.Messages().size();
+  try {
+    server.Connect(port);
+  } catch (const std::exception& e) {
+    if (TConsoleHost::Interrupted()) throw;
+    for (std::size_t i = shown; i < host.Messages().size(); ++i)
+      if (host.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
+    const std::string hint = ConnectionHint(attempt, port, server.Speed, host.RPNPrompts());
+    if (hint.empty()) throw;
+    throw THintedError(e.what(), hint);
+  }
+  TMirrorReport report;
+  try {
+    TMirror mirror(server, host, out, std::cerr, options);
+    report = mirror.Run(direction);
+  } catch (...) {
+    host.FinishProgress();
+    throw;
+  }
+  host.FinishProgress();
+  if (report.conflicts) throw std::runtime_error(texts::MirrorConflicts(report.conflicts));
+  if (report.failures) throw std::runtime_error(texts::MirrorFailures(report.failures));
+}
+
+}  // namespace bridgit::cli::mirror

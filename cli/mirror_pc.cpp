@@ -1,0 +1,55 @@
+#include "cli/mirror_pc.h"
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include "base/files.h"
+#include "calcdata/escapes.h"
+#include "cli/mirror_state.h"
+
+namespace bridgit::cli::mirror {
+
+namespace fs = std::filesystem;
+
+std::string PcKeyPart(const std::string& stem) {
+  return EncodeEscapes(DecodeEscapes(stem, TEscapeMode::kCaret), TEscapeMode::kCaret);
+}
+
+TPcTree ReadPcTree(const std::string& dir) {
+  TPcTree tree;
+  const std::function<void(const fs::path&, const std::string&, const std::string&)> walk =
+      [&](const fs::path& at, const std::string& keyPrefix, const std::string& filePrefix) {
+        std::error_code error;
+        for (const auto& e : fs::directory_iterator(at, error)) {
+          const std::string name = e.path().filename().string();
+          if (name.starts_with(".") || name.find(".part-") != std::string::npos) continue;
+          if (e.is_symlink()) continue;  // a link could lead out of the mirror
+          if (e.is_directory()) {
+            const std::string key = keyPrefix + PcKeyPart(name);
+            if (tree.side.contains(key)) tree.clashes.push_back(key);
+            tree.side[key] = FolderSide(filePrefix + name);
+            walk(e.path(), key + "/", filePrefix + name + "/");
+            continue;
+          }
+          if (!e.is_regular_file()) continue;
+          const std::string ext = e.path().extension().string();
+          if (ext != kTextExtension && ext != kBinaryExtension) continue;
+          const std::string stem = e.path().stem().string();
+          if (stem.empty()) continue;
+          const std::string key = keyPrefix + PcKeyPart(stem);
+          std::string bytes;
+          int code = 0;
+          if (!ReadWholeFile(e.path().string(), bytes, code))
+            throw std::runtime_error("cannot read " + e.path().string() + ": " + std::strerror(code));
+          if (tree.side.contains(key)) tree.clashes.push_back(key);
+          tree.side[key] = {.folder = false, .sig = HashBytes(bytes), .file = filePrefix + name};
+        }
+        if (error) throw std::runtime_error("cannot read the folder " + at.string() + ": " + error.message());
+      };
+  walk(dir, "", "");
+  return tree;
+}
+
+}  // namespace bridgit::cli::mirror

@@ -1,0 +1,29 @@
+// The PC's side of a mirror: the folder tree under DIR as keys. Objects are
+// the .txt and .zq files; hidden entries (the state file, a version control
+// system's folder), the temporary files of interrupted writes and other
+// files are not part of it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/mirror_plan.h"
+
+namespace bridgit::cli::mirror {
+
+inline constexpr const char* kTextExtension = ".txt";
+inline constexpr const char* kBinaryExtension = ".zq";
+
+struct TPcTree {
+  TSide side;
+  // Keys held by more than one file (X.txt and X.zq): neither is used.
+  std::vector<std::string> clashes;
+};
+
+// The key part of a file or folder name: its caret notation made canonical
+// (a name spelled "^065" and one spelled "A" are one calculator name).
+std::string PcKeyPart(const std::string& stem);
+
+TPcTree ReadPcTree(const std::string& dir);
+
+}  // namespace bridgit::cli::mirror
