@@ -398,8 +398,9 @@ TMirrorReport TMirror::Run(TDirection direction) {
   std::vector<const TStep*> removals;
   for (const TStep& s : steps) {
     r.CheckInterrupt();
-    try {
-      switch (s.action) {
+    // A failure stops the run (a failed transfer leaves the link unusable);
+    // every file and the state file stay whole, and the next run goes on.
+    switch (s.action) {
         case TAction::kNone:
           if (options_.dryRun) break;
           if (s.folder) {
@@ -434,13 +435,6 @@ TMirrorReport TMirror::Run(TDirection direction) {
         default:
           r.Listed(s);
       }
-    } catch (const TConnectionError&) {
-      throw;
-    } catch (const std::exception& e) {
-      if (TConsoleHost::Interrupted() || !server_.IsConnected()) throw;
-      ++r.report.failures;
-      std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), e.what());
-    }
   }
   // What a folder held goes before the folder.
   std::reverse(removals.begin(), removals.end());

@@ -1,0 +1,288 @@
+// pull and push: the planning rules on their own, then bridgit-cli as a
+// process against bridgit-calcsim, with changes made on the calculator behind
+// the mirror's back by other bridgit-cli commands.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "cli/mirror_plan.h"
+#include "cli/mirror_state.h"
+#include "support/calcsim_process.h"
+#include "support/run_program.h"
+
+namespace bridgit {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace cli::mirror;
+
+// --- The rules, with the state and both sides written out by hand.
+
+TSideEntry Obj(const std::string& sig, const std::string& file = "") { return {.folder = false, .sig = sig, .file = file}; }
+
+TState StateWith(const std::string& key, const std::string& calcSig, const std::string& pcHash) {
+  TState s;
+  s.entries[key] = {.folder = false, .file = key + ".txt", .calcSig = calcSig, .pcHash = pcHash};
+  return s;
+}
+
+TAction Only(TDirection d, const TState& state, const TSide& calc, const TSide& pc, TPlanOptions o = {}) {
+  const auto steps = MakePlan(d, state, calc, pc, o);
+  EXPECT_EQ(steps.size(), 1u);
+  return steps.empty() ? TAction::kNone : steps[0].action;
+}
+
+TEST(MirrorPlan, OnlyWhatChangedOnTheSourceMoves) {
+  const TState st = StateWith("P", "c1", "h1");
+  using enum TAction;
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {{"P", Obj("h1")}}), kNone);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {{"P", Obj("h1")}}), kCopy);
+  EXPECT_EQ(Only(TDirection::kPush, st, {{"P", Obj("c2")}}, {{"P", Obj("h1")}}), kTargetChanged);
+  EXPECT_EQ(Only(TDirection::kPush, st, {{"P", Obj("c1")}}, {{"P", Obj("h2")}}), kCopy);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {{"P", Obj("h2")}}), kTargetChanged);
+  // Changed on both sides: compared by content before it is a conflict.
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {{"P", Obj("h2")}}), kCompare);
+  EXPECT_EQ(Only(TDirection::kPush, {}, {{"P", Obj("c2")}}, {{"P", Obj("h2")}}), kCompare);
+  EXPECT_EQ(Only(TDirection::kPull, {}, {{"P", Obj("c2")}}, {}), kCopy);
+  EXPECT_EQ(Only(TDirection::kPull, {}, {}, {{"P", Obj("h2")}}), kTargetChanged);
+  // Sent, its new checksum not yet seen: the calculator counts as unchanged.
+  EXPECT_EQ(Only(TDirection::kPull, StateWith("P", kPendingSig, "h1"), {{"P", Obj("c9")}}, {{"P", Obj("h1")}}), kNone);
+}
+
+TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
+  const TState st = StateWith("P", "c1", "h1");
+  using enum TAction;
+  EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h1")}}), kRemovedSource);
+  EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h1")}}, {.remove = true}), kRemove);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {}, {.remove = true}), kRemovedTarget);
+  EXPECT_EQ(Only(TDirection::kPush, st, {{"P", Obj("c1")}}, {}, {.remove = true}), kRemove);
+  // Deleted on one side and changed on the other: nothing goes unasked.
+  EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h2")}}, {.remove = true}), kConflict);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {}), kConflict);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {}, {.forceSource = true}), kCopy);
+  EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {}, {.forceTarget = true}), kKeepTarget);
+  EXPECT_EQ(Only(TDirection::kPull, st, {}, {}), kForget);
+  EXPECT_EQ(DecideCompared(false, {}), kConflict);
+  EXPECT_EQ(DecideCompared(true, {}), kNone);
+  EXPECT_EQ(DecideCompared(false, {.forceSource = true}), kCopy);
+}
+
+TEST(MirrorPlan, FoldersComeBeforeWhatTheyHold) {
+  TSide calc = {{"W", FolderSide()}, {"W/X", Obj("c")}, {"W/X/Y", Obj("c")}};
+  calc["W/X"] = FolderSide();
+  const auto steps = MakePlan(TDirection::kPull, {}, calc, {}, {});
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].key, "W");
+  EXPECT_EQ(steps[0].action, TAction::kMakeFolder);
+  EXPECT_EQ(steps[1].action, TAction::kMakeFolder);
+  EXPECT_EQ(steps[2].action, TAction::kCopy);
+}
+
+TEST(MirrorState, RoundTripsAndRefusesOtherText) {
+  TState s = StateWith("A b/^141X", "32.21.e4", "00ff");
+  s.folder = "HOME/WORK";
+  s.entries["A b"] = FolderState();
+  const auto back = ParseState(FormatState(s));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, s);
+  EXPECT_FALSE(ParseState("some notes\n"));
+  EXPECT_FALSE(ParseState("bridgit mirror 1\no\tonly-a-key\n"));
+  // FNV-1a 64 of "a", a published value.
+  EXPECT_EQ(HashBytes("a"), "af63dc4c8601ec8c");
+}
+
+// --- bridgit-cli against the simulator.
+
+std::set<std::string> FilesUnder(const fs::path& dir) {
+  std::set<std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) files.insert(fs::relative(e.path(), dir).string());
+  return files;
+}
+
+class Mirror : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(sim.PcPath().empty()); }
+  std::vector<std::string> Args(const test::TCalcSim& s, std::vector<std::string> args) {
+    std::vector<std::string> all = {BRIDGIT_CLI, "--port", s.PcPath(), "--speed", "115200"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+  }
+  test::TRun Cli(std::vector<std::string> args) { return test::RunProgram(Args(sim, std::move(args)), work.path().string()); }
+  std::string Dump() { return sim.Control("dump"); }
+  std::string File(const std::string& name) { return test::Slurp(work / name); }
+  void Write(const std::string& name, const std::string& text) {
+    fs::create_directories(fs::path(work / name).parent_path());
+    std::ofstream(work / name, std::ios::binary) << text;
+  }
+  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200"}};
+  test::TTempDir work;
+};
+
+const std::set<std::string> kDemoFiles = {".bridgit-mirror", "A.txt",    "BINT.zq",   "EXPR.txt",        "GREETING.txt",
+                                          "LST.txt",         "MASK.zq",  "PI2.txt",   "PIC.zq",          "PROG.txt",
+                                          "^141SPEED.txt",   "WORK/NOTE.txt", "WORK/DEEP/Z.txt"};
+
+TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
+  test::TRun r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
+  EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
+  EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORK\"\n");
+  EXPECT_EQ(File("m/BINT.zq").substr(0, 4), "ZQZQ");
+  // Progress names objects and bytes.
+  EXPECT_NE(r.err.find("pull: object 1/12, 0/"), std::string::npos) << r.err;
+  r = Cli({"pull", "m"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Cli({"push", "m"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+// Every object pulled and pushed into an empty calculator arrives as it was:
+// the text form is used only for types whose text compiles back exactly.
+TEST_F(Mirror, PulledFilesPushedIntoAnEmptyCalculatorGiveTheSameObjects) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  fs::remove(work / "m/.bridgit-mirror");
+  test::TTempDir empty;
+  test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
+  const test::TRun r = test::RunProgram(Args(other, {"push", "m"}), work.path().string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::set<std::string> before, after;
+  std::istringstream a(Dump()), b(other.Control("dump"));
+  for (std::string line; std::getline(a, line);) before.insert(line);
+  for (std::string line; std::getline(b, line);) after.insert(line);
+  EXPECT_EQ(before, after);
+}
+
+TEST_F(Mirror, AProgramEditedOnThePcIsPushedAndListed) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
+  test::TRun r = Cli({"push", "m", "-n"});
+  EXPECT_EQ(r.out, "would send PROG.txt\n");
+  EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
+  r = Cli({"push", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "sent PROG.txt\n");
+  EXPECT_NE(Dump().find("HOME/PROG RPL 15 \\<< DUP DUP * * \\>>"), std::string::npos) << Dump();
+  r = Cli({"ls"});
+  EXPECT_NE(r.out.find("PROG\tRPL\t15\n"), std::string::npos) << r.out;
+  // The calculator's own spelling does not come back over the PC's.
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(Cli({"push", "m"}).out, "");
+}
+
+TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  ASSERT_EQ(Cli({"exec", "HOME WORK \"inside WORX\" 'NOTE' STO HOME"}).code, 0);
+  test::TRun r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "fetched WORK/NOTE.txt\n");
+  EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORX\"\n");
+
+  Write("m/LST.txt", "%%ZQ: T(3)A(D)F(.);\n{ 1 2 }\n");
+  ASSERT_EQ(Cli({"exec", "HOME { 7 } 'LST' STO"}).code, 0);
+  for (const char* command : {"pull", "push"}) {
+    r = Cli({command, "m"});
+    EXPECT_EQ(r.code, 1) << command;
+    EXPECT_EQ(r.out, "conflict: LST.txt changed on both sides (--force-pc or --force-calc decides)\n");
+    EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1 2 }\n");
+    EXPECT_NE(Dump().find(" { 7. }\n"), std::string::npos) << Dump();
+  }
+  r = Cli({"push", "m", "--force-pc"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/LST List"), std::string::npos);
+  EXPECT_NE(Dump().find("{ 1. 2. }"), std::string::npos) << Dump();
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+}
+
+TEST_F(Mirror, DeletionsAreListedAndMadeWithDelete) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
+  fs::remove(work / "m/PI2.txt");
+  test::TRun r = Cli({"pull", "m"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("deleted on the calculator: A.txt (--delete deletes it here)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(work / "m/A.txt"));
+  EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);
+
+  r = Cli({"pull", "m", "--delete"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(fs::exists(work / "m/A.txt"));
+  EXPECT_FALSE(fs::exists(work / "m/WORK/DEEP/Z.txt"));
+  EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);  // a pull never deletes on the calculator
+  r = Cli({"push", "m", "--delete"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "deleted PI2.txt\n");
+  EXPECT_EQ(Dump().find("HOME/PI2 "), std::string::npos);
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+}
+
+// Folders three deep are made on the calculator, and names outside plain
+// ASCII travel in the caret notation both ways.
+TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
+  ASSERT_EQ(Cli({"pull", "m", "WORK"}).code, 0);
+  EXPECT_EQ(FilesUnder(work / "m"), (std::set<std::string>{".bridgit-mirror", "NOTE.txt", "DEEP/Z.txt"}));
+  Write("m/L1/L2/L3/^GaB.txt", "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  test::TRun r = Cli({"push", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/WORK/L1/L2/L3/\\GaB String"), std::string::npos) << Dump();
+  // Another mirror of the same folder finds the same files.
+  r = Cli({"pull", "n", "HOME/WORK"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(File("n/L1/L2/L3/^GaB.txt"), "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  EXPECT_EQ(File("m/DEEP/Z.txt"), File("n/DEEP/Z.txt"));
+  r = Cli({"pull", "m", "HOME"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
+}
+
+// Ctrl+C in the middle of a pull: every file is whole, and the next pull
+// ends the job with the files an uninterrupted pull writes.
+TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const std::vector<std::string> args = Args(sim, {"pull", "m"});
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(out[1], 1);
+    ::close(out[0]);
+    if (::chdir(work.path().c_str()) != 0) ::_exit(126);
+    std::vector<char*> argv;
+    for (auto a : args) argv.push_back(::strdup(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  std::string seen;
+  char c;
+  int lines = 0;
+  while (lines < 3 && ::read(out[0], &c, 1) == 1) lines += (seen += c, c == '\n');
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(out[0]);
+  ASSERT_EQ(lines, 3) << seen;
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::set<std::string> partial = FilesUnder(work / "m");
+  EXPECT_LT(partial.size(), kDemoFiles.size());
+  for (const std::string& f : partial) EXPECT_EQ(f.find(".part-"), std::string::npos) << f;
+
+  const test::TRun r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
+  EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+}
+
+}  // namespace
+}  // namespace bridgit
