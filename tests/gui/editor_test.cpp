@@ -25,6 +25,7 @@
 #include <map>
 #include <thread>
 
+#include "base/files.h"
 #include "gui/window_fixture.h"
 #include "ui/main/editor_command.h"
 
@@ -99,7 +100,8 @@ class EditAsText : public test::TWindowTest {
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
   }
   bool Holds(const char* entry) { return Dump().find(entry) != std::string::npos; }
-  std::string Edited() const { return temp / "A.txt"; }
+  // The edit file lives in the process's private scratch folder.
+  std::string Edited() const { return fs::path(TempFolder()) / "A.txt"; }
 
   const fs::path bin = dir.path() / "bin";
   std::map<std::string, std::string> saved_;
