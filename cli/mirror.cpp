@@ -6,7 +6,10 @@
 #include <stdexcept>
 
 #include "base/files.h"
+#include "calcdata/escapes.h"
+#include "calcdata/var_name.h"
 #include "cli/console_host.h"
+#include "cli/mirror_batch.h"
 #include "cli/mirror_calc.h"
 #include "cli/mirror_pc.h"
 #include "cli/texts.h"
@@ -76,6 +79,12 @@ struct TMirror::TRun {
   std::string changedDir;  // the calculator folder made current last
   std::vector<std::string> sent;  // keys sent, with the signature they had before
   std::map<std::string, std::string> sigBefore;
+  // Small objects fetched together: the batch each belongs to, and the files
+  // fetched ahead of their step (key -> the file's name and bytes).
+  std::map<std::string, std::size_t> batchOf;
+  std::map<std::string, std::string> batchFile;
+  std::vector<std::vector<std::string>> batches;
+  std::map<std::string, std::pair<std::string, std::string>> fetchedAhead;
   std::size_t objectIndex = 0, objectCount = 0;
   unsigned long long totalBytes = 0, doneBytes = 0;
 
@@ -131,8 +140,65 @@ struct TMirror::TRun {
     return (folder.empty() ? "" : folder + "/") + stem + (form == TForm::kText ? kTextExtension : kBinaryExtension);
   }
 
+  // The batches of a pull: the small objects to fetch of each folder, in one
+  // form, in the plan's order.
+  void PlanBatches(const std::vector<TStep>& steps) {
+    if (!pull || m.options_.dryRun) return;
+    std::map<std::pair<std::string, bool>, std::size_t> open;  // (folder, text) -> batch being filled
+    std::vector<long long> bytes;
+    for (const TStep& s : steps) {
+      if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
+      const TXPObject& item = *calc.entries.at(s.key).item;
+      // A name the calculator would not read back in a list goes alone, as a get does it.
+      if (item.Size > kBatchObjectMaxBytes || !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
+        continue;
+      const std::string file = s.action == TAction::kCompare ? pc.side.at(s.key).file : FileFor(s.key);
+      const auto group = std::make_pair(Parent(s.key), fs::path(file).extension() == kTextExtension);
+      auto b = open.find(group);
+      if (b == open.end() || batches[b->second].size() >= kBatchMaxObjects || bytes[b->second] + item.Size > kBatchMaxBytes) {
+        batches.emplace_back();
+        bytes.push_back(0);
+        b = open.insert_or_assign(group, batches.size() - 1).first;
+      }
+      batches[b->second].push_back(s.key);
+      bytes[b->second] += item.Size;
+      batchOf[s.key] = b->second;
+      batchFile[s.key] = file;
+    }
+  }
+
+  // Fetches the batch of `key` once; what it could not bring is fetched alone.
+  void FetchBatch(const std::string& key) {
+    const auto b = batchOf.find(key);
+    if (b == batchOf.end()) return;
+    std::vector<std::string> keys = std::move(batches[b->second]);
+    for (const std::string& k : keys) batchOf.erase(k);
+    if (keys.size() < 2) return;
+    std::vector<std::string> names;
+    for (const std::string& k : keys) names.push_back(CalcName(Last(k)));
+    const bool text = fs::path(batchFile.at(keys.front())).extension() == kTextExtension;
+    ChangeDir(CalcPath(Parent(key)));
+    m.server_.Execute(BatchCommand(names, text), true, true);
+    const bool got = m.server_.GetObject(kBatchScratch, "", 0);
+    const std::string answer = m.server_.LastData;
+    if (!got) throw std::runtime_error("could not fetch " + key);
+    m.server_.Purge(kBatchScratch, false);
+    std::vector<std::string> split;
+    if (!SplitBatch(answer, keys.size(), text, split)) return;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      const int icon = calc.entries.at(keys[i]).item->TypeIcon;
+      fetchedAhead[keys[i]] = {batchFile.at(keys[i]), text ? m.server_.TextFileOf(split[i], icon) : split[i]};
+    }
+  }
+
   // Fetches an object as the bytes of its file in the form `file` names.
   std::string Fetch(const std::string& key, const std::string& file) {
+    FetchBatch(key);
+    if (const auto a = fetchedAhead.find(key); a != fetchedAhead.end()) {
+      std::pair<std::string, std::string> ahead = std::move(a->second);
+      fetchedAhead.erase(a);
+      if (ahead.first == file) return std::move(ahead.second);
+    }
     const TCalcEntry& e = calc.entries.at(key);
     ChangeDir(CalcPath(Parent(key)));
     m.host_.SetTextMode(fs::path(file).extension() == kTextExtension);
@@ -394,6 +460,8 @@ TMirrorReport TMirror::Run(TDirection direction) {
     ++r.objectCount;
     r.totalBytes += r.PlannedBytes(s.key);
   }
+
+  r.PlanBatches(steps);
 
   std::vector<const TStep*> removals;
   for (const TStep& s : steps) {

@@ -18,7 +18,7 @@ enum class TForm { kAuto, kText, kBinary };
 
 struct TMirrorOptions {
   std::string dir;
-  std::string folder;  // empty: the state file's, else HOME
+  std::string folder = "";  // empty: the state file's, else HOME
   TForm form = TForm::kAuto;
   bool forcePc = false;
   bool forceCalc = false;

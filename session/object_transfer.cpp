@@ -61,7 +61,12 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   Purge(kTextScratch, false);
   textScratchLeft_ = false;
 
-  const std::string& data = LastData;
+  const std::string text = TextFileOf(LastData, typeIcon);
+  if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
+  return true;
+}
+
+std::string TXModemServer::TextFileOf(const std::string& data, int typeIcon) const {
   std::string head;
   if (data.size() > kTextStart) {
     const std::size_t close = data.find('}', kTextStart);
@@ -73,7 +78,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   const char fraction = f[2] == '1' ? ',' : '.';
   const TFileSettings& settings = host_.FileSettings();
   const std::string eol = settings.addCR ? "\r\n" : "\n";
-  std::string object = LastData;
+  std::string object = data;
   TrimObject(object);
   const std::size_t bodyStart = std::min(object.size(), kTextStart + head.size());
   std::string quote;
@@ -83,9 +88,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
                                                                    .translateControl = settings.translateControl,
                                                                    .isString = typeIcon == kStringIcon,
                                                                    .addCR = settings.addCR});
-  const std::string text = MakeTextHeader(settings.translationLevel, angle, fraction) + eol + quote + body + quote + eol;
-  if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
-  return true;
+  return MakeTextHeader(settings.translationLevel, angle, fraction) + eol + quote + body + quote + eol;
 }
 
 TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile) {

@@ -77,6 +77,9 @@ class TXModemServer {
   bool GetObject(const std::string& name, const std::string& pcFile, std::uint32_t size);
   // nameCaret: the calculator name in the caret notation of file names.
   bool GetToFile(const std::string& nameCaret, const std::string& pcFile, int typeIcon, long long size);
+  // The text file of an object from the binary object file of the string the
+  // calculator made of it: its flag list ("{ ... }") and then its text.
+  std::string TextFileOf(const std::string& data, int typeIcon) const;
   // A skipped file also returns true.
   bool PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll, bool confirm,
                const std::string& displayName = "");

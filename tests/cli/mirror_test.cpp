@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include "calcdata/nibbles.h"
+#include "cli/mirror_batch.h"
 #include "cli/mirror_plan.h"
 #include "cli/mirror_state.h"
 #include "support/calcsim_process.h"
@@ -97,6 +99,79 @@ TEST(MirrorState, RoundTripsAndRefusesOtherText) {
   EXPECT_EQ(HashBytes("a"), "af63dc4c8601ec8c");
 }
 
+// --- A batch's answer, composed nibble by nibble here: a list of a real
+// (21 nibbles, so what follows starts in the middle of a byte) and a string.
+
+constexpr char kHeader[] = "ZQZQ73-C";
+
+void PutReal(TNibbleWriter& w) {
+  w.Put5(0x02933);
+  for (int i = 0; i < 16; ++i) w.Put(i % 10);
+}
+void PutString(TNibbleWriter& w, const std::string& chars) {
+  w.Put5(0x02A2C);
+  w.Put5(static_cast<std::uint32_t>(5 + 2 * chars.size()));
+  w.PutBytes(chars);
+}
+std::string FileOf(const TNibbleWriter& w) { return kHeader + w.Packed(); }
+
+TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
+  TNibbleWriter list, real, string;
+  list.Put5(0x02A74);
+  PutReal(list);
+  PutString(list, "odd");
+  list.Put5(0x0312B);
+  PutReal(real);
+  PutString(string, "odd");
+  std::vector<std::string> out;
+  ASSERT_TRUE(SplitBatch(FileOf(list), 2, false, out));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], FileOf(real));  // 21 nibbles: the last byte's high nibble is 0
+  EXPECT_EQ(out[1], FileOf(string));
+  EXPECT_FALSE(SplitBatch(FileOf(list), 3, false, out));
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(MirrorBatch, TextsGetTheFlagListInFrontAsASingleTextCopyDoes) {
+  TNibbleWriter answer, inner, one;
+  answer.Put5(0x02A74);
+  PutString(answer, "{ 0. 0. 0. 0. }");
+  answer.Put5(0x02A74);
+  PutString(answer, "42.");
+  PutString(answer, "\\<< DUP * \\>>");
+  answer.Put5(0x0312B);
+  answer.Put5(0x0312B);
+  PutString(one, "{ 0. 0. 0. 0. }42.");
+  std::vector<std::string> out;
+  ASSERT_TRUE(SplitBatch(FileOf(answer), 2, true, out));
+  EXPECT_EQ(out[0], FileOf(one));
+  EXPECT_EQ(out[1].substr(8 + 5), "{ 0. 0. 0. 0. }\\<< DUP * \\>>");
+}
+
+// Whatever else the calculator answers is refused, so that the objects are
+// fetched one by one instead.
+TEST(MirrorBatch, AnythingButABatchIsRefused) {
+  TNibbleWriter empty, real, notStrings, open;
+  empty.Put5(0x02A74);
+  empty.Put5(0x0312B);
+  PutReal(real);
+  notStrings.Put5(0x02A74);
+  PutString(notStrings, "{ }");
+  notStrings.Put5(0x02A74);
+  PutReal(notStrings);
+  notStrings.Put5(0x0312B);
+  notStrings.Put5(0x0312B);
+  open.Put5(0x02A74);
+  PutString(open, "no end");
+  std::vector<std::string> out;
+  EXPECT_FALSE(SplitBatch(FileOf(empty), 1, false, out));   // the error branch's { }
+  EXPECT_FALSE(SplitBatch(FileOf(real), 1, false, out));    // not a list
+  EXPECT_FALSE(SplitBatch(FileOf(notStrings), 1, true, out));
+  EXPECT_FALSE(SplitBatch(FileOf(open), 1, false, out));    // cut short
+  EXPECT_FALSE(SplitBatch("ZQZQ", 1, false, out));
+  EXPECT_TRUE(out.empty());
+}
+
 // --- bridgit-cli against the simulator.
 
 std::set<std::string> FilesUnder(const fs::path& dir) {
@@ -160,6 +235,28 @@ TEST_F(Mirror, PulledFilesPushedIntoAnEmptyCalculatorGiveTheSameObjects) {
   for (std::string line; std::getline(a, line);) before.insert(line);
   for (std::string line; std::getline(b, line);) after.insert(line);
   EXPECT_EQ(before, after);
+}
+
+// The small objects of a folder come in one transfer per form, and each file
+// is byte for byte what a get of that one object writes.
+TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
+  test::TRun r = Cli({"--log", work / "pull.log", "pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string log = File("pull.log");
+  std::size_t transfers = 0;
+  for (std::size_t at = 0; (at = log.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
+  // The model's question, the checksums, HOME's texts and binaries, and the
+  // two folders of one object each.
+  EXPECT_EQ(transfers, 6u) << log;
+  for (const char* name : {"A", "GREETING", "LST", "PROG", "PI2"}) {
+    ASSERT_EQ(Cli({"get", name, "--text", "-o", "one.txt"}).code, 0);
+    EXPECT_EQ(File(std::string("m/") + name + ".txt"), File("one.txt")) << name;
+  }
+  for (const char* name : {"BINT", "MASK", "PIC"}) {
+    ASSERT_EQ(Cli({"get", name, "-o", "one.zq"}).code, 0);
+    EXPECT_EQ(File(std::string("m/") + name + ".zq"), File("one.zq")) << name;
+  }
+  EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
 }
 
 TEST_F(Mirror, AProgramEditedOnThePcIsPushedAndListed) {

@@ -1,0 +1,92 @@
+#include "cli/mirror_batch.h"
+
+#include "base/clock.h"
+#include "calcdata/nibbles.h"
+#include "calcdata/object_header.h"
+#include "calcdata/object_types.h"
+#include "calcdata/object_walk.h"
+
+namespace bridgit::cli::mirror {
+
+namespace {
+
+constexpr std::uint32_t kListProlog = 0x02A74;
+
+std::uint32_t StringProlog() { return ObjectTypeTable[kStringIcon - kTypeIconBase].code; }
+
+// The objects of the list that starts at nibble `pos`, as nibble ranges;
+// `pos` ends after the list's end marker. False when it is not such a list.
+bool ListItems(const std::string& file, std::size_t& pos, TFamily family, std::vector<std::pair<std::size_t, std::size_t>>& items) {
+  const std::size_t end = 2 * file.size();
+  const auto prolog = [&](std::size_t at) { return at + 5 <= end ? NibbleField(file, at, 5) : 0u; };
+  if (prolog(pos) != kListProlog) return false;
+  std::size_t at = pos + 5;
+  const TTickMs start = TickCount();
+  while (at + 5 <= end && prolog(at) != kSemiProlog) {
+    const std::size_t from = at;
+    if (SkipObject(file, at, family, start) != TWalkError::kNone) return false;
+    items.emplace_back(from, at);
+  }
+  if (prolog(at) != kSemiProlog) return false;
+  pos = at + 5;
+  return true;
+}
+
+// The characters of the string object at [from, to), or false.
+bool StringAt(const std::string& file, std::pair<std::size_t, std::size_t> range, std::string& chars) {
+  const auto [from, to] = range;
+  if (to - from < 10 || NibbleField(file, from, 5) != StringProlog()) return false;
+  chars.clear();
+  for (std::size_t k = from + 10; k + 2 <= to; k += 2) chars += static_cast<char>(NibbleField(file, k, 2));
+  return true;
+}
+
+}  // namespace
+
+std::string BatchCommand(const std::vector<std::string>& names, bool text) {
+  std::string list = "{";
+  for (const std::string& name : names) list += " '" + name + "'";
+  list += " }";
+  // An error on the calculator (an object gone since the listing, too little
+  // memory) stores an empty list, which the split refuses: the objects are
+  // then fetched one by one.
+  const std::string store = "'" + std::string(kBatchScratch) + "' STO";
+  const std::string onError = " THEN { } " + store + " END";
+  if (!text) return "IFERR " + list + " 1 \\<< RCL \\>> DOSUBS " + store + onError;
+  return "RCLF 64 STWS STD IFERR -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR " + list +
+         " 1 \\<< RCL \\->STR \\>> DOSUBS 2 \\->LIST " + store + onError + " STOF";
+}
+
+bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vector<std::string>& out) {
+  out.clear();
+  if (file.size() < kObjectHeaderSize) return false;
+  const std::string header = file.substr(0, kObjectHeaderSize);
+  const TFamily family = HeaderFamily(file);
+  std::size_t pos = kObjectStartNibble;
+  std::vector<std::pair<std::size_t, std::size_t>> outer;
+  if (!ListItems(file, pos, family, outer)) return false;
+  if (!text) {
+    if (outer.size() != count) return false;
+    const std::string nibbles = UnpackNibbles(file);
+    for (const auto& [from, to] : outer) out.push_back(header + PackNibbles(std::string_view(nibbles).substr(from, to - from)));
+    return true;
+  }
+  // { "{ flags }" { "text" ... } }
+  std::string flags;
+  std::vector<std::pair<std::size_t, std::size_t>> inner;
+  std::size_t at = outer.size() == 2 ? outer[1].first : 0;
+  if (outer.size() != 2 || !StringAt(file, outer[0], flags) || !ListItems(file, at, family, inner) || inner.size() != count)
+    return false;
+  for (const auto& range : inner) {
+    std::string body;
+    if (!StringAt(file, range, body)) return out.clear(), false;
+    TNibbleWriter w;
+    w.Put5(StringProlog());
+    w.Put5(static_cast<std::uint32_t>(5 + 2 * (flags.size() + body.size())));
+    w.PutBytes(flags + body);
+    out.push_back(header + w.Packed());
+  }
+  return true;
+}
+
+}  // namespace bridgit::cli::mirror
