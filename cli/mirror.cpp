@@ -85,6 +85,14 @@ struct TMirror::TRun {
   std::map<std::string, std::string> batchFile;
   std::vector<std::vector<std::string>> batches;
   std::map<std::string, std::pair<std::string, std::string>> fetchedAhead;
+  bool batchScratchLeft = false;  // the next batch, or the end of the run, purges it
+
+  void PurgeBatchScratch() {
+    if (!batchScratchLeft) return;
+    ChangeDir("HOME");
+    m.server_.Purge(kBatchScratch, false);
+    batchScratchLeft = false;
+  }
   std::size_t objectIndex = 0, objectCount = 0;
   unsigned long long totalBytes = 0, doneBytes = 0;
 
@@ -144,18 +152,28 @@ struct TMirror::TRun {
   // form, in the plan's order.
   void PlanBatches(const std::vector<TStep>& steps) {
     if (!pull || m.options_.dryRun) return;
+    // One an interrupted run left goes too.
+    for (const auto& c : home.Children) batchScratchLeft |= c->Name == kBatchScratch;
     std::map<std::pair<std::string, bool>, std::size_t> open;  // (folder, text) -> batch being filled
     std::vector<long long> bytes;
+    long long freeBytes = -1;
+    try {
+      freeBytes = std::stoll(m.server_.QueryFreeMemory());
+    } catch (const std::logic_error&) {
+      // Not a number: the smallest batches.
+    }
     for (const TStep& s : steps) {
       if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
       const TXPObject& item = *calc.entries.at(s.key).item;
-      // A name the calculator would not read back in a list goes alone, as a get does it.
-      if (item.Size > kBatchObjectMaxBytes || !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
-        continue;
       const std::string file = s.action == TAction::kCompare ? pc.side.at(s.key).file : FileFor(s.key);
-      const auto group = std::make_pair(Parent(s.key), fs::path(file).extension() == kTextExtension);
+      const bool text = fs::path(file).extension() == kTextExtension;
+      const TBatchLimits limits = BatchLimits(freeBytes, text);
+      // A name the calculator would not read back in a list goes alone, as a get does it.
+      if (item.Size > limits.maxObjectBytes || !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
+        continue;
+      const auto group = std::make_pair(Parent(s.key), text);
       auto b = open.find(group);
-      if (b == open.end() || batches[b->second].size() >= kBatchMaxObjects || bytes[b->second] + item.Size > kBatchMaxBytes) {
+      if (b == open.end() || batches[b->second].size() >= kBatchMaxObjects || bytes[b->second] + item.Size > limits.maxBytes) {
         batches.emplace_back();
         bytes.push_back(0);
         b = open.insert_or_assign(group, batches.size() - 1).first;
@@ -177,12 +195,12 @@ struct TMirror::TRun {
     std::vector<std::string> names;
     for (const std::string& k : keys) names.push_back(CalcName(Last(k)));
     const bool text = fs::path(batchFile.at(keys.front())).extension() == kTextExtension;
-    ChangeDir(CalcPath(Parent(key)));
-    m.server_.Execute(BatchCommand(names, text), true, true);
+    m.server_.Execute(BatchCommand(CalcPath(Parent(key)), names, text), true, true);
+    changedDir = "HOME";
+    batchScratchLeft = true;
     const bool got = m.server_.GetObject(kBatchScratch, "", 0);
     const std::string answer = m.server_.LastData;
     if (!got) throw std::runtime_error("could not fetch " + key);
-    m.server_.Purge(kBatchScratch, false);
     std::vector<std::string> split;
     if (!SplitBatch(answer, keys.size(), text, split)) return;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -504,6 +522,7 @@ TMirrorReport TMirror::Run(TDirection direction) {
           r.Listed(s);
       }
   }
+  r.PurgeBatchScratch();
   // What a folder held goes before the folder.
   std::reverse(removals.begin(), removals.end());
   for (const TStep* s : removals) {

@@ -1,5 +1,7 @@
 #include "cli/mirror_batch.h"
 
+#include <algorithm>
+
 #include "base/clock.h"
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
@@ -43,18 +45,27 @@ bool StringAt(const std::string& file, std::pair<std::size_t, std::size_t> range
 
 }  // namespace
 
-std::string BatchCommand(const std::vector<std::string>& names, bool text) {
+TBatchLimits BatchLimits(long long freeBytes, bool text) {
+  // A binary batch needs its bytes twice (the list made, then stored); a text
+  // batch its texts twice, and a program's text can be three times its size.
+  const long long share = freeBytes < 0 ? kBatchFloorBytes : freeBytes / (text ? 8 : 3);
+  const long long bytes = std::clamp(share, kBatchFloorBytes, kBatchCeilingBytes);
+  return {.maxBytes = bytes, .maxObjectBytes = bytes / 2};
+}
+
+std::string BatchCommand(const std::string& folderPath, const std::vector<std::string>& names, bool text) {
   std::string list = "{";
   for (const std::string& name : names) list += " '" + name + "'";
   list += " }";
+  const std::string scratch = "'" + std::string(kBatchScratch) + "'";
+  const std::string enter = "HOME IFERR " + scratch + " PURGE THEN END " + folderPath + " ";
   // An error on the calculator (an object gone since the listing, too little
   // memory) stores an empty list, which the split refuses: the objects are
   // then fetched one by one.
-  const std::string store = "'" + std::string(kBatchScratch) + "' STO";
-  const std::string onError = " THEN { } " + store + " END";
-  if (!text) return "IFERR " + list + " 1 \\<< RCL \\>> DOSUBS " + store + onError;
-  return "RCLF 64 STWS STD IFERR -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR " + list +
-         " 1 \\<< RCL \\->STR \\>> DOSUBS 2 \\->LIST " + store + onError + " STOF";
+  const std::string store = " HOME " + scratch + " STO THEN HOME { } " + scratch + " STO END";
+  if (!text) return enter + "IFERR " + list + " 1 \\<< RCL \\>> DOSUBS" + store;
+  return "RCLF 64 STWS STD " + enter + "IFERR -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR " + list +
+         " 1 \\<< RCL \\->STR \\>> DOSUBS 2 \\->LIST" + store + " STOF";
 }
 
 bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vector<std::string>& out) {

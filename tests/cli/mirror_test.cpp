@@ -379,6 +379,8 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  // Nothing of the interrupted run stays on the calculator.
+  EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
 }
 
 }  // namespace
