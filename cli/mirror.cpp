@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "base/files.h"
@@ -156,18 +157,23 @@ struct TMirror::TRun {
     for (const auto& c : home.Children) batchScratchLeft |= c->Name == kBatchScratch;
     std::map<std::pair<std::string, bool>, std::size_t> open;  // (folder, text) -> batch being filled
     std::vector<long long> bytes;
-    long long freeBytes = -1;
-    try {
-      freeBytes = std::stoll(m.server_.QueryFreeMemory());
-    } catch (const std::logic_error&) {
-      // Not a number: the smallest batches.
-    }
+    // Asked of the calculator only when something is to be fetched.
+    std::optional<long long> freeBytes;
+    const auto freeMemory = [&] {
+      if (freeBytes) return *freeBytes;
+      try {
+        freeBytes = std::stoll(m.server_.QueryFreeMemory());
+      } catch (const std::logic_error&) {
+        freeBytes = -1;  // not a number: the smallest batches
+      }
+      return *freeBytes;
+    };
     for (const TStep& s : steps) {
       if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
       const TXPObject& item = *calc.entries.at(s.key).item;
       const std::string file = s.action == TAction::kCompare ? pc.side.at(s.key).file : FileFor(s.key);
       const bool text = fs::path(file).extension() == kTextExtension;
-      const TBatchLimits limits = BatchLimits(freeBytes, text);
+      const TBatchLimits limits = BatchLimits(freeMemory(), text);
       // A name the calculator would not read back in a list goes alone, as a get does it.
       if (item.Size > limits.maxObjectBytes || !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
         continue;
