@@ -36,6 +36,20 @@ void WriteOrFail(const std::string& path, const std::string& bytes) {
   if (!WriteFileSafely(path, bytes, code)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(code));
 }
 
+// A path inside the mirror for a write or a deletion. A link on the way (a
+// checkout can hold one) or a ".." must not lead the pull out of the mirror:
+// refused, and the run stops with the link named.
+fs::path Inside(const fs::path& dir, const std::string& relative) {
+  fs::path at = dir;
+  for (const fs::path& part : fs::path(relative)) {
+    at /= part;
+    std::error_code error;
+    if (part == ".." || part.is_absolute() || fs::is_symlink(fs::symlink_status(at, error)))
+      throw std::runtime_error(texts::MirrorThroughLink(at.string()));
+  }
+  return at;
+}
+
 std::string Parent(const std::string& key) {
   const std::size_t slash = key.rfind('/');
   return slash == std::string::npos ? "" : key.substr(0, slash);
@@ -259,13 +273,13 @@ struct TMirror::TRun {
 
   // Writes fetched bytes into the mirror and records the object as in sync.
   void Store(const std::string& key, const std::string& file, const std::string& bytes) {
-    const fs::path target = dir / file;
+    const fs::path target = Inside(dir, file);
     std::error_code error;
     fs::create_directories(target.parent_path(), error);
     WriteOrFail(target.string(), bytes);
     // A forced form replaces the file of the other form.
     const auto p = pc.side.find(key);
-    if (p != pc.side.end() && !p->second.folder && p->second.file != file) fs::remove(dir / p->second.file, error);
+    if (p != pc.side.end() && !p->second.folder && p->second.file != file) fs::remove(Inside(dir, p->second.file), error);
     state.entries[key] = {.folder = false, .file = file, .calcSig = calc.side.at(key).sig, .pcHash = HashBytes(bytes)};
     report.bytes += bytes.size();
     ++report.moved;
@@ -368,7 +382,7 @@ struct TMirror::TRun {
     if (m.options_.dryRun) return;
     if (pull) {
       std::error_code error;
-      fs::create_directories(dir / PcFolder(key), error);
+      fs::create_directories(Inside(dir, PcFolder(key)), error);
       if (error) throw std::runtime_error("cannot create the folder " + (dir / PcFolder(key)).string() + ": " + error.message());
     } else {
       ChangeDir(CalcPath(Parent(key)));
@@ -386,7 +400,7 @@ struct TMirror::TRun {
     if (pull) {
       std::error_code error;
       // A folder goes only when nothing is left in it.
-      fs::remove(s.folder ? dir / PcFolder(s.key) : dir / shown, error);
+      fs::remove(Inside(dir, s.folder ? PcFolder(s.key) : shown), error);
       if (error && s.folder) return;  // still holds something: kept, and kept in the state
     } else {
       ChangeDir(CalcPath(Parent(s.key)));

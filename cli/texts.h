@@ -77,6 +77,10 @@ inline std::string MirrorClash(const std::string& key) {
 inline std::string MirrorConflicts(std::size_t n) {
   return std::to_string(n) + " conflict(s): those objects were left as they are on both sides";
 }
+inline std::string MirrorThroughLink(const std::string& path) {
+  return path + " is a link or leads out of the mirror: nothing is written or deleted through it; "
+                "replace it with a folder or a file of its own";
+}
 inline std::string MirrorFailures(std::size_t n) { return std::to_string(n) + " object(s) could not be moved"; }
 // One line of what was done or found, on standard output; `dry` for -n.
 inline std::string MirrorDone(bool dry, const std::string& verb, const std::string& past, const std::string& what) {

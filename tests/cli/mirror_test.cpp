@@ -342,6 +342,27 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
   EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
 }
 
+// A link in the mirror (a checkout can hold one) never leads a pull's writes
+// out of it: the pull stops and names the link, and nothing lands outside.
+TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
+  fs::create_directories(work / "m");
+  fs::create_directories(work / "outside");
+  fs::create_directory_symlink("../outside", work / "m/WORK");
+  fs::create_symlink("../outside/PROG.txt", work / "m/PROG.txt");
+  test::TRun r = Cli({"pull", "m"});
+  EXPECT_NE(r.code, 0);
+  EXPECT_NE(r.err.find("is a link"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_empty(work / "outside"));
+  EXPECT_TRUE(fs::is_symlink(work / "m/PROG.txt"));
+  // With the links gone, the pull finishes.
+  fs::remove(work / "m/WORK");
+  fs::remove(work / "m/PROG.txt");
+  r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
+  EXPECT_TRUE(fs::is_empty(work / "outside"));
+}
+
 // Ctrl+C in the middle of a pull: every file is whole, and the next pull
 // ends the job with the files an uninterrupted pull writes.
 TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
