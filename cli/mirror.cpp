@@ -189,7 +189,9 @@ struct TMirror::TRun {
       const bool text = fs::path(file).extension() == kTextExtension;
       const TBatchLimits limits = BatchLimits(freeMemory(), text);
       // A name the calculator would not read back in a list goes alone, as a get does it.
-      if (item.Size > limits.maxObjectBytes || !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
+      // Nor does an object of a type the table lacks: only the listing's size can cut it.
+      if (item.Size > limits.maxObjectBytes || item.TypeIcon == kUnknownTypeIcon ||
+          !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
         continue;
       const auto group = std::make_pair(Parent(s.key), text);
       auto b = open.find(group);

@@ -78,6 +78,10 @@ bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vect
   if (!ListItems(file, pos, family, outer)) return false;
   if (!text) {
     if (outer.size() != count) return false;
+    // An object of a type the table lacks is walked as a pointer, so the cut
+    // after it could not be trusted.
+    for (const auto& item : outer)
+      if (!FindTypeByProlog(NibbleField(file, item.first, 5), family)) return false;
     const std::string nibbles = UnpackNibbles(file);
     for (const auto& [from, to] : outer) out.push_back(header + PackNibbles(std::string_view(nibbles).substr(from, to - from)));
     return true;

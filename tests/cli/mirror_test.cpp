@@ -169,6 +169,12 @@ TEST(MirrorBatch, AnythingButABatchIsRefused) {
   EXPECT_FALSE(SplitBatch(FileOf(notStrings), 1, true, out));
   EXPECT_FALSE(SplitBatch(FileOf(open), 1, false, out));    // cut short
   EXPECT_FALSE(SplitBatch("ZQZQ", 1, false, out));
+  // A type no table row knows: where it ends cannot be known.
+  TNibbleWriter unknown;
+  unknown.Put5(0x02A74);
+  unknown.Put5(0x0ABCD);
+  unknown.Put5(0x0312B);
+  EXPECT_FALSE(SplitBatch(FileOf(unknown), 1, false, out));
   EXPECT_TRUE(out.empty());
 }
 
