@@ -50,6 +50,11 @@ fs::path Inside(const fs::path& dir, const std::string& relative) {
   return at;
 }
 
+// An object's file that could not be written: that object fails, the run goes on.
+struct TFileNotWritten : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 std::string Parent(const std::string& key) {
   const std::size_t slash = key.rfind('/');
   return slash == std::string::npos ? "" : key.substr(0, slash);
@@ -93,7 +98,7 @@ struct TMirror::TRun {
   TMirrorReport report;
   std::string changedDir;  // the calculator folder made current last
   std::vector<std::string> sent;  // keys sent, with the signature they had before
-  std::map<std::string, std::string> sigBefore;
+  std::map<std::string, std::string> sigBefore, sentHash;
   // Small objects fetched together: the batch each belongs to, and the files
   // fetched ahead of their step (key -> the file's name and bytes).
   std::map<std::string, std::size_t> batchOf;
@@ -155,8 +160,11 @@ struct TMirror::TRun {
     const bool hasFile = p != pc.side.end() && !p->second.folder;
     TForm form = m.options_.form;
     if (form == TForm::kAuto) {
-      if (hasFile) return p->second.file;
-      form = TextByDefault(calc.entries.at(key).item->TypeIcon) ? TForm::kText : TForm::kBinary;
+      const bool text = TextByDefault(calc.entries.at(key).item->TypeIcon);
+      // A text file keeps its form only while the object's type has an exact
+      // text (a real that became a graphic goes binary).
+      if (hasFile && (text || fs::path(p->second.file).extension() != kTextExtension)) return p->second.file;
+      form = text ? TForm::kText : TForm::kBinary;
     }
     const std::string folder = PcFolder(Parent(key));
     const std::string stem = hasFile ? fs::path(p->second.file).stem().string() : Last(key);
@@ -278,7 +286,9 @@ struct TMirror::TRun {
     const fs::path target = Inside(dir, file);
     std::error_code error;
     fs::create_directories(target.parent_path(), error);
-    WriteOrFail(target.string(), bytes);
+    int code = 0;
+    if (!WriteFileSafely(target.string(), bytes, code))
+      throw TFileNotWritten("cannot write " + target.string() + ": " + std::strerror(code));
     // A forced form replaces the file of the other form.
     const auto p = pc.side.find(key);
     if (p != pc.side.end() && !p->second.folder && p->second.file != file) fs::remove(Inside(dir, p->second.file), error);
@@ -288,20 +298,38 @@ struct TMirror::TRun {
     SaveState();
   }
 
-  void Send(const std::string& key) {
+  // A failure of one object: named on standard error, counted, and the run goes on.
+  void Failed(const std::string& text) {
+    ++report.failures;
+    std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), text.c_str());
+  }
+
+  // Every part of a key is a name the calculator takes (a PC folder "My Progs"
+  // would have been read by the calculator as two words).
+  static bool CalcNameOk(const std::string& key) {
+    for (const std::string& part : FolderNames(key))
+      if (!IsProperVarName(DecodeEscapes(CalcName(part), TEscapeMode::kBackslash))) return false;
+    return true;
+  }
+
+  // Sends a file. The state is left as it was until the calculator is seen
+  // holding the new object (Refresh): a push cut short, or a text the
+  // calculator did not take, still counts as changed on the PC.
+  bool Send(const std::string& key) {
     const TSideEntry& p = pc.side.at(key);
+    if (!CalcNameOk(key)) return Failed(texts::MirrorNotACalcName(p.file)), false;
     ChangeDir(CalcPath(Parent(key)));
     bool all = true;
     const std::string file = (dir / p.file).string();
     const auto size = fs::file_size(file);
-    if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) throw std::runtime_error("could not send " + p.file);
+    if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(texts::MirrorNotSent(p.file)), false;
     const auto c = calc.side.find(key);
     sigBefore[key] = c != calc.side.end() ? c->second.sig : "";
+    sentHash[key] = p.sig;
     sent.push_back(key);
-    state.entries[key] = {.folder = false, .file = p.file, .calcSig = kPendingSig, .pcHash = p.sig};
     report.bytes += size;
     ++report.moved;
-    SaveState();
+    return true;
   }
 
   void Copy(const std::string& key) {
@@ -309,14 +337,17 @@ struct TMirror::TRun {
       const std::string file = FileFor(key);
       Progress(key, file);
       if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", file));
-      Store(key, file, Fetch(key, file));
+      try {
+        Store(key, file, Fetch(key, file));
+      } catch (const TFileNotWritten& e) {
+        return Failed(e.what());  // a name too long for the file system, a full disk: the others go on
+      }
       Line(texts::MirrorDone(false, "fetch", "fetched", file));
     } else {
       const std::string& file = pc.side.at(key).file;
       Progress(key, file);
       if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", file));
-      Send(key);
-      Line(texts::MirrorDone(false, "send", "sent", file));
+      if (Send(key)) Line(texts::MirrorDone(false, "send", "sent", file));
     }
   }
 
@@ -339,8 +370,7 @@ struct TMirror::TRun {
           Line(texts::MirrorDone(false, "fetch", "fetched", p.file));
         } else {
           if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", p.file));
-          Send(key);
-          Line(texts::MirrorDone(false, "send", "sent", p.file));
+          if (Send(key)) Line(texts::MirrorDone(false, "send", "sent", p.file));
         }
         break;
       case TAction::kKeepTarget:
@@ -380,6 +410,7 @@ struct TMirror::TRun {
   }
 
   void MakeFolder(const std::string& key) {
+    if (!pull && !CalcNameOk(key)) return Failed(texts::MirrorNotACalcName(key + "/"));
     Line(texts::MirrorDone(m.options_.dryRun, "create folder", "created folder", key + "/"));
     if (m.options_.dryRun) return;
     if (pull) {
@@ -447,19 +478,19 @@ struct TMirror::TRun {
     home.ClearChildren();
     calc = ReadCalcTree(m.server_, home, state.folder);
     for (const std::string& key : sent) {
-      auto st = state.entries.find(key);
-      if (st == state.entries.end() || st->second.folder) continue;
+      if (const auto st = state.entries.find(key); st != state.entries.end() && st->second.folder) continue;
+      const std::string& file = pc.side.at(key).file;
       const auto c = calc.side.find(key);
       if (c == calc.side.end() || c->second.folder) {
-        ++report.failures;
-        std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), texts::MirrorNotStored(st->second.file).c_str());
-        state.entries.erase(st);
+        Failed(texts::MirrorNotStored(file));
         continue;
       }
-      if (sigBefore[key] == c->second.sig) Line(texts::MirrorUnchangedAfterPut(st->second.file));
-      st->second.calcSig = c->second.sig;
+      if (sigBefore[key] == c->second.sig) {
+        Failed(texts::MirrorUnchangedAfterPut(file));
+        continue;
+      }
+      state.entries[key] = {.folder = false, .file = file, .calcSig = c->second.sig, .pcHash = sentHash[key]};
     }
-    // Whatever is still pending was not seen again.
     SaveState();
   }
 };
@@ -488,7 +519,8 @@ TMirrorReport TMirror::Run(TDirection direction) {
   r.calc = ReadCalcTree(server_, r.home, r.state.folder);
   // The check command leaves the calculator in HOME.
   r.changedDir = "HOME";
-  if (fs::is_directory(r.dir)) r.pc = ReadPcTree(r.dir.string());
+  if (fs::is_directory(r.dir))
+    r.pc = ReadPcTree(r.dir.string(), [&r](const std::string& key) { return r.state.entries.contains(key); });
   if (!r.pc.clashes.empty()) throw std::runtime_error(texts::MirrorClash(r.pc.clashes.front()));
   r.plan = {.forceSource = r.pull ? options_.forceCalc : options_.forcePc,
             .forceTarget = r.pull ? options_.forcePc : options_.forceCalc,

@@ -17,17 +17,19 @@ std::string PcKeyPart(const std::string& stem) {
   return EncodeEscapes(DecodeEscapes(stem, TEscapeMode::kCaret), TEscapeMode::kCaret);
 }
 
-TPcTree ReadPcTree(const std::string& dir) {
+TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::string& key)>& tracked) {
   TPcTree tree;
   const std::function<void(const fs::path&, const std::string&, const std::string&)> walk =
       [&](const fs::path& at, const std::string& keyPrefix, const std::string& filePrefix) {
         std::error_code error;
         for (const auto& e : fs::directory_iterator(at, error)) {
           const std::string name = e.path().filename().string();
-          if (name.starts_with(".") || name.find(".part-") != std::string::npos) continue;
+          if (name.find(".part-") != std::string::npos) continue;
           if (e.is_symlink()) continue;  // a link could lead out of the mirror
+          const auto hidden = [&](const std::string& key) { return name.starts_with(".") && !(tracked && tracked(key)); };
           if (e.is_directory()) {
             const std::string key = keyPrefix + PcKeyPart(name);
+            if (hidden(key)) continue;
             if (tree.side.contains(key)) tree.clashes.push_back(key);
             tree.side[key] = FolderSide(filePrefix + name);
             walk(e.path(), key + "/", filePrefix + name + "/");
@@ -39,6 +41,7 @@ TPcTree ReadPcTree(const std::string& dir) {
           const std::string stem = e.path().stem().string();
           if (stem.empty()) continue;
           const std::string key = keyPrefix + PcKeyPart(stem);
+          if (hidden(key)) continue;
           std::string bytes;
           int code = 0;
           if (!ReadWholeFile(e.path().string(), bytes, code))

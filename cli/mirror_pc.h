@@ -1,9 +1,10 @@
 // The PC's side of a mirror: the folder tree under DIR as keys. Objects are
 // the .txt and .zq files; hidden entries (the state file, a version control
-// system's folder), the temporary files of interrupted writes and other
+// system's folder) unless mirrored before, the temporary files of interrupted writes and other
 // files are not part of it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct TPcTree {
 // (a name spelled "^065" and one spelled "A" are one calculator name).
 std::string PcKeyPart(const std::string& stem);
 
-TPcTree ReadPcTree(const std::string& dir);
+// Hidden entries are part of it only when `tracked` says the state holds
+// their key: a calculator name may begin with a dot too.
+TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::string& key)>& tracked = {});
 
 }  // namespace bridgit::cli::mirror

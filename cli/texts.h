@@ -106,8 +106,14 @@ inline std::string MirrorChangedLine(const std::string& what, bool onCalc) {
          (onCalc ? " (pull fetches it)" : " (push sends it)");
 }
 inline std::string MirrorUnchangedAfterPut(const std::string& what) {
-  return "note: " + what + " was sent but the calculator's object did not change (a syntax error in the text?)";
+  return what + " was sent but the calculator kept its object as it was (a syntax error in the text, or a text "
+                "that compiles to the same object); it still counts as changed on the PC (pull --force-calc "
+                "takes the calculator's)";
 }
+inline std::string MirrorNotACalcName(const std::string& what) {
+  return what + ": not a name the calculator takes (skipped)";
+}
+inline std::string MirrorNotSent(const std::string& what) { return "could not send " + what + " (skipped)"; }
 inline std::string MirrorNotStored(const std::string& what) {
   return what + " was sent but the calculator did not store it (a syntax error in the text?)";
 }

@@ -348,6 +348,53 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
   EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
 }
 
+// What the calculator cannot take is named and skipped, the rest goes on,
+// and nothing the calculator refused ever counts as in sync.
+TEST_F(Mirror, WhatTheCalculatorCannotTakeIsSkippedAndStillCountsAsChanged) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  Write("m/My Progs/A.txt", "%%ZQ: T(3)A(D)F(.);\n777.\n");  // two words to the calculator
+  Write("m/AA.txt", "");                                          // not an object
+  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
+  Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
+  test::TRun r = Cli({"push", "m"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("My Progs/: not a name the calculator takes"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("could not send AA.txt"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("PROG.txt was sent but the calculator kept its object"), std::string::npos) << r.err;
+  const std::string dump = Dump();
+  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
+  EXPECT_NE(dump.find("HOME/ZZ Real"), std::string::npos) << dump;        // after the failures, still sent
+  EXPECT_NE(dump.find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos) << dump;
+  // The edit the calculator did not take is not forgotten: a later change
+  // on the calculator is a conflict, not a silent overwrite.
+  ASSERT_EQ(Cli({"exec", "HOME \\<< 3 \\>> 'PROG' STO"}).code, 0);
+  r = Cli({"pull", "m"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("conflict: PROG.txt"), std::string::npos) << r.out;
+  EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
+}
+
+// A calculator name that begins with a dot is mirrored like any other, and a
+// real that became a graphic leaves its text file for an object file.
+TEST_F(Mirror, HiddenNamesAndAChangedTypeKeepTheirObjects) {
+  ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO"}).code, 0);
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  EXPECT_EQ(File("m/.A.txt"), "%%ZQ: T(3)A(D)F(.);\n7.\n");
+  test::TRun r = Cli({"pull", "m"});
+  EXPECT_EQ(r.out, "");
+  r = Cli({"push", "m", "--delete"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(Dump().find("HOME/.A Real"), std::string::npos) << Dump();
+
+  ASSERT_EQ(Cli({"exec", "HOME PIC 'A' STO"}).code, 0);
+  r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "fetched A.zq\n");
+  EXPECT_FALSE(fs::exists(work / "m/A.txt"));
+  EXPECT_EQ(File("m/A.zq"), File("m/PIC.zq"));
+}
+
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
 // out of it: the pull stops and names the link, and nothing lands outside.
 TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
