@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "base/files.h"
@@ -99,6 +100,7 @@ struct TMirror::TRun {
   std::string changedDir;  // the calculator folder made current last
   std::vector<std::string> sent;  // keys sent, with the signature they had before
   std::map<std::string, std::string> sigBefore, sentHash;
+  std::set<std::string> made;  // calculator folders this push created
   // Small objects fetched together: the batch each belongs to, and the files
   // fetched ahead of their step (key -> the file's name and bytes).
   std::map<std::string, std::size_t> batchOf;
@@ -318,6 +320,11 @@ struct TMirror::TRun {
   bool Send(const std::string& key) {
     const TSideEntry& p = pc.side.at(key);
     if (!CalcNameOk(key)) return Failed(texts::MirrorNotACalcName(p.file)), false;
+    // Into a folder the calculator has: entering a missing one would leave
+    // the calculator where it was, and the file would land there.
+    const std::string folder = Parent(key);
+    if (!folder.empty() && !made.contains(folder) && !(calc.side.contains(folder) && calc.side.at(folder).folder))
+      return Failed(texts::MirrorNoCalcFolder(p.file)), false;
     ChangeDir(CalcPath(Parent(key)));
     bool all = true;
     const std::string file = (dir / p.file).string();
@@ -420,6 +427,7 @@ struct TMirror::TRun {
     } else {
       ChangeDir(CalcPath(Parent(key)));
       m.server_.CreateDir(CalcName(Last(key)));
+      made.insert(key);
       sent.push_back(key);
     }
     state.entries[key] = FolderState();

@@ -20,7 +20,7 @@ struct TView {
 TAction PlanFolder(bool inState, bool source, bool target, const TPlanOptions& options) {
   if (source && target) return TAction::kNone;
   if (!source && !target) return TAction::kForget;
-  if (source) return inState ? TAction::kRemovedTarget : TAction::kMakeFolder;
+  if (source) return inState && !options.forceSource ? TAction::kRemovedTarget : TAction::kMakeFolder;
   if (!inState) return TAction::kTargetChanged;
   return options.remove ? TAction::kRemove : TAction::kRemovedSource;
 }
@@ -43,8 +43,9 @@ TAction PlanObject(bool inState, const TView& src, const TView& dst, const TPlan
     if (options.forceTarget) return TAction::kTargetChanged;
     return TAction::kConflict;
   }
-  // deleted on the target
-  if (!sChg) return TAction::kRemovedTarget;
+  // deleted on the target: the source's side, forced, puts it back (a
+  // calculator cleared, then push --force-pc)
+  if (!sChg) return options.forceSource ? TAction::kCopy : TAction::kRemovedTarget;
   if (options.forceSource) return TAction::kCopy;
   if (options.forceTarget) return TAction::kKeepTarget;
   return TAction::kConflict;

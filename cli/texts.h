@@ -113,6 +113,9 @@ inline std::string MirrorUnchangedAfterPut(const std::string& what) {
 inline std::string MirrorNotACalcName(const std::string& what) {
   return what + ": not a name the calculator takes (skipped)";
 }
+inline std::string MirrorNoCalcFolder(const std::string& what) {
+  return what + ": its folder is missing on the calculator (skipped; push --force-pc makes it again)";
+}
 inline std::string MirrorNotSent(const std::string& what) { return "could not send " + what + " (skipped)"; }
 inline std::string MirrorNotStored(const std::string& what) {
   return what + " was sent but the calculator did not store it (a syntax error in the text?)";

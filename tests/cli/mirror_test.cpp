@@ -64,6 +64,14 @@ TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
   EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h1")}}, {.remove = true}), kRemove);
   EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {}, {.remove = true}), kRemovedTarget);
   EXPECT_EQ(Only(TDirection::kPush, st, {{"P", Obj("c1")}}, {}, {.remove = true}), kRemove);
+  // A calculator cleared: push --force-pc sends what it lost again.
+  EXPECT_EQ(Only(TDirection::kPush, st, {}, {{"P", Obj("h1")}}), kRemovedTarget);
+  EXPECT_EQ(Only(TDirection::kPush, st, {}, {{"P", Obj("h1")}}, {.forceSource = true}), kCopy);
+  TState folder;
+  folder.entries["W"] = FolderState();
+  const auto made = MakePlan(TDirection::kPush, folder, {}, {{"W", FolderSide()}}, {.forceSource = true});
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].action, kMakeFolder);
   // Deleted on one side and changed on the other: nothing goes unasked.
   EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h2")}}, {.remove = true}), kConflict);
   EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {}), kConflict);
@@ -393,6 +401,25 @@ TEST_F(Mirror, HiddenNamesAndAChangedTypeKeepTheirObjects) {
   EXPECT_EQ(r.out, "fetched A.zq\n");
   EXPECT_FALSE(fs::exists(work / "m/A.txt"));
   EXPECT_EQ(File("m/A.zq"), File("m/PIC.zq"));
+}
+
+// After objects and a folder were deleted on the calculator, push lists them,
+// and push --force-pc puts them back where they were, folder and all.
+TEST_F(Mirror, ForcePcPutsBackWhatTheCalculatorLost) {
+  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
+  ASSERT_EQ(Cli({"rm", "WORK/DEEP"}).code, 0);
+  ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
+  test::TRun r = Cli({"push", "m"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("deleted on the calculator: A.txt"), std::string::npos) << r.out;
+  r = Cli({"push", "m", "--force-pc"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::string dump = Dump();
+  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
+  EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
+  EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
 }
 
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
