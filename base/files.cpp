@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cctype>
@@ -16,6 +17,9 @@
 namespace bridgit {
 
 namespace fs = std::filesystem;
+
+// The longest file name the usual Linux file systems take (NAME_MAX).
+constexpr std::size_t kTemporaryNameMax = 255;
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -46,7 +50,12 @@ int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& 
   std::random_device random;
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, "-%08x%08x", random(), random());
-  tempPath = path + ".part-" + std::to_string(::getpid()) + suffix;
+  const std::string tail = ".part-" + std::to_string(::getpid()) + suffix;
+  // A name that fits the folder's limit only just must still have a
+  // temporary sibling: its start stands for it.
+  const std::size_t slash = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+  const std::size_t room = kTemporaryNameMax - tail.size();
+  tempPath = path.substr(0, slash + std::min(room, path.size() - slash)) + tail;
   const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     errorCode = errno;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -99,6 +100,18 @@ TEST(WriteFileSafely, ReplacesALinkAtTheTargetAndNeverWritesThroughIt) {
   EXPECT_FALSE(fs::is_symlink(dir / "OUT.zq"));
   EXPECT_EQ(Slurp(dir / "OUT.zq"), "object");
   EXPECT_EQ(Slurp(dir / "victim"), "mine");
+}
+
+// A name as long as the file system takes (255 bytes) is still written
+// through a temporary sibling, and nothing else is left in the folder.
+TEST(WriteFileSafely, ANameAtTheFileSystemsLimitIsWritten) {
+  test::TTempDir dir;
+  const std::string name = std::string(252, 'N') + ".zq";
+  int error = 0;
+  ASSERT_TRUE(WriteFileSafely(dir / name, "object", error)) << std::strerror(error);
+  ASSERT_TRUE(WriteFileSafely(dir / name, "again", error)) << std::strerror(error);
+  EXPECT_EQ(Slurp(dir / name), "again");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace
