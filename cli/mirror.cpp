@@ -101,6 +101,7 @@ struct TMirror::TRun {
   std::vector<std::string> sent;  // keys sent, with the signature they had before
   std::map<std::string, std::string> sigBefore, sentHash;
   std::set<std::string> made;  // calculator folders this push created
+  std::set<std::string> notExact;  // objects whose text does not compile back to them
   // Small objects fetched together: the batch each belongs to, and the files
   // fetched ahead of their step (key -> the file's name and bytes).
   std::map<std::string, std::size_t> batchOf;
@@ -162,7 +163,7 @@ struct TMirror::TRun {
     const bool hasFile = p != pc.side.end() && !p->second.folder;
     TForm form = m.options_.form;
     if (form == TForm::kAuto) {
-      const bool text = TextByDefault(calc.entries.at(key).item->TypeIcon);
+      const bool text = TextByDefault(calc.entries.at(key).item->TypeIcon) && !notExact.contains(key);
       // A text file keeps its form only while the object's type has an exact
       // text (a real that became a graphic goes binary).
       if (hasFile && (text || fs::path(p->second.file).extension() != kTextExtension)) return p->second.file;
@@ -223,7 +224,6 @@ struct TMirror::TRun {
     if (b == batchOf.end()) return;
     std::vector<std::string> keys = std::move(batches[b->second]);
     for (const std::string& k : keys) batchOf.erase(k);
-    if (keys.size() < 2) return;
     std::vector<std::string> names;
     for (const std::string& k : keys) names.push_back(CalcName(Last(k)));
     const bool text = fs::path(batchFile.at(keys.front())).extension() == kTextExtension;
@@ -236,6 +236,10 @@ struct TMirror::TRun {
     std::vector<std::string> split;
     if (!SplitBatch(answer, keys.size(), text, split)) return;
     for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (text && split[i].empty()) {
+        notExact.insert(keys[i]);
+        continue;
+      }
       const int icon = calc.entries.at(keys[i]).item->TypeIcon;
       fetchedAhead[keys[i]] = {batchFile.at(keys[i]), text ? m.server_.TextFileOf(split[i], icon) : split[i]};
     }
@@ -341,6 +345,7 @@ struct TMirror::TRun {
 
   void Copy(const std::string& key) {
     if (pull) {
+      if (!m.options_.dryRun) FetchBatch(key);  // it may find the object has no exact text
       const std::string file = FileFor(key);
       Progress(key, file);
       if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", file));

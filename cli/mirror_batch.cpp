@@ -64,8 +64,16 @@ std::string BatchCommand(const std::string& folderPath, const std::vector<std::s
   // then fetched one by one.
   const std::string store = " HOME " + scratch + " STO THEN HOME { } " + scratch + " STO END";
   if (!text) return enter + "IFERR " + list + " 1 \\<< RCL \\>> DOSUBS" + store;
-  return "RCLF 64 STWS STD " + enter + "IFERR -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR " + list +
-         " 1 \\<< RCL \\->STR \\>> DOSUBS 2 \\->LIST" + store + " STOF";
+  // Each text but a string's (which is its characters, and would run if
+  // compiled) is compiled back and checked against its object's checksum; a
+  // text that does not give the object again (a list holding a graphic) comes
+  // back empty, and the object is fetched as an object file. -55 CF: a failed
+  // compile leaves its text on the stack, as the error branch expects.
+  const std::string exact =
+      " 1 \\<< RCL IF DUP TYPE 2. == THEN \\->STR ELSE DUP BYTES DROP SWAP \\->STR DUP "
+      "IFERR STR\\-> BYTES DROP THEN DROP \"\" END IF ROT == NOT THEN DROP \"\" END END \\>> DOSUBS";
+  return "RCLF 64 STWS STD -55 CF " + enter + "IFERR -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR " + list +
+         exact + " 2 \\->LIST" + store + " STOF";
 }
 
 bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vector<std::string>& out) {
@@ -95,6 +103,10 @@ bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vect
   for (const auto& range : inner) {
     std::string body;
     if (!StringAt(file, range, body)) return out.clear(), false;
+    if (body.empty()) {
+      out.emplace_back();  // its text does not compile back to it
+      continue;
+    }
     TNibbleWriter w;
     w.Put5(StringProlog());
     w.Put5(static_cast<std::uint32_t>(5 + 2 * (flags.size() + body.size())));

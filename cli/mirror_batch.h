@@ -38,7 +38,8 @@ std::string BatchCommand(const std::string& folderPath, const std::vector<std::s
 // Splits the binary object file of a batch into one file per name: for binary,
 // each object's own object file (under the batch's header); for text, the
 // object file of the string a single text copy receives ("{ flags }" and the
-// object's text), to be made a text file as that copy makes it. False, with
+// object's text), to be made a text file as that copy makes it, or nothing
+// when the object's text does not compile back to it. False, with
 // nothing in `out`, when the answer is not a batch of `count`.
 bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vector<std::string>& out);
 

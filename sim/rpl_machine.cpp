@@ -475,7 +475,13 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
   if (name == "STR" + std::string(1, kArrow) || name == "OBJ" + std::string(1, kArrow)) {
     const TObj o = Pop();
     if (PrologOf(o) == kString) {
-      Run(Compile(StringValue(o)));
+      try {
+        Run(Compile(StringValue(o)));
+      } catch (const TRplError&) {
+        // With flag -55 clear the calculator returns a failed command's argument.
+        if (!memory_.Flag(-55)) stack_.push_back(o);
+        throw;
+      }
     } else if (PrologOf(o) == kList) {
       const auto items = Elements(o);
       for (const auto& i : items) stack_.push_back(i);

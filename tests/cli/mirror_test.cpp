@@ -140,6 +140,21 @@ TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
   EXPECT_TRUE(out.empty());
 }
 
+TEST(MirrorBatch, AnEmptyTextMarksAnObjectWithoutAnExactText) {
+  TNibbleWriter answer;
+  answer.Put5(0x02A74);
+  PutString(answer, "{ 0. 0. 0. 0. }");
+  answer.Put5(0x02A74);
+  PutString(answer, "");
+  PutString(answer, "7.");
+  answer.Put5(0x0312B);
+  answer.Put5(0x0312B);
+  std::vector<std::string> out;
+  ASSERT_TRUE(SplitBatch(FileOf(answer), 2, true, out));
+  EXPECT_TRUE(out[0].empty());
+  EXPECT_EQ(out[1].substr(8 + 5), "{ 0. 0. 0. 0. }7.");
+}
+
 TEST(MirrorBatch, TextsGetTheFlagListInFrontAsASingleTextCopyDoes) {
   TNibbleWriter answer, inner, one;
   answer.Put5(0x02A74);
@@ -420,6 +435,34 @@ TEST_F(Mirror, ForcePcPutsBackWhatTheCalculatorLost) {
   EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
   EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
   EXPECT_EQ(Cli({"pull", "m"}).out, "");
+}
+
+// A list holding a graphic has no text that compiles back to it: it is
+// mirrored as an object file, so that an edit pushed back cannot lose the
+// graphic; a list of numbers stays text.
+TEST_F(Mirror, AListWithoutAnExactTextIsAnObjectFile) {
+  ASSERT_EQ(Cli({"exec", "HOME PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
+  // A string's text is its characters: checking it must never run them.
+  ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
+  test::TRun r = Cli({"pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
+  EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
+  EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
+  ASSERT_TRUE(fs::exists(work / "m/L2.zq"));
+  EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n");
+  // The object file carries the graphic back whole.
+  const std::string before = Dump();
+  ASSERT_EQ(Cli({"rm", "L2"}).code, 0);
+  fs::remove(work / "m/.bridgit-mirror");
+  r = Cli({"push", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto line = [](const std::string& dump) {
+    const std::size_t at = dump.find("HOME/L2 ");
+    return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
+  };
+  EXPECT_FALSE(line(before).empty()) << before;
+  EXPECT_EQ(line(Dump()), line(before));
 }
 
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
