@@ -53,9 +53,9 @@ int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& 
   const std::string tail = ".part-" + std::to_string(::getpid()) + suffix;
   // A name that fits the folder's limit only just must still have a
   // temporary sibling: its start stands for it.
-  const std::size_t slash = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+  const std::size_t nameStart = path.rfind('/') + 1;  // 0 without a folder (npos + 1)
   const std::size_t room = kTemporaryNameMax - tail.size();
-  tempPath = path.substr(0, slash + std::min(room, path.size() - slash)) + tail;
+  tempPath = path.substr(0, nameStart + std::min(room, path.size() - nameStart)) + tail;
   const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     errorCode = errno;

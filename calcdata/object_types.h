@@ -40,6 +40,7 @@ inline constexpr int kAlgebraicIcon = 35;
 inline constexpr int kStringIcon = 17;
 
 inline constexpr std::uint32_t kSemiProlog = 0x0312B;  // end marker of composites
+inline constexpr std::uint32_t kListProlog = 0x02A74;
 
 extern const std::array<TObjectType, kObjectTypeCount> ObjectTypeTable;
 

@@ -118,6 +118,23 @@ TWalkError SkipObject(std::string_view bytes, std::size_t& pos, TFamily family, 
   return TWalkError::kNone;
 }
 
+bool ListItems(std::string_view bytes, std::size_t& pos, TFamily family, std::vector<TNibbleRange>& items,
+               TTickSource now) {
+  const std::size_t end = 2 * bytes.size();
+  const auto prolog = [&](std::size_t at) { return at + 5 <= end ? NibbleField(bytes, at, 5) : 0u; };
+  if (prolog(pos) != kListProlog) return false;
+  std::size_t at = pos + 5;
+  const TTickMs start = now();
+  while (at + 5 <= end && prolog(at) != kSemiProlog) {
+    const std::size_t from = at;
+    if (SkipObject(bytes, at, family, start, now) != TWalkError::kNone) return false;
+    items.emplace_back(from, at);
+  }
+  if (prolog(at) != kSemiProlog) return false;
+  pos = at + 5;
+  return true;
+}
+
 TObjectMeasure MeasureObject(std::string_view bytes, TFamily family, TTickSource now) {
   const TWalker w(bytes);
   std::uint32_t prolog = 0;

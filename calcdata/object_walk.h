@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/clock.h"
 #include "calcdata/object_types.h"
@@ -28,6 +30,15 @@ std::string_view WalkErrorText(TWalkError error);
 // past the end of the bytes.
 TWalkError SkipObject(std::string_view bytes, std::size_t& pos, TFamily family, TTickMs start,
                       TTickSource now = TickCount);
+
+// A nibble range [first, second) of a byte string.
+using TNibbleRange = std::pair<std::size_t, std::size_t>;
+
+// The objects of the list whose prolog is at nibble `pos`, as nibble ranges;
+// `pos` is left after the list's end marker. False, `pos` unchanged, when no
+// list starts there or an object in it cannot be walked.
+bool ListItems(std::string_view bytes, std::size_t& pos, TFamily family, std::vector<TNibbleRange>& items,
+               TTickSource now = TickCount);
 
 // What a walk can tell of the object in a binary object file.
 enum class TObjectExtent {

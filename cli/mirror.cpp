@@ -98,16 +98,16 @@ struct TMirror::TRun {
   TPlanOptions plan;
   TMirrorReport report;
   std::string changedDir;  // the calculator folder made current last
-  std::vector<std::string> sent;  // keys sent, with the signature they had before
-  std::map<std::string, std::string> sigBefore, sentHash;
+  std::vector<std::string> sent;  // files sent, with the signature they had before
+  std::map<std::string, std::string> sigBefore;
   std::set<std::string> made;  // calculator folders this push created
   std::set<std::string> notExact;  // objects whose text does not compile back to them
-  // Small objects fetched together: the batch each belongs to, and the files
-  // fetched ahead of their step (key -> the file's name and bytes).
+  // Small objects fetched together: the batch each belongs to, the file it is
+  // fetched for, and the bytes of the files fetched ahead of their step.
   std::map<std::string, std::size_t> batchOf;
   std::map<std::string, std::string> batchFile;
   std::vector<std::vector<std::string>> batches;
-  std::map<std::string, std::pair<std::string, std::string>> fetchedAhead;
+  std::map<std::string, std::string> fetchedAhead;
   bool batchScratchLeft = false;  // the next batch, or the end of the run, purges it
 
   void PurgeBatchScratch() {
@@ -201,9 +201,7 @@ struct TMirror::TRun {
       const TBatchLimits limits = BatchLimits(freeMemory(), text);
       // A name the calculator would not read back in a list goes alone, as a get does it.
       // Nor does an object of a type the table lacks: only the listing's size can cut it.
-      if (item.Size > limits.maxObjectBytes || item.TypeIcon == kUnknownTypeIcon ||
-          !IsProperVarName(DecodeEscapes(CalcName(Last(s.key)), TEscapeMode::kBackslash)))
-        continue;
+      if (item.Size > limits.maxObjectBytes || item.TypeIcon == kUnknownTypeIcon || !CalcNameOk(Last(s.key))) continue;
       const auto group = std::make_pair(Parent(s.key), text);
       auto b = open.find(group);
       if (b == open.end() || batches[b->second].size() >= kBatchMaxObjects || bytes[b->second] + item.Size > limits.maxBytes) {
@@ -241,17 +239,18 @@ struct TMirror::TRun {
         continue;
       }
       const int icon = calc.entries.at(keys[i]).item->TypeIcon;
-      fetchedAhead[keys[i]] = {batchFile.at(keys[i]), text ? m.server_.TextFileOf(split[i], icon) : split[i]};
+      fetchedAhead[keys[i]] = text ? m.server_.TextFileOf(split[i], icon) : split[i];
     }
   }
 
   // Fetches an object as the bytes of its file in the form `file` names.
   std::string Fetch(const std::string& key, const std::string& file) {
     FetchBatch(key);
+    // A batch fetches each object in the form of the file its step names.
     if (const auto a = fetchedAhead.find(key); a != fetchedAhead.end()) {
-      std::pair<std::string, std::string> ahead = std::move(a->second);
+      std::string bytes = std::move(a->second);
       fetchedAhead.erase(a);
-      if (ahead.first == file) return std::move(ahead.second);
+      return bytes;
     }
     const TCalcEntry& e = calc.entries.at(key);
     ChangeDir(CalcPath(Parent(key)));
@@ -313,8 +312,11 @@ struct TMirror::TRun {
   // Every part of a key is a name the calculator takes (a PC folder "My Progs"
   // would have been read by the calculator as two words).
   static bool CalcNameOk(const std::string& key) {
-    for (const std::string& part : FolderNames(key))
-      if (!IsProperVarName(DecodeEscapes(CalcName(part), TEscapeMode::kBackslash))) return false;
+    for (std::size_t at = 0; at <= key.size();) {
+      const std::size_t slash = std::min(key.find('/', at), key.size());
+      if (!IsProperVarName(DecodeEscapes(key.substr(at, slash - at), TEscapeMode::kCaret))) return false;
+      at = slash + 1;
+    }
     return true;
   }
 
@@ -336,7 +338,6 @@ struct TMirror::TRun {
     if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(texts::MirrorNotSent(p.file)), false;
     const auto c = calc.side.find(key);
     sigBefore[key] = c != calc.side.end() ? c->second.sig : "";
-    sentHash[key] = p.sig;
     sent.push_back(key);
     report.bytes += size;
     ++report.moved;
@@ -433,7 +434,6 @@ struct TMirror::TRun {
       ChangeDir(CalcPath(Parent(key)));
       m.server_.CreateDir(CalcName(Last(key)));
       made.insert(key);
-      sent.push_back(key);
     }
     state.entries[key] = FolderState();
     SaveState();
@@ -491,8 +491,8 @@ struct TMirror::TRun {
     home.ClearChildren();
     calc = ReadCalcTree(m.server_, home, state.folder);
     for (const std::string& key : sent) {
-      if (const auto st = state.entries.find(key); st != state.entries.end() && st->second.folder) continue;
-      const std::string& file = pc.side.at(key).file;
+      const TSideEntry& sentFile = pc.side.at(key);
+      const std::string& file = sentFile.file;
       const auto c = calc.side.find(key);
       if (c == calc.side.end() || c->second.folder) {
         Failed(texts::MirrorNotStored(file));
@@ -502,7 +502,7 @@ struct TMirror::TRun {
         Failed(texts::MirrorUnchangedAfterPut(file));
         continue;
       }
-      state.entries[key] = {.folder = false, .file = file, .calcSig = c->second.sig, .pcHash = sentHash[key]};
+      state.entries[key] = {.folder = false, .file = file, .calcSig = c->second.sig, .pcHash = sentFile.sig};
     }
     SaveState();
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/clock.h"
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_types.h"
@@ -12,30 +11,10 @@ namespace bridgit::cli::mirror {
 
 namespace {
 
-constexpr std::uint32_t kListProlog = 0x02A74;
-
 std::uint32_t StringProlog() { return ObjectTypeTable[kStringIcon - kTypeIconBase].code; }
 
-// The objects of the list that starts at nibble `pos`, as nibble ranges;
-// `pos` ends after the list's end marker. False when it is not such a list.
-bool ListItems(const std::string& file, std::size_t& pos, TFamily family, std::vector<std::pair<std::size_t, std::size_t>>& items) {
-  const std::size_t end = 2 * file.size();
-  const auto prolog = [&](std::size_t at) { return at + 5 <= end ? NibbleField(file, at, 5) : 0u; };
-  if (prolog(pos) != kListProlog) return false;
-  std::size_t at = pos + 5;
-  const TTickMs start = TickCount();
-  while (at + 5 <= end && prolog(at) != kSemiProlog) {
-    const std::size_t from = at;
-    if (SkipObject(file, at, family, start) != TWalkError::kNone) return false;
-    items.emplace_back(from, at);
-  }
-  if (prolog(at) != kSemiProlog) return false;
-  pos = at + 5;
-  return true;
-}
-
 // The characters of the string object at [from, to), or false.
-bool StringAt(const std::string& file, std::pair<std::size_t, std::size_t> range, std::string& chars) {
+bool StringAt(const std::string& file, TNibbleRange range, std::string& chars) {
   const auto [from, to] = range;
   if (to - from < 10 || NibbleField(file, from, 5) != StringProlog()) return false;
   chars.clear();
@@ -82,7 +61,7 @@ bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vect
   const std::string header = file.substr(0, kObjectHeaderSize);
   const TFamily family = HeaderFamily(file);
   std::size_t pos = kObjectStartNibble;
-  std::vector<std::pair<std::size_t, std::size_t>> outer;
+  std::vector<TNibbleRange> outer;
   if (!ListItems(file, pos, family, outer)) return false;
   if (!text) {
     if (outer.size() != count) return false;
@@ -96,7 +75,7 @@ bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vect
   }
   // { "{ flags }" { "text" ... } }
   std::string flags;
-  std::vector<std::pair<std::size_t, std::size_t>> inner;
+  std::vector<TNibbleRange> inner;
   std::size_t at = outer.size() == 2 ? outer[1].first : 0;
   if (outer.size() != 2 || !StringAt(file, outer[0], flags) || !ListItems(file, at, family, inner) || inner.size() != count)
     return false;

@@ -13,8 +13,6 @@ namespace bridgit::cli::mirror {
 
 namespace {
 
-constexpr std::uint32_t kListProlog = 0x02A74;
-
 bool IsScratch(const std::string& name) { return name.starts_with("$$$"); }
 
 std::string Signature(const TXPObject& item, const std::string& check) {
@@ -58,27 +56,22 @@ std::string ChecksumCommand(const std::vector<std::string>& folderPaths) {
 
 bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string>>& checks) {
   checks.clear();
-  const std::size_t end = 2 * file.size();
-  std::size_t pos = kObjectStartNibble;
-  const auto prolog = [&](std::size_t at) { return at + 5 <= end ? NibbleField(file, at, 5) : 0u; };
-  if (prolog(pos) != kListProlog) return false;
-  pos += 5;
-  const TTickMs start = TickCount();
   const TFamily family = HeaderFamily(file);
-  while (prolog(pos) == kListProlog) {
-    pos += 5;
+  std::size_t pos = kObjectStartNibble;
+  std::vector<TNibbleRange> folders;
+  if (!ListItems(file, pos, family, folders)) return false;
+  for (const auto& [from, to] : folders) {
+    std::size_t at = from;
+    std::vector<TNibbleRange> items;
+    if (!ListItems(file, at, family, items)) return false;
     std::vector<std::string>& folder = checks.emplace_back();
-    while (pos + 5 <= end && prolog(pos) != kSemiProlog) {
-      const std::size_t from = pos;
-      if (SkipObject(file, pos, family, start) != TWalkError::kNone) return false;
+    for (const auto& [first, last] : items) {
       std::string hex;
-      for (std::size_t k = from; k < pos; ++k) hex += "0123456789abcdef"[NibbleAt(file, k)];
+      for (std::size_t k = first; k < last; ++k) hex += "0123456789abcdef"[NibbleAt(file, k)];
       folder.push_back(hex);
     }
-    if (prolog(pos) != kSemiProlog) return false;
-    pos += 5;
   }
-  return prolog(pos) == kSemiProlog;
+  return true;
 }
 
 TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder) {
