@@ -16,6 +16,10 @@
 #include "sim/control_socket.h"
 #include "sim/demo_memory.h"
 
+#ifndef BRIDGIT_VERSION_STRING
+#define BRIDGIT_VERSION_STRING "0.0.0"
+#endif
+
 namespace {
 
 std::atomic<bool> g_stop{false};
@@ -42,6 +46,7 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
   using namespace bridgit::sim;
   CLI::App app{"bridgit-calcsim: a simulated calculator for Bridgit"};
+  app.name("bridgit-calcsim");
   std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control;
   int baud = 0, speed = 0, evalMs = 20;
   std::vector<std::string> faultSpecs;
@@ -62,13 +67,13 @@ int main(int argc, char** argv) {
   app.add_option("--noise", noise, "probability of a flipped bit in each byte written")->check(CLI::Range(0.0, 1.0));
   app.add_option("--seed", seed, "seed of the noise");
   app.add_option("--eval-ms", evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
+  app.set_version_flag("--version", std::string("bridgit-calcsim ") + BRIDGIT_VERSION_STRING, "print the version and exit");
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);  // the help text, on standard output
   } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help or --version, on standard output
     std::fprintf(stderr, "bridgit-calcsim: %s\n", e.what());
-    return e.get_exit_code() == 0 ? 0 : 2;
+    return 2;
   }
 
   TCalcIdentity identity;
