@@ -396,6 +396,28 @@ TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("--link"), std::string::npos) << help.out << help.err;
   EXPECT_EQ(help.err, "");
+  for (const std::string name : {"bridgit-calcsim", "bridgit-relay"}) {
+    const std::string program = name == "bridgit-relay" ? BRIDGIT_RELAY : BRIDGIT_CALCSIM;
+    const test::TRun version = test::RunProgram({program, "--version"});
+    EXPECT_EQ(version.code, 0) << name;
+    EXPECT_TRUE(version.out.starts_with(name + " ")) << version.out;
+    const test::TRun bogus = test::RunProgram({program, "--bogus"});
+    EXPECT_EQ(bogus.code, 2) << name;
+    EXPECT_TRUE(bogus.err.starts_with(name + ": ")) << bogus.err;
+  }
+}
+
+// The relay needs no standard input: it runs until SIGTERM, then removes its links.
+TEST(CalcSim, TheRelayRunsUntilSignalledAndRemovesItsLinks) {
+  test::TTempDir dir;
+  test::TChildProcess relay(
+      {"/bin/sh", "-c", "exec \"$0\" --link-a \"$1\" --link-b \"$2\" </dev/null >/dev/null", BRIDGIT_RELAY, dir / "a", dir / "b"});
+  ASSERT_TRUE(test::WaitForPath(dir / "b", 5000));
+  EXPECT_EQ(relay.Wait(300), -1);  // still running
+  relay.Signal(SIGTERM);
+  EXPECT_EQ(relay.Wait(5000), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "a"));
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "b"));
 }
 
 // A text it cannot parse is the calculator's syntax error: the simulator
