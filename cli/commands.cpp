@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -41,6 +42,16 @@ std::vector<std::string> SplitPath(const std::string& path) {
 std::string JsonText(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
+    if (c == '\n') {
+      out += "\\n";
+      continue;
+    }
+    if (static_cast<unsigned char>(c) < 32) {  // raw control characters are no JSON
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+      continue;
+    }
     if (c == '"' || c == '\\') out += '\\';
     out += c;
   }
@@ -159,16 +170,33 @@ void TCommands::Ports(bool all) {
     if (port.error != 0) out_ << port.name << "\t" << UnusableReason(port.device, port.error) << "\n";
 }
 
-void TCommands::Info() {
+void TCommands::Info(bool json) {
   Connect();
-  out_ << "Port: " << server_.PortName << "\n"
-       << "Model: ZQ-" << ShownRaw(host_.DisplayModel()) << "\n"
-       << "Model family: " << ShownRaw(host_.CalculatorModel()) << "\n"
-       << "ROM revision: " << ShownRaw(host_.VersionInfo()) << "\n"
-       << "Server: " << ShownRaw(server_.Version) << "\n"
-       << "Flag -36: " << (host_.FlagM36IsSet() ? "set" : "clear") << "\n"
-       << "Flag -51: " << (host_.DecimalSeparator() == ',' ? "set" : "clear") << "\n"
-       << "Free memory: " << ShownRaw(server_.QueryFreeMemory()) << " bytes\n";
+  const std::string free = ShownRaw(server_.QueryFreeMemory());
+  struct TField {
+    const char* label;
+    const char* key;
+    std::string value;
+  };
+  const std::vector<TField> fields = {
+      {"Port", "port", server_.PortName},
+      {"Model", "model", "ZQ-" + ShownRaw(host_.DisplayModel())},
+      {"Model family", "model_family", ShownRaw(host_.CalculatorModel())},
+      {"ROM revision", "rom_revision", ShownRaw(host_.VersionInfo())},
+      {"Server", "server", ShownRaw(server_.Version)},
+      {"Flag -36", "flag_36", host_.FlagM36IsSet() ? "set" : "clear"},
+      {"Flag -51", "flag_51", host_.DecimalSeparator() == ',' ? "set" : "clear"},
+  };
+  if (!json) {
+    for (const TField& f : fields) out_ << f.label << ": " << f.value << "\n";
+    out_ << "Free memory: " << free << " bytes\n";
+    return;
+  }
+  out_ << "{";
+  for (const TField& f : fields) out_ << "\n " << JsonText(f.key) << ": " << JsonText(f.value) << ",";
+  // A number when the calculator gave one.
+  const bool number = !free.empty() && free.find_first_not_of("0123456789") == std::string::npos;
+  out_ << "\n \"free_memory\": " << (number ? free : JsonText(free)) << "\n}\n";
 }
 
 void TCommands::Ls(const std::string& folder, bool recursive, bool json) {
@@ -275,8 +303,20 @@ void TCommands::Mv(const std::string& from, const std::string& to) {
   if (!server_.Rename(item->Name, parts[0], item->IsDirectory(), folder, &why)) throw std::runtime_error(why);
 }
 
-void TCommands::PrintStack() {
-  for (const std::string& line : server_.ReadStack()) out_ << Shown(line) << "\n";
+void TCommands::PrintStack(bool json) {
+  const std::vector<std::string> lines = server_.ReadStack();
+  if (!json) {
+    for (const std::string& line : lines) out_ << Shown(line) << "\n";
+    return;
+  }
+  // Each line is "LEVEL: OBJECT".
+  out_ << "[";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t colon = lines[i].find(": ");
+    out_ << (i ? ",\n " : "\n ") << "{\"level\": " << lines[i].substr(0, colon)
+         << ", \"object\": " << JsonText(Shown(lines[i].substr(colon + 2))) << "}";
+  }
+  out_ << (lines.empty() ? "]\n" : "\n]\n");
 }
 
 void TCommands::Eval(const std::string& path) {
@@ -296,9 +336,9 @@ void TCommands::Exec(const std::string& text) {
   PrintStack();
 }
 
-void TCommands::Stack() {
+void TCommands::Stack(bool json) {
   Connect();
-  PrintStack();
+  PrintStack(json);
 }
 
 void TCommands::Backup(const std::string& file) {

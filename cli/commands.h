@@ -25,7 +25,7 @@ class TCommands {
   // The ports that can be opened now; with `all` also those that exist but
   // cannot, each with its reason after a tab.
   void Ports(bool all);
-  void Info();
+  void Info(bool json);
   void Ls(const std::string& folder, bool recursive, bool json);
   void Get(const std::vector<std::string>& names, const std::string& output, bool text);
   void Put(const std::vector<std::string>& files, const std::string& folder);
@@ -34,7 +34,7 @@ class TCommands {
   void Mv(const std::string& from, const std::string& to);
   void Eval(const std::string& name);
   void Exec(const std::string& text);
-  void Stack();
+  void Stack(bool json);
   void Backup(const std::string& file);
   void Restore(const std::string& file);
   void Capture(const std::string& file);
@@ -54,7 +54,7 @@ class TCommands {
   // "WORK/NOTE" or "HOME/WORK/NOTE": the folder's item and the last name.
   TXPObject& Folder(const std::string& path);
   TXPObject* Find(const std::string& path, TXPObject** folder = nullptr);
-  void PrintStack();
+  void PrintStack(bool json = false);
 
   TGlobal global_;
   std::ostream& out_;

@@ -5,17 +5,25 @@
 #include <CLI/CLI.hpp>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
 
+#include "base/files.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
 #include "cli/commands.h"
 #include "cli/connect_hint.h"
 #include "cli/mirror_command.h"
+#include "cli/texts.h"
+
+#ifndef BRIDGIT_VERSION_STRING
+#define BRIDGIT_VERSION_STRING "0.0.0"
+#endif
 
 namespace {
 
@@ -58,20 +66,93 @@ void CatchInterrupts() {
 // The exit code of a run that a signal stopped, else `code`.
 int ExitCode(int code) { return g_signal ? 128 + g_signal : code; }
 
+std::string VersionText() {
+  const std::string archive = bridgit::FindShippedFile("Arch73.zq");
+  return std::string("bridgit-cli ") + BRIDGIT_VERSION_STRING + "\n" +
+         bridgit::cli::texts::CalcFilesLine(archive.empty() ? "" : archive.substr(0, archive.rfind('/')));  // CLI11 ends it
+}
+
+// The number of single-letter edits that turn `a` into `b`.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+void PrintShortUsage(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* c : app.get_subcommands({})) names.push_back(c->get_name());
+  std::fputs(bridgit::cli::texts::ShortUsage(names).c_str(), stderr);
+}
+
+// The command named `word`, else the usage on standard error (with the nearest
+// command's name, for a slip of the keyboard).
+CLI::App* CommandOrUsage(CLI::App& app, const std::string& word) {
+  std::string nearest;
+  for (CLI::App* c : app.get_subcommands({})) {
+    if (c->get_name() == word) return c;
+    const std::size_t distance = EditDistance(word, c->get_name());
+    if (distance <= (word.size() > 4 ? 2u : 1u) && (nearest.empty() || distance < EditDistance(word, nearest)))
+      nearest = c->get_name();
+  }
+  std::fputs(bridgit::cli::texts::UnknownCommand(word, nearest).c_str(), stderr);
+  PrintShortUsage(app);
+  return nullptr;
+}
+
+// No command at all, `help [COMMAND]`, or a word that is no command: the usage
+// instead of CLI11's bare "A subcommand is required". -1: none of these.
+int Usage(CLI::App& app, int argc, char** argv) {
+  if (argc == 1) {
+    std::fputs(app.help().c_str(), stderr);
+    return 2;
+  }
+  const auto takesValue = [](const char* option) {
+    for (const char* valued : {"--port", "--speed", "--log", "--wait"})
+      if (std::strcmp(option, valued) == 0) return true;
+    return false;
+  };
+  int at = 1;  // the first word that is neither an option nor an option's value
+  for (; at < argc && argv[at][0] == '-'; ++at)
+    if (takesValue(argv[at])) ++at;
+  if (at >= argc) return -1;
+  if (std::strcmp(argv[at], "help") != 0) return CommandOrUsage(app, argv[at]) ? -1 : 2;
+  if (at + 1 == argc) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  }
+  const CLI::App* command = CommandOrUsage(app, argv[at + 1]);
+  if (command) std::fputs(command->help(app.get_name()).c_str(), stdout);
+  return command ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using bridgit::cli::TCommands;
   CLI::App app{"bridgit-cli: talk to a ZQ71G(X), ZQ73G, ZQ73G+ or ZQ71GII calculator"};
+  app.name("bridgit-cli");
   app.require_subcommand(1);
+  app.fallthrough();  // a global option after the command is taken too
+  app.set_version_flag("--version", VersionText, "print the version and where the calculator files are, and exit");
   bridgit::cli::TGlobal global;
   std::string logFile;
   app.add_option("--port", global.port, "port: a device path, COMn, ZQx3G+, or auto (default $BRIDGIT_PORT, then auto)");
-  app.add_option("--speed", global.speed, "serial speed")->check(CLI::IsMember({"9600", "19200", "38400", "57600", "115200"}));
+  app.add_option("--speed", global.speed, "serial speed, as set on the calculator")->capture_default_str()->check(CLI::IsMember({"9600", "19200", "38400", "57600", "115200"}));
   app.add_option("--log", logFile, "write the session log to this file");
   app.add_flag("--yes,-y", global.console.yes, "answer yes to every question");
   app.add_flag("--quiet,-q", global.console.quiet, "no progress bar and no messages but errors");
   app.add_option("--wait", global.console.waitSeconds, "seconds to wait for the calculator to start a transfer")
+      ->capture_default_str()
       ->check(CLI::PositiveNumber);
 
   std::string folder, output, file, from, to, text;
@@ -83,7 +164,9 @@ int main(int argc, char** argv) {
   CLI::App* ports = app.add_subcommand("ports", "list the ports that can be opened");
   ports->add_flag("--all,-a", allPorts, "also the ports that exist but cannot be opened, each with the reason");
   ports->callback([&] { run = [&](TCommands& c) { c.Ports(allPorts); }; });
-  app.add_subcommand("info", "model, ROM revision, flags and free memory")->callback([&] { run = [](TCommands& c) { c.Info(); }; });
+  auto* info = app.add_subcommand("info", "model, ROM revision, flags and free memory");
+  info->add_flag("--json", json, "as a JSON object");
+  info->callback([&] { run = [&](TCommands& c) { c.Info(json); }; });
   auto* ls = app.add_subcommand("ls", "list a folder (HOME when none)");
   ls->add_option("FOLDER", folder, "folder as A/B or HOME/A/B");
   ls->add_flag("-R", recursive, "list sub-folders too");
@@ -117,16 +200,18 @@ int main(int argc, char** argv) {
   eval->add_option("NAME", from)->required();
   eval->callback([&] { run = [&](TCommands& c) { c.Eval(from); }; });
   auto* exec = app.add_subcommand("exec", "have the calculator run RPL text and print the stack");
-  exec->add_option("TEXT", text)->required();
+  exec->add_option("TEXT", text, "commands in the calculator's language, in the backslash notation (quote it for the shell)")->required();
   exec->callback([&] { run = [&](TCommands& c) { c.Exec(text); }; });
-  app.add_subcommand("stack", "print the stack")->callback([&] { run = [](TCommands& c) { c.Stack(); }; });
+  auto* stack = app.add_subcommand("stack", "print the stack");
+  stack->add_flag("--json", json, "as a JSON array, level 1 last");
+  stack->callback([&] { run = [&](TCommands& c) { c.Stack(json); }; });
   auto* backup = app.add_subcommand("backup", "back the calculator up into a file");
   backup->add_option("FILE", file)->required();
   backup->callback([&] { run = [&](TCommands& c) { c.Backup(file); }; });
   auto* restore = app.add_subcommand("restore", "restore a backup (erases the calculator)");
   restore->add_option("FILE", file)->required()->check(CLI::ExistingFile);
   restore->callback([&] { run = [&](TCommands& c) { c.Restore(file); }; });
-  auto* capture = app.add_subcommand("capture", "capture the screen");
+  auto* capture = app.add_subcommand("capture", "wait for the screen that a person sends from the calculator, and save it");
   capture->add_option("-o", file, "picture file, .bmp or .jpg (default capture.bmp)");
   capture->callback([&] { run = [&](TCommands& c) { c.Capture(file); }; });
   auto* send = app.add_subcommand("send", "send a file to the calculator's own receive command");
@@ -142,11 +227,14 @@ int main(int argc, char** argv) {
   rom->add_option("FILE", file)->required();
   rom->callback([&] { run = [&](TCommands& c) { c.Rom(file); }; });
 
+  app.footer(std::string(bridgit::cli::texts::kExitCodes));
+  if (const int code = Usage(app, argc, argv); code >= 0) return code;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
     std::fprintf(stderr, "bridgit-cli: %s\n", OneLine(e.what()).c_str());
+    if (app.get_subcommands().empty()) PrintShortUsage(app);  // options only
     return 2;
   }
 

@@ -4,10 +4,35 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace bridgit::cli::texts {
 
 inline constexpr std::string_view kProgram = "bridgit-cli: ";
+
+// The line of --version that says where the calculator-side files were found.
+inline std::string CalcFilesLine(const std::string& folder) {
+  return "Calculator files: " + (folder.empty() ? std::string("not found") : folder);
+}
+
+// After the options of --help; no line starts with a space, so that a reader
+// of the help's columns does not take one for a command.
+inline constexpr std::string_view kExitCodes =
+    "Exit codes: 0 done, 1 failed (one line on standard error says why), 2 a usage error,\n"
+    "130 stopped by Ctrl+C, 143 stopped by SIGTERM.\n"
+    "Global options may also follow the command. bridgit-cli COMMAND --help shows a command's options.";
+
+// A word in the command's place that is no command; `nearest` may be empty.
+inline std::string UnknownCommand(const std::string& word, const std::string& nearest) {
+  return std::string(kProgram) + "unknown command " + word + (nearest.empty() ? "" : "; did you mean " + nearest + "?") + "\n";
+}
+
+// After a usage error with no command given.
+inline std::string ShortUsage(const std::vector<std::string>& commands) {
+  std::string text = "Usage: bridgit-cli [OPTIONS] COMMAND [ARGUMENTS]\nCommands:";
+  for (const std::string& c : commands) text += " " + c;
+  return text + "\nbridgit-cli --help describes the options and the commands.\n";
+}
 inline constexpr std::string_view kHint = "hint: ";
 // Lines under a hint are indented by this.
 inline constexpr std::string_view kHintIndent = "  ";

@@ -40,6 +40,9 @@ TEST_F(Cli, InfoAndListing) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
   EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
+  r = Cli_({"info", "--json"});
+  EXPECT_NE(r.out.find("\n \"model\": \"ZQ-71GII\",\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n \"free_memory\": 2"), std::string::npos) << r.out;
   r = Cli_({"ls"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("WORK/\tDirectory\t"), std::string::npos);
@@ -149,6 +152,10 @@ TEST_F(Cli, EvaluationAndTheStack) {
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
   r = Cli_({"stack"});
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
+  Cli_({"exec", "\"A\\010B\\009\""});
+  r = Cli_({"stack", "--json"});
+  EXPECT_EQ(r.out, "[\n {\"level\": 3, \"object\": \"2.\"},\n {\"level\": 2, \"object\": \"9.\"},\n"
+                   " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
 }
 
 // Text from the calculator cannot drive the terminal: escape sequences in a
@@ -196,7 +203,18 @@ TEST_F(Cli, BackupRestoreAndCapture) {
 TEST_F(Cli, BadInput) {
   EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
   EXPECT_EQ(Cli_({"get"}).code, 2);
-  test::TRun r = Cli_({"put", work / "missing.zq"});
+  // The usage, not only an error; a global option may follow the command.
+  EXPECT_NE(test::RunProgram({BRIDGIT_CLI}).err.find("\nSubcommands:\n"), std::string::npos);
+  EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
+  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
+  test::TRun r = Cli_({"lst"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
+  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "--help"}).out.find("=115200"), std::string::npos);
+  EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
+  r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
+  EXPECT_NE(r.out.find("NOTE\tString"), std::string::npos) << r.err;
+  r = Cli_({"put", work / "missing.zq"});
   EXPECT_EQ(r.code, 2);  // checked before anything is opened
   r = Cli_({"get", "NOSUCH"});
   EXPECT_EQ(r.code, 1);
