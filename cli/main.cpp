@@ -147,7 +147,9 @@ int main(int argc, char** argv) {
   bridgit::cli::TGlobal global;
   std::string logFile;
   app.add_option("--port", global.port, "port: a device path, COMn, ZQx3G+, or auto (default $BRIDGIT_PORT, then auto)");
-  app.add_option("--speed", global.speed, "serial speed, as set on the calculator")->capture_default_str()->check(CLI::IsMember({"9600", "19200", "38400", "57600", "115200"}));
+  app.add_option("--speed", global.speed, "serial speed, as set on the calculator")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"9600", "19200", "38400", "57600", "115200"}));
   app.add_option("--log", logFile, "write the session log to this file");
   app.add_flag("--yes,-y", global.console.yes, "answer yes to every question");
   app.add_flag("--quiet,-q", global.console.quiet, "no progress bar and no messages but errors");
@@ -200,7 +202,8 @@ int main(int argc, char** argv) {
   eval->add_option("NAME", from)->required();
   eval->callback([&] { run = [&](TCommands& c) { c.Eval(from); }; });
   auto* exec = app.add_subcommand("exec", "have the calculator run RPL text and print the stack");
-  exec->add_option("TEXT", text, "commands in the calculator's language, in the backslash notation (quote it for the shell)")->required();
+  exec->add_option("TEXT", text, "commands in the calculator's language, in the backslash notation (quote it for the shell)")
+      ->required();
   exec->callback([&] { run = [&](TCommands& c) { c.Exec(text); }; });
   auto* stack = app.add_subcommand("stack", "print the stack");
   stack->add_flag("--json", json, "as a JSON array, level 1 last");
