@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
   bridgit::ui::SetUpApplication();
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
+  // Qt has taken its own options by now; what is left is at most one port.
+  if (const QString problem = bridgit::ui::ArgumentProblem(arguments); !problem.isEmpty()) {
+    std::fprintf(stderr, "bridgit: %s\n%s", problem.toLocal8Bit().constData(), bridgit::ui::UsageText().c_str());
+    return 2;
+  }
   bridgit::ui::TFZQDir window(nullptr, arguments);
   window.show();
   window.activateWindow();

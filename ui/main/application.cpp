@@ -53,4 +53,11 @@ std::string UsageText() {
          "  --version      show the version and where the help pages and calculator files are\n";
 }
 
+QString ArgumentProblem(const QStringList& arguments) {
+  for (const QString& argument : arguments)
+    if (argument.startsWith('-')) return QStringLiteral("unknown option %1").arg(argument);
+  if (arguments.size() > 1) return QStringLiteral("one port at most, not %1").arg(arguments.join(' '));
+  return {};
+}
+
 }  // namespace bridgit::ui

@@ -3,6 +3,8 @@
 // to --version and --help.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <string>
 
 namespace bridgit::ui {
@@ -19,5 +21,9 @@ std::string VersionReport();
 
 // The command line's usage.
 std::string UsageText();
+
+// Why the arguments left after Qt's own options cannot be used (an unknown
+// option, more than one port), or an empty text.
+QString ArgumentProblem(const QStringList& arguments);
 
 }  // namespace bridgit::ui
