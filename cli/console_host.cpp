@@ -1,9 +1,13 @@
 #include "cli/console_host.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 
 #include "base/clock.h"
@@ -18,6 +22,39 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 // Read by the signal handler: cleared before the host goes away.
 std::atomic<TConsoleHost*> g_host{nullptr};
+// Written to by the signal handler, whichever thread runs it: a wait for an
+// answer polls it beside the terminal, so a Ctrl+C that came just before the
+// wait began still ends it.
+int g_wakeRead = -1;
+std::atomic<int> g_wakeWrite{-1};
+
+void OpenWakePipe() {
+  int fds[2];
+  if (g_wakeWrite >= 0 || ::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_wakeRead = fds[0];
+  g_wakeWrite = fds[1];
+}
+
+// The answer line typed on the terminal; nothing at the end of input or after
+// Ctrl+C (the flag tells which).
+std::optional<std::string> ReadAnswerLine() {
+  std::string line;
+  while (!g_interrupted) {
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
+    if (::poll(fds, g_wakeRead >= 0 ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    char chunk[256];
+    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return std::nullopt;
+    line.append(chunk, static_cast<std::size_t>(got));
+    if (line.find('\n') != std::string::npos) return line;
+  }
+  return std::nullopt;
+}
 
 // The instructions of a prompt kind as lines on a terminal (none for kind 0).
 std::string Instructions(int kind) {
@@ -51,6 +88,7 @@ std::string MessageLines(const std::string& caption, const std::string& text) {
 bool TConsoleHost::CanAsk() const { return !options_.yes && ::isatty(STDIN_FILENO); }
 
 TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
+  OpenWakePipe();
   g_host = this;
   SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
     const bool asked = CanAsk();
@@ -82,6 +120,10 @@ TConsoleHost::~TConsoleHost() { g_host = nullptr; }
 
 void TConsoleHost::Interrupt() {
   g_interrupted = true;
+  if (const int fd = g_wakeWrite; fd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);  // a full pipe is awake already
+  }
   if (TConsoleHost* host = g_host) {
     host->RequestCancel();
     host->PressCommandCancel();
@@ -98,15 +140,14 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   for (char& c : flat)
     if (c == '\r') c = ' ';
   std::fprintf(stderr, "%s [y/N] ", flat.c_str());
-  std::string answer;
-  // Ctrl+C ends the read (the handler does not restart it) and the command.
-  const bool read = static_cast<bool>(std::getline(std::cin, answer));
+  // Ctrl+C ends the wait and the command.
+  const std::optional<std::string> answer = ReadAnswerLine();
   if (g_interrupted) {
     std::fputs("\n", stderr);
     throw std::runtime_error(texts::kInterrupted);
   }
-  if (!read) return false;
-  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+  if (!answer) return false;
+  return !answer->empty() && ((*answer)[0] == 'y' || (*answer)[0] == 'Y');
 }
 
 void TConsoleHost::ReportAnswered(const std::string& text, const std::string& caption, bool yes) {
