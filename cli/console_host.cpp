@@ -19,6 +19,8 @@ namespace bridgit::cli {
 
 namespace {
 
+constexpr int kBarWidth = 30;
+
 std::atomic<bool> g_interrupted{false};
 // Read by the signal handler: cleared before the host goes away.
 std::atomic<TConsoleHost*> g_host{nullptr};
@@ -57,10 +59,13 @@ std::optional<std::string> ReadAnswerLine() {
 }
 
 // The instructions of a prompt kind as lines on a terminal (none for kind 0).
+// A terminal has no OK button: its line says what happens instead.
 std::string Instructions(int kind) {
   std::string text(PromptText(kind, true));
   std::erase(text, '\r');
   while (!text.empty() && text.back() == '\n') text.pop_back();
+  if (const std::size_t button = text.find(texts::kPromptButtonLine); button != std::string::npos)
+    text.replace(button, text.find('\n', button) - button, texts::kPromptWaitLine);
   return text;
 }
 
@@ -132,6 +137,10 @@ void TConsoleHost::Interrupt() {
 
 bool TConsoleHost::Interrupted() { return g_interrupted; }
 
+void TConsoleHost::ThrowIfInterrupted() {
+  if (g_interrupted) throw std::runtime_error(texts::kInterrupted);
+}
+
 bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   if (options_.yes) return true;
   if (!::isatty(STDIN_FILENO)) return fallback;
@@ -151,14 +160,14 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
 }
 
 void TConsoleHost::ReportAnswered(const std::string& text, const std::string& caption, bool yes) {
-  FinishProgress();
+  ClearProgress();
   const std::string lines = MessageLines(caption, text + "\n" + std::string(yes ? texts::kAnsweredYes : texts::kAnsweredNo));
   std::fputs(lines.c_str(), stderr);
 }
 
 void TConsoleHost::ShowMessage(const std::string& text, const std::string& caption) {
   THeadlessHost::ShowMessage(text, caption);
-  FinishProgress();
+  ClearProgress();
   std::fputs(MessageLines(caption, text).c_str(), stderr);
 }
 
@@ -174,23 +183,48 @@ void TConsoleHost::ProcessMessages() {
   if (PromptVisible() && (g_interrupted || TickCount() > promptDeadline_)) SetPromptVisible(false);
 }
 
-void TConsoleHost::DrawProgress(const TCommStatusState& s) {
-  if (options_.quiet || !::isatty(STDERR_FILENO)) return;
-  if (!s.visible()) {
-    FinishProgress();
-    return;
-  }
-  const int width = 30;
-  const int filled = s.maximum() > 0 ? std::min(width, s.position() * width / std::max(1, s.maximum())) : 0;
-  const std::string line = s.message().substr(0, s.message().find('\r'));
-  std::fprintf(stderr, "\r%s [%s%s] %s\x1b[K", s.caption().c_str(), std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(width - filled), '.').c_str(), line.c_str());
+// Progress is for a person watching: none in a pipe, a log or with --quiet.
+bool TConsoleHost::Drawing() const { return !options_.quiet && ::isatty(STDERR_FILENO); }
+
+void TConsoleHost::DrawLine(const std::string& caption, int filled, const std::string& detail) {
+  const std::string bar = filled < 0 ? "" : " [" + std::string(static_cast<std::size_t>(filled), '#') +
+                                                std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "]";
+  std::fprintf(stderr, "\r%s%s%s%s\x1b[K", caption.c_str(), bar.c_str(), detail.empty() ? "" : " ", detail.c_str());
   barShown_ = true;
 }
 
-void TConsoleHost::FinishProgress() {
-  if (barShown_) std::fprintf(stderr, "\n");
+void TConsoleHost::DrawProgress(const TCommStatusState& s) {
+  if (!Drawing()) return;
+  if (!s.visible()) {
+    // The command's line stays for its next object; a lone transfer's ends.
+    if (subject_.empty()) FinishProgress();
+    return;
+  }
+  // A transfer through a scratch variable names it in its caption ("Copying
+  // $$$t"): the person's own name is the command's, so the scratch goes.
+  std::string caption = subject_.empty() ? s.caption() : subject_;
+  if (const std::size_t scratch = caption.find("$$$"); scratch != std::string::npos) {
+    caption.erase(scratch);
+    while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+  }
+  const int filled = s.maximum() > 0 ? std::min(kBarWidth, s.position() * kBarWidth / std::max(1, s.maximum())) : 0;
+  DrawLine(caption, filled, s.message().substr(0, s.message().find('\r')));
+}
+
+void TConsoleHost::ShowSubject(const std::string& line) {
+  subject_ = line;
+  if (Drawing()) DrawLine(subject_, -1, "");
+}
+
+void TConsoleHost::ClearProgress() {
+  if (barShown_) std::fputs("\r\x1b[K", stderr);
   barShown_ = false;
+}
+
+// The line goes when its work is done: what was done is said on standard output.
+void TConsoleHost::FinishProgress() {
+  ClearProgress();
+  subject_.clear();
 }
 
 }  // namespace bridgit::cli

@@ -13,6 +13,9 @@ inline constexpr std::string_view kHint = "hint: ";
 inline constexpr std::string_view kHintIndent = "  ";
 // The prompt's last line speaks of the dialog's button, which a terminal lacks.
 inline constexpr std::string_view kPromptButtonLine = "Press OK below";
+// What the command line says instead: it goes on by itself.
+inline constexpr std::string_view kPromptWaitLine =
+    "Then wait: bridgit-cli goes on when the calculator starts (Ctrl+C stops).";
 
 // `holder` names the program, "process PID (NAME)", or is empty when unknown.
 inline std::string InUseHint(const std::string& path, const std::string& holder) {
@@ -58,6 +61,9 @@ inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask
 
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
+
+// A pull or push stopped by Ctrl+C.
+inline constexpr std::string_view kCancelled = "cancelled";
 
 // --- pull and push: a calculator folder mirrored as a PC folder.
 inline std::string MirrorNoFolder(const std::string& folder) { return "no folder " + folder + " on the calculator"; }

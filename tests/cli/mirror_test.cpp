@@ -234,14 +234,18 @@ const std::set<std::string> kDemoFiles = {".bridgit-mirror", "A.txt",    "BINT.z
                                           "^141SPEED.txt",   "WORK/NOTE.txt", "WORK/DEEP/Z.txt"};
 
 TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
-  test::TRun r = Cli({"pull", "m"});
+  test::TRun r = Cli({"pull", "m", "--json"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORK\"\n");
   EXPECT_EQ(File("m/BINT.zq").substr(0, 4), "ZQZQ");
-  // Progress names objects and bytes.
-  EXPECT_NE(r.err.find("pull: object 1/12, 0/"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "");  // no progress where nobody watches
+  EXPECT_EQ(r.out.substr(0, 59), "{\"command\": \"pull\", \"dry_run\": false, \"fetched\": [\"A.txt\", ") << r.out;
+  EXPECT_NE(r.out.find("\"^141SPEED.txt\"], \"sent\": [], \"deleted\": [], \"created\": [\"WORK/\", \"WORK/DEEP/\"], "
+                       "\"conflicts\": [], \"skipped\": []}\n"),
+            std::string::npos)
+      << r.out;
   r = Cli({"pull", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -379,8 +383,10 @@ TEST_F(Mirror, WhatTheCalculatorCannotTakeIsSkippedAndStillCountsAsChanged) {
   Write("m/AA.txt", "");                                          // not an object
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
   Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
-  test::TRun r = Cli({"push", "m"});
+  test::TRun r = Cli({"push", "m", "--json"});
   EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\"sent\": [\"PROG.txt\", \"ZZ.txt\"]"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"file\": \"AA.txt\", \"reason\": \"could not send AA.txt (skipped)\"}"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("My Progs/: not a name the calculator takes"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("could not send AA.txt"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("PROG.txt was sent but the calculator kept its object"), std::string::npos) << r.err;
@@ -444,8 +450,9 @@ TEST_F(Mirror, AListWithoutAnExactTextIsAnObjectFile) {
   ASSERT_EQ(Cli({"exec", "HOME PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
   // A string's text is its characters: checking it must never run them.
   ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
-  test::TRun r = Cli({"pull", "m"});
+  test::TRun r = Cli({"-q", "pull", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
   EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
   EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
   EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
@@ -495,6 +502,7 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(out[1], 1);
+    ::dup2(out[1], 2);
     ::close(out[0]);
     if (::chdir(work.path().c_str()) != 0) ::_exit(126);
     std::vector<char*> argv;
@@ -511,9 +519,12 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   ::kill(pid, SIGINT);
   int status = 0;
   ::waitpid(pid, &status, 0);
+  for (ssize_t n; (n = ::read(out[0], &c, 1)) == 1;) seen += c;
   ::close(out[0]);
   ASSERT_EQ(lines, 3) << seen;
   EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_NE(seen.find("bridgit-cli: cancelled\n"), std::string::npos) << seen;
+  EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();  // its scratch went with it
   const std::set<std::string> partial = FilesUnder(work / "m");
   EXPECT_LT(partial.size(), kDemoFiles.size());
   for (const std::string& f : partial) EXPECT_EQ(f.find(".part-"), std::string::npos) << f;
