@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "base/clock.h"
+#include "calcdata/text_header.h"
 #include "host/prompt_texts.h"
 #include "host/texts.h"
 #include "cli/texts.h"
@@ -109,14 +110,16 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
     if (!asked) ReportAnswered(question, std::string(bridgit::texts::kReplaceCaption), yes);
     return yes ? kModalYes : kModalNo;
   });
-  SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
+  SetBadFilePolicy([this](const std::string& /*name*/, const std::string& question) {
+    // Files that are no object file at all (no text header either) go as
+    // text; objects of the other family as they are.
+    const bool noHeader = question.find("How should") != std::string::npos;
+    const std::string text = noHeader ? question + "\r" + texts::NoHeaderLines(MakeTextHeader(3, 'D', '.')) : question;
     const bool asked = CanAsk();
     const bool yes = AskYesNo(text, options_.yes);
     if (!asked) ReportAnswered(text, std::string(bridgit::texts::kBadFileCaption), yes);
     if (!yes) return kModalCancel;
-    // Files that are no object file at all go as text; objects of the other
-    // family as they are.
-    return text.find("How should") != std::string::npos ? -1 : kModalOk;
+    return noHeader ? -1 : kModalOk;
   });
   SetProgressObserver([this](const TCommStatusState& s) { DrawProgress(s); });
 }

@@ -9,6 +9,7 @@
 
 #include "base/files.h"
 #include "calcdata/escapes.h"
+#include "calcdata/text_header.h"
 #include "calcdata/var_name.h"
 #include "cli/console_host.h"
 #include "cli/mirror_batch.h"
@@ -369,6 +370,10 @@ struct TMirror::TRun {
       Done("fetched", "fetch", file);
     } else {
       const std::string& file = pc.side.at(key).file;
+      // The calculator would ask how to read it, and nobody answers there:
+      // skipped in a dry run as in the run.
+      if (fs::path(file).extension() == kTextExtension && !StartsAsTextFile(ReadOrFail((dir / file).string())))
+        return Failed(file, texts::MirrorNoHeader(file, MakeTextHeader(3, 'D', '.')));
       Progress(key, file);
       if (m.options_.dryRun) return Done("sent", "send", file);
       if (Send(key)) Done("sent", "send", file);

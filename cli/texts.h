@@ -59,6 +59,12 @@ inline std::string GarbledHint(const std::string& port, const std::string& speed
 inline constexpr std::string_view kAnsweredYes = "answered yes (--yes)";
 inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask; --yes answers yes)";
 
+// A text file without its header line: what it lacks, and what yes does.
+inline std::string NoHeaderLines(const std::string& example) {
+  return "It lacks the header line that a text file for the calculator begins with, for example:\r" + example +
+         "\rYes (or --yes) sends it as text all the same.";
+}
+
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
 
@@ -121,6 +127,10 @@ inline std::string MirrorNotACalcName(const std::string& what) {
 }
 inline std::string MirrorNoCalcFolder(const std::string& what) {
   return what + ": its folder is missing on the calculator (skipped; push --force-pc makes it again)";
+}
+inline std::string MirrorNoHeader(const std::string& what, const std::string& example) {
+  return what + " lacks the header line that a text file for the calculator begins with, for example " + example +
+         " (skipped)";
 }
 inline std::string MirrorNotSent(const std::string& what) { return "could not send " + what + " (skipped)"; }
 inline std::string MirrorNotStored(const std::string& what) {

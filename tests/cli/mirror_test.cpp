@@ -295,8 +295,11 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
 TEST_F(Mirror, AProgramEditedOnThePcIsPushedAndListed) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
+  Write("m/NOHDR.txt", "1 2 +\n");  // the run skips it: so does the dry run
   test::TRun r = Cli({"push", "m", "-n"});
   EXPECT_EQ(r.out, "would send PROG.txt\n");
+  EXPECT_NE(r.err.find("NOHDR.txt lacks the header line"), std::string::npos) << r.err;
+  fs::remove(work / "m/NOHDR.txt");
   EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
   r = Cli({"push", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
