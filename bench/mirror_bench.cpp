@@ -73,8 +73,8 @@ struct TLine {
 
 bridgit::cli::mirror::TMirrorReport Pull(bridgit::TXModemServer& server, bridgit::TSessionHost& host, const fs::path& dir,
                                          double& took) {
-  std::ostringstream out, progress;
-  bridgit::cli::mirror::TMirror mirror(server, host, out, progress, {.dir = dir.string()});
+  std::ostringstream out;
+  bridgit::cli::mirror::TMirror mirror(server, host, out, {}, {.dir = dir.string()});
   const auto start = Clock::now();
   const auto report = mirror.Run(TDirection::kPull);
   took = Seconds(Clock::now() - start);

@@ -1,12 +1,17 @@
 #include "cli/console_host.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 
 #include "base/clock.h"
+#include "calcdata/text_header.h"
 #include "host/prompt_texts.h"
 #include "host/texts.h"
 #include "cli/texts.h"
@@ -15,15 +20,53 @@ namespace bridgit::cli {
 
 namespace {
 
+constexpr int kBarWidth = 30;
+
 std::atomic<bool> g_interrupted{false};
 // Read by the signal handler: cleared before the host goes away.
 std::atomic<TConsoleHost*> g_host{nullptr};
+// Written to by the signal handler, whichever thread runs it: a wait for an
+// answer polls it beside the terminal, so a Ctrl+C that came just before the
+// wait began still ends it.
+int g_wakeRead = -1;
+std::atomic<int> g_wakeWrite{-1};
+
+void OpenWakePipe() {
+  int fds[2];
+  if (g_wakeWrite >= 0 || ::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_wakeRead = fds[0];
+  g_wakeWrite = fds[1];
+}
+
+// The answer line typed on the terminal; nothing at the end of input or after
+// Ctrl+C (the flag tells which).
+std::optional<std::string> ReadAnswerLine() {
+  std::string line;
+  while (!g_interrupted) {
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
+    if (::poll(fds, g_wakeRead >= 0 ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    char chunk[256];
+    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return std::nullopt;
+    line.append(chunk, static_cast<std::size_t>(got));
+    if (line.find('\n') != std::string::npos) return line;
+  }
+  return std::nullopt;
+}
 
 // The instructions of a prompt kind as lines on a terminal (none for kind 0).
+// A terminal has no OK button: its line says what happens instead.
 std::string Instructions(int kind) {
   std::string text(PromptText(kind, true));
   std::erase(text, '\r');
   while (!text.empty() && text.back() == '\n') text.pop_back();
+  if (const std::size_t button = text.find(texts::kPromptButtonLine); button != std::string::npos)
+    text.replace(button, text.find('\n', button) - button, texts::kPromptWaitLine);
   return text;
 }
 
@@ -51,6 +94,7 @@ std::string MessageLines(const std::string& caption, const std::string& text) {
 bool TConsoleHost::CanAsk() const { return !options_.yes && ::isatty(STDIN_FILENO); }
 
 TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
+  OpenWakePipe();
   g_host = this;
   SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
     const bool asked = CanAsk();
@@ -66,14 +110,16 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
     if (!asked) ReportAnswered(question, std::string(bridgit::texts::kReplaceCaption), yes);
     return yes ? kModalYes : kModalNo;
   });
-  SetBadFilePolicy([this](const std::string& /*name*/, const std::string& text) {
+  SetBadFilePolicy([this](const std::string& /*name*/, const std::string& question) {
+    // Files that are no object file at all (no text header either) go as
+    // text; objects of the other family as they are.
+    const bool noHeader = question.find("How should") != std::string::npos;
+    const std::string text = noHeader ? question + "\r" + texts::NoHeaderLines(MakeTextHeader(3, 'D', '.')) : question;
     const bool asked = CanAsk();
     const bool yes = AskYesNo(text, options_.yes);
     if (!asked) ReportAnswered(text, std::string(bridgit::texts::kBadFileCaption), yes);
     if (!yes) return kModalCancel;
-    // Files that are no object file at all go as text; objects of the other
-    // family as they are.
-    return text.find("How should") != std::string::npos ? -1 : kModalOk;
+    return noHeader ? -1 : kModalOk;
   });
   SetProgressObserver([this](const TCommStatusState& s) { DrawProgress(s); });
 }
@@ -82,6 +128,10 @@ TConsoleHost::~TConsoleHost() { g_host = nullptr; }
 
 void TConsoleHost::Interrupt() {
   g_interrupted = true;
+  if (const int fd = g_wakeWrite; fd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);  // a full pipe is awake already
+  }
   if (TConsoleHost* host = g_host) {
     host->RequestCancel();
     host->PressCommandCancel();
@@ -89,6 +139,10 @@ void TConsoleHost::Interrupt() {
 }
 
 bool TConsoleHost::Interrupted() { return g_interrupted; }
+
+void TConsoleHost::ThrowIfInterrupted() {
+  if (g_interrupted) throw std::runtime_error(texts::kInterrupted);
+}
 
 bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   if (options_.yes) return true;
@@ -98,26 +152,25 @@ bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   for (char& c : flat)
     if (c == '\r') c = ' ';
   std::fprintf(stderr, "%s [y/N] ", flat.c_str());
-  std::string answer;
-  // Ctrl+C ends the read (the handler does not restart it) and the command.
-  const bool read = static_cast<bool>(std::getline(std::cin, answer));
+  // Ctrl+C ends the wait and the command.
+  const std::optional<std::string> answer = ReadAnswerLine();
   if (g_interrupted) {
     std::fputs("\n", stderr);
     throw std::runtime_error(texts::kInterrupted);
   }
-  if (!read) return false;
-  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+  if (!answer) return false;
+  return !answer->empty() && ((*answer)[0] == 'y' || (*answer)[0] == 'Y');
 }
 
 void TConsoleHost::ReportAnswered(const std::string& text, const std::string& caption, bool yes) {
-  FinishProgress();
+  ClearProgress();
   const std::string lines = MessageLines(caption, text + "\n" + std::string(yes ? texts::kAnsweredYes : texts::kAnsweredNo));
   std::fputs(lines.c_str(), stderr);
 }
 
 void TConsoleHost::ShowMessage(const std::string& text, const std::string& caption) {
   THeadlessHost::ShowMessage(text, caption);
-  FinishProgress();
+  ClearProgress();
   std::fputs(MessageLines(caption, text).c_str(), stderr);
 }
 
@@ -133,23 +186,48 @@ void TConsoleHost::ProcessMessages() {
   if (PromptVisible() && (g_interrupted || TickCount() > promptDeadline_)) SetPromptVisible(false);
 }
 
-void TConsoleHost::DrawProgress(const TCommStatusState& s) {
-  if (options_.quiet || !::isatty(STDERR_FILENO)) return;
-  if (!s.visible()) {
-    FinishProgress();
-    return;
-  }
-  const int width = 30;
-  const int filled = s.maximum() > 0 ? std::min(width, s.position() * width / std::max(1, s.maximum())) : 0;
-  const std::string line = s.message().substr(0, s.message().find('\r'));
-  std::fprintf(stderr, "\r%s [%s%s] %s\x1b[K", s.caption().c_str(), std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(width - filled), '.').c_str(), line.c_str());
+// Progress is for a person watching: none in a pipe, a log or with --quiet.
+bool TConsoleHost::Drawing() const { return !options_.quiet && ::isatty(STDERR_FILENO); }
+
+void TConsoleHost::DrawLine(const std::string& caption, int filled, const std::string& detail) {
+  const std::string bar = filled < 0 ? "" : " [" + std::string(static_cast<std::size_t>(filled), '#') +
+                                                std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "]";
+  std::fprintf(stderr, "\r%s%s%s%s\x1b[K", caption.c_str(), bar.c_str(), detail.empty() ? "" : " ", detail.c_str());
   barShown_ = true;
 }
 
-void TConsoleHost::FinishProgress() {
-  if (barShown_) std::fprintf(stderr, "\n");
+void TConsoleHost::DrawProgress(const TCommStatusState& s) {
+  if (!Drawing()) return;
+  if (!s.visible()) {
+    // The command's line stays for its next object; a lone transfer's ends.
+    if (subject_.empty()) FinishProgress();
+    return;
+  }
+  // A transfer through a scratch variable names it in its caption ("Copying
+  // $$$t"): the person's own name is the command's, so the scratch goes.
+  std::string caption = subject_.empty() ? s.caption() : subject_;
+  if (const std::size_t scratch = caption.find("$$$"); scratch != std::string::npos) {
+    caption.erase(scratch);
+    while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+  }
+  const int filled = s.maximum() > 0 ? std::min(kBarWidth, s.position() * kBarWidth / std::max(1, s.maximum())) : 0;
+  DrawLine(caption, filled, s.message().substr(0, s.message().find('\r')));
+}
+
+void TConsoleHost::ShowSubject(const std::string& line) {
+  subject_ = line;
+  if (Drawing()) DrawLine(subject_, -1, "");
+}
+
+void TConsoleHost::ClearProgress() {
+  if (barShown_) std::fputs("\r\x1b[K", stderr);
   barShown_ = false;
+}
+
+// The line goes when its work is done: what was done is said on standard output.
+void TConsoleHost::FinishProgress() {
+  ClearProgress();
+  subject_.clear();
 }
 
 }  // namespace bridgit::cli

@@ -1,6 +1,6 @@
 // The session host of the command line: questions answered by the options
-// (--yes, --replace, --no-replace) or asked on the terminal, a progress bar on
-// standard error, Ctrl+C turned into a cancel, and the instructions of the
+// (--yes, --replace, --no-replace) or asked on the terminal, a progress line
+// redrawn in place when standard error is a terminal, Ctrl+C turned into a cancel, and the instructions of the
 // calculator-side steps printed for the person at the keys.
 #pragma once
 
@@ -36,7 +36,15 @@ class TConsoleHost : public THeadlessHost {
   // Ctrl+C: cancels what runs (from the signal handler).
   static void Interrupt();
   static bool Interrupted();
+  // Throws "interrupted" after Ctrl+C: called before a transfer starts, so
+  // that a stop between exchanges leaves the link working.
+  static void ThrowIfInterrupted();
   void FinishProgress();
+  // The command's own progress line (an object of a pull and how far the run
+  // is), shown instead of the transfer's caption until the command finishes.
+  void ShowSubject(const std::string& line);
+  // Erases the progress line before other output; the next update redraws it.
+  void ClearProgress();
 
  private:
   bool AskYesNo(const std::string& question, bool fallback);
@@ -46,7 +54,10 @@ class TConsoleHost : public THeadlessHost {
   void DrawProgress(const TCommStatusState& s);
   TConsoleOptions options_;
   long long promptDeadline_ = 0;
+  bool Drawing() const;
+  void DrawLine(const std::string& caption, int filled, const std::string& detail);
   bool barShown_ = false;
+  std::string subject_;
 };
 
 }  // namespace bridgit::cli

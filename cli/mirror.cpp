@@ -9,6 +9,7 @@
 
 #include "base/files.h"
 #include "calcdata/escapes.h"
+#include "calcdata/text_header.h"
 #include "calcdata/var_name.h"
 #include "cli/console_host.h"
 #include "cli/mirror_batch.h"
@@ -79,9 +80,9 @@ bool TextByDefault(int typeIcon) {
          typeIcon == kAlgebraicIcon;
 }
 
-TMirror::TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, std::ostream& progress,
+TMirror::TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorDisplay display,
                  TMirrorOptions options)
-    : server_(server), host_(host), out_(out), progress_(progress), options_(std::move(options)) {}
+    : server_(server), host_(host), out_(out), display_(std::move(display)), options_(std::move(options)) {}
 
 // One run: the two trees, the state, and what has been done so far.
 struct TMirror::TRun {
@@ -121,15 +122,23 @@ struct TMirror::TRun {
 
   const char* Command() const { return pull ? "pull" : "push"; }
 
-  void Line(const std::string& text) { m.out_ << text << "\n" << std::flush; }
+  // A thing done or left, as a line on standard output (none for --json; with
+  // --quiet only what was not done) and in the report.
+  void Record(const char* kind, const std::string& file, const std::string& line, const std::string& reason = "") {
+    report.items.push_back({kind, file, reason});
+    const bool done = reason.empty();
+    if (m.options_.json || (done && m.options_.quiet && !m.options_.dryRun)) return;
+    m.display_.clear();
+    m.out_ << line << "\n" << std::flush;
+  }
+  void Done(const char* kind, const char* verb, const std::string& file) {
+    const std::string past = kind == std::string("created") ? "created folder" : kind;
+    Record(kind, file, texts::MirrorDone(m.options_.dryRun, verb, past, file));
+  }
 
   void SaveState() {
     if (m.options_.dryRun) return;
     WriteOrFail(stateFile.string(), FormatState(state));
-  }
-
-  void CheckInterrupt() {
-    if (TConsoleHost::Interrupted()) throw std::runtime_error(texts::kInterrupted);
   }
 
   // The calculator path ("HOME A B") of a folder key ("" is the mirrored folder).
@@ -228,6 +237,7 @@ struct TMirror::TRun {
     m.server_.Execute(BatchCommand(CalcPath(Parent(key)), names, text), true, true);
     changedDir = "HOME";
     batchScratchLeft = true;
+    TConsoleHost::ThrowIfInterrupted();
     const bool got = m.server_.GetObject(kBatchScratch, "", 0);
     const std::string answer = m.server_.LastData;
     if (!got) throw std::runtime_error("could not fetch " + key);
@@ -256,6 +266,7 @@ struct TMirror::TRun {
     ChangeDir(CalcPath(Parent(key)));
     m.host_.SetTextMode(fs::path(file).extension() == kTextExtension);
     const std::string temp = TempFolder() + "mirror-fetch";
+    TConsoleHost::ThrowIfInterrupted();
     if (!m.server_.GetToFile(KeyPart(e.item->Name), temp, e.item->TypeIcon, e.item->Size)) {
       std::remove(temp.c_str());
       throw std::runtime_error("could not fetch " + key);
@@ -280,9 +291,7 @@ struct TMirror::TRun {
   void Progress(const std::string& key, const std::string& what) {
     ++objectIndex;
     const unsigned long long size = PlannedBytes(key);
-    if (!m.options_.quiet)
-      m.progress_ << texts::MirrorProgress(Command(), objectIndex, objectCount, doneBytes, totalBytes, what) << "\n"
-                  << std::flush;
+    m.display_.show(texts::MirrorProgress(Command(), objectIndex, objectCount, doneBytes, totalBytes, what));
     doneBytes += size;
   }
 
@@ -304,8 +313,10 @@ struct TMirror::TRun {
   }
 
   // A failure of one object: named on standard error, counted, and the run goes on.
-  void Failed(const std::string& text) {
+  void Failed(const std::string& file, const std::string& text) {
     ++report.failures;
+    report.items.push_back({"skipped", file, text});
+    m.display_.clear();
     std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), text.c_str());
   }
 
@@ -325,17 +336,18 @@ struct TMirror::TRun {
   // calculator did not take, still counts as changed on the PC.
   bool Send(const std::string& key) {
     const TSideEntry& p = pc.side.at(key);
-    if (!CalcNameOk(key)) return Failed(texts::MirrorNotACalcName(p.file)), false;
+    if (!CalcNameOk(key)) return Failed(p.file, texts::MirrorNotACalcName(p.file)), false;
     // Into a folder the calculator has: entering a missing one would leave
     // the calculator where it was, and the file would land there.
     const std::string folder = Parent(key);
     if (!folder.empty() && !made.contains(folder) && !(calc.side.contains(folder) && calc.side.at(folder).folder))
-      return Failed(texts::MirrorNoCalcFolder(p.file)), false;
+      return Failed(p.file, texts::MirrorNoCalcFolder(p.file)), false;
     ChangeDir(CalcPath(Parent(key)));
     bool all = true;
     const std::string file = (dir / p.file).string();
     const auto size = fs::file_size(file);
-    if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(texts::MirrorNotSent(p.file)), false;
+    TConsoleHost::ThrowIfInterrupted();
+    if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(p.file, texts::MirrorNotSent(p.file)), false;
     const auto c = calc.side.find(key);
     sigBefore[key] = c != calc.side.end() ? c->second.sig : "";
     sent.push_back(key);
@@ -349,18 +361,22 @@ struct TMirror::TRun {
       if (!m.options_.dryRun) FetchBatch(key);  // it may find the object has no exact text
       const std::string file = FileFor(key);
       Progress(key, file);
-      if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", file));
+      if (m.options_.dryRun) return Done("fetched", "fetch", file);
       try {
         Store(key, file, Fetch(key, file));
       } catch (const TFileNotWritten& e) {
-        return Failed(e.what());  // a name too long for the file system, a full disk: the others go on
+        return Failed(file, e.what());  // a name too long for the file system, a full disk: the others go on
       }
-      Line(texts::MirrorDone(false, "fetch", "fetched", file));
+      Done("fetched", "fetch", file);
     } else {
       const std::string& file = pc.side.at(key).file;
+      // The calculator would ask how to read it, and nobody answers there:
+      // skipped in a dry run as in the run.
+      if (fs::path(file).extension() == kTextExtension && !StartsAsTextFile(ReadOrFail((dir / file).string())))
+        return Failed(file, texts::MirrorNoHeader(file, MakeTextHeader(3, 'D', '.')));
       Progress(key, file);
-      if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", file));
-      if (Send(key)) Line(texts::MirrorDone(false, "send", "sent", file));
+      if (m.options_.dryRun) return Done("sent", "send", file);
+      if (Send(key)) Done("sent", "send", file);
     }
   }
 
@@ -378,12 +394,12 @@ struct TMirror::TRun {
         break;
       case TAction::kCopy:
         if (pull) {
-          if (m.options_.dryRun) return Line(texts::MirrorDone(true, "fetch", "fetched", p.file));
+          if (m.options_.dryRun) return Done("fetched", "fetch", p.file);
           Store(key, p.file, fetched);
-          Line(texts::MirrorDone(false, "fetch", "fetched", p.file));
+          Done("fetched", "fetch", p.file);
         } else {
-          if (m.options_.dryRun) return Line(texts::MirrorDone(true, "send", "sent", p.file));
-          if (Send(key)) Line(texts::MirrorDone(false, "send", "sent", p.file));
+          if (m.options_.dryRun) return Done("sent", "send", p.file);
+          if (Send(key)) Done("sent", "send", p.file);
         }
         break;
       case TAction::kKeepTarget:
@@ -391,7 +407,7 @@ struct TMirror::TRun {
         break;
       default:
         ++report.conflicts;
-        Line(texts::MirrorConflictLine(p.file));
+        Conflict(p.file, texts::MirrorConflictLine(p.file));
     }
   }
 
@@ -423,8 +439,8 @@ struct TMirror::TRun {
   }
 
   void MakeFolder(const std::string& key) {
-    if (!pull && !CalcNameOk(key)) return Failed(texts::MirrorNotACalcName(key + "/"));
-    Line(texts::MirrorDone(m.options_.dryRun, "create folder", "created folder", key + "/"));
+    if (!pull && !CalcNameOk(key)) return Failed(key + "/", texts::MirrorNotACalcName(key + "/"));
+    Done("created", "create folder", key + "/");
     if (m.options_.dryRun) return;
     if (pull) {
       std::error_code error;
@@ -441,7 +457,7 @@ struct TMirror::TRun {
 
   void Remove(const TStep& s) {
     const std::string shown = Shown(s);
-    Line(texts::MirrorDone(m.options_.dryRun, "delete", "deleted", shown));
+    Done("deleted", "delete", shown);
     if (m.options_.dryRun) return;
     if (pull) {
       std::error_code error;
@@ -457,15 +473,21 @@ struct TMirror::TRun {
     SaveState();
   }
 
+  void Skipped(const std::string& file, const std::string& line) { Record("skipped", file, line, line); }
+  // The reason of a conflict is its line without the leading "conflict: ".
+  void Conflict(const std::string& file, const std::string& line) {
+    Record("conflicts", file, line, line.substr(line.find(": ") + 2));
+  }
+
   void Listed(const TStep& s) {
     const std::string shown = Shown(s);
     switch (s.action) {
       case TAction::kRemovedSource:
-        return Line(texts::MirrorDeletedLine(shown, pull, true));
+        return Skipped(shown, texts::MirrorDeletedLine(shown, pull, true));
       case TAction::kRemovedTarget:
-        return Line(texts::MirrorDeletedLine(shown, !pull, false));
+        return Skipped(shown, texts::MirrorDeletedLine(shown, !pull, false));
       case TAction::kTargetChanged:
-        if (pc.side.contains(s.key) || calc.side.contains(s.key)) Line(texts::MirrorChangedLine(shown, !pull));
+        if (pc.side.contains(s.key) || calc.side.contains(s.key)) Skipped(shown, texts::MirrorChangedLine(shown, !pull));
         return;
       default:
         return;
@@ -476,13 +498,12 @@ struct TMirror::TRun {
     ++report.conflicts;
     const std::string shown = Shown(s);
     const bool onCalc = !calc.side.contains(s.key), onPc = !pc.side.contains(s.key);
-    if (calc.side.contains(s.key) && pc.side.contains(s.key) &&
-        calc.side.at(s.key).folder != pc.side.at(s.key).folder)
-      Line(texts::MirrorFolderClashLine(shown));
+    std::string line = texts::MirrorConflictLine(shown);
+    if (calc.side.contains(s.key) && pc.side.contains(s.key) && calc.side.at(s.key).folder != pc.side.at(s.key).folder)
+      line = texts::MirrorFolderClashLine(shown);
     else if (onCalc || onPc)
-      Line(texts::MirrorDeletedConflictLine(shown, onCalc));
-    else
-      Line(texts::MirrorConflictLine(shown));
+      line = texts::MirrorDeletedConflictLine(shown, onCalc);
+    Conflict(shown, line);
   }
 
   // After a push: the objects sent get the signature the calculator gives them now.
@@ -495,11 +516,11 @@ struct TMirror::TRun {
       const std::string& file = sentFile.file;
       const auto c = calc.side.find(key);
       if (c == calc.side.end() || c->second.folder) {
-        Failed(texts::MirrorNotStored(file));
+        Failed(file, texts::MirrorNotStored(file));
         continue;
       }
       if (sigBefore[key] == c->second.sig) {
-        Failed(texts::MirrorUnchangedAfterPut(file));
+        Failed(file, texts::MirrorUnchangedAfterPut(file));
         continue;
       }
       state.entries[key] = {.folder = false, .file = file, .calcSig = c->second.sig, .pcHash = sentFile.sig};
@@ -509,6 +530,29 @@ struct TMirror::TRun {
 };
 
 TMirrorReport TMirror::Run(TDirection direction) {
+  try {
+    return RunOnce(direction);
+  } catch (...) {
+    PurgeScratch();
+    if (TConsoleHost::Interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
+    throw;
+  }
+}
+
+// A run that stopped may have left a batch or the checksums on the
+// calculator: purged while the link still answers (a transfer cut short
+// drops it; the next pull purges them then).
+void TMirror::PurgeScratch() {
+  if (!server_.IsConnected()) return;
+  try {
+    server_.Execute(std::string("HOME IFERR '") + kBatchScratch + "' PURGE THEN END IFERR '" + kCheckScratch +
+                        "' PURGE THEN END",
+                    false, false);
+  } catch (const std::exception&) {
+  }
+}
+
+TMirrorReport TMirror::RunOnce(TDirection direction) {
   TRun r(*this, direction);
   r.dir = fs::path(options_.dir);
   r.stateFile = r.dir / kStateFileName;
@@ -550,7 +594,7 @@ TMirrorReport TMirror::Run(TDirection direction) {
 
   std::vector<const TStep*> removals;
   for (const TStep& s : steps) {
-    r.CheckInterrupt();
+    TConsoleHost::ThrowIfInterrupted();
     // A failure stops the run (a failed transfer leaves the link unusable);
     // every file and the state file stay whole, and the next run goes on.
     switch (s.action) {
@@ -593,7 +637,7 @@ TMirrorReport TMirror::Run(TDirection direction) {
   // What a folder held goes before the folder.
   std::reverse(removals.begin(), removals.end());
   for (const TStep* s : removals) {
-    r.CheckInterrupt();
+    TConsoleHost::ThrowIfInterrupted();
     r.Remove(*s);
   }
   if (!r.pull) r.Refresh();

@@ -5,8 +5,10 @@
 // never overwritten unasked.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/mirror_plan.h"
 #include "cli/mirror_state.h"
@@ -25,11 +27,20 @@ struct TMirrorOptions {
   bool remove = false;
   bool dryRun = false;
   bool quiet = false;
+  bool json = false;  // what was done as one JSON object at the end, no lines
 };
 
 // Types written as text by default: their text copy compiles back to the
 // same object (Real, String, List, program, Algebraic).
 bool TextByDefault(int typeIcon);
+
+// One thing a run did or left: kind is "fetched", "sent", "deleted",
+// "created" (a folder), "conflicts" or "skipped"; reason for the last two.
+struct TMirrorItem {
+  std::string kind;
+  std::string file;
+  std::string reason;
+};
 
 // What a run did, for the caller and the benchmarks.
 struct TMirrorReport {
@@ -37,21 +48,35 @@ struct TMirrorReport {
   unsigned long long bytes = 0;
   std::size_t conflicts = 0;
   std::size_t failures = 0;
+  std::vector<TMirrorItem> items;
+};
+
+// The report as the JSON object `--json` prints.
+std::string ReportJson(const TMirrorReport& report, bool pull, bool dryRun);
+
+// Where the run shows how far it is: `show` gets the line of the object
+// being moved, `clear` is called before any other line is written.
+struct TMirrorDisplay {
+  std::function<void(const std::string&)> show = [](const std::string&) {};
+  std::function<void()> clear = [] {};
 };
 
 class TMirror {
  public:
-  TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, std::ostream& progress, TMirrorOptions options);
-  // Throws on a failure that stops the run; conflicts and objects that could
-  // not be moved are counted in the report.
+  TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorDisplay display, TMirrorOptions options);
+  // Throws on a failure that stops the run (after Ctrl+C: "cancelled", with
+  // the calculator's scratch variables purged while the link still works);
+  // conflicts and objects that could not be moved are counted in the report.
   TMirrorReport Run(TDirection direction);
 
  private:
   struct TRun;
+  TMirrorReport RunOnce(TDirection direction);
+  void PurgeScratch();
   TXModemServer& server_;
   TSessionHost& host_;
   std::ostream& out_;
-  std::ostream& progress_;
+  TMirrorDisplay display_;
   TMirrorOptions options_;
 };
 

@@ -7,6 +7,7 @@
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
+#include "cli/console_host.h"
 #include "cli/texts.h"
 
 namespace bridgit::cli::mirror {
@@ -107,6 +108,7 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   std::vector<std::string> paths;
   for (TXPObject* f : folders) paths.push_back(f->FullPath());
   server.Execute(ChecksumCommand(paths), true, true);
+  TConsoleHost::ThrowIfInterrupted();
   const bool got = server.GetObject(kCheckScratch, "", 0);
   const std::string answer = server.LastData;
   server.Purge(kCheckScratch, false);

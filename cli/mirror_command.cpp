@@ -42,6 +42,7 @@ void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void(
     c->add_flag("--force-calc", options->forceCalc, "on a conflict the calculator's version wins")->excludes(pcWins);
     c->add_flag("--delete", options->remove, "delete what was deleted on the other side");
     c->add_flag("-n,--dry-run", options->dryRun, "show what would be done and do nothing");
+    c->add_flag("--json", options->json, "what was done as one JSON object on standard output");
     c->callback([&global, &run, options, direction] {
       options->quiet = global.console.quiet;
       run = [&global, options, direction] { RunMirrorCommand(global, *options, direction, std::cout); };
@@ -75,13 +76,16 @@ void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDir
   }
   TMirrorReport report;
   try {
-    TMirror mirror(server, host, out, std::cerr, options);
+    TMirrorDisplay display{.show = [&host](const std::string& line) { host.ShowSubject(line); },
+                           .clear = [&host] { host.ClearProgress(); }};
+    TMirror mirror(server, host, out, display, options);
     report = mirror.Run(direction);
   } catch (...) {
     host.FinishProgress();
     throw;
   }
   host.FinishProgress();
+  if (options.json) out << ReportJson(report, direction == TDirection::kPull, options.dryRun) << std::flush;
   if (report.conflicts) throw std::runtime_error(texts::MirrorConflicts(report.conflicts));
   if (report.failures) throw std::runtime_error(texts::MirrorFailures(report.failures));
 }

@@ -38,6 +38,9 @@ inline constexpr std::string_view kHint = "hint: ";
 inline constexpr std::string_view kHintIndent = "  ";
 // The prompt's last line speaks of the dialog's button, which a terminal lacks.
 inline constexpr std::string_view kPromptButtonLine = "Press OK below";
+// What the command line says instead: it goes on by itself.
+inline constexpr std::string_view kPromptWaitLine =
+    "Then wait: bridgit-cli goes on when the calculator starts (Ctrl+C stops).";
 
 // `holder` names the program, "process PID (NAME)", or is empty when unknown.
 inline std::string InUseHint(const std::string& path, const std::string& holder) {
@@ -81,8 +84,17 @@ inline std::string GarbledHint(const std::string& port, const std::string& speed
 inline constexpr std::string_view kAnsweredYes = "answered yes (--yes)";
 inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask; --yes answers yes)";
 
+// A text file without its header line: what it lacks, and what yes does.
+inline std::string NoHeaderLines(const std::string& example) {
+  return "It lacks the header line that a text file for the calculator begins with, for example:\r" + example +
+         "\rYes (or --yes) sends it as text all the same.";
+}
+
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
+
+// A pull or push stopped by Ctrl+C.
+inline constexpr std::string_view kCancelled = "cancelled";
 
 // --- pull and push: a calculator folder mirrored as a PC folder.
 inline std::string MirrorNoFolder(const std::string& folder) { return "no folder " + folder + " on the calculator"; }
@@ -140,6 +152,10 @@ inline std::string MirrorNotACalcName(const std::string& what) {
 }
 inline std::string MirrorNoCalcFolder(const std::string& what) {
   return what + ": its folder is missing on the calculator (skipped; push --force-pc makes it again)";
+}
+inline std::string MirrorNoHeader(const std::string& what, const std::string& example) {
+  return what + " lacks the header line that a text file for the calculator begins with, for example " + example +
+         " (skipped)";
 }
 inline std::string MirrorNotSent(const std::string& what) { return "could not send " + what + " (skipped)"; }
 inline std::string MirrorNotStored(const std::string& what) {

@@ -294,6 +294,9 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
                        "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
                        "bridgit-cli: 1 file(s) not sent\n");
   EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
+  std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
+  r = Cli_({"put", work / "G.txt"});
+  EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
 }
 
 // An upload whose object length cannot be found is written with its padding,

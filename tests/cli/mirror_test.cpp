@@ -234,14 +234,18 @@ const std::set<std::string> kDemoFiles = {".bridgit-mirror", "A.txt",    "BINT.z
                                           "^141SPEED.txt",   "WORK/NOTE.txt", "WORK/DEEP/Z.txt"};
 
 TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
-  test::TRun r = Cli({"pull", "m"});
+  test::TRun r = Cli({"pull", "m", "--json"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORK\"\n");
   EXPECT_EQ(File("m/BINT.zq").substr(0, 4), "ZQZQ");
-  // Progress names objects and bytes.
-  EXPECT_NE(r.err.find("pull: object 1/12, 0/"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "");  // no progress where nobody watches
+  EXPECT_EQ(r.out.substr(0, 59), "{\"command\": \"pull\", \"dry_run\": false, \"fetched\": [\"A.txt\", ") << r.out;
+  EXPECT_NE(r.out.find("\"^141SPEED.txt\"], \"sent\": [], \"deleted\": [], \"created\": [\"WORK/\", \"WORK/DEEP/\"], "
+                       "\"conflicts\": [], \"skipped\": []}\n"),
+            std::string::npos)
+      << r.out;
   r = Cli({"pull", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -291,8 +295,11 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
 TEST_F(Mirror, AProgramEditedOnThePcIsPushedAndListed) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
+  Write("m/NOHDR.txt", "1 2 +\n");  // the run skips it: so does the dry run
   test::TRun r = Cli({"push", "m", "-n"});
   EXPECT_EQ(r.out, "would send PROG.txt\n");
+  EXPECT_NE(r.err.find("NOHDR.txt lacks the header line"), std::string::npos) << r.err;
+  fs::remove(work / "m/NOHDR.txt");
   EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
   r = Cli({"push", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -376,13 +383,15 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
 TEST_F(Mirror, WhatTheCalculatorCannotTakeIsSkippedAndStillCountsAsChanged) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   Write("m/My Progs/A.txt", "%%ZQ: T(3)A(D)F(.);\n777.\n");  // two words to the calculator
-  Write("m/AA.txt", "");                                          // not an object
+  Write("m/AA.zq", "");                                           // not an object
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
   Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
-  test::TRun r = Cli({"push", "m"});
+  test::TRun r = Cli({"push", "m", "--json"});
   EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\"sent\": [\"PROG.txt\", \"ZZ.txt\"]"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"file\": \"AA.zq\", \"reason\": \"could not send AA.zq (skipped)\"}"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("My Progs/: not a name the calculator takes"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("could not send AA.txt"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("could not send AA.zq"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("PROG.txt was sent but the calculator kept its object"), std::string::npos) << r.err;
   const std::string dump = Dump();
   EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
@@ -444,8 +453,9 @@ TEST_F(Mirror, AListWithoutAnExactTextIsAnObjectFile) {
   ASSERT_EQ(Cli({"exec", "HOME PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
   // A string's text is its characters: checking it must never run them.
   ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
-  test::TRun r = Cli({"pull", "m"});
+  test::TRun r = Cli({"-q", "pull", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
   EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
   EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
   EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
@@ -495,6 +505,7 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(out[1], 1);
+    ::dup2(out[1], 2);
     ::close(out[0]);
     if (::chdir(work.path().c_str()) != 0) ::_exit(126);
     std::vector<char*> argv;
@@ -511,9 +522,12 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   ::kill(pid, SIGINT);
   int status = 0;
   ::waitpid(pid, &status, 0);
+  for (ssize_t n; (n = ::read(out[0], &c, 1)) == 1;) seen += c;
   ::close(out[0]);
   ASSERT_EQ(lines, 3) << seen;
   EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_NE(seen.find("bridgit-cli: cancelled\n"), std::string::npos) << seen;
+  EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();  // its scratch went with it
   const std::set<std::string> partial = FilesUnder(work / "m");
   EXPECT_LT(partial.size(), kDemoFiles.size());
   for (const std::string& f : partial) EXPECT_EQ(f.find(".part-"), std::string::npos) << f;
