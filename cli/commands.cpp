@@ -12,6 +12,7 @@
 #include "calcdata/texts.h"
 #include "calcdata/var_name.h"
 #include "cli/connect_hint.h"
+#include "cli/json_text.h"
 #include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "link/port_names.h"
@@ -37,25 +38,6 @@ std::vector<std::string> SplitPath(const std::string& path) {
   }
   if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
   return parts;
-}
-
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '\n') {
-      out += "\\n";
-      continue;
-    }
-    if (static_cast<unsigned char>(c) < 32) {  // raw control characters are no JSON
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-      continue;
-    }
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
 }
 
 // Calculator text bound for a terminal: control characters (LF kept) in the
