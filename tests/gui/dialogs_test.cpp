@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <algorithm>
 #include <set>
 
 #include "gui/gui_support.h"
@@ -203,6 +204,8 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
   EXPECT_TRUE(text.contains("This folder already contains a file named PROG."));
   driver.When("FReplaceFile", [&](QWidget* d) {
     allShown = d->findChild<QPushButton*>("btnAll")->isVisible();
+    const auto x = [&](const char* b) { return d->findChild<QPushButton*>(b)->geometry().x(); };
+    EXPECT_GT(x("btnCancel"), std::max({x("btnYes"), x("btnNo"), x("btnAll")}));  // Cancel last
     test::Click(d, "btnAll");
   });
   EXPECT_EQ(replace.AskReplace("PROG", 2), kModalAll);
