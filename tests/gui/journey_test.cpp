@@ -346,18 +346,38 @@ TEST_F(Journey, SortsByEachColumnTwice) {
 TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   Open();
   Connect();
-  // A folder clicked in the tree and Delete: the folder goes, its parent shows.
+  // The last object after a folder goes: the folder is not selected, and a
+  // second Delete takes nothing.
+  ClickItem(tree, Node({"WORK"}));
+  ClickItem(list, Item("NOTE"));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_FALSE(Holds("HOME/WORK/NOTE"));
+  EXPECT_EQ(Selected(), QStringList{});
+  Type(Qt::Key_Delete);
+  Settle();
+  // A folder clicked in the tree and Delete: it holds something, so the
+  // window asks first; Cancel keeps it, OK purges it and its parent shows.
   ClickItem(tree, Node({"WORK"}));
   Type(Qt::Key_Right);
   ClickItem(tree, Node({"WORK", "DEEP"}));
   ASSERT_EQ(window->CurrentPath, "HOME WORK DEEP");
-  ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
-  Type(Qt::Key_Delete);
-  Settle();
+  test::TDialogDriver driver;
+  QString asked;
+  for (const char* button : {"btnCancel", "btnOK"}) {
+    driver.When("FDownLd", [&asked, button](QWidget* question) {
+      asked = question->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+      QTest::mouseClick(question->findChild<QAbstractButton*>(button), Qt::LeftButton);
+    });
+    ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
+    Type(Qt::Key_Delete);
+    Settle();
+    EXPECT_TRUE(asked.contains("DEEP holds 1 object.")) << asked.toStdString();
+  }
   EXPECT_FALSE(Holds("HOME/WORK/DEEP"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_EQ(Node({"WORK", "DEEP"}), nullptr);
-  EXPECT_TRUE(Holds("HOME/WORK/NOTE"));  // nothing else went
+  EXPECT_TRUE(Holds("HOME/A "));  // nothing else went
   // HOME itself is never deleted.
   ClickItem(tree, tree->topLevelItem(0));
   Type(Qt::Key_Delete);
@@ -372,6 +392,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_FALSE(Names().contains("A"));
   EXPECT_FALSE(Holds("HOME/A "));
   EXPECT_TRUE(Holds("HOME/PI2 "));
+  EXPECT_EQ(Selected(), QStringList{"BINT"});  // the next one
 
   // A click on the Type cell of a row, F2, a new name, Enter: the name is
   // what is edited.

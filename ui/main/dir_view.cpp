@@ -110,6 +110,8 @@ void TFZQDir::RefreshDirectory() {
   }
   TreeView1Change(node);
   node->setExpanded(true);
+  if (remembered == ListView1 && listSelectionGone_) ListView1->clearSelection();
+  listSelectionGone_ = false;
   if (remembered == ListView1) {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
       QTreeWidgetItem* item = ListView1->topLevelItem(i);

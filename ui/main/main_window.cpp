@@ -249,6 +249,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 }
 
 void TFZQDir::ShowError(const std::exception& e) {
+  if (dynamic_cast<const TQuietStop*>(&e)) return;
   QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
   // A port this user may not open: say what would let them, the commonest
   // first-day trouble with a serial adapter on Linux.
