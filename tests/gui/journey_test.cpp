@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDrag>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QListView>
@@ -450,6 +451,36 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   std::ifstream text(urls[0].toLocalFile().toStdString());
   const std::string body((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
   EXPECT_NE(body.find("\"inside WORK\""), std::string::npos) << body;
+}
+
+TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
+  Open({"--baud", "9600"}, "9600");
+  Connect();
+  const auto copyThree = [&] {
+    ClickItem(list, Item("A"));
+    ClickItem(list, Item("LST"), Qt::ControlModifier);
+    ClickItem(list, Item("GREETING"), Qt::ControlModifier);
+    Type(Qt::Key_C, Qt::ControlModifier);
+  };
+  // Cancel while the first object is on its way: it arrives whole, and the
+  // copy stops there without a word.
+  QString shown;
+  boxes.When("FCmStatus", [&](QWidget* progress) {
+    shown = progress->findChild<QLabel*>("lblRun")->text();
+    QTest::mouseClick(progress->findChild<QAbstractButton*>("BitBtn1"), Qt::LeftButton);
+  });
+  copyThree();
+  Settle();
+  EXPECT_EQ(shown, "Object 1 of 3: A");
+  EXPECT_TRUE(window->Connected());
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  EXPECT_FALSE(copied && copied->hasUrls());
+  EXPECT_TRUE(boxes.boxTexts.empty());
+  // The calculator goes away mid-copy: that is what the person is told.
+  boxes.When("FCmStatus", [&](QWidget*) { sim->Stop(); });
+  copyThree();
+  ASSERT_EQ(boxes.boxTexts.size(), 1u);
+  EXPECT_TRUE(boxes.boxTexts[0].starts_with("Connection Error.")) << boxes.boxTexts[0];
 }
 
 TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {

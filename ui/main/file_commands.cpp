@@ -20,6 +20,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/object_run.h"
 #include "ui/main/text_mode_scope.h"
 #include "ui/main/transfer_rules.h"
 #include "ui/main/view_items.h"
@@ -70,8 +71,10 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   server_->ChangeDir(CurrentPath);
   const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
   const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
+  TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(source.Files.size()));
   for (shell::TSourceFile& f : source.Files) {
     const fs::path path = f.path.toStdString();
+    if (!run.Next(path.filename().string())) throw TQuietStop();  // the clipboard stays as it was
     if (tree && path.filename().string() == root) {
       const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
       std::error_code ec;

@@ -55,6 +55,12 @@ inline std::string WriteErrorText(const std::string& file) {
   return "Cannot write changes to the calculator.\r\n\r\nYour changes are kept in " + file;
 }
 
+// Work on several objects, in the progress dialog.
+inline std::string ObjectOfRun(int index, int count, const std::string& name) {
+  return "Object " + std::to_string(index) + " of " + std::to_string(count) + ": " + name;
+}
+inline constexpr const char* kStoppingAfterObject = "Stopping once this object is through...";
+
 // Help context ids: 5000 and above (in the last four digits) are pages.
 inline constexpr int kHelpDirectory = 125000;
 inline constexpr int kHelpCommunications = 125001;
