@@ -311,6 +311,9 @@ TEST_F(Journey, SortsByEachColumnTwice) {
     for (QString& n : folded) n = n.toUpper();
     return folded;
   };
+  // First start: every type shows whole, the Size header sits over its numbers.
+  for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
+  EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
   // Size: numbers, smallest first; again: largest first, folders last.
   ClickHeader(2);
   EXPECT_TRUE(FolderFirst(list, false));

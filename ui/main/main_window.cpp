@@ -179,6 +179,7 @@ void TFZQDir::BuildViews() {
   ListView1->setRootIsDecorated(false);
   ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListView1->setHeaderLabels({"Files", "Type", "Size"});
+  ListView1->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);  // over its numbers
   ListView1->header()->setSectionsMovable(true);
   // The list sorts by its own rules, not the view's; a click on a header still
   // has to reach ListView1ColumnClick.

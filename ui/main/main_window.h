@@ -343,7 +343,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   int columnWidths_[3] = {160, 80, 60};
   // Focus that a busy spell took from a view, given back when it ends.
   bool restoreViewFocus_ = false;
-  bool listSelectionGone_ = false;  // a delete left nothing to select: the refresh selects nothing
+  bool listSelectionGone_ = false;
+  bool fitColumns_ = false;  // no stored widths: the list's columns take their content's width once  // a delete left nothing to select: the refresh selects nothing
   bool clipboardFiles_ = false;  // the clipboard holds files, as of its last change
 };
 
