@@ -19,7 +19,7 @@ bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile
   SetStatus(std::string(texts::kStatusCopying) + display);
   SleepMs(CurrentTiming().BeforeReceive);
   TYModemRX rx(pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
-  RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true);
+  transferCancelled_ = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
   SleepMs(CurrentTiming().AfterReceive);
   const bool done = rx.Done();
   if (done)

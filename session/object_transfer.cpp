@@ -155,7 +155,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   const std::string display = DisplayName(name, pcFile, displayName);
   SetStatus(std::string(texts::kStatusCopying) + display);
   TYModemTX tx(pcFile, false, std::string(1, '\0'), ForwardProgress());
-  RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true);
+  transferCancelled_ = RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
   const bool result = tx.Done();
   SleepMs(CurrentTiming().AfterSend);
   if (result)

@@ -110,6 +110,8 @@ class TXModemServer {
   bool TakeReceivedObject(std::string& bytes);
 
   TSessionHost& Host() { return host_; }
+  // The latest get or put ended by the person's Cancel (not by the link).
+  bool TransferCancelled() const { return transferCancelled_; }
 
   // The name shown for a transfer: the alternative's, else the PC file's, else
   // the calculator name's file-name part, without a ".zq" or ".txt" extension.
@@ -121,6 +123,7 @@ class TXModemServer {
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
   std::string transferError_;  // the last error a transfer reported
+  bool transferCancelled_ = false;
   std::string currentFolder_;  // the folder path of the latest ChangeDir
   // A text get ended between storing its scratch variable and purging it: the
   // folder that holds it, purged at the next connection.

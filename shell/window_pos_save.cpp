@@ -1,13 +1,33 @@
 #include "shell/window_pos_save.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
+#include <algorithm>
 
 namespace bridgit::shell {
 
 namespace {
 const QString kWidth = "Width", kHeight = "Height", kLeft = "Left", kTop = "Top", kVisible = "Visible";
 QString Flag(bool v) { return v ? "1" : "0"; }
+
+// Where a window's frame goes: its top-left corner inside a screen's available
+// area, so that the title bar can be reached and dragged, and the window no
+// further right or down than that area allows; a place no screen shows any
+// more centres it on the primary screen.
+QPoint OnScreen(QPoint frame, QSize size) {
+  for (const QScreen* s : QGuiApplication::screens()) {
+    const QRect a = s->availableGeometry();
+    if (a.contains(frame))
+      return {std::min(frame.x(), std::max(a.left(), a.right() + 1 - size.width())),
+              std::min(frame.y(), std::max(a.top(), a.bottom() + 1 - size.height()))};
+  }
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (!primary) return frame;
+  const QRect a = primary->availableGeometry();
+  return {a.left() + std::max(0, (a.width() - size.width()) / 2), a.top() + std::max(0, (a.height() - size.height()) / 2)};
+}
 }  // namespace
 
 TWindowPosSave::TWindowPosSave(QWidget* form, QSettings* settings, QString subKey)
@@ -38,10 +58,10 @@ void TWindowPosSave::Visit(QWidget* parent, const std::function<void(QWidget*)>&
 void TWindowPosSave::Restore(bool forceHidden, bool withComponents, bool withForm) {
   if (!form_ || !form_->isWindow()) return;
   if (withForm) {
-    const QRect now = form_->geometry();
-    const int width = Sizeable() ? ReadInt(kWidth, now.width()) : now.width();
-    const int height = Sizeable() ? ReadInt(kHeight, now.height()) : now.height();
-    form_->setGeometry(ReadInt(kLeft, now.x()), ReadInt(kTop, now.y()), width, height);
+    const QSize now = form_->size();
+    const QSize size(Sizeable() ? ReadInt(kWidth, now.width()) : now.width(), Sizeable() ? ReadInt(kHeight, now.height()) : now.height());
+    form_->resize(size);
+    form_->move(OnScreen(QPoint(ReadInt(kLeft, form_->pos().x()), ReadInt(kTop, form_->pos().y())), size));  // by the frame
     const bool visible = ReadInt(kVisible, form_->isVisible() ? 1 : 0) != 0;
     form_->setVisible(visible && !forceHidden);
   }
@@ -66,8 +86,10 @@ void TWindowPosSave::Save(bool forceHidden) {
   // The normal geometry, so that a maximised window reopens with its old size.
   const QRect g = form_->isMaximized() || form_->isMinimized() ? form_->normalGeometry() : form_->geometry();
   put(kVisible, Flag(form_->isVisible() && !forceHidden));
-  put(kTop, QString::number(g.y()));
-  put(kLeft, QString::number(g.x()));
+  // The frame's corner, as Restore places it.
+  const QPoint at = form_->isMaximized() || form_->isMinimized() ? g.topLeft() : form_->pos();
+  put(kTop, QString::number(at.y()));
+  put(kLeft, QString::number(at.x()));
   if (Sizeable()) {
     put(kWidth, QString::number(g.width()));
     put(kHeight, QString::number(g.height()));

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDrag>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QListView>
@@ -310,6 +311,9 @@ TEST_F(Journey, SortsByEachColumnTwice) {
     for (QString& n : folded) n = n.toUpper();
     return folded;
   };
+  // First start: every type shows whole, the Size header sits over its numbers.
+  for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
+  EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
   // Size: numbers, smallest first; again: largest first, folders last.
   ClickHeader(2);
   EXPECT_TRUE(FolderFirst(list, false));
@@ -346,18 +350,38 @@ TEST_F(Journey, SortsByEachColumnTwice) {
 TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   Open();
   Connect();
-  // A folder clicked in the tree and Delete: the folder goes, its parent shows.
+  // The last object after a folder goes: the folder is not selected, and a
+  // second Delete takes nothing.
+  ClickItem(tree, Node({"WORK"}));
+  ClickItem(list, Item("NOTE"));
+  Type(Qt::Key_Delete);
+  Settle();
+  EXPECT_FALSE(Holds("HOME/WORK/NOTE"));
+  EXPECT_EQ(Selected(), QStringList{});
+  Type(Qt::Key_Delete);
+  Settle();
+  // A folder clicked in the tree and Delete: it holds something, so the
+  // window asks first; Cancel keeps it, OK purges it and its parent shows.
   ClickItem(tree, Node({"WORK"}));
   Type(Qt::Key_Right);
   ClickItem(tree, Node({"WORK", "DEEP"}));
   ASSERT_EQ(window->CurrentPath, "HOME WORK DEEP");
-  ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
-  Type(Qt::Key_Delete);
-  Settle();
+  test::TDialogDriver driver;
+  QString asked;
+  for (const char* button : {"btnCancel", "btnOK"}) {
+    driver.When("FDownLd", [&asked, button](QWidget* question) {
+      asked = question->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+      QTest::mouseClick(question->findChild<QAbstractButton*>(button), Qt::LeftButton);
+    });
+    ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
+    Type(Qt::Key_Delete);
+    Settle();
+    EXPECT_TRUE(asked.contains("DEEP holds 1 object.")) << asked.toStdString();
+  }
   EXPECT_FALSE(Holds("HOME/WORK/DEEP"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_EQ(Node({"WORK", "DEEP"}), nullptr);
-  EXPECT_TRUE(Holds("HOME/WORK/NOTE"));  // nothing else went
+  EXPECT_TRUE(Holds("HOME/A "));  // nothing else went
   // HOME itself is never deleted.
   ClickItem(tree, tree->topLevelItem(0));
   Type(Qt::Key_Delete);
@@ -372,6 +396,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_FALSE(Names().contains("A"));
   EXPECT_FALSE(Holds("HOME/A "));
   EXPECT_TRUE(Holds("HOME/PI2 "));
+  EXPECT_EQ(Selected(), QStringList{"BINT"});  // the next one
 
   // A click on the Type cell of a row, F2, a new name, Enter: the name is
   // what is edited.
@@ -429,6 +454,36 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   std::ifstream text(urls[0].toLocalFile().toStdString());
   const std::string body((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
   EXPECT_NE(body.find("\"inside WORK\""), std::string::npos) << body;
+}
+
+TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
+  Open({"--baud", "9600"}, "9600");
+  Connect();
+  const auto copyThree = [&] {
+    ClickItem(list, Item("A"));
+    ClickItem(list, Item("LST"), Qt::ControlModifier);
+    ClickItem(list, Item("GREETING"), Qt::ControlModifier);
+    Type(Qt::Key_C, Qt::ControlModifier);
+  };
+  // Cancel while the first object is on its way: it arrives whole, and the
+  // copy stops there without a word.
+  QString shown;
+  boxes.When("FCmStatus", [&](QWidget* progress) {
+    shown = progress->findChild<QLabel*>("lblRun")->text();
+    QTest::mouseClick(progress->findChild<QAbstractButton*>("BitBtn1"), Qt::LeftButton);
+  });
+  copyThree();
+  Settle();
+  EXPECT_EQ(shown, "Object 1 of 3: A");
+  EXPECT_TRUE(window->Connected());
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  EXPECT_FALSE(copied && copied->hasUrls());
+  EXPECT_TRUE(boxes.boxTexts.empty());
+  // The calculator goes away mid-copy: that is what the person is told.
+  boxes.When("FCmStatus", [&](QWidget*) { sim->Stop(); });
+  copyThree();
+  ASSERT_EQ(boxes.boxTexts.size(), 1u);
+  EXPECT_TRUE(boxes.boxTexts[0].starts_with("Connection Error.")) << boxes.boxTexts[0];
 }
 
 TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/dialogs/centre.h"
+#include "ui/main/main_texts.h"
 
 namespace bridgit::ui {
 
@@ -13,6 +14,12 @@ TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
   setObjectName("FCmStatus");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
+  lblRun = new QLabel(this);
+  lblRun->setObjectName("lblRun");
+  barRun = new QProgressBar(this);
+  barRun->setObjectName("barRun");
+  layout->addWidget(lblRun);
+  layout->addWidget(barRun);
   ProgressBar2 = new QProgressBar(this);
   ProgressBar2->setObjectName("ProgressBar2");
   Label1 = new QLabel(this);
@@ -44,7 +51,26 @@ void TFCmStatus::UpdateCommStatus(const std::string& text, int kind, int maximum
 }
 
 void TFCmStatus::reject() {
+  if (runCount_ > 0 && !stopRequested_ && state_.cancelEnabled()) {
+    stopRequested_ = true;  // the object on its way arrives whole
+    Sync();
+    return;
+  }
   if (state_.RequestCancel()) done(kModalCancel);
+}
+
+void TFCmStatus::StartObject(int index, int count, const std::string& name) {
+  runCount_ = count;
+  lblRun->setText(QString::fromStdString(ObjectOfRun(index, count, name)));
+  barRun->setMaximum(count);
+  barRun->setValue(index - 1);
+  Sync();
+}
+
+void TFCmStatus::EndRun() {
+  runCount_ = 0;
+  stopRequested_ = false;
+  Sync();
 }
 
 void TFCmStatus::Sync() {
@@ -52,6 +78,10 @@ void TFCmStatus::Sync() {
   Label1->setText(QString::fromStdString(state_.message()).replace("\r\n", "\n"));
   ProgressBar2->setMaximum(std::max(1, state_.maximum()));
   ProgressBar2->setValue(std::min(state_.position(), std::max(1, state_.maximum())));
+  lblRun->setVisible(runCount_ > 0);
+  barRun->setVisible(runCount_ > 0);
+  if (stopRequested_) lblRun->setText(QString::fromStdString(kStoppingAfterObject));
+  BitBtn1->setText(stopRequested_ ? tr("Stop &Now") : tr("Cancel"));
   BitBtn1->setVisible(state_.cancelVisible());
   BitBtn1->setEnabled(state_.cancelEnabled());
 }

@@ -47,7 +47,8 @@ TFReplaceFile::TFReplaceFile(QWidget* mainWindow) : QDialog(mainWindow), main_(m
   btnAll = Button(tr("&All"), "btnAll", this);
   btnYes->setDefault(true);
   auto* row = new QHBoxLayout;
-  for (QPushButton* b : {btnYes, btnCancel, btnNo, btnAll}) row->addWidget(b);
+  // Cancel last, where a person looks for it.
+  for (QPushButton* b : {btnYes, btnNo, btnAll, btnCancel}) row->addWidget(b);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Memo1);
   layout->addLayout(row);

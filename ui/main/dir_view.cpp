@@ -110,6 +110,8 @@ void TFZQDir::RefreshDirectory() {
   }
   TreeView1Change(node);
   node->setExpanded(true);
+  if (remembered == ListView1 && listSelectionGone_) ListView1->clearSelection();
+  listSelectionGone_ = false;
   if (remembered == ListView1) {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
       QTreeWidgetItem* item = ListView1->topLevelItem(i);
@@ -188,6 +190,10 @@ void TFZQDir::FillList(QTreeWidgetItem* node) {
     ListView1->setUpdatesEnabled(true);
   }
   ListView1->setEnabled(Connected());
+  if (fitColumns_ && viewStyle_ == kStyleReport && ListView1->topLevelItemCount() > 0) {
+    fitColumns_ = false;
+    for (int column : {kColumnFiles, kColumnType, kColumnSize}) ListView1->resizeColumnToContents(column);
+  }
   SortList();
   if (ListView1->selectedItems().isEmpty() && ListView1->topLevelItemCount() > 0) {
     ListView1->setCurrentItem(ListView1->topLevelItem(0));

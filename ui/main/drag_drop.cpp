@@ -3,6 +3,7 @@
 // becomes a backup file), and files dropped on the list or a tree folder go
 // into the calculator.
 #include <QApplication>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QTreeWidget>
@@ -11,6 +12,7 @@
 #include "shell/file_target.h"
 #include "ui/main/image_list.h"
 #include "ui/main/main_window.h"
+#include "ui/main/object_run.h"
 #include "ui/main/view_items.h"
 
 namespace bridgit::ui {
@@ -162,8 +164,11 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
 
 void TFZQDir::PutFiles(const QStringList& files) {
   bool replaceAll = false;
+  TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(files.size()));
   for (const QString& file : files)
-    if (!PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size()))) break;
+    if (!run.Next(QFileInfo(file).fileName().toStdString()) ||
+        !PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size())))
+      break;
 }
 
 }  // namespace bridgit::ui

@@ -12,6 +12,7 @@
 #include "base/log.h"
 #include "calcdata/escapes.h"
 #include "calcdata/var_name.h"
+#include "link/comm_error.h"
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
@@ -19,6 +20,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
+#include "ui/main/object_run.h"
 #include "ui/main/text_mode_scope.h"
 #include "ui/main/transfer_rules.h"
 #include "ui/main/view_items.h"
@@ -61,15 +63,18 @@ shell::TFileSource* TFZQDir::FillSource() {
 
 // Fetches the objects of a source into its paths, completing them with the
 // extension of the transfer mode; the root node of the tree becomes a backup
-// file. Raises "Canceled by user" when a fetch fails.
+// file. A fetch that fails raises the connection error when the link went,
+// a quiet stop when the person cancelled it.
 void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   const bool tree = &source == FileSourceTree.get();
   TBusyScope busy(*this);
   server_->ChangeDir(CurrentPath);
   const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
   const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
+  TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(source.Files.size()));
   for (shell::TSourceFile& f : source.Files) {
     const fs::path path = f.path.toStdString();
+    if (!run.Next(path.filename().string())) throw TQuietStop();  // the clipboard stays as it was
     if (tree && path.filename().string() == root) {
       const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
       std::error_code ec;
@@ -94,7 +99,11 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
       size = item->text(kColumnSize).toLongLong();
     }
     const std::string file = path.string() + ext;
-    if (!server_->GetToFile(path.filename().string(), file, type, size)) throw std::runtime_error(kCanceledByUser);
+    if (!server_->GetToFile(path.filename().string(), file, type, size)) {
+      if (server_->TransferCancelled()) throw TQuietStop();
+      if (!Connected()) throw TConnectionError();  // the calculator went away mid-copy
+      throw std::runtime_error(kCanceledByUser);
+    }
     f.path = QString::fromStdString(file);
   }
 }
@@ -148,19 +157,65 @@ bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int
   return false;
 }
 
+namespace {
+
+// Everything a folder holds, its sub-folders' contents included.
+long long ObjectsInside(const TXPObject& folder) {
+  long long n = 0;
+  for (const auto& c : folder.Children) n += 1 + (c->IsDirectory() ? ObjectsInside(*c) : 0);
+  return n;
+}
+
+const TXPObject* ChildNamed(const TXPObject* folder, const std::string& name) {
+  if (folder)
+    for (const auto& c : folder->Children)
+      if (c->Name == name) return c.get();
+  return nullptr;
+}
+
+}  // namespace
+
+bool TFZQDir::AgreeToPurge(const TXPObject* folder) {
+  const long long count = folder ? ObjectsInside(*folder) : 0;
+  return count == 0 || ShowMessagePrompt(DeleteFolderQuestion(folder->Name, count), kDeleteFolderCaption);
+}
+
+// What a file manager selects after a delete: the item after the deleted ones,
+// else the one before; a plain object's delete never lands on a folder, so
+// that a second Delete cannot take a folder unasked.
+void TFZQDir::SelectNeighbourOfDeleted() {
+  int first = -1, last = -1;
+  bool plainOnly = true;
+  for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+    if (const QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected()) {
+      if (first < 0) first = i;
+      last = i;
+      plainOnly = plainOnly && !IsFolderItem(item);
+    }
+  QTreeWidgetItem* next = ListView1->topLevelItem(last + 1);
+  if (!next && first > 0) next = ListView1->topLevelItem(first - 1);
+  if (next && plainOnly && IsFolderItem(next)) next = nullptr;
+  LastSelectedName = next ? Caption(next) : std::string();
+  listSelectionGone_ = !next;
+}
+
 void TFZQDir::DeleteSelection() {
   if (focusedView_ == ListView1) {
     if (!ListView1->isEnabled()) return;
-    TBusyScope busy(*this);
-    server_->ChangeDir(CurrentPath);
     std::vector<std::pair<std::string, bool>> doomed;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
       if (const QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected()) doomed.emplace_back(Caption(item), IsFolderItem(item));
+    for (const auto& [name, folder] : doomed)
+      if (folder && !AgreeToPurge(ChildNamed(CurrentFolder(), name))) return;
+    SelectNeighbourOfDeleted();
+    TBusyScope busy(*this);
+    server_->ChangeDir(CurrentPath);
     for (const auto& [name, folder] : doomed) server_->Purge(name, folder);
   } else if (focusedView_ == TreeView1) {
     if (!TreeView1->isEnabled()) return;
     QTreeWidgetItem* node = TreeView1->currentItem();
     if (!node || !node->parent()) return;  // HOME itself is never deleted
+    if (!AgreeToPurge(EntryOf(node))) return;
     TBusyScope busy(*this);
     const std::string name = Caption(node);
     QTreeWidgetItem* parent = node->parent();

@@ -51,6 +51,7 @@ void TFZQDir::ReadSettings() {
     columnWidths_[column] = w;  // kept even when the view reports no change of size
     ListView1->setColumnWidth(column, w);
   };
+  fitColumns_ = !settings_->contains("DirWidthType");  // first start: the first listing sizes them
   width(kColumnFiles, "DirWidthFiles", 160);
   width(kColumnSize, "DirWidthSize", 60);
   width(kColumnType, "DirWidthType", 80);

@@ -32,6 +32,12 @@ inline std::string EraseQuestion(const std::string& fileName) {
   return fileName + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
          "Continuing will erase the calculator's current contents.\r\n\r\n" + "Continue the Restore operation?";
 }
+// A calculator has no undo: a folder that holds anything goes only when agreed.
+inline constexpr const char* kDeleteFolderCaption = "Delete Folder?";
+inline std::string DeleteFolderQuestion(const std::string& folder, long long count) {
+  return "The folder " + folder + " holds " + std::to_string(count) + (count == 1 ? " object" : " objects") +
+         ".\r\n\r\nDelete it with everything in it?\r\nThe calculator cannot undo this.";
+}
 inline constexpr const char* kEditErrorCaption = "Edit Error";
 inline std::string EditErrorText(const std::string& editor, const std::string& file) {
   return "Cannot start the editor (" + editor + ")\r\n\r\nor the file, " + file + "\r\n\r\nis missing.";
@@ -48,6 +54,12 @@ inline constexpr const char* kWriteErrorCaption = "Write Error";
 inline std::string WriteErrorText(const std::string& file) {
   return "Cannot write changes to the calculator.\r\n\r\nYour changes are kept in " + file;
 }
+
+// Work on several objects, in the progress dialog.
+inline std::string ObjectOfRun(int index, int count, const std::string& name) {
+  return "Object " + std::to_string(index) + " of " + std::to_string(count) + ": " + name;
+}
+inline constexpr const char* kStoppingAfterObject = "Stopping once this object is through...";
 
 // Help context ids: 5000 and above (in the last four digits) are pages.
 inline constexpr int kHelpDirectory = 125000;

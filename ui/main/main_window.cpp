@@ -179,6 +179,7 @@ void TFZQDir::BuildViews() {
   ListView1->setRootIsDecorated(false);
   ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListView1->setHeaderLabels({"Files", "Type", "Size"});
+  ListView1->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);  // over its numbers
   ListView1->header()->setSectionsMovable(true);
   // The list sorts by its own rules, not the view's; a click on a header still
   // has to reach ListView1ColumnClick.
@@ -249,6 +250,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 }
 
 void TFZQDir::ShowError(const std::exception& e) {
+  if (dynamic_cast<const TQuietStop*>(&e)) return;
   QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
   // A port this user may not open: say what would let them, the commonest
   // first-day trouble with a serial adapter on Linux.

@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <stdexcept>
 
 #include "host/session_host.h"
 #include "session/xmodem_server.h"
@@ -58,6 +59,11 @@ class TFReplaceFile;
 class THelpViewer;
 
 class TFRplCmd;
+
+// A command stopped by the person's own Cancel: it ends with no message.
+struct TQuietStop : std::runtime_error {
+  TQuietStop() : std::runtime_error("") {}
+};
 
 class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServices {
  public:
@@ -122,7 +128,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   bool SortReverse() const { return sortReverse_; }
   int ViewStyle() const { return viewStyle_; }
 
-  // --- File commands (file_commands.cpp). A failed get raises "Canceled by user".
+  // --- File commands (file_commands.cpp).
   void mnuCopyClick();
   void mnuCutClick();
   void mnuCopyAsTextClick();
@@ -223,6 +229,9 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   shell::TFileSource* FillSource();
   void FetchSourceFiles(shell::TFileSource& source);
   void CopySelection(bool cut);
+  // True when `folder` is empty or the person agreed to purge it.
+  bool AgreeToPurge(const TXPObject* folder);
+  void SelectNeighbourOfDeleted();
   // transfer_commands.cpp
   // False when nothing was received (nothing is written then).
   bool WriteReceivedObject(const std::string& path);
@@ -334,6 +343,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   int columnWidths_[3] = {160, 80, 60};
   // Focus that a busy spell took from a view, given back when it ends.
   bool restoreViewFocus_ = false;
+  bool listSelectionGone_ = false;
+  bool fitColumns_ = false;  // no stored widths: the list's columns take their content's width once  // a delete left nothing to select: the refresh selects nothing
   bool clipboardFiles_ = false;  // the clipboard holds files, as of its last change
 };
 
