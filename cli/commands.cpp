@@ -279,6 +279,13 @@ void TCommands::PrintStack() {
   for (const std::string& line : server_.ReadStack()) out_ << Shown(line) << "\n";
 }
 
+void TCommands::RunAndPrint(const std::string& command) {
+  std::vector<std::string> stack;
+  const std::string error = server_.RunCommand(command, &stack);
+  for (const std::string& line : stack) out_ << Shown(line) << "\n";
+  if (!error.empty()) throw std::runtime_error(std::string(bridgit::texts::kCalculatorError) + error);
+}
+
 void TCommands::Eval(const std::string& path) {
   List();
   TXPObject* folder = nullptr;
@@ -286,14 +293,12 @@ void TCommands::Eval(const std::string& path) {
   if (!item || item == &home_) throw std::runtime_error("no variable " + path);
   if (!CheckVarName(item->Name, host_)) throw std::runtime_error("not evaluated");
   server_.ChangeDir(folder->FullPath());
-  server_.SendCalculatorCommand(item->Name);
-  PrintStack();
+  RunAndPrint(item->Name);
 }
 
 void TCommands::Exec(const std::string& text) {
   Connect();
-  server_.SendCalculatorCommand(text);
-  PrintStack();
+  RunAndPrint(text);
 }
 
 void TCommands::Stack() {

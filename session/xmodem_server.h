@@ -94,6 +94,10 @@ class TXModemServer {
   void SendCalculatorCommand(const std::string& command);
   // At most the 7 lowest levels, highest first: "n: text".
   std::vector<std::string> ReadStack();
+  // Has the calculator run a person's command and returns the error it
+  // raised ("Infinite Result"), empty when none; `stack`, when given, gets
+  // the stack read in the same exchanges.
+  std::string RunCommand(const std::string& command, std::vector<std::string>* stack);
 
   // --- Backup, restore, and the transfers the calculator starts itself.
   bool Backup(const std::string& pcFile, long long estimatedSize);
@@ -117,6 +121,8 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  // The texts of the list of strings `program` leaves, fetched through a scratch variable.
+  std::vector<std::string> ReadTexts(const std::string& program);
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;

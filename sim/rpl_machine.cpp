@@ -328,18 +328,19 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
     const TObj b = Pop(), a = Pop();
     const std::uint32_t pa = PrologOf(a), pb = PrologOf(b);
     if (pa == kReal && pb == kReal) return real(RealValue(a) + RealValue(b));
-    if (pa == kString || pb == kString) {
-      const auto text = [comma](const TObj& o) { return PrologOf(o) == kString ? StringValue(o) : Decompile(o, comma); };
-      stack_.push_back(MakeString(text(a) + text(b)));
-      return;
-    }
-    if (pa == kList) {
-      auto items = Elements(a);
+    // A list takes the other object in, a string too.
+    if (pa == kList || pb == kList) {
+      auto items = pa == kList ? Elements(a) : std::vector<TObj>{a};
       if (pb == kList)
         for (const auto& i : Elements(b)) items.push_back(i);
       else
         items.push_back(b);
       stack_.push_back(MakeComposite(kList, items));
+      return;
+    }
+    if (pa == kString || pb == kString) {
+      const auto text = [comma](const TObj& o) { return PrologOf(o) == kString ? StringValue(o) : Decompile(o, comma); };
+      stack_.push_back(MakeString(text(a) + text(b)));
       return;
     }
     stack_.push_back(a), stack_.push_back(b);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -149,6 +150,17 @@ TEST_F(Cli, EvaluationAndTheStack) {
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
   r = Cli_({"stack"});
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
+  // A command the calculator refuses fails with its error; the arguments stay.
+  const std::vector<std::array<std::string, 3>> refused = {{"1 0 /", "Infinite Result", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"\\<< 1 +", "Invalid Syntax", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"CLEAR DROP", "Too Few Arguments", ""}};
+  for (const auto& [text, error, out] : refused) {
+    r = Cli_({"exec", text});
+    EXPECT_EQ(r.code, 1) << text;
+    EXPECT_EQ(r.err, "bridgit-cli: Error: " + error + "\n");
+    EXPECT_EQ(r.out, out);
+  }
+  EXPECT_EQ(Cli_({"exec", "1"}).code, 0) << "an earlier error is not this command's";
 }
 
 // Text from the calculator cannot drive the terminal: escape sequences in a
