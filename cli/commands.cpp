@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -67,6 +69,16 @@ std::string ShownRaw(const std::string& calc) { return EncodeEscapes(calc, TEsca
 void WriteOrFail(const std::string& path, const std::string& bytes) {
   int error = 0;
   if (!WriteFileSafely(path, bytes, error)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
+}
+
+// A file to send: missing or unreadable is a failure, with the system's reason.
+void RequireReadable(const std::string& file) {
+  std::error_code ec;
+  if (fs::is_directory(file, ec)) throw std::runtime_error("cannot read " + file + ": " + std::strerror(EISDIR));
+  if (std::FILE* f = std::fopen(file.c_str(), "rb"))
+    std::fclose(f);
+  else
+    throw std::runtime_error("cannot read " + file + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -219,6 +231,7 @@ void TCommands::Get(const std::vector<std::string>& names, const std::string& ou
 }
 
 void TCommands::Put(const std::vector<std::string>& files, const std::string& folder) {
+  for (const std::string& file : files) RequireReadable(file);
   List();
   const TXPObject& target = Folder(folder);
   server_.ChangeDir(target.FullPath());
@@ -234,6 +247,7 @@ void TCommands::Put(const std::vector<std::string>& files, const std::string& fo
     for (const auto& child : target.Children) exists = exists || child->Name == name;
     if (!server_.PutFile(name, file, static_cast<int>(files.size()), replaceAll, exists)) ++failed;
   }
+  failed += host_.Declined();
   if (failed) throw std::runtime_error(std::to_string(failed) + " file(s) not sent");
 }
 
@@ -313,6 +327,7 @@ void TCommands::Backup(const std::string& file) {
 }
 
 void TCommands::Restore(const std::string& file) {
+  RequireReadable(file);
   Connect();
   if (!host_.ShowMessagePrompt("Erase the calculator's memory and restore " + file + "?", "Erase Calculator?"))
     throw std::runtime_error("restore declined");

@@ -37,6 +37,8 @@ class TConsoleHost : public THeadlessHost {
   static void Interrupt();
   static bool Interrupted();
   void FinishProgress();
+  // Replacements the person (or the lack of a terminal) refused; not --no-replace.
+  int Declined() const { return declined_; }
 
  private:
   bool AskYesNo(const std::string& question, bool fallback);
@@ -47,6 +49,7 @@ class TConsoleHost : public THeadlessHost {
   TConsoleOptions options_;
   long long promptDeadline_ = 0;
   bool barShown_ = false;
+  int declined_ = 0;
 };
 
 }  // namespace bridgit::cli

@@ -58,6 +58,8 @@ inline constexpr std::string_view kAnsweredNo = "answered no (no terminal to ask
 
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
+// --no-replace: a name the calculator already has is left alone, as asked.
+inline std::string SkippedExisting(const std::string& name) { return "skipped " + name + " (exists)"; }
 
 // --- pull and push: a calculator folder mirrored as a PC folder.
 inline std::string MirrorNoFolder(const std::string& folder) { return "no folder " + folder + " on the calculator"; }

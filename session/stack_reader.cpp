@@ -39,9 +39,15 @@ std::string TXModemServer::RunCommand(const std::string& command, std::vector<st
 std::vector<std::string> TXModemServer::ReadStack() { return StackLines(ReadTexts(kStackProgram)); }
 
 std::vector<std::string> TXModemServer::ReadTexts(const std::string& program) {
+  textScratchLeft_ = true;
+  textScratchFolder_ = currentFolder_;
+  SendCalculatorCommand(program + " '$$$t' STO");
+  return FetchTexts();
+}
+
+std::vector<std::string> TXModemServer::FetchTexts() {
   std::vector<std::string> texts;
   try {
-    SendCalculatorCommand(program + " '$$$t' STO");
     if (GetObject("$$$t", "", 0)) {
       // Past the file header and the list's prolog, the strings of the list.
       const std::string nibbles = UnpackNibbles(LastData);
@@ -65,6 +71,7 @@ std::vector<std::string> TXModemServer::ReadTexts(const std::string& program) {
     throw;
   }
   Purge("$$$t", false);
+  textScratchLeft_ = false;
   return texts;
 }
 

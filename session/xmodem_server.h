@@ -83,7 +83,9 @@ class TXModemServer {
   // A skipped file also returns true.
   bool PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll, bool confirm,
                const std::string& displayName = "");
-  bool PutText(const std::string& name, const std::string& pcFile);
+  // False when the file holds no text, or when the calculator cannot compile
+  // it (`notCompiled` set; nothing stored, its screen says so).
+  bool PutText(const std::string& name, const std::string& pcFile, bool* notCompiled = nullptr);
   struct TFileKind {
     bool accept = false;
     bool asText = false;
@@ -123,6 +125,8 @@ class TXModemServer {
   void ConnectTo(const std::string& port);
   // The texts of the list of strings `program` leaves, fetched through a scratch variable.
   std::vector<std::string> ReadTexts(const std::string& program);
+  // The same from a list a command already stored in the scratch variable "$$$t".
+  std::vector<std::string> FetchTexts();
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;

@@ -102,7 +102,21 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
   r = Cli_({"put", work / "NEWP.txt"});
   EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
+  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
+  r = Cli_({"put", "--no-replace", work / "NEWP.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "skipped NEWP (exists)\n");
   EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
+
+  // A text the calculator cannot compile is no put; nor are bytes sent as text.
+  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
+  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
+  for (const std::string& file : {"BAD.txt", "JUNK.zq"}) {
+    r = Cli_({"--yes", "put", work / file});
+    EXPECT_EQ(r.code, 1) << file;
+    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
 // A file replaced by a get keeps its permissions, and no temporary file is
@@ -209,7 +223,9 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
   EXPECT_EQ(Cli_({"get"}).code, 2);
   test::TRun r = Cli_({"put", work / "missing.zq"});
-  EXPECT_EQ(r.code, 2);  // checked before anything is opened
+  EXPECT_EQ(r.code, 1);  // checked before anything is opened
+  EXPECT_EQ(r.err, "bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
+  EXPECT_EQ(Cli_({"restore", work / "x.zqbackup"}).code, 1);
   r = Cli_({"get", "NOSUCH"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "bridgit-cli: no variable NOSUCH\n");
