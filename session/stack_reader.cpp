@@ -46,25 +46,26 @@ std::vector<std::string> TXModemServer::ReadTexts(const std::string& program) {
 }
 
 std::vector<std::string> TXModemServer::FetchTexts() {
+  // Not fetched: the link failed, and nothing read may pass for an answer.
+  // The scratch variable is purged at the next connection.
+  if (!GetObject("$$$t", "", 0)) RaiseTransferError();
   std::vector<std::string> texts;
   try {
-    if (GetObject("$$$t", "", 0)) {
-      // Past the file header and the list's prolog, the strings of the list.
-      const std::string nibbles = UnpackNibbles(LastData);
-      const std::string s = nibbles.size() > 21 ? PackNibbles(std::string_view(nibbles).substr(21)) : std::string();
-      for (std::size_t p = 0; s.size() > p + 4 && s[p] == 0x2C && s[p + 1] == 0x2A;) {
-        const auto b = [&s](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(s[i])); };
-        const unsigned len = (b(p + 2) >> 4) + (b(p + 3) & 0x0F) * 16 + (b(p + 3) >> 4) * 256 + (b(p + 4) & 0x0F) * 4096 +
-                             (b(p + 4) >> 4) * 65536;
-        const std::size_t chars = len >= 5 ? (len - 5) / 2 : 0;
-        if (p + 5 + chars > s.size()) break;
-        const bool isString = s.compare(p + 5, 3, kStringMarker) == 0 && chars >= 3;
-        const std::size_t skip = isString ? 3 : 0;
-        const std::string quote = isString ? "\"" : "";
-        texts.push_back(quote + CalcTextToPC(s.substr(p + 5 + skip, chars - skip), {.level = 3, .isString = isString}) +
-                        quote);
-        p += chars + 5;
-      }
+    // Past the file header and the list's prolog, the strings of the list.
+    const std::string nibbles = UnpackNibbles(LastData);
+    const std::string s = nibbles.size() > 21 ? PackNibbles(std::string_view(nibbles).substr(21)) : std::string();
+    for (std::size_t p = 0; s.size() > p + 4 && s[p] == 0x2C && s[p + 1] == 0x2A;) {
+      const auto b = [&s](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(s[i])); };
+      const unsigned len = (b(p + 2) >> 4) + (b(p + 3) & 0x0F) * 16 + (b(p + 3) >> 4) * 256 + (b(p + 4) & 0x0F) * 4096 +
+                           (b(p + 4) >> 4) * 65536;
+      const std::size_t chars = len >= 5 ? (len - 5) / 2 : 0;
+      if (p + 5 + chars > s.size()) break;
+      const bool isString = s.compare(p + 5, 3, kStringMarker) == 0 && chars >= 3;
+      const std::size_t skip = isString ? 3 : 0;
+      const std::string quote = isString ? "\"" : "";
+      texts.push_back(quote + CalcTextToPC(s.substr(p + 5 + skip, chars - skip), {.level = 3, .isString = isString}) +
+                      quote);
+      p += chars + 5;
     }
   } catch (...) {
     Purge("$$$t", false);
