@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,6 +61,16 @@ std::string ShownRaw(const std::string& calc) { return EncodeEscapes(calc, TEsca
 void WriteOrFail(const std::string& path, const std::string& bytes) {
   int error = 0;
   if (!WriteFileSafely(path, bytes, error)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
+}
+
+// A file to send: missing or unreadable is a failure, with the system's reason.
+void RequireReadable(const std::string& file) {
+  std::error_code ec;
+  if (fs::is_directory(file, ec)) throw std::runtime_error("cannot read " + file + ": " + std::strerror(EISDIR));
+  if (std::FILE* f = std::fopen(file.c_str(), "rb"))
+    std::fclose(f);
+  else
+    throw std::runtime_error("cannot read " + file + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -229,6 +240,7 @@ void TCommands::Get(const std::vector<std::string>& names, const std::string& ou
 }
 
 void TCommands::Put(const std::vector<std::string>& files, const std::string& folder) {
+  for (const std::string& file : files) RequireReadable(file);
   List();
   const TXPObject& target = Folder(folder);
   server_.ChangeDir(target.FullPath());
@@ -244,6 +256,7 @@ void TCommands::Put(const std::vector<std::string>& files, const std::string& fo
     for (const auto& child : target.Children) exists = exists || child->Name == name;
     if (!server_.PutFile(name, file, static_cast<int>(files.size()), replaceAll, exists)) ++failed;
   }
+  failed += host_.Declined();
   if (failed) throw std::runtime_error(std::to_string(failed) + " file(s) not sent");
 }
 
@@ -301,6 +314,13 @@ void TCommands::PrintStack(bool json) {
   out_ << (lines.empty() ? "]\n" : "\n]\n");
 }
 
+void TCommands::RunAndPrint(const std::string& command) {
+  std::vector<std::string> stack;
+  const std::string error = server_.RunCommand(command, &stack);
+  for (const std::string& line : stack) out_ << Shown(line) << "\n";
+  if (!error.empty()) throw std::runtime_error(std::string(bridgit::texts::kCalculatorError) + error);
+}
+
 void TCommands::Eval(const std::string& path) {
   List();
   TXPObject* folder = nullptr;
@@ -308,14 +328,12 @@ void TCommands::Eval(const std::string& path) {
   if (!item || item == &home_) throw std::runtime_error("no variable " + path);
   if (!CheckVarName(item->Name, host_)) throw std::runtime_error("not evaluated");
   server_.ChangeDir(folder->FullPath());
-  server_.SendCalculatorCommand(item->Name);
-  PrintStack();
+  RunAndPrint(item->Name);
 }
 
 void TCommands::Exec(const std::string& text) {
   Connect();
-  server_.SendCalculatorCommand(text);
-  PrintStack();
+  RunAndPrint(text);
 }
 
 void TCommands::Stack(bool json) {
@@ -330,6 +348,7 @@ void TCommands::Backup(const std::string& file) {
 }
 
 void TCommands::Restore(const std::string& file) {
+  RequireReadable(file);
   Connect();
   if (!host_.ShowMessagePrompt("Erase the calculator's memory and restore " + file + "?", "Erase Calculator?"))
     throw std::runtime_error("restore declined");

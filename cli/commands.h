@@ -55,6 +55,8 @@ class TCommands {
   TXPObject& Folder(const std::string& path);
   TXPObject* Find(const std::string& path, TXPObject** folder = nullptr);
   void PrintStack(bool json = false);
+  // Runs a person's command and prints the stack; the calculator's error is a failure.
+  void RunAndPrint(const std::string& command);
 
   TGlobal global_;
   std::ostream& out_;

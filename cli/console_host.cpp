@@ -103,11 +103,16 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
     return yes;
   });
   SetReplacePolicy([this](const std::string& name, const std::string&) {
-    if (options_.replace != 0) return options_.replace > 0 ? kModalYes : kModalNo;
+    if (options_.replace > 0) return kModalYes;
+    if (options_.replace < 0) {
+      if (!options_.quiet) std::fprintf(stderr, "%s\n", texts::SkippedExisting(name).c_str());
+      return kModalNo;
+    }
     const std::string question = "Replace " + name + " on the calculator?";
     const bool asked = CanAsk();
     const bool yes = AskYesNo(question, options_.yes);
     if (!asked) ReportAnswered(question, std::string(bridgit::texts::kReplaceCaption), yes);
+    if (!yes) ++declined_;  // a question answered no is a file not sent
     return yes ? kModalYes : kModalNo;
   });
   SetBadFilePolicy([this](const std::string& /*name*/, const std::string& question) {

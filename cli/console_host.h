@@ -45,6 +45,8 @@ class TConsoleHost : public THeadlessHost {
   void ShowSubject(const std::string& line);
   // Erases the progress line before other output; the next update redraws it.
   void ClearProgress();
+  // Replacements the person (or the lack of a terminal) refused; not --no-replace.
+  int Declined() const { return declined_; }
 
  private:
   bool AskYesNo(const std::string& question, bool fallback);
@@ -58,6 +60,7 @@ class TConsoleHost : public THeadlessHost {
   void DrawLine(const std::string& caption, int filled, const std::string& detail);
   bool barShown_ = false;
   std::string subject_;
+  int declined_ = 0;
 };
 
 }  // namespace bridgit::cli

@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
   get->add_flag("--text", asText, "as text files");
   get->callback([&] { run = [&](TCommands& c) { c.Get(names, output, asText); }; });
   auto* put = app.add_subcommand("put", "copy PC files into variables");
-  put->add_option("FILE", files, "object (.zq) or text (.txt) files")->required()->check(CLI::ExistingFile);
+  put->add_option("FILE", files, "object (.zq) or text (.txt) files")->required();
   put->add_option("--to", folder, "folder on the calculator");
   auto* rep = put->add_flag("--replace", replace, "replace variables without asking");
   put->add_flag("--no-replace", noReplace, "never replace")->excludes(rep);
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
   backup->add_option("FILE", file)->required();
   backup->callback([&] { run = [&](TCommands& c) { c.Backup(file); }; });
   auto* restore = app.add_subcommand("restore", "restore a backup (erases the calculator)");
-  restore->add_option("FILE", file)->required()->check(CLI::ExistingFile);
+  restore->add_option("FILE", file)->required();
   restore->callback([&] { run = [&](TCommands& c) { c.Restore(file); }; });
   auto* capture = app.add_subcommand("capture", "wait for the screen that a person sends from the calculator, and save it");
   capture->add_option("-o", file, "picture file, .bmp or .jpg (default capture.bmp)");

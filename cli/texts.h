@@ -92,6 +92,8 @@ inline std::string NoHeaderLines(const std::string& example) {
 
 // A command stopped by Ctrl+C while it asked a question.
 inline constexpr const char* kInterrupted = "interrupted";
+// --no-replace: a name the calculator already has is left alone, as asked.
+inline std::string SkippedExisting(const std::string& name) { return "skipped " + name + " (exists)"; }
 
 // A pull or push stopped by Ctrl+C.
 inline constexpr std::string_view kCancelled = "cancelled";

@@ -139,10 +139,12 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
     if (answer == kModalAll) replaceAll = true;
   }
   if (kind.asText) {
-    const bool ok = PutText(name, pcFile);
+    bool notCompiled = false;
+    const bool ok = PutText(name, pcFile, &notCompiled);
     if (!ok) {
       host_.Beep();
-      host_.ShowMessage(name + std::string(texts::kNotValidText1) + std::string(texts::kNotValidText2),
+      host_.ShowMessage(name + std::string(notCompiled ? texts::kNotCompiled
+                                                       : std::string(texts::kNotValidText1) + std::string(texts::kNotValidText2)),
                         std::string(texts::kWarningCaption));
       host_.ProcessMessages();
       SleepMs(100);
@@ -166,10 +168,10 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   return result;
 }
 
-bool TXModemServer::PutText(const std::string& name, const std::string& pcFile) {
+bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, bool* notCompiled) {
   std::string modes;
   const std::string errorPart = std::string(host_.CalculatorModel() == "73" ? "#26067h SYSEVAL " : "#141E5h SYSEVAL ") +
-                                "CLLCD \"Syntax Error\" 4 DISP 5 WAIT ";
+                                "CLLCD \"" + std::string(texts::kSyntaxError) + "\" 4 DISP 5 WAIT ";
   std::string text;
   int error = 0;
   if (!ReadWholeFile(pcFile, text, error)) RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + std::to_string(error));
@@ -205,12 +207,18 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile) 
     if (!sent) RaiseTransferError();
     body = kLongTextScratch + " '" + kLongTextScratch + "' PURGE ";
   }
+  // Both branches leave a verdict in the scratch variable ({ } when stored):
+  // a text the calculator cannot compile is a failure, not a put.
+  textScratchLeft_ = true;
+  textScratchFolder_ = currentFolder_;
   Execute("'" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
-              "ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO END ",
+              "{ \"\" } ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO { } END '" + kTextScratch + "' STO",
           true, true);
   SleepMs(CurrentTiming().AfterSend);
+  const bool stored = FetchTexts().empty();
   SetStatus("");
-  return true;
+  if (!stored && notCompiled) *notCompiled = true;
+  return stored;
 }
 
 }  // namespace bridgit

@@ -48,6 +48,11 @@ inline constexpr std::string_view kLogSizeDiffers = "Object size differs from th
 inline constexpr std::string_view kNotValidText1 = "\r\n\r\nis not a valid text";
 inline constexpr std::string_view kNotValidText2 = " file and cannot be properly sent.\r\n";
 inline constexpr std::string_view kWarningCaption = "Warning";
+inline constexpr std::string_view kSyntaxError = "Syntax Error";
+inline constexpr std::string_view kNotCompiled =
+    "\r\n\r\nSyntax Error: the calculator cannot compile this text, so nothing was stored.\r\n";
+// Before the error a command raised on the calculator, as its screen shows it.
+inline constexpr std::string_view kCalculatorError = "Error: ";
 inline constexpr std::string_view kNotAnObject = "\r\n\r\nis not a whole calculator object and was not sent.\r\n";
 inline constexpr std::string_view kStatusSendingPut = "Sending PUT command";
 inline constexpr std::string_view kCannotWriteFile = "Cannot write file ";

@@ -83,7 +83,9 @@ class TXModemServer {
   // A skipped file also returns true.
   bool PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll, bool confirm,
                const std::string& displayName = "");
-  bool PutText(const std::string& name, const std::string& pcFile);
+  // False when the file holds no text, or when the calculator cannot compile
+  // it (`notCompiled` set; nothing stored, its screen says so).
+  bool PutText(const std::string& name, const std::string& pcFile, bool* notCompiled = nullptr);
   struct TFileKind {
     bool accept = false;
     bool asText = false;
@@ -94,6 +96,10 @@ class TXModemServer {
   void SendCalculatorCommand(const std::string& command);
   // At most the 7 lowest levels, highest first: "n: text".
   std::vector<std::string> ReadStack();
+  // Has the calculator run a person's command and returns the error it
+  // raised ("Infinite Result"), empty when none; `stack`, when given, gets
+  // the stack read in the same exchanges.
+  std::string RunCommand(const std::string& command, std::vector<std::string>* stack);
 
   // --- Backup, restore, and the transfers the calculator starts itself.
   bool Backup(const std::string& pcFile, long long estimatedSize);
@@ -119,6 +125,10 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  // The texts of the list of strings `program` leaves, fetched through a scratch variable.
+  std::vector<std::string> ReadTexts(const std::string& program);
+  // The same from a list a command already stored in the scratch variable "$$$t".
+  std::vector<std::string> FetchTexts();
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;

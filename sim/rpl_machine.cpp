@@ -149,6 +149,18 @@ class TCompiler {
   std::size_t i_ = 0;
 };
 
+// The calculator's numbers of its error messages (ERRN); 0 is no error.
+std::uint64_t ErrorNumber(const std::string& message) {
+  static const std::vector<std::pair<std::string, std::uint64_t>> numbers = {
+      {"Insufficient Memory", 0x001}, {"Invalid Syntax", 0x106},      {"Too Few Arguments", 0x201},
+      {"Bad Argument Type", 0x202},   {"Bad Argument Value", 0x203},  {"Undefined Name", 0x204},
+      {"Infinite Result", 0x305},     {"Invalid Name", 0x102},        {"Name Conflict", 0x10C},
+      {"Non-Empty Directory", 0x12B}, {"Directory Not Allowed", 0x12C}, {"Invalid object", 0x10A}};
+  for (const auto& [text, number] : numbers)
+    if (text == message) return number;
+  return 0x203;
+}
+
 std::string AlgebraicText(const TObj& o) {
   const auto items = Elements(o);
   return items.empty() ? std::string() : StringValue(items[0]);
@@ -168,17 +180,23 @@ std::vector<TObj> TRplMachine::Compile(const std::string& text) const {
   }
 }
 
-void TRplMachine::Execute(const std::string& text) {
-  lastError_.clear();
+bool TRplMachine::Execute(const std::string& text) {
   try {
     Run(Compile(text));
+    return true;
   } catch (const TRplError& e) {
-    lastError_ = e.message;
+    KeepError(e.message);
   } catch (const std::exception&) {
     // A text the machine cannot handle fails as a calculator does, with an
     // error left behind; it never ends the simulator.
-    lastError_ = "Bad Argument Value";
+    KeepError("Bad Argument Value");
   }
+  return false;
+}
+
+void TRplMachine::KeepError(const std::string& message) {
+  lastError_ = message;
+  lastErrorNumber_ = message.empty() ? 0 : ErrorNumber(message);
 }
 
 void TRplMachine::Need(std::size_t n) const {
@@ -289,7 +307,8 @@ void TRplMachine::Structure(const std::vector<TObj>& code, std::size_t& pc, bool
     bool failed = false;
     try {
       Run(test);
-    } catch (const TRplError&) {
+    } catch (const TRplError& e) {
+      KeepError(e.message);  // a trapped error is the last error too
       failed = true;
     }
     Run(failed ? yes : no);
@@ -309,18 +328,19 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
     const TObj b = Pop(), a = Pop();
     const std::uint32_t pa = PrologOf(a), pb = PrologOf(b);
     if (pa == kReal && pb == kReal) return real(RealValue(a) + RealValue(b));
-    if (pa == kString || pb == kString) {
-      const auto text = [comma](const TObj& o) { return PrologOf(o) == kString ? StringValue(o) : Decompile(o, comma); };
-      stack_.push_back(MakeString(text(a) + text(b)));
-      return;
-    }
-    if (pa == kList) {
-      auto items = Elements(a);
+    // A list takes the other object in, a string too.
+    if (pa == kList || pb == kList) {
+      auto items = pa == kList ? Elements(a) : std::vector<TObj>{a};
       if (pb == kList)
         for (const auto& i : Elements(b)) items.push_back(i);
       else
         items.push_back(b);
       stack_.push_back(MakeComposite(kList, items));
+      return;
+    }
+    if (pa == kString || pb == kString) {
+      const auto text = [comma](const TObj& o) { return PrologOf(o) == kString ? StringValue(o) : Decompile(o, comma); };
+      stack_.push_back(MakeString(text(a) + text(b)));
       return;
     }
     stack_.push_back(a), stack_.push_back(b);
@@ -519,6 +539,9 @@ void TRplMachine::Command(int id, const std::vector<TObj>& code, std::size_t& pc
     stack_.push_back(MakeComposite(kList, names));
     return;
   }
+  if (name == "ERRM") { stack_.push_back(MakeString(lastError_)); return; }
+  if (name == "ERRN") { stack_.push_back(MakeHex(lastErrorNumber_)); return; }
+  if (name == "ERR0") { KeepError(""); return; }
   if (name == "ARCHIVESEND") {
     if (onArchive) onArchive();
     return;

@@ -26,12 +26,15 @@ class TRplMachine {
 
   // Compiles calculator text into the sequence of objects it denotes.
   std::vector<TObj> Compile(const std::string& text) const;
-  // Evaluates a command line; an error stops it and is kept in LastError().
-  void Execute(const std::string& text);
+  // Evaluates a command line; an error stops it and is kept in LastError()
+  // until the next error or ERR0, as ERRM and ERRN give it. False when an
+  // error stopped it.
+  bool Execute(const std::string& text);
   void Run(const std::vector<TObj>& objects);
 
   std::vector<TObj>& Stack() { return stack_; }
   const std::string& LastError() const { return lastError_; }
+  std::uint64_t LastErrorNumber() const { return lastErrorNumber_; }
   // Lines the calculator's DISP put on its display (for the screen picture).
   const std::vector<std::string>& Display() const { return display_; }
 
@@ -48,6 +51,7 @@ class TRplMachine {
   double PopReal();
   std::string PopName();
   void Need(std::size_t n) const;
+  void KeepError(const std::string& message);
   // Control structures: the matching THEN/ELSE/END of the IF or IFERR at `pc`.
   void Structure(const std::vector<TObj>& code, std::size_t& pc, bool isIfErr);
 
@@ -55,6 +59,7 @@ class TRplMachine {
   TCalcIdentity identity_;
   std::vector<TObj> stack_;
   std::string lastError_;
+  std::uint64_t lastErrorNumber_ = 0;
   std::vector<std::string> display_ = std::vector<std::string>(8);
 };
 

@@ -322,7 +322,7 @@ const std::vector<std::string>& CommandNames() {
       "RCLF", "STOF", "STWS", "STD", "DEG", "RAD", "GRAD", "IOPAR", "GET", "VERSION", "MEM", "NEWOB",
       "RESTORE", "SYSEVAL", "CLLCD", "DISP", "WAIT", "IFERR", "IF", "THEN", "ELSE", "END",
       "\x8DLIST", "\x8DSTR", "STR\x8D", "OBJ\x8D", "SIZE", "ARCHIVESEND", "==", "<", ">", "NOT", "TYPE",
-      "VARS", "PATH", "SERVER", "DUPN", "DOSUBS", "BYTES"};
+      "VARS", "PATH", "SERVER", "DUPN", "DOSUBS", "BYTES", "ERRM", "ERRN", "ERR0"};
   return names;
 }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -104,7 +105,21 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
   r = Cli_({"put", work / "NEWP.txt"});
   EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
+  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
+  r = Cli_({"put", "--no-replace", work / "NEWP.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "skipped NEWP (exists)\n");
   EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
+
+  // A text the calculator cannot compile is no put; nor are bytes sent as text.
+  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
+  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
+  for (const std::string& file : {"BAD.txt", "JUNK.zq"}) {
+    r = Cli_({"--yes", "put", work / file});
+    EXPECT_EQ(r.code, 1) << file;
+    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
 // A file replaced by a get keeps its permissions, and no temporary file is
@@ -152,9 +167,20 @@ TEST_F(Cli, EvaluationAndTheStack) {
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
   r = Cli_({"stack"});
   EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
+  // A command the calculator refuses fails with its error; the arguments stay.
+  const std::vector<std::array<std::string, 3>> refused = {{"1 0 /", "Infinite Result", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"\\<< 1 +", "Invalid Syntax", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"CLEAR DROP", "Too Few Arguments", ""}};
+  for (const auto& [text, error, out] : refused) {
+    r = Cli_({"exec", text});
+    EXPECT_EQ(r.code, 1) << text;
+    EXPECT_EQ(r.err, "bridgit-cli: Error: " + error + "\n");
+    EXPECT_EQ(r.out, out);
+  }
+  EXPECT_EQ(Cli_({"exec", "1"}).code, 0) << "an earlier error is not this command's";
   Cli_({"exec", "\"A\\010B\\009\""});
   r = Cli_({"stack", "--json"});
-  EXPECT_EQ(r.out, "[\n {\"level\": 3, \"object\": \"2.\"},\n {\"level\": 2, \"object\": \"9.\"},\n"
+  EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
                    " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
 }
 
@@ -215,7 +241,9 @@ TEST_F(Cli, BadInput) {
   r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
   EXPECT_NE(r.out.find("NOTE\tString"), std::string::npos) << r.err;
   r = Cli_({"put", work / "missing.zq"});
-  EXPECT_EQ(r.code, 2);  // checked before anything is opened
+  EXPECT_EQ(r.code, 1);  // checked before anything is opened
+  EXPECT_EQ(r.err, "bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
+  EXPECT_EQ(Cli_({"restore", work / "x.zqbackup"}).code, 1);
   r = Cli_({"get", "NOSUCH"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "bridgit-cli: no variable NOSUCH\n");

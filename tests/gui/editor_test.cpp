@@ -232,6 +232,15 @@ TEST_F(EditAsText, AFailedPutKeepsTheFileAndSaysWhere) {
   ASSERT_TRUE(fs::exists(Edited()));
   EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
   EXPECT_TRUE(Holds(kA42));
+  // A text the calculator cannot compile is a failed put too, and says why.
+  Script(bin / "wiper", "printf '\\\\<< 1 +\\n' >> \"$1\"\n");
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 2);
+  ASSERT_GE(boxes.boxTexts.size(), 2u);
+  EXPECT_NE(boxes.boxTexts[boxes.boxTexts.size() - 2].find("Syntax Error"), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  EXPECT_NE(Slurp(Edited()).find("<< 1 +"), std::string::npos);
+  EXPECT_TRUE(Holds(kA42));
 }
 
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {

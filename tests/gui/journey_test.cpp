@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPointer>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -554,6 +555,8 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   ASSERT_TRUE(WaitUntil([&] { return commands->isActiveWindow(); }));
   auto* box = commands->findChild<QComboBox*>("cmboCmd");
   ASSERT_NE(box, nullptr);
+  auto* memo = commands->findChild<QPlainTextEdit*>("Memo1");
+  EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the warning is wrapped to the window";
   QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
   const QString longText = QString(120, 'x');
   QApplication::clipboard()->setText(longText);
@@ -571,6 +574,14 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   EXPECT_TRUE(commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().contains("42")) << commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString();
   EXPECT_EQ(box->currentText(), "");
   EXPECT_EQ(box->itemText(0), "6 7 *");
+  // A command the calculator refuses says why in the window.
+  auto* error = commands->findChild<QLabel*>("lblError");
+  EXPECT_FALSE(error->isVisible());
+  QTest::keyClicks(box->lineEdit(), "1 0 /");
+  Type(Qt::Key_Return);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_TRUE(error->isVisible());
+  EXPECT_EQ(error->text(), "Error: Infinite Result");
   commands->close();
   // The main window's view kept its focus through that command's busy spell.
   ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));

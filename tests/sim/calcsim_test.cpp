@@ -431,12 +431,14 @@ TEST(CalcSim, AnUnparsableTextIsASyntaxErrorNotACrash) {
     test::TCalcSim sim({"--memory", mem});
     TPcSide pc(sim.PcPath());
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"<xd>", "Invalid Syntax"}, {"7 'Z' STO <1x2d>", "Invalid Syntax"}, {"<99999999999999999999999d>", "Bad Argument Value"}};
+        {"<xd>", "Invalid Syntax"}, {"7 'Z' STO <1x2d>", "Invalid Syntax"}, {"1 0 /", "Infinite Result"}, {"<99999999999999999999999d>", "Bad Argument Value"}};
     for (const auto& [text, message] : cases) {
       EXPECT_EQ(pc.Command('E', text), std::string(1, ACK)) << text;
       EXPECT_EQ(sim.Control("error"), "ok " + message) << text;
     }
     EXPECT_EQ(pc.Command('E', "7 'Z' STO"), std::string(1, ACK));
+    EXPECT_EQ(sim.Control("error"), "ok Bad Argument Value") << "kept until the next error or ERR0";
+    EXPECT_EQ(pc.Command('E', "ERR0"), std::string(1, ACK));
     EXPECT_EQ(sim.Control("error"), "ok ");
     EXPECT_EQ(sim.Stop(), 0);
   }

@@ -21,10 +21,7 @@ class Rpl : public ::testing::Test {
     TVar* v = memory.Current().Find(name);
     return v ? Decompile(v->object) : "<none>";
   }
-  void Run(const std::string& text) {
-    rpl.Execute(text);
-    EXPECT_EQ(rpl.LastError(), "") << text;
-  }
+  void Run(const std::string& text) { EXPECT_TRUE(rpl.Execute(text)) << text << ": " << rpl.LastError(); }
   TCalcMemory memory;
   TRplMachine rpl{memory, {"73", "73", "2.15", 9600}};
 };
@@ -38,8 +35,21 @@ TEST_F(Rpl, Arithmetic_StackAndVariables) {
   EXPECT_EQ(Decompile(rpl.Stack().back()), "3.");
   rpl.Execute("FOO BAR +");
   EXPECT_NE(rpl.LastError(), "");  // unknown names pushed, + of two names fails
-  rpl.Execute("1 0 /");
-  EXPECT_EQ(rpl.LastError(), "Infinite Result");
+  // Errors give the arguments back and stay for ERRM and ERRN until ERR0.
+  const std::vector<std::pair<std::string, std::string>> errors = {
+      {"'NOPE' RCL", "Undefined Name"}, {"CLEAR 1 0 /", "Infinite Result"}, {"CLEAR DROP", "Too Few Arguments"},
+      {"CLEAR 1 \"a\" -", "Bad Argument Type"}, {kOpen + " 1 +", "Invalid Syntax"}};
+  for (const auto& [text, error] : errors) {
+    EXPECT_FALSE(rpl.Execute(text));
+    EXPECT_EQ(rpl.LastError(), error) << text;
+  }
+  EXPECT_EQ(rpl.Stack().size(), 2u) << "the arguments are given back";
+  Run("CLEAR ERRM ERRN 1 0 IFERR / THEN ERRM END ERR0 ERRM");
+  ASSERT_EQ(rpl.Stack().size(), 6u);
+  EXPECT_EQ(Decompile(rpl.Stack()[0]), "\"Invalid Syntax\"");
+  EXPECT_EQ(Decompile(rpl.Stack()[1]), "# 106h");
+  EXPECT_EQ(Decompile(rpl.Stack()[4]), "\"Infinite Result\"");
+  EXPECT_EQ(Decompile(rpl.Stack()[5]), "\"\"");
 }
 
 TEST_F(Rpl, IdentificationQuery) {

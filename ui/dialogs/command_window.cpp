@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "host/session_host.h"
+#include "session/texts.h"
 #include "shell/window_pos_save.h"
 #include "ui/main/hints.h"
 #include "ui/main/main_texts.h"
@@ -49,9 +50,15 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   Memo1 = new QPlainTextEdit(this);
   Memo1->setObjectName("Memo1");
   Memo1->setReadOnly(true);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The warning is wrapped to the window; the stack picture is not.
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   Memo1->setToolTip("History of commands.  Right click for menu.");
   Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  lblError = new QLabel(this);
+  lblError->setObjectName("lblError");
+  lblError->setWordWrap(true);
+  lblError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblError->hide();
   auto* Panel1 = new QWidget(this);
   Panel1->setObjectName("Panel1");
   auto* lblCmd = new QLabel("Command:", Panel1);
@@ -89,6 +96,7 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   panel->addLayout(buttonRow);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Memo1, 1);
+  layout->addWidget(lblError);
   layout->addWidget(Panel1);
 
   SetHelpContext(this, kHelpCommandWindow);
@@ -134,16 +142,30 @@ void TFRplCmd::Send() {
   try {
     TBusyScope busy(host_);
     if (!text.isEmpty()) {
-      services_.SendCalculatorCommand(text.toStdString());
+      ShowError("");
+      std::vector<std::string> stack;
+      const std::string error = services_.RunCommand(text.toStdString(), AutoUpdate() ? &stack : nullptr);
       RecordHistory(text);
-      if (AutoUpdate()) UpdateStack();
+      if (AutoUpdate()) ShowStack(stack);
+      ShowError(error);
     } else {
       UpdateStack();
     }
   } catch (const std::exception& e) {
     services_.ReportError(e);
   }
+  // The busy spell's dialogs belong to the main window, which the desktop
+  // activates when they close: the person goes on typing here.
+  if (isVisible()) {
+    raise();
+    activateWindow();
+  }
   cmboCmd->setFocus();
+}
+
+void TFRplCmd::ShowError(const std::string& error) {
+  lblError->setText(error.empty() ? QString() : QString::fromLatin1((std::string(bridgit::texts::kCalculatorError) + error).c_str()));
+  lblError->setVisible(!error.empty());
 }
 
 void TFRplCmd::RecordHistory(const QString& text) {
@@ -154,10 +176,13 @@ void TFRplCmd::RecordHistory(const QString& text) {
   cmboCmd->clearEditText();
 }
 
-void TFRplCmd::UpdateStack() {
+void TFRplCmd::UpdateStack() { ShowStack(services_.ReadStack()); }
+
+void TFRplCmd::ShowStack(const std::vector<std::string>& lines) {
   QString text;
-  for (const std::string& line : services_.ReadStack()) text += QString::fromLatin1(line.c_str()) + "\n";
+  for (const std::string& line : lines) text += QString::fromLatin1(line.c_str()) + "\n";
   if (text.endsWith('\n')) text.chop(1);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo1->setPlainText(text);
 }
 

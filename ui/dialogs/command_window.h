@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSettings;
@@ -27,7 +28,9 @@ namespace bridgit::ui {
 class TCalculatorServices {
  public:
   virtual ~TCalculatorServices() = default;
-  virtual void SendCalculatorCommand(const std::string& command) = 0;
+  // Runs a person's command; returns the calculator's error text, empty when
+  // none. `stack`, when given, gets the stack read with it.
+  virtual std::string RunCommand(const std::string& command, std::vector<std::string>* stack) = 0;
   virtual std::vector<std::string> ReadStack() = 0;
   // The main window's error report.
   virtual void ReportError(const std::exception& e) = 0;
@@ -56,12 +59,16 @@ class TFRplCmd : public QWidget {
   // The clipboard's text, cut to what the calculator's command line takes.
   void PasteLimited();
   void ShowMemoMenu(const QPoint& at);
+  void ShowStack(const std::vector<std::string>& lines);
+  // The calculator's error of the last command, under the stack; empty hides it.
+  void ShowError(const std::string& error);
   bool Ready() const;
   TSessionHost& host_;
   TCalculatorServices& services_;
   QSettings* settings_;
   QPlainTextEdit* Memo1;
   QComboBox* cmboCmd;
+  QLabel* lblError;
   QCheckBox* chbAutoUpdate;
   QPushButton* btnStack;
   QPushButton* btnSend;

@@ -271,6 +271,10 @@ void TFZQDir::mnuEvalClick() {
 
 void TFZQDir::SendCalculatorCommand(const std::string& command) { server_->SendCalculatorCommand(command); }
 
+std::string TFZQDir::RunCommand(const std::string& command, std::vector<std::string>* stack) {
+  return server_->RunCommand(command, stack);
+}
+
 std::vector<std::string> TFZQDir::ReadStack() { return server_->ReadStack(); }
 
 }  // namespace bridgit::ui

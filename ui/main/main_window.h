@@ -170,7 +170,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   shell::TFileTarget& TreeTarget() { return *FileTargetTree; }
 
   // TCalculatorServices
-  void SendCalculatorCommand(const std::string& command) override;
+  void SendCalculatorCommand(const std::string& command);
+  std::string RunCommand(const std::string& command, std::vector<std::string>* stack) override;
   std::vector<std::string> ReadStack() override;
   void ReportError(const std::exception& e) override { ShowError(e); }
 
