@@ -164,7 +164,7 @@ TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
     test::Click(prompt, "btnCancel");
   });
   window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "Connect...");
+  EXPECT_EQ(connect->text(), "&Connect...");
   connect->trigger();
   EXPECT_TRUE(driver.Done());
   EXPECT_EQ(shown, WithoutCR(PromptText(kPromptStartServer, false)));  // the ALG wording, as stored
@@ -176,7 +176,7 @@ TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
   connect->trigger();
   EXPECT_TRUE(window.Connected());
   window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "Disconnect");
+  EXPECT_EQ(connect->text(), "Dis&connect");
   EXPECT_FALSE(Find<QAction>(window, "mnuCaptureScreen")->isEnabled());  // manual commands need the port free
   connect->trigger();
   EXPECT_FALSE(window.Connected());
