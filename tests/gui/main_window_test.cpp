@@ -125,12 +125,12 @@ TEST_F(MainWindow, ConnectsByToolButtonShowsTheCalculatorAndWritesSettingsAtClos
     auto* mode = Find<QToolButton>(window, "tbtnXferMode");
     auto* copy = Find<QAction>(window, "mnuCopy");
     window.PopupMenu1Popup();
-    EXPECT_EQ(copy->text(), "Copy (Binary)");
+    EXPECT_EQ(copy->text(), "&Copy (Binary)");
     mode->click();
     EXPECT_TRUE(window.TextMode());
     EXPECT_EQ(mode->toolTip(), "Text transfer mode, press for binary mode");
-    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text transfer mode, press for binary mode");
-    EXPECT_EQ(copy->text(), "Copy (Text)");
+    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
+    EXPECT_EQ(copy->text(), "&Copy (Text)");
 
     TLogBook::Instance().Clear();
     window.close();
