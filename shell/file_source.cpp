@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -19,6 +20,8 @@ namespace {
 // still being made inside the first request for them.
 struct TRendering {
   std::function<QStringList()> render;
+  std::function<QStringList()> names;  // the paths the files will have
+  bool over = false;                   // the drag ended (in a drop or not)
   bool started = false;
   bool done = false;
   QStringList paths;
@@ -54,6 +57,15 @@ class TDeferredFiles : public QMimeData {
   QVariant retrieveData(const QString& mime, QMetaType) const override {
     // Nothing of this object is touched once the files are being made.
     const std::shared_ptr<TRendering> state = state_;
+    // Asked while the button is still held over another program's window: a
+    // file manager wants the list to choose its answer, and refuses the drop
+    // until it has one; a release before it says yes cancels the drag. The
+    // names are enough for that, and nothing is fetched for a drag that may
+    // yet be cancelled. (A window of ours is the drag's target, and reads
+    // only at the drop.)
+    const auto* drag = qobject_cast<const QDrag*>(state->drag.data());
+    if (!state->started && !state->over && drag && !drag->target() && QGuiApplication::mouseButtons() != Qt::NoButton)
+      return FileListData(state->names(), mime);
     if (!state->started) {
       state->started = true;
       const auto render = state->render;
@@ -104,6 +116,11 @@ QMimeData* TFileSource::CreateMime() {
       for (const TSourceFile& f : Files) paths << f.path;
     return paths;
   };
+  state->names = [this] {
+    QStringList paths;
+    for (const TSourceFile& f : Files) paths << (FinalPath ? FinalPath(f) : f.path);
+    return paths;
+  };
   return new TDeferredFiles(std::move(state));
 }
 
@@ -117,7 +134,12 @@ QDrag* TFileSource::CreateDrag(QWidget* source) {
 
 bool TFileSource::StartDrag(QWidget* source) {
   if (Files.isEmpty()) return false;
-  const Qt::DropAction action = CreateDrag(source)->exec(Qt::CopyAction, Qt::CopyAction);
+  QDrag* drag = CreateDrag(source);
+  const std::shared_ptr<TRendering> state = static_cast<TDeferredFiles*>(drag->mimeData())->State();
+  dragging_ = true;
+  const Qt::DropAction action = drag->exec(Qt::CopyAction, Qt::CopyAction);
+  dragging_ = false;
+  state->over = true;  // a request from now on is the drop's
   return action == Qt::CopyAction && !cancelled_;
 }
 

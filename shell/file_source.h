@@ -1,8 +1,10 @@
 // TFileSource: calculator objects dragged out to a file manager, or copied to
 // the clipboard, as files. The files do not exist when a drag begins: the
 // source announces their paths, and only when the drop target asks for the
-// file list does OnDrop make them (fetching the objects); the list the target
-// reads is the one OnDrop left.
+// file list at the drop does OnDrop make them (fetching the objects); the list
+// the target reads is the one OnDrop left. A file manager that asks while the
+// pointer merely passes over it (to choose its answer) gets the names the
+// files will have, at once, and nothing is fetched for it.
 #pragma once
 
 #include <QList>
@@ -26,6 +28,10 @@ class TFileSource {
   QList<TSourceFile> Files;
   // Makes the files; clearing `continueDrop` cancels the drop.
   std::function<void(bool& continueDrop)> OnDrop;
+  // The path a file will have once OnDrop made it (by default its path).
+  std::function<QString(const TSourceFile&)> FinalPath;
+  // A drag is under way (StartDrag has not returned).
+  bool Dragging() const { return dragging_; }
 
   // A modal drag offering only a copy. True when it ended in a drop that
   // copied the files.
@@ -41,6 +47,7 @@ class TFileSource {
 
  private:
   bool cancelled_ = false;
+  bool dragging_ = false;
 };
 
 }  // namespace bridgit::shell

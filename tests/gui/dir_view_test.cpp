@@ -244,7 +244,7 @@ TEST_F(DirView, CopiesFilesToTheClipboardAndPastesThemBack) {
   // Text mode names the files .txt; without the extension setting binary files have none.
   window->tbtnXferModeClick();
   window->PopupMenu1Popup();
-  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "Copy (Text)");
+  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Text)");
   Select({"NOTE"});
   Trigger("mnuCopy");
   ASSERT_EQ(shell::FilesOnClipboard().size(), 1);

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDrag>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -30,6 +32,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "gui/window_fixture.h"
 #include "ui/dialogs/capture_window.h"
@@ -240,6 +244,10 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ClickItem(tree, Node({"WORK"}));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_TRUE(FocusIn(tree)) << "focus went to " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+  // Only the view with the keyboard shows its selection in the window's own colour.
+  const auto selectionColour = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight); };
+  EXPECT_EQ(selectionColour(tree), selectionColour(window.get()));
+  EXPECT_NE(selectionColour(list), selectionColour(window.get()));
   Type(Qt::Key_Up);
   Settle();
   EXPECT_EQ(window->CurrentPath, "HOME");
@@ -265,6 +273,8 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Type(Qt::Key_Tab);
   ASSERT_TRUE(FocusIn(list));
   ASSERT_EQ(Selected(), QStringList{"Z"});
+  EXPECT_EQ(selectionColour(list), selectionColour(window.get()));
+  EXPECT_NE(selectionColour(tree), selectionColour(window.get()));
   Type(Qt::Key_Delete);
   Settle();
   EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
@@ -297,6 +307,66 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Settle();
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_TRUE(FocusIn(list));
+}
+
+// Alt letters, one per letter in each menu and window: on menu items, buttons,
+// boxes and the labels of fields.
+QStringList MnemonicClashes(const QString& where, const QStringList& captions) {
+  QStringList clashes;
+  std::map<QKeySequence, QString> taken;
+  for (const QString& caption : captions) {
+    const QKeySequence key = QKeySequence::mnemonic(caption);
+    if (key.isEmpty()) clashes << where + ": no Alt letter in " + caption;
+    else if (!taken.emplace(key, caption).second) clashes << where + ": " + caption + " shares its letter with " + taken[key];
+  }
+  return clashes;
+}
+QStringList Captions(const QList<QAction*>& actions) {
+  QStringList out;
+  for (const QAction* a : actions)
+    if (!a->isSeparator() && a->isVisible()) out << a->text();
+  return out;
+}
+QStringList ControlCaptions(QWidget* window) {
+  QStringList out;
+  for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+    if (!b->text().isEmpty() && b->isVisibleTo(window) && b->window() == window) out << b->text();
+  for (const QGroupBox* g : window->findChildren<QGroupBox*>())
+    if (g->window() == window) out << g->title();
+  for (const QLabel* l : window->findChildren<QLabel*>())
+    if (l->buddy() && l->window() == window) out << l->text();
+  return out;
+}
+// Every control a screen reader reaches below `at` has a name to say; the
+// rows of a view are named by their texts.
+void Unnamed(QAccessibleInterface* at, QStringList& out) {
+  static const std::set<QAccessible::Role> controls = {
+      QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+      QAccessible::EditableText, QAccessible::List, QAccessible::Tree, QAccessible::Table, QAccessible::ButtonMenu};
+  if (controls.contains(at->role()) && at->text(QAccessible::Name).trimmed().isEmpty())
+    out << QString("%1 (%2)").arg(at->object() ? at->object()->objectName() : "?").arg(at->role());
+  if (at->role() == QAccessible::List || at->role() == QAccessible::Tree || at->role() == QAccessible::Table) return;
+  for (int i = 0; i < at->childCount(); ++i)
+    if (QAccessibleInterface* child = at->child(i); child && !child->state().invisible) Unnamed(child, out);
+}
+
+TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
+  Open();
+  Connect();
+  QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
+  for (QMenu* menu : window->findChildren<QMenu*>())
+    if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
+  QStringList optionCaptions;
+  boxes.When("FOptions", [&](QWidget* dialog) {
+    optionCaptions = ControlCaptions(dialog);
+    Unnamed(QAccessible::queryAccessibleInterface(dialog), faults);
+    test::Click(dialog, "btnCancel");
+  });
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
+  faults += MnemonicClashes("File Options", optionCaptions);
+  Unnamed(QAccessible::queryAccessibleInterface(window.get()), faults);
+  EXPECT_EQ(faults, QStringList());
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {

@@ -125,12 +125,12 @@ TEST_F(MainWindow, ConnectsByToolButtonShowsTheCalculatorAndWritesSettingsAtClos
     auto* mode = Find<QToolButton>(window, "tbtnXferMode");
     auto* copy = Find<QAction>(window, "mnuCopy");
     window.PopupMenu1Popup();
-    EXPECT_EQ(copy->text(), "Copy (Binary)");
+    EXPECT_EQ(copy->text(), "&Copy (Binary)");
     mode->click();
     EXPECT_TRUE(window.TextMode());
     EXPECT_EQ(mode->toolTip(), "Text transfer mode, press for binary mode");
-    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text transfer mode, press for binary mode");
-    EXPECT_EQ(copy->text(), "Copy (Text)");
+    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
+    EXPECT_EQ(copy->text(), "&Copy (Text)");
 
     TLogBook::Instance().Clear();
     window.close();
@@ -164,7 +164,7 @@ TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
     test::Click(prompt, "btnCancel");
   });
   window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "Connect...");
+  EXPECT_EQ(connect->text(), "&Connect...");
   connect->trigger();
   EXPECT_TRUE(driver.Done());
   EXPECT_EQ(shown, WithoutCR(PromptText(kPromptStartServer, false)));  // the ALG wording, as stored
@@ -176,7 +176,7 @@ TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
   connect->trigger();
   EXPECT_TRUE(window.Connected());
   window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "Disconnect");
+  EXPECT_EQ(connect->text(), "Dis&connect");
   EXPECT_FALSE(Find<QAction>(window, "mnuCaptureScreen")->isEnabled());  // manual commands need the port free
   connect->trigger();
   EXPECT_FALSE(window.Connected());

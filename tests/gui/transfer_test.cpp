@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSettings>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -125,11 +126,17 @@ TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   for (const char* n : {"A", "LST"})
     window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + n), QVariant::fromValue<void*>(Item(n))});
   EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
-  std::unique_ptr<QMimeData> mime(window->ListSource().CreateMime());
-  EXPECT_TRUE(mime->hasUrls());
+  // Asked while the button is held over a file manager: the names the files
+  // will have, at once, and nothing fetched for a drag that may be cancelled.
+  QPointer<QDrag> drag = window->ListSource().CreateDrag(list);
+  QTest::mousePress(list->viewport(), Qt::LeftButton);
+  const QStringList passing = shell::FilesOf(drag->mimeData());
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton);
+  EXPECT_EQ(passing.size(), 2);
   EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
-  // The file manager reads the list at the drop: now the files exist.
-  const QStringList files = shell::FilesOf(mime.get());
+  // It asks again at the drop: now the files are made, at those names.
+  const QStringList files = shell::FilesOf(drag->mimeData());
+  EXPECT_EQ(files, passing);
   ASSERT_EQ(files.size(), 2);
   EXPECT_TRUE(files[0].endsWith("/A.zq"));
   EXPECT_TRUE(files[1].endsWith("/LST.zq"));

@@ -34,7 +34,7 @@ TFAboutForm::TFAboutForm(QWidget* mainWindow) : QDialog(mainWindow), main_(mainW
   auto* Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
   Image1->setPixmap(ProductPicture(QSize(329, 209)));
-  auto* btnOK = new QPushButton("OK", this);
+  auto* btnOK = new QPushButton("&OK", this);
   btnOK->setObjectName("btnOK");
   btnOK->setDefault(true);
   auto* layout = new QVBoxLayout(this);

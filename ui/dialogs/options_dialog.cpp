@@ -40,40 +40,42 @@ TFOptions::TFOptions(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   // No close button, only the help button (it needs the system menu).
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
                  Qt::WindowContextHelpButtonHint);
-  auto* translate = new QGroupBox("Translate Calculator Text Files", this);
+  auto* translate = new QGroupBox("&Translate Calculator Text Files", this);
   auto* RadioGroup1 = Named(new QFrame(translate), "RadioGroup1");
-  rbtnTrans1 = Named(new QRadioButton("1: No Translation", RadioGroup1), "rbtnTrans1", "Do not translate ZQ characters");
-  rbtnTrans2 = Named(new QRadioButton("2: Translate Codes 128-159", RadioGroup1), "rbtnTrans2",
+  rbtnTrans1 = Named(new QRadioButton("&1: No Translation", RadioGroup1), "rbtnTrans1", "Do not translate ZQ characters");
+  rbtnTrans2 = Named(new QRadioButton("&2: Translate Codes 128-159", RadioGroup1), "rbtnTrans2",
                      "Translate ZQ characters 128-159 to tri-graphs or \\nnn form");
-  rbtnTrans3 = Named(new QRadioButton("3: Translate Codes 128-255", RadioGroup1), "rbtnTrans3",
+  rbtnTrans3 = Named(new QRadioButton("&3: Translate Codes 128-255", RadioGroup1), "rbtnTrans3",
                      "Translate ZQ characters 128-255 to tri-graphs or \\nnn form");
   rbtnTrans3->setChecked(true);
   auto* radios = new QVBoxLayout(RadioGroup1);
   radios->setContentsMargins(0, 0, 0, 0);
   for (QRadioButton* r : {rbtnTrans1, rbtnTrans2, rbtnTrans3}) radios->addWidget(r);
-  chb031 = Named(new QCheckBox("Translate Codes 0-31, 127 But Not LF (10)", translate), "chb031",
+  chb031 = Named(new QCheckBox("Translate Codes &0-31, 127 But Not LF (10)", translate), "chb031",
                  "Also translate codes 0 to 31, 127 to \\nnn form.  Line Feed (10) will not be translated.");
-  chbAddCR = Named(new QCheckBox("Add C/R to Line Feeds", translate), "chbAddCR", "Add a carraige return (x0D) after each line feed.");
+  chbAddCR = Named(new QCheckBox("Add C/&R to Line Feeds", translate), "chbAddCR", "Add a carraige return (x0D) after each line feed.");
   auto* t = new QVBoxLayout(translate);
   t->addWidget(RadioGroup1);
   t->addWidget(chb031);
   t->addWidget(chbAddCR);
 
-  auto* editor = new QGroupBox("Editor for Calculator Text Files", this);
+  auto* editor = new QGroupBox("&Editor for Calculator Text Files", this);
   edtEditor = Named(new QLineEdit(editor), "edtEditor",
                     "Command line for text editor.  Use \" if there are spaces in file path.");
-  auto* btnBrowseEditor = Named(new QPushButton("Browse", editor), "btnBrowseEditor");
+  auto* btnBrowseEditor = Named(new QPushButton("&Browse", editor), "btnBrowseEditor");
+  edtEditor->setAccessibleName(editor->title().remove('&'));  // its only label is the box's title
   auto* e = new QHBoxLayout(editor);
   e->addWidget(edtEditor);
   e->addWidget(btnBrowseEditor);
 
-  auto* other = new QGroupBox("Other Options", this);
-  chbAddExtension = Named(new QCheckBox("Add .zq Extension to File Names", other), "chbAddExtension", "Use .zq file extension for binary files");
+  auto* other = new QGroupBox("Other O&ptions", this);
+  chbAddExtension = Named(new QCheckBox("Add .zq E&xtension to File Names", other), "chbAddExtension", "Use .zq file extension for binary files");
   (new QVBoxLayout(other))->addWidget(chbAddExtension);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  Named(buttons->button(QDialogButtonBox::Ok), "btnOK");
-  Named(buttons->button(QDialogButtonBox::Cancel), "btnCancel");
+  // Their own Alt letters: not every desktop's texts for them have one.
+  Named(buttons->button(QDialogButtonBox::Ok), "btnOK")->setText("&OK");
+  Named(buttons->button(QDialogButtonBox::Cancel), "btnCancel")->setText("&Cancel");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(translate);
   layout->addWidget(editor);

@@ -34,7 +34,7 @@ TFProperty::TFProperty(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWin
   Size->setObjectName("Size");
   Time = new QLabel(this);
   Time->setObjectName("Time");
-  auto* Button1 = new QPushButton("Close", this);
+  auto* Button1 = new QPushButton("&Close", this);
   Button1->setObjectName("Button1");
   Button1->setDefault(true);
   auto* facts = new QFormLayout;

@@ -35,6 +35,8 @@ void TFZQDir::BuildDragDrop() {
   FileTargetTree = std::make_unique<shell::TFileTarget>();
   FileSourceList->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceList, go); };
   FileSourceTree->OnDrop = [this](bool& go) { FileSourceDrop(*FileSourceTree, go); };
+  for (shell::TFileSource* source : {FileSourceList.get(), FileSourceTree.get()})
+    source->FinalPath = [this, source](const shell::TSourceFile& f) { return SourceFilePath(*source, f); };
   FileTargetList->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetListDrop(at); }); };
   FileTargetTree->OnDragOver = [this](QPoint at) {
     if (!TreeView1->isEnabled()) return;
@@ -121,6 +123,8 @@ void TFZQDir::FileSourceDrop(shell::TFileSource& source, bool& continueDrop) {
   } catch (const std::exception& e) {
     continueDrop = false;
     dragError_ = e.what();
+    // Asked for at the drop, after the drag: nobody else will say it.
+    if (!source.Dragging()) QTimer::singleShot(0, this, [this] { ReportDragError(); });
   }
 }
 

@@ -61,22 +61,31 @@ shell::TFileSource* TFZQDir::FillSource() {
   return nullptr;
 }
 
-// Fetches the objects of a source into its paths, completing them with the
-// extension of the transfer mode; the root node of the tree becomes a backup
-// file. A fetch that fails raises the connection error when the link went,
-// a quiet stop when the person cancelled it.
+// Where a file of a source is made: its path with the extension of the
+// transfer mode; for the root node of the tree, a backup file.
+QString TFZQDir::SourceFilePath(const shell::TFileSource& source, const shell::TSourceFile& f) const {
+  const fs::path path = f.path.toStdString();
+  if (&source == FileSourceTree.get() && path.filename().string() == PcFileName(Caption(TreeView1->topLevelItem(0))))
+    return QString::fromStdString((path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate())).string());
+  const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
+  return f.path + QString::fromStdString(ext);
+}
+
+// Fetches the objects of a source into their files (SourceFilePath), the
+// root node of the tree as a backup. A fetch that fails raises the connection
+// error when the link went, a quiet stop when the person cancelled it.
 void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   const bool tree = &source == FileSourceTree.get();
   TBusyScope busy(*this);
   server_->ChangeDir(CurrentPath);
-  const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
   const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
   TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(source.Files.size()));
   for (shell::TSourceFile& f : source.Files) {
     const fs::path path = f.path.toStdString();
     if (!run.Next(path.filename().string())) throw TQuietStop();  // the clipboard stays as it was
+    const std::string file = SourceFilePath(source, f).toStdString();
     if (tree && path.filename().string() == root) {
-      const fs::path backup = path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate());
+      const fs::path backup = file;
       std::error_code ec;
       fs::remove(backup, ec);  // an older file of that name must not pass for this backup
       // Only the file this backup wrote: anything else found at that name
@@ -98,7 +107,6 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
       type = item->data(0, kIconRole).toInt();
       size = item->text(kColumnSize).toLongLong();
     }
-    const std::string file = path.string() + ext;
     if (!server_->GetToFile(path.filename().string(), file, type, size)) {
       if (server_->TransferCancelled()) throw TQuietStop();
       if (!Connected()) throw TConnectionError();  // the calculator went away mid-copy

@@ -45,8 +45,8 @@ void TFZQDir::BuildMenus() {
   };
   mnuFile = menu("mnuFile", "&File");
   mnuNewFolder = MenuItem(mnuFile, "mnuNewFolder", "Ne&w Folder", "Create a new folder.");
-  mnuBackup = MenuItem(mnuFile, "mnuBackup", "Backup...", "Backup the calculator variables.");
-  mnuRestore = MenuItem(mnuFile, "mnuRestore", "Restore...", "Restore the calculator variables.");
+  mnuBackup = MenuItem(mnuFile, "mnuBackup", "&Backup...", "Backup the calculator variables.");
+  mnuRestore = MenuItem(mnuFile, "mnuRestore", "Re&store...", "Restore the calculator variables.");
   mnuEval = MenuItem(mnuFile, "mnuEval", "&EVAL", "EVAL the variable on the calculator");
   mnuFile->addSeparator();
   mnuDelete = MenuItem(mnuFile, "mnuDelete", "&Delete", "Permanently remove selected item from the calculator.");
@@ -54,25 +54,25 @@ void TFZQDir::BuildMenus() {
   mnuProperty = MenuItem(mnuFile, "mnuProperty", "P&roperties", "Show the size and copy time for the selected item.");
   mnuFile->addSeparator();
   mnuConnect = MenuItem(mnuFile, "mnuConnect", kCaptionConnect, kHintConnect);
-  mnuXferMode = MenuItem(mnuFile, "mnuXferMode", kHintBinaryMode, kHintBinaryMode);
+  mnuXferMode = MenuItem(mnuFile, "mnuXferMode", kCaptionBinaryMode, kHintBinaryMode);
   mnuXferMode->setCheckable(true);
   mnuXferMode->setChecked(true);
   mnuFile->addSeparator();
-  mnuDownLoadServer = MenuItem(mnuFile, "mnuDownLoadServer", "Download ZQ71 Server (Manual-XRECV)...", "Send an XModem Server to the ZQ71");
-  mnuDownLoadFile = MenuItem(mnuFile, "mnuDownLoadFile", "Download File (Manual-XRECV)...", "Send file using XRECV on calculator.");
-  mnuUploadFile = MenuItem(mnuFile, "mnuUploadFile", "Upload File (Manual-XSEND)...", "Copy file to the PC using XSEND on the calculator.");
-  mnuCaptureScreen = MenuItem(mnuFile, "mnuCaptureScreen", "Capture Calculator Screen...", "Copy the calculator screen to the PC.");
+  mnuDownLoadServer = MenuItem(mnuFile, "mnuDownLoadServer", "Download &ZQ71 Server (Manual-XRECV)...", "Send an XModem Server to the ZQ71");
+  mnuDownLoadFile = MenuItem(mnuFile, "mnuDownLoadFile", "Down&load File (Manual-XRECV)...", "Send file using XRECV on calculator.");
+  mnuUploadFile = MenuItem(mnuFile, "mnuUploadFile", "&Upload File (Manual-XSEND)...", "Copy file to the PC using XSEND on the calculator.");
+  mnuCaptureScreen = MenuItem(mnuFile, "mnuCaptureScreen", "C&apture Calculator Screen...", "Copy the calculator screen to the PC.");
   mnuFile->addSeparator();
   Close1 = MenuItem(mnuFile, "Close1", "E&xit");
 
   mnuEdit = menu("mnuEdit", "&Edit");
   mnuCut = MenuItem(mnuEdit, "mnuCut", "Cu&t");
   mnuCopy = MenuItem(mnuEdit, "mnuCopy", "&Copy");
-  mnuCopyAsText = MenuItem(mnuEdit, "mnuCopyAsText", "Copy as Text File", "Get the file in text form");
+  mnuCopyAsText = MenuItem(mnuEdit, "mnuCopyAsText", "Copy as Text &File", "Get the file in text form");
   mnuCopyAsText->setShortcut(QKeySequence("Ctrl+T"));
   mnuPaste = MenuItem(mnuEdit, "mnuPaste", "&Paste");
   mnuEdit->addSeparator();
-  mnuEditText = MenuItem(mnuEdit, "mnuEditText", "Edit as Text", "Get the file in text form and edit");
+  mnuEditText = MenuItem(mnuEdit, "mnuEditText", "Edit as Te&xt", "Get the file in text form and edit");
   mnuEditText->setShortcut(QKeySequence("Ctrl+E"));
   mnuEdit->addSeparator();
   mnuSelectAll = MenuItem(mnuEdit, "mnuSelectAll", "Select &All");
@@ -99,15 +99,15 @@ void TFZQDir::BuildMenus() {
   mnuRPL = MenuItem(mnuView, "mnuRPL", "Calculator &Command");
   mnuRPL->setCheckable(true);
 
-  mnuROM = menu("mnuROM", "ROM");
-  mnuDownloadCalculatorROM = MenuItem(mnuROM, "mnuDownloadCalculatorROM", "Download Calculator ROM...", "Update the Calculator ROM from a .bin file.");
+  mnuROM = menu("mnuROM", "&ROM");
+  mnuDownloadCalculatorROM = MenuItem(mnuROM, "mnuDownloadCalculatorROM", "&Download Calculator ROM...", "Update the Calculator ROM from a .bin file.");
 
   mnuHelp = menu("mnuHelp", "&Help");
   mnuContentsHelp = MenuItem(mnuHelp, "mnuContentsHelp", "&Contents and Index");
   mnuHelp->addSeparator();
-  mnuCommHelp = MenuItem(mnuHelp, "mnuCommHelp", "Communications Topic");
-  mnuTextHelp = MenuItem(mnuHelp, "mnuTextHelp", "Text File Topic");
-  mnuTroubleShooting = MenuItem(mnuHelp, "mnuTroubleShooting", "Trouble Shooting Connections");
+  mnuCommHelp = MenuItem(mnuHelp, "mnuCommHelp", "Co&mmunications Topic");
+  mnuTextHelp = MenuItem(mnuHelp, "mnuTextHelp", "&Text File Topic");
+  mnuTroubleShooting = MenuItem(mnuHelp, "mnuTroubleShooting", "Trouble &Shooting Connections");
   mnuHelp->addSeparator();
   mnuAbout = MenuItem(mnuHelp, "mnuAbout", "&About");
 
@@ -134,7 +134,7 @@ void TFZQDir::BuildMenus() {
   PopupMenu1->addSeparator();
   mnuPropertyPop = twin("mnuPropertyPop", mnuProperty);
   mnuRefreshPop = twin("mnuRefreshPop", mnuRefresh);
-  mnuRefreshPop->setText("Refresh");
+  mnuRefreshPop->setText("Refres&h");  // R is Properties' letter here
 
   connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
   connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::ReadClipboardAndEnable);
@@ -209,7 +209,28 @@ void TFZQDir::ReadClipboardAndEnable() {
 void TFZQDir::SetFocusedView(QWidget* view) {
   if (focusedView_ == view) return;
   focusedView_ = view;
+  ShowSelectionFocus();
   PopupMenu1Popup();
+}
+
+// Both views keep a selection; the one the commands and keys act on shows it
+// in the active colour, the other in the inactive one, so that a person can
+// tell them apart.
+void TFZQDir::ShowSelectionFocus() {
+  for (QTreeWidget* view : {TreeView1, static_cast<QTreeWidget*>(ListView1)}) {
+    QPalette p = palette();
+    if (view != focusedView_) {
+      QColor inactive = p.color(QPalette::Inactive, QPalette::Highlight);
+      QColor text = p.color(QPalette::Inactive, QPalette::HighlightedText);
+      if (inactive == p.color(QPalette::Active, QPalette::Highlight)) {  // the style makes no difference
+        inactive = p.color(QPalette::Active, QPalette::Midlight);
+        text = p.color(QPalette::Active, QPalette::Text);
+      }
+      p.setColor(QPalette::Active, QPalette::Highlight, inactive);
+      p.setColor(QPalette::Active, QPalette::HighlightedText, text);
+    }
+    view->setPalette(p);
+  }
 }
 
 bool TFZQDir::ViewHasFocus() const {
@@ -252,15 +273,18 @@ void TFZQDir::UpdateControls() {
     const char* hint = TextMode() ? kHintTextMode : kHintBinaryMode;
     tbtnXferMode->setIcon(ImageIcon(TextMode() ? kImageTextMode : kImageBinaryMode));
     tbtnXferMode->setToolTip(hint);
-    mnuXferMode->setText(hint);
+    mnuXferMode->setText(TextMode() ? kCaptionTextMode : kCaptionBinaryMode);
+    tbtnXferMode->setAccessibleName(TextMode() ? kNameBinaryMode : kNameTextMode);
     mnuXferMode->setChecked(!TextMode());
     tbtnXferMode->setEnabled(idle);
     tbtnConnect->setIcon(ImageIcon(kImageDisconnect));
     tbtnConnect->setToolTip(kHintDisconnect);
+    tbtnConnect->setAccessibleName(kNameDisconnect);
   } else {
     tbtnXferMode->setEnabled(false);
     tbtnConnect->setIcon(ImageIcon(kImageConnect));
     tbtnConnect->setToolTip(kHintQuickConnect);
+    tbtnConnect->setAccessibleName(kNameConnect);
     StatusPanel1->clear();
   }
 }

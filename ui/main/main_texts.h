@@ -17,12 +17,23 @@ inline constexpr const char* kHintQuickConnect = "Quick connect to the calculato
 inline constexpr const char* kHintDisconnect = "Disconnect from the calculator.";
 inline constexpr const char* kHintBinaryMode = "Binary transfer mode, press for text mode";
 inline constexpr const char* kHintTextMode = "Text transfer mode, press for binary mode";
-inline constexpr const char* kCaptionConnect = "Connect...";
+// The mode item's captions: the hints with their Alt letter.
+inline constexpr const char* kCaptionBinaryMode = "Binary &transfer mode, press for text mode";
+inline constexpr const char* kCaptionTextMode = "Text &transfer mode, press for binary mode";
+// What a screen reader says for the tool buttons, which show only an icon.
+inline constexpr const char* kNameConnect = "Connect";
+inline constexpr const char* kNameDisconnect = "Disconnect";
+inline constexpr const char* kNameCapture = "Capture calculator screen";
+inline constexpr const char* kNameTextMode = "Switch to text mode";
+inline constexpr const char* kNameBinaryMode = "Switch to binary mode";
+inline constexpr const char* kNameFolders = "Calculator folders";
+inline constexpr const char* kNameObjects = "Objects in this folder";
+inline constexpr const char* kCaptionConnect = "&Connect...";
 inline constexpr const char* kHintConnect = "Show dialog and open the communications port to the calculator.";
-inline constexpr const char* kCaptionDisconnect = "Disconnect";
+inline constexpr const char* kCaptionDisconnect = "Dis&connect";
 inline constexpr const char* kHintDisconnectMenu = "Close the communications port to the calculator.";
-inline constexpr const char* kCaptionCopyText = "Copy (Text)";
-inline constexpr const char* kCaptionCopyBinary = "Copy (Binary)";
+inline constexpr const char* kCaptionCopyText = "&Copy (Text)";
+inline constexpr const char* kCaptionCopyBinary = "&Copy (Binary)";
 
 // Texts of the file commands.
 inline constexpr const char* kCanceledByUser = "Canceled by user";

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -98,6 +99,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   BuildDragDrop();
   UpdateControls();
   focusedView_ = ListView1;
+  ShowSelectionFocus();
   DecorateHints(this);
   qApp->installEventFilter(this);
 }
@@ -113,7 +115,7 @@ void TFZQDir::BuildToolBar() {
   ToolBar->setObjectName("ToolBar");
   ToolBar->setMovable(false);
   ToolBar->setIconSize(QSize(16, 16));
-  auto* label1 = new QLabel("  Connect using:", this);
+  auto* label1 = new QLabel("  Connect &using:", this);
   label1->setObjectName("Label1");
   auto* portBox = new TPortBox(this);
   portBox->OnReload = [this] { ReloadPortList(); };
@@ -126,7 +128,7 @@ void TFZQDir::BuildToolBar() {
   cmboPort->setInsertPolicy(QComboBox::NoInsert);
   cmboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cmboPort->setMinimumContentsLength(12);
-  auto* lblSpeed = new QLabel(" Speed:", this);
+  auto* lblSpeed = new QLabel(" &Speed:", this);
   lblSpeed->setObjectName("lblSpeed");
   cmboSpeed = new QComboBox(this);
   cmboSpeed->setObjectName("cmboSpeed");
@@ -144,7 +146,14 @@ void TFZQDir::BuildToolBar() {
   tbtnConnect = toolButton("tbtnConnect", kImageConnect, kHintQuickConnect);
   tbtnScrnCapture = toolButton("tbtnScrnCapture", kImageCapture, "Press to disconnect and start screen capture.");
   tbtnXferMode = toolButton("tbtnXferMode", kImageBinaryMode, kHintBinaryMode);
-  btnLog = new QPushButton("Log", this);
+  tbtnConnect->setAccessibleName(kNameConnect);
+  tbtnScrnCapture->setAccessibleName(kNameCapture);
+  tbtnXferMode->setAccessibleName(kNameTextMode);
+  // The labels name their boxes for a screen reader and give them Alt letters.
+  label1->setBuddy(cmboPort);
+  lblSpeed->setBuddy(cmboSpeed);
+  cmboPort->lineEdit()->setAccessibleName(label1->text().remove('&').trimmed());
+  btnLog = new QPushButton("&Log", this);
   btnLog->setObjectName("btnLog");
   btnLog->setToolTip("Show log window");
   for (QWidget* w : std::initializer_list<QWidget*>{label1, cmboPort, lblSpeed, cmboSpeed})
@@ -174,6 +183,7 @@ void TFZQDir::BuildViews() {
   TreeView1->setIconSize(QSize(16, 16));
   TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
   SetHelpContext(TreeView1, kHelpDirectory);
+  TreeView1->setAccessibleName(kNameFolders);
   ListView1 = new TNameList(Splitter1);
   ListView1->setObjectName("ListView1");
   ListView1->setRootIsDecorated(false);
@@ -191,6 +201,7 @@ void TFZQDir::BuildViews() {
   ListView1->setIconSize(QSize(16, 16));
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
   SetHelpContext(ListView1, kHelpDirectory);
+  ListView1->setAccessibleName(kNameObjects);
   Splitter1->setStretchFactor(1, 1);
   Splitter1->setSizes({153, 408});
   setCentralWidget(Splitter1);

@@ -40,6 +40,7 @@ class QTreeWidgetItem;
 
 namespace bridgit::shell {
 class TFileSource;
+struct TSourceFile;
 class TFileTarget;
 class TWindowPosSave;
 }
@@ -253,6 +254,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   bool ViewHasFocus() const;
   // The view the commands act on; the menus' enabling follows it.
   void SetFocusedView(QWidget* view);
+  void ShowSelectionFocus();
+  QString SourceFilePath(const shell::TFileSource& source, const shell::TSourceFile& f) const;
   void ReadClipboardAndEnable();
   bool Editing() const;
   // main_settings.cpp
