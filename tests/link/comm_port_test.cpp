@@ -89,6 +89,7 @@ TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
 TEST_F(SerialLink, ReadsAndWrites) {
   OpenComm(pty.path(), 115200);
   SetShortTimeouts();
+  EXPECT_EQ(CommPort().ReadConstantMs, 100);
   WriteComm("M\x06");
   EXPECT_EQ(pty.Read(2), "M\x06");
 
@@ -246,11 +247,28 @@ TEST_F(SerialLink, ADeviceWithoutPermissionFailsCleanly) {
 }
 
 TEST(CommError, CarriesItsText) {
+  std::string text = "nothing raised";
   try {
     RaiseCommError("Unable to open file x 2");
   } catch (const TCommError& e) {
-    EXPECT_STREQ(e.what(), "Error (Unable to open file x 2)");
+    text = e.what();
   }
+  EXPECT_EQ(text, "Error (Unable to open file x 2)");
+}
+
+// The pauses of each profile, in the order of their fields.
+TEST(LinkTiming, EveryProfileKeepsItsPauses) {
+  const auto fields = [](const TLinkTiming& t) {
+    return std::vector<std::uint32_t>{t.AfterCommandChar, t.BeforePacketReply, t.AfterCommandPacket, t.AfterPacketReceived,
+                                      t.PulseLimit,       t.BeforeReceive,     t.BeforeSend,         t.AfterReceive,
+                                      t.AfterSend,        t.AfterStore,        t.AfterPulse,         t.AfterTransferError,
+                                      t.BeforeBackupReceive, t.BeforeDirList};
+  };
+  using V = std::vector<std::uint32_t>;
+  EXPECT_EQ(fields(SerialSlow), (V{1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1}));
+  EXPECT_EQ(fields(SerialSlowNewer), (V{1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1}));
+  EXPECT_EQ(fields(SerialFast), (V{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 100, 100, 300, 1}));
+  EXPECT_EQ(fields(Usb), (V{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 50, 100, 300, 1}));
 }
 
 }  // namespace
