@@ -9,6 +9,7 @@
 #include "link/comm_port.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
+#include "support/log_lines.h"
 #include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "transfer/block_checks.h"
@@ -17,6 +18,8 @@ using namespace std::string_literals;
 
 namespace bridgit {
 namespace {
+
+using test::LogCount;
 
 class Packets : public ::testing::Test {
  protected:
@@ -45,11 +48,6 @@ class Packets : public ::testing::Test {
   static std::string Packet(const std::string& payload) {
     return std::string(1, static_cast<char>(payload.size() >> 8)) + static_cast<char>(payload.size() & 0xFF) + payload +
            static_cast<char>(Checksum8(payload));
-  }
-  int LogCount(const std::string& prefix) const {
-    int n = 0;
-    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-    return n;
   }
   test::TRecordingHost host;
   test::TPtyPair pty;
@@ -89,28 +87,51 @@ TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x00 #1"), 1);
 }
 
+// Five damaged answers are asked for again; the sixth ends the session.
 TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
+  host.SetConnected(true);
+  std::string bad = Packet("12345");
+  bad.back() = static_cast<char>(bad.back() + 1);
   std::string replies;
   std::string got;
   WithCalculator([&] {
-    std::string bad = Packet("12345");
-    bad.back() = static_cast<char>(bad.back() + 1);
-    pty.Write(bad);
-    replies += pty.Read(1, 5000);
+    for (int i = 0; i < 5; ++i) {
+      pty.Write(bad);
+      replies += pty.Read(1, 5000);
+    }
     pty.Write(Packet("12345"));
     replies += pty.Read(1, 5000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "12345");
-  EXPECT_EQ(replies, "\x15\x06");
-  EXPECT_EQ(LogCount("CRC problem "), 1);
+  EXPECT_EQ(replies, "\x15\x15\x15\x15\x15\x06");
+  EXPECT_EQ(LogCount("CRC problem "), 5);
   EXPECT_EQ(LogCount("CRC ok "), 1);
-  EXPECT_EQ(LogCount("Rx Cmnd Packet Error #1"), 1);
+  EXPECT_EQ(LogCount("Rx Cmnd Packet Error #5"), 1);
+  EXPECT_TRUE(host.Connected());
 
   WithCalculator([&] {
     pty.Write(Packet(""));
     pty.Read(1);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "");
+
+  replies.clear();
+  std::string error;
+  WithCalculator([&] {
+    for (int i = 0; i < 6; ++i) {
+      pty.Write(bad);
+      replies += pty.Read(1, 5000);
+    }
+  }, [&] {
+    try {
+      server->ReceiveCommandPacket();
+    } catch (const TConnectionError& e) {
+      error = e.what();
+    }
+  });
+  EXPECT_EQ(error, "Connection Error.\r\nPlease check your connections.");
+  EXPECT_EQ(replies, std::string(6, '\x15'));
+  EXPECT_FALSE(host.Connected());
 }
 
 TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
