@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
@@ -57,10 +58,14 @@ class Packets : public ::testing::Test {
 TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
   const std::string text = "\\->X \\\\ " + std::string(295, 'a');  // 300 bytes once decoded
   std::string wire;
+  const TTickMs start = TickCount();
   WithCalculator([&] {
     wire = pty.Read(2 + 300 + 1);
     pty.Write("\x06");
   }, [&] { server->SendCommandPacket(text); });
+  // The calculator needs its pauses: before the reply is read and after the
+  // packet was taken (10 and 100 ms on a fast line). Load only lengthens them.
+  EXPECT_GE(TickCount() - start, 110);
   ASSERT_EQ(wire.size(), 303u);
   EXPECT_EQ(wire.substr(0, 2), "\x01\x2C");
   EXPECT_EQ(wire.substr(2, 5), "\x8DX \\ ");
@@ -109,11 +114,13 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   EXPECT_EQ(LogCount("Rx Cmnd Packet Error #5"), 1);
   EXPECT_TRUE(host.Connected());
 
+  const TTickMs start = TickCount();
   WithCalculator([&] {
     pty.Write(Packet(""));
     pty.Read(1);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "");
+  EXPECT_GE(TickCount() - start, 50) << "the pause after a packet received";
 
   replies.clear();
   std::string error;
