@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +26,6 @@
 #include "ui/dialogs/about_form.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
-#include "ui/dialogs/help_viewer.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/property_dialog.h"
 #include "ui/dialogs/question_dialogs.h"
@@ -297,26 +295,13 @@ TEST(WindowGeometry, SavedGeometryComesBackAndDialogsKeepTheirSize) {
   EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog.pos())) << dialog.pos().x();
 }
 
-TEST(Help, EveryContextIdHasItsPageAndHintsAreMarked) {
-  const QString folder = ui::HelpFolder();
-  ASSERT_FALSE(folder.isEmpty());
-  for (int id : {ui::kHelpDirectory, ui::kHelpCommunications, ui::kHelpStatusBar, ui::kHelpSpeed, ui::kHelpTroubleShooting,
-                 ui::kHelpTextFiles}) {
-    EXPECT_TRUE(ui::IsHelpTopic(id));
-    EXPECT_TRUE(QFile::exists(folder + "/" + QString::number(id) + ".html")) << id;
-  }
-  ui::THelpViewer viewer(nullptr);
-  EXPECT_TRUE(viewer.ShowTopic(ui::kHelpTroubleShooting));
-  EXPECT_EQ(viewer.CurrentPage(), "125004.html");
-  EXPECT_FALSE(viewer.ShowTopic(999999));
-
+// Hints of controls with a help page or pop-up are marked for the person.
+TEST(Help, HintsAreMarked) {
   EXPECT_EQ(ui::DecoratedHint("Pick", 4001), "? Pick");
   EXPECT_EQ(ui::DecoratedHint("Pick", 125001), "?* Pick");
   EXPECT_EQ(ui::DecoratedHint("? Pick", 4001), "? Pick");
   EXPECT_EQ(ui::DecoratedHint("Pick", 1), "Pick");
   EXPECT_EQ(ui::DecoratedHint("", 4001), "");
-  EXPECT_EQ(ui::PopupHelpText(".topic 1\nfirst\n.topic 4001\nsecond line\nthird\n", 4001), "second line\nthird");
-  EXPECT_EQ(ui::PopupHelpText(".topic 1\nfirst\n", 4001), "");
 }
 
 TEST(Pictures, EveryImageIsDrawnAndNoTwoAreAlike) {

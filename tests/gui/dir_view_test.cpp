@@ -1,5 +1,5 @@
-// The directory view, the file commands and the command window against the
-// simulated calculator: what the user sees and what ends up on the calculator.
+// The directory view against the simulated calculator: what the clipboard
+// offers a file manager, pasted files, and the command window.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -17,11 +16,9 @@
 #include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "base/log.h"
 #include "gui/gui_support.h"
 #include "gui/window_fixture.h"
 #include "shell/clipboard_files.h"
@@ -37,7 +34,6 @@ namespace bridgit {
 namespace {
 
 using test::TDialogDriver;
-using test::WaitUntil;
 
 TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
   using ui::CompareEntries;
@@ -63,45 +59,8 @@ class DirView : public test::TWindowTest {
     simArgs.insert(simArgs.end(), {"--speed", "115200"});
     Start(simArgs);
   }
-  QStringList Selected() const {
-    QStringList names;
-    for (QTreeWidgetItem* item : list->selectedItems()) names << item->text(0);
-    return names;
-  }
-  void FocusList() { Press(list, Qt::Key_unknown, false); }
-  // A key as the user types it into a view (focus and all).
-  void Press(QWidget* view, int key, bool send = true) {
-    QEvent focus(QEvent::FocusIn);
-    QApplication::sendEvent(view, &focus);  // the window follows the focused view
-    if (!send) return;
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(view, &press);
-  }
   void Trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
 };
-
-TEST_F(DirView, SortsByColumnsAndKeepsFoldersTogether) {
-  Connect();
-  EXPECT_EQ(Names().front(), "WORK");  // folders first
-  EXPECT_EQ(Names()[1], "A");
-  // Clicking Size sorts by numbers; a second click reverses, folders last.
-  const int size = 2;
-  window->ListView1ColumnClick(size);
-  EXPECT_EQ(window->SortColumn(), 2);
-  EXPECT_FALSE(window->SortReverse());
-  EXPECT_EQ(Names().front(), "WORK");
-  EXPECT_EQ(Names()[1], "BINT");  // 5 bytes, the smallest
-  window->ListView1ColumnClick(size);
-  EXPECT_TRUE(window->SortReverse());
-  EXPECT_EQ(Names().back(), "WORK");
-  EXPECT_EQ(Names().front(), "PIC");  // 42 bytes, the largest
-  // Another column always starts ascending.
-  window->ListView1ColumnClick(0);
-  EXPECT_EQ(window->SortColumn(), 0);
-  EXPECT_FALSE(window->SortReverse());
-  window->close();
-  EXPECT_EQ(settings->value("DirSortCol").toString(), "0");
-}
 
 TEST_F(DirView, SizeFirstColumnOrderStillSortsBySize) {
   settings->setValue("DirColSize", "2");
@@ -111,108 +70,7 @@ TEST_F(DirView, SizeFirstColumnOrderStillSortsBySize) {
   EXPECT_EQ(Names()[1], "BINT");
 }
 
-TEST_F(DirView, EnteringAFolderAndRefreshingKeepsItAndTheSelection) {
-  Connect();
-  Select({"WORK"});
-  Press(list, Qt::Key_Return);
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_EQ(tree->currentItem()->text(0), "WORK");
-  EXPECT_TRUE(Names().contains("NOTE"));
-  Select({"NOTE"});
-  Trigger("mnuRefresh");
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_EQ(Selected(), QStringList{"NOTE"});
-  // Backspace goes one folder up; at HOME it does nothing.
-  Press(list, Qt::Key_Backspace);
-  EXPECT_EQ(window->CurrentPath, "HOME");
-  Press(list, Qt::Key_Backspace);
-  EXPECT_EQ(window->CurrentPath, "HOME");
-  // A folder purged behind the window's back: the refresh shows its parent.
-  Select({"WORK"});
-  Press(list, Qt::Key_Return);
-  Settle();
-  tree->setCurrentItem(tree->currentItem()->child(0));  // DEEP
-  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
-  window->SendCalculatorCommand("HOME 'WORK' EVAL 'DEEP' PGDIR");
-  Trigger("mnuRefresh");
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-}
-
-TEST_F(DirView, RenamesInPlaceInTheListAndTheTree) {
-  Connect();
-  Select({"A"});
-  Item("A")->setText(0, "B1");  // what the in-place editor hands back
-  Settle();
-  EXPECT_TRUE(Names().contains("B1"));
-  EXPECT_FALSE(Names().contains("A"));
-  EXPECT_EQ(Selected(), QStringList{"B1"});
-  EXPECT_NE(Dump().find("HOME/B1 Real"), std::string::npos);
-
-  // A name the folder already holds is refused: nothing is lost.
-  Item("B1")->setText(0, "PI2");
-  EXPECT_EQ(Item("B1")->text(0), "B1");
-  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }));
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/B1 Real"), std::string::npos);
-  EXPECT_NE(dump.find("HOME/PI2 Real"), std::string::npos);
-
-  // A folder in the tree.
-  QTreeWidgetItem* work = tree->topLevelItem(0)->child(0);
-  tree->setCurrentItem(work);
-  work->setText(0, "JOB");
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME JOB");
-  EXPECT_EQ(tree->currentItem()->text(0), "JOB");
-  EXPECT_NE(Dump().find("HOME/JOB/NOTE"), std::string::npos);
-  // The root keeps its name.
-  tree->topLevelItem(0)->setText(0, "MINE");
-  EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
-}
-
-TEST_F(DirView, DeletesFromTheListAndTheTreeAndMakesNewFolders) {
-  Connect();
-  Select({"A", "PI2"});
-  Press(list, Qt::Key_Delete);
-  Settle();
-  EXPECT_FALSE(Names().contains("A"));
-  EXPECT_FALSE(Names().contains("PI2"));
-  EXPECT_EQ(Dump().find("HOME/A "), std::string::npos);
-
-  Select({"LST"});
-  Trigger("mnuNewFolder");
-  Settle();
-  EXPECT_TRUE(Names().contains("New"));
-  EXPECT_EQ(Selected(), QStringList{"New"});
-
-  // In the tree: beside the selected folder, and shown.
-  QTreeWidgetItem* work = nullptr;
-  for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
-    if (tree->topLevelItem(0)->child(i)->text(0) == "WORK") work = tree->topLevelItem(0)->child(i);
-  ASSERT_NE(work, nullptr);
-  tree->setCurrentItem(work->child(0));  // WORK DEEP
-  Press(tree, Qt::Key_unknown, false);
-  window->mnuNewFolderClick();
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME WORK New");
-  EXPECT_NE(Dump().find("HOME/WORK/New/"), std::string::npos);
-
-  // Delete with the tree focused: the folder goes, its parent is shown.
-  Press(tree, Qt::Key_Delete);
-  Settle();
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_EQ(Dump().find("HOME/WORK/New/"), std::string::npos);
-  // HOME selected: nothing happens.
-  const std::string before = Dump();
-  tree->setCurrentItem(tree->topLevelItem(0));
-  Press(tree, Qt::Key_Delete);
-  Settle();
-  EXPECT_EQ(Dump(), before);
-}
-
-TEST_F(DirView, CopiesFilesToTheClipboardAndPastesThemBack) {
+TEST_F(DirView, CopiedFilesAreOfferedAsAFileManagerTakesThem) {
   Connect();
   Select({"A", "LST", "\\->SPEED"});
   Trigger("mnuCopy");
@@ -228,31 +86,13 @@ TEST_F(DirView, CopiesFilesToTheClipboardAndPastesThemBack) {
   }
   // The arrow is no file name character: caret notation.
   EXPECT_EQ(QFileInfo(files.back()).fileName(), "^141SPEED.zq");
-  EXPECT_EQ(QApplication::clipboard()->mimeData()->data("x-special/gnome-copied-files").left(4), "copy");
+  EXPECT_EQ(QApplication::clipboard()->mimeData()->data("x-special/gnome-copied-files").left(12), "copy\nfile://");
 
-  // Pasted into WORK, the caret name comes back as the calculator name.
-  Select({"WORK"});
-  Press(list, Qt::Key_Return);
-  Settle();
-  Trigger("mnuPaste");
-  Settle();
-  EXPECT_TRUE(Names().contains("\\->SPEED"));
-  EXPECT_TRUE(Names().contains("LST"));
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/WORK/LST List"), std::string::npos);
-
-  // Text mode names the files .txt; without the extension setting binary files have none.
-  window->tbtnXferModeClick();
-  window->PopupMenu1Popup();
-  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Text)");
-  Select({"NOTE"});
-  Trigger("mnuCopy");
-  ASSERT_EQ(shell::FilesOnClipboard().size(), 1);
-  EXPECT_TRUE(shell::FilesOnClipboard().front().endsWith("NOTE.txt"));
-  window->tbtnXferModeClick();
+  // Without the extension setting binary files have none.
   window->FileSettings().addExtension = false;
+  Select({"A"});
   Trigger("mnuCopy");
-  EXPECT_TRUE(shell::FilesOnClipboard().front().endsWith("/NOTE"));
+  EXPECT_TRUE(shell::FilesOnClipboard().front().endsWith("/A"));
 }
 
 TEST_F(DirView, PastesObjectTextAndBareFilesAndStopsAtABackup) {
@@ -273,7 +113,7 @@ TEST_F(DirView, PastesObjectTextAndBareFilesAndStopsAtABackup) {
     caption = prompt->windowTitle();
     test::Click(prompt, "btnCancel");
   });
-  FocusList();
+  list->setFocus();
   window->PopupMenu1Popup();
   ASSERT_TRUE(window->findChild<QAction*>("mnuPaste")->isEnabled());
   Trigger("mnuPaste");
@@ -285,39 +125,6 @@ TEST_F(DirView, PastesObjectTextAndBareFilesAndStopsAtABackup) {
   EXPECT_NE(dump.find("HOME/T3 Real"), std::string::npos);
   EXPECT_EQ(dump.find("HOME/T4"), std::string::npos);  // after the backup: not put
   EXPECT_TRUE(Names().contains("T3"));
-}
-
-TEST_F(DirView, EditAsTextSendsBackWhatTheEditorChanged) {
-  Connect();
-  const fs::path changer = dir.path() / "change editor.sh";
-  std::ofstream(changer) << "#!/bin/sh\nsed -i 's/42/43/' \"$1\"\n";
-  fs::permissions(changer, fs::perms::owner_all);
-  // The path holds a space: it is one argument of the command line.
-  window->FileSettings().editor = "\"" + changer.string() + "\"";
-  Select({"A"});
-  Trigger("mnuEditText");
-  Settle();
-  EXPECT_NE(Dump().find("HOME/A Real 11 43"), std::string::npos);
-  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.txt"));
-  EXPECT_FALSE(window->TextMode());  // the transfer mode is back
-
-  // An editor that changes nothing: nothing is written, the file goes.
-  window->FileSettings().editor = "/bin/true";
-  Select({"PI2"});
-  TLogBook::Instance().Clear();
-  Trigger("mnuEditText");
-  Settle();
-  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "PI2.txt"));
-  for (const std::string& line : TLogBook::Instance().Lines()) EXPECT_EQ(line.find("Sending PUT"), std::string::npos) << line;
-
-  // An editor that cannot start: the message names it, the file stays.
-  boxes.boxTexts.clear();  // the editor above returned at once and was asked about
-  window->FileSettings().editor = (dir.path() / "no-such-editor").string();
-  Select({"PI2"});
-  Trigger("mnuEditText");
-  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }));
-  EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor"), std::string::npos);
-  EXPECT_TRUE(fs::exists(fs::path(TempFolder()) / "PI2.txt"));
 }
 
 TEST_F(DirView, TheCommandWindowRunsCommandsAndShowsTheStack) {

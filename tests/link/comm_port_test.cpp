@@ -12,6 +12,7 @@
 #include "link/comm_port.h"
 #include "link/serial_device.h"
 #include "link/transfer_files.h"
+#include "support/log_lines.h"
 #include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -19,17 +20,7 @@
 namespace bridgit {
 namespace {
 
-bool LogHas(const std::string& line) {
-  for (const auto& l : TLogBook::Instance().Lines())
-    if (l == line) return true;
-  return false;
-}
-
-bool LogHasPrefix(const std::string& prefix) {
-  for (const auto& l : TLogBook::Instance().Lines())
-    if (l.starts_with(prefix)) return true;
-  return false;
-}
+bool LogHas(const std::string& prefix) { return test::LogCount(prefix) > 0; }
 
 class SerialLink : public ::testing::Test {
  protected:
@@ -50,7 +41,7 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_TRUE(host.Connected());
   EXPECT_TRUE(LogHas("CreateFile for " + pty.path()));
   EXPECT_TRUE(LogHas("SetCommState for " + pty.path()));
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialSlow.AfterCommandPacket);
+  EXPECT_EQ(CurrentTiming().AfterCommandPacket, 400u);  // the slow line's profile
   EXPECT_EQ(CurrentTiming().AfterTransferError, 1000u);
 
   termios t{};
@@ -71,7 +62,7 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
 
   CloseComm();
   OpenComm(pty.path(), 19200);
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialFast.AfterCommandPacket);
+  EXPECT_EQ(CurrentTiming().AfterCommandPacket, 100u);  // above 9600: the fast one
 }
 
 TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
@@ -89,6 +80,7 @@ TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
 TEST_F(SerialLink, ReadsAndWrites) {
   OpenComm(pty.path(), 115200);
   SetShortTimeouts();
+  EXPECT_EQ(CommPort().ReadConstantMs, 100);
   WriteComm("M\x06");
   EXPECT_EQ(pty.Read(2), "M\x06");
 
@@ -214,7 +206,7 @@ TEST_F(SerialLink, BadPortsFailCleanly) {
   // A speed the line cannot do.
   TLogBook::Instance().Clear();
   EXPECT_THROW(OpenComm(pty.path(), 12345), TConnectionError);
-  EXPECT_TRUE(LogHasPrefix("SetCommState failed"));
+  EXPECT_TRUE(LogHas("SetCommState failed"));
   std::string error;
   const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
   EXPECT_GE(fd, 0) << "a failed set-up does not keep the port";
@@ -246,11 +238,28 @@ TEST_F(SerialLink, ADeviceWithoutPermissionFailsCleanly) {
 }
 
 TEST(CommError, CarriesItsText) {
+  std::string text = "nothing raised";
   try {
     RaiseCommError("Unable to open file x 2");
   } catch (const TCommError& e) {
-    EXPECT_STREQ(e.what(), "Error (Unable to open file x 2)");
+    text = e.what();
   }
+  EXPECT_EQ(text, "Error (Unable to open file x 2)");
+}
+
+// The pauses of each profile, in the order of their fields.
+TEST(LinkTiming, EveryProfileKeepsItsPauses) {
+  const auto fields = [](const TLinkTiming& t) {
+    return std::vector<std::uint32_t>{t.AfterCommandChar, t.BeforePacketReply, t.AfterCommandPacket, t.AfterPacketReceived,
+                                      t.PulseLimit,       t.BeforeReceive,     t.BeforeSend,         t.AfterReceive,
+                                      t.AfterSend,        t.AfterStore,        t.AfterPulse,         t.AfterTransferError,
+                                      t.BeforeBackupReceive, t.BeforeDirList};
+  };
+  using V = std::vector<std::uint32_t>;
+  EXPECT_EQ(fields(SerialSlow), (V{1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1}));
+  EXPECT_EQ(fields(SerialSlowNewer), (V{1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1}));
+  EXPECT_EQ(fields(SerialFast), (V{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 100, 100, 300, 1}));
+  EXPECT_EQ(fields(Usb), (V{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 50, 100, 300, 1}));
 }
 
 }  // namespace

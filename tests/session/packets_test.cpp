@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
+#include "support/log_lines.h"
 #include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "transfer/block_checks.h"
@@ -17,6 +19,8 @@ using namespace std::string_literals;
 
 namespace bridgit {
 namespace {
+
+using test::LogCount;
 
 class Packets : public ::testing::Test {
  protected:
@@ -46,11 +50,6 @@ class Packets : public ::testing::Test {
     return std::string(1, static_cast<char>(payload.size() >> 8)) + static_cast<char>(payload.size() & 0xFF) + payload +
            static_cast<char>(Checksum8(payload));
   }
-  int LogCount(const std::string& prefix) const {
-    int n = 0;
-    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-    return n;
-  }
   test::TRecordingHost host;
   test::TPtyPair pty;
   std::unique_ptr<TXModemServer> server;
@@ -59,10 +58,14 @@ class Packets : public ::testing::Test {
 TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
   const std::string text = "\\->X \\\\ " + std::string(295, 'a');  // 300 bytes once decoded
   std::string wire;
+  const TTickMs start = TickCount();
   WithCalculator([&] {
     wire = pty.Read(2 + 300 + 1);
     pty.Write("\x06");
   }, [&] { server->SendCommandPacket(text); });
+  // The calculator needs its pauses: before the reply is read and after the
+  // packet was taken (10 and 100 ms on a fast line). Load only lengthens them.
+  EXPECT_GE(TickCount() - start, 110);
   ASSERT_EQ(wire.size(), 303u);
   EXPECT_EQ(wire.substr(0, 2), "\x01\x2C");
   EXPECT_EQ(wire.substr(2, 5), "\x8DX \\ ");
@@ -89,28 +92,53 @@ TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x00 #1"), 1);
 }
 
+// Five damaged answers are asked for again; the sixth ends the session.
 TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
+  host.SetConnected(true);
+  std::string bad = Packet("12345");
+  bad.back() = static_cast<char>(bad.back() + 1);
   std::string replies;
   std::string got;
   WithCalculator([&] {
-    std::string bad = Packet("12345");
-    bad.back() = static_cast<char>(bad.back() + 1);
-    pty.Write(bad);
-    replies += pty.Read(1, 5000);
+    for (int i = 0; i < 5; ++i) {
+      pty.Write(bad);
+      replies += pty.Read(1, 5000);
+    }
     pty.Write(Packet("12345"));
     replies += pty.Read(1, 5000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "12345");
-  EXPECT_EQ(replies, "\x15\x06");
-  EXPECT_EQ(LogCount("CRC problem "), 1);
+  EXPECT_EQ(replies, "\x15\x15\x15\x15\x15\x06");
+  EXPECT_EQ(LogCount("CRC problem "), 5);
   EXPECT_EQ(LogCount("CRC ok "), 1);
-  EXPECT_EQ(LogCount("Rx Cmnd Packet Error #1"), 1);
+  EXPECT_EQ(LogCount("Rx Cmnd Packet Error #5"), 1);
+  EXPECT_TRUE(host.Connected());
 
+  const TTickMs start = TickCount();
   WithCalculator([&] {
     pty.Write(Packet(""));
     pty.Read(1);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "");
+  EXPECT_GE(TickCount() - start, 50) << "the pause after a packet received";
+
+  replies.clear();
+  std::string error;
+  WithCalculator([&] {
+    for (int i = 0; i < 6; ++i) {
+      pty.Write(bad);
+      replies += pty.Read(1, 5000);
+    }
+  }, [&] {
+    try {
+      server->ReceiveCommandPacket();
+    } catch (const TConnectionError& e) {
+      error = e.what();
+    }
+  });
+  EXPECT_EQ(error, "Connection Error.\r\nPlease check your connections.");
+  EXPECT_EQ(replies, std::string(6, '\x15'));
+  EXPECT_FALSE(host.Connected());
 }
 
 TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {

@@ -2,12 +2,15 @@
 // model on both link kinds, the listing, the variable commands, the pulse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
 #include "session/xmodem_server.h"
+#include "support/log_lines.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
 #include "support/session_fixture.h"
@@ -15,19 +18,19 @@
 namespace bridgit {
 namespace {
 
+using test::LogCount;
+
 class Session : public test::TSessionFixture {
  protected:
-  void Start(std::vector<std::string> args, const std::string& speed = "9600") {
+  void Start(std::vector<std::string> args, const std::string& speed = "115200") {
+    // The fast line's shorter pauses, where the pace is not what is tested.
+    if (speed == "115200" && std::find(args.begin(), args.end(), "--speed") == args.end())
+      args.insert(args.end(), {"--speed", "115200"});
     sim = std::make_unique<test::TCalcSim>(std::move(args));
     ASSERT_FALSE(sim->PcPath().empty());
     server->Speed = speed;
   }
   void Connect() { server->Connect(sim->PcPath()); }
-  int LogCount(const std::string& prefix) const {
-    int n = 0;
-    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-    return n;
-  }
   // The tree as the simulator's dump writes it (folders with a trailing /).
   static void Flatten(const TXPObject& dir, const std::string& path, std::string& out) {
     for (const auto& c : dir.Children) {
@@ -49,50 +52,41 @@ class Session : public test::TSessionFixture {
 
 };
 
-TEST_F(Session, IdentifiesTheOlderModel) {
-  Start({"--model", "71"});
-  Connect();
-  EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(host.CalculatorModel(), "71");
-  EXPECT_EQ(host.DisplayModel(), "71");
-  EXPECT_EQ(host.VersionInfo(), "R");
-  EXPECT_EQ(host.RequiredSpeed(), 0);
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialSlow.AfterCommandPacket);
-  EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
-  EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
-}
+struct TModelCase {
+  std::vector<std::string> args;
+  std::string pcSpeed, model, display, version;
+  int requiredSpeed;
+  std::uint32_t afterCommandPacket, afterPulse;
+};
 
-TEST_F(Session, IdentifiesTheNewerModelsOnASerialLine) {
-  Start({"--model", "73", "--rom-revision", "1.18"}, "19200");
-  Connect();
-  EXPECT_EQ(host.DisplayModel(), "73");
-  EXPECT_EQ(host.VersionInfo(), "1.18");
-  EXPECT_EQ(host.RequiredSpeed(), 9600);
-  EXPECT_EQ(host.RootCaption(), "HOME (ZQ-73)");
-  server->Connect("");
-  EXPECT_TRUE(server->PortName.empty());
-
-  Start({"--model", "71GII", "--rom-revision", "2.15"}, "19200");
-  Connect();
-  EXPECT_EQ(host.CalculatorModel(), "73");
-  EXPECT_EQ(host.DisplayModel(), "71GII");
-  EXPECT_EQ(host.RequiredSpeed(), 115200);
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, SerialFast.AfterCommandPacket);
-}
-
-TEST_F(Session, IdentifiesTheUsbModel) {
-  test::TTempDir root;
-  ::setenv("BRIDGIT_USB_ROOT", root.path().c_str(), 1);
-  Start({"--model", "73G+", "--link", "usb", "--usb-root", root.path().string()});
-  Connect();
-  EXPECT_EQ(host.DisplayModel(), "73G+");
-  EXPECT_EQ(host.RequiredSpeed(), 0);
-  EXPECT_EQ(CurrentTiming().AfterPulse, Usb.AfterPulse);
-  EXPECT_EQ(server->GetSpeed(), "130000");
-  TXPObject home;
-  home.Name = "HOME";
-  server->ListAll(home);
-  EXPECT_FALSE(home.Children.empty());
+// Each model on its link: what the window shows, the speed it needs and the
+// pauses the link keeps; the scratch variable of the query is gone afterwards.
+TEST_F(Session, IdentifiesEveryModel) {
+  test::TTempDir usbRoot;
+  ::setenv("BRIDGIT_USB_ROOT", usbRoot.path().c_str(), 1);
+  const TModelCase cases[] = {
+      {{"--model", "71"}, "9600", "71", "71", "R", 0, 400, 100},
+      {{"--model", "73", "--rom-revision", "1.18"}, "19200", "73", "73", "1.18", 9600, 100, 100},
+      {{"--model", "71GII", "--rom-revision", "2.15"}, "19200", "73", "71GII", "2.15", 115200, 100, 100},
+      {{"--model", "73G+", "--link", "usb", "--usb-root", usbRoot.path().string()}, "9600", "73", "73G+", "", 0, 100, 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.display);
+    Start(c.args, c.pcSpeed);
+    Connect();
+    EXPECT_TRUE(host.Connected());
+    EXPECT_EQ(host.CalculatorModel(), c.model);
+    EXPECT_EQ(host.DisplayModel(), c.display);
+    if (!c.version.empty()) EXPECT_EQ(host.VersionInfo(), c.version);
+    EXPECT_EQ(host.RequiredSpeed(), c.requiredSpeed);
+    EXPECT_EQ(CurrentTiming().AfterCommandPacket, c.afterCommandPacket);
+    EXPECT_EQ(CurrentTiming().AfterPulse, c.afterPulse);
+    EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
+    if (c.display == "71") EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
+    if (c.display == "73G+") EXPECT_EQ(server->GetSpeed(), "130000");
+    server->Connect("");
+    EXPECT_TRUE(server->PortName.empty());
+  }
   ::unsetenv("BRIDGIT_USB_ROOT");
 }
 
@@ -173,7 +167,7 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   Start({"--fault", "nak:6@1"});
   try {
     Connect();
-    FAIL() << "connected";
+    ADD_FAILURE() << "connected";
   } catch (const TCommError& e) {
     EXPECT_EQ(std::string(e.what()), "Error (The connectivity kit is unable to open communications to:" + sim->PcPath() + ")");
   }
@@ -201,6 +195,11 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
   EXPECT_THROW(Connect(), TCommError);
   ASSERT_EQ(host.Messages().size(), 1u);
   EXPECT_EQ(host.Messages()[0].first, "Wrong Server");
+  EXPECT_EQ(host.Messages()[0].second,
+            "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
+            "Be sure to release the right-shift before pressing right-arrow.");
+  EXPECT_FALSE(host.Connected());
+  EXPECT_TRUE(server->PortName.empty());
 
   Start({});
   ::setenv("BRIDGIT_EXTRA_PORTS", sim->PcPath().c_str(), 1);
@@ -212,13 +211,40 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
   EXPECT_EQ(server->Status, "Trying " + sim->PcPath());
 }
 
-TEST_F(Session, CommandsWhileDisconnectedAreRefused) {
+TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
+  std::string error;
   try {
     server->Execute("1", true, true);
-    FAIL();
   } catch (const TCommError& e) {
-    EXPECT_STREQ(e.what(), "Error (No device connected. Check you are in Xmodem server (RShift RightArrow))");
+    error = e.what();
   }
+  EXPECT_EQ(error, "Error (No device connected. Check you are in Xmodem server (RShift RightArrow))");
+
+  // An automatic choice with no port to try.
+  test::TTempDir emptyUsbRoot;
+  ::setenv("BRIDGIT_EXTRA_PORTS", "", 1);
+  ::setenv("BRIDGIT_USB_ROOT", emptyUsbRoot.path().c_str(), 1);
+  server->Speed = "9600";
+  error.clear();
+  try {
+    server->Connect("Auto");
+  } catch (const TCommError& e) {
+    error = e.what();
+  }
+  ::unsetenv("BRIDGIT_EXTRA_PORTS");
+  ::unsetenv("BRIDGIT_USB_ROOT");
+  EXPECT_EQ(error, "Error (No device detected. Check the cable connections and the calculator.)");
+  EXPECT_EQ(server->Status, "No device detected. Check the cable connections and the calculator.");
+  EXPECT_TRUE(host.Messages().empty());
+
+  // A manual operation cannot use the automatic port.
+  for (const std::string name : {"AUTO", "auto"}) {
+    EXPECT_FALSE(server->OpenDirect(name));
+    EXPECT_EQ(CommPort().ReadHandle, -1) << "nothing is opened";
+  }
+  ASSERT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[0], (std::pair<std::string, std::string>{"Com Setting Error", "Com port cannot be auto for this operation"}));
+  EXPECT_FALSE(host.Connected());
 }
 
 }  // namespace

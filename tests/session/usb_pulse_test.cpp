@@ -12,12 +12,15 @@
 #include "link/comm_error.h"
 #include "link/comm_port.h"
 #include "session/xmodem_server.h"
+#include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
 #include "transfer/block_checks.h"
 
 namespace bridgit {
 namespace {
+
+using test::LogCount;
 
 class UsbPulse : public ::testing::Test {
  protected:
@@ -72,11 +75,6 @@ class UsbPulse : public ::testing::Test {
       else
         SleepMs(1);  // the pipe is full: the PC is not reading
     }
-  }
-  int LogCount(const std::string& prefix) const {
-    int n = 0;
-    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-    return n;
   }
 
   test::TRecordingHost host;

@@ -10,6 +10,7 @@
 
 #include "base/log.h"
 #include "link/comm_port.h"
+#include "support/log_lines.h"
 #include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "transfer/transfer_starter.h"
@@ -58,12 +59,8 @@ class TransferFixture : public ::testing::Test {
     for (const auto& s : statuses) n += s.kind == kind ? 1 : 0;
     return n;
   }
-  int LogCount(const std::string& prefix) const {
-    int n = 0;
-    for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-    return n;
-  }
 
+  static int LogCount(const std::string& prefix) { return test::LogCount(prefix); }
   std::string ReadByte(int timeoutMs = 5000) { return pty.Read(1, timeoutMs); }
 
   TRecordingHost host;

@@ -83,7 +83,8 @@ TEST_P(Lrzsz, RxReceivesFromTheSender) {
 
 std::vector<TCase> Cases() {
   std::vector<TCase> cases;
-  for (std::size_t size : {0u, 1u, 127u, 128u, 1023u, 1024u, 1025u, 100000u})
+  // The block boundaries are the unit tests' business; here, that a real peer agrees.
+  for (std::size_t size : {0u, 1025u, 100000u})
     for (bool large : {false, true}) cases.push_back({size, large});
   return cases;
 }

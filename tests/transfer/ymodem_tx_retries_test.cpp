@@ -9,6 +9,8 @@
 namespace bridgit {
 namespace {
 
+using test::LogLines;
+
 const std::string kNak = "\x15", kAck = "\x06", kEot = "\x04", kCan = "\x18";
 
 class YModemTXRetries : public test::TransferFixture {
@@ -16,12 +18,6 @@ class YModemTXRetries : public test::TransferFixture {
   void SetUp() override {
     TransferFixture::SetUp();
     std::ofstream(dir / "obj.zq", std::ios::binary) << std::string(100, 'q');
-  }
-  std::vector<std::string> LogLines(const std::string& prefix) const {
-    std::vector<std::string> lines;
-    for (const auto& l : TLogBook::Instance().Lines())
-      if (l.starts_with(prefix)) lines.push_back(l);
-    return lines;
   }
   // Takes the one block of the 100-byte file (SOH, number, complement, 128
   // bytes, checksum) and acknowledges it.
