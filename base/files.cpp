@@ -170,4 +170,6 @@ std::string SafeFileNamePart(const std::string& path) {
   return part;
 }
 
+std::string ErrorSuffix(int error) { return std::string(": ") + std::strerror(error); }
+
 }  // namespace bridgit

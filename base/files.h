@@ -42,4 +42,8 @@ std::string FileNamePart(const std::string& path);
 // made safe ("/dev/pts/3" -> "3").
 std::string SafeFileNamePart(const std::string& path);
 
+// ": " and the system's own text for the error number `error`, to follow a
+// file name in a message ("...: No space left on device").
+std::string ErrorSuffix(int error);
+
 }  // namespace bridgit
