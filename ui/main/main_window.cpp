@@ -248,20 +248,17 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TFZQDir::ShowError(const std::exception& e) {
+void TFZQDir::ShowError(const std::exception& e, const std::string& hint) {
   QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
-  // A port this user may not open: say what would let them, the commonest
-  // first-day trouble with a serial adapter on Linux.
-  const posix::TOpenFailure failure = posix::LastOpenFailure();
-  if (std::string_view(e.what()).find(texts::kUnableToOpenComms) != std::string_view::npos && (failure.error == EACCES || failure.error == EPERM)) {
-    QStringList advice;
-    for (const std::string& line : PermissionAdvice(failure.path)) advice << QString::fromStdString(line);
-    if (!advice.isEmpty()) {
-      advice[0][0] = advice[0][0].toUpper();
-      text += "\n\n" + advice.join('\n');
-    }
+  if (!hint.empty()) {
+    QString advice = QString::fromStdString(hint).replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "");
+    advice[0] = advice[0].toUpper();
+    text += "\n\n" + advice;
   }
-  QMessageBox::critical(this, kApplication, text);
+  QMessageBox box(QMessageBox::Critical, kApplication, text, QMessageBox::Ok, this);
+  // A path is never broken over lines: the lines are the text's own.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) label->setWordWrap(false);
+  box.exec();
 }
 
 void TFZQDir::tbtnXferModeClick() {

@@ -207,7 +207,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void BuildToolBar();
   void BuildViews();
   void BuildStatusBar();
-  void ShowError(const std::exception& e);
+  // The error's text, and under it the hint for its likely cause, if any.
+  void ShowError(const std::exception& e, const std::string& hint = "");
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
   void ShowFreeMemory();
   // dir_view.cpp
