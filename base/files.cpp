@@ -172,4 +172,6 @@ std::string SafeFileNamePart(const std::string& path) {
 
 std::string ErrorSuffix(int error) { return std::string(": ") + std::strerror(error); }
 
+std::string ErrorCodeText(int error) { return std::to_string(error) + " (" + std::strerror(error) + ")"; }
+
 }  // namespace bridgit

@@ -10,6 +10,7 @@ inline constexpr std::string_view kConnecting = "Connecting ...";
 inline constexpr std::string_view kUnableToOpenFile = "Unable to open file ";
 inline constexpr std::string_view kCannotReadFromFile = "Cannot read from file ";
 inline constexpr std::string_view kCannotWriteToFile = "Cannot write to file ";
+inline constexpr std::string_view kWinErr = " - WinErr=";
 inline constexpr std::string_view kSentRecvdAt = " sent/recvd at ";
 
 inline constexpr std::string_view kLogTxNeedsCrcFlag = "Tx needs CRC Flag #";

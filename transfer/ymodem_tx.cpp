@@ -72,7 +72,7 @@ TCheckMode TYModemTX::Handshake() {
 void TYModemTX::SendFile(TCheckMode mode) {
   std::string error;
   file_ = TTransferFile::OpenForReading(FileName, error);
-  if (!file_) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + error);
+  if (!file_) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + " " + error);
   SetTransferFile(TTransferDirection::kSend, file_);
   const long long size = file_->Size();
   const TTickMs start = TickCount();
@@ -86,7 +86,7 @@ void TYModemTX::SendFile(TCheckMode mode) {
     if (size - sent < static_cast<long long>(kLargeBlock)) blockSize = kSmallBlock;
     block.assign(blockSize, kPadding);
     const long got = file_->Read(block.data(), blockSize);
-    if (got < 0) RaiseCommError(std::string(texts::kCannotReadFromFile) + FileName + ErrorSuffix(errno));
+    if (got < 0) RaiseCommError(std::string(texts::kCannotReadFromFile) + ErrorCodeText(errno));
     if (got == 0) break;
     block.resize(static_cast<std::size_t>(got));
     ProgressText(sent, size, start);
@@ -147,7 +147,7 @@ void TSTX::Execute() {
     PostStatus(std::string(texts::kConnecting), StatusInfo);
     std::string error;
     auto file = TTransferFile::OpenForReading(FileName, error);
-    if (!file) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + error);
+    if (!file) RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + error);
     SetTransferFile(TTransferDirection::kSend, file);
     const long long size = file->Size();
     std::string buffer(4 + static_cast<std::size_t>(std::max(size, 0LL)), '\0');
