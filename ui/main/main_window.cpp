@@ -249,15 +249,19 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 }
 
 void TFZQDir::ShowError(const std::exception& e, const std::string& hint) {
-  QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
+  ShowBox(true, kApplication, QString::fromLatin1(e.what()), hint);
+}
+
+void TFZQDir::ShowBox(bool error, const std::string& caption, QString text, const std::string& hint) {
+  text.replace("\r\n", "\n");
   if (!hint.empty()) {
     QString advice = QString::fromStdString(hint).replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "");
     advice[0] = advice[0].toUpper();
     text += "\n\n" + advice;
   }
-  QMessageBox box(QMessageBox::Critical, kApplication, text, QMessageBox::Ok, this);
-  // A path is never broken over lines: the lines are the text's own.
-  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) label->setWordWrap(false);
+  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, QString::fromStdString(caption), text, QMessageBox::Ok, this);
+  // A path is never broken over lines: the lines of an error or a hint are their own.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"); label && (error || !hint.empty())) label->setWordWrap(false);
   box.exec();
 }
 
@@ -348,7 +352,12 @@ int TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bo
 }
 
 void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
-  QMessageBox::information(this, QString::fromStdString(caption), QString::fromLatin1(text.c_str()).replace("\r\n", "\n"));
+  std::string hint;
+  if (capturing_) {
+    const std::string speed = RequiredSpeed() != 0 ? std::to_string(RequiredSpeed()) : server_->Speed;
+    hint = ExchangeHint(*capturing_, cmboPort->currentText().toStdString(), speed, {kHintSetSpeed, kHintListPorts});
+  }
+  ShowBox(false, caption, QString::fromLatin1(text.c_str()), hint);
 }
 
 void TFZQDir::ProcessMessages() {
