@@ -758,5 +758,31 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
   EXPECT_GE(list->columnWidth(1), 60);
 }
 
+// File > Exit stops the calculator's server: the next start, given the port,
+// says so with what to do under the error; once the server runs again, one
+// click connects.
+TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
+  Open();
+  Connect();
+  ChooseFromMenu('f', "mnuFile", "Close1");
+  ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+  const std::string port = sim->PcPath();
+  window.reset();
+  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port)});
+  tree = window->findChild<QTreeWidget*>("TreeView1");
+  list = window->findChild<QTreeWidget*>("ListView1");
+  window->show();
+  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }, 20000));
+  EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
+                                   port + ". Is its XModem server running?\n  To Start Xsrvr"),
+            std::string::npos)
+      << boxes.boxTexts[0];
+  sim->Control("server");
+  window->activateWindow();
+  ClickButton("tbtnConnect");
+  ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  EXPECT_EQ(boxes.boxTexts.size(), 1u);
+}
+
 }  // namespace
 }  // namespace bridgit
