@@ -170,4 +170,8 @@ std::string SafeFileNamePart(const std::string& path) {
   return part;
 }
 
+std::string ErrorSuffix(int error) { return std::string(": ") + std::strerror(error); }
+
+std::string ErrorCodeText(int error) { return std::to_string(error) + " (" + std::strerror(error) + ")"; }
+
 }  // namespace bridgit

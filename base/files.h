@@ -42,4 +42,11 @@ std::string FileNamePart(const std::string& path);
 // made safe ("/dev/pts/3" -> "3").
 std::string SafeFileNamePart(const std::string& path);
 
+// ": " and the system's own text for the error number `error`, to follow a
+// file name in a message ("...: No space left on device").
+std::string ErrorSuffix(int error);
+// The error number and the system's own text for it, for messages that give
+// the number: "2 (No such file or directory)".
+std::string ErrorCodeText(int error);
+
 }  // namespace bridgit

@@ -5,15 +5,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <filesystem>
 #include <stdexcept>
 
 #include "base/files.h"
 #include "calcdata/escapes.h"
 #include "calcdata/texts.h"
+#include "cli/texts.h"
 #include "calcdata/var_name.h"
-#include "cli/connect_hint.h"
 #include "cli/json_text.h"
+#include "session/connect_hint.h"
 #include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "link/port_names.h"
@@ -111,7 +113,9 @@ void TCommands::Attempt(bool serverExpected, const std::function<void()>& open) 
     if (TConsoleHost::Interrupted()) throw;  // the person stopped it: nothing to explain
     for (std::size_t i = shown; i < host_.Messages().size(); ++i)
       if (host_.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
-    const std::string hint = ConnectionHint(attempt, global_.port, server_.Speed, host_.RPNPrompts());
+    std::string hint = ConnectionHint(attempt, global_.port, server_.Speed, host_.RPNPrompts(), Words());
+    // No port tried could be opened: say if some could not be for lack of rights.
+    if (hint.empty() && IsAutoPortName(global_.port)) hint = NotYoursHint(ExaminePorts(), Words());
     if (hint.empty()) throw;
     throw THintedError(e.what(), hint);
   }
@@ -154,11 +158,23 @@ TXPObject& TCommands::Folder(const std::string& path) {
   return *f;
 }
 
+THintWords TCommands::Words() { return {cli::texts::kSetSpeed, cli::texts::kListPorts}; }
+
+void TCommands::Failed(const std::string& what, const TConnectAttempt& attempt) {
+  const std::string hint = ExchangeHint(attempt, global_.port, server_.Speed, Words());
+  if (hint.empty()) throw std::runtime_error(what);
+  throw THintedError(what, hint);
+}
+
 void TCommands::Ports(bool all) {
   const std::vector<TPortState> ports = ExaminePorts();
   for (const TPortState& port : ports)
     if (port.error == 0) out_ << port.name << "\n";
-  if (!all) return;
+  if (!all) {
+    const std::string hint = NotYoursHint(ports, Words());
+    if (!hint.empty()) std::cerr << hint << "\n";
+    return;
+  }
   for (const TPortState& port : ports)
     if (port.error != 0) out_ << port.name << "\t" << UnusableReason(port.device, port.error) << "\n";
 }
@@ -234,7 +250,8 @@ void TCommands::Get(const std::vector<std::string>& names, const std::string& ou
     const std::string caret = EncodeEscapes(DecodeEscapes(item->Name, TEscapeMode::kBackslash), TEscapeMode::kCaret);
     const std::string file = intoFolder ? (fs::path(output.empty() ? "." : output) / (caret + (text ? ".txt" : ".zq"))).string() : output;
     server_.ChangeDir(folder->FullPath());
-    if (!server_.GetToFile(caret, file, item->TypeIcon, item->Size)) throw std::runtime_error("could not fetch " + path);
+    const TConnectAttempt attempt = BeginAttempt(true);
+    if (!server_.GetToFile(caret, file, item->TypeIcon, item->Size)) Failed("could not fetch " + path, attempt);
     if (!global_.console.quiet) out_ << file << "\n";
   }
 }
@@ -343,7 +360,8 @@ void TCommands::Stack(bool json) {
 
 void TCommands::Backup(const std::string& file) {
   List();
-  if (!server_.Backup(file, home_.TotalSize())) throw std::runtime_error("backup not made");
+  const TConnectAttempt attempt = BeginAttempt(true);
+  if (!server_.Backup(file, home_.TotalSize())) Failed("backup not made", attempt);
   WriteReceived(file);
 }
 
@@ -358,24 +376,18 @@ void TCommands::Restore(const std::string& file) {
 }
 
 void TCommands::Capture(const std::string& file) {
+  const std::string name = file.empty() ? "capture.bmp" : file;
+  if (const std::string problem = PictureNameProblem(name); !problem.empty()) throw std::runtime_error(problem);
   OpenDirect();
+  const TConnectAttempt attempt = BeginAttempt(false);
   host_.ShowPrompt(kPromptCapture, "");
   std::string image;
   server_.CaptureScreen(image);
   host_.HidePrompt(kPromptCapture);
-  if (image.empty()) throw std::runtime_error("no screen received");
-  const TScreenPicture picture = DecodeCapture(image);
-  const std::string name = file.empty() ? "capture.bmp" : file;
-  const std::string ext = fs::path(name).extension().string();
-  if (ext == ".jpg" || ext == ".jpeg") {
-    const std::string jpeg = EncodeJpeg(picture, 2);
-    if (jpeg.empty()) throw std::runtime_error("the picture cannot be encoded as JPEG");
-    WriteOrFail(name, jpeg);
-  } else if (ext == ".bmp") {
-    WriteOrFail(name, EncodeBmp(picture, 2));
-  } else {
-    throw std::runtime_error("a capture is saved as .bmp or .jpg, not " + (ext.empty() ? std::string("without extension") : ext));
-  }
+  if (image.empty()) Failed("no screen received", attempt);
+  const std::string bytes = EncodePicture(DecodeCapture(image), name, 2);
+  if (bytes.empty()) throw std::runtime_error("the picture cannot be encoded for " + name);
+  WriteOrFail(name, bytes);
   if (!global_.console.quiet) out_ << name << "\n";
 }
 
@@ -391,7 +403,8 @@ void TCommands::Send(const std::string& file) {
 void TCommands::Recv(const std::string& file) {
   OpenDirect();
   host_.ShowPrompt(kPromptUpload, "");
-  if (!server_.ManualReceive(file, 0)) throw std::runtime_error("nothing received");
+  const TConnectAttempt attempt = BeginAttempt(false);
+  if (!server_.ManualReceive(file, 0)) Failed("nothing received", attempt);
   WriteReceived(file);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/console_host.h"
+#include "session/connect_hint.h"
 #include "session/xmodem_server.h"
 
 namespace bridgit::cli {
@@ -48,6 +49,10 @@ class TCommands {
   void OpenDirect();
   // Opens the link with `open`; a failure carries the hint for its likely cause.
   void Attempt(bool serverExpected, const std::function<void()>& open);
+  // How a hint here says to act on it.
+  static THintWords Words();
+  // Throws `what`, with the speed hint when bytes came since `attempt` but made no sense.
+  [[noreturn]] void Failed(const std::string& what, const TConnectAttempt& attempt);
   // The object a backup or an upload received, written to the file.
   void WriteReceived(const std::string& file);
   void List();

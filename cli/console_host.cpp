@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "base/clock.h"
+#include "session/texts.h"
 #include "calcdata/text_header.h"
 #include "host/prompt_texts.h"
 #include "host/texts.h"
@@ -65,7 +66,7 @@ std::string Instructions(int kind) {
   std::string text(PromptText(kind, true));
   std::erase(text, '\r');
   while (!text.empty() && text.back() == '\n') text.pop_back();
-  if (const std::size_t button = text.find(texts::kPromptButtonLine); button != std::string::npos)
+  if (const std::size_t button = text.find(bridgit::texts::kPromptButtonLine); button != std::string::npos)
     text.replace(button, text.find('\n', button) - button, texts::kPromptWaitLine);
   return text;
 }

@@ -17,7 +17,7 @@
 #include "base/log.h"
 #include "calcdata/escapes.h"
 #include "cli/commands.h"
-#include "cli/connect_hint.h"
+#include "session/connect_hint.h"
 #include "cli/mirror_command.h"
 #include "cli/texts.h"
 
@@ -258,7 +258,7 @@ int main(int argc, char** argv) {
       TCommands commands(global, std::cout);
       run(commands);
     }
-  } catch (const bridgit::cli::THintedError& e) {
+  } catch (const bridgit::THintedError& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n%s\n", OneLine(e.what()).c_str(), e.hint().c_str());
     return ExitCode(1);

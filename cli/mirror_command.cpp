@@ -5,7 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "cli/connect_hint.h"
+#include "session/connect_hint.h"
 #include "cli/console_host.h"
 #include "cli/texts.h"
 #include "link/comm_port.h"
@@ -70,7 +70,7 @@ void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDir
     if (TConsoleHost::Interrupted()) throw;
     for (std::size_t i = shown; i < host.Messages().size(); ++i)
       if (host.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
-    const std::string hint = ConnectionHint(attempt, port, server.Speed, host.RPNPrompts());
+    const std::string hint = ConnectionHint(attempt, port, server.Speed, host.RPNPrompts(), {texts::kSetSpeed, texts::kListPorts});
     if (hint.empty()) throw;
     throw THintedError(e.what(), hint);
   }

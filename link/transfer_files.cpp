@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/files.h"
+
 namespace bridgit {
 
 namespace {
@@ -22,7 +24,7 @@ std::shared_ptr<TTransferFile>& Slot(TTransferDirection d) {
 std::shared_ptr<TTransferFile> OpenFile(const std::string& path, int flags, std::string& error) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) {
-    error = std::to_string(errno);
+    error = ErrorCodeText(errno);
     return nullptr;
   }
   return std::make_shared<TTransferFile>(fd);

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cctype>
 
 namespace bridgit {
 
@@ -10,9 +14,9 @@ namespace {
 
 constexpr unsigned char kPageLead = 0x1B;
 constexpr int kPageWidth = 131, kPageHeight = 64, kPageBytes = 135;
-// The colours of the picture: a calculator display's light and dark.
-constexpr unsigned char kLight[3] = {0xC8, 0xD4, 0xB8};  // R, G, B
-constexpr unsigned char kDark[3] = {0x20, 0x28, 0x30};
+// The colours of the picture, black on white, as the capture window shows it.
+constexpr unsigned char kLight[3] = {0xFF, 0xFF, 0xFF};  // R, G, B
+constexpr unsigned char kDark[3] = {0x00, 0x00, 0x00};
 
 unsigned Byte(const std::string& s, std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; }
 
@@ -127,6 +131,71 @@ std::string EncodeJpeg(const TScreenPicture& picture, int zoom, int quality) {
   jpeg_destroy_compress(&cinfo);
   std::free(out);
   return jpeg;
+}
+
+namespace {
+
+void AppendPng(png_structp png, png_bytep data, png_size_t n) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), n);
+}
+
+}  // namespace
+
+std::string EncodePng(const TScreenPicture& picture, int zoom) {
+  if (picture.width <= 0 || picture.height <= 0) return {};
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return {};
+  }
+  std::string out;
+  const int w = picture.width * zoom, h = picture.height * zoom;
+  std::vector<png_byte> row(static_cast<std::size_t>(w));
+  // libpng reports its errors by a long jump back here.
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(png, &out, AppendPng, nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_GRAY,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) row[static_cast<std::size_t>(x)] = picture.Dark(x / zoom, y / zoom) ? kDark[0] : kLight[0];
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+TPictureKind PictureKindOf(const std::string& name) {
+  const std::size_t dot = name.find_last_of("./");
+  if (dot == std::string::npos || name[dot] != '.') return TPictureKind::kNone;
+  std::string ext = name.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (ext == "bmp") return TPictureKind::kBmp;
+  if (ext == "jpg" || ext == "jpeg") return TPictureKind::kJpeg;
+  if (ext == "png") return TPictureKind::kPng;
+  return TPictureKind::kNone;
+}
+
+std::string PictureNameProblem(const std::string& name) {
+  if (PictureKindOf(name) != TPictureKind::kNone) return "";
+  const std::size_t dot = name.find_last_of("./");
+  const std::string ext = dot != std::string::npos && name[dot] == '.' ? name.substr(dot) : "";
+  return "A screen capture is saved as .bmp, .jpg or .png, not " + (ext.empty() ? std::string("without an extension") : "as " + ext) + ".";
+}
+
+std::string EncodePicture(const TScreenPicture& picture, const std::string& name, int zoom, int jpegQuality) {
+  switch (PictureKindOf(name)) {
+    case TPictureKind::kBmp: return EncodeBmp(picture, zoom);
+    case TPictureKind::kJpeg: return EncodeJpeg(picture, zoom, jpegQuality);
+    case TPictureKind::kPng: return EncodePng(picture, zoom);
+    case TPictureKind::kNone: break;
+  }
+  return {};
 }
 
 }  // namespace bridgit

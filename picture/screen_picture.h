@@ -1,5 +1,5 @@
 // The calculator's screen as pixels, from the capture string of a screen
-// transfer, and as BMP and JPEG files.
+// transfer, and as BMP, JPEG and PNG files.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +28,17 @@ TScreenPicture FramePicture(const TScreenPicture& picture, int frame, int space)
 std::string EncodeBmp(const TScreenPicture& picture, int zoom = 1);
 // A grayscale JPEG (libjpeg-turbo); empty when encoding failed.
 std::string EncodeJpeg(const TScreenPicture& picture, int zoom = 1, int quality = 90);
+
+// A grayscale PNG (libpng); empty when encoding failed.
+std::string EncodePng(const TScreenPicture& picture, int zoom = 1);
+
+// The kind of file a name asks for, by its extension in any letter case.
+enum class TPictureKind { kNone, kBmp, kJpeg, kPng };
+TPictureKind PictureKindOf(const std::string& name);
+// Why a capture cannot be saved under `name` ("" when it can): checked before
+// the capture starts, so that no picture is lost to a wrong name.
+std::string PictureNameProblem(const std::string& name);
+// The picture as the file `name` asks for; empty when it cannot be encoded.
+std::string EncodePicture(const TScreenPicture& picture, const std::string& name, int zoom = 1, int jpegQuality = 90);
 
 }  // namespace bridgit

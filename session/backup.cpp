@@ -1,4 +1,6 @@
 // Backing the whole calculator up into one file, and restoring it.
+#include <cerrno>
+
 #include "base/clock.h"
 #include "base/files.h"
 #include "calcdata/object_walk.h"
@@ -30,7 +32,7 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
   ChangeDir("");
   const std::string archive = FindShippedFile("Arch" + host_.CalculatorModel() + ".zq");
   if (archive.empty())
-    RaiseCommError(std::string(texts::kUnableToOpenFile) + ProgramFolder() + "/Arch" + host_.CalculatorModel() + ".zq 2");
+    RaiseCommError(std::string(texts::kUnableToOpenFile) + ProgramFolder() + "/Arch" + host_.CalculatorModel() + ".zq " + ErrorCodeText(ENOENT));
   bool all = true;
   if (!PutFile(kArchiveScratch, archive, 1, all, false)) return false;
   const std::string q = "\"";

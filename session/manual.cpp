@@ -26,13 +26,15 @@ void TXModemServer::CaptureScreen(std::string& image) {
   SetStatus(std::string(texts::kStatusCapturing));
   if (host_.RequiredSpeed() != 0) ChangeSpeed(host_.RequiredSpeed());
   WaitFirstByte(first);
-  if (!host_.PromptVisible()) return;  // the user cancelled before the calculator began
-  host_.HidePrompt(kPromptCapture);
-  host_.SetBusy(true);
-  TSRX rx(first, ForwardProgress());
-  const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
-  if (result == kModalOk) image = rx.Capture;
-  host_.SetBusy(false);
+  if (host_.PromptVisible()) {  // else the user cancelled before the calculator began
+    host_.HidePrompt(kPromptCapture);
+    host_.SetBusy(true);
+    TSRX rx(first, ForwardProgress());
+    const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
+    if (result == kModalOk) image = rx.Capture;
+    host_.SetBusy(false);
+  }
+  SetStatus("");  // the capture is over, whatever came of it
 }
 
 bool TXModemServer::ManualSend(const std::string& pcFile) {

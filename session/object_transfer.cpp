@@ -46,7 +46,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   int error = 0;
   if (!host_.TextMode()) {
     if (!GetObject(name, pcFile, static_cast<std::uint32_t>(size))) return false;
-    if (!WriteFileSafely(pcFile, LastData, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
+    if (!WriteFileSafely(pcFile, LastData, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + ErrorSuffix(error));
     return true;
   }
   // HOME itself is no variable; names are case-sensitive, so "home" and
@@ -62,7 +62,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   textScratchLeft_ = false;
 
   const std::string text = TextFileOf(LastData, typeIcon);
-  if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
+  if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + ErrorSuffix(error));
   return true;
 }
 
@@ -96,8 +96,8 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
   int error = 0;
   if (!ReadWholeFile(pcFile, bytes, error)) {
     if (error == EISDIR || error == ENOENT || error == EACCES || error == EPERM)
-      RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + std::to_string(error));
-    RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + std::to_string(error));
+      RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + ErrorCodeText(error));
+    RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + " " + ErrorCodeText(error));
   }
   const TFileClassification found = ClassifyObjectFile(bytes, pcFile, host_.CalculatorModel());
   if (found.cls == TFileClass::kBinary) return {true, false};
@@ -125,7 +125,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
     std::string bytes;
     int error = 0;
     if (!ReadWholeFile(pcFile, bytes, error))
-      RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + std::to_string(error));
+      RaiseCommError(std::string(texts::kCannotReadFromFile) + pcFile + " " + ErrorCodeText(error));
     if (HasBinaryMagic(bytes) && MeasureObject(bytes, HeaderFamily(bytes)).extent == TObjectExtent::kTooShort) {
       host_.Beep();
       host_.ShowMessage(name + std::string(texts::kNotAnObject), std::string(texts::kWarningCaption));
@@ -174,7 +174,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
                                 "CLLCD \"" + std::string(texts::kSyntaxError) + "\" 4 DISP 5 WAIT ";
   std::string text;
   int error = 0;
-  if (!ReadWholeFile(pcFile, text, error)) RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + std::to_string(error));
+  if (!ReadWholeFile(pcFile, text, error)) RaiseCommError(std::string(texts::kUnableToOpenFile) + pcFile + " " + ErrorCodeText(error));
   const bool inlineText = text.size() <= kInlineTextLimit;
   const TTextFile file = SplitTextFile(text);
   if (file.hasHeader) {
@@ -198,7 +198,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
     object += body;
     const std::string temp = TempFolder() + kLongTextScratch + SafeFileNamePart(PortName);
     if (!WriteFileSafely(temp, object, error))
-      RaiseCommError(std::string(texts::kUnableToOpenFile) + temp + " " + std::to_string(error));
+      RaiseCommError(std::string(texts::kUnableToOpenFile) + temp + " " + ErrorCodeText(error));
     Purge(kLongTextScratch, false);
     bool all = true;
     const bool sent = PutFile(kLongTextScratch, temp, 1, all, false, pcFile);

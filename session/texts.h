@@ -1,6 +1,7 @@
 // The session's status texts, messages and log lines.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace bridgit::texts {
@@ -64,5 +65,70 @@ inline constexpr std::string_view kStatusCapturing = "Capturing screen";
 inline constexpr std::string_view kStatusCapturingScreen = "Capturing Screen";
 inline constexpr std::string_view kRomSeparator = "   ROM: ";
 inline constexpr std::string_view kUsbSpeed = "130000";
+
+
+// --- Hints: why a connection or an exchange failed, and what to do.
+inline constexpr std::string_view kHint = "hint: ";
+// Lines under a hint are indented by this.
+inline constexpr std::string_view kHintIndent = "  ";
+// The prompt's last line speaks of the dialog's button, which a terminal lacks.
+inline constexpr std::string_view kPromptButtonLine = "Press OK below";
+
+// `holder` names the program, "process PID (NAME)", or is empty when unknown.
+inline std::string InUseHint(const std::string& path, const std::string& holder) {
+  return std::string(kHint) + path + " is held by another program" + (holder.empty() ? "" : ", " + holder) +
+         ": close it or let it finish, then try again.";
+}
+
+inline std::string HolderText(int pid, const std::string& name) {
+  return "process " + std::to_string(pid) + (name.empty() ? "" : " (" + name + ")");
+}
+
+// Why `ports --all` lists a port as unusable (after the port and a tab).
+inline std::string JoinGroupAdvice(const std::string& group) {
+  return "join the group " + group + " (sudo usermod -aG " + group + " $USER, then log in again)";
+}
+inline std::string JoinGroupReason(const std::string& group) { return "not yours to open: " + JoinGroupAdvice(group); }
+inline std::string ModeReason(const std::string& owner, const std::string& group, const std::string& mode) {
+  return "not yours to open: owner " + owner + ", group " + group + ", mode " + mode;
+}
+inline std::string InUseReason(const std::string& holder) { return "in use" + (holder.empty() ? "" : " by " + holder); }
+
+// `keys`: the start keys of the calculator's XModem server, one indented line each.
+inline std::string NoByteHint(const std::string& port, const std::string& keys) {
+  return std::string(kHint) + "nothing at all came from the calculator on " + port +
+         ". Is its XModem server running?\n" + keys;
+}
+// After the start keys, on a serial line: a calculator at another speed hears only noise.
+inline std::string NoByteSpeedLine(const std::string& speed, const std::string& setSpeed) {
+  return "\n" + std::string(kHintIndent) + "If it is running, check that the calculator's speed is " + speed + " (" +
+         setSpeed + ").";
+}
+
+inline std::string KermitHint(const std::string& keys) {
+  return std::string(kHint) +
+         "the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit server on the "
+         "calculator, then start the XModem server:\n" +
+         keys;
+}
+
+// `setSpeed`: how the person sets the PC's speed in this program.
+inline std::string GarbledHint(const std::string& port, const std::string& speed, const std::string& setSpeed) {
+  return std::string(kHint) + "the calculator answered on " + port +
+         " but the exchange failed: check that the calculator's speed is " + speed + " (" + setSpeed +
+         ") and that the cable sits firmly.";
+}
+
+// A port that cannot be opened for another reason than rights or a holder
+// (none there, no device behind it). `listPorts`: where the ports are listed.
+inline std::string NoSuchPortHint(const std::string& path, const std::string& why, const std::string& listPorts) {
+  return std::string(kHint) + "cannot open " + path + ": " + why + ". " + listPorts;
+}
+
+// Ports that exist but that this user may not open (`reason`: what would let them).
+inline std::string NotYoursHint(std::size_t n, const std::string& reason) {
+  return std::string(kHint) + std::to_string(n) + (n == 1 ? " port exists that you may not open" : " ports exist that you may not open") +
+         ": " + reason;
+}
 
 }  // namespace bridgit::texts

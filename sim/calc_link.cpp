@@ -35,6 +35,12 @@ int BaudOf(speed_t s) {
     default: return 0;
   }
 }
+
+// Bytes sampled at the wrong bit rate: nothing of them survives. (Inverted, so
+// that no command letter, acknowledgement or start request can come through.)
+void Garble(std::string& bytes) {
+  for (char& c : bytes) c = static_cast<char>(~c);
+}
 }  // namespace
 
 TCalcLink::~TCalcLink() {
@@ -141,6 +147,7 @@ std::string TCalcLink::Read(std::size_t n, int timeoutMs) {
     if (r > 0) {
       std::string got(buf, static_cast<std::size_t>(r));
       if (faults_) faults_->OnReceive(got);
+      if (Garbling()) Garble(got);
       out += got;
     } else if (r == 0 || errno == EIO) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the PC end is closed
@@ -158,13 +165,15 @@ bool TCalcLink::ReadByte(char& c, int timeoutMs) {
 
 void TCalcLink::Write(const std::string& bytes) {
   if (aborting_) return;
-  if (faults_) {
-    std::string out = bytes;
-    if (!faults_->OnSend(out)) return;
-    RawWrite(out);
-  } else {
-    RawWrite(bytes);
-  }
+  std::string out = bytes;
+  if (Garbling()) Garble(out);
+  if (faults_ && !faults_->OnSend(out)) return;
+  RawWrite(out);
+}
+
+bool TCalcLink::Garbling() const {
+  const int pc = PcBaud();
+  return lineSpeed_ != 0 && pc != 0 && pc != lineSpeed_;
 }
 
 void TCalcLink::RawWrite(const std::string& bytes) {

@@ -40,6 +40,10 @@ class TCalcLink {
   int PcBaud() const;
 
   void SetPacing(int baud) { baud_ = baud; }
+  // The speed the calculator's port runs at now (0: whatever the PC uses). A PC
+  // at another speed hears noise and is heard as noise, both ways.
+  void SetLineSpeed(int baud) { lineSpeed_ = baud; }
+  int LineSpeed() const { return lineSpeed_; }
   void SetFaults(TFaults* faults) { faults_ = faults; }
   // The calculator's cancel key: the exchange in progress ends at once (its
   // reads find nothing, its writes go nowhere) until EndAbort.
@@ -54,6 +58,7 @@ class TCalcLink {
  private:
   TCalcLink() = default;
   void RawWrite(const std::string& bytes);
+  bool Garbling() const;
   int in_ = -1;      // what the PC sends
   int out_ = -1;     // what the PC reads
   int keepOpen_ = -1;  // the terminal end, held so that the master never sees a hang-up
@@ -65,6 +70,7 @@ class TCalcLink {
   std::string usbDir_;
   TFaults* faults_ = nullptr;
   std::atomic<bool> aborting_{false};
+  std::atomic<int> lineSpeed_{0};
 };
 
 }  // namespace bridgit::sim

@@ -32,11 +32,13 @@ TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity ide
   machine_.onArchive = [this] {
     // The archive program: the whole memory as one object, sent when the PC
     // asks, at the calculator's own speed.
-    const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000, true);
+    TOwnSpeed own(*this);
+    const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
     SetResult(ok ? "ok archive sent" : "error archive not sent");
   };
   machine_.onRestore = [this] { serving_ = false; };
   machine_.onWait = [](int ms) { Pause(std::min(ms, 10000)); };
+  link_.SetLineSpeed(options_.speed);
 }
 
 void TCalcServer::Post(std::function<void()> action) {
@@ -191,7 +193,7 @@ std::string TCalcServer::ObjectFile(const TObj& o) const {
   return FileHeader(identity_.family, revision) + ToBytes(o);
 }
 
-bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOwnSpeed) {
+bool TCalcServer::SendObject(const std::string& data, int startWaitMs) {
   char start;
   TBlockCheck mode;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
@@ -199,12 +201,6 @@ bool TCalcServer::SendObject(const std::string& data, int startWaitMs, bool atOw
     if (!link_.ReadByte(start, 100)) start = 0;
     if (std::chrono::steady_clock::now() > deadline) return false;
   } while (!CheckAskedBy(start, mode));
-  if (atOwnSpeed && !SpeedMatches()) {
-    // At another speed than the PC's, what the calculator sends is noise.
-    link_.Write(std::string(64, '\xFF'));
-    SetResult("error speed mismatch");
-    return false;
-  }
 
   std::uint32_t number = 1;
   for (std::size_t at = 0; at < data.size();) {
@@ -304,11 +300,6 @@ bool TCalcServer::StoreFile(const std::string& name, const std::string& file) {
   return true;
 }
 
-bool TCalcServer::SpeedMatches() const {
-  const int pc = link_.PcBaud();
-  return pc == 0 || pc == identity_.speed;
-}
-
 namespace {
 
 // The server library of the "71" family, as the shipped XSrvr71.zq holds it.
@@ -339,11 +330,7 @@ void TCalcServer::StartServer() {
 
 void TCalcServer::ManualReceive(const std::string& name) {
   std::string file;
-  if (!SpeedMatches()) {
-    link_.Write("\xFF\xFE\xFF");  // the wrong speed: the start request arrives as noise
-    SetResult("error speed mismatch");
-    return;
-  }
+  TOwnSpeed own(*this);
   if (ReceiveObject(file, 60000) && StoreFile(name, file)) return;
   if (LastResult().rfind("error", 0) != 0) SetResult("error receive failed");
 }
@@ -354,7 +341,8 @@ void TCalcServer::ManualSend(const std::string& name) {
     SetResult("error no variable " + name);
     return;
   }
-  const bool ok = SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 60000, true);
+  TOwnSpeed own(*this);
+  const bool ok = SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 60000);
   SetResult(ok ? "ok sent " + name : "error send failed");
 }
 
@@ -414,9 +402,7 @@ void TCalcServer::SendScreen(const std::string& layout) {
     SetResult("error unknown layout " + layout);
     return;
   }
-  if (!SpeedMatches()) {
-    for (char& c : out) c = static_cast<char>(~c);
-  }
+  TOwnSpeed own(*this);
   link_.Write(out);
   SetResult("ok screen " + layout);
 }

@@ -21,6 +21,7 @@ enum class TServerMode { kOn, kOff, kKermit };
 struct TServerOptions {
   TServerMode mode = TServerMode::kOn;
   int evalMs = 20;  // how long the server is deaf after each evaluation
+  int speed = 0;    // the speed the server runs at (0: the PC's, whatever it is)
 };
 
 class TCalcServer {
@@ -55,14 +56,24 @@ class TCalcServer {
   bool SendPacket(const std::string& payload);
   bool ReceivePacket(std::string& payload);
   // XModem, the calculator sending (after the PC's start request) or receiving.
-  // atOwnSpeed: the calculator's own command, at its configured speed.
-  bool SendObject(const std::string& fileBytes, int startWaitMs, bool atOwnSpeed = false);
+  bool SendObject(const std::string& fileBytes, int startWaitMs);
   bool ReceiveObject(std::string& fileBytes, int startWaitMs);
   std::string ObjectFile(const TObj& o) const;
   bool StoreFile(const std::string& name, const std::string& fileBytes);
   std::string ScreenBitmap(int width, int height);
   void SetResult(const std::string& r);
-  bool SpeedMatches() const;
+  // The calculator's own commands (its keys, the archive program) run at its
+  // configured speed; the server at its own. Restores the server's on exit.
+  class TOwnSpeed {
+   public:
+    explicit TOwnSpeed(TCalcServer& s) : s_(s) { s_.link_.SetLineSpeed(s_.identity_.speed); }
+    ~TOwnSpeed() { s_.link_.SetLineSpeed(s_.options_.speed); }
+    TOwnSpeed(const TOwnSpeed&) = delete;
+    TOwnSpeed& operator=(const TOwnSpeed&) = delete;
+
+   private:
+    TCalcServer& s_;
+  };
 
   TCalcLink& link_;
   TCalcMemory& memory_;

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   using namespace bridgit::sim;
   CLI::App app{"bridgit-calcsim: a simulated calculator for Bridgit"};
   app.name("bridgit-calcsim");
+  std::string serverSpeed;
   std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control;
   int baud = 0, speed = 0, evalMs = 20;
   std::vector<std::string> faultSpecs;
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
   app.add_option("--model", model, "71, 73, 73G+ or 71GII")->check(CLI::IsMember({"71", "73", "73G+", "71GII"}));
   app.add_option("--rom-revision", romRevision, "the ROM revision text");
   app.add_option("--speed", speed, "the calculator's own configured speed")->check(CLI::IsMember({1200, 2400, 4800, 9600, 15360, 19200, 38400, 57600, 115200}));
+  app.add_option("--server-speed", serverSpeed, "the speed its server runs at (default: --speed), or any: the PC's")
+      ->check(CLI::IsMember({"any", "1200", "2400", "4800", "9600", "15360", "19200", "38400", "57600", "115200"}));
   app.add_option("--memory", memoryPath, "load the memory from this folder and write it back at the end");
   app.add_option("--server", server, "on, off or kermit")->check(CLI::IsMember({"on", "off", "kermit"}));
   app.add_option("--control", control, "Unix socket for key presses and faults");
@@ -112,6 +115,7 @@ int main(int argc, char** argv) {
   TServerOptions options;
   options.mode = server == "off" ? TServerMode::kOff : server == "kermit" ? TServerMode::kKermit : TServerMode::kOn;
   options.evalMs = evalMs;
+  if (linkKind != "usb") options.speed = serverSpeed.empty() ? identity.speed : serverSpeed == "any" ? 0 : std::stoi(serverSpeed);
   TCalcServer calc(*link, memory, identity, faults, options);
 
   std::mutex memoryLock;  // the dump reads what the server thread changes

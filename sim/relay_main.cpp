@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,9 @@ int main(int argc, char** argv) {
     termios t{};
     if (::tcgetattr(fdB, &t) == 0) {
       ::cfmakeraw(&t);
+      // The terminal it joins runs at the line's speed, as a device at its end would see it.
+      for (const auto& [rate, code] : {std::pair{9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}})
+        if (baud == rate) ::cfsetspeed(&t, code);
       ::tcsetattr(fdB, TCSANOW, &t);
     }
     b.path = connect;

@@ -47,7 +47,7 @@ void TYModemRX::Execute() {
       const int fd = CreateTemporarySibling(FileName, partPath_, error);
       if (fd < 0) {
         partPath_.clear();
-        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + std::to_string(error));
+        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + ErrorCodeText(error));
       }
       file_ = std::make_shared<TTransferFile>(fd);
       SetTransferFile(TTransferDirection::kReceive, file_);
@@ -97,7 +97,7 @@ void TYModemRX::Execute() {
       file_->Close();
       ClearTransferFile(TTransferDirection::kReceive);
       if (std::rename(partPath_.c_str(), FileName.c_str()) != 0)
-        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + std::to_string(errno));
+        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + ErrorCodeText(errno));
     }
     done_ = true;
   } catch (const std::exception& e) {
@@ -162,7 +162,7 @@ void TYModemRX::WriteData(const std::string& data) {
   if (ExpectedSize != 0)
     n = received_ >= ExpectedSize ? 0 : std::min<std::size_t>(n, static_cast<std::size_t>(ExpectedSize - received_));
   if (n > 0 && !file_->WriteAll(data.data(), n))
-    RaiseCommError(std::string(texts::kCannotWriteToFile) + FileName + std::string(texts::kWinErr) + std::to_string(errno));
+    RaiseCommError(std::string(texts::kCannotWriteToFile) + FileName + ErrorSuffix(errno));
 }
 
 }  // namespace bridgit

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "base/files.h"
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/comm_port.h"
@@ -85,7 +86,7 @@ void TYModemTX::SendFile(TCheckMode mode) {
     if (size - sent < static_cast<long long>(kLargeBlock)) blockSize = kSmallBlock;
     block.assign(blockSize, kPadding);
     const long got = file_->Read(block.data(), blockSize);
-    if (got < 0) RaiseCommError(std::string(texts::kCannotReadFromFile) + std::to_string(errno));
+    if (got < 0) RaiseCommError(std::string(texts::kCannotReadFromFile) + ErrorCodeText(errno));
     if (got == 0) break;
     block.resize(static_cast<std::size_t>(got));
     ProgressText(sent, size, start);

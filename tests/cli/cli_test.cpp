@@ -212,18 +212,23 @@ TEST_F(Cli, BackupRestoreAndCapture) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
 
-  std::thread keys([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    sim.Control("screen page");
-  });
-  r = Cli_({"--wait", "10", "capture", "-o", work / "s.jpg"});
-  keys.join();
-  EXPECT_EQ(r.code, 0) << r.err;
-  ASSERT_TRUE(std::filesystem::exists(work / "s.jpg"));
-  const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.jpg"});
+  for (const char* name : {"s.JPG", "s.Png"}) {
+    std::thread keys([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(800));
+      sim.Control("screen page");
+    });
+    r = Cli_({"--wait", "10", "capture", "-o", work / name});
+    keys.join();
+    EXPECT_EQ(r.code, 0) << r.err;
+  }
+  const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
   EXPECT_TRUE(djpeg.out.starts_with("P6\n262 128\n")) << djpeg.out.substr(0, 20);
-  r = Cli_({"--wait", "1", "capture", "-o", work / "s.png"});
+  std::ifstream png(work / "s.Png", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(png), {}).substr(0, 4), "\x89PNG");
+  // A name it cannot save under is refused before the calculator is waited for.
+  r = Cli_({"capture", "-o", work / "s.gif"});
   EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
 }
 
 TEST_F(Cli, BadInput) {
@@ -253,10 +258,13 @@ TEST_F(Cli, BadInput) {
   r = Cli_({"--yes", "put", work / "LST.zq"});  // a cut-off object is never sent
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(Dump(), before);
+  r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
+  EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
   r = test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") + ")\n");
-  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  EXPECT_EQ(r.err, "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") +
+                       ")\nhint: cannot open " + (work / "no-port") +
+                       ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
 }
 
 // The texts of the server's start keys (RPN wording), as the hint lists them.
@@ -476,6 +484,7 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
     return lines;
   };
   EXPECT_EQ(ours(plain.out), std::vector<std::string>{free.path()});
+  EXPECT_NE(plain.err.find(" that you may not open: join the group " + group), std::string::npos) << plain.err;
   const std::vector<std::string> expected = {
       free.path(),
       closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group + " $USER, then log in again)",
@@ -490,7 +499,28 @@ TEST_F(CliHint, NothingFromTheCalculator) {
   const test::TRun r = Info(line.path());
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
-                       ". Is its XModem server running?\n" + kStartKeys);
+                       ". Is its XModem server running?\n" + kStartKeys +
+                       "  If it is running, check that the calculator's speed is 115200 (or give --speed).\n");
+}
+
+// A calculator at another speed hears noise: the connection and the
+// calculator's own transfers name the speed.
+TEST_F(CliHint, AnotherSpeedIsNamed) {
+  test::TCalcSim sim({"--speed", "9600", "--server-speed", "9600"});
+  test::TRun r = Info(sim.PcPath());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
+  std::thread keys([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    sim.Control("screen page");
+  });
+  r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--wait", "10", "capture", "-o", sim.dir() / "s.bmp"});
+  keys.join();
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
+                              " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) "
+                              "and that the cable sits firmly.\n"))
+      << r.err;
 }
 
 TEST_F(CliHint, AnExchangeThatMadeNoSense) {

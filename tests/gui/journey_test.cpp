@@ -10,10 +10,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QDrag>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QListView>
@@ -601,15 +606,79 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   ClickButton("tbtnScrnCapture");
   ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
   EXPECT_FALSE(window->Connected());
-  ASSERT_NE(window->CaptureWindow(), nullptr);
-  EXPECT_TRUE(window->CaptureWindow()->isVisible());
-  window->CaptureWindow()->close();
+  ui::TFCapture* capture = window->CaptureWindow();
+  ASSERT_NE(capture, nullptr);
+  EXPECT_TRUE(capture->isVisible());
+  EXPECT_EQ(window->findChild<QLabel*>("StatusPanel0")->text(), "") << "the capture is over";
+
+  // Save As: first in the pictures folder; a name of another kind brings the
+  // dialog back; then in the folder last saved in.
+  const std::string home = std::getenv("HOME");
+  ::setenv("HOME", dir.path().c_str(), 1);
+  fs::create_directories(dir / "Pictures");
+  fs::create_directories(dir / "shots");
+  QStringList opened;
+  const auto saveAs = [&](const std::string& name) {
+    driver.When("SaveDialog1", [&, name](QWidget* w) {
+      opened << static_cast<QFileDialog*>(w)->directory().absolutePath();
+      auto* edit = w->findChild<QLineEdit*>("fileNameEdit");
+      edit->setFocus();
+      QTest::keyClicks(edit, QString::fromStdString(name));
+      if (QCompleter* c = edit->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
+      QTest::mouseClick(w->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Save), Qt::LeftButton);
+    });
+  };
+  saveAs("shot.gif");
+  saveAs(dir / "shots/shot.PNG");
+  saveAs("again.bmp");
+  for (int round = 0; round < 2; ++round) {
+    capture->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(capture));
+    QTest::keyClick(capture, Qt::Key_F, Qt::AltModifier);
+    auto* file = capture->menuBar()->actions()[0]->menu();
+    ASSERT_TRUE(WaitUntil([&] { return file->isVisible(); }, 5000));
+    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(capture->findChild<QAction*>("mnuSaveAs")).center());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+  ::setenv("HOME", home.c_str(), 1);
+  EXPECT_EQ(opened, (QStringList{QString::fromStdString(dir / "Pictures"), QString::fromStdString(dir / "Pictures"),
+                                 QString::fromStdString(dir / "shots")}));
+  EXPECT_FALSE(fs::exists(dir / "Pictures/shot.gif"));
+  EXPECT_TRUE(fs::exists(dir / "shots/again.bmp"));
+  // What the window shows: black on white, framed, at its zoom of 2.
+  const QImage saved(QString::fromStdString(dir / "shots/shot.PNG"));
+  ASSERT_EQ(saved.size(), QSize(274, 140));
+  int wrong = 0;
+  for (int y = 0; y < saved.height(); ++y)
+    for (int x = 0; x < saved.width(); ++x) wrong += saved.pixel(x, y) != (capture->Framed().Dark(x / 2, y / 2) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+  EXPECT_EQ(wrong, 0);
+  capture->close();
 
   // Disconnected, the button still starts a capture.
   window->activateWindow();
   driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
   ClickButton("tbtnScrnCapture");
   EXPECT_TRUE(WaitUntil([&] { return driver.Done(); }));
+
+  // At a speed other than the calculator's, the read error names the speed.
+  window->activateWindow();
+  QTest::mouseClick(window->findChild<QComboBox*>("cmboSpeed"), Qt::LeftButton);
+  Type(Qt::Key_End);
+  Type(Qt::Key_Return);
+  driver.When("FDownLd", [&](QWidget*) { sim->Control("screen page"); });
+  ClickButton("tbtnScrnCapture");
+  // The boxes, whichever driver answered them: the refused name's and the read error's.
+  const auto said = [&] {
+    std::string all;
+    for (const test::TDialogDriver* d : {&boxes, &driver})
+      for (const std::string& text : d->boxTexts) all += text + "\n";
+    return all;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done() && boxes.boxTexts.size() + driver.boxTexts.size() == 2 && Idle(); })) << said();
+  EXPECT_NE(said().find("not as .gif"), std::string::npos);
+  EXPECT_NE(said().find("Cannot read Calculator screen.\n\nThe calculator answered on"), std::string::npos);
+  EXPECT_NE(said().find("speed is 115200"), std::string::npos) << said();
+  EXPECT_EQ(window->findChild<QLabel*>("StatusPanel0")->text(), "");
 }
 
 TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
@@ -822,6 +891,32 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
   window = std::make_unique<ui::TFZQDir>(settings.get());
   list = window->findChild<QTreeWidget*>("ListView1");
   EXPECT_GE(list->columnWidth(1), 60);
+}
+
+// File > Exit stops the calculator's server: the next start, given the port,
+// says so with what to do under the error; once the server runs again, one
+// click connects.
+TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
+  Open();
+  Connect();
+  ChooseFromMenu('f', "mnuFile", "Close1");
+  ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+  const std::string port = sim->PcPath();
+  window.reset();
+  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port)});
+  tree = window->findChild<QTreeWidget*>("TreeView1");
+  list = window->findChild<QTreeWidget*>("ListView1");
+  window->show();
+  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }, 20000));
+  EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
+                                   port + ". Is its XModem server running?\n  To Start Xsrvr"),
+            std::string::npos)
+      << boxes.boxTexts[0];
+  sim->Control("server");
+  window->activateWindow();
+  ClickButton("tbtnConnect");
+  ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ using namespace xmodem;
 
 class TPcSide {
  public:
-  explicit TPcSide(const std::string& path) {
+  explicit TPcSide(const std::string& path, speed_t speed = B9600) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
     termios t{};
     if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
       ::cfmakeraw(&t);
-      ::cfsetspeed(&t, B9600);
+      ::cfsetspeed(&t, speed);
       ::tcsetattr(fd_, TCSANOW, &t);
     }
   }
@@ -311,6 +311,22 @@ TEST(CalcSim, KeyPressesOfThePerson) {
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16("ABCDE"));
   EXPECT_EQ(sim.Control("status"), std::string("ok rom 5 bytes crc ") + crc);
+}
+
+TEST(CalcSim, APcAtAnotherSpeedHearsNoiseAndIsHeardAsNoise) {
+  test::TCalcSim sim({"--speed", "9600", "--server-speed", "9600"});
+  {
+    TPcSide pc(sim.PcPath(), B19200);
+    pc.Send("V");
+    EXPECT_EQ(pc.Read(1, 500), "") << "the letter came as noise: no answer";
+    EXPECT_EQ(sim.Control("screen page"), "ok");
+    const std::string screen = pc.Read(1081);
+    EXPECT_EQ(screen.size(), 1081u);
+    EXPECT_NE(screen[0], '\x1B');
+  }
+  TPcSide pc(sim.PcPath(), B9600);
+  pc.Send("V");
+  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
 }
 
 TEST(CalcSim, TheOlderModelRunsItsServerOnlyFromTheDownloadedLibrary) {

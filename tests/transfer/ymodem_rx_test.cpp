@@ -174,7 +174,7 @@ TEST_F(YModemRX, AFileThatCannotBeCreated) {
   EXPECT_FALSE(rx.Done());
   EXPECT_EQ(tail, std::string(4, CAN));
   ASSERT_FALSE(statuses.empty());
-  EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "no/such/folder/x.zq") + " - WinErr=2)");
+  EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "no/such/folder/x.zq") + " - WinErr=2 (No such file or directory))");
 }
 
 }  // namespace

@@ -160,7 +160,7 @@ TEST_F(YModemTX, CanFromTheCalculatorAndAMissingFile) {
   EXPECT_FALSE(missing.Done());
   EXPECT_EQ(tail, std::string(3, CAN));
   ASSERT_GE(statuses.size(), 1u);
-  EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "nothing.zq") + " 2)");
+  EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "nothing.zq") + " 2 (No such file or directory))");
 }
 
 TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -13,6 +15,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <filesystem>
 
@@ -32,8 +35,10 @@ constexpr int kJpegQuality = 75;  // the library's default
 const int kZooms[] = {1, 2, 3, 4, 8, 16};
 const char* const kProcessing = "Processing Image";
 const char* const kCopied = "Copied to clipboard";
-const char* const kJpegFilter = "JPEG Files (*.jpg *.jpeg)";
-const char* const kBmpFilter = "Bitmaps (*.bmp)";
+const char* const kJpegFilter = "JPEG Files (*.jpg *.jpeg *.JPG *.JPEG)";
+const char* const kBmpFilter = "Bitmaps (*.bmp *.BMP)";
+const char* const kPngFilter = "PNG Files (*.png *.PNG)";
+const char* const kSaveFolder = "SaveFolder";  // the folder a picture was last saved in
 
 QImage ToImage(const TScreenPicture& p) {
   QImage image(p.width, p.height, QImage::Format_Mono);
@@ -205,44 +210,51 @@ void TFCapture::SaveSettings() {
 }
 
 bool TFCapture::SaveTo(const std::string& path, std::string& why) {
-  const std::string ext = LowerExtension(path);
-  std::string bytes;
-  if (ext == ".jpg" || ext == ".jpeg") {
-    bytes = EncodeJpeg(framed_, 1, kJpegQuality);
-    if (bytes.empty()) {
-      why = "The picture cannot be encoded as JPEG.";
-      return false;
-    }
-  } else if (ext == ".bmp" || ext == "." || ext.empty()) {
-    bytes = EncodeBmp(framed_, 1);
-  } else {
-    why = "A screen capture is saved as .jpg or .bmp, not as " + ext + ".";
-    return false;
-  }
+  why = PictureNameProblem(path);
+  if (!why.empty()) return false;
+  // What the window shows: the framed picture at its zoom.
+  const std::string bytes = EncodePicture(framed_, path, zoom_, kJpegQuality);
   int error = 0;
-  if (!WriteFileSafely(path, bytes, error)) {
-    why = "Cannot write to file " + path;
-    return false;
+  if (bytes.empty()) {
+    why = "The picture cannot be encoded for " + path + ".";
+  } else if (!WriteFileSafely(path, bytes, error)) {
+    why = "Cannot write to file " + path + ErrorSuffix(error);
   }
-  return true;
+  return why.empty();
+}
+
+QString TFCapture::SaveFolder() const {
+  const QString last = settings_->value(QString(kSubKey) + "/" + kSaveFolder).toString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
+  return QDir::homePath();
 }
 
 void TFCapture::SaveAs() {
-  QFileDialog dialog(this, "Save Captured Screen");
+  QFileDialog dialog(this, "Save Captured Screen", SaveFolder());
   dialog.setObjectName("SaveDialog1");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({kJpegFilter, kBmpFilter, "All Files (*)"});
+  dialog.setNameFilters({kJpegFilter, kBmpFilter, kPngFilter, "All Files (*)"});
   dialog.setDefaultSuffix("jpg");
   // The proposed extension follows the chosen filter.
-  connect(&dialog, &QFileDialog::filterSelected, &dialog,
-          [&dialog](const QString& filter) { dialog.setDefaultSuffix(filter == kBmpFilter ? "bmp" : filter == kJpegFilter ? "jpg" : ""); });
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  std::string why;
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter == kBmpFilter ? "bmp" : filter == kJpegFilter ? "jpg" : filter == kPngFilter ? "png" : "");
+  });
+  // A name the picture cannot be saved under is said at once, and the dialog comes back.
+  std::string path, why;
+  do {
+    if (!why.empty()) QMessageBox::warning(this, windowTitle(), QString::fromStdString(why));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    path = dialog.selectedFiles().front().toStdString();
+    why = PictureNameProblem(path);
+  } while (!why.empty());
+  settings_->setValue(QString(kSubKey) + "/" + kSaveFolder, QFileInfo(QString::fromStdString(path)).absolutePath());
   bool saved = false;
   {
     TBusyScope busy(host_);
     QCoreApplication::processEvents();
-    saved = SaveTo(dialog.selectedFiles().front().toStdString(), why);
+    saved = SaveTo(path, why);
   }
   if (!saved) QMessageBox::warning(this, windowTitle(), QString::fromStdString(why));
 }

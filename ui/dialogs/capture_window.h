@@ -1,7 +1,7 @@
 // TFCapture: "Screen capture". Shows the last screen captured from the
 // calculator, in a black frame with a light margin, enlarged by a whole zoom
 // factor. Each new picture goes to the clipboard at once; it can be saved as
-// JPEG or BMP. Frame, margin, zoom and the border switch are kept between runs.
+// JPEG, BMP or PNG. Frame, margin, zoom and the border switch are kept between runs.
 #pragma once
 
 #include <QMainWindow>
@@ -34,8 +34,8 @@ class TFCapture : public QMainWindow {
   void RenderCapture();
   void CopyToClipboard();
   void FitWindow();
-  // Writes the shown picture: ".jpg"/".jpeg" as JPEG, ".bmp" (or no
-  // extension) as BMP. False, with the reason, for anything else or a failed write.
+  // Writes the picture as shown (framed and zoomed), of the kind the name's
+  // extension asks for. False, with the reason, for another name or a failed write.
   bool SaveTo(const std::string& path, std::string& why);
 
   // The picture as it is built, before the zoom.
@@ -56,6 +56,8 @@ class TFCapture : public QMainWindow {
   void ApplySizeLimits();
   void SaveSettings();
   void SaveAs();
+  // Where the save dialog opens: the last folder saved in, else the pictures folder, else home.
+  QString SaveFolder() const;
   TSessionHost& host_;
   QSettings* settings_;
   std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;

@@ -11,6 +11,7 @@
 #include "host/prompt_kinds.h"
 #include "link/comm_port.h"
 #include "link/port_names.h"
+#include "session/connect_hint.h"
 #include "ui/dialogs/about_form.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
@@ -97,6 +98,7 @@ void TFZQDir::ConnectCalculator() {
   if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) qDeleteAll(root->takeChildren());
   ListView1->clear();
   SetConnected(true);  // locks the port and speed boxes during the attempt
+  const TConnectAttempt attempt = BeginAttempt(true);
   try {
     server_->SetSpeed(cmboSpeed->currentText().toStdString());
     server_->Connect(cmboPort->currentText().toStdString());
@@ -107,7 +109,10 @@ void TFZQDir::ConnectCalculator() {
     }
   } catch (const std::exception& e) {
     SetConnected(server_->IsConnected());
-    ShowError(e);
+    const std::string port = cmboPort->currentText().toStdString();
+    std::string hint = ConnectionHint(attempt, port, server_->Speed, RPNPrompts(), {kHintSetSpeed, kHintListPorts});
+    if (hint.empty() && IsAutoPortName(port)) hint = NotYoursHint(ExaminePorts(), {kHintSetSpeed, kHintListPorts});
+    ShowError(e, hint);
   }
 }
 

@@ -90,6 +90,9 @@ inline constexpr int kHelpCommandWindow = 145000;
 inline QStringList Speeds() { return {"4800", "9600", "14400", "19200", "38400", "57600", "115200"}; }
 inline constexpr const char* kDefaultPort = "Auto";
 inline constexpr const char* kDefaultSpeed = "115200";
+// How the person acts on a connection hint in the window.
+inline constexpr const char* kHintSetSpeed = "choose it in the speed box beside the port";
+inline constexpr const char* kHintListPorts = "The port box lists the ports that can be opened.";
 inline constexpr const char* kFallbackSpeed = "9600";
 
 // List view styles ("DirViewStyle").

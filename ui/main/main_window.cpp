@@ -260,21 +260,22 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TFZQDir::ShowError(const std::exception& e) {
+void TFZQDir::ShowError(const std::exception& e, const std::string& hint) {
   if (dynamic_cast<const TQuietStop*>(&e)) return;
-  QString text = QString::fromLatin1(e.what()).replace("\r\n", "\n");
-  // A port this user may not open: say what would let them, the commonest
-  // first-day trouble with a serial adapter on Linux.
-  const posix::TOpenFailure failure = posix::LastOpenFailure();
-  if (std::string_view(e.what()).find(texts::kUnableToOpenComms) != std::string_view::npos && (failure.error == EACCES || failure.error == EPERM)) {
-    QStringList advice;
-    for (const std::string& line : PermissionAdvice(failure.path)) advice << QString::fromStdString(line);
-    if (!advice.isEmpty()) {
-      advice[0][0] = advice[0][0].toUpper();
-      text += "\n\n" + advice.join('\n');
-    }
+  ShowBox(true, kApplication, QString::fromLatin1(e.what()), hint);
+}
+
+void TFZQDir::ShowBox(bool error, const std::string& caption, QString text, const std::string& hint) {
+  text.replace("\r\n", "\n");
+  if (!hint.empty()) {
+    QString advice = QString::fromStdString(hint).replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "");
+    advice[0] = advice[0].toUpper();
+    text += "\n\n" + advice;
   }
-  QMessageBox::critical(this, kApplication, text);
+  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, QString::fromStdString(caption), text, QMessageBox::Ok, this);
+  // A path is never broken over lines: the lines of an error or a hint are their own.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"); label && (error || !hint.empty())) label->setWordWrap(false);
+  box.exec();
 }
 
 void TFZQDir::tbtnXferModeClick() {
@@ -364,7 +365,12 @@ int TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bo
 }
 
 void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
-  QMessageBox::information(this, QString::fromStdString(caption), QString::fromLatin1(text.c_str()).replace("\r\n", "\n"));
+  std::string hint;
+  if (capturing_) {
+    const std::string speed = RequiredSpeed() != 0 ? std::to_string(RequiredSpeed()) : server_->Speed;
+    hint = ExchangeHint(*capturing_, cmboPort->currentText().toStdString(), speed, {kHintSetSpeed, kHintListPorts});
+  }
+  ShowBox(false, caption, QString::fromLatin1(text.c_str()), hint);
 }
 
 void TFZQDir::ProcessMessages() {

@@ -18,8 +18,10 @@
 #include <QPointer>
 #include <memory>
 #include <stdexcept>
+#include <optional>
 
 #include "host/session_host.h"
+#include "session/connect_hint.h"
 #include "session/xmodem_server.h"
 #include "ui/dialogs/command_window.h"
 #include "ui/main/key_sequence.h"
@@ -215,7 +217,10 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void BuildToolBar();
   void BuildViews();
   void BuildStatusBar();
-  void ShowError(const std::exception& e);
+  // The error's text, and under it the hint for its likely cause, if any.
+  void ShowError(const std::exception& e, const std::string& hint = "");
+  // A message box with the hint, if any, under its text.
+  void ShowBox(bool error, const std::string& caption, QString text, const std::string& hint);
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
   void ShowFreeMemory();
   // dir_view.cpp
@@ -274,6 +279,9 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   QSettings* settings_;
   QStringList arguments_;
   std::unique_ptr<TXModemServer> server_;
+  // While a screen is captured: what had come before, so that a read error can
+  // tell a calculator at another speed.
+  std::optional<TConnectAttempt> capturing_;
   TXPObject home_;
   std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
 

@@ -163,7 +163,9 @@ void TFZQDir::mnuCaptureScreenClick() {
       if (FCapture) FCapture->activateWindow();
     }
     UpdateControls();
+    capturing_ = BeginAttempt(false);
     server_->CaptureScreen(image);
+    capturing_.reset();
     HidePrompt(first ? kPromptCapture : kPromptAnotherCapture);
     SetConnected(false);
     if (image.empty()) return;

@@ -1,4 +1,4 @@
-#include "cli/connect_hint.h"
+#include "session/connect_hint.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -10,14 +10,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/texts.h"
 #include "host/prompt_kinds.h"
 #include "host/prompt_texts.h"
 #include "link/port_access.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
+#include "session/texts.h"
 
-namespace bridgit::cli {
+namespace bridgit {
 
 namespace {
 
@@ -79,7 +79,8 @@ std::string LockHolder(const std::string& path) {
   return "";
 }
 
-std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed, bool rpn) {
+std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed, bool rpn,
+                           const THintWords& words) {
   if (IsAutoPortName(port)) return "";
   if (attempt.kermitSeen) return texts::KermitHint(StartServerKeys(rpn));
   const posix::TOpenFailure failure = posix::LastOpenFailure();
@@ -93,12 +94,33 @@ std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& po
     case EBUSY:  // another holder set TIOCEXCL
       return texts::InUseHint(failure.path, LockHolder(failure.path));
     default:
-      return "";
+      return texts::NoSuchPortHint(failure.path, std::strerror(failure.error), words.listPorts);
   }
   if (!attempt.serverExpected) return "";
-  if (posix::LineBytesReceived() == attempt.receivedBefore) return texts::NoByteHint(port, StartServerKeys(rpn));
   // Over USB there is no speed to get wrong.
-  return IsUsbPortName(port) ? "" : texts::GarbledHint(port, speed);
+  const bool serial = !IsUsbPortName(port);
+  if (posix::LineBytesReceived() == attempt.receivedBefore)
+    return texts::NoByteHint(port, StartServerKeys(rpn)) + (serial ? texts::NoByteSpeedLine(speed, words.setSpeed) : "");
+  return serial ? texts::GarbledHint(port, speed, words.setSpeed) : "";
+}
+
+std::string ExchangeHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed,
+                         const THintWords& words) {
+  if (IsUsbPortName(port) || posix::LineBytesReceived() == attempt.receivedBefore) return "";
+  return texts::GarbledHint(port, speed, words.setSpeed);
+}
+
+std::string NotYoursHint(const std::vector<TPortState>& ports, const THintWords& words) {
+  std::size_t n = 0;
+  std::string group;
+  for (const TPortState& p : ports) {
+    if (p.error != EACCES && p.error != EPERM) continue;
+    ++n;
+    const TPortAccess a = ExamineAccess(p.device);
+    if (a.groupMayUse && !a.inGroup) group = a.group;
+  }
+  if (n == 0) return "";
+  return texts::NotYoursHint(n, (group.empty() ? std::string() : texts::JoinGroupAdvice(group) + ". ") + words.listPorts);
 }
 
 std::string UnusableReason(const std::string& device, int error) {
@@ -117,4 +139,4 @@ std::string UnusableReason(const std::string& device, int error) {
   }
 }
 
-}  // namespace bridgit::cli
+}  // namespace bridgit
