@@ -5,14 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <mutex>
-#include <thread>
 
 #include <unistd.h>
 
 #include "sim/calc_link.h"
-#include "sim/calc_names.h"
 #include "sim/calc_server.h"
+#include "sim/control_commands.h"
 #include "sim/control_socket.h"
 #include "sim/demo_memory.h"
 
@@ -118,45 +116,10 @@ int main(int argc, char** argv) {
   if (linkKind != "usb") options.speed = serverSpeed.empty() ? identity.speed : serverSpeed == "any" ? 0 : std::stoi(serverSpeed);
   TCalcServer calc(*link, memory, identity, faults, options);
 
-  std::mutex memoryLock;  // the dump reads what the server thread changes
+  TControlCommands commands(calc, memory, faults);
   std::unique_ptr<TControlSocket> socket;
   if (!control.empty()) {
-    socket = std::make_unique<TControlSocket>(control, [&](const std::string& line) -> std::string {
-      const std::size_t space = line.find(' ');
-      const std::string cmd = line.substr(0, space), arg = space == std::string::npos ? "" : line.substr(space + 1);
-      if (cmd == "server") return calc.Post([&] { calc.StartServer(); }), "ok";
-      if (cmd == "abort") return calc.Abort(), "ok";
-      if (cmd == "quit-server") return calc.Post([&] { calc.QuitServer(); }), "ok";
-      if (cmd == "xrecv" && !arg.empty())
-        return calc.Post([&calc, name = bridgit::sim::ReadBackslash(arg)] { calc.ManualReceive(name); }), "ok";
-      if (cmd == "xsend" && !arg.empty())
-        return calc.Post([&calc, name = bridgit::sim::ReadBackslash(arg)] { calc.ManualSend(name); }), "ok";
-      if (cmd == "screen" && (arg == "page" || arg == "header" || arg == "legacy"))
-        return calc.Post([&calc, arg] { calc.SendScreen(arg); }), "ok";
-      if (cmd == "rom") return calc.Post([&] { calc.RomLoader(); }), "ok";
-      if (cmd == "status") return calc.LastResult();
-      if (cmd == "error") return "ok " + calc.Machine().LastError();
-      if (cmd == "clear-faults") return faults.Clear(), "ok";
-      if (cmd == "fault") {
-        std::string why;
-        return faults.Add(arg, why) ? "ok" : "error " + why;
-      }
-      if (cmd == "dump") {
-        std::string answer;
-        calc.Post([&] {
-          std::lock_guard lock(memoryLock);
-          answer = memory.Dump();
-        });
-        for (int i = 0; i < 3000; ++i) {  // the server may be in the middle of an exchange
-          std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          std::lock_guard lock(memoryLock);
-          if (!answer.empty()) break;
-        }
-        std::lock_guard lock(memoryLock);
-        return answer + "end";
-      }
-      return "error unknown command: " + line;
-    });
+    socket = std::make_unique<TControlSocket>(control, [&commands](const std::string& line) { return commands.Answer(line); });
     if (!socket->Ok()) return Fail(socket->Error());
   }
 

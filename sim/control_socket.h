@@ -1,7 +1,6 @@
 // The control channel: a Unix socket taking one command a line, each answered by
-// one line, so that tests and the demo can press the calculator's keys.
-//   server | quit-server | xrecv NAME | xsend NAME | screen page|header|legacy
-//   rom | status | dump | fault SPEC | clear-faults | error
+// one line, so that tests and the demo can press the calculator's keys (the
+// commands are in control_commands.h).
 #pragma once
 
 #include <atomic>

@@ -43,15 +43,28 @@ class TRplMachine {
   std::function<void()> onRestore;   // RESTORE replaced the memory: the server ends
   std::function<void(int ms)> onWait;
 
- private:
+  // What the built-in commands work on.
   void Eval(const TObj& o);
-  void EvalName(const std::string& name);
-  void Command(int id, const std::vector<TObj>& code, std::size_t& pc);
+  void Push(TObj o) { stack_.push_back(std::move(o)); }
   TObj Pop();
   double PopReal();
+  // A name given as 'NAME' or NAME; anything else is a wrong argument.
   std::string PopName();
+  // Fails with the calculator's error unless the stack holds n objects.
   void Need(std::size_t n) const;
+  // Keeps an error for ERRM and ERRN; the empty message clears it.
   void KeepError(const std::string& message);
+  TCalcMemory& Memory() { return memory_; }
+  const TCalcIdentity& Identity() const { return identity_; }
+  // Whether numbers are written with a comma as fraction mark.
+  bool CommaMark() const { return memory_.Flag(-51); }
+  // Puts text on a line of the display (1 to 8; others are ignored).
+  void Show(int line, std::string text);
+  void ClearDisplay() { display_.assign(8, ""); }
+
+ private:
+  void EvalName(const std::string& name);
+  void Command(int id);
   // Control structures: the matching THEN/ELSE/END of the IF or IFERR at `pc`.
   void Structure(const std::vector<TObj>& code, std::size_t& pc, bool isIfErr);
 

@@ -261,6 +261,11 @@ TObj MakeSystemBinary(std::uint32_t value) {
 
 TObj MakeAlgebraic(std::string_view text) { return MakeComposite(kAlgebraic, {MakeString(text)}); }
 
+std::string AlgebraicText(const TObj& o) {
+  const auto items = Elements(o);
+  return items.empty() ? std::string() : StringValue(items[0]);
+}
+
 TObj MakeCommand(int id) {
   TObj o;
   PutField(o, kCommandBase + static_cast<std::uint32_t>(id), 5);

@@ -50,6 +50,7 @@ TObj MakeHex(std::uint64_t value);
 std::uint64_t HexValue(const TObj& o);
 TObj MakeSystemBinary(std::uint32_t value);
 TObj MakeAlgebraic(std::string_view text);
+std::string AlgebraicText(const TObj& o);
 TObj MakeCommand(int id);
 // A graphic of width x height pixels, rows of (width + 7) / 8 bytes.
 TObj MakeGrob(int width, int height, std::string_view rows);

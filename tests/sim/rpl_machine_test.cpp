@@ -1,10 +1,13 @@
 // The simulator's calculator language against every text that Bridgit sends.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "sim/calc_memory.h"
 #include "sim/demo_memory.h"
+#include "sim/rpl_commands.h"
 #include "sim/rpl_machine.h"
 
 namespace bridgit::sim {
@@ -141,6 +144,13 @@ TEST_F(Rpl, BackupPreparationArchiveAndRestore) {
   Run("$$$t '$$$t' PURGE RESTORE");
   EXPECT_TRUE(left);
   EXPECT_EQ(memory.Dump(), before);
+}
+
+// A name the compiler knows but nothing runs would be a syntax error on use.
+TEST(RplCommands, EveryCommandOutsideAStructureRuns) {
+  const std::set<std::string> structure = {"IF", "IFERR", "THEN", "ELSE", "END"};
+  for (const std::string& name : CommandNames())
+    if (!structure.contains(name)) EXPECT_NE(Commands().At(CommandId(name)), nullptr) << name;
 }
 
 TEST(CalcMemory, ObjectsAndFoldersSurviveTheirBinaryForm) {
