@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
   recv->callback([&] { run = [&](TCommands& c) { c.Recv(file); }; });
   app.add_subcommand("send-server", "download the server library to a ZQ71G(X)")->callback([&] { run = [](TCommands& c) { c.SendServer(); }; });
   std::function<void()> runMirror;
-  bridgit::cli::mirror::AddMirrorCommands(app, global, runMirror);
+  bridgit::cli::AddMirrorCommands(app, global, runMirror);
   auto* rom = app.add_subcommand("rom", "download a ROM image to a ZQ73G+ over USB");
   rom->add_option("FILE", file)->required();
   rom->callback([&] { run = [&](TCommands& c) { c.Rom(file); }; });

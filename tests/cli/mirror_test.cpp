@@ -12,9 +12,9 @@
 #include <sstream>
 
 #include "calcdata/nibbles.h"
-#include "cli/mirror_batch.h"
-#include "cli/mirror_plan.h"
-#include "cli/mirror_state.h"
+#include "mirror/batch.h"
+#include "mirror/plan.h"
+#include "mirror/state.h"
 #include "support/calcsim_process.h"
 #include "support/run_program.h"
 
@@ -22,7 +22,7 @@ namespace bridgit {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cli::mirror;
+using namespace mirror;
 
 // --- The rules, with the state and both sides written out by hand.
 

@@ -1,8 +1,8 @@
-#include "cli/mirror_plan.h"
+#include "mirror/plan.h"
 
 #include <set>
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -99,4 +99,4 @@ TAction DecideCompared(bool same, const TPlanOptions& options) {
   return TAction::kConflict;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

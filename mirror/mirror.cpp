@@ -1,4 +1,4 @@
-#include "cli/mirror.h"
+#include "mirror/mirror.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,14 +11,13 @@
 #include "calcdata/escapes.h"
 #include "calcdata/text_header.h"
 #include "calcdata/var_name.h"
-#include "cli/console_host.h"
-#include "cli/mirror_batch.h"
-#include "cli/mirror_calc.h"
-#include "cli/mirror_pc.h"
-#include "cli/texts.h"
+#include "mirror/batch.h"
+#include "mirror/calc_tree.h"
+#include "mirror/pc_tree.h"
+#include "mirror/texts.h"
 #include "link/comm_error.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace fs = std::filesystem;
 
@@ -80,9 +79,9 @@ bool TextByDefault(int typeIcon) {
          typeIcon == kAlgebraicIcon;
 }
 
-TMirror::TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorDisplay display,
+TMirror::TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorConsole console,
                  TMirrorOptions options)
-    : server_(server), host_(host), out_(out), display_(std::move(display)), options_(std::move(options)) {}
+    : server_(server), host_(host), out_(out), console_(std::move(console)), options_(std::move(options)) {}
 
 // One run: the two trees, the state, and what has been done so far.
 struct TMirror::TRun {
@@ -120,6 +119,11 @@ struct TMirror::TRun {
   std::size_t objectIndex = 0, objectCount = 0;
   unsigned long long totalBytes = 0, doneBytes = 0;
 
+  // Before a transfer: a stop between exchanges leaves the link working.
+  void ThrowIfInterrupted() {
+    if (m.console_.interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
+  }
+
   const char* Command() const { return pull ? "pull" : "push"; }
 
   // A thing done or left, as a line on standard output (none for --json; with
@@ -128,7 +132,7 @@ struct TMirror::TRun {
     report.items.push_back({kind, file, reason});
     const bool done = reason.empty();
     if (m.options_.json || (done && m.options_.quiet && !m.options_.dryRun)) return;
-    m.display_.clear();
+    m.console_.clear();
     m.out_ << line << "\n" << std::flush;
   }
   void Done(const char* kind, const char* verb, const std::string& file) {
@@ -237,7 +241,7 @@ struct TMirror::TRun {
     m.server_.Execute(BatchCommand(CalcPath(Parent(key)), names, text), true, true);
     changedDir = "HOME";
     batchScratchLeft = true;
-    TConsoleHost::ThrowIfInterrupted();
+    ThrowIfInterrupted();
     const bool got = m.server_.GetObject(kBatchScratch, "", 0);
     const std::string answer = m.server_.LastData;
     if (!got) throw std::runtime_error("could not fetch " + key);
@@ -266,7 +270,7 @@ struct TMirror::TRun {
     ChangeDir(CalcPath(Parent(key)));
     m.host_.SetTextMode(fs::path(file).extension() == kTextExtension);
     const std::string temp = TempFolder() + "mirror-fetch";
-    TConsoleHost::ThrowIfInterrupted();
+    ThrowIfInterrupted();
     if (!m.server_.GetToFile(KeyPart(e.item->Name), temp, e.item->TypeIcon, e.item->Size)) {
       std::remove(temp.c_str());
       throw std::runtime_error("could not fetch " + key);
@@ -291,7 +295,7 @@ struct TMirror::TRun {
   void Progress(const std::string& key, const std::string& what) {
     ++objectIndex;
     const unsigned long long size = PlannedBytes(key);
-    m.display_.show(texts::MirrorProgress(Command(), objectIndex, objectCount, doneBytes, totalBytes, what));
+    m.console_.show(texts::MirrorProgress(Command(), objectIndex, objectCount, doneBytes, totalBytes, what));
     doneBytes += size;
   }
 
@@ -316,8 +320,8 @@ struct TMirror::TRun {
   void Failed(const std::string& file, const std::string& text) {
     ++report.failures;
     report.items.push_back({"skipped", file, text});
-    m.display_.clear();
-    std::fprintf(stderr, "%s%s\n", texts::kProgram.data(), text.c_str());
+    m.console_.clear();
+    m.console_.warn(text);
   }
 
   // Every part of a key is a name the calculator takes (a PC folder "My Progs"
@@ -346,7 +350,7 @@ struct TMirror::TRun {
     bool all = true;
     const std::string file = (dir / p.file).string();
     const auto size = fs::file_size(file);
-    TConsoleHost::ThrowIfInterrupted();
+    ThrowIfInterrupted();
     if (!m.server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(p.file, texts::MirrorNotSent(p.file)), false;
     const auto c = calc.side.find(key);
     sigBefore[key] = c != calc.side.end() ? c->second.sig : "";
@@ -510,7 +514,7 @@ struct TMirror::TRun {
   void Refresh() {
     if (sent.empty() || m.options_.dryRun) return;
     home.ClearChildren();
-    calc = ReadCalcTree(m.server_, home, state.folder);
+    calc = ReadCalcTree(m.server_, home, state.folder, m.console_.interrupted);
     for (const std::string& key : sent) {
       const TSideEntry& sentFile = pc.side.at(key);
       const std::string& file = sentFile.file;
@@ -534,7 +538,7 @@ TMirrorReport TMirror::Run(TDirection direction) {
     return RunOnce(direction);
   } catch (...) {
     PurgeScratch();
-    if (TConsoleHost::Interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
+    if (console_.interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
     throw;
   }
 }
@@ -573,7 +577,7 @@ TMirrorReport TMirror::RunOnce(TDirection direction) {
     if (error) throw std::runtime_error("cannot create the folder " + options_.dir + ": " + error.message());
   }
   r.home.Name = "HOME";
-  r.calc = ReadCalcTree(server_, r.home, r.state.folder);
+  r.calc = ReadCalcTree(server_, r.home, r.state.folder, console_.interrupted);
   // The check command leaves the calculator in HOME.
   r.changedDir = "HOME";
   if (fs::is_directory(r.dir))
@@ -594,7 +598,7 @@ TMirrorReport TMirror::RunOnce(TDirection direction) {
 
   std::vector<const TStep*> removals;
   for (const TStep& s : steps) {
-    TConsoleHost::ThrowIfInterrupted();
+    r.ThrowIfInterrupted();
     // A failure stops the run (a failed transfer leaves the link unusable);
     // every file and the state file stay whole, and the next run goes on.
     switch (s.action) {
@@ -637,11 +641,11 @@ TMirrorReport TMirror::RunOnce(TDirection direction) {
   // What a folder held goes before the folder.
   std::reverse(removals.begin(), removals.end());
   for (const TStep* s : removals) {
-    TConsoleHost::ThrowIfInterrupted();
+    r.ThrowIfInterrupted();
     r.Remove(*s);
   }
   if (!r.pull) r.Refresh();
   return r.report;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -1,4 +1,4 @@
-#include "cli/mirror_calc.h"
+#include "mirror/calc_tree.h"
 
 #include <functional>
 #include <stdexcept>
@@ -7,10 +7,9 @@
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
-#include "cli/console_host.h"
-#include "cli/texts.h"
+#include "mirror/texts.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -75,7 +74,8 @@ bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string
   return true;
 }
 
-TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder) {
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder,
+                       const std::function<bool()>& interrupted) {
   server.ListAll(home);
   TCalcTree tree;
   TXPObject* at = &home;
@@ -108,7 +108,7 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   std::vector<std::string> paths;
   for (TXPObject* f : folders) paths.push_back(f->FullPath());
   server.Execute(ChecksumCommand(paths), true, true);
-  TConsoleHost::ThrowIfInterrupted();
+  if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kCheckScratch, "", 0);
   const std::string answer = server.LastData;
   server.Purge(kCheckScratch, false);
@@ -128,4 +128,4 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   return tree;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror
