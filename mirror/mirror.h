@@ -71,7 +71,6 @@ class TMirror {
   TMirrorReport Run(TDirection direction);
 
  private:
-  struct TRun;
   TMirrorReport RunOnce(TDirection direction);
   void PurgeScratch();
   TXModemServer& server_;
