@@ -12,7 +12,6 @@ struct TView {
   bool Changed(bool inState) const {
     if (!now) return false;
     if (!inState) return true;
-    if (stateSig == kPendingSig) return false;
     return now->sig != stateSig;
   }
 };

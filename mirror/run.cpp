@@ -245,13 +245,8 @@ void TRun::ReadState() {
 void TRun::Step(const TStep& s, std::vector<const TStep*>& removals) {
   switch (s.action) {
     case TAction::kNone:
-      if (options_.dryRun) break;
-      if (s.folder) {
-        if (!state_.entries.contains(s.key)) state_.entries[s.key] = FolderState(), SaveState();
-      } else if (const auto st = state_.entries.find(s.key); st == state_.entries.end() || st->second.calcSig == kPendingSig) {
-        // Pending from an interrupted push: the calculator's signature now.
-        if (st != state_.entries.end() && calc_.side.contains(s.key)) st->second.calcSig = calc_.side.at(s.key).sig, SaveState();
-      }
+      // A folder both sides hold and the state does not yet.
+      if (!options_.dryRun && s.folder && !state_.entries.contains(s.key)) state_.entries[s.key] = FolderState(), SaveState();
       break;
     case TAction::kCopy:
       Copy(s.key);

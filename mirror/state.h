@@ -10,9 +10,6 @@
 namespace bridgit::mirror {
 
 inline constexpr const char* kStateFileName = ".bridgit-mirror";
-// A calculator signature not yet known: the object was sent and its new
-// checksum comes with the next listing. Taken as unchanged.
-inline constexpr const char* kPendingSig = "*";
 
 struct TStateEntry {
   bool folder = false;
