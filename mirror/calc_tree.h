@@ -28,9 +28,6 @@ struct TCalcTree {
   TSide side;
 };
 
-// "WORK/DEEP", "HOME/WORK/DEEP", "" or "HOME": the folder names below HOME.
-std::vector<std::string> FolderNames(const std::string& path);
-
 // The key part of a calculator name (backslash notation): its caret notation.
 std::string KeyPart(const std::string& backslashName);
 // The calculator name (backslash notation) of a key part.

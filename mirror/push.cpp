@@ -1,5 +1,6 @@
 #include "mirror/push.h"
 
+#include "base/files.h"
 #include "calcdata/text_header.h"
 #include "mirror/keys.h"
 #include "mirror/texts.h"

@@ -21,18 +21,6 @@ std::string JoinFolder(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::string ReadOrFail(const std::string& path) {
-  std::string bytes;
-  int code = 0;
-  if (!ReadWholeFile(path, bytes, code)) throw std::runtime_error("cannot read " + path + ": " + std::strerror(code));
-  return bytes;
-}
-
-void WriteOrFail(const std::string& path, const std::string& bytes) {
-  int code = 0;
-  if (!WriteFileSafely(path, bytes, code)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(code));
-}
-
 fs::path Inside(const fs::path& dir, const std::string& relative) {
   fs::path at = dir;
   for (const fs::path& part : fs::path(relative)) {

@@ -22,9 +22,6 @@ struct TFileNotWritten : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string ReadOrFail(const std::string& path);
-void WriteOrFail(const std::string& path, const std::string& bytes);
-
 // A path inside the mirror for a write or a deletion. A link on the way (a
 // checkout can hold one) or a ".." must not lead the pull out of the mirror:
 // refused, and the run stops with the link named.
