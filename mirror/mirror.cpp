@@ -10,12 +10,6 @@
 
 namespace bridgit::mirror {
 
-namespace {
-
-constexpr int kRealIcon = 32, kListIcon = 30, kProgramIcon = 16;
-
-}  // namespace
-
 bool TextByDefault(int typeIcon) {
   return typeIcon == kRealIcon || typeIcon == kStringIcon || typeIcon == kListIcon || typeIcon == kProgramIcon ||
          typeIcon == kAlgebraicIcon;
