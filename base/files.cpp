@@ -16,6 +16,18 @@
 
 namespace bridgit {
 
+std::string ReadOrFail(const std::string& path) {
+  std::string bytes;
+  int code = 0;
+  if (!ReadWholeFile(path, bytes, code)) throw std::runtime_error("cannot read " + path + ": " + std::strerror(code));
+  return bytes;
+}
+
+void WriteOrFail(const std::string& path, const std::string& bytes) {
+  int code = 0;
+  if (!WriteFileSafely(path, bytes, code)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(code));
+}
+
 namespace fs = std::filesystem;
 
 // The longest file name the usual Linux file systems take (NAME_MAX).

@@ -13,6 +13,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode);
 // a failure leaves any older file of that name untouched.
 bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode);
 
+// The same, throwing "cannot read|write PATH: reason" on a failure.
+std::string ReadOrFail(const std::string& path);
+void WriteOrFail(const std::string& path, const std::string& bytes);
+
 // Creates the temporary sibling a file is written into before it is renamed
 // over `path`: a new file under a name nobody can guess, never opened through
 // a link, with the permissions of the file it will replace. The open

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "calcdata/object_header.h"
-#include "cli/mirror.h"
+#include "mirror/mirror.h"
 #include "host/headless_host.h"
 #include "link/comm_port.h"
 #include "session/xmodem_server.h"
@@ -28,7 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using bridgit::cli::mirror::TDirection;
+using bridgit::mirror::TDirection;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -71,10 +71,10 @@ struct TLine {
   bridgit::sim::TPacedRelay relay;
 };
 
-bridgit::cli::mirror::TMirrorReport Pull(bridgit::TXModemServer& server, bridgit::TSessionHost& host, const fs::path& dir,
+bridgit::mirror::TMirrorReport Pull(bridgit::TXModemServer& server, bridgit::TSessionHost& host, const fs::path& dir,
                                          double& took) {
   std::ostringstream out;
-  bridgit::cli::mirror::TMirror mirror(server, host, out, {}, {.dir = dir.string()});
+  bridgit::mirror::TMirror mirror(server, host, out, {}, {.dir = dir.string()});
   const auto start = Clock::now();
   const auto report = mirror.Run(TDirection::kPull);
   took = Seconds(Clock::now() - start);

@@ -35,9 +35,12 @@ inline constexpr int kObjectTypeCount = 36;
 inline constexpr int k71TypeCount = 29;
 // Image index of a type is its row + this.
 inline constexpr int kTypeIconBase = 9;
+inline constexpr int kProgramIcon = 16;  // "RPL"
+inline constexpr int kStringIcon = 17;
+inline constexpr int kListIcon = 30;
+inline constexpr int kRealIcon = 32;
 inline constexpr int kDirectoryIcon = 34;
 inline constexpr int kAlgebraicIcon = 35;
-inline constexpr int kStringIcon = 17;
 
 inline constexpr std::uint32_t kSemiProlog = 0x0312B;  // end marker of composites
 inline constexpr std::uint32_t kListProlog = 0x02A74;

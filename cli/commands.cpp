@@ -29,19 +29,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPortVariable = "BRIDGIT_PORT";
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t at = 0;
-  while (at <= path.size()) {
-    const std::size_t slash = path.find('/', at);
-    const std::string part = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
-    if (!part.empty()) parts.push_back(part);
-    if (slash == std::string::npos) break;
-    at = slash + 1;
-  }
-  if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
-  return parts;
-}
 
 // Calculator text bound for a terminal: control characters (LF kept) in the
 // backslash notation, so that the calculator cannot drive the terminal.
@@ -59,11 +46,6 @@ std::string Shown(const std::string& text) {
 
 // Raw calculator bytes (not yet in PC notation) bound for a terminal.
 std::string ShownRaw(const std::string& calc) { return EncodeEscapes(calc, TEscapeMode::kBackslash); }
-
-void WriteOrFail(const std::string& path, const std::string& bytes) {
-  int error = 0;
-  if (!WriteFileSafely(path, bytes, error)) throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
-}
 
 // A file to send: missing or unreadable is a failure, with the system's reason.
 void RequireReadable(const std::string& file) {
@@ -137,7 +119,7 @@ void TCommands::List() {
 }
 
 TXPObject* TCommands::Find(const std::string& path, TXPObject** folder) {
-  const std::vector<std::string> parts = SplitPath(path);
+  const std::vector<std::string> parts = FolderNames(path);
   TXPObject* at = &home_;
   TXPObject* parent = &home_;
   for (const std::string& part : parts) {
@@ -290,7 +272,7 @@ void TCommands::Rm(const std::vector<std::string>& names) {
 
 void TCommands::Mkdir(const std::string& path) {
   List();
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = FolderNames(path);
   if (parts.empty()) throw std::runtime_error("no folder name");
   const std::string name = parts.back();
   parts.pop_back();
@@ -307,7 +289,7 @@ void TCommands::Mv(const std::string& from, const std::string& to) {
   TXPObject* folder = nullptr;
   TXPObject* item = Find(from, &folder);
   if (!item || item == &home_) throw std::runtime_error("no variable " + from);
-  const std::vector<std::string> parts = SplitPath(to);
+  const std::vector<std::string> parts = FolderNames(to);
   if (parts.size() != 1) throw std::runtime_error("the new name is a name in the same folder: " + to);
   if (!CheckVarName(parts[0], host_)) throw std::runtime_error("not renamed");
   server_.ChangeDir(folder->FullPath());

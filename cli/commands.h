@@ -10,6 +10,10 @@
 #include "session/connect_hint.h"
 #include "session/xmodem_server.h"
 
+namespace CLI {
+class App;
+}
+
 namespace bridgit::cli {
 
 struct TGlobal {
@@ -17,6 +21,14 @@ struct TGlobal {
   std::string speed = "115200";
   TConsoleOptions console;
 };
+
+// The subcommands in groups: each sets `run` when it is the one chosen.
+// ports and info.
+void AddConnectionCommands(CLI::App& app, const TGlobal& global, std::function<void()>& run);
+// ls, get, put, rm, mkdir and mv (put sets the replace answer of `global`).
+void AddObjectCommands(CLI::App& app, TGlobal& global, std::function<void()>& run);
+// eval, exec, stack, backup, restore, capture, send, recv, send-server and rom.
+void AddCalculatorCommands(CLI::App& app, const TGlobal& global, std::function<void()>& run);
 
 class TCommands {
  public:

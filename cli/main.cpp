@@ -138,7 +138,6 @@ int Usage(CLI::App& app, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using bridgit::cli::TCommands;
   CLI::App app{"bridgit-cli: talk to a ZQ71G(X), ZQ73G, ZQ73G+ or ZQ71GII calculator"};
   app.name("bridgit-cli");
   app.require_subcommand(1);
@@ -157,78 +156,11 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::PositiveNumber);
 
-  std::string folder, output, file, from, to, text;
-  std::vector<std::string> names, files;
-  bool recursive = false, json = false, asText = false, replace = false, noReplace = false;
-  std::function<void(TCommands&)> run;
-
-  bool allPorts = false;
-  CLI::App* ports = app.add_subcommand("ports", "list the ports that can be opened");
-  ports->add_flag("--all,-a", allPorts, "also the ports that exist but cannot be opened, each with the reason");
-  ports->callback([&] { run = [&](TCommands& c) { c.Ports(allPorts); }; });
-  auto* info = app.add_subcommand("info", "model, ROM revision, flags and free memory");
-  info->add_flag("--json", json, "as a JSON object");
-  info->callback([&] { run = [&](TCommands& c) { c.Info(json); }; });
-  auto* ls = app.add_subcommand("ls", "list a folder (HOME when none)");
-  ls->add_option("FOLDER", folder, "folder as A/B or HOME/A/B");
-  ls->add_flag("-R", recursive, "list sub-folders too");
-  ls->add_flag("--json", json, "as JSON");
-  ls->callback([&] { run = [&](TCommands& c) { c.Ls(folder, recursive, json); }; });
-  auto* get = app.add_subcommand("get", "copy variables to PC files");
-  get->add_option("NAME", names, "variables (backslash notation, A/B for folders)")->required();
-  get->add_option("-o", output, "file (one name) or folder");
-  get->add_flag("--text", asText, "as text files");
-  get->callback([&] { run = [&](TCommands& c) { c.Get(names, output, asText); }; });
-  auto* put = app.add_subcommand("put", "copy PC files into variables");
-  put->add_option("FILE", files, "object (.zq) or text (.txt) files")->required();
-  put->add_option("--to", folder, "folder on the calculator");
-  auto* rep = put->add_flag("--replace", replace, "replace variables without asking");
-  put->add_flag("--no-replace", noReplace, "never replace")->excludes(rep);
-  put->callback([&] {
-    global.console.replace = replace ? 1 : noReplace ? -1 : 0;
-    run = [&](TCommands& c) { c.Put(files, folder); };
-  });
-  auto* rm = app.add_subcommand("rm", "delete variables or folders");
-  rm->add_option("NAME", names)->required();
-  rm->callback([&] { run = [&](TCommands& c) { c.Rm(names); }; });
-  auto* mkdir = app.add_subcommand("mkdir", "create a folder");
-  mkdir->add_option("NAME", from)->required();
-  mkdir->callback([&] { run = [&](TCommands& c) { c.Mkdir(from); }; });
-  auto* mv = app.add_subcommand("mv", "rename a variable or folder");
-  mv->add_option("OLD", from)->required();
-  mv->add_option("NEW", to)->required();
-  mv->callback([&] { run = [&](TCommands& c) { c.Mv(from, to); }; });
-  auto* eval = app.add_subcommand("eval", "evaluate a variable and print the stack");
-  eval->add_option("NAME", from)->required();
-  eval->callback([&] { run = [&](TCommands& c) { c.Eval(from); }; });
-  auto* exec = app.add_subcommand("exec", "have the calculator run RPL text and print the stack");
-  exec->add_option("TEXT", text, "commands in the calculator's language, in the backslash notation (quote it for the shell)")
-      ->required();
-  exec->callback([&] { run = [&](TCommands& c) { c.Exec(text); }; });
-  auto* stack = app.add_subcommand("stack", "print the stack");
-  stack->add_flag("--json", json, "as a JSON array, level 1 last");
-  stack->callback([&] { run = [&](TCommands& c) { c.Stack(json); }; });
-  auto* backup = app.add_subcommand("backup", "back the calculator up into a file");
-  backup->add_option("FILE", file)->required();
-  backup->callback([&] { run = [&](TCommands& c) { c.Backup(file); }; });
-  auto* restore = app.add_subcommand("restore", "restore a backup (erases the calculator)");
-  restore->add_option("FILE", file)->required();
-  restore->callback([&] { run = [&](TCommands& c) { c.Restore(file); }; });
-  auto* capture = app.add_subcommand("capture", "wait for the screen that a person sends from the calculator, and save it");
-  capture->add_option("-o", file, "picture file, .bmp or .jpg (default capture.bmp)");
-  capture->callback([&] { run = [&](TCommands& c) { c.Capture(file); }; });
-  auto* send = app.add_subcommand("send", "send a file to the calculator's own receive command");
-  send->add_option("FILE", file)->required();
-  send->callback([&] { run = [&](TCommands& c) { c.Send(file); }; });
-  auto* recv = app.add_subcommand("recv", "receive a file from the calculator's own send command");
-  recv->add_option("FILE", file)->required();
-  recv->callback([&] { run = [&](TCommands& c) { c.Recv(file); }; });
-  app.add_subcommand("send-server", "download the server library to a ZQ71G(X)")->callback([&] { run = [](TCommands& c) { c.SendServer(); }; });
-  std::function<void()> runMirror;
-  bridgit::cli::mirror::AddMirrorCommands(app, global, runMirror);
-  auto* rom = app.add_subcommand("rom", "download a ROM image to a ZQ73G+ over USB");
-  rom->add_option("FILE", file)->required();
-  rom->callback([&] { run = [&](TCommands& c) { c.Rom(file); }; });
+  std::function<void()> run;
+  bridgit::cli::AddConnectionCommands(app, global, run);
+  bridgit::cli::AddObjectCommands(app, global, run);
+  bridgit::cli::AddCalculatorCommands(app, global, run);
+  bridgit::cli::AddMirrorCommands(app, global, run);
 
   app.footer(std::string(bridgit::cli::texts::kExitCodes));
   if (const int code = Usage(app, argc, argv); code >= 0) return code;
@@ -252,12 +184,7 @@ int main(int argc, char** argv) {
   }
   CatchInterrupts();
   try {
-    if (runMirror) {
-      runMirror();
-    } else {
-      TCommands commands(global, std::cout);
-      run(commands);
-    }
+    run();
   } catch (const bridgit::THintedError& e) {
     std::cout.flush();
     std::fprintf(stderr, "bridgit-cli: %s\n%s\n", OneLine(e.what()).c_str(), e.hint().c_str());

@@ -12,7 +12,14 @@
 #include "link/port_names.h"
 #include "session/texts.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::cli {
+
+using mirror::TDirection;
+using mirror::TForm;
+using mirror::TMirror;
+using mirror::TMirrorConsole;
+using mirror::TMirrorOptions;
+using mirror::TMirrorReport;
 
 namespace {
 
@@ -76,9 +83,12 @@ void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDir
   }
   TMirrorReport report;
   try {
-    TMirrorDisplay display{.show = [&host](const std::string& line) { host.ShowSubject(line); },
-                           .clear = [&host] { host.ClearProgress(); }};
-    TMirror mirror(server, host, out, display, options);
+    TMirrorConsole console{
+        .show = [&host](const std::string& line) { host.ShowSubject(line); },
+        .clear = [&host] { host.ClearProgress(); },
+        .warn = [](const std::string& line) { std::cerr << texts::kProgram << line << "\n" << std::flush; },
+        .interrupted = [] { return TConsoleHost::Interrupted(); }};
+    TMirror mirror(server, host, out, console, options);
     report = mirror.Run(direction);
   } catch (...) {
     host.FinishProgress();
@@ -90,4 +100,4 @@ void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDir
   if (report.failures) throw std::runtime_error(texts::MirrorFailures(report.failures));
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::cli

@@ -5,17 +5,22 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "cli/commands.h"
-#include "cli/mirror.h"
+#include "mirror/mirror.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::cli {
 
-// Connects, runs, and throws (exit 1) when conflicts remain or objects could
-// not be moved.
 // Registers pull and push; `run` is set when one of them was chosen.
 void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void()>& run);
 
-void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDirection direction, std::ostream& out);
+// The report as the JSON object `--json` prints.
+std::string ReportJson(const mirror::TMirrorReport& report, bool pull, bool dryRun);
 
-}  // namespace bridgit::cli::mirror
+// Connects, runs, and throws (exit 1) when conflicts remain or objects could
+// not be moved.
+void RunMirrorCommand(const TGlobal& global, const mirror::TMirrorOptions& options, mirror::TDirection direction,
+                      std::ostream& out);
+
+}  // namespace bridgit::cli

@@ -1,9 +1,12 @@
 #include <string>
 
 #include "cli/json_text.h"
-#include "cli/mirror.h"
+#include "cli/mirror_command.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::cli {
+
+using mirror::TMirrorItem;
+using mirror::TMirrorReport;
 
 std::string ReportJson(const TMirrorReport& report, bool pull, bool dryRun) {
   std::string json = std::string("{\"command\": \"") + (pull ? "pull" : "push") +
@@ -24,4 +27,4 @@ std::string ReportJson(const TMirrorReport& report, bool pull, bool dryRun) {
   return json + "}\n";
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::cli

@@ -12,6 +12,20 @@ std::vector<std::unique_ptr<TXPObject>>& TXPObject::GetChildren() {
   return Children;
 }
 
+std::vector<std::string> FolderNames(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t slash = path.find('/', at);
+    const std::string part = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+    if (!part.empty()) parts.push_back(part);
+    if (slash == std::string::npos) break;
+    at = slash + 1;
+  }
+  if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
+  return parts;
+}
+
 std::string TXPObject::FullPath() const {
   if (!Parent) return Name;
   const std::string parent = Parent->FullPath();

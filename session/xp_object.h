@@ -12,6 +12,9 @@ namespace bridgit {
 
 class TXModemServer;
 
+// "WORK/DEEP", "HOME/WORK/DEEP", "" or "HOME": the folder names below HOME.
+std::vector<std::string> FolderNames(const std::string& path);
+
 // The icon of an entry whose type code is in no row of the table: never the
 // folder's, so that such an entry is never taken for a folder.
 inline constexpr int kUnknownTypeIcon = kTypeIconBase - 1;

@@ -909,7 +909,7 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   window->show();
   ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }, 20000));
   EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
-                                   port + ". Is its XModem server running?\n  To Start Xsrvr"),
+                                   port + ". Is its XModem server running?\nTo Start Xsrvr"),
             std::string::npos)
       << boxes.boxTexts[0];
   sim->Control("server");

@@ -268,7 +268,11 @@ void TFZQDir::ShowError(const std::exception& e, const std::string& hint) {
 void TFZQDir::ShowBox(bool error, const std::string& caption, QString text, const std::string& hint) {
   text.replace("\r\n", "\n");
   if (!hint.empty()) {
-    QString advice = QString::fromStdString(hint).replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "");
+    // A box needs neither the "hint: " lead nor the indentation that sets the
+    // hint's lines apart on a terminal.
+    QString advice = QString::fromStdString(hint)
+                         .replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "")
+                         .replace("\n" + QString::fromLatin1(texts::kHintIndent.data(), texts::kHintIndent.size()), "\n");
     advice[0] = advice[0].toUpper();
     text += "\n\n" + advice;
   }

@@ -1,4 +1,4 @@
-#include "cli/mirror_pc.h"
+#include "mirror/pc_tree.h"
 
 #include <cstring>
 #include <filesystem>
@@ -7,9 +7,9 @@
 
 #include "base/files.h"
 #include "calcdata/escapes.h"
-#include "cli/mirror_state.h"
+#include "mirror/state.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace fs = std::filesystem;
 
@@ -55,4 +55,4 @@ TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::s
   return tree;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -1,11 +1,11 @@
-#include "cli/mirror_state.h"
+#include "mirror/state.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
 #include <vector>
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::string HashBytes(const std::string& bytes) {
   return text;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

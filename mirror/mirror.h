@@ -5,16 +5,17 @@
 // never overwritten unasked.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "cli/mirror_plan.h"
-#include "cli/mirror_state.h"
+#include "mirror/plan.h"
+#include "mirror/state.h"
 #include "session/xmodem_server.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 enum class TForm { kAuto, kText, kBinary };
 
@@ -51,33 +52,32 @@ struct TMirrorReport {
   std::vector<TMirrorItem> items;
 };
 
-// The report as the JSON object `--json` prints.
-std::string ReportJson(const TMirrorReport& report, bool pull, bool dryRun);
-
-// Where the run shows how far it is: `show` gets the line of the object
-// being moved, `clear` is called before any other line is written.
-struct TMirrorDisplay {
+// The terminal around a run: `show` gets the line of the object being moved,
+// `clear` is called before any other line is written, `warn` gets why an
+// object was not moved, and `interrupted` says the person asked to stop.
+struct TMirrorConsole {
   std::function<void(const std::string&)> show = [](const std::string&) {};
   std::function<void()> clear = [] {};
+  std::function<void(const std::string&)> warn = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+  std::function<bool()> interrupted = [] { return false; };
 };
 
 class TMirror {
  public:
-  TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorDisplay display, TMirrorOptions options);
+  TMirror(TXModemServer& server, TSessionHost& host, std::ostream& out, TMirrorConsole console, TMirrorOptions options);
   // Throws on a failure that stops the run (after Ctrl+C: "cancelled", with
   // the calculator's scratch variables purged while the link still works);
   // conflicts and objects that could not be moved are counted in the report.
   TMirrorReport Run(TDirection direction);
 
  private:
-  struct TRun;
   TMirrorReport RunOnce(TDirection direction);
   void PurgeScratch();
   TXModemServer& server_;
   TSessionHost& host_;
   std::ostream& out_;
-  TMirrorDisplay display_;
+  TMirrorConsole console_;
   TMirrorOptions options_;
 };
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

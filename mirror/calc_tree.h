@@ -4,14 +4,15 @@
 // unchanged memory costs a listing and one small answer, never a fetch).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "cli/mirror_plan.h"
+#include "mirror/plan.h"
 #include "session/xmodem_server.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 // The calculator's scratch variable that carries the checksums back.
 inline constexpr const char* kCheckScratch = "$$$c";
@@ -27,9 +28,6 @@ struct TCalcTree {
   TSide side;
 };
 
-// "WORK/DEEP", "HOME/WORK/DEEP", "" or "HOME": the folder names below HOME.
-std::vector<std::string> FolderNames(const std::string& path);
-
 // The key part of a calculator name (backslash notation): its caret notation.
 std::string KeyPart(const std::string& backslashName);
 // The calculator name (backslash notation) of a key part.
@@ -37,8 +35,9 @@ std::string CalcName(const std::string& keyPart);
 
 // Lists the calculator, finds the mirrored folder and signs every object
 // below it. Throws when the folder does not exist or the checksums do not
-// come back whole.
-TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder);
+// come back whole, and before the checksums are fetched when `interrupted`.
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder,
+                       const std::function<bool()>& interrupted);
 
 // The checksum command for these folders (FullPath texts), in this order.
 std::string ChecksumCommand(const std::vector<std::string>& folderPaths);
@@ -48,4 +47,4 @@ std::string ChecksumCommand(const std::vector<std::string>& folderPaths);
 // answer is not such a list.
 bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string>>& checks);
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/mirror_plan.h"
+#include "mirror/plan.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 inline constexpr const char* kTextExtension = ".txt";
 inline constexpr const char* kBinaryExtension = ".zq";
@@ -29,4 +29,4 @@ std::string PcKeyPart(const std::string& stem);
 // their key: a calculator name may begin with a dot too.
 TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::string& key)>& tracked = {});
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -7,12 +7,9 @@
 #include <optional>
 #include <string>
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 inline constexpr const char* kStateFileName = ".bridgit-mirror";
-// A calculator signature not yet known: the object was sent and its new
-// checksum comes with the next listing. Taken as unchanged.
-inline constexpr const char* kPendingSig = "*";
 
 struct TStateEntry {
   bool folder = false;
@@ -41,4 +38,4 @@ std::optional<TState> ParseState(const std::string& text);
 // 64-bit FNV-1a of the bytes, as 16 hex digits.
 std::string HashBytes(const std::string& bytes);
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -1,8 +1,8 @@
-#include "cli/mirror_plan.h"
+#include "mirror/plan.h"
 
 #include <set>
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -12,7 +12,6 @@ struct TView {
   bool Changed(bool inState) const {
     if (!now) return false;
     if (!inState) return true;
-    if (stateSig == kPendingSig) return false;
     return now->sig != stateSig;
   }
 };
@@ -99,4 +98,4 @@ TAction DecideCompared(bool same, const TPlanOptions& options) {
   return TAction::kConflict;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

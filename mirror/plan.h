@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/mirror_state.h"
+#include "mirror/state.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 enum class TDirection { kPull, kPush };
 
@@ -65,4 +65,4 @@ std::vector<TStep> MakePlan(TDirection direction, const TState& state, const TSi
 // How a compared entry ends: `same` is whether the target's content equals the source's.
 TAction DecideCompared(bool same, const TPlanOptions& options);
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

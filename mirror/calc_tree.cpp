@@ -1,4 +1,4 @@
-#include "cli/mirror_calc.h"
+#include "mirror/calc_tree.h"
 
 #include <functional>
 #include <stdexcept>
@@ -7,10 +7,9 @@
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
-#include "cli/console_host.h"
-#include "cli/texts.h"
+#include "mirror/texts.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -22,20 +21,6 @@ std::string Signature(const TXPObject& item, const std::string& check) {
 }
 
 }  // namespace
-
-std::vector<std::string> FolderNames(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t at = 0;
-  while (at <= path.size()) {
-    const std::size_t slash = path.find('/', at);
-    const std::string part = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
-    if (!part.empty()) parts.push_back(part);
-    if (slash == std::string::npos) break;
-    at = slash + 1;
-  }
-  if (!parts.empty() && parts.front() == "HOME") parts.erase(parts.begin());
-  return parts;
-}
 
 std::string KeyPart(const std::string& backslashName) {
   return EncodeEscapes(DecodeEscapes(backslashName, TEscapeMode::kBackslash), TEscapeMode::kCaret);
@@ -75,7 +60,8 @@ bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string
   return true;
 }
 
-TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder) {
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder,
+                       const std::function<bool()>& interrupted) {
   server.ListAll(home);
   TCalcTree tree;
   TXPObject* at = &home;
@@ -108,7 +94,7 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   std::vector<std::string> paths;
   for (TXPObject* f : folders) paths.push_back(f->FullPath());
   server.Execute(ChecksumCommand(paths), true, true);
-  TConsoleHost::ThrowIfInterrupted();
+  if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kCheckScratch, "", 0);
   const std::string answer = server.LastData;
   server.Purge(kCheckScratch, false);
@@ -128,4 +114,4 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   return tree;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

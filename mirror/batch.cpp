@@ -1,4 +1,4 @@
-#include "cli/mirror_batch.h"
+#include "mirror/batch.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "calcdata/object_types.h"
 #include "calcdata/object_walk.h"
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 namespace {
 
@@ -95,4 +95,4 @@ bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vect
   return true;
 }
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace bridgit::cli::mirror {
+namespace bridgit::mirror {
 
 // The calculator's scratch variable that carries a batch.
 inline constexpr const char* kBatchScratch = "$$$b";
@@ -43,4 +43,4 @@ std::string BatchCommand(const std::string& folderPath, const std::vector<std::s
 // nothing in `out`, when the answer is not a batch of `count`.
 bool SplitBatch(const std::string& file, std::size_t count, bool text, std::vector<std::string>& out);
 
-}  // namespace bridgit::cli::mirror
+}  // namespace bridgit::mirror
