@@ -209,37 +209,6 @@ void ExpectRefused(std::string file) {
   EXPECT_EQ(file, before);
 }
 
-TEST(TrimObject, MalformedObjectsFailWithoutReadingPastTheEnd) {
-  {  // A huge length field.
-    TNibbleWriter w;
-    w.Put5(Prolog("String"));
-    w.Put5(0xFFFFF);
-    w.PutBytes("AB");
-    ExpectRefused(ObjectFile(w, kFamily73, 40));
-  }
-  {  // A composite without its end marker.
-    TNibbleWriter w;
-    w.Put5(Prolog("List"));
-    for (int i = 0; i < 10; ++i) PutReal(w);
-    ExpectRefused(ObjectFile(w, kFamily73));
-  }
-  {  // A name whose count runs past the end; a directory offset past the end.
-    TNibbleWriter n;
-    n.Put5(Prolog("Global"));
-    n.Put2(200);
-    ExpectRefused(ObjectFile(n));
-    TNibbleWriter d;
-    d.Put5(Prolog("Directory"));
-    d.PutField(0, 3);
-    d.Put5(0x7FFFF);
-    ExpectRefused(ObjectFile(d));
-  }
-  // Too short for a header or a prolog.
-  ExpectRefused("");
-  ExpectRefused("ZQZQ73-C");
-  ExpectRefused("ZQZQ73-C\x33\x29");
-}
-
 TEST(TrimObject, EveryTruncationOfEverySampleFails) {
   for (const TObjectType& t : ObjectTypeTable) {
     TNibbleWriter w;

@@ -23,6 +23,41 @@
 namespace bridgit {
 namespace {
 
+// A capture: once the program says that it waits for the screen (its first
+// line on standard error), the person sends the screen from the calculator.
+test::TRun Capture(test::TCalcSim& sim, std::vector<std::string> args) {
+  int err[2];
+  if (::pipe(err) != 0) return {};
+  args.insert(args.begin(), BRIDGIT_CLI);
+  test::TChildProcess cli(args, "", {-1, -1, err[1]});
+  ::close(err[1]);
+  test::TRun r;
+  for (char c; ::read(err[0], &c, 1) == 1;)
+    if ((r.err += c) .back() == '\n' && std::count(r.err.begin(), r.err.end(), '\n') == 1) sim.Control("screen page");
+  ::close(err[0]);
+  r.code = cli.Wait(30000);
+  return r;
+}
+
+// The terminal as another program sees it: every setting, the speed, and
+// whether it is held exclusively.
+struct TTtyState {
+  termios t{};
+  int exclusive = -1;
+  bool operator==(const TTtyState& o) const {
+    return t.c_iflag == o.t.c_iflag && t.c_oflag == o.t.c_oflag && t.c_cflag == o.t.c_cflag &&
+           t.c_lflag == o.t.c_lflag && std::equal(t.c_cc, t.c_cc + NCCS, o.t.c_cc) &&
+           cfgetispeed(&t) == cfgetispeed(&o.t) && cfgetospeed(&t) == cfgetospeed(&o.t) && exclusive == o.exclusive;
+  }
+};
+
+TTtyState TtyState(int fd) {
+  TTtyState s;
+  ::tcgetattr(fd, &s.t);
+  ::ioctl(fd, TIOCGEXCL, &s.exclusive);
+  return s;
+}
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(sim.PcPath().empty()); }
@@ -37,8 +72,19 @@ class Cli : public ::testing::Test {
 };
 
 TEST_F(Cli, InfoAndListing) {
+  // A run leaves the port's settings as it found them (raw still, since the
+  // simulator answers through it, but at another speed).
+  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfsetspeed(&t, B38400);
+  ::tcsetattr(fd, TCSANOW, &t);
+  const TTtyState before = TtyState(fd);
   test::TRun r = Cli_({"info"});
   EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(TtyState(fd) == before) << "a successful run changed the terminal";
+  ::close(fd);
   EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
   EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
   r = Cli_({"info", "--json"});
@@ -62,9 +108,15 @@ TEST_F(Cli, InfoAndListing) {
 }
 
 TEST_F(Cli, GetPutAndChange) {
+  // A file replaced by a get keeps its permissions; no temporary file is left.
+  std::ofstream(work / "A.zq") << "old";
+  const auto rw = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+  std::filesystem::permissions(work / "A.zq", rw);
   test::TRun r = Cli_({"get", "A", "WORK/NOTE", "\\->SPEED"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(std::filesystem::exists(work / "A.zq"));
+  EXPECT_EQ(std::filesystem::file_size(work / "A.zq"), 8u + 11u);
+  EXPECT_EQ(std::filesystem::status(work / "A.zq").permissions() & std::filesystem::perms::all, rw);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 3);
   EXPECT_TRUE(std::filesystem::exists(work / "NOTE.zq"));
   EXPECT_TRUE(std::filesystem::exists(work / "^141SPEED.zq"));
   r = Cli_({"get", "PROG", "--text", "-o", work / "p.txt"});
@@ -122,21 +174,6 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
-// A file replaced by a get keeps its permissions, and no temporary file is
-// left beside it.
-TEST_F(Cli, AReplacedFileKeepsItsMode) {
-  const std::filesystem::path file = work / "GREETING.zq";
-  std::ofstream(file) << "old";
-  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-  const test::TRun r = Cli_({"get", "GREETING"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_GT(std::filesystem::file_size(file), 3u);
-  EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-  for (const auto& e : std::filesystem::directory_iterator(work.path()))
-    EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
-}
-
 // A long text travels through a scratch file. Another user of the machine
 // plants a link at the name it had in the shared temporary folder: the text
 // arrives, the link's target is untouched, and nothing is left behind.
@@ -158,9 +195,11 @@ TEST_F(Cli, ALongTextPutKeepsItsScratchFileInAPrivateFolder) {
 }
 
 TEST_F(Cli, EvaluationAndTheStack) {
-  test::TRun r = Cli_({"exec", "2 3 \"AB\""});
+  // Text from the calculator cannot drive the terminal: escape sequences in a
+  // string arrive in the backslash notation.
+  test::TRun r = Cli_({"exec", "2 3 \"\\027]0;PWNED\\007\\027[2J\""});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "3: 2.\n2: 3.\n1: \"AB\"\n");
+  EXPECT_EQ(r.out, "3: 2.\n2: 3.\n1: \"\\027]0;PWNED\\007\\027[2J\"\n");
   r = Cli_({"exec", "DROP"});
   EXPECT_EQ(r.out, "2: 2.\n1: 3.\n");
   r = Cli_({"eval", "PROG"});
@@ -177,24 +216,10 @@ TEST_F(Cli, EvaluationAndTheStack) {
     EXPECT_EQ(r.err, "bridgit-cli: Error: " + error + "\n");
     EXPECT_EQ(r.out, out);
   }
-  EXPECT_EQ(Cli_({"exec", "1"}).code, 0) << "an earlier error is not this command's";
-  Cli_({"exec", "\"A\\010B\\009\""});
+  EXPECT_EQ(Cli_({"exec", "1 \"A\\010B\\009\""}).code, 0) << "an earlier error is not this command's";
   r = Cli_({"stack", "--json"});
   EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
                    " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
-}
-
-// Text from the calculator cannot drive the terminal: escape sequences in a
-// string on the stack arrive in the backslash notation.
-TEST_F(Cli, ControlCharactersOfTheCalculatorNeverReachTheTerminal) {
-  test::TRun r = Cli_({"exec", "\"\\027]0;PWNED\\007\\027[2J\" \"A\\009B\\127\""});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
-  EXPECT_EQ(r.out.find('\x07'), std::string::npos);
-  EXPECT_EQ(r.out, "2: \"\\027]0;PWNED\\007\\027[2J\"\n1: \"A\\009B\\127\"\n");
-  r = Cli_({"stack"});
-  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
-  EXPECT_EQ(r.out.find('\x07'), std::string::npos);
 }
 
 TEST_F(Cli, BackupRestoreAndCapture) {
@@ -209,16 +234,10 @@ TEST_F(Cli, BackupRestoreAndCapture) {
   EXPECT_EQ(Dump().find("HOME/A Real"), std::string::npos);
   r = Cli_({"--yes", "restore", work / "calc.zqbackup"});
   EXPECT_EQ(r.code, 0) << r.err;
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
 
   for (const char* name : {"s.JPG", "s.Png"}) {
-    std::thread keys([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(800));
-      sim.Control("screen page");
-    });
-    r = Cli_({"--wait", "10", "capture", "-o", work / name});
-    keys.join();
+    r = Capture(sim, {"--port", sim.PcPath(), "--speed", "115200", "--wait", "10", "capture", "-o", work / name});
     EXPECT_EQ(r.code, 0) << r.err;
   }
   const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
@@ -252,12 +271,6 @@ TEST_F(Cli, BadInput) {
   r = Cli_({"get", "NOSUCH"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "bridgit-cli: no variable NOSUCH\n");
-  ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
-  std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
-  const std::string before = Dump();
-  r = Cli_({"--yes", "put", work / "LST.zq"});  // a cut-off object is never sent
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(Dump(), before);
   r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
   EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
   r = test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"});
@@ -309,8 +322,10 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
   std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
   std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
   std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
+  const std::string before = Dump();
   test::TRun r = Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"});
   EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(Dump(), before);  // a cut-off object is never sent
   EXPECT_EQ(r.err,
             "Warning: LST\n"
             "Warning: is not a whole calculator object and was not sent.\n"
@@ -365,6 +380,26 @@ TEST(CliMessages, DecompileErrorOfAnUpload) {
   EXPECT_TRUE(std::filesystem::exists(file));
 }
 
+// Makes a terminal one that only a group the program's user is not in may
+// open. Root opens any device: then the program runs as nobody, with no
+// groups, and the terminal is given to the group dialout. Returns the prefix
+// that runs a program so, and the group; an empty group when it cannot be done.
+std::pair<std::vector<std::string>, std::string> NotOurs(const std::string& path) {
+  if (::geteuid() == 0) {
+    const struct group* dialout = ::getgrnam("dialout");
+    if (::access("/usr/bin/setpriv", X_OK) != 0 || !dialout) return {};
+    if (::chown(path.c_str(), 0, dialout->gr_gid) != 0 || ::chmod(path.c_str(), 0660) != 0) return {};
+    return {{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}, "dialout"};
+  }
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  gid_t groups[256];
+  const int n = std::max(::getgroups(256, groups), 0);
+  if (::getegid() == st.st_gid || std::find(groups, groups + n, st.st_gid) != groups + n) return {};
+  if (::chmod(path.c_str(), 0060) != 0) return {};  // no rights for its owner
+  return {{}, ::getgrgid(st.st_gid)->gr_name};
+}
+
 // After a failed connection a hint names the likely cause.
 class CliHint : public ::testing::Test {
  protected:
@@ -377,31 +412,8 @@ class CliHint : public ::testing::Test {
 TEST_F(CliHint, PermissionDenied) {
   test::TPtyPair line;
   ASSERT_FALSE(line.path().empty());
-  std::vector<std::string> asOther;
-  std::string groupName;
-  if (::geteuid() == 0) {
-    // Root opens any device: the program runs as nobody, with no groups, on a
-    // device of the group dialout.
-    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv: no unprivileged user";
-    const struct group* dialout = ::getgrnam("dialout");
-    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
-    asOther = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    groupName = "dialout";
-    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
-  } else {
-    // The terminal is ours: with no rights for its owner, only its group may use it.
-    struct stat st {};
-    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
-    const struct group* g = ::getgrgid(st.st_gid);
-    ASSERT_NE(g, nullptr);
-    groupName = g->gr_name;
-    gid_t groups[256];
-    const int n = ::getgroups(256, groups);
-    if (::getegid() == st.st_gid || std::find(groups, groups + std::max(n, 0), st.st_gid) != groups + std::max(n, 0))
-      GTEST_SKIP() << "the test's user is in the group " << groupName << " of " << line.path();
-    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
-  }
+  const auto [asOther, groupName] = NotOurs(line.path());
+  if (groupName.empty()) GTEST_SKIP() << "no group of " << line.path() << " that the program's user is not in";
   test::TRun r = Info(line.path(), asOther);
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
@@ -441,22 +453,9 @@ TEST_F(CliHint, PortHeldByAnotherProgram) {
 TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
   test::TPtyPair free, closed, held;
   ASSERT_FALSE(free.path().empty() || closed.path().empty() || held.path().empty());
-  std::vector<std::string> run = {"/usr/bin/env"};
-  std::string group;
-  if (::geteuid() == 0) {
-    // Root opens any device: the listing runs as nobody, with no groups.
-    const struct group* dialout = ::getgrnam("dialout");
-    if (::access("/usr/bin/setpriv", X_OK) != 0 || !dialout) GTEST_SKIP() << "running as root without setpriv or dialout";
-    group = "dialout";
-    ASSERT_EQ(::chown(closed.path().c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(closed.path().c_str(), 0660), 0);
-    run = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/env"};
-  } else {
-    struct stat st {};
-    ASSERT_EQ(::stat(closed.path().c_str(), &st), 0);
-    group = ::getgrgid(st.st_gid)->gr_name;
-    ASSERT_EQ(::chmod(closed.path().c_str(), 0060), 0);
-  }
+  auto [run, group] = NotOurs(closed.path());
+  if (group.empty()) GTEST_SKIP() << "no group of " << closed.path() << " that the listing's user is not in";
+  run.push_back("/usr/bin/env");
   ASSERT_EQ(::chmod(free.path().c_str(), 0666), 0);
   ASSERT_EQ(::chmod(held.path().c_str(), 0666), 0);
   const int fd = ::open(held.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -493,11 +492,27 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
   EXPECT_EQ(ours(all.out), expected) << all.out;
 }
 
+// A cooked terminal at 38400 baud, as a login or another program leaves it.
+void MakeCooked(int fd) {
+  termios t{};
+  ::tcgetattr(fd, &t);
+  t.c_iflag = ICRNL | IXON;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN;
+  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
+  ::cfsetspeed(&t, B38400);
+  ::tcsetattr(fd, TCSANOW, &t);
+}
+
+// A failed run too leaves the port's settings as it found them.
 TEST_F(CliHint, NothingFromTheCalculator) {
   test::TPtyPair line;  // nothing behind it
   ASSERT_FALSE(line.path().empty());
+  MakeCooked(line.slave());
+  const TTtyState before = TtyState(line.slave());
   const test::TRun r = Info(line.path());
   EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(TtyState(line.slave()) == before) << "a failed run changed the terminal";
   EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
                        ". Is its XModem server running?\n" + kStartKeys +
                        "  If it is running, check that the calculator's speed is 115200 (or give --speed).\n");
@@ -510,12 +525,7 @@ TEST_F(CliHint, AnotherSpeedIsNamed) {
   test::TRun r = Info(sim.PcPath());
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
-  std::thread keys([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    sim.Control("screen page");
-  });
-  r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--wait", "10", "capture", "-o", sim.dir() / "s.bmp"});
-  keys.join();
+  r = Capture(sim, {"--port", sim.PcPath(), "--wait", "10", "capture", "-o", sim.dir() / "s.bmp"});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
                               " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) "
@@ -544,7 +554,27 @@ TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
   }
   test::TCalcSim sim({"--memory", mem.path().string(), "--baud", "9600"});
   test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "get", "BIG", "-o", work / "BIG.zq"});
-  std::this_thread::sleep_for(std::chrono::seconds(8));  // well into the transfer
+  // Well into the transfer: the program holds the port and has read 1 KiB from it.
+  const std::string proc = "/proc/" + std::to_string(cli.pid());
+  const std::string port = std::filesystem::canonical(sim.PcPath()).string();
+  const auto holdsPort = [&] {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(proc + "/fd", ec))
+      if (std::filesystem::read_symlink(e.path(), ec) == port) return true;
+    return false;
+  };
+  const auto bytesRead = [&] {
+    std::ifstream io(proc + "/io");
+    std::string key;
+    long long n = 0;
+    while (io >> key >> n)
+      if (key == "rchar:") return n;
+    return -1LL;
+  };
+  for (int i = 0; i < 3000 && !holdsPort(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const long long opened = bytesRead();
+  for (int i = 0; i < 3000 && bytesRead() < opened + 1024; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_GE(bytesRead(), opened + 1024) << "the transfer did not get under way";
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(30000), 130);
   EXPECT_FALSE(std::filesystem::exists(work / "BIG.zq"));
@@ -556,20 +586,9 @@ TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
 TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
   test::TPtyPair terminal;
   ASSERT_FALSE(terminal.path().empty());
-  std::vector<std::string> args = {BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"};
   std::ofstream(work / "backup.zqbackup") << "not a backup";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(terminal.slave(), 0);
-    ::dup2(terminal.slave(), 2);
-    if (::chdir(work.path().c_str()) != 0) ::_exit(126);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ASSERT_GT(pid, 0);
+  test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"},
+                          work.path().string(), {terminal.slave(), -1, terminal.slave()});
   std::string seen;
   while (seen.find("[y/N]") == std::string::npos) {
     const std::string more = terminal.Read(1, 30000);
@@ -577,70 +596,9 @@ TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
     seen += more;
   }
   ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
-  ::kill(pid, SIGINT);
-  int status = -1;
-  for (int i = 0; i < 1000 && ::waitpid(pid, &status, WNOHANG) != pid; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  if (!WIFEXITED(status)) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status)) << "still waiting for the answer after Ctrl+C";
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
   EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
-}
-
-// The terminal as another program sees it: every setting, the speed, and
-// whether it is held exclusively.
-struct TTtyState {
-  termios t{};
-  int exclusive = -1;
-  bool operator==(const TTtyState& o) const {
-    return t.c_iflag == o.t.c_iflag && t.c_oflag == o.t.c_oflag && t.c_cflag == o.t.c_cflag &&
-           t.c_lflag == o.t.c_lflag && std::equal(t.c_cc, t.c_cc + NCCS, o.t.c_cc) &&
-           cfgetispeed(&t) == cfgetispeed(&o.t) && cfgetospeed(&t) == cfgetospeed(&o.t) && exclusive == o.exclusive;
-  }
-};
-
-TTtyState TtyState(int fd) {
-  TTtyState s;
-  ::tcgetattr(fd, &s.t);
-  ::ioctl(fd, TIOCGEXCL, &s.exclusive);
-  return s;
-}
-
-// A cooked terminal at 38400 baud, as a login or another program leaves it.
-void MakeCooked(int fd) {
-  termios t{};
-  ::tcgetattr(fd, &t);
-  t.c_iflag = ICRNL | IXON;
-  t.c_oflag = OPOST | ONLCR;
-  t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN;
-  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
-  ::cfsetspeed(&t, B38400);
-  ::tcsetattr(fd, TCSANOW, &t);
-}
-
-// A run leaves the port's settings as it found them, whether it failed or not.
-TEST(CliPort, SettingsAreRestoredAfterAFailedAndASuccessfulRun) {
-  test::TPtyPair line;  // nothing behind it: the run fails
-  ASSERT_FALSE(line.path().empty());
-  MakeCooked(line.slave());
-  const TTtyState before = TtyState(line.slave());
-  const test::TRun failed = test::RunProgram({BRIDGIT_CLI, "--port", line.path(), "info"});
-  EXPECT_EQ(failed.code, 1);
-  EXPECT_TRUE(TtyState(line.slave()) == before) << "a failed run changed the terminal";
-
-  test::TCalcSim sim({"--model", "71GII", "--speed", "115200"});
-  ASSERT_FALSE(sim.PcPath().empty());
-  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfsetspeed(&t, B38400);  // raw still (the simulator answers through it), at another speed
-  ::tcsetattr(fd, TCSANOW, &t);
-  const TTtyState simBefore = TtyState(fd);
-  const test::TRun ok = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "info"});
-  EXPECT_EQ(ok.code, 0) << ok.err;
-  EXPECT_TRUE(TtyState(fd) == simBefore) << "a successful run changed the terminal";
-  ::close(fd);
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ TEST_F(Rpl, Arithmetic_StackAndVariables) {
   // Errors give the arguments back and stay for ERRM and ERRN until ERR0.
   const std::vector<std::pair<std::string, std::string>> errors = {
       {"'NOPE' RCL", "Undefined Name"}, {"CLEAR 1 0 /", "Infinite Result"}, {"CLEAR DROP", "Too Few Arguments"},
-      {"CLEAR 1 \"a\" -", "Bad Argument Type"}, {kOpen + " 1 +", "Invalid Syntax"}};
+      {"CLEAR 1 \"a\" -", "Bad Argument Type"}, {"<99999999999999999999999d>", "Bad Argument Value"},
+      {"<xd>", "Invalid Syntax"}, {"<1x2d>", "Invalid Syntax"}, {kOpen + " 1 +", "Invalid Syntax"}};
   for (const auto& [text, error] : errors) {
     EXPECT_FALSE(rpl.Execute(text));
     EXPECT_EQ(rpl.LastError(), error) << text;

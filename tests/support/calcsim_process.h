@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #ifndef BRIDGIT_CALCSIM
@@ -41,17 +42,7 @@ class TCalcSim {
     if (std::find(args.begin(), args.end(), "--server-speed") == args.end()) all.insert(all.end(), {"--server-speed", "any"});
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      ::close(out[0]), ::close(err[0]);
-      std::vector<char*> argv;
-      for (auto& a : all) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
+    pid_ = Spawn(all, "", {-1, out[1], err[1]});
     ::close(out[1]), ::close(err[1]);
     stdout_ = out[0], stderr_ = err[0];
     pcPath_ = ReadLine(stdout_, 5000);
@@ -100,8 +91,7 @@ class TCalcSim {
     int st = 0;
     ::waitpid(pid_, &st, 0);
     pid_ = -1;
-    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128;
-    return status_;
+    return status_ = ExitCode(st);
   }
   // Waits for it to end by itself; the exit status, and its error output.
   int Wait(std::string& errors) {
@@ -111,7 +101,7 @@ class TCalcSim {
     char buf[4096];
     ssize_t r;
     while ((r = ::read(stderr_, buf, sizeof buf)) > 0) errors.append(buf, static_cast<std::size_t>(r));
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128;
+    return ExitCode(st);
   }
 
  private:
