@@ -1,6 +1,6 @@
-// The main window against the simulated calculator: start-up with empty and
-// stored settings, connecting by tool button, menu and command line, the
-// enabling rules, the typed word "log", settings and geometry written back.
+// The main window's start-up from stored settings, the program icon, a port
+// that cannot be opened, the USB port's rules, the hints and the typed word
+// "log", options and geometry written back.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,10 +8,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -29,12 +27,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "base/log.h"
 #include "gui/gui_support.h"
-#include "host/prompt_texts.h"
 #include "support/calcsim_process.h"
 #include "support/pty_pair.h"
-#include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/log_form.h"
 #include "ui/main/main_window.h"
 
@@ -51,26 +46,9 @@ class TTestWindow : public ui::TFZQDir {
   int beeps = 0;
 };
 
-QString Memo(QWidget* dialog) {
-  return dialog->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
-}
-
-QString WithoutCR(std::string_view text) {
-  QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size())).replace("\r\n", "\n");
-  s.chop(1);  // the last line end
-  return s;
-}
-
-bool LogHas(const std::string& text) {
-  for (const std::string& line : TLogBook::Instance().Lines())
-    if (line.find(text) != std::string::npos) return true;
-  return false;
-}
-
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    TLogBook::Instance().Clear();
     ::unsetenv("BRIDGIT_EXTRA_PORTS");
     ::unsetenv("BRIDGIT_USB_ROOT");
   }
