@@ -519,8 +519,12 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
     EXPECT_TRUE(Holds(std::string("HOME/WORK/") + name + " ")) << name;
   }
 
-  // The tool bar's mode button: the next copy is text.
+  // The tool bar's mode button: the next copy is text, and the captions say so.
+  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Binary)");
   ClickButton("tbtnXferMode");
+  EXPECT_EQ(window->findChild<QAbstractButton*>("tbtnXferMode")->toolTip(), "Text transfer mode, press for binary mode");
+  EXPECT_EQ(window->findChild<QAction*>("mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
+  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Text)");
   ClickItem(list, Item("NOTE"));
   Type(Qt::Key_C, Qt::ControlModifier);
   Settle();
@@ -902,8 +906,14 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   ChooseFromMenu('f', "mnuFile", "Close1");
   ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
   const std::string port = sim->PcPath();
+  const std::map<QString, QString> written = {{"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"DirColSize", "3"},
+                                              {"TRANSIO", "3"}, {"RPNPrompts", "1"}, {"ToolBarVis", "1"}};
+  for (const auto& [key, value] : written) EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
+  EXPECT_TRUE(settings->contains("Connectivity/Top"));
+  // Letter case aside, the argument names the listed port.
+  ::setenv("BRIDGIT_EXTRA_PORTS", port.c_str(), 1);
   window.reset();
-  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port)});
+  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
   tree = window->findChild<QTreeWidget*>("TreeView1");
   list = window->findChild<QTreeWidget*>("ListView1");
   window->show();

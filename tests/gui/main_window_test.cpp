@@ -1,6 +1,6 @@
-// The main window against the simulated calculator: start-up with empty and
-// stored settings, connecting by tool button, menu and command line, the
-// enabling rules, the typed word "log", settings and geometry written back.
+// The main window's start-up from stored settings, the program icon, a port
+// that cannot be opened, the USB port's rules, the hints and the typed word
+// "log", options and geometry written back.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,10 +8,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -29,12 +27,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "base/log.h"
 #include "gui/gui_support.h"
-#include "host/prompt_texts.h"
 #include "support/calcsim_process.h"
 #include "support/pty_pair.h"
-#include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/log_form.h"
 #include "ui/main/main_window.h"
 
@@ -51,26 +46,9 @@ class TTestWindow : public ui::TFZQDir {
   int beeps = 0;
 };
 
-QString Memo(QWidget* dialog) {
-  return dialog->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
-}
-
-QString WithoutCR(std::string_view text) {
-  QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size())).replace("\r\n", "\n");
-  s.chop(1);  // the last line end
-  return s;
-}
-
-bool LogHas(const std::string& text) {
-  for (const std::string& line : TLogBook::Instance().Lines())
-    if (line.find(text) != std::string::npos) return true;
-  return false;
-}
-
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    TLogBook::Instance().Clear();
     ::unsetenv("BRIDGIT_EXTRA_PORTS");
     ::unsetenv("BRIDGIT_USB_ROOT");
   }
@@ -85,94 +63,6 @@ class MainWindow : public ::testing::Test {
   }
   test::TTempDir dir;
 };
-
-TEST_F(MainWindow, ConnectsByToolButtonShowsTheCalculatorAndWritesSettingsAtClose) {
-  test::TCalcSim sim({});
-  auto settings = Settings();
-  {
-    TTestWindow window(settings.get());
-    auto* speed = Find<QComboBox>(window, "cmboSpeed");
-    auto* port = Find<QComboBox>(window, "cmboPort");
-    EXPECT_EQ(speed->currentText(), "115200");
-    EXPECT_EQ(port->currentText(), "Auto");
-    auto* tree = Find<QTreeWidget>(window, "TreeView1");
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "ZQ ?");
-    EXPECT_FALSE(tree->isEnabled());
-    EXPECT_FALSE(Find<QToolButton>(window, "tbtnXferMode")->isEnabled());
-
-    window.SetPort(QString::fromStdString(sim.PcPath()));
-    speed->setCurrentText("9600");
-    Find<QToolButton>(window, "tbtnConnect")->click();
-    ASSERT_TRUE(window.Connected());
-    EXPECT_FALSE(window.Busy());
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "HOME (ZQ-73)");
-    EXPECT_TRUE(Find<QLabel>(window, "StatusPanel1")->text().contains("  Free Mem: "));
-    EXPECT_TRUE(LogHas("Calculator model = 73"));
-    // Locked while connected; the connect button now disconnects.
-    EXPECT_FALSE(port->isEnabled());
-    EXPECT_FALSE(speed->isEnabled());
-    EXPECT_EQ(Find<QToolButton>(window, "tbtnConnect")->toolTip(), "Disconnect from the calculator.");
-
-    // Transfer mode: the button, the menu item and the Copy caption follow it.
-    auto* mode = Find<QToolButton>(window, "tbtnXferMode");
-    auto* copy = Find<QAction>(window, "mnuCopy");
-    window.PopupMenu1Popup();
-    EXPECT_EQ(copy->text(), "&Copy (Binary)");
-    mode->click();
-    EXPECT_TRUE(window.TextMode());
-    EXPECT_EQ(mode->toolTip(), "Text transfer mode, press for binary mode");
-    EXPECT_EQ(Find<QAction>(window, "mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
-    EXPECT_EQ(copy->text(), "&Copy (Text)");
-
-    TLogBook::Instance().Clear();
-    window.close();
-    // The server's quit command went out before the settings were written.
-    EXPECT_TRUE(LogHas("send command = Q"));
-    EXPECT_FALSE(window.Connected());
-  }
-  EXPECT_EQ(settings->value("Port").toString().toStdString(), sim.PcPath());
-  EXPECT_EQ(settings->value("Speed").toString(), "9600");
-  EXPECT_EQ(settings->value("DirColSize").toString(), "3");
-  EXPECT_EQ(settings->value("TRANSIO").toString(), "3");
-  EXPECT_EQ(settings->value("RPNPrompts").toString(), "1");
-  EXPECT_EQ(settings->value("ToolBarVis").toString(), "1");
-  EXPECT_TRUE(settings->contains("Connectivity/Top"));
-}
-
-TEST_F(MainWindow, ConnectFromTheMenuShowsHowToStartTheServerFirst) {
-  test::TCalcSim sim({});
-  auto settings = Settings();
-  settings->setValue("Speed", "9600");
-  settings->setValue("RPNPrompts", "0");
-  TTestWindow window(settings.get());
-  window.SetPort(QString::fromStdString(sim.PcPath()));
-  auto* connect = Find<QAction>(window, "mnuConnect");
-
-  // Cancel in the prompt leaves the window disconnected.
-  TDialogDriver driver;
-  QString shown;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    shown = Memo(prompt);
-    test::Click(prompt, "btnCancel");
-  });
-  window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "&Connect...");
-  connect->trigger();
-  EXPECT_TRUE(driver.Done());
-  EXPECT_EQ(shown, WithoutCR(PromptText(kPromptStartServer, false)));  // the ALG wording, as stored
-  EXPECT_FALSE(window.Connected());
-  EXPECT_TRUE(Find<QComboBox>(window, "cmboPort")->isEnabled());
-
-  // OK connects.
-  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnOK"); });
-  connect->trigger();
-  EXPECT_TRUE(window.Connected());
-  window.mnuFileClick();
-  EXPECT_EQ(connect->text(), "Dis&connect");
-  EXPECT_FALSE(Find<QAction>(window, "mnuCaptureScreen")->isEnabled());  // manual commands need the port free
-  connect->trigger();
-  EXPECT_FALSE(window.Connected());
-}
 
 TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
   auto settings = Settings();
@@ -205,30 +95,6 @@ TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
     window.close();
   }
   EXPECT_EQ(settings->value("DirColSize").toString(), "2");
-}
-
-TEST_F(MainWindow, TheCommandLinePortConnectsAfterTheSplashWithoutAPrompt) {
-  test::TCalcSim sim({});
-  ::setenv("BRIDGIT_EXTRA_PORTS", sim.PcPath().c_str(), 1);
-  auto settings = Settings();
-  settings->setValue("Speed", "9600");
-  // Letter case aside, the argument names the listed port.
-  TTestWindow window(settings.get(), {QString::fromStdString(sim.PcPath()).toUpper()});
-  window.show();
-  ASSERT_TRUE(WaitUntil([&] { return window.Connected() && !window.Busy(); }));
-  EXPECT_EQ(Find<QComboBox>(window, "cmboPort")->currentText().toStdString(), sim.PcPath());
-  EXPECT_FALSE(window.PromptDialog().isVisible());
-  EXPECT_TRUE(LogHas("Version "));  // the splash logged the program's version
-  EXPECT_EQ(window.beeps, 0);
-  window.close();
-}
-
-TEST_F(MainWindow, ACommandLinePortThatIsNotListedBeeps) {
-  auto settings = Settings();
-  TTestWindow window(settings.get(), {"/dev/nowhere-at-all"});
-  window.ProcessCommandLine();
-  EXPECT_EQ(window.beeps, 1);
-  EXPECT_FALSE(window.Connected());
 }
 
 // The program's icon, built in at the desktop's sizes, is the icon of every
@@ -299,8 +165,8 @@ TEST_F(MainWindow, APortItMayNotOpenNamesTheGroupToJoin) {
   EXPECT_EQ(driver.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
                                     ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
                                     ", which you are not in.\n"
-                                    "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
-                                    "then log out and log in again (a new group counts from the next login).");
+                                    "  Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
+                                    "  then log out and log in again (a new group counts from the next login).");
   EXPECT_FALSE(window.Connected());
 }
 
