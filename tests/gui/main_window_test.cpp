@@ -165,8 +165,8 @@ TEST_F(MainWindow, APortItMayNotOpenNamesTheGroupToJoin) {
   EXPECT_EQ(driver.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
                                     ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
                                     ", which you are not in.\n"
-                                    "  Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
-                                    "  then log out and log in again (a new group counts from the next login).");
+                                    "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
+                                    "then log out and log in again (a new group counts from the next login).");
   EXPECT_FALSE(window.Connected());
 }
 
