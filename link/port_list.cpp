@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 

@@ -3,7 +3,7 @@
 #include "base/files.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "transfer/texts.h"
 #include "session/xmodem_server.h"
@@ -40,13 +40,13 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
           true, true);
   SetStatus(std::string(texts::kStatusGetBackup));
   Execute("EVAL STOF", false, false);
-  if (required != 0) ChangeSpeed(required);
-  SleepMs(CurrentTiming().BeforeBackupReceive);
+  if (required != 0) link_->ChangeSpeed(required);
+  SleepMs(link_->Timing().BeforeBackupReceive);
   const long long rounded = (std::max(estimatedSize, 0LL) + kBlock - 1) / kBlock * kBlock;
   // The estimate leaves out the names of HOME's entries: a memory of many
   // small variables is well above it.
   const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded), true);
-  if (required != 0) ChangeSpeed(std::stoi(Speed));
+  if (required != 0) link_->ChangeSpeed(std::stoi(Speed));
   if (ok) {
     Execute("", true, true);
     Execute("'fLaG' PURGE ", true, true);

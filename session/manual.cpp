@@ -3,7 +3,7 @@
 #include "base/clock.h"
 #include "base/files.h"
 #include "host/prompt_kinds.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/screen_rx.h"
@@ -24,12 +24,12 @@ void TXModemServer::CaptureScreen(std::string& image) {
   std::string first(1, '\0');
   image.clear();
   SetStatus(std::string(texts::kStatusCapturing));
-  if (host_.RequiredSpeed() != 0) ChangeSpeed(host_.RequiredSpeed());
+  if (host_.RequiredSpeed() != 0) link_->ChangeSpeed(host_.RequiredSpeed());
   WaitFirstByte(first);
   if (!host_.PromptVisible()) return;  // the user cancelled before the calculator began
   host_.HidePrompt(kPromptCapture);
   host_.SetBusy(true);
-  TSRX rx(first, ForwardProgress());
+  TSRX rx(*link_, first, ForwardProgress());
   const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
   if (result == kModalOk) image = rx.Capture;
   host_.SetBusy(false);
@@ -43,7 +43,7 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
   if (host_.PromptVisible()) {
     host_.HidePrompt(kPromptDownload);
     host_.SetBusy(true);
-    TYModemTX tx(pcFile, true, first, ForwardProgress());
+    TYModemTX tx(*link_, pcFile, true, first, ForwardProgress());
     RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
     SetStatus("");
     result = tx.Done();
@@ -54,10 +54,10 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
 
 bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize, bool sizeIsEstimate) {
   SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
-  TYModemRX rx(pcFile, false, expectedSize, ForwardProgress());
+  TYModemRX rx(*link_, pcFile, false, expectedSize, ForwardProgress());
   rx.SizeIsEstimate = sizeIsEstimate;
   RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
-  SleepMs(CurrentTiming().AfterReceive);
+  SleepMs(link_->Timing().AfterReceive);
   LastData = rx.Done() ? rx.Data : std::string();
   return rx.Done();
 }
@@ -69,7 +69,7 @@ bool TXModemServer::SendRom(const std::string& romFile) {
     SleepMs(kPromptPollMs);
   }
   host_.SetBusy(true);
-  TSTX stx(romFile, ForwardProgress());
+  TSTX stx(*link_, romFile, ForwardProgress());
   RunTransfer(stx, *ProgressDialog, std::string(texts::kStatusCopying) + romFile, true);
   SetStatus("");
   const bool result = stx.Sent();

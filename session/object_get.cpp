@@ -3,7 +3,7 @@
 #include "base/log.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/transfer_starter.h"
@@ -17,10 +17,10 @@ bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile
   SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, "");
   SetStatus(std::string(texts::kStatusCopying) + display);
-  SleepMs(CurrentTiming().BeforeReceive);
-  TYModemRX rx(pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
+  SleepMs(link_->Timing().BeforeReceive);
+  TYModemRX rx(*link_, pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
   transferCancelled_ = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
-  SleepMs(CurrentTiming().AfterReceive);
+  SleepMs(link_->Timing().AfterReceive);
   const bool done = rx.Done();
   if (done)
     Execute("", true, true);

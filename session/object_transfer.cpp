@@ -12,7 +12,7 @@
 #include "calcdata/var_name.h"
 #include "host/comm_status.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "link/port_names.h"
 #include "session/flag_list.h"
 #include "session/texts.h"
@@ -156,10 +156,10 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, displayName);
   SetStatus(std::string(texts::kStatusCopying) + display);
-  TYModemTX tx(pcFile, false, std::string(1, '\0'), ForwardProgress());
+  TYModemTX tx(*link_, pcFile, false, std::string(1, '\0'), ForwardProgress());
   transferCancelled_ = RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
   const bool result = tx.Done();
-  SleepMs(CurrentTiming().AfterSend);
+  SleepMs(link_->Timing().AfterSend);
   if (result)
     Execute("", true, true);
   else
@@ -214,7 +214,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
   Execute("'" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
               "{ \"\" } ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO { } END '" + kTextScratch + "' STO",
           true, true);
-  SleepMs(CurrentTiming().AfterSend);
+  SleepMs(link_->Timing().AfterSend);
   const bool stored = FetchTexts().empty();
   SetStatus("");
   if (!stored && notCompiled) *notCompiled = true;

@@ -11,6 +11,7 @@
 
 #include "host/comm_status.h"
 #include "host/session_host.h"
+#include "link/link.h"
 #include "session/xp_object.h"
 #include "transfer/transfer_thread.h"
 
@@ -18,7 +19,8 @@ namespace bridgit {
 
 class TXModemServer {
  public:
-  explicit TXModemServer(TSessionHost& host);
+  // Without a link of its own, the session talks over this machine's ports.
+  explicit TXModemServer(TSessionHost& host, std::unique_ptr<TLink> link = nullptr);
   ~TXModemServer();  // disconnects
   TXModemServer(const TXModemServer&) = delete;
   TXModemServer& operator=(const TXModemServer&) = delete;
@@ -116,6 +118,7 @@ class TXModemServer {
   bool TakeReceivedObject(std::string& bytes);
 
   TSessionHost& Host() { return host_; }
+  TLink& Link() { return *link_; }
   // The latest get or put ended by the person's Cancel (not by the link).
   bool TransferCancelled() const { return transferCancelled_; }
 
@@ -132,6 +135,7 @@ class TXModemServer {
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
+  std::unique_ptr<TLink> link_;
   std::string transferError_;  // the last error a transfer reported
   bool transferCancelled_ = false;
   std::string currentFolder_;  // the folder path of the latest ChangeDir

@@ -2,7 +2,7 @@
 
 #include "base/clock.h"
 #include "host/session_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 
 namespace bridgit {
 
@@ -11,7 +11,7 @@ constexpr TTickMs kAfterDialogPauseMs = 100;
 }  // namespace
 
 int RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption, bool cancelVisible) {
-  TSessionHost& host = LinkHost();
+  TSessionHost& host = thread.Link().Host();
   dialog.Prepare();
   thread.Start();
   const int result = dialog.ShowCommStatus(caption, cancelVisible);

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "host/headless_host.h"
 #include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "support/pty_pair.h"
 #include "support/usb_pipes.h"
@@ -19,11 +21,13 @@ TEST(PortList, ExtraPortsAndUsbDevicesAreListedAndPortsInUseLeftOut) {
   const std::string extra = free1.path() + ":" + busy.path() + "::" + root / "missing" + ":" + free2.path();
   ::setenv("BRIDGIT_EXTRA_PORTS", extra.c_str(), 1);
 
-  OpenComm(busy.path(), 9600);
+  THeadlessHost host;
+  TCommPort link(host);
+  link.OpenComm(busy.path(), 9600);
   SetPortListSeparator("\n");
   std::string list;
   ListPorts(list);
-  CloseComm();
+  link.CloseComm();
   ::unsetenv("BRIDGIT_EXTRA_PORTS");
 
   ASSERT_TRUE(list.starts_with("Auto\n"));

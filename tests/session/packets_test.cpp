@@ -7,7 +7,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
 #include "support/log_lines.h"
@@ -26,14 +26,12 @@ class Packets : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
     server = std::make_unique<TXModemServer>(host);
-    OpenComm(pty.path(), 115200);
+    server->Link().OpenComm(pty.path(), 115200);
     server->PortName = pty.path();
   }
   void TearDown() override {
     server.reset();
-    SetLinkHost(nullptr);
   }
   // Runs the session step while the calculator plays its part on a thread.
   void WithCalculator(const std::function<void()>& calculator, const std::function<void()>& step) {
@@ -156,7 +154,7 @@ TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
   EXPECT_EQ(got, "{ 1. 2. }");
   EXPECT_EQ(replies, "\x06");
 
-  SetShortTimeouts();
+  server->Link().SetShortTimeouts();
   replies.clear();
   WithCalculator([&] {
     // Says 9 bytes and sends 4: refused once the line goes quiet, then sent whole.
@@ -179,7 +177,7 @@ TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
   } catch (const TCommError& e) {
     EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
   }
-  SetShortTimeouts();
+  server->Link().SetShortTimeouts();
   EXPECT_EQ(pty.Read(1, 200), "");  // not even the E
   // 65535 bytes are the most a packet says: that one goes out whole.
   std::string wire;
@@ -219,9 +217,9 @@ TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   EXPECT_EQ(LogCount("Begin pulse  {"), 1);
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   // Nothing of the answers is left to confuse the next exchange.
-  SetShortTimeouts();
+  server->Link().SetShortTimeouts();
   std::string rest(8, '\0');
-  EXPECT_EQ(ReadComm(rest, 0), 0);
+  EXPECT_EQ(server->Link().ReadComm(rest, 0), 0);
 }
 
 TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {

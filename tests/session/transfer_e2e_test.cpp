@@ -15,7 +15,7 @@
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
@@ -410,7 +410,7 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
   EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
-  EXPECT_EQ(CommPort().ReadHandle, -1) << "the ROM stream closes the link";
+  EXPECT_FALSE(server->Link().IsOpen()) << "the ROM stream closes the link";
 }
 
 TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScratchVariable) {

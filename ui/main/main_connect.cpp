@@ -9,7 +9,7 @@
 
 #include "base/log.h"
 #include "host/prompt_kinds.h"
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "ui/dialogs/about_form.h"
 #include "ui/main/main_texts.h"

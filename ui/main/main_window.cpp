@@ -22,7 +22,7 @@
 #include <QTreeWidget>
 
 #include "base/log.h"
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_access.h"
 #include "link/serial_device.h"
 #include "session/texts.h"
@@ -64,7 +64,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
   WindowPosSave1->Restore(false, true, true);
 
-  SetLinkHost(this);
   server_ = std::make_unique<TXModemServer>(*this);
   server_->OnStatusChange = [this](const std::string& text) { ShowStatus(text); };
   SetCalculatorFlags(kInitialFlags);
@@ -107,7 +106,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
 TFZQDir::~TFZQDir() {
   qApp->removeEventFilter(this);
   server_.reset();
-  SetLinkHost(nullptr);
 }
 
 void TFZQDir::BuildToolBar() {
