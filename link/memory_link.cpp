@@ -15,12 +15,24 @@ std::pair<std::unique_ptr<TMemoryLink>, std::unique_ptr<TMemoryLink>> TMemoryLin
 
 TMemoryLink::~TMemoryLink() = default;
 
-void TMemoryLink::OpenComm(const std::string&, int) { open_ = true; }
+void TMemoryLink::OpenComm(const std::string&, int speed) {
+  Timing() = speed <= 9600 ? SerialSlow : SerialFast;  // as a serial line at that speed
+  open_ = true;
+}
 void TMemoryLink::CloseComm() { open_ = false; }
 
 int TMemoryLink::ReadComm(std::string& buffer, int) {
-  const auto until = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(readConstantMs_ + static_cast<int>(buffer.size()));
+  return ReadWithin(buffer, readConstantMs_ + static_cast<int>(buffer.size()));
+}
+
+std::string TMemoryLink::Take(std::size_t n, int timeoutMs) {
+  std::string buffer(n, '\0');
+  buffer.resize(static_cast<std::size_t>(ReadWithin(buffer, timeoutMs)));
+  return buffer;
+}
+
+int TMemoryLink::ReadWithin(std::string& buffer, int timeoutMs) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   std::unique_lock lock(inbox_->mutex);
   inbox_->arrived.wait_until(lock, until, [&] { return inbox_->bytes.size() >= buffer.size(); });
   const std::size_t n = std::min(buffer.size(), inbox_->bytes.size());

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "link/link.h"
@@ -36,6 +37,10 @@ class TMemoryLink final : public TLink {
   void DropReadAhead() override {}
   void ResetSilence() override {}
 
+  // What has arrived, waiting up to the time for `n` bytes (the far end of a
+  // test reads with its own deadlines).
+  std::string Take(std::size_t n, int timeoutMs);
+
  private:
   static constexpr int kShortMs = 100;
   static constexpr int kLongMs = 3000;
@@ -47,6 +52,7 @@ class TMemoryLink final : public TLink {
     std::deque<char> bytes;
   };
   void Deliver(const char* data, std::size_t n);
+  int ReadWithin(std::string& buffer, int timeoutMs);
   std::shared_ptr<TInbox> inbox_ = std::make_shared<TInbox>();
   std::shared_ptr<TInbox> peer_;
   bool open_ = true;
