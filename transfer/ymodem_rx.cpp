@@ -1,7 +1,5 @@
 #include "transfer/ymodem_rx.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "base/files.h"
