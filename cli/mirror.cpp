@@ -239,7 +239,7 @@ struct TMirror::TRun {
     batchScratchLeft = true;
     TConsoleHost::ThrowIfInterrupted();
     const bool got = m.server_.GetObject(kBatchScratch, "", 0);
-    const std::string answer = m.server_.LastData;
+    const std::string answer = m.server_.LastData();
     if (!got) throw std::runtime_error("could not fetch " + key);
     std::vector<std::string> split;
     if (!SplitBatch(answer, keys.size(), text, split)) return;

@@ -17,7 +17,7 @@ constexpr long long kBlock = 128;
 }  // namespace
 
 bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
-  LastData.clear();  // a failed backup must leave nothing that could be written
+  lastData_.clear();  // a failed backup must leave nothing that could be written
   const int required = host_.RequiredSpeed();
   if (required != 0) {
     host_.Beep();
@@ -70,8 +70,8 @@ bool TXModemServer::Restore(const std::string& pcFile) {
 }
 
 bool TXModemServer::TakeReceivedObject(std::string& bytes) {
-  bytes = std::move(LastData);
-  LastData.clear();
+  bytes = std::move(lastData_);
+  lastData_.clear();
   return bytes.empty() || TrimObject(bytes).success;
 }
 

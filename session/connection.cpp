@@ -81,7 +81,7 @@ void TXModemServer::ConnectTo(const std::string& port) {
 
   Execute(kIdentifyQuery, true, true);
   if (!GetObject(kScratchName, "", 0)) link_->FatalDisconnect();
-  std::string data = LastData;
+  std::string data = lastData_;
   if (data.size() < 14) link_->FatalDisconnect();  // too short to be the answer
   host_.SetModel(data.substr(4, 2));
   host_.SetCalculatorFlags(ParseFlagList(data.substr(13, 20), 2));

@@ -30,7 +30,7 @@ void TXModemServer::CaptureScreen(std::string& image) {
   host_.HidePrompt(kPromptCapture);
   host_.SetBusy(true);
   TSRX rx(*link_, first, ForwardProgress());
-  const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
+  const int result = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCapturingScreen), true);
   if (result == kModalOk) image = rx.Capture;
   host_.SetBusy(false);
 }
@@ -44,7 +44,7 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
     host_.HidePrompt(kPromptDownload);
     host_.SetBusy(true);
     TYModemTX tx(*link_, pcFile, true, first, ForwardProgress());
-    RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
+    RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
     SetStatus("");
     result = tx.Done();
     host_.SetBusy(false);
@@ -56,9 +56,9 @@ bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expec
   SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
   TYModemRX rx(*link_, pcFile, false, expectedSize, ForwardProgress());
   rx.SizeIsEstimate = sizeIsEstimate;
-  RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
+  RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
   SleepMs(link_->Timing().AfterReceive);
-  LastData = rx.Done() ? rx.Data : std::string();
+  lastData_ = rx.Done() ? rx.Data : std::string();
   return rx.Done();
 }
 
@@ -70,7 +70,7 @@ bool TXModemServer::SendRom(const std::string& romFile) {
   }
   host_.SetBusy(true);
   TSTX stx(*link_, romFile, ForwardProgress());
-  RunTransfer(stx, *ProgressDialog, std::string(texts::kStatusCopying) + romFile, true);
+  RunTransfer(stx, *progressDialog_, std::string(texts::kStatusCopying) + romFile, true);
   SetStatus("");
   const bool result = stx.Sent();
   host_.SetBusy(false);

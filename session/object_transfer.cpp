@@ -46,7 +46,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   int error = 0;
   if (!host_.TextMode()) {
     if (!GetObject(name, pcFile, static_cast<std::uint32_t>(size))) return false;
-    if (!WriteFileSafely(pcFile, LastData, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
+    if (!WriteFileSafely(pcFile, lastData_, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
     return true;
   }
   // HOME itself is no variable; names are case-sensitive, so "home" and
@@ -61,7 +61,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   Purge(kTextScratch, false);
   textScratchLeft_ = false;
 
-  const std::string text = TextFileOf(LastData, typeIcon);
+  const std::string text = TextFileOf(lastData_, typeIcon);
   if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + " " + std::to_string(error));
   return true;
 }
@@ -157,7 +157,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   const std::string display = DisplayName(name, pcFile, displayName);
   SetStatus(std::string(texts::kStatusCopying) + display);
   TYModemTX tx(*link_, pcFile, false, std::string(1, '\0'), ForwardProgress());
-  transferCancelled_ = RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
+  transferCancelled_ = RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
   const bool result = tx.Done();
   SleepMs(link_->Timing().AfterSend);
   if (result)

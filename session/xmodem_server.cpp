@@ -43,7 +43,7 @@ TXModemServer::TXModemServer(TSessionHost& host, std::unique_ptr<TLink> link)
   link_->CloseComm();
   PortName.clear();
   host_.SetTextMode(false);
-  ProgressDialog = host_.CreateCommStatusDialog();
+  progressDialog_ = host_.CreateCommStatusDialog();
 }
 
 TXModemServer::~TXModemServer() {
@@ -288,7 +288,7 @@ TStatusCallback TXModemServer::ForwardProgress() {
   transferError_.clear();
   return [this](const std::string& message, int kind, int a, int b, int) {
     if (kind == StatusError && !message.empty()) transferError_ = message;
-    ProgressDialog->UpdateCommStatus(message, kind, b, a);
+    progressDialog_->UpdateCommStatus(message, kind, b, a);
   };
 }
 

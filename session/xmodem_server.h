@@ -29,9 +29,7 @@ class TXModemServer {
   std::string PortName;  // empty: disconnected
   std::string Speed = "9600";
   std::function<void(const std::string&)> OnStatusChange;
-  std::unique_ptr<TCommStatusDialog> ProgressDialog;
   std::string Version;
-  std::string LastData;
 
   // --- Command letters and packets.
   void SendCommandChar(char letter);
@@ -117,6 +115,11 @@ class TXModemServer {
   // whole, with their transfer padding. Empty when nothing was received.
   bool TakeReceivedObject(std::string& bytes);
 
+  // The bytes the latest receive brought (an object, a backup, a manual upload).
+  const std::string& LastData() const { return lastData_; }
+  void ClearLastData() { lastData_.clear(); }
+  // The progress dialog every transfer of the session shows.
+  TCommStatusDialog& ProgressDialog() { return *progressDialog_; }
   TSessionHost& Host() { return host_; }
   TLink& Link() { return *link_; }
   // The latest get or put ended by the person's Cancel (not by the link).
@@ -136,6 +139,8 @@ class TXModemServer {
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
   std::unique_ptr<TLink> link_;
+  std::unique_ptr<TCommStatusDialog> progressDialog_;
+  std::string lastData_;
   std::string transferError_;  // the last error a transfer reported
   bool transferCancelled_ = false;
   std::string currentFolder_;  // the folder path of the latest ChangeDir

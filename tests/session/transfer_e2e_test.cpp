@@ -293,10 +293,10 @@ TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
   ASSERT_EQ(host.RequiredSpeed(), 9600);
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return false; });
   EXPECT_FALSE(server->Backup(dir / "b", home.TotalSize()));
-  EXPECT_TRUE(server->LastData.empty());
+  EXPECT_TRUE(server->LastData().empty());
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
   EXPECT_TRUE(server->Backup(dir / "b", home.TotalSize()));
-  EXPECT_FALSE(server->LastData.empty());
+  EXPECT_FALSE(server->LastData().empty());
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 9600"), std::string::npos);
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 19200"), std::string::npos);
 }
@@ -313,7 +313,7 @@ TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
   EXPECT_EQ(Slurp(dir / "ODD.zq"), original);
   // With no size known, every byte received is kept.
   ASSERT_TRUE(server->GetObject("ODD", "", 0));
-  EXPECT_EQ(server->LastData.substr(0, original.size()), original);
+  EXPECT_EQ(server->LastData().substr(0, original.size()), original);
 
   // Put: sent as it is, and fetched back the same.
   ASSERT_TRUE(Put("ODD2", dir / "ODD.zq"));
@@ -395,7 +395,7 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
 
   sim->Control("xsend A");
   EXPECT_TRUE(server->ManualReceive(dir / "A2.zq", 0));
-  std::string got = server->LastData;
+  std::string got = server->LastData();
   ASSERT_TRUE(TrimObject(got).success);
   EXPECT_EQ(got, Slurp(dir / "A.zq"));
 
@@ -489,7 +489,7 @@ TEST_F(Objects, ABackupWellAboveItsEstimateIsReceivedWhole) {
   server->ListAll(home);
   const long long estimate = home.TotalSize();
   ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
-  EXPECT_GT(static_cast<long long>(server->LastData.size()), estimate + 1024);
+  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 }  // namespace
