@@ -151,80 +151,87 @@ void TXModemServer::PulseIdle() {
   }
 }
 
+// The M letters of one pulse: one each interval until the calculator answers,
+// the person cancels or the limit has passed.
+struct TXModemServer::TPulseLetters {
+  TTickMs next;
+  TTickMs limitBase;  // the start, moved on while "Calculator is Working" is up
+  int sent = 0;
+};
+
+void TXModemServer::SendPulseLetter(TPulseLetters& letters, TTickMs interval) {
+  if (TickCount() >= letters.next) {
+    letters.next += interval;
+    SendCommandChar('M');
+    ++letters.sent;
+  }
+  PulseIdle();
+  if (TickCount() - letters.limitBase > static_cast<TTickMs>(link_->Timing().PulseLimit)) link_->FatalDisconnect();
+}
+
 void TXModemServer::Pulse() {
   const TTickMs start = TickCount();
-  const TTickMs limitBase = start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0);
-  TTickMs next = start;
-  bool first = true;
-  int letters = 0;
+  TPulseLetters letters{start, start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0)};
   Log(texts::kLogBeginPulse);
-  const auto sendWhenDue = [&](TTickMs interval) {
-    first = false;
-    if (TickCount() >= next) {
-      next += interval;
-      SendCommandChar('M');
-      ++letters;
-    }
-    PulseIdle();
-    if (TickCount() - limitBase > static_cast<TTickMs>(link_->Timing().PulseLimit)) link_->FatalDisconnect();
-  };
-  if (link_->Mode() == ModeSerial) {
-    link_->SetShortTimeouts();
-    std::size_t n = 0;
-    for (;;) {
-      if (!first) {
-        std::string two(2, '\0');
-        link_->ReadComm(two, kReplyTimeoutMs);
-        if (!(two[0] == 0 && two[1] == 0) && two[0] == 0) {
-          n = static_cast<unsigned char>(two[1]);
-          break;
-        }
-      }
-      sendWhenDue(kPulseIntervalSerialMs);
-    }
-    std::string answer(n + 1, '\0');
-    link_->ReadComm(answer, kReplyTimeoutMs);
-    link_->WriteComm(std::string(1, ACK));
-    // Answers to M letters that were still on their way (two at most are
-    // looked for). The calculator answers in order, so after a single letter
-    // nothing more can come and the two waits would be spent for nothing.
-    for (int i = 0; i < std::min(letters - 1, kPulseDrainReads); ++i) {
-      std::string more(n + 3, '\0');
-      link_->ReadComm(more, kReplyTimeoutMs);
-      link_->WriteComm(std::string(1, ACK));
-    }
-    link_->SetLongTimeouts();
-  } else {
-    link_->ResetSilence();
-    for (;;) {
-      if (!first) {
-        if (link_->SafeRead() > 0) break;
-      }
-      sendWhenDue(kPulseIntervalUsbMs);
-    }
-    std::string two(2, '\0');
-    link_->ReadComm(two, kReplyTimeoutMs);
-    std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
-    link_->ReadComm(answer, kReplyTimeoutMs);
-    link_->WriteComm(std::string(1, ACK));
-    const TTickMs drainStart = TickCount();
-    std::uint32_t drained = 0;
-    for (bool more = true; more;) {
-      const std::size_t got = link_->SafeRead();
-      drained += static_cast<std::uint32_t>(got);
-      more = got > 0;
-      link_->WriteComm(std::string(1, ACK));
-      PulseIdle();  // the person can still cancel, and hand-overs are served
-      if (more && (drained > kPulseDrainMaxBytes || TickCount() - drainStart > kPulseDrainMaxMs)) {
-        link_->DropReadAhead();
-        Log(std::string(texts::kLogPulseFlood) + std::to_string(drained));
-        link_->FatalDisconnect();
-      }
-    }
-    link_->DropReadAhead();
-  }
+  if (link_->Mode() == ModeSerial)
+    PulseSerial(letters);
+  else
+    PulseUsb(letters);
   Log(texts::kLogEndPulse);
   SleepMs(link_->Timing().AfterPulse);
+}
+
+void TXModemServer::PulseSerial(TPulseLetters& letters) {
+  link_->SetShortTimeouts();
+  std::size_t n = 0;
+  for (;;) {
+    SendPulseLetter(letters, kPulseIntervalSerialMs);
+    std::string two(2, '\0');
+    link_->ReadComm(two, kReplyTimeoutMs);
+    if (!(two[0] == 0 && two[1] == 0) && two[0] == 0) {
+      n = static_cast<unsigned char>(two[1]);
+      break;
+    }
+  }
+  std::string answer(n + 1, '\0');
+  link_->ReadComm(answer, kReplyTimeoutMs);
+  link_->WriteComm(std::string(1, ACK));
+  // Answers to M letters that were still on their way (two at most are
+  // looked for). The calculator answers in order, so after a single letter
+  // nothing more can come and the two waits would be spent for nothing.
+  for (int i = 0; i < std::min(letters.sent - 1, kPulseDrainReads); ++i) {
+    std::string more(n + 3, '\0');
+    link_->ReadComm(more, kReplyTimeoutMs);
+    link_->WriteComm(std::string(1, ACK));
+  }
+  link_->SetLongTimeouts();
+}
+
+void TXModemServer::PulseUsb(TPulseLetters& letters) {
+  link_->ResetSilence();
+  do
+    SendPulseLetter(letters, kPulseIntervalUsbMs);
+  while (link_->SafeRead() == 0);
+  std::string two(2, '\0');
+  link_->ReadComm(two, kReplyTimeoutMs);
+  std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
+  link_->ReadComm(answer, kReplyTimeoutMs);
+  link_->WriteComm(std::string(1, ACK));
+  const TTickMs drainStart = TickCount();
+  std::uint32_t drained = 0;
+  for (bool more = true; more;) {
+    const std::size_t got = link_->SafeRead();
+    drained += static_cast<std::uint32_t>(got);
+    more = got > 0;
+    link_->WriteComm(std::string(1, ACK));
+    PulseIdle();  // the person can still cancel, and hand-overs are served
+    if (more && (drained > kPulseDrainMaxBytes || TickCount() - drainStart > kPulseDrainMaxMs)) {
+      link_->DropReadAhead();
+      Log(std::string(texts::kLogPulseFlood) + std::to_string(drained));
+      link_->FatalDisconnect();
+    }
+  }
+  link_->DropReadAhead();
 }
 
 void TXModemServer::Execute(const std::string& command, bool showBusy, bool wait) {

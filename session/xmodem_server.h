@@ -131,6 +131,12 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  // The pulse waits for the calculator as its link allows: by timed reads on a
+  // serial line, by the USB reader's read-ahead on the USB device.
+  struct TPulseLetters;
+  void SendPulseLetter(TPulseLetters& letters, TTickMs interval);
+  void PulseSerial(TPulseLetters& letters);
+  void PulseUsb(TPulseLetters& letters);
   // The texts of the list of strings `program` leaves, fetched through a scratch variable.
   std::vector<std::string> ReadTexts(const std::string& program);
   // The same from a list a command already stored in the scratch variable "$$$t".
