@@ -19,10 +19,8 @@ struct TPortState {
 // opened or not.
 std::vector<TPortState> ExaminePorts();
 
-void SetPortListSeparator(const std::string& separator);
-// "Auto" and a line feed, then each port that exists and can be opened (serial
-// devices, the paths of BRIDGIT_EXTRA_PORTS, the USB device names), each
-// followed by the separator. Ports in use are left out.
-void ListPorts(std::string& list);
+// "Auto", then each port that exists and can be opened (serial devices, the
+// paths of BRIDGIT_EXTRA_PORTS, the USB device names). Ports in use are left out.
+std::vector<std::string> ListPorts();
 
 }  // namespace bridgit

@@ -129,15 +129,9 @@ void TXModemServer::ConnectTo(const std::string& port) {
 }
 
 void TXModemServer::AutoConnect() {
-  SetPortListSeparator("\n");
-  std::string list;
-  ListPorts(list);
-  std::size_t at = list.find('\n');  // past "Auto"
-  while (at != std::string::npos && at + 1 < list.size()) {
-    const std::size_t end = list.find('\n', at + 1);
-    const std::string candidate = list.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-    at = end;
-    if (candidate.empty()) continue;
+  const std::vector<std::string> ports = ListPorts();
+  for (auto it = ports.begin() + 1; it != ports.end(); ++it) {  // past "Auto"
+    const std::string& candidate = *it;
     host_.SetConnected(true);
     try {
       Connect(candidate);

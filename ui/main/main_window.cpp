@@ -76,7 +76,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   root->setIcon(0, ImageIcon(kImageDirectory));
   root->setData(0, Qt::UserRole, QVariant::fromValue<void*>(&home_));
 
-  SetPortListSeparator("\n");
   ReloadPortList();
   loading_ = true;
   ReadSettings();
