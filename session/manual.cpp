@@ -30,7 +30,7 @@ void TXModemServer::CaptureScreen(std::string& image) {
   host_.HidePrompt(kPromptCapture);
   host_.SetBusy(true);
   TSRX rx(*link_, first, ForwardProgress());
-  const int result = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCapturingScreen), true);
+  const TModalResult result = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCapturingScreen), true);
   if (result == kModalOk) image = rx.Capture;
   host_.SetBusy(false);
 }

@@ -104,11 +104,11 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
   if (found.cls == TFileClass::kText) return {true, true};
   const bool binaryMagic = found.cls == TFileClass::kForeignBinary;
   host_.Beep();
-  const int choice = host_.AskBadFile(pcFile, found.kind, !binaryMagic);
+  const TModalResult choice = host_.AskBadFile(pcFile, found.kind, !binaryMagic);
   host_.ProcessMessages();
   SleepMs(100);
-  if (choice == -1 && !binaryMagic) return {true, true};
-  if (choice == -2 || choice == kModalOk) return {true, false};
+  if (choice == kModalText && !binaryMagic) return {true, true};
+  if (choice == kModalBinary || choice == kModalOk) return {true, false};
   return {false, false};
 }
 
@@ -133,7 +133,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
     }
   }
   if (confirm && !replaceAll && (kind.asText || host_.FlagM36IsSet())) {
-    const int answer = host_.AskReplace(name, fileCount);
+    const TModalResult answer = host_.AskReplace(name, fileCount);
     if (answer == kModalCancel) return false;
     if (answer == kModalNo) return true;
     if (answer == kModalAll) replaceAll = true;

@@ -10,11 +10,11 @@ namespace {
 constexpr TTickMs kAfterDialogPauseMs = 100;
 }  // namespace
 
-int RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption, bool cancelVisible) {
+TModalResult RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption, bool cancelVisible) {
   TSessionHost& host = thread.Link().Host();
   dialog.Prepare();
   thread.Start();
-  const int result = dialog.ShowCommStatus(caption, cancelVisible);
+  const TModalResult result = dialog.ShowCommStatus(caption, cancelVisible);
   // Always asked: after a cancel this is what stops the thread.
   thread.Terminate();
   const TTickMs until = TickCount() + kAfterDialogPauseMs;

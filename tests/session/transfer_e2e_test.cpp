@@ -226,7 +226,7 @@ TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
   EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
   EXPECT_NE(TLogBook::Instance().Text().find("RAD -51 SF -55 CF"), std::string::npos);
   // Without a header the file is no object file: sent as text when asked to.
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -1; });
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
   EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
   EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
   // An empty body is refused with a warning and sends nothing.
@@ -277,11 +277,11 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   std::ofstream(dir / "padded.zq", std::ios::binary) << UnknownObjectFile() << std::string(40, '\x1A');
   EXPECT_TRUE(Put("PADDED", dir / "padded.zq"));
   EXPECT_TRUE(DumpLine("PADDED").starts_with("? ")) << DumpLine("PADDED");
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -2; });
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalBinary; });
   EXPECT_TRUE(Put("RAW", dir / "garbage.bin"));
 
   std::string report;
-  host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, -2; });
+  host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, kModalBinary; });
   EXPECT_TRUE(Put("OLD", dir / "old71.zq"));
   EXPECT_NE(report.find("is a ZQ71 file and does not match the calculator."), std::string::npos);
   EXPECT_NE(report.find("Do you wish to continue?"), std::string::npos);

@@ -354,9 +354,9 @@ void TFZQDir::DisableViews() {
 
 std::unique_ptr<TCommStatusDialog> TFZQDir::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(this); }
 
-int TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
+TModalResult TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
 
-int TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
+TModalResult TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   return FBadFile->AskBadFile(name, typeName, offer);
 }
 
