@@ -9,7 +9,7 @@
 
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/tty_link.h"
 #include "link/serial_device.h"
 #include "link/transfer_files.h"
 #include "support/log_lines.h"
@@ -31,7 +31,7 @@ class SerialLink : public ::testing::Test {
     link.CloseComm();
   }
   test::TRecordingHost host;
-  TCommPort link{host};
+  TTtyLink link{host};
   test::TPtyPair pty;
 };
 
@@ -186,7 +186,7 @@ TEST_F(SerialLink, TheFatalPathOnAWorkerThreadDoesItsWindowStepsOnTheUiThread) {
 }
 
 // Each bad port ends in the fatal path with a line that names the cause.
-void ExpectOpenFails(TCommPort& link, const std::string& port, const std::string& cause) {
+void ExpectOpenFails(TTtyLink& link, const std::string& port, const std::string& cause) {
   TLogBook::Instance().Clear();
   EXPECT_THROW(link.OpenComm(port, 9600), TConnectionError) << port;
   EXPECT_TRUE(LogHas("Serious error, disconnecting"));

@@ -5,7 +5,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/usb_link.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
 
@@ -28,7 +28,7 @@ class UsbLink : public ::testing::Test {
     link.CloseComm();
   }
   test::TRecordingHost host;
-  TCommPort link{host};
+  TUsbLink link{host};
   test::TTempDir root;
   test::TUsbDevice device{root};
 };
