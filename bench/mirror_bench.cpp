@@ -15,7 +15,7 @@
 #include "calcdata/object_header.h"
 #include "mirror/mirror.h"
 #include "host/headless_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "sim/paced_relay.h"
 #include "sim/rpl_objects.h"
@@ -86,7 +86,6 @@ bool RunAt(int baud) {
   bridgit::THeadlessHost host;
   host.SetReplacePolicy([](const std::string&, const std::string&) { return bridgit::kModalYes; });
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
-  bridgit::SetLinkHost(&host);
   const std::string speed = std::to_string(baud);
   bool ok = true;
   bridgit::test::TTempDir work;
@@ -136,7 +135,6 @@ bool RunAt(int baud) {
         ">=", 0.8);
     ok &= report.moved == 10;
   }
-  bridgit::SetLinkHost(nullptr);
   return ok;
 }
 

@@ -17,7 +17,7 @@
 #include "base/clock.h"
 #include "calcdata/object_header.h"
 #include "host/headless_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "link/serial_device.h"
 #include "session/xmodem_server.h"
 #include "sim/rpl_objects.h"
@@ -75,7 +75,6 @@ int main(int argc, char** argv) {
   bridgit::THeadlessHost host;
   host.SetReplacePolicy([](const std::string&, const std::string&) { return bridgit::kModalYes; });
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
-  bridgit::SetLinkHost(&host);
   const std::string speed = std::to_string(baud);
   // Both directions paced, as on a serial line: the simulator's own end and
   // the PC's end joined by a relay at the baud rate.
@@ -169,7 +168,6 @@ int main(int argc, char** argv) {
   }
   relay.Stop();
   ::close(simFd);
-  bridgit::SetLinkHost(nullptr);
   if (!ok) std::fprintf(stderr, "bench_session: an operation failed\n");
   return ok ? 0 : 1;
 }

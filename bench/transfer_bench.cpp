@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
 
   bridgit::test::TTempDir dir;
   bridgit::THeadlessHost host;
-  bridgit::SetLinkHost(&host);
+  bridgit::TCommPort link(host);
   auto dialog = host.CreateCommStatusDialog();
   long peakAdded = 0;
 
@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
       bridgit::test::TPtyPair pc;
       const int peerFd = OpenRaw(dir / "peer");
       bridgit::sim::TPacedRelay relay(pc.master(), peerFd, baud);
-      bridgit::OpenComm(pc.path(), baud);
+      link.OpenComm(pc.path(), baud);
       const auto start = Clock::now();
       const bool ok = transfer();
       const auto took = Clock::now() - start;
-      bridgit::CloseComm();
+      link.CloseComm();
       peer->Wait(30000);
       relay.Stop();
       ::close(peerFd);
@@ -100,12 +100,12 @@ int main(int argc, char** argv) {
     TFractions f;
     const long before = PeakKiB();
     f.rx = bridgitRun("sx -q -k payload.bin", [&] {
-      bridgit::TYModemRX r(dir / "got.bin", true, static_cast<std::uint32_t>(size), bridgit::ForwardTo(*dialog));
+      bridgit::TYModemRX r(link, dir / "got.bin", true, static_cast<std::uint32_t>(size), bridgit::ForwardTo(*dialog));
       bridgit::RunTransfer(r, *dialog, "bench");
       return r.Done();
     });
     f.tx = bridgitRun("rx -q -b received.bin", [&] {
-      bridgit::TYModemTX t(dir / "payload.bin", false, "", bridgit::ForwardTo(*dialog));
+      bridgit::TYModemTX t(link, dir / "payload.bin", false, "", bridgit::ForwardTo(*dialog));
       bridgit::RunTransfer(t, *dialog, "bench");
       return t.Done();
     });

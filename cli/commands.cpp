@@ -17,7 +17,7 @@
 #include "cli/json_text.h"
 #include "session/connect_hint.h"
 #include "host/prompt_kinds.h"
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "picture/screen_picture.h"
 #include "session/texts.h"
@@ -61,7 +61,6 @@ void RequireReadable(const std::string& file) {
 
 TCommands::TCommands(const TGlobal& global, std::ostream& out)
     : global_(global), out_(out), host_(global.console), server_(host_) {
-  SetLinkHost(&host_);
   server_.Speed = global_.speed;
   if (global_.port.empty()) {
     const char* env = std::getenv(kPortVariable);
@@ -76,7 +75,6 @@ TCommands::~TCommands() {
     server_.Connect("");
   } catch (...) {
   }
-  SetLinkHost(nullptr);
 }
 
 void TCommands::Connect() { Attempt(true, [this] { server_.Connect(global_.port); }); }

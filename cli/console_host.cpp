@@ -125,7 +125,7 @@ TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
     const bool yes = AskYesNo(text, options_.yes);
     if (!asked) ReportAnswered(text, std::string(bridgit::texts::kBadFileCaption), yes);
     if (!yes) return kModalCancel;
-    return noHeader ? -1 : kModalOk;
+    return noHeader ? kModalText : kModalOk;
   });
   SetProgressObserver([this](const TCommStatusState& s) { DrawProgress(s); });
 }

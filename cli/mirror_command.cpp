@@ -8,7 +8,6 @@
 #include "session/connect_hint.h"
 #include "cli/console_host.h"
 #include "cli/texts.h"
-#include "link/comm_port.h"
 #include "link/port_names.h"
 #include "session/texts.h"
 
@@ -20,17 +19,6 @@ using mirror::TMirror;
 using mirror::TMirrorConsole;
 using mirror::TMirrorOptions;
 using mirror::TMirrorReport;
-
-namespace {
-
-// The link's host for the length of the command.
-class TLinkHostScope {
- public:
-  explicit TLinkHostScope(TSessionHost& host) { SetLinkHost(&host); }
-  ~TLinkHostScope() { SetLinkHost(nullptr); }
-};
-
-}  // namespace
 
 void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void()>& run) {
   auto options = std::make_shared<TMirrorOptions>();
@@ -61,7 +49,6 @@ void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void(
 
 void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDirection direction, std::ostream& out) {
   TConsoleHost host(global.console);
-  TLinkHostScope scope(host);
   TXModemServer server(host);
   server.Speed = global.speed;
   std::string port = global.port;

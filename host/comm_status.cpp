@@ -18,7 +18,7 @@ bool TCommStatusState::Open(const std::string& caption, bool cancelVisible) {
   position_ = 0;
   cancelVisible_ = cancelVisible;
   cancelEnabled_ = true;
-  result_ = 0;
+  result_ = kModalNone;
   if (pendingFinish_) {
     pendingFinish_ = false;
     result_ = kModalOk;
@@ -66,7 +66,7 @@ bool TCommStatusState::RequestCancel() {
   return true;
 }
 
-void TCommStatusState::Close(int result) {
+void TCommStatusState::Close(TModalResult result) {
   visible_ = false;
   result_ = result;
 }

@@ -7,11 +7,18 @@
 
 namespace bridgit {
 
-inline constexpr int kModalOk = 1;
-inline constexpr int kModalCancel = 2;
-inline constexpr int kModalYes = 6;
-inline constexpr int kModalNo = 7;
-inline constexpr int kModalAll = 8;
+// How a modal dialog or question was answered. The dialogs close with these
+// values; "Wrong File Type?" also answers Text or Binary.
+enum TModalResult : int {
+  kModalNone = 0,
+  kModalOk = 1,
+  kModalCancel = 2,
+  kModalYes = 6,
+  kModalNo = 7,
+  kModalAll = 8,
+  kModalText = -1,
+  kModalBinary = -2,
+};
 
 class TCommStatusState {
  public:
@@ -28,7 +35,7 @@ class TCommStatusState {
   bool RequestCancel();
 
   bool visible() const { return visible_; }
-  int result() const { return result_; }
+  TModalResult result() const { return result_; }
   const std::string& caption() const { return caption_; }
   const std::string& message() const { return message_; }
   int maximum() const { return maximum_; }
@@ -37,10 +44,10 @@ class TCommStatusState {
   bool cancelEnabled() const { return cancelEnabled_; }
 
  private:
-  void Close(int result);
+  void Close(TModalResult result);
   bool visible_ = false;
   bool pendingFinish_ = false;
-  int result_ = 0;
+  TModalResult result_ = kModalNone;
   std::string caption_;
   std::string message_;
   int maximum_ = 1;
@@ -55,7 +62,7 @@ class TCommStatusDialog {
   virtual void Prepare() = 0;
   // Shown modally: returns kModalOk when the transfer finished, kModalCancel when
   // the user cancelled. Steps handed over by the transfer thread run meanwhile.
-  virtual int ShowCommStatus(const std::string& caption, bool cancelVisible) = 0;
+  virtual TModalResult ShowCommStatus(const std::string& caption, bool cancelVisible) = 0;
   virtual void UpdateCommStatus(const std::string& text, int kind, int maximum, int position) = 0;
 };
 

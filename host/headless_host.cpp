@@ -30,11 +30,11 @@ std::unique_ptr<TCommStatusDialog> THeadlessHost::CreateCommStatusDialog() {
 
 // Without a policy a replacement is skipped and a mismatched file not sent:
 // nothing is changed that nobody agreed to.
-int THeadlessHost::AskReplace(const std::string& name, int /*count*/) {
+TModalResult THeadlessHost::AskReplace(const std::string& name, int /*count*/) {
   return replacePolicy_ ? replacePolicy_(name, texts::ReplaceQuestion(name)) : kModalNo;
 }
 
-int THeadlessHost::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
+TModalResult THeadlessHost::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   Beep();
   return badFilePolicy_ ? badFilePolicy_(name, texts::MismatchReport(name, typeName, offer)) : kModalCancel;
 }
@@ -48,7 +48,7 @@ void THeadlessHost::ServeUntil(const std::function<bool()>& done) {
   }
 }
 
-int THeadlessCommStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
+TModalResult THeadlessCommStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
   if (state_.Open(caption, cancelVisible)) {
     if (host_.progressObserver_) host_.progressObserver_(state_);
     host_.ServeUntil([this] {

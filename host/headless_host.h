@@ -26,7 +26,7 @@ class THeadlessCommStatus : public TCommStatusDialog {
  public:
   explicit THeadlessCommStatus(THeadlessHost& host) : host_(host) {}
   void Prepare() override { state_.Prepare(); }
-  int ShowCommStatus(const std::string& caption, bool cancelVisible) override;
+  TModalResult ShowCommStatus(const std::string& caption, bool cancelVisible) override;
   void UpdateCommStatus(const std::string& text, int kind, int maximum, int position) override;
   const TCommStatusState& state() const { return state_; }
 
@@ -44,7 +44,7 @@ class THeadlessHost : public TSessionHost {
 
   void SetQuestionPolicy(TQuestionPolicy p) { questionPolicy_ = std::move(p); }
   // Answers of the replace and wrong-file questions: (name, text) -> modal result.
-  using TChoicePolicy = std::function<int(const std::string& name, const std::string& text)>;
+  using TChoicePolicy = std::function<TModalResult(const std::string& name, const std::string& text)>;
   void SetReplacePolicy(TChoicePolicy p) { replacePolicy_ = std::move(p); }
   void SetBadFilePolicy(TChoicePolicy p) { badFilePolicy_ = std::move(p); }
   void SetPromptPolicy(TPromptPolicy p) { promptPolicy_ = std::move(p); }
@@ -75,8 +75,8 @@ class THeadlessHost : public TSessionHost {
   bool ShowPrompt(int kind, const std::string& caption) override;
   void HidePrompt(int kind) override;
   std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
-  int AskReplace(const std::string& name, int count) override;
-  int AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
+  TModalResult AskReplace(const std::string& name, int count) override;
+  TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override { handOver_.Serve(); }
   void CloseConnectionStatus() override { connectionStatusVisible_ = false; }

@@ -88,10 +88,10 @@ class TSessionHost : public TPromptHost {
   virtual std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() = 0;
   // "Confirm File Replace": kModalYes, kModalNo, kModalAll or kModalCancel.
   // The All button is offered only for 2 or more files.
-  virtual int AskReplace(const std::string& name, int count) = 0;
-  // "Wrong File Type?": with `offer`, -1 (text), -2 (binary) or kModalCancel;
+  virtual TModalResult AskReplace(const std::string& name, int count) = 0;
+  // "Wrong File Type?": with `offer`, kModalText, kModalBinary or kModalCancel;
   // without, kModalOk (send) or kModalCancel.
-  virtual int AskBadFile(const std::string& name, const std::string& typeName, bool offer) = 0;
+  virtual TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer) = 0;
   // A message box with an OK button.
   virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 

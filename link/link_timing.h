@@ -31,8 +31,4 @@ inline constexpr TLinkTiming SerialFast{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 1
 // The ZQ73G+'s USB device.
 inline constexpr TLinkTiming Usb{1, 10, 100, 50, 9000, 1, 1, 50, 10, 1, 50, 100, 300, 1};
 
-// The profile in force; replaced when the link opens and possibly once more
-// during connection.
-TLinkTiming& CurrentTiming();
-
 }  // namespace bridgit

@@ -9,15 +9,13 @@
 #include <filesystem>
 #include <vector>
 
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 
 namespace bridgit {
 
 namespace {
-
-std::string g_separator = "\n";
 
 // Opens exclusively and closes again: 0 when the port exists and nobody else
 // uses it, else the cause (errno; EWOULDBLOCK when another program holds it,
@@ -71,8 +69,6 @@ std::vector<std::string> DevicesStartingWith(const std::string& prefix) {
 
 }  // namespace
 
-void SetPortListSeparator(const std::string& separator) { g_separator = separator; }
-
 std::vector<TPortState> ExaminePorts() {
   std::vector<TPortState> ports;
   for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
@@ -113,10 +109,11 @@ std::vector<TPortState> ExaminePorts() {
   return ports;
 }
 
-void ListPorts(std::string& list) {
-  list = std::string(kAutoPortName) + "\n";
+std::vector<std::string> ListPorts() {
+  std::vector<std::string> names{std::string(kAutoPortName)};
   for (const TPortState& port : ExaminePorts())
-    if (port.error == 0) list += port.name + g_separator;
+    if (port.error == 0) names.push_back(port.name);
+  return names;
 }
 
 }  // namespace bridgit

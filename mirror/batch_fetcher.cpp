@@ -75,7 +75,7 @@ void TBatchFetcher::FetchFor(const std::string& key, const std::string& folderPa
   scratchLeft_ = true;
   if (interrupted_()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server_.GetObject(kBatchScratch, "", 0);
-  const std::string answer = server_.LastData;
+  const std::string answer = server_.LastData();
   if (!got) throw std::runtime_error("could not fetch " + key);
   std::vector<std::string> split;
   if (!SplitBatch(answer, keys.size(), text, split)) return;

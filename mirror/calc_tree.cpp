@@ -96,7 +96,7 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   server.Execute(ChecksumCommand(paths), true, true);
   if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kCheckScratch, "", 0);
-  const std::string answer = server.LastData;
+  const std::string answer = server.LastData();
   server.Purge(kCheckScratch, false);
   std::vector<std::vector<std::string>> checks;
   if (!got || !ParseChecksums(answer, checks) || checks.size() != folders.size())

@@ -5,7 +5,7 @@
 #include "base/files.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "transfer/texts.h"
 #include "session/xmodem_server.h"
@@ -19,7 +19,7 @@ constexpr long long kBlock = 128;
 }  // namespace
 
 bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
-  LastData.clear();  // a failed backup must leave nothing that could be written
+  lastData_.clear();  // a failed backup must leave nothing that could be written
   const int required = host_.RequiredSpeed();
   if (required != 0) {
     host_.Beep();
@@ -42,13 +42,13 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
           true, true);
   SetStatus(std::string(texts::kStatusGetBackup));
   Execute("EVAL STOF", false, false);
-  if (required != 0) ChangeSpeed(required);
-  SleepMs(CurrentTiming().BeforeBackupReceive);
+  if (required != 0) link_->ChangeSpeed(required);
+  SleepMs(link_->Timing().BeforeBackupReceive);
   const long long rounded = (std::max(estimatedSize, 0LL) + kBlock - 1) / kBlock * kBlock;
   // The estimate leaves out the names of HOME's entries: a memory of many
   // small variables is well above it.
   const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded), true);
-  if (required != 0) ChangeSpeed(std::stoi(Speed));
+  if (required != 0) link_->ChangeSpeed(std::stoi(Speed));
   if (ok) {
     Execute("", true, true);
     Execute("'fLaG' PURGE ", true, true);
@@ -72,8 +72,8 @@ bool TXModemServer::Restore(const std::string& pcFile) {
 }
 
 bool TXModemServer::TakeReceivedObject(std::string& bytes) {
-  bytes = std::move(LastData);
-  LastData.clear();
+  bytes = std::move(lastData_);
+  lastData_.clear();
   return bytes.empty() || TrimObject(bytes).success;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/comm_port.h"
+#include "link/port_list.h"
 
 namespace bridgit {
 

@@ -5,7 +5,8 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "session/flag_list.h"
 #include "session/texts.h"
@@ -31,7 +32,7 @@ constexpr int kFastSerial = 16000;
 }  // namespace
 
 void TXModemServer::Connect(const std::string& port) {
-  CloseComm();
+  link_->CloseComm();
   PortName = UpperCase(port);
   if (IsAutoPortName(PortName)) {
     AutoConnect();
@@ -46,7 +47,7 @@ void TXModemServer::Connect(const std::string& port) {
   try {
     ConnectTo(port);
   } catch (const std::exception&) {
-    CloseComm();
+    link_->CloseComm();
     PortName.clear();
     SetStatus("");
     host_.CloseConnectionStatus();
@@ -56,32 +57,32 @@ void TXModemServer::Connect(const std::string& port) {
 
 void TXModemServer::ConnectTo(const std::string& port) {
   host_.ResetCommandCancel();
-  OpenComm(port, std::stoi(Speed));
+  link_->OpenComm(port, std::stoi(Speed));
   std::string first;
   WaitFirstByte(first);
   Log(std::string(texts::kLogFirst) + Hex2(static_cast<unsigned char>(first[0])));
   if (first[0] == kKermitPacketStart) {
     host_.ShowMessage(std::string(texts::kKermitServer), std::string(texts::kWrongServerCaption));
     host_.SetConnected(false);
-    FatalDisconnect();
+    link_->FatalDisconnect();
   }
-  ClearInput();
+  link_->ClearInput();
   host_.ShowConnectionStatus();
   host_.ProcessMessages();
   SetStatus(std::string(texts::kStatusBeginDialog) + PortName);
   Log(std::string(texts::kLogSerialSpeed) + Speed);
   SendCommandChar('V');
-  SetShortTimeouts();
+  link_->SetShortTimeouts();
   Version = ReceiveCommandPacket();
-  SetLongTimeouts();
+  link_->SetLongTimeouts();
   host_.SetModel("");
   host_.SetVersionInfo("");
   SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
 
   Execute(kIdentifyQuery, true, true);
-  if (!GetObject(kScratchName, "", 0)) FatalDisconnect();
-  std::string data = LastData;
-  if (data.size() < 14) FatalDisconnect();  // too short to be the answer
+  if (!GetObject(kScratchName, "", 0)) link_->FatalDisconnect();
+  std::string data = lastData_;
+  if (data.size() < 14) link_->FatalDisconnect();  // too short to be the answer
   host_.SetModel(data.substr(4, 2));
   host_.SetCalculatorFlags(ParseFlagList(data.substr(13, 20), 2));
   if (IsUsbPortName(PortName)) host_.SetDisplayModel(kDisplay73GPlus);
@@ -100,15 +101,15 @@ void TXModemServer::ConnectTo(const std::string& port) {
     const std::size_t at = data.find(kRevisionMark);
     version = at != std::string::npos ? data.substr(at + kRevisionMark.size()) : data.substr(std::min<std::size_t>(9, data.size()));
     Log(std::string(texts::kLogVersionInfo) + version);
-    if (!IsUsbPortName(PortName)) CurrentTiming() = std::stoi(GetSpeed()) <= 9600 ? SerialSlowNewer : SerialFast;
+    if (!IsUsbPortName(PortName)) link_->Timing() = std::stoi(GetSpeed()) <= 9600 ? SerialSlowNewer : SerialFast;
   } else {
     version = data.substr(7, 1);
-    CurrentTiming() = SerialSlow;
+    link_->Timing() = SerialSlow;
   }
   host_.SetVersionInfo(version);
 
   int required = 0;
-  if (CommPort().Mode == ModeSerial) {
+  if (link_->Mode() == ModeSerial) {
     if (host_.DisplayModel() == kDisplay71GII)
       required = Speed == "115200" ? 0 : 115200;
     else
@@ -128,15 +129,9 @@ void TXModemServer::ConnectTo(const std::string& port) {
 }
 
 void TXModemServer::AutoConnect() {
-  SetPortListSeparator("\n");
-  std::string list;
-  ListPorts(list);
-  std::size_t at = list.find('\n');  // past "Auto"
-  while (at != std::string::npos && at + 1 < list.size()) {
-    const std::size_t end = list.find('\n', at + 1);
-    const std::string candidate = list.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-    at = end;
-    if (candidate.empty()) continue;
+  const std::vector<std::string> ports = ListPorts();
+  for (auto it = ports.begin() + 1; it != ports.end(); ++it) {  // past "Auto"
+    const std::string& candidate = *it;
     host_.SetConnected(true);
     try {
       Connect(candidate);
@@ -151,7 +146,7 @@ void TXModemServer::AutoConnect() {
 }
 
 bool TXModemServer::OpenDirect(const std::string& port) {
-  CloseComm();
+  link_->CloseComm();
   PortName = port;
   if (IsAutoPortName(port)) {
     host_.ShowMessage(std::string(texts::kComAutoNotAllowed), std::string(texts::kComSettingErrorCaption));
@@ -160,8 +155,8 @@ bool TXModemServer::OpenDirect(const std::string& port) {
   if (!PortName.empty() && !Speed.empty()) {
     try {
       SetStatus(std::string(texts::kStatusOpeningComm) + PortName);
-      OpenComm(PortName, std::stoi(Speed));
-      ClearInput();
+      link_->OpenComm(PortName, std::stoi(Speed));
+      link_->ClearInput();
       SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
     } catch (const std::exception&) {
       PortName.clear();
@@ -174,17 +169,17 @@ bool TXModemServer::OpenDirect(const std::string& port) {
 
 bool TXModemServer::WaitFirstByte(std::string& first) {
   first.assign(1, '\0');
-  SetShortTimeouts();
+  link_->SetShortTimeouts();
   for (;;) {
     host_.ProcessMessages();
     SleepMs(kFirstBytePauseMs);
-    if (ReadComm(first, kFirstByteTimeoutMs) == 1) {
-      SetLongTimeouts();
+    if (link_->ReadComm(first, kFirstByteTimeoutMs) == 1) {
+      link_->SetLongTimeouts();
       return true;
     }
     if (!host_.PromptVisible()) {
       first.assign(1, '\0');
-      SetLongTimeouts();
+      link_->SetLongTimeouts();
       return false;
     }
   }

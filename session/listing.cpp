@@ -2,7 +2,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 
@@ -18,7 +18,7 @@ void TXModemServer::ListAll(TXPObject& home) {
   home.ChildrenLoaded = true;
   SetStatus(std::string(texts::kStatusGetList));
   SendCommandChar('l');
-  SleepMs(CurrentTiming().BeforeDirList);
+  SleepMs(link_->Timing().BeforeDirList);
   const std::string data = ReceiveCommandPacket();
   std::size_t pos = 0;
   ParseListing(home, data, pos);

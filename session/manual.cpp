@@ -3,7 +3,7 @@
 #include "base/clock.h"
 #include "base/files.h"
 #include "host/prompt_kinds.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/screen_rx.h"
@@ -24,13 +24,13 @@ void TXModemServer::CaptureScreen(std::string& image) {
   std::string first(1, '\0');
   image.clear();
   SetStatus(std::string(texts::kStatusCapturing));
-  if (host_.RequiredSpeed() != 0) ChangeSpeed(host_.RequiredSpeed());
+  if (host_.RequiredSpeed() != 0) link_->ChangeSpeed(host_.RequiredSpeed());
   WaitFirstByte(first);
   if (host_.PromptVisible()) {  // else the user cancelled before the calculator began
     host_.HidePrompt(kPromptCapture);
     host_.SetBusy(true);
-    TSRX rx(first, ForwardProgress());
-    const int result = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCapturingScreen), true);
+    TSRX rx(*link_, first, ForwardProgress());
+    const TModalResult result = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCapturingScreen), true);
     if (result == kModalOk) image = rx.Capture;
     host_.SetBusy(false);
   }
@@ -45,8 +45,8 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
   if (host_.PromptVisible()) {
     host_.HidePrompt(kPromptDownload);
     host_.SetBusy(true);
-    TYModemTX tx(pcFile, true, first, ForwardProgress());
-    RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
+    TYModemTX tx(*link_, pcFile, true, first, ForwardProgress());
+    RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
     SetStatus("");
     result = tx.Done();
     host_.SetBusy(false);
@@ -56,11 +56,11 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
 
 bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize, bool sizeIsEstimate) {
   SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
-  TYModemRX rx(pcFile, false, expectedSize, ForwardProgress());
+  TYModemRX rx(*link_, pcFile, false, expectedSize, ForwardProgress());
   rx.SizeIsEstimate = sizeIsEstimate;
-  RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + pcFile, true);
-  SleepMs(CurrentTiming().AfterReceive);
-  LastData = rx.Done() ? rx.Data : std::string();
+  RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
+  SleepMs(link_->Timing().AfterReceive);
+  lastData_ = rx.Done() ? rx.Data : std::string();
   return rx.Done();
 }
 
@@ -71,8 +71,8 @@ bool TXModemServer::SendRom(const std::string& romFile) {
     SleepMs(kPromptPollMs);
   }
   host_.SetBusy(true);
-  TSTX stx(romFile, ForwardProgress());
-  RunTransfer(stx, *ProgressDialog, std::string(texts::kStatusCopying) + romFile, true);
+  TSTX stx(*link_, romFile, ForwardProgress());
+  RunTransfer(stx, *progressDialog_, std::string(texts::kStatusCopying) + romFile, true);
   SetStatus("");
   const bool result = stx.Sent();
   host_.SetBusy(false);

@@ -3,7 +3,7 @@
 #include "base/log.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/transfer_starter.h"
@@ -17,32 +17,32 @@ bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile
   SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, "");
   SetStatus(std::string(texts::kStatusCopying) + display);
-  SleepMs(CurrentTiming().BeforeReceive);
-  TYModemRX rx(pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
-  transferCancelled_ = RunTransfer(rx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
-  SleepMs(CurrentTiming().AfterReceive);
+  SleepMs(link_->Timing().BeforeReceive);
+  TYModemRX rx(*link_, pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
+  transferCancelled_ = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
+  SleepMs(link_->Timing().AfterReceive);
   const bool done = rx.Done();
   if (done)
     Execute("", true, true);
   else
     host_.SetConnected(false);
   SetStatus("");
-  LastData.clear();
+  lastData_.clear();
   if (!done) return false;
-  LastData = rx.Data;
+  lastData_ = rx.Data;
   // The calculator sends its own header; the connected family (once known)
   // decides which types the walk may trust.
   const std::string& model = host_.CalculatorModel();
-  const TFamily family = model == kFamily73 ? TFamily::k73 : model == kFamily71 ? TFamily::k71 : HeaderFamily(LastData);
-  const TObjectMeasure m = MeasureObject(LastData, family);
+  const TFamily family = model == kFamily73 ? TFamily::k73 : model == kFamily71 ? TFamily::k71 : HeaderFamily(lastData_);
+  const TObjectMeasure m = MeasureObject(lastData_, family);
   if (m.extent == TObjectExtent::kExact) {
     // The walk is exact: an object that grew since the listing is not cut short.
-    CutToObject(LastData, m.nibbles);
-    if (rx.ExpectedSize != 0 && LastData.size() != rx.ExpectedSize)
-      Log(std::string(texts::kLogSizeDiffers) + std::to_string(rx.ExpectedSize) + " / " + std::to_string(LastData.size()));
-  } else if (rx.ExpectedSize != 0 && LastData.size() > rx.ExpectedSize) {
+    CutToObject(lastData_, m.nibbles);
+    if (rx.ExpectedSize != 0 && lastData_.size() != rx.ExpectedSize)
+      Log(std::string(texts::kLogSizeDiffers) + std::to_string(rx.ExpectedSize) + " / " + std::to_string(lastData_.size()));
+  } else if (rx.ExpectedSize != 0 && lastData_.size() > rx.ExpectedSize) {
     // A type the table lacks: the listing's size holds; without one every byte is kept.
-    LastData.resize(rx.ExpectedSize);
+    lastData_.resize(rx.ExpectedSize);
   }
   return true;
 }

@@ -12,7 +12,7 @@
 #include "calcdata/var_name.h"
 #include "host/comm_status.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "link/port_names.h"
 #include "session/flag_list.h"
 #include "session/texts.h"
@@ -46,7 +46,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   int error = 0;
   if (!host_.TextMode()) {
     if (!GetObject(name, pcFile, static_cast<std::uint32_t>(size))) return false;
-    if (!WriteFileSafely(pcFile, LastData, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + ErrorSuffix(error));
+    if (!WriteFileSafely(pcFile, lastData_, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + ErrorSuffix(error));
     return true;
   }
   // HOME itself is no variable; names are case-sensitive, so "home" and
@@ -61,7 +61,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   Purge(kTextScratch, false);
   textScratchLeft_ = false;
 
-  const std::string text = TextFileOf(LastData, typeIcon);
+  const std::string text = TextFileOf(lastData_, typeIcon);
   if (!WriteFileSafely(pcFile, text, error)) RaiseCommError(std::string(texts::kCannotWriteFile) + pcFile + ErrorSuffix(error));
   return true;
 }
@@ -104,11 +104,11 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
   if (found.cls == TFileClass::kText) return {true, true};
   const bool binaryMagic = found.cls == TFileClass::kForeignBinary;
   host_.Beep();
-  const int choice = host_.AskBadFile(pcFile, found.kind, !binaryMagic);
+  const TModalResult choice = host_.AskBadFile(pcFile, found.kind, !binaryMagic);
   host_.ProcessMessages();
   SleepMs(100);
-  if (choice == -1 && !binaryMagic) return {true, true};
-  if (choice == -2 || choice == kModalOk) return {true, false};
+  if (choice == kModalText && !binaryMagic) return {true, true};
+  if (choice == kModalBinary || choice == kModalOk) return {true, false};
   return {false, false};
 }
 
@@ -133,7 +133,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
     }
   }
   if (confirm && !replaceAll && (kind.asText || host_.FlagM36IsSet())) {
-    const int answer = host_.AskReplace(name, fileCount);
+    const TModalResult answer = host_.AskReplace(name, fileCount);
     if (answer == kModalCancel) return false;
     if (answer == kModalNo) return true;
     if (answer == kModalAll) replaceAll = true;
@@ -156,10 +156,10 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
   SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, displayName);
   SetStatus(std::string(texts::kStatusCopying) + display);
-  TYModemTX tx(pcFile, false, std::string(1, '\0'), ForwardProgress());
-  transferCancelled_ = RunTransfer(tx, *ProgressDialog, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
+  TYModemTX tx(*link_, pcFile, false, std::string(1, '\0'), ForwardProgress());
+  transferCancelled_ = RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
   const bool result = tx.Done();
-  SleepMs(CurrentTiming().AfterSend);
+  SleepMs(link_->Timing().AfterSend);
   if (result)
     Execute("", true, true);
   else
@@ -214,7 +214,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
   Execute("'" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
               "{ \"\" } ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO { } END '" + kTextScratch + "' STO",
           true, true);
-  SleepMs(CurrentTiming().AfterSend);
+  SleepMs(link_->Timing().AfterSend);
   const bool stored = FetchTexts().empty();
   SetStatus("");
   if (!stored && notCompiled) *notCompiled = true;

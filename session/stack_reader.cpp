@@ -52,7 +52,7 @@ std::vector<std::string> TXModemServer::FetchTexts() {
   std::vector<std::string> texts;
   try {
     // Past the file header and the list's prolog, the strings of the list.
-    const std::string nibbles = UnpackNibbles(LastData);
+    const std::string nibbles = UnpackNibbles(lastData_);
     const std::string s = nibbles.size() > 21 ? PackNibbles(std::string_view(nibbles).substr(21)) : std::string();
     for (std::size_t p = 0; s.size() > p + 4 && s[p] == 0x2C && s[p + 1] == 0x2A;) {
       const auto b = [&s](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(s[i])); };

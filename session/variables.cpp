@@ -3,7 +3,7 @@
 #include "base/clock.h"
 #include "calcdata/escapes.h"
 #include "calcdata/var_name.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 
 namespace bridgit {
@@ -28,7 +28,7 @@ bool TXModemServer::Rename(const std::string& oldName, const std::string& newNam
       }
   }
   Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName + "' STO ", true, true);
-  SleepMs(CurrentTiming().AfterStore);
+  SleepMs(link_->Timing().AfterStore);
   return true;
 }
 

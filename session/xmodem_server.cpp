@@ -38,11 +38,12 @@ constexpr TTickMs kPulseDrainMaxMs = 2000;
 
 }  // namespace
 
-TXModemServer::TXModemServer(TSessionHost& host) : host_(host) {
-  CloseComm();
+TXModemServer::TXModemServer(TSessionHost& host, std::unique_ptr<TLink> link)
+    : host_(host), link_(link ? std::move(link) : std::make_unique<TCommPort>(host)) {
+  link_->CloseComm();
   PortName.clear();
   host_.SetTextMode(false);
-  ProgressDialog = host_.CreateCommStatusDialog();
+  progressDialog_ = host_.CreateCommStatusDialog();
 }
 
 TXModemServer::~TXModemServer() {
@@ -54,8 +55,8 @@ TXModemServer::~TXModemServer() {
 
 void TXModemServer::SendCommandChar(char letter) {
   Log(std::string(texts::kLogSendCommand) + letter);
-  WriteComm(std::string(1, letter));
-  SleepMs(CurrentTiming().AfterCommandChar);
+  link_->WriteComm(std::string(1, letter));
+  SleepMs(link_->Timing().AfterCommandChar);
 }
 
 void TXModemServer::SendCommandPacket(const std::string& text) {
@@ -74,20 +75,20 @@ std::string TXModemServer::PacketFor(const std::string& text, std::string& paylo
 
 void TXModemServer::SendPacket(const std::string& packet) {
   for (int errors = 0;;) {
-    WriteComm(packet);
-    SleepMs(CurrentTiming().BeforePacketReply);
+    link_->WriteComm(packet);
+    SleepMs(link_->Timing().BeforePacketReply);
     std::string reply(1, '\0');
-    int got = ReadComm(reply, kReplyTimeoutMs);
-    if (got == 1 && reply[0] == '\0') got = ReadComm(reply, kReplyTimeoutMs);  // one stray NUL is skipped
+    int got = link_->ReadComm(reply, kReplyTimeoutMs);
+    if (got == 1 && reply[0] == '\0') got = link_->ReadComm(reply, kReplyTimeoutMs);  // one stray NUL is skipped
     if (reply[0] == ACK) break;
     ++errors;
     Log(std::string(texts::kLogTxPacketError) + std::to_string(got) + " c=0x" +
         Hex2(static_cast<unsigned char>(reply[0])) + " #" + std::to_string(errors));
-    if (errors > kPacketErrorLimit) FatalDisconnect();
+    if (errors > kPacketErrorLimit) link_->FatalDisconnect();
     SetStatus(std::string(texts::kConnectionError));
-    ClearInput();
+    link_->ClearInput();
   }
-  SleepMs(CurrentTiming().AfterCommandPacket);
+  SleepMs(link_->Timing().AfterCommandPacket);
 }
 
 bool TXModemServer::ReadPacketOnce(std::string& payload) {
@@ -100,7 +101,7 @@ bool TXModemServer::ReadPacketOnce(std::string& payload) {
       return false;
     }
     std::string byte(1, '\0');
-    if (ReadComm(byte, kReplyTimeoutMs) == 1)
+    if (link_->ReadComm(byte, kReplyTimeoutMs) == 1)
       parser.Feed(byte);
     else
       ++misses;
@@ -108,7 +109,7 @@ bool TXModemServer::ReadPacketOnce(std::string& payload) {
   Log(std::string(texts::kLogGotPacketSize) + std::to_string(parser.Size()));
   if (parser.Part() == TPart::kPayload) {
     std::string bytes(parser.Needed(), '\0');
-    const int got = ReadComm(bytes, kReplyTimeoutMs);
+    const int got = link_->ReadComm(bytes, kReplyTimeoutMs);
     parser.Feed(std::string_view(bytes).substr(0, static_cast<std::size_t>(std::max(got, 0))));
     if (parser.Part() != TPart::kCheck) {
       Log(texts::kLogNoPacket);
@@ -117,7 +118,7 @@ bool TXModemServer::ReadPacketOnce(std::string& payload) {
   }
   Log(std::string(texts::kLogGotPacket) + std::to_string(parser.Size()) + ")");
   std::string check(1, '\0');
-  if (ReadComm(check, kReplyTimeoutMs) == 1) parser.Feed(check);
+  if (link_->ReadComm(check, kReplyTimeoutMs) == 1) parser.Feed(check);
   Log(parser.Good() ? texts::kLogCrcOk : texts::kLogCrcProblem);
   if (!parser.Good()) return false;
   payload = parser.Payload();
@@ -128,15 +129,15 @@ std::string TXModemServer::ReceiveCommandPacket() {
   for (int errors = 0;;) {
     std::string payload;
     if (ReadPacketOnce(payload)) {
-      WriteComm(std::string(1, ACK));
-      SleepMs(CurrentTiming().AfterPacketReceived);
+      link_->WriteComm(std::string(1, ACK));
+      SleepMs(link_->Timing().AfterPacketReceived);
       return payload;
     }
-    ClearInput();
+    link_->ClearInput();
     ++errors;
     Log(std::string(texts::kLogRxPacketError) + std::to_string(errors));
-    WriteComm(std::string(1, NAK));
-    if (errors > kPacketErrorLimit) FatalDisconnect();
+    link_->WriteComm(std::string(1, NAK));
+    if (errors > kPacketErrorLimit) link_->FatalDisconnect();
   }
 }
 
@@ -146,86 +147,91 @@ void TXModemServer::PulseIdle() {
   if (host_.CommandCancelled()) {
     host_.ResetCommandCancel();
     host_.SetConnected(false);
-    FatalDisconnect();
+    link_->FatalDisconnect();
   }
 }
 
-void TXModemServer::Pulse() {
-  TCommPort& port = CommPort();
-  const TTickMs start = TickCount();
-  const TTickMs limitBase = start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0);
-  TTickMs next = start;
-  bool first = true;
-  int letters = 0;
-  Log(texts::kLogBeginPulse);
-  const auto sendWhenDue = [&](TTickMs interval) {
-    first = false;
-    if (TickCount() >= next) {
-      next += interval;
-      SendCommandChar('M');
-      ++letters;
-    }
-    PulseIdle();
-    if (TickCount() - limitBase > static_cast<TTickMs>(CurrentTiming().PulseLimit)) FatalDisconnect();
-  };
-  if (port.Mode == ModeSerial) {
-    SetShortTimeouts();
-    std::size_t n = 0;
-    for (;;) {
-      if (!first) {
-        std::string two(2, '\0');
-        ReadComm(two, kReplyTimeoutMs);
-        if (!(two[0] == 0 && two[1] == 0) && two[0] == 0) {
-          n = static_cast<unsigned char>(two[1]);
-          break;
-        }
-      }
-      sendWhenDue(kPulseIntervalSerialMs);
-    }
-    std::string answer(n + 1, '\0');
-    ReadComm(answer, kReplyTimeoutMs);
-    WriteComm(std::string(1, ACK));
-    // Answers to M letters that were still on their way (two at most are
-    // looked for). The calculator answers in order, so after a single letter
-    // nothing more can come and the two waits would be spent for nothing.
-    for (int i = 0; i < std::min(letters - 1, kPulseDrainReads); ++i) {
-      std::string more(n + 3, '\0');
-      ReadComm(more, kReplyTimeoutMs);
-      WriteComm(std::string(1, ACK));
-    }
-    SetLongTimeouts();
-  } else {
-    port.EmptySince = 0;
-    for (;;) {
-      if (!first) {
-        SafeRead();
-        if (port.BufCount > 0) break;
-      }
-      sendWhenDue(kPulseIntervalUsbMs);
-    }
-    std::string two(2, '\0');
-    ReadComm(two, kReplyTimeoutMs);
-    std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
-    ReadComm(answer, kReplyTimeoutMs);
-    WriteComm(std::string(1, ACK));
-    const TTickMs drainStart = TickCount();
-    std::uint32_t drained = 0;
-    for (bool more = true; more;) {
-      SafeRead();
-      drained += port.BufCount;
-      more = port.BufCount > 0;
-      WriteComm(std::string(1, ACK));
-      PulseIdle();  // the person can still cancel, and hand-overs are served
-      if (more && (drained > kPulseDrainMaxBytes || TickCount() - drainStart > kPulseDrainMaxMs)) {
-        port.BufCount = 0;
-        Log(std::string(texts::kLogPulseFlood) + std::to_string(drained));
-        FatalDisconnect();
-      }
-    }
-    port.BufCount = 0;
+// The M letters of one pulse: one each interval until the calculator answers,
+// the person cancels or the limit has passed.
+struct TXModemServer::TPulseLetters {
+  TTickMs next;
+  TTickMs limitBase;  // the start, moved on while "Calculator is Working" is up
+  int sent = 0;
+};
+
+void TXModemServer::SendPulseLetter(TPulseLetters& letters, TTickMs interval) {
+  if (TickCount() >= letters.next) {
+    letters.next += interval;
+    SendCommandChar('M');
+    ++letters.sent;
   }
+  PulseIdle();
+  if (TickCount() - letters.limitBase > static_cast<TTickMs>(link_->Timing().PulseLimit)) link_->FatalDisconnect();
+}
+
+void TXModemServer::Pulse() {
+  const TTickMs start = TickCount();
+  TPulseLetters letters{start, start + (host_.CommandStatusVisible() ? kPulseDialogGraceMs : 0)};
+  Log(texts::kLogBeginPulse);
+  if (link_->Mode() == ModeSerial)
+    PulseSerial(letters);
+  else
+    PulseUsb(letters);
   Log(texts::kLogEndPulse);
-  SleepMs(CurrentTiming().AfterPulse);
+  SleepMs(link_->Timing().AfterPulse);
+}
+
+void TXModemServer::PulseSerial(TPulseLetters& letters) {
+  link_->SetShortTimeouts();
+  std::size_t n = 0;
+  for (;;) {
+    SendPulseLetter(letters, kPulseIntervalSerialMs);
+    std::string two(2, '\0');
+    link_->ReadComm(two, kReplyTimeoutMs);
+    if (!(two[0] == 0 && two[1] == 0) && two[0] == 0) {
+      n = static_cast<unsigned char>(two[1]);
+      break;
+    }
+  }
+  std::string answer(n + 1, '\0');
+  link_->ReadComm(answer, kReplyTimeoutMs);
+  link_->WriteComm(std::string(1, ACK));
+  // Answers to M letters that were still on their way (two at most are
+  // looked for). The calculator answers in order, so after a single letter
+  // nothing more can come and the two waits would be spent for nothing.
+  for (int i = 0; i < std::min(letters.sent - 1, kPulseDrainReads); ++i) {
+    std::string more(n + 3, '\0');
+    link_->ReadComm(more, kReplyTimeoutMs);
+    link_->WriteComm(std::string(1, ACK));
+  }
+  link_->SetLongTimeouts();
+}
+
+void TXModemServer::PulseUsb(TPulseLetters& letters) {
+  link_->ResetSilence();
+  do
+    SendPulseLetter(letters, kPulseIntervalUsbMs);
+  while (link_->SafeRead() == 0);
+  std::string two(2, '\0');
+  link_->ReadComm(two, kReplyTimeoutMs);
+  std::string answer(static_cast<unsigned char>(two[1]) + 1u, '\0');
+  link_->ReadComm(answer, kReplyTimeoutMs);
+  link_->WriteComm(std::string(1, ACK));
+  const TTickMs drainStart = TickCount();
+  std::uint32_t drained = 0;
+  for (bool more = true; more;) {
+    const std::size_t got = link_->SafeRead();
+    drained += static_cast<std::uint32_t>(got);
+    more = got > 0;
+    link_->WriteComm(std::string(1, ACK));
+    PulseIdle();  // the person can still cancel, and hand-overs are served
+    if (more && (drained > kPulseDrainMaxBytes || TickCount() - drainStart > kPulseDrainMaxMs)) {
+      link_->DropReadAhead();
+      Log(std::string(texts::kLogPulseFlood) + std::to_string(drained));
+      link_->FatalDisconnect();
+    }
+  }
+  link_->DropReadAhead();
 }
 
 void TXModemServer::Execute(const std::string& command, bool showBusy, bool wait) {
@@ -258,7 +264,7 @@ std::string TXModemServer::QueryFreeMemory() {
 
 void TXModemServer::Quit() {
   SendCommandChar('Q');
-  CloseComm();
+  link_->CloseComm();
   host_.SetConnected(false);
 }
 
@@ -277,7 +283,7 @@ void TXModemServer::SetSpeed(const std::string& speed) {
 }
 
 std::string TXModemServer::GetSpeed() const {
-  return CommPort().Mode == ModeUsb ? std::string(texts::kUsbSpeed) : Speed;
+  return link_->Mode() == ModeUsb ? std::string(texts::kUsbSpeed) : Speed;
 }
 
 void TXModemServer::RaiseTransferError() const {
@@ -289,7 +295,7 @@ TStatusCallback TXModemServer::ForwardProgress() {
   transferError_.clear();
   return [this](const std::string& message, int kind, int a, int b, int) {
     if (kind == StatusError && !message.empty()) transferError_ = message;
-    ProgressDialog->UpdateCommStatus(message, kind, b, a);
+    progressDialog_->UpdateCommStatus(message, kind, b, a);
   };
 }
 

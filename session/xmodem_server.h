@@ -11,6 +11,7 @@
 
 #include "host/comm_status.h"
 #include "host/session_host.h"
+#include "link/link.h"
 #include "session/xp_object.h"
 #include "transfer/transfer_thread.h"
 
@@ -18,7 +19,8 @@ namespace bridgit {
 
 class TXModemServer {
  public:
-  explicit TXModemServer(TSessionHost& host);
+  // Without a link of its own, the session talks over this machine's ports.
+  explicit TXModemServer(TSessionHost& host, std::unique_ptr<TLink> link = nullptr);
   ~TXModemServer();  // disconnects
   TXModemServer(const TXModemServer&) = delete;
   TXModemServer& operator=(const TXModemServer&) = delete;
@@ -27,9 +29,7 @@ class TXModemServer {
   std::string PortName;  // empty: disconnected
   std::string Speed = "9600";
   std::function<void(const std::string&)> OnStatusChange;
-  std::unique_ptr<TCommStatusDialog> ProgressDialog;
   std::string Version;
-  std::string LastData;
 
   // --- Command letters and packets.
   void SendCommandChar(char letter);
@@ -115,7 +115,13 @@ class TXModemServer {
   // whole, with their transfer padding. Empty when nothing was received.
   bool TakeReceivedObject(std::string& bytes);
 
+  // The bytes the latest receive brought (an object, a backup, a manual upload).
+  const std::string& LastData() const { return lastData_; }
+  void ClearLastData() { lastData_.clear(); }
+  // The progress dialog every transfer of the session shows.
+  TCommStatusDialog& ProgressDialog() { return *progressDialog_; }
   TSessionHost& Host() { return host_; }
+  TLink& Link() { return *link_; }
   // The latest get or put ended by the person's Cancel (not by the link).
   bool TransferCancelled() const { return transferCancelled_; }
 
@@ -125,6 +131,12 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  // The pulse waits for the calculator as its link allows: by timed reads on a
+  // serial line, by the USB reader's read-ahead on the USB device.
+  struct TPulseLetters;
+  void SendPulseLetter(TPulseLetters& letters, TTickMs interval);
+  void PulseSerial(TPulseLetters& letters);
+  void PulseUsb(TPulseLetters& letters);
   // The texts of the list of strings `program` leaves, fetched through a scratch variable.
   std::vector<std::string> ReadTexts(const std::string& program);
   // The same from a list a command already stored in the scratch variable "$$$t".
@@ -132,6 +144,9 @@ class TXModemServer {
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
+  std::unique_ptr<TLink> link_;
+  std::unique_ptr<TCommStatusDialog> progressDialog_;
+  std::string lastData_;
   std::string transferError_;  // the last error a transfer reported
   bool transferCancelled_ = false;
   std::string currentFolder_;  // the folder path of the latest ChangeDir

@@ -1,7 +1,7 @@
 #include "transfer/screen_rx.h"
 
 #include "base/log.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "transfer/texts.h"
 
 namespace bridgit {
@@ -21,8 +21,8 @@ std::string CaptureLabel(std::size_t length) {
 
 }  // namespace
 
-TSRX::TSRX(std::string leadByte, TStatusCallback onStatus)
-    : TYModemRX("", false, 0, std::move(onStatus)), Capture(std::move(leadByte)) {}
+TSRX::TSRX(TLink& link, std::string leadByte, TStatusCallback onStatus)
+    : TYModemRX(link, "", false, 0, std::move(onStatus)), Capture(std::move(leadByte)) {}
 
 TSRX::~TSRX() { Join(); }
 
@@ -36,7 +36,7 @@ void TSRX::Execute() {
       ExpectedSize = kPageLayoutBytes;
     } else {
       header.assign(5, '\0');
-      ReadComm(header, kReadTimeoutMs);
+      link_.ReadComm(header, kReadTimeoutMs);
       HexDumpLog(CaptureLabel(header.size()), header, -123);
       if (header[0] == 'W' || header[0] == 'G') {
         header = header.substr(0, 1) + std::string(kLegacyHeader, 4) + header.substr(1);
@@ -46,10 +46,10 @@ void TSRX::Execute() {
         ExpectedSize = h(2) * h(3) * ((h(4) + 7) / 8);
       }
     }
-    if (ExpectedSize > kMaxScreenBytes) FatalDisconnect();
+    if (ExpectedSize > kMaxScreenBytes) link_.FatalDisconnect();
     PostStatus("", StatusProgress, 10, 100);
     std::string data(ExpectedSize, '\0');
-    ReadComm(data, kReadTimeoutMs);
+    link_.ReadComm(data, kReadTimeoutMs);
     HexDumpLog(CaptureLabel(data.size()), data, -123);
     done_ = true;
     PostStatus("", StatusProgress, 90, 100);
@@ -59,8 +59,8 @@ void TSRX::Execute() {
     PostStatus("", StatusFinished);
     Capture.clear();
     done_ = false;
-    LinkHost().RunOnUiThread([] {
-      LinkHost().ShowMessage(std::string(texts::kCannotReadScreen), std::string(texts::kReadErrorCaption));
+    link_.Host().RunOnUiThread([this] {
+      link_.Host().ShowMessage(std::string(texts::kCannotReadScreen), std::string(texts::kReadErrorCaption));
     });
   }
   PostStatus("", StatusFinished);

@@ -17,7 +17,7 @@ inline constexpr std::uint32_t kLegacyLayoutBytes = 1084;
 
 class TSRX : public TYModemRX {
  public:
-  TSRX(std::string leadByte, TStatusCallback onStatus);
+  TSRX(TLink& link, std::string leadByte, TStatusCallback onStatus);
   ~TSRX() override;
   // The lead byte at creation; the capture string at the end, empty after a failure.
   std::string Capture;

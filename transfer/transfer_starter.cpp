@@ -2,7 +2,7 @@
 
 #include "base/clock.h"
 #include "host/session_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 
 namespace bridgit {
 
@@ -10,11 +10,11 @@ namespace {
 constexpr TTickMs kAfterDialogPauseMs = 100;
 }  // namespace
 
-int RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption, bool cancelVisible) {
-  TSessionHost& host = LinkHost();
+TModalResult RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption, bool cancelVisible) {
+  TSessionHost& host = thread.Link().Host();
   dialog.Prepare();
   thread.Start();
-  const int result = dialog.ShowCommStatus(caption, cancelVisible);
+  const TModalResult result = dialog.ShowCommStatus(caption, cancelVisible);
   // Always asked: after a cancel this is what stops the thread.
   thread.Terminate();
   const TTickMs until = TickCount() + kAfterDialogPauseMs;

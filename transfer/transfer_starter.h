@@ -13,7 +13,7 @@ namespace bridgit {
 // Returns the progress dialog's modal result: kModalOk when the transfer
 // finished, kModalCancel when the user cancelled (the thread then ends through
 // the fatal path). The thread has ended when this returns.
-int RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption,
+TModalResult RunTransfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption,
                 bool cancelVisible = true);
 
 // A status callback that forwards to the dialog.

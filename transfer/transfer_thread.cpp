@@ -2,7 +2,7 @@
 
 #include "base/log.h"
 #include "host/session_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "transfer/texts.h"
 
 namespace bridgit {
@@ -52,7 +52,8 @@ void HexDumpLog(std::string_view label, std::string_view data, int maxCount) {
   Log(HexDumpLine(label, data, maxCount));
 }
 
-TTransferThread::TTransferThread(TStatusCallback onStatus) : onStatus_(std::move(onStatus)) {}
+TTransferThread::TTransferThread(TLink& link, TStatusCallback onStatus)
+    : link_(link), onStatus_(std::move(onStatus)) {}
 
 TTransferThread::~TTransferThread() { Join(); }
 
@@ -69,7 +70,7 @@ void TTransferThread::Join() {
 
 void TTransferThread::PostStatus(const std::string& message, int kind, int a, int b, int c) {
   if (!onStatus_) return;
-  LinkHost().RunOnUiThread([&] { onStatus_(message, kind, a, b, c); });
+  link_.Host().RunOnUiThread([&] { onStatus_(message, kind, a, b, c); });
 }
 
 void TTransferThread::ProgressText(long long done, long long total, TTickMs startTick) {
@@ -83,19 +84,19 @@ std::string TTransferThread::SpeedText(std::string_view fileName, long long done
 }
 
 void TTransferThread::CheckTerminated() const {
-  if (terminated_) FatalDisconnect();
+  if (terminated_) link_.FatalDisconnect();
 }
 
 void TTransferThread::WriteQuietly(const std::string& bytes) {
   try {
-    WriteComm(bytes);
+    link_.WriteComm(bytes);
   } catch (const std::exception&) {
   }
 }
 
 void TTransferThread::ClearInputQuietly() {
   try {
-    ClearInput();
+    link_.ClearInput();
   } catch (const std::exception&) {
   }
 }

@@ -12,7 +12,7 @@
 
 namespace bridgit {
 
-class TSessionHost;
+class TLink;
 
 enum TStatusKind : int {
   StatusError = 0,
@@ -40,7 +40,7 @@ std::string Hex2(unsigned char byte);
 
 class TTransferThread {
  public:
-  explicit TTransferThread(TStatusCallback onStatus);
+  TTransferThread(TLink& link, TStatusCallback onStatus);
   virtual ~TTransferThread();  // waits for the thread
   TTransferThread(const TTransferThread&) = delete;
   TTransferThread& operator=(const TTransferThread&) = delete;
@@ -54,6 +54,7 @@ class TTransferThread {
   bool Finished() const { return finished_; }
   void Join();
   bool Done() const { return done_; }
+  TLink& Link() const { return link_; }
 
  protected:
   virtual void Execute() = 0;
@@ -65,9 +66,10 @@ class TTransferThread {
   // The fatal path if the thread has been asked to end.
   void CheckTerminated() const;
   // Link steps inside an error handler: a dead link must not raise again there.
-  static void WriteQuietly(const std::string& bytes);
-  static void ClearInputQuietly();
+  void WriteQuietly(const std::string& bytes);
+  void ClearInputQuietly();
 
+  TLink& link_;
   std::atomic<bool> done_{false};
 
  private:

@@ -1,13 +1,11 @@
 #include "transfer/ymodem_rx.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "base/files.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "link/texts.h"
 #include "transfer/block_checks.h"
 #include "transfer/texts.h"
@@ -31,8 +29,8 @@ constexpr long long kUnknownSizeCap = 4LL * 1024 * 1024;
 
 }  // namespace
 
-TYModemRX::TYModemRX(std::string fileName, bool toFile, std::uint32_t expectedSize, TStatusCallback onStatus)
-    : TTransferThread(std::move(onStatus)), FileName(std::move(fileName)), ToFile(toFile), ExpectedSize(expectedSize) {}
+TYModemRX::TYModemRX(TLink& link, std::string fileName, bool toFile, std::uint32_t expectedSize, TStatusCallback onStatus)
+    : TTransferThread(link, std::move(onStatus)), FileName(std::move(fileName)), ToFile(toFile), ExpectedSize(expectedSize) {}
 
 TYModemRX::~TYModemRX() { Join(); }
 
@@ -55,17 +53,17 @@ void TYModemRX::Execute() {
       Data.clear();
     }
     expected_ = 0;
-    WriteComm(std::string(1, NAK));
+    link_.WriteComm(std::string(1, NAK));
 
     for (bool endOfTransmission = false; !endOfTransmission;) {
       ++expected_;
       for (int errors = 0;;) {
         if (Terminated()) {
-          WriteComm(std::string(4, CAN));
-          FatalDisconnect();
+          link_.WriteComm(std::string(4, CAN));
+          link_.FatalDisconnect();
         }
         std::string header(1, '\0');
-        ReadComm(header, kReplyTimeoutMs);
+        link_.ReadComm(header, kReplyTimeoutMs);
         const char h = header[0];
         if (h == SOH || h == STX) {
           const TBlock got = ReceiveBlock(h == STX ? kLargeBlock : kSmallBlock);
@@ -75,23 +73,23 @@ void TYModemRX::Execute() {
           ++errors;
           Log(std::string(texts::kLogRxError) + std::to_string(errors) +
               std::string(got == TBlock::kRepeated ? texts::kLogRepeatedBlock : texts::kLogBadBlock));
-          if (errors > kTransferErrorLimit) FatalDisconnect();
+          if (errors > kTransferErrorLimit) link_.FatalDisconnect();
           continue;
         }
         if (h == EOT) {
           endOfTransmission = true;
           break;
         }
-        if (h == CAN) FatalDisconnect();
-        ClearInput();
-        WriteComm(std::string(1, NAK));
+        if (h == CAN) link_.FatalDisconnect();
+        link_.ClearInput();
+        link_.WriteComm(std::string(1, NAK));
         ++errors;
         Log(std::string(texts::kLogRxError) + std::to_string(errors) + std::string(texts::kLogReplyWas) +
             Hex2(static_cast<unsigned char>(h)));
-        if (errors > kTransferErrorLimit) FatalDisconnect();
+        if (errors > kTransferErrorLimit) link_.FatalDisconnect();
       }
     }
-    WriteComm(std::string(1, ACK));
+    link_.WriteComm(std::string(1, ACK));
     PostStatus(SpeedText(FileName, received_, startTick_), StatusInfo);
     if (ToFile) {
       file_->Close();
@@ -107,7 +105,7 @@ void TYModemRX::Execute() {
     WriteQuietly(std::string(4, CAN));
     ClearInputQuietly();
     if (ToFile && !partPath_.empty()) std::remove(partPath_.c_str());
-    SleepMs(CurrentTiming().AfterTransferError);
+    SleepMs(link_.Timing().AfterTransferError);
   }
   PostStatus("", StatusFinished);
 }
@@ -120,7 +118,7 @@ TYModemRX::TBlock TYModemRX::ReceiveBlock(std::size_t n) {
   if (startTick_ == 0) startTick_ = TickCount();
   ProgressText(received_, ExpectedSize != 0 ? ExpectedSize : received_ + static_cast<long long>(n), startTick_);
   std::string block(n + 3, '\0');
-  const int got = ReadComm(block, kReplyTimeoutMs);
+  const int got = link_.ReadComm(block, kReplyTimeoutMs);
   const bool complete = static_cast<std::size_t>(got) == n + 3;
   const std::string_view data = std::string_view(block).substr(2, n);
   const bool intact = complete && static_cast<std::uint8_t>(block[0]) == 255 - static_cast<std::uint8_t>(block[1]) &&
@@ -130,24 +128,24 @@ TYModemRX::TBlock TYModemRX::ReceiveBlock(std::size_t n) {
     if (received_ + static_cast<long long>(n) > SizeLimit()) {
       // Refused before anything of it is kept or acknowledged.
       Log(std::string(texts::kLogRxTooLong) + std::to_string(received_ + static_cast<long long>(n)));
-      FatalDisconnect();
+      link_.FatalDisconnect();
     }
     WriteData(std::string(data));
     received_ += static_cast<long long>(n);
     ++blocksTaken_;
-    WriteComm(std::string(1, ACK));
+    link_.WriteComm(std::string(1, ACK));
     return TBlock::kTaken;
   }
   if (intact && blocksTaken_ > 0 && static_cast<std::uint8_t>(block[0]) == static_cast<std::uint8_t>(expected_ - 1)) {
     // The sender repeats the previous block because our ACK was lost: confirm
     // it again and drop the copy.
     Log(std::string(texts::kLogRxRepeatedBlock) + std::to_string(static_cast<unsigned>(block[0] & 0xFF)));
-    WriteComm(std::string(1, ACK));
+    link_.WriteComm(std::string(1, ACK));
     return TBlock::kRepeated;
   }
   PostStatus(std::string(texts::kConnectionError), StatusError);
-  ClearInput();
-  WriteComm(std::string(1, NAK));
+  link_.ClearInput();
+  link_.WriteComm(std::string(1, NAK));
   return TBlock::kBad;
 }
 

@@ -18,7 +18,7 @@ namespace bridgit {
 
 class TYModemRX : public TTransferThread {
  public:
-  TYModemRX(std::string fileName, bool toFile, std::uint32_t expectedSize, TStatusCallback onStatus);
+  TYModemRX(TLink& link, std::string fileName, bool toFile, std::uint32_t expectedSize, TStatusCallback onStatus);
   ~TYModemRX() override;
 
   const std::string FileName;

@@ -5,8 +5,7 @@
 #include "base/files.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
-#include "link/serial_device.h"
+#include "link/link.h"
 #include "link/texts.h"
 #include "transfer/texts.h"
 
@@ -20,17 +19,17 @@ constexpr int kReplyTimeoutMs = 2500;
 constexpr int kNoReplyPauseMs = 800;
 constexpr std::size_t kRawChunk = 2048;
 
-char ReadReply() {
+char ReadReply(TLink& link) {
   std::string reply(1, '\0');
-  ReadComm(reply, kReplyTimeoutMs);
+  link.ReadComm(reply, kReplyTimeoutMs);
   return reply[0];
 }
 
 
 }  // namespace
 
-TYModemTX::TYModemTX(std::string fileName, bool smallBlocks, std::string firstReply, TStatusCallback onStatus)
-    : TTransferThread(std::move(onStatus)),
+TYModemTX::TYModemTX(TLink& link, std::string fileName, bool smallBlocks, std::string firstReply, TStatusCallback onStatus)
+    : TTransferThread(link, std::move(onStatus)),
       FileName(std::move(fileName)),
       SmallBlocks(smallBlocks),
       FirstReply(firstReply.empty() ? std::string(1, '\0') : std::move(firstReply)) {}
@@ -40,14 +39,14 @@ TYModemTX::~TYModemTX() { Join(); }
 void TYModemTX::Execute() {
   try {
     done_ = false;
-    SleepMs(CurrentTiming().BeforeSend);
+    SleepMs(link_.Timing().BeforeSend);
     const TCheckMode mode = Handshake();
     SendFile(mode);
     done_ = true;
   } catch (const std::exception& e) {
     PostStatus(e.what(), StatusError);
     WriteQuietly(std::string(3, CAN));
-    SleepMs(CurrentTiming().AfterTransferError);
+    SleepMs(link_.Timing().AfterTransferError);
   }
   if (file_) file_->Close();
   ClearTransferFile(TTransferDirection::kSend);
@@ -57,14 +56,14 @@ void TYModemTX::Execute() {
 TCheckMode TYModemTX::Handshake() {
   char reply = FirstReply[0];
   for (int errors = 0;;) {
-    if (reply == 0) reply = ReadReply();
+    if (reply == 0) reply = ReadReply(link_);
     TCheckMode mode;
     if (CheckModeOf(reply, mode)) return mode;
-    if (reply == CAN) FatalDisconnect();
+    if (reply == CAN) link_.FatalDisconnect();
     reply = 0;
     ++errors;
     Log(std::string(texts::kLogTxNeedsCrcFlag) + std::to_string(errors));
-    if (errors > kTransferErrorLimit) FatalDisconnect();
+    if (errors > kTransferErrorLimit) link_.FatalDisconnect();
     CheckTerminated();
   }
 }
@@ -101,23 +100,23 @@ void TYModemTX::SendFrame(const std::string& frame) {
   int errors = 0;
   int strayReplies = 0;  // replies that are none of ACK, NAK, CAN: bounded too
   for (;;) {
-    WriteComm(frame);
-    const char reply = ReadReply();
+    link_.WriteComm(frame);
+    const char reply = ReadReply(link_);
     CheckTerminated();
     if (reply == ACK) return;
     switch (reply) {
       case 0:
-        if (++errors > kTransferErrorLimit) FatalDisconnect();
+        if (++errors > kTransferErrorLimit) link_.FatalDisconnect();
         SleepMs(kNoReplyPauseMs);
         break;
       case NAK:
-        if (++errors > kTransferErrorLimit) FatalDisconnect();
+        if (++errors > kTransferErrorLimit) link_.FatalDisconnect();
         break;
       case CAN:
-        FatalDisconnect();
+        link_.FatalDisconnect();
       default:
-        if (++strayReplies > kTransferErrorLimit) FatalDisconnect();
-        ClearInput();
+        if (++strayReplies > kTransferErrorLimit) link_.FatalDisconnect();
+        link_.ClearInput();
         break;
     }
     PostStatus(std::string(texts::kConnectionError), StatusError);
@@ -129,14 +128,14 @@ void TYModemTX::SendEndOfTransmission() {
     CheckTerminated();
     ++errors;
     if (errors > 1) Log(std::string(texts::kLogTxNoAckForEot) + std::to_string(errors));
-    if (errors > kTransferErrorLimit) FatalDisconnect();
-    WriteComm(std::string(1, EOT));
-    if (ReadReply() == ACK) return;
+    if (errors > kTransferErrorLimit) link_.FatalDisconnect();
+    link_.WriteComm(std::string(1, EOT));
+    if (ReadReply(link_) == ACK) return;
   }
 }
 
-TSTX::TSTX(std::string fileName, TStatusCallback onStatus)
-    : TTransferThread(std::move(onStatus)), FileName(std::move(fileName)) {}
+TSTX::TSTX(TLink& link, std::string fileName, TStatusCallback onStatus)
+    : TTransferThread(link, std::move(onStatus)), FileName(std::move(fileName)) {}
 
 TSTX::~TSTX() { Join(); }
 
@@ -168,8 +167,7 @@ void TSTX::Execute() {
     do {
       ProgressText(sent, total, start);
       const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(total - sent), kRawChunk);
-      std::string ignored;
-      posix::WriteWithin(CommPort().WriteHandle, buffer.data() + sent, n, 100 + 30 * static_cast<int>(n), ignored);
+      link_.WriteUnchecked(buffer.data() + sent, n);
       sent += static_cast<long long>(n);
     } while (sent < total);
     ProgressText(sent, total, start);
@@ -178,7 +176,7 @@ void TSTX::Execute() {
     failure = e.what();
   }
   ClearTransferFile(TTransferDirection::kSend);
-  CloseComm();
+  link_.CloseComm();
   if (!failure.empty()) PostStatus(failure, StatusError);
   PostStatus("", StatusFinished);
 }

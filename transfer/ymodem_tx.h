@@ -19,7 +19,7 @@ inline constexpr int kTransferErrorLimit = 5;
 class TYModemTX : public TTransferThread {
  public:
   // firstReply: the start request if the starter has already read it, else "\0".
-  TYModemTX(std::string fileName, bool smallBlocks, std::string firstReply, TStatusCallback onStatus);
+  TYModemTX(TLink& link, std::string fileName, bool smallBlocks, std::string firstReply, TStatusCallback onStatus);
   ~TYModemTX() override;
 
   const std::string FileName;
@@ -39,7 +39,7 @@ class TYModemTX : public TTransferThread {
 
 class TSTX : public TTransferThread {
  public:
-  TSTX(std::string fileName, TStatusCallback onStatus);
+  TSTX(TLink& link, std::string fileName, TStatusCallback onStatus);
   ~TSTX() override;
   const std::string FileName;
   bool Sent() const { return sent_; }

@@ -5,7 +5,7 @@
 
 #include "base/log.h"
 #include "host/headless_host.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

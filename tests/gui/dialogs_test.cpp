@@ -216,7 +216,7 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
     EXPECT_FALSE(d->findChild<QPushButton*>("btnYes")->isVisible());
     test::Click(d, "btnBinary");
   });
-  EXPECT_EQ(bad.AskBadFile("x.bin", "Unknown", true), -2);
+  EXPECT_EQ(bad.AskBadFile("x.bin", "Unknown", true), kModalBinary);
   EXPECT_TRUE(text.endsWith("How should this file be downloaded?"));
   driver.When("FBadFile", [&](QWidget* d) {
     EXPECT_FALSE(d->findChild<QPushButton*>("btnText")->isVisible());

@@ -9,7 +9,7 @@
 
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/tty_link.h"
 #include "link/serial_device.h"
 #include "link/transfer_files.h"
 #include "support/log_lines.h"
@@ -26,23 +26,22 @@ class SerialLink : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
   }
   void TearDown() override {
-    CloseComm();
-    SetLinkHost(nullptr);
+    link.CloseComm();
   }
   test::TRecordingHost host;
+  TTtyLink link{host};
   test::TPtyPair pty;
 };
 
 TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
-  OpenComm(pty.path(), 9600);
+  link.OpenComm(pty.path(), 9600);
   EXPECT_TRUE(host.Connected());
   EXPECT_TRUE(LogHas("CreateFile for " + pty.path()));
   EXPECT_TRUE(LogHas("SetCommState for " + pty.path()));
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, 400u);  // the slow line's profile
-  EXPECT_EQ(CurrentTiming().AfterTransferError, 1000u);
+  EXPECT_EQ(link.Timing().AfterCommandPacket, 400u);  // the slow line's profile
+  EXPECT_EQ(link.Timing().AfterTransferError, 1000u);
 
   termios t{};
   ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
@@ -53,67 +52,67 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP));
   EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
   EXPECT_FALSE(t.c_oflag & OPOST);
-  EXPECT_EQ(CommPort().ReadConstantMs, 3000);  // opened with the long preset
+  EXPECT_EQ(link.ReadConstantMs(), 3000);  // opened with the long preset
 
-  ChangeSpeed(115200);
+  link.ChangeSpeed(115200);
   ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
   EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
   EXPECT_TRUE(LogHas("Changing speed to 115200"));
 
-  CloseComm();
-  OpenComm(pty.path(), 19200);
-  EXPECT_EQ(CurrentTiming().AfterCommandPacket, 100u);  // above 9600: the fast one
+  link.CloseComm();
+  link.OpenComm(pty.path(), 19200);
+  EXPECT_EQ(link.Timing().AfterCommandPacket, 100u);  // above 9600: the fast one
 }
 
 TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   std::string error;
   EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
   EXPECT_EQ(error, "the port is in use");
-  CloseComm();
+  link.CloseComm();
   const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
   EXPECT_GE(fd, 0) << "closing releases the port";
   posix::CloseFd(fd);
-  CloseComm();  // on a closed link: nothing
+  link.CloseComm();  // on a closed link: nothing
 }
 
 TEST_F(SerialLink, ReadsAndWrites) {
-  OpenComm(pty.path(), 115200);
-  SetShortTimeouts();
-  EXPECT_EQ(CommPort().ReadConstantMs, 100);
-  WriteComm("M\x06");
+  link.OpenComm(pty.path(), 115200);
+  link.SetShortTimeouts();
+  EXPECT_EQ(link.ReadConstantMs(), 100);
+  link.WriteComm("M\x06");
   EXPECT_EQ(pty.Read(2), "M\x06");
 
   pty.Write(std::string(40, 'x'));
   std::string buf(100, '\xFF');
-  EXPECT_EQ(ReadComm(buf, 0), 40);
+  EXPECT_EQ(link.ReadComm(buf, 0), 40);
   EXPECT_EQ(buf, std::string(40, 'x') + std::string(60, '\0'));
   EXPECT_TRUE(LogHas("**** ReadComm returning partial string"));
 
   TLogBook::Instance().Clear();
   std::string nothing(5, '\xFF');
-  EXPECT_EQ(ReadComm(nothing, 0), 0);
+  EXPECT_EQ(link.ReadComm(nothing, 0), 0);
   EXPECT_EQ(nothing, std::string(5, '\0'));
   EXPECT_EQ(TLogBook::Instance().LineCount(), 0u);
 }
 
 TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
-  OpenComm(pty.path(), 115200);
-  SetShortTimeouts();
+  link.OpenComm(pty.path(), 115200);
+  link.SetShortTimeouts();
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
   std::thread writer([&] { pty.Write(data); });
   std::string buf(3000, '\0');
-  const auto callsBefore = CommPort().ReadCalls;
-  EXPECT_EQ(ReadComm(buf, 0), 3000);
+  const auto callsBefore = link.ReadCalls();
+  EXPECT_EQ(link.ReadComm(buf, 0), 3000);
   writer.join();
   EXPECT_EQ(buf, data);
-  EXPECT_EQ(CommPort().ReadCalls - callsBefore, 2u);  // 2038 + 962
+  EXPECT_EQ(link.ReadCalls() - callsBefore, 2u);  // 2038 + 962
 
   // The calculator stops after 2500 bytes: the read ends with what came.
   std::thread shortWriter([&] { pty.Write(data.substr(0, 2500)); });
   std::string partial(3000, '\xFF');
-  EXPECT_EQ(ReadComm(partial, 0), 2500);
+  EXPECT_EQ(link.ReadComm(partial, 0), 2500);
   shortWriter.join();
   EXPECT_EQ(partial.substr(0, 2500), data.substr(0, 2500));
   EXPECT_EQ(partial.substr(2500), std::string(500, '\0'));
@@ -122,33 +121,33 @@ TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
   const std::string packet(2040, 'p');
   std::thread packetWriter([&] { pty.Write(packet); });
   std::string two(2040, '\0');
-  EXPECT_EQ(ReadComm(two, 0), 2040);
+  EXPECT_EQ(link.ReadComm(two, 0), 2040);
   packetWriter.join();
 }
 
 TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
-  OpenComm(pty.path(), 115200);
-  const auto before = CommPort().ReadCalls;
-  ClearInput();
-  EXPECT_EQ(CommPort().ReadCalls - before, 2u);
+  link.OpenComm(pty.path(), 115200);
+  const auto before = link.ReadCalls();
+  link.ClearInput();
+  EXPECT_EQ(link.ReadCalls() - before, 2u);
   EXPECT_TRUE(LogHas("Clearing input stream  {"));
   EXPECT_TRUE(LogHas("}  Clear completed"));
-  EXPECT_EQ(CommPort().ReadConstantMs, 3000) << "time-outs restored";
+  EXPECT_EQ(link.ReadConstantMs(), 3000) << "time-outs restored";
 }
 
 TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   pty.Write("stale bytes");
-  WriteComm(std::string(3, '\x18'));  // cancel bytes just written
-  ClearInput();
+  link.WriteComm(std::string(3, '\x18'));  // cancel bytes just written
+  link.ClearInput();
   EXPECT_EQ(pty.Read(3), std::string(3, '\x18'));
-  SetShortTimeouts();
+  link.SetShortTimeouts();
   std::string buf(4, '\0');
-  EXPECT_EQ(ReadComm(buf, 0), 0);
+  EXPECT_EQ(link.ReadComm(buf, 0), 0);
 }
 
 TEST_F(SerialLink, AWriteToAVanishedPeerEndsInTheFatalPath) {
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   std::string error;
   test::TTempDir dir;
   auto file = TTransferFile::CreateForWriting(dir / "receiving", error);
@@ -156,7 +155,7 @@ TEST_F(SerialLink, AWriteToAVanishedPeerEndsInTheFatalPath) {
   SetTransferFile(TTransferDirection::kReceive, file);
   pty.CloseMaster();
   try {
-    WriteComm("hello");
+    link.WriteComm("hello");
     FAIL() << "no error";
   } catch (const TConnectionError& e) {
     EXPECT_STREQ(e.what(), "Connection Error.\r\nPlease check your connections.");
@@ -170,11 +169,11 @@ TEST_F(SerialLink, AWriteToAVanishedPeerEndsInTheFatalPath) {
 }
 
 TEST_F(SerialLink, TheFatalPathOnAWorkerThreadDoesItsWindowStepsOnTheUiThread) {
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   std::atomic<bool> raised{false};
   std::thread worker([&] {
     try {
-      FatalDisconnect();
+      link.FatalDisconnect();
     } catch (const TConnectionError&) {
       raised = true;
     }
@@ -187,25 +186,25 @@ TEST_F(SerialLink, TheFatalPathOnAWorkerThreadDoesItsWindowStepsOnTheUiThread) {
 }
 
 // Each bad port ends in the fatal path with a line that names the cause.
-void ExpectOpenFails(const std::string& port, const std::string& cause) {
+void ExpectOpenFails(TTtyLink& link, const std::string& port, const std::string& cause) {
   TLogBook::Instance().Clear();
-  EXPECT_THROW(OpenComm(port, 9600), TConnectionError) << port;
+  EXPECT_THROW(link.OpenComm(port, 9600), TConnectionError) << port;
   EXPECT_TRUE(LogHas("Serious error, disconnecting"));
   bool named = false;
   for (const auto& l : TLogBook::Instance().Lines()) named |= l.find(cause) != std::string::npos;
   EXPECT_TRUE(named) << port << " should log " << cause;
-  EXPECT_EQ(CommPort().ReadHandle, -1);
+  EXPECT_FALSE(link.IsOpen());
 }
 
 TEST_F(SerialLink, BadPortsFailCleanly) {
   test::TTempDir dir;
-  ExpectOpenFails(dir / "no-such-port", "No such file or directory");
+  ExpectOpenFails(link, dir / "no-such-port", "No such file or directory");
   std::ofstream(dir / "plain-file") << "not a port";
-  ExpectOpenFails(dir / "plain-file", "Inappropriate ioctl");
-  ExpectOpenFails(dir.path().string(), "Is a directory");
+  ExpectOpenFails(link, dir / "plain-file", "Inappropriate ioctl");
+  ExpectOpenFails(link, dir.path().string(), "Is a directory");
   // A speed the line cannot do.
   TLogBook::Instance().Clear();
-  EXPECT_THROW(OpenComm(pty.path(), 12345), TConnectionError);
+  EXPECT_THROW(link.OpenComm(pty.path(), 12345), TConnectionError);
   EXPECT_TRUE(LogHas("SetCommState failed"));
   std::string error;
   const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
@@ -223,7 +222,7 @@ TEST_F(SerialLink, ADeviceWithoutPermissionFailsCleanly) {
     if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
     TLogBook::Instance().Clear();
     try {
-      OpenComm(pty.path(), 9600);
+      link.OpenComm(pty.path(), 9600);
     } catch (const TConnectionError&) {
       for (const auto& l : TLogBook::Instance().Lines())
         if (l.find("Permission denied") != std::string::npos) ::_exit(0);

@@ -5,7 +5,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/usb_link.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
 
@@ -22,25 +22,24 @@ class UsbLink : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
     device.PlugIn();
   }
   void TearDown() override {
-    CloseComm();
-    SetLinkHost(nullptr);
+    link.CloseComm();
   }
   test::TRecordingHost host;
+  TUsbLink link{host};
   test::TTempDir root;
   test::TUsbDevice device{root};
 };
 
 TEST_F(UsbLink, OpensByNameInAnyCaseAndCarriesBytesBothWays) {
-  OpenComm("ZQX3G+", 115200);
+  link.OpenComm("ZQX3G+", 115200);
   EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(CommPort().Mode, ModeUsb);
-  EXPECT_EQ(CurrentTiming().AfterPulse, Usb.AfterPulse);
+  EXPECT_EQ(link.Mode(), ModeUsb);
+  EXPECT_EQ(link.Timing().AfterPulse, Usb.AfterPulse);
 
-  WriteComm("E");
+  link.WriteComm("E");
   SleepMs(20);
   EXPECT_EQ(device.Received(), "E");
 
@@ -49,20 +48,20 @@ TEST_F(UsbLink, OpensByNameInAnyCaseAndCarriesBytesBothWays) {
   for (int i = 0; i < 110; ++i) data += static_cast<char>('A' + i % 26);
   device.Send(data.substr(0, 100));
   std::string buf(100, '\0');
-  EXPECT_EQ(ReadComm(buf, 2500), 100);
+  EXPECT_EQ(link.ReadComm(buf, 2500), 100);
   EXPECT_EQ(buf, data.substr(0, 100));
   // A following request is served by the next thread read.
   device.Send(data.substr(100));
   std::string ten(10, '\0');
-  EXPECT_EQ(ReadComm(ten, 2500), 10);
+  EXPECT_EQ(link.ReadComm(ten, 2500), 10);
   EXPECT_EQ(ten, data.substr(100));
 }
 
 TEST_F(UsbLink, ASilentCalculatorEndsInTheFatalPathAfterTheLimit) {
-  OpenComm("ZQx3G+", 115200);
+  link.OpenComm("ZQx3G+", 115200);
   const TTickMs start = TickCount();
   std::string one(1, '\0');
-  EXPECT_THROW(ReadComm(one, 2500), TConnectionError);
+  EXPECT_THROW(link.ReadComm(one, 2500), TConnectionError);
   EXPECT_GE(TickCount() - start, kUsbSilenceLimitMs);
   EXPECT_GT(CountLines("SafeRd TimeOut"), 10);
   EXPECT_GT(CountLines("No data, time count = "), 10);
@@ -72,10 +71,10 @@ TEST_F(UsbLink, ASilentCalculatorEndsInTheFatalPathAfterTheLimit) {
 }
 
 TEST_F(UsbLink, AVisibleStatusDialogKeepsTheLinkThroughSilence) {
-  OpenComm("ZQx3G+", 115200);
+  link.OpenComm("ZQx3G+", 115200);
   host.SetCommandStatusVisible(true);
   std::string one(1, '\xFF');
-  EXPECT_EQ(ReadComm(one, 2500), 0);
+  EXPECT_EQ(link.ReadComm(one, 2500), 0);
   EXPECT_EQ(one[0], '\0');
   EXPECT_EQ(CountLines("ReadFile exceeded maximum time for reads of zero bytes"), 1);
   EXPECT_EQ(CountLines("Serious error, disconnecting"), 0);
@@ -86,14 +85,14 @@ TEST_F(UsbLink, AVisibleStatusDialogKeepsTheLinkThroughSilence) {
   host.SetCommandStatusVisible(false);
   host.SetPromptVisible(true);
   device.Send("Z");
-  EXPECT_EQ(ReadComm(one, 100), 1);
+  EXPECT_EQ(link.ReadComm(one, 100), 1);
   EXPECT_EQ(one, "Z");
 }
 
 TEST_F(UsbLink, ARequestStartsANewSilenceCountSoAnIdleLinkSurvivesASlowAnswer) {
-  OpenComm("ZQx3G+", 115200);
+  link.OpenComm("ZQx3G+", 115200);
   std::string one(1, '\0');
-  EXPECT_EQ(ReadComm(one, 100), 0);  // a read that times out: the silence count has begun
+  EXPECT_EQ(link.ReadComm(one, 100), 0);  // a read that times out: the silence count has begun
   SleepMs(kUsbSilenceLimitMs + 200);  // the link then lies idle
   // The calculator answers the request well after the first 80 ms read slice.
   auto calculator = std::async(std::launch::async, [this] {
@@ -106,8 +105,8 @@ TEST_F(UsbLink, ARequestStartsANewSilenceCountSoAnIdleLinkSurvivesASlowAnswer) {
     device.Send("A");
     return got;
   });
-  WriteComm("E");
-  EXPECT_EQ(ReadComm(one, 2500), 1);
+  link.WriteComm("E");
+  EXPECT_EQ(link.ReadComm(one, 2500), 1);
   EXPECT_EQ(one, "A");
   EXPECT_EQ(calculator.get(), "E");
   EXPECT_TRUE(host.Connected());
@@ -115,32 +114,32 @@ TEST_F(UsbLink, ARequestStartsANewSilenceCountSoAnIdleLinkSurvivesASlowAnswer) {
 }
 
 TEST_F(UsbLink, ClearInputDropsWhatIsComingAndCloseReturnsWhileTheReaderBlocks) {
-  OpenComm("ZQx3G+", 115200);
+  link.OpenComm("ZQx3G+", 115200);
   device.Send(std::string(500, 'g'));
-  ClearInput();
+  link.ClearInput();
   std::string buf(4, '\0');
-  EXPECT_EQ(ReadComm(buf, 50), 0);
+  EXPECT_EQ(link.ReadComm(buf, 50), 0);
 
   // The reader thread now sits in a blocking read of a silent pipe.
-  auto closing = std::async(std::launch::async, [] { CloseComm(); });
+  auto closing = std::async(std::launch::async, [this] { link.CloseComm(); });
   EXPECT_EQ(closing.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_EQ(CommPort().ReadHandle, -1);
-  EXPECT_FALSE(CommPort().Reader);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(link.HasReader());
 }
 
 TEST_F(UsbLink, ADeviceWithNobodyAtTheCalculatorEndDoesNotOpen) {
   device.Unplug();
-  EXPECT_THROW(OpenComm("ZQx3G+", 115200), TConnectionError);
-  EXPECT_EQ(CommPort().ReadHandle, -1);
-  EXPECT_THROW(OpenComm("ZQx3G+_3", 115200), TConnectionError);
+  EXPECT_THROW(link.OpenComm("ZQx3G+", 115200), TConnectionError);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_THROW(link.OpenComm("ZQx3G+_3", 115200), TConnectionError);
 }
 
 TEST_F(UsbLink, ACalculatorThatGoesAwayIsSilenceNotASpin) {
-  OpenComm("ZQx3G+", 115200);
+  link.OpenComm("ZQx3G+", 115200);
   device.Unplug();
   host.SetCommandStatusVisible(true);
   std::string buf(1, '\0');
-  EXPECT_EQ(ReadComm(buf, 300), 0);
+  EXPECT_EQ(link.ReadComm(buf, 300), 0);
 }
 
 }  // namespace

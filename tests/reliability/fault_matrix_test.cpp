@@ -11,7 +11,7 @@
 #include "base/files.h"
 #include "base/log.h"
 #include "host/comm_status.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
@@ -95,7 +95,6 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
     host.FileSettings().addCR = false;
     host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
     host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
-    SetLinkHost(&host);
     sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--model", "71GII", "--speed", "115200"});
     server = std::make_unique<TXModemServer>(host);
     server->Speed = "115200";
@@ -103,7 +102,6 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
   void TearDown() override {
     server.reset();
     sim.reset();
-    SetLinkHost(nullptr);
   }
 
   void ConnectAndList() {
@@ -284,7 +282,6 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
 
   // Still usable: a new connection works (no prompt of the transfer is left up).
   host.SetPromptVisible(false);
-  SetLinkHost(&host);
   server->Connect(sim->PcPath());
   EXPECT_TRUE(host.Connected());
   for (char& c : failure)

@@ -17,7 +17,7 @@
 #include "base/files.h"
 #include "base/log.h"
 #include "calcdata/object_types.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/object_builder.h"
@@ -78,7 +78,6 @@ TEST(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
   test::TRecordingHost host;
   host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
-  SetLinkHost(&host);
   test::TCalcSim sim({"--model", "71GII", "--speed", "115200", "--noise", kNoise, "--seed", std::to_string(seed)});
   test::TTempDir dir;
   int exact = 0, failed = 0, silent = 0, reconnects = 0, retries = 0;
@@ -149,7 +148,6 @@ TEST(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
       }
     }
   }
-  SetLinkHost(nullptr);
   retries += CountRetries();
   const double seconds = static_cast<double>(TickCount() - start) / 1000.0;
   std::printf("soak: %d operations, seed %d, noise %s: %d gets exact, %d clean failures, %d reconnections, "

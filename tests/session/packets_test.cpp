@@ -7,11 +7,10 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/memory_link.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
 #include "support/log_lines.h"
-#include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "transfer/block_checks.h"
 
@@ -26,14 +25,14 @@ class Packets : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
-    server = std::make_unique<TXModemServer>(host);
-    OpenComm(pty.path(), 115200);
-    server->PortName = pty.path();
+    auto [pc, calculator] = TMemoryLink::Pair(host, calculatorHost);
+    calc = std::move(calculator);
+    server = std::make_unique<TXModemServer>(host, std::move(pc));
+    server->Link().OpenComm("memory", 115200);
+    server->PortName = "memory";
   }
   void TearDown() override {
     server.reset();
-    SetLinkHost(nullptr);
   }
   // Runs the session step while the calculator plays its part on a thread.
   void WithCalculator(const std::function<void()>& calculator, const std::function<void()>& step) {
@@ -51,7 +50,8 @@ class Packets : public ::testing::Test {
            static_cast<char>(Checksum8(payload));
   }
   test::TRecordingHost host;
-  test::TPtyPair pty;
+  test::TRecordingHost calculatorHost;
+  std::unique_ptr<TMemoryLink> calc;  // the calculator's end of the line
   std::unique_ptr<TXModemServer> server;
 };
 
@@ -60,8 +60,8 @@ TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
   std::string wire;
   const TTickMs start = TickCount();
   WithCalculator([&] {
-    wire = pty.Read(2 + 300 + 1);
-    pty.Write("\x06");
+    wire = calc->Take(2 + 300 + 1, 2000);
+    calc->WriteComm("\x06");
   }, [&] { server->SendCommandPacket(text); });
   // The calculator needs its pauses: before the reply is read and after the
   // packet was taken (10 and 100 ms on a fast line). Load only lengthens them.
@@ -74,19 +74,19 @@ TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
 
 TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
   WithCalculator([&] {
-    pty.Read(4);
-    pty.Write(std::string("\x00\x06", 2));
+    calc->Take(4, 2000);
+    calc->WriteComm(std::string("\x00\x06", 2));
   }, [&] { server->SendCommandPacket("x"); });
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 0);
 
   int sends = 0;
   WithCalculator([&] {
-    pty.Read(4);
+    calc->Take(4, 2000);
     ++sends;
-    pty.Write(std::string("\x00\x00", 2));
-    pty.Read(4);  // sent again
+    calc->WriteComm(std::string("\x00\x00", 2));
+    calc->Take(4, 2000);  // sent again
     ++sends;
-    pty.Write("\x06");
+    calc->WriteComm("\x06");
   }, [&] { server->SendCommandPacket("x"); });
   EXPECT_EQ(sends, 2);
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x00 #1"), 1);
@@ -101,11 +101,11 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   std::string got;
   WithCalculator([&] {
     for (int i = 0; i < 5; ++i) {
-      pty.Write(bad);
-      replies += pty.Read(1, 5000);
+      calc->WriteComm(bad);
+      replies += calc->Take(1, 5000);
     }
-    pty.Write(Packet("12345"));
-    replies += pty.Read(1, 5000);
+    calc->WriteComm(Packet("12345"));
+    replies += calc->Take(1, 5000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "12345");
   EXPECT_EQ(replies, "\x15\x15\x15\x15\x15\x06");
@@ -116,8 +116,8 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
 
   const TTickMs start = TickCount();
   WithCalculator([&] {
-    pty.Write(Packet(""));
-    pty.Read(1);
+    calc->WriteComm(Packet(""));
+    calc->Take(1, 2000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "");
   EXPECT_GE(TickCount() - start, 50) << "the pause after a packet received";
@@ -126,8 +126,8 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   std::string error;
   WithCalculator([&] {
     for (int i = 0; i < 6; ++i) {
-      pty.Write(bad);
-      replies += pty.Read(1, 5000);
+      calc->WriteComm(bad);
+      replies += calc->Take(1, 5000);
     }
   }, [&] {
     try {
@@ -148,22 +148,22 @@ TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
   WithCalculator([&] {
     // A slow calculator: the length bytes and the payload trickle in.
     for (char c : packet) {
-      pty.Write(std::string(1, c));
+      calc->WriteComm(std::string(1, c));
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    replies += pty.Read(1, 5000);
+    replies += calc->Take(1, 5000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "{ 1. 2. }");
   EXPECT_EQ(replies, "\x06");
 
-  SetShortTimeouts();
+  server->Link().SetShortTimeouts();
   replies.clear();
   WithCalculator([&] {
     // Says 9 bytes and sends 4: refused once the line goes quiet, then sent whole.
-    pty.Write(packet.substr(0, 6));
-    replies += pty.Read(1, 10000);
-    pty.Write(packet);
-    replies += pty.Read(1, 5000);
+    calc->WriteComm(packet.substr(0, 6));
+    replies += calc->Take(1, 10000);
+    calc->WriteComm(packet);
+    replies += calc->Take(1, 5000);
   }, [&] { got = server->ReceiveCommandPacket(); });
   EXPECT_EQ(got, "{ 1. 2. }");
   EXPECT_EQ(replies, "\x15\x06");
@@ -179,13 +179,13 @@ TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
   } catch (const TCommError& e) {
     EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
   }
-  SetShortTimeouts();
-  EXPECT_EQ(pty.Read(1, 200), "");  // not even the E
+  server->Link().SetShortTimeouts();
+  EXPECT_EQ(calc->Take(1, 200), "");  // not even the E
   // 65535 bytes are the most a packet says: that one goes out whole.
   std::string wire;
   WithCalculator([&] {
-    wire = pty.Read(2 + 65535 + 1, 20000);
-    pty.Write("\x06");
+    wire = calc->Take(2 + 65535 + 1, 20000);
+    calc->WriteComm("\x06");
   }, [&] { server->SendCommandPacket(std::string(65535, 'a')); });
   ASSERT_EQ(wire.size(), 65538u);
   EXPECT_EQ(wire.substr(0, 3), "\xFF\xFF" "a");
@@ -195,8 +195,8 @@ TEST_F(Packets, ExecuteLogsTheLetterBeforeItsPacket) {
   host.SetConnected(true);
   std::string wire;
   WithCalculator([&] {
-    wire = pty.Read(1 + 2 + 5 + 1);
-    pty.Write("\x06");
+    wire = calc->Take(1 + 2 + 5 + 1, 2000);
+    calc->WriteComm("\x06");
   }, [&] { server->Execute("1 2 +", false, false); });
   EXPECT_EQ(wire, std::string("E\0\x05", 3) + "1 2 +" + std::string(1, static_cast<char>(Checksum8("1 2 +"))));
   const auto& lines = TLogBook::Instance().Lines();
@@ -211,25 +211,25 @@ TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   std::string acks;
   WithCalculator([&] {
     // Deaf for three M letters, then it answers all three at once.
-    for (int i = 0; i < 3; ++i) pty.Read(1, 2000);
-    pty.Write(Packet("123.") + Packet("123.") + Packet("123."));
-    acks = pty.Read(3, 3000);
+    for (int i = 0; i < 3; ++i) calc->Take(1, 2000);
+    calc->WriteComm(Packet("123.") + Packet("123.") + Packet("123."));
+    acks = calc->Take(3, 3000);
   }, [&] { server->Pulse(); });
   EXPECT_EQ(acks, "\x06\x06\x06");
   EXPECT_EQ(LogCount("Begin pulse  {"), 1);
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   // Nothing of the answers is left to confuse the next exchange.
-  SetShortTimeouts();
+  server->Link().SetShortTimeouts();
   std::string rest(8, '\0');
-  EXPECT_EQ(ReadComm(rest, 0), 0);
+  EXPECT_EQ(server->Link().ReadComm(rest, 0), 0);
 }
 
 TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
   std::string wire;
   WithCalculator([&] {
-    wire = pty.Read(1, 2000);  // the M
-    pty.Write(Packet("123."));
-    wire += pty.Read(8, 1500);  // what the PC writes afterwards
+    wire = calc->Take(1, 2000);  // the M
+    calc->WriteComm(Packet("123."));
+    wire += calc->Take(8, 1500);  // what the PC writes afterwards
   }, [&] { server->Pulse(); });
   // One letter, one answer, one ACK: no waits for answers that cannot come.
   EXPECT_EQ(wire, "M\x06");

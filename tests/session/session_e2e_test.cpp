@@ -8,7 +8,7 @@
 
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/log_lines.h"
 #include "support/calcsim_process.h"
@@ -79,8 +79,8 @@ TEST_F(Session, IdentifiesEveryModel) {
     EXPECT_EQ(host.DisplayModel(), c.display);
     if (!c.version.empty()) EXPECT_EQ(host.VersionInfo(), c.version);
     EXPECT_EQ(host.RequiredSpeed(), c.requiredSpeed);
-    EXPECT_EQ(CurrentTiming().AfterCommandPacket, c.afterCommandPacket);
-    EXPECT_EQ(CurrentTiming().AfterPulse, c.afterPulse);
+    EXPECT_EQ(server->Link().Timing().AfterCommandPacket, c.afterCommandPacket);
+    EXPECT_EQ(server->Link().Timing().AfterPulse, c.afterPulse);
     EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
     if (c.display == "71") EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
     if (c.display == "73G+") EXPECT_EQ(server->GetSpeed(), "130000");
@@ -240,7 +240,7 @@ TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
   // A manual operation cannot use the automatic port.
   for (const std::string name : {"AUTO", "auto"}) {
     EXPECT_FALSE(server->OpenDirect(name));
-    EXPECT_EQ(CommPort().ReadHandle, -1) << "nothing is opened";
+    EXPECT_FALSE(server->Link().IsOpen()) << "nothing is opened";
   }
   ASSERT_EQ(host.Messages().size(), 2u);
   EXPECT_EQ(host.Messages()[0], (std::pair<std::string, std::string>{"Com Setting Error", "Com port cannot be auto for this operation"}));

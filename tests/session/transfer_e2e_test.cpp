@@ -15,7 +15,7 @@
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
@@ -226,7 +226,7 @@ TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
   EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
   EXPECT_NE(TLogBook::Instance().Text().find("RAD -51 SF -55 CF"), std::string::npos);
   // Without a header the file is no object file: sent as text when asked to.
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -1; });
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
   EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
   EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
   // An empty body is refused with a warning and sends nothing.
@@ -277,11 +277,11 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   std::ofstream(dir / "padded.zq", std::ios::binary) << UnknownObjectFile() << std::string(40, '\x1A');
   EXPECT_TRUE(Put("PADDED", dir / "padded.zq"));
   EXPECT_TRUE(DumpLine("PADDED").starts_with("? ")) << DumpLine("PADDED");
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return -2; });
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalBinary; });
   EXPECT_TRUE(Put("RAW", dir / "garbage.bin"));
 
   std::string report;
-  host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, -2; });
+  host.SetBadFilePolicy([&](const std::string&, const std::string& text) { return report = text, kModalBinary; });
   EXPECT_TRUE(Put("OLD", dir / "old71.zq"));
   EXPECT_NE(report.find("is a ZQ71 file and does not match the calculator."), std::string::npos);
   EXPECT_NE(report.find("Do you wish to continue?"), std::string::npos);
@@ -293,10 +293,10 @@ TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
   ASSERT_EQ(host.RequiredSpeed(), 9600);
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return false; });
   EXPECT_FALSE(server->Backup(dir / "b", home.TotalSize()));
-  EXPECT_TRUE(server->LastData.empty());
+  EXPECT_TRUE(server->LastData().empty());
   host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
   EXPECT_TRUE(server->Backup(dir / "b", home.TotalSize()));
-  EXPECT_FALSE(server->LastData.empty());
+  EXPECT_FALSE(server->LastData().empty());
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 9600"), std::string::npos);
   EXPECT_NE(TLogBook::Instance().Text().find("Changing speed to 19200"), std::string::npos);
 }
@@ -313,7 +313,7 @@ TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
   EXPECT_EQ(Slurp(dir / "ODD.zq"), original);
   // With no size known, every byte received is kept.
   ASSERT_TRUE(server->GetObject("ODD", "", 0));
-  EXPECT_EQ(server->LastData.substr(0, original.size()), original);
+  EXPECT_EQ(server->LastData().substr(0, original.size()), original);
 
   // Put: sent as it is, and fetched back the same.
   ASSERT_TRUE(Put("ODD2", dir / "ODD.zq"));
@@ -395,7 +395,7 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
 
   sim->Control("xsend A");
   EXPECT_TRUE(server->ManualReceive(dir / "A2.zq", 0));
-  std::string got = server->LastData;
+  std::string got = server->LastData();
   ASSERT_TRUE(TrimObject(got).success);
   EXPECT_EQ(got, Slurp(dir / "A.zq"));
 
@@ -410,7 +410,7 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
   EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
-  EXPECT_EQ(CommPort().ReadHandle, -1) << "the ROM stream closes the link";
+  EXPECT_FALSE(server->Link().IsOpen()) << "the ROM stream closes the link";
 }
 
 TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScratchVariable) {
@@ -489,7 +489,7 @@ TEST_F(Objects, ABackupWellAboveItsEstimateIsReceivedWhole) {
   server->ListAll(home);
   const long long estimate = home.TotalSize();
   ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
-  EXPECT_GT(static_cast<long long>(server->LastData.size()), estimate + 1024);
+  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
@@ -26,10 +26,9 @@ class UsbPulse : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
     device.PlugIn();
     server = std::make_unique<TXModemServer>(host);
-    OpenComm("ZQx3G+", 115200);
+    server->Link().OpenComm("ZQx3G+", 115200);
     server->PortName = "ZQx3G+";
     // A writer of its own that never blocks, so that the device can keep
     // sending after the PC has stopped reading.
@@ -40,8 +39,6 @@ class UsbPulse : public ::testing::Test {
     if (peer.joinable()) peer.join();
     if (toPc >= 0) ::close(toPc);
     server.reset();
-    CloseComm();
-    SetLinkHost(nullptr);
   }
 
   // The calculator's side: waits for the first M, answers it properly, then
@@ -137,7 +134,7 @@ TEST_F(UsbPulse, LateAnswersAreStillDrainedAndThePulseEnds) {
   server->Pulse();
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
-  EXPECT_EQ(CommPort().BufCount, 0u);
+  EXPECT_EQ(server->Link().ReadAhead(), 0u);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "base/log.h"
-#include "link/comm_port.h"
+#include "link/link.h"
 #include "session/xmodem_server.h"
 #include "support/calcsim_process.h"
 #include "support/recording_host.h"
@@ -18,12 +18,10 @@ class TSessionFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
     server = std::make_unique<TXModemServer>(host);
   }
   void TearDown() override {
     server.reset();
-    SetLinkHost(nullptr);
   }
 
   TRecordingHost host;

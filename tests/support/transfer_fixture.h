@@ -28,13 +28,11 @@ class TransferFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     TLogBook::Instance().Clear();
-    SetLinkHost(&host);
-    OpenComm(pty.path(), 115200);
+    link.OpenComm(pty.path(), 115200);
     dialog = host.CreateCommStatusDialog();
   }
   void TearDown() override {
-    CloseComm();
-    SetLinkHost(nullptr);
+    link.CloseComm();
   }
 
   // Records every status and forwards it to the progress dialog.
@@ -64,6 +62,7 @@ class TransferFixture : public ::testing::Test {
   std::string ReadByte(int timeoutMs = 5000) { return pty.Read(1, timeoutMs); }
 
   TRecordingHost host;
+  TCommPort link{host};
   TPtyPair pty;
   std::unique_ptr<TCommStatusDialog> dialog;
   std::vector<TStatus> statuses;

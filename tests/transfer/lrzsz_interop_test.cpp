@@ -32,23 +32,20 @@ struct TCase {
 
 class Lrzsz : public ::testing::TestWithParam<TCase> {
  protected:
-  void SetUp() override { SetLinkHost(&host); }
-  void TearDown() override {
-    CloseComm();
-    SetLinkHost(nullptr);
-  }
-  // socat joins a new terminal (linked at `link`) to the program's standard
+  void TearDown() override { port.CloseComm(); }
+  // socat joins a new terminal (linked at `line`) to the program's standard
   // input and output; the program runs in the test's folder (rx writes only
   // there).
   std::unique_ptr<test::TChildProcess> Peer(const std::string& command) {
     auto child = std::make_unique<test::TChildProcess>(std::vector<std::string>{
-        "timeout", "60", "socat", "pty,raw,echo=0,link=" + link, "EXEC:" + command}, dir.path().string());
-    EXPECT_TRUE(test::WaitForPath(link, 10000));
+        "timeout", "60", "socat", "pty,raw,echo=0,link=" + line, "EXEC:" + command}, dir.path().string());
+    EXPECT_TRUE(test::WaitForPath(line, 10000));
     return child;
   }
   test::TRecordingHost host;
   test::TTempDir dir;
-  std::string link = dir / "line";
+  std::string line = dir / "line";
+  TCommPort port{host};
 };
 
 TEST_P(Lrzsz, SxSendsToTheReceiver) {
@@ -56,9 +53,9 @@ TEST_P(Lrzsz, SxSendsToTheReceiver) {
   const std::string data = Content(c.size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
   auto sx = Peer("sx -q " + std::string(c.largeBlocks ? "-k " : "") + (dir / "out.bin"));
-  OpenComm(link, 115200);
+  port.OpenComm(line, 115200);
   auto dialog = host.CreateCommStatusDialog();
-  TYModemRX rx(dir / "in.bin", true, static_cast<std::uint32_t>(c.size), ForwardTo(*dialog));
+  TYModemRX rx(port, dir / "in.bin", true, static_cast<std::uint32_t>(c.size), ForwardTo(*dialog));
   RunTransfer(rx, *dialog, "Copying");
   EXPECT_TRUE(rx.Done()) << TLogBook::Instance().Text();
   EXPECT_EQ(Slurp(dir / "in.bin"), data);
@@ -70,9 +67,9 @@ TEST_P(Lrzsz, RxReceivesFromTheSender) {
   const std::string data = Content(c.size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
   auto rx = Peer("rx -q -b in.bin");
-  OpenComm(link, 115200);
+  port.OpenComm(line, 115200);
   auto dialog = host.CreateCommStatusDialog();
-  TYModemTX tx(dir / "out.bin", !c.largeBlocks, "", ForwardTo(*dialog));
+  TYModemTX tx(port, dir / "out.bin", !c.largeBlocks, "", ForwardTo(*dialog));
   RunTransfer(tx, *dialog, "Copying");
   EXPECT_TRUE(tx.Done()) << TLogBook::Instance().Text();
   EXPECT_EQ(rx->Wait(30000), 0);

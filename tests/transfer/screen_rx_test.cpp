@@ -7,7 +7,7 @@ namespace {
 class ScreenRX : public test::TransferFixture {
  protected:
   std::string Capture(char lead, const std::string& stream) {
-    TSRX rx(std::string(1, lead), Recorder());
+    TSRX rx(link, std::string(1, lead), Recorder());
     Run(rx, [&] { pty.Write(stream); });
     done = rx.Done();
     return rx.Capture;

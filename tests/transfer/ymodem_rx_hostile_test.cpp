@@ -55,7 +55,7 @@ class YModemRXHostile : public test::TransferFixture {
 
 TEST_F(YModemRXHostile, EndlessDamagedBlocksEndInAnErrorAfterTheLimit) {
   std::ofstream(dir / "old.zq") << "precious";
-  TYModemRX rx(dir / "old.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "old.zq", true, 0, Recorder());
   Run(rx, [&] {
     Flood([](int) {
       std::string f = BuildFrame(1, "data", kSmallBlock, TCheckMode::kChecksum);
@@ -74,7 +74,7 @@ TEST_F(YModemRXHostile, EndlessDamagedBlocksEndInAnErrorAfterTheLimit) {
 }
 
 TEST_F(YModemRXHostile, EndlessRepeatsOfBlockOneEndInAnError) {
-  TYModemRX rx(dir / "rep.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "rep.zq", true, 0, Recorder());
   Run(rx, [&] { Flood([](int) { return BuildFrame(1, Payload(128, 1), kSmallBlock, TCheckMode::kChecksum); }, 1000); });
   EXPECT_FALSE(rx.Done());
   // The block itself and a few repeats (a lost ACK) are acknowledged; then it ends.
@@ -87,7 +87,7 @@ TEST_F(YModemRXHostile, EndlessRepeatsOfBlockOneEndInAnError) {
 
 TEST_F(YModemRXHostile, ABlockDamagedFiveTimesIsStillTakenOnANoisyLine) {
   const std::string data = Payload(200, 3);
-  TYModemRX rx(dir / "noisy.zq", false, 200, Recorder());
+  TYModemRX rx(link, dir / "noisy.zq", false, 200, Recorder());
   Run(rx, [&] {
     ASSERT_EQ(ReadByte(), std::string(1, NAK));
     std::string bad = BuildFrame(1, data, kSmallBlock, TCheckMode::kChecksum);
@@ -110,7 +110,7 @@ TEST_F(YModemRXHostile, ABlockDamagedFiveTimesIsStillTakenOnANoisyLine) {
 TEST_F(YModemRXHostile, EndlessValidBlocksStopOneBlockPastTheExpectedSize) {
   constexpr std::uint32_t kSize = 1000;
   std::ofstream(dir / "sized.zq") << "precious";
-  TYModemRX rx(dir / "sized.zq", true, kSize, Recorder());
+  TYModemRX rx(link, dir / "sized.zq", true, kSize, Recorder());
   Run(rx, [&] {
     Flood([](int i) { return BuildFrame(static_cast<std::uint32_t>(i + 1), Payload(128, i), kSmallBlock, TCheckMode::kChecksum); },
           1000);
@@ -125,9 +125,9 @@ TEST_F(YModemRXHostile, EndlessValidBlocksStopOneBlockPastTheExpectedSize) {
 
   // The same in memory: the data held stays within the same bound.
   pty.Read(16, 300);  // the rest of the cancel
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   acks = framesSent = 0;
-  TYModemRX inMemory(dir / "mem.zq", false, kSize, Recorder());
+  TYModemRX inMemory(link, dir / "mem.zq", false, kSize, Recorder());
   Run(inMemory, [&] {
     Flood([](int i) { return BuildFrame(static_cast<std::uint32_t>(i + 1), Payload(1024, i), kLargeBlock, TCheckMode::kChecksum); },
           1000);
@@ -138,7 +138,7 @@ TEST_F(YModemRXHostile, EndlessValidBlocksStopOneBlockPastTheExpectedSize) {
 }
 
 TEST_F(YModemRXHostile, EndlessValidBlocksWithNoSizeStopAtTheCap) {
-  TYModemRX rx(dir / "nosize.zq", false, 0, Recorder());
+  TYModemRX rx(link, dir / "nosize.zq", false, 0, Recorder());
   Run(rx, [&] {
     Flood([](int i) { return BuildFrame(static_cast<std::uint32_t>(i + 1), Payload(1024, i), kLargeBlock, TCheckMode::kChecksum); },
           100000);
@@ -159,7 +159,7 @@ TEST_F(YModemRXHostile, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
   const std::string target = dir / "GOT.zq";
   std::filesystem::create_symlink(dir / "victim", target + ".part-" + std::to_string(::getpid()));
   const std::string data = Payload(100, 4);
-  TYModemRX rx(target, true, 100, Recorder());
+  TYModemRX rx(link, target, true, 100, Recorder());
   Run(rx, [&] {
     ASSERT_EQ(ReadByte(), std::string(1, NAK));
     pty.Write(BuildFrame(1, data, kSmallBlock, TCheckMode::kChecksum));

@@ -49,13 +49,13 @@ class YModemRX : public test::TransferFixture {
 
 TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
   const std::string data = Object(200);
-  TYModemRX toFile(dir / "x.zq", true, 200, Recorder());
+  TYModemRX toFile(link, dir / "x.zq", true, 200, Recorder());
   EXPECT_EQ(Run(toFile, [&] { Send(data, {128, 128}); }), kModalOk);
   EXPECT_TRUE(toFile.Done());
   EXPECT_EQ(Slurp(dir / "x.zq"), data);
   EXPECT_TRUE(NoPartFiles());
 
-  TYModemRX inMemory(dir / "y.zq", false, 200, Recorder());
+  TYModemRX inMemory(link, dir / "y.zq", false, 200, Recorder());
   Run(inMemory, [&] { Send(data, {128, 128}); });
   EXPECT_TRUE(inMemory.Done());
   EXPECT_EQ(inMemory.Data.size(), 256u);
@@ -67,7 +67,7 @@ TEST_F(YModemRX, MixedBlockSizesAndBlock256) {
   const std::string data = Object(1024 + 128 + 1024 + 256 * 128);
   std::vector<std::size_t> sizes = {1024, 128, 1024};
   for (int i = 0; i < 256; ++i) sizes.push_back(128);  // block 259 wraps past 256
-  TYModemRX rx(dir / "big.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "big.zq", true, 0, Recorder());
   Run(rx, [&] { Send(data, sizes); });
   EXPECT_TRUE(rx.Done());
   EXPECT_EQ(Slurp(dir / "big.zq"), data);
@@ -75,7 +75,7 @@ TEST_F(YModemRX, MixedBlockSizesAndBlock256) {
 
 TEST_F(YModemRX, ADamagedBlockIsRefusedAndARepeatedBlockAcknowledgedAndDropped) {
   const std::string data = Object(300);
-  TYModemRX rx(dir / "z.zq", false, 300, Recorder());
+  TYModemRX rx(link, dir / "z.zq", false, 300, Recorder());
   std::vector<std::string> replies;
   Run(rx, [&] {
     ReadByte();
@@ -104,7 +104,7 @@ TEST_F(YModemRX, ADamagedBlockIsRefusedAndARepeatedBlockAcknowledgedAndDropped) 
 
 TEST_F(YModemRX, SilenceEndsAfterSixErrorsAndLeavesNoFileAndTheOldOneUntouched) {
   std::ofstream(dir / "old.zq") << "precious";
-  TYModemRX rx(dir / "old.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "old.zq", true, 0, Recorder());
   std::string fromPc;
   Run(rx, [&] {
     for (std::string b; !(b = pty.Read(1, 20000)).empty();) {
@@ -122,7 +122,7 @@ TEST_F(YModemRX, SilenceEndsAfterSixErrorsAndLeavesNoFileAndTheOldOneUntouched) 
 }
 
 TEST_F(YModemRX, EndOfTransmissionFirstGivesAnEmptyFile) {
-  TYModemRX rx(dir / "empty.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "empty.zq", true, 0, Recorder());
   Run(rx, [&] {
     ReadByte();
     pty.Write(std::string(1, EOT));
@@ -136,7 +136,7 @@ TEST_F(YModemRX, EndOfTransmissionFirstGivesAnEmptyFile) {
 TEST_F(YModemRX, CancelByTheCalculatorOrByTheUser) {
   std::ofstream(dir / "keep.zq") << "keep";
   {
-    TYModemRX rx(dir / "keep.zq", false, 0, Recorder());  // memory mode: the file is not touched
+    TYModemRX rx(link, dir / "keep.zq", false, 0, Recorder());  // memory mode: the file is not touched
     std::string tail;
     Run(rx, [&] {
       ReadByte();
@@ -149,8 +149,8 @@ TEST_F(YModemRX, CancelByTheCalculatorOrByTheUser) {
     EXPECT_EQ(tail, std::string(4, CAN));
     EXPECT_EQ(Slurp(dir / "keep.zq"), "keep");
   }
-  OpenComm(pty.path(), 115200);
-  TYModemRX rx(dir / "cancelled.zq", true, 0, Recorder());
+  link.OpenComm(pty.path(), 115200);
+  TYModemRX rx(link, dir / "cancelled.zq", true, 0, Recorder());
   std::string tail;
   const int result = Run(rx, [&] {
     ReadByte();
@@ -168,7 +168,7 @@ TEST_F(YModemRX, CancelByTheCalculatorOrByTheUser) {
 }
 
 TEST_F(YModemRX, AFileThatCannotBeCreated) {
-  TYModemRX rx(dir / "no/such/folder/x.zq", true, 0, Recorder());
+  TYModemRX rx(link, dir / "no/such/folder/x.zq", true, 0, Recorder());
   std::string tail;
   Run(rx, [&] { tail = pty.Read(4, 5000); });
   EXPECT_FALSE(rx.Done());

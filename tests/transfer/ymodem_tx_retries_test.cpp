@@ -32,7 +32,7 @@ class YModemTXRetries : public test::TransferFixture {
 
 TEST_F(YModemTXRetries, FiveWrongStartCharactersAreBorneTheSixthEndsTheTransfer) {
   {
-    TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+    TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
     bool block = false;
     std::string end;
     Run(tx, [&] {
@@ -49,10 +49,10 @@ TEST_F(YModemTXRetries, FiveWrongStartCharactersAreBorneTheSixthEndsTheTransfer)
               (std::vector<std::string>{"Tx needs CRC Flag #1", "Tx needs CRC Flag #2", "Tx needs CRC Flag #3",
                                         "Tx needs CRC Flag #4", "Tx needs CRC Flag #5"}));
   }
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   TLogBook::Instance().Clear();
   statuses.clear();
-  TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
   std::string after;
   Run(tx, [&] {
     pty.Write("xyzxyz");
@@ -68,7 +68,7 @@ TEST_F(YModemTXRetries, FiveWrongStartCharactersAreBorneTheSixthEndsTheTransfer)
 
 TEST_F(YModemTXRetries, EndOfTransmissionIsSentFiveTimesAtMost) {
   {
-    TYModemTX tx(dir / "obj.zq", false, kNak, Recorder());
+    TYModemTX tx(link, dir / "obj.zq", false, kNak, Recorder());
     int eots = 0;
     Run(tx, [&] {
       TakeTheBlock();
@@ -85,9 +85,9 @@ TEST_F(YModemTXRetries, EndOfTransmissionIsSentFiveTimesAtMost) {
               (std::vector<std::string>{"Tx No ACK for EOT error #2", "Tx No ACK for EOT error #3",
                                         "Tx No ACK for EOT error #4", "Tx No ACK for EOT error #5"}));
   }
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   TLogBook::Instance().Clear();
-  TYModemTX tx(dir / "obj.zq", false, kNak, Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, kNak, Recorder());
   int eots = 0;
   std::string after;
   Run(tx, [&] {

@@ -69,7 +69,7 @@ TEST_F(YModemTX, BlockSizesPaddingAndCheckModes) {
     SCOPED_TRACE(c.size);
     const std::string bytes = MakeFile(c.size);
     statuses.clear();
-    TYModemTX tx(dir / "obj.zq", c.small, "", Recorder());
+    TYModemTX tx(link, dir / "obj.zq", c.small, "", Recorder());
     std::vector<TFrame> frames;
     EXPECT_EQ(Run(tx, [&] { frames = Receive(c.start, c.mode); }), kModalOk);
     EXPECT_TRUE(tx.Done());
@@ -92,7 +92,7 @@ TEST_F(YModemTX, BlockSizesPaddingAndCheckModes) {
 
 TEST_F(YModemTX, AStartRequestAlreadyReadIsUsedAndBlock256WrapsToZero) {
   const std::string bytes = MakeFile(256 * 128 + 5);
-  TYModemTX tx(dir / "obj.zq", true, std::string(1, NAK), Recorder());
+  TYModemTX tx(link, dir / "obj.zq", true, std::string(1, NAK), Recorder());
   std::vector<TFrame> frames;
   Run(tx, [&] { frames = Receive(NAK, TCheckMode::kChecksum, false); });
   EXPECT_TRUE(tx.Done());
@@ -103,7 +103,7 @@ TEST_F(YModemTX, AStartRequestAlreadyReadIsUsedAndBlock256WrapsToZero) {
 
 TEST_F(YModemTX, StrayRepliesResendWithoutCountingNaksAndSilenceDo) {
   MakeFile(100);
-  TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
   int frames = 0;
   Run(tx, [&] {
     pty.Write(std::string(1, NAK));
@@ -123,7 +123,7 @@ TEST_F(YModemTX, StrayRepliesResendWithoutCountingNaksAndSilenceDo) {
 
 TEST_F(YModemTX, SixNaksForOneBlockCancelTheTransfer) {
   MakeFile(300);
-  TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
   std::string tail;
   Run(tx, [&] {
     pty.Write(std::string(1, NAK));
@@ -143,7 +143,7 @@ TEST_F(YModemTX, SixNaksForOneBlockCancelTheTransfer) {
 TEST_F(YModemTX, CanFromTheCalculatorAndAMissingFile) {
   MakeFile(10);
   {
-    TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+    TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
     std::string tail;
     Run(tx, [&] {
       pty.Write(std::string(1, CAN));
@@ -152,9 +152,9 @@ TEST_F(YModemTX, CanFromTheCalculatorAndAMissingFile) {
     EXPECT_FALSE(tx.Done());
     EXPECT_EQ(tail, std::string(3, CAN));
   }
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   statuses.clear();
-  TYModemTX missing(dir / "nothing.zq", false, std::string(1, NAK), Recorder());
+  TYModemTX missing(link, dir / "nothing.zq", false, std::string(1, NAK), Recorder());
   std::string tail;
   Run(missing, [&] { tail = pty.Read(3, 5000); });
   EXPECT_FALSE(missing.Done());
@@ -165,7 +165,7 @@ TEST_F(YModemTX, CanFromTheCalculatorAndAMissingFile) {
 
 TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {
   MakeFile(50000);
-  TYModemTX tx(dir / "obj.zq", false, "", Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
   std::string tail;
   Run(tx, [&] {
     pty.Write(std::string(1, NAK));
@@ -184,7 +184,7 @@ TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {
 
 TEST_F(YModemTX, StrayRepliesAreBoundedToo) {
   MakeFile(100);
-  TYModemTX tx(dir / "obj.zq", false, std::string(1, NAK), Recorder());
+  TYModemTX tx(link, dir / "obj.zq", false, std::string(1, NAK), Recorder());
   std::string tail;
   Run(tx, [&] {
     for (int i = 0; i < 6; ++i) {
@@ -199,20 +199,20 @@ TEST_F(YModemTX, StrayRepliesAreBoundedToo) {
 
 TEST_F(YModemTX, TheRawStreamIsLengthPrefixedAndClosesTheLink) {
   std::ofstream(dir / "rom.bin", std::ios::binary) << "ABCDE";
-  TSTX stx(dir / "rom.bin", Recorder());
+  TSTX stx(link, dir / "rom.bin", Recorder());
   std::string wire;
   Run(stx, [&] { wire = pty.Read(9, 5000); });
   EXPECT_TRUE(stx.Sent());
   EXPECT_EQ(wire, std::string("\x05\x00\x00\x00", 4) + "ABCDE");
-  EXPECT_EQ(CommPort().ReadHandle, -1) << "the link is closed";
+  EXPECT_FALSE(link.IsOpen()) << "the link is closed";
   EXPECT_EQ(statuses.front().message, "Connecting ...");
 
-  OpenComm(pty.path(), 115200);
+  link.OpenComm(pty.path(), 115200);
   statuses.clear();
-  TSTX missing(dir / "none.bin", Recorder());
+  TSTX missing(link, dir / "none.bin", Recorder());
   Run(missing, [] {});
   EXPECT_FALSE(missing.Sent());
-  EXPECT_EQ(CommPort().ReadHandle, -1);
+  EXPECT_FALSE(link.IsOpen());
   EXPECT_EQ(Count(StatusError), 1);
   EXPECT_EQ(statuses.back().kind, StatusFinished);
 }

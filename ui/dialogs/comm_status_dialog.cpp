@@ -35,7 +35,7 @@ TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
   connect(BitBtn1, &QPushButton::clicked, this, &TFCmStatus::reject);
 }
 
-int TFCmStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
+TModalResult TFCmStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
   if (!state_.Open(caption, cancelVisible)) return state_.result();
   Sync();
   CentreOver(this, parentWidget());

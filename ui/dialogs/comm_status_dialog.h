@@ -16,7 +16,7 @@ class TFCmStatus : public QDialog, public TCommStatusDialog {
  public:
   explicit TFCmStatus(QWidget* parent);
   void Prepare() override { state_.Prepare(); }
-  int ShowCommStatus(const std::string& caption, bool cancelVisible) override;
+  TModalResult ShowCommStatus(const std::string& caption, bool cancelVisible) override;
   void UpdateCommStatus(const std::string& text, int kind, int maximum, int position) override;
   // Work on several objects: object `index` (from 1) of `count` is next. The
   // dialog shows it with the whole run's bar, and Cancel first asks to stop

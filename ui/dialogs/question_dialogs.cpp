@@ -58,7 +58,7 @@ TFReplaceFile::TFReplaceFile(QWidget* mainWindow) : QDialog(mainWindow), main_(m
   connect(btnCancel, &QPushButton::clicked, this, [this] { done(kModalCancel); });
 }
 
-int TFReplaceFile::AskReplace(const std::string& name, int count) {
+TModalResult TFReplaceFile::AskReplace(const std::string& name, int count) {
   if (main_) {
     main_->raise();
     main_->activateWindow();
@@ -68,7 +68,7 @@ int TFReplaceFile::AskReplace(const std::string& name, int count) {
   adjustSize();
   CentreOver(this, main_);
   const int result = exec();
-  return result == QDialog::Rejected ? kModalCancel : result;  // Esc or the close box
+  return result == QDialog::Rejected ? kModalCancel : static_cast<TModalResult>(result);  // Esc or the close box
 }
 
 TFBadFile::TFBadFile(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
@@ -89,13 +89,13 @@ TFBadFile::TFBadFile(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   connect(btnYes, &QPushButton::clicked, this, [this] { done(kModalOk); });
   connect(btnNo, &QPushButton::clicked, this, [this] { done(kModalCancel); });
   connect(btnCancel, &QPushButton::clicked, this, [this] { done(kModalCancel); });
-  connect(btnText, &QPushButton::clicked, this, [this] { choice_ = -1; done(kModalYes); });
-  connect(btnBinary, &QPushButton::clicked, this, [this] { choice_ = -2; done(kModalYes); });
+  connect(btnText, &QPushButton::clicked, this, [this] { choice_ = kModalText; done(kModalYes); });
+  connect(btnBinary, &QPushButton::clicked, this, [this] { choice_ = kModalBinary; done(kModalYes); });
 }
 
-int TFBadFile::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
+TModalResult TFBadFile::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   QApplication::beep();
-  choice_ = 0;
+  choice_ = kModalNone;
   Memo1->setPlainText(Text(texts::MismatchReport(name, typeName, offer)));
   btnBinary->setVisible(offer);
   btnText->setVisible(offer);

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <string>
 
+#include "host/comm_status.h"
+
 class QPlainTextEdit;
 class QPushButton;
 
@@ -15,7 +17,7 @@ class TFReplaceFile : public QDialog {
  public:
   explicit TFReplaceFile(QWidget* mainWindow);
   // kModalYes, kModalNo, kModalAll or kModalCancel; All is offered for 2 or more.
-  int AskReplace(const std::string& name, int count);
+  TModalResult AskReplace(const std::string& name, int count);
 
  private:
   QWidget* main_;
@@ -26,9 +28,9 @@ class TFReplaceFile : public QDialog {
 class TFBadFile : public QDialog {
  public:
   explicit TFBadFile(QWidget* mainWindow);
-  // With `offer`: -1 (Text), -2 (Binary) or kModalCancel; without: kModalOk
+  // With `offer`: kModalText, kModalBinary or kModalCancel; without: kModalOk
   // (Yes) or kModalCancel (No).
-  int AskBadFile(const std::string& name, const std::string& typeName, bool offer);
+  TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer);
 
  private:
   QWidget* main_;
@@ -38,7 +40,7 @@ class TFBadFile : public QDialog {
   QPushButton* btnCancel;
   QPushButton* btnText;
   QPushButton* btnBinary;
-  int choice_ = 0;
+  TModalResult choice_ = kModalNone;
 };
 
 }  // namespace bridgit::ui

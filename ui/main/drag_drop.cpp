@@ -168,7 +168,7 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
 
 void TFZQDir::PutFiles(const QStringList& files) {
   bool replaceAll = false;
-  TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(files.size()));
+  TObjectRun run(&server_->ProgressDialog(), static_cast<int>(files.size()));
   for (const QString& file : files)
     if (!run.Next(QFileInfo(file).fileName().toStdString()) ||
         !PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size())))

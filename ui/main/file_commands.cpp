@@ -79,7 +79,7 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   TBusyScope busy(*this);
   server_->ChangeDir(CurrentPath);
   const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
-  TObjectRun run(server_->ProgressDialog.get(), static_cast<int>(source.Files.size()));
+  TObjectRun run(&server_->ProgressDialog(), static_cast<int>(source.Files.size()));
   for (shell::TSourceFile& f : source.Files) {
     const fs::path path = f.path.toStdString();
     if (!run.Next(path.filename().string())) throw TQuietStop();  // the clipboard stays as it was

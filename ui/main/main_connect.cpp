@@ -9,7 +9,7 @@
 
 #include "base/log.h"
 #include "host/prompt_kinds.h"
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "session/connect_hint.h"
 #include "ui/dialogs/about_form.h"
@@ -50,11 +50,9 @@ void TFZQDir::ReloadPortList() {
     }
   }
   const QString remembered = cmboPort->currentText();
-  std::string names;
-  ListPorts(names);
   const QSignalBlocker quiet(cmboPort);
   cmboPort->clear();
-  for (const QString& p : QString::fromStdString(names).split('\n', Qt::SkipEmptyParts)) cmboPort->addItem(p);
+  for (const std::string& name : ListPorts()) cmboPort->addItem(QString::fromStdString(name));
   int at = -1;
   for (int i = 0; i < cmboPort->count() && at < 0; ++i)
     if (SamePort(cmboPort->itemText(i).toStdString(), remembered.toStdString())) at = i;

@@ -22,7 +22,7 @@
 #include <QTreeWidget>
 
 #include "base/log.h"
-#include "link/comm_port.h"
+#include "link/port_list.h"
 #include "link/port_access.h"
 #include "link/serial_device.h"
 #include "session/texts.h"
@@ -64,7 +64,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
   WindowPosSave1->Restore(false, true, true);
 
-  SetLinkHost(this);
   server_ = std::make_unique<TXModemServer>(*this);
   server_->OnStatusChange = [this](const std::string& text) { ShowStatus(text); };
   SetCalculatorFlags(kInitialFlags);
@@ -77,7 +76,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   root->setIcon(0, ImageIcon(kImageDirectory));
   root->setData(0, Qt::UserRole, QVariant::fromValue<void*>(&home_));
 
-  SetPortListSeparator("\n");
   ReloadPortList();
   loading_ = true;
   ReadSettings();
@@ -107,7 +105,6 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
 TFZQDir::~TFZQDir() {
   qApp->removeEventFilter(this);
   server_.reset();
-  SetLinkHost(nullptr);
 }
 
 void TFZQDir::BuildToolBar() {
@@ -362,9 +359,9 @@ void TFZQDir::DisableViews() {
 
 std::unique_ptr<TCommStatusDialog> TFZQDir::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(this); }
 
-int TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
+TModalResult TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
 
-int TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
+TModalResult TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   return FBadFile->AskBadFile(name, typeName, offer);
 }
 

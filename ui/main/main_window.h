@@ -194,8 +194,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void CloseConnectionStatus() override;
   void DisableViews() override;
   std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
-  int AskReplace(const std::string& name, int count) override;
-  int AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
+  TModalResult AskReplace(const std::string& name, int count) override;
+  TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
   void FocusMainWindow() override;

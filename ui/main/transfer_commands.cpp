@@ -141,7 +141,7 @@ void TFZQDir::UploadFile(const std::string& path) {
     WriteReceivedObject(path);
     SetConnected(false);
   }
-  server_->LastData.clear();
+  server_->ClearLastData();
 }
 
 void TFZQDir::mnuCaptureScreenClick() {
