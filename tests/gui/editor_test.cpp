@@ -248,19 +248,23 @@ TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   Open();
   // The file dialog: the path typed into its name field, then Open.
   QTimer files;
-  files.setInterval(20);
   QObject::connect(&files, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog || !dialog->isVisible()) return;
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
     if (!name) return;
-    files.stop();
-    name->setFocus();
-    QTest::keyClicks(name, QString::fromStdString(editor));
+    // Typed once; Open pressed again while the dialog stays (a completer popup
+    // that opened late takes the first click for itself).
+    if (name->text() != QString::fromStdString(editor)) {
+      name->setFocus();
+      name->selectAll();
+      QTest::keyClicks(name, QString::fromStdString(editor));
+    }
     if (QCompleter* c = name->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
     auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
     QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
   });
+  files.setInterval(200);
   files.start();
   QString stored;
   test::TDialogDriver driver;
