@@ -3,9 +3,13 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 #include "link/texts.h"
 
@@ -57,6 +61,35 @@ std::vector<std::string> PermissionAdvice(const std::string& path) {
   // Joining the group helps only when the group may read and write.
   if (a.groupMayUse && !a.inGroup) return texts::PermissionGroupAdvice(path, a.group);
   return {texts::PermissionModeAdvice(path, a.owner, a.group, a.mode)};
+}
+
+TLockHolder FindLockHolder(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  // /proc/locks names a file as MAJOR:MINOR:INODE, the numbers of its device in hex.
+  char key[64];
+  std::snprintf(key, sizeof key, "%02x:%02x:%llu", ::major(st.st_dev), ::minor(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    std::istringstream fields(line);
+    std::string number, kind, advisory, access, pid, file;
+    fields >> number >> kind;
+    if (kind == "->") continue;  // a waiter, not a holder
+    fields >> advisory >> access >> pid >> file;
+    if (kind != "FLOCK" || file != key) continue;
+    TLockHolder holder;
+    std::ifstream comm("/proc/" + pid + "/comm");
+    std::getline(comm, holder.name);
+    try {
+      holder.pid = std::stoi(pid);
+    } catch (const std::exception&) {
+      return {};
+    }
+    return holder;
+  }
+  return {};
 }
 
 }  // namespace bridgit

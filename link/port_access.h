@@ -23,4 +23,12 @@ TPortAccess ExamineAccess(const std::string& path);
 // else the owner, group and mode that stand in the way.
 std::vector<std::string> PermissionAdvice(const std::string& path);
 
+// The process holding the device's lock (flock, as the link takes it), found
+// in the system's lock table; pid 0 when nobody or nothing is known.
+struct TLockHolder {
+  int pid = 0;
+  std::string name;  // the process's command name, may be empty
+};
+TLockHolder FindLockHolder(const std::string& path);
+
 }  // namespace bridgit

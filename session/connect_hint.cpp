@@ -1,13 +1,8 @@
 #include "session/connect_hint.h"
 
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "host/prompt_kinds.h"
@@ -52,31 +47,8 @@ std::string StartServerKeys(bool rpn) {
 }
 
 std::string LockHolder(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return "";
-  // /proc/locks names a file as MAJOR:MINOR:INODE, the numbers of its device in hex.
-  char key[64];
-  std::snprintf(key, sizeof key, "%02x:%02x:%llu", ::major(st.st_dev), ::minor(st.st_dev),
-                static_cast<unsigned long long>(st.st_ino));
-  std::ifstream locks("/proc/locks");
-  std::string line;
-  while (std::getline(locks, line)) {
-    std::istringstream fields(line);
-    std::string number, kind, advisory, access, pid, file;
-    fields >> number >> kind;
-    if (kind == "->") continue;  // a waiter, not a holder
-    fields >> advisory >> access >> pid >> file;
-    if (kind != "FLOCK" || file != key) continue;
-    std::string name;
-    std::ifstream comm("/proc/" + pid + "/comm");
-    std::getline(comm, name);
-    try {
-      return texts::HolderText(std::stoi(pid), name);
-    } catch (const std::exception&) {
-      return "";
-    }
-  }
-  return "";
+  const TLockHolder holder = FindLockHolder(path);
+  return holder.pid > 0 ? texts::HolderText(holder.pid, holder.name) : "";
 }
 
 std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed, bool rpn,
