@@ -166,7 +166,7 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   // A text the calculator cannot compile is no put; nor are bytes sent as text.
   std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
   std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
-  for (const std::string& file : {"BAD.txt", "JUNK.zq"}) {
+  for (const std::string file : {"BAD.txt", "JUNK.zq"}) {
     r = Cli_({"--yes", "put", work / file});
     EXPECT_EQ(r.code, 1) << file;
     EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
