@@ -39,35 +39,39 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  using namespace bridgit::sim;
-  CLI::App app{"bridgit-calcsim: a simulated calculator for Bridgit"};
-  app.name("bridgit-calcsim");
+// What the command line asks of the simulated calculator.
+struct TSimOptions {
   std::string serverSpeed;
   std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control;
+  bool linkGiven = false;
   int baud = 0, speed = 0, evalMs = 20;
   std::vector<std::string> faultSpecs;
   double noise = 0;
   std::uint64_t seed = 1;
-  app.add_option("--link", linkKind, "pty or usb")->check(CLI::IsMember({"pty", "usb"}));
-  app.add_option("--path", path, "where to link the terminal end (pty)");
-  app.add_option("--usb-root", usbRoot, "folder that holds the USB device folder (usb)");
-  app.add_option("--usb-suffix", usbSuffix, "device suffix 1 to 4 (usb)")->check(CLI::IsMember({"", "1", "2", "3", "4"}));
-  app.add_option("--baud", baud, "pace what the calculator writes to this baud rate")->check(CLI::NonNegativeNumber);
-  app.add_option("--model", model, "71, 73, 73G+ or 71GII")->check(CLI::IsMember({"71", "73", "73G+", "71GII"}));
-  app.add_option("--rom-revision", romRevision, "the ROM revision text");
-  app.add_option("--speed", speed, "the calculator's own configured speed")->check(CLI::IsMember({1200, 2400, 4800, 9600, 15360, 19200, 38400, 57600, 115200}));
-  app.add_option("--server-speed", serverSpeed, "the speed its server runs at (default: --speed), or any: the PC's")
+};
+
+// Reads the options; -1 when the simulator is to run, else the exit code
+// (0 after --help or --version, 2 after a usage error).
+int ParseOptions(int argc, char** argv, TSimOptions& o) {
+  CLI::App app{"bridgit-calcsim: a simulated calculator for Bridgit"};
+  app.name("bridgit-calcsim");
+  app.add_option("--link", o.linkKind, "pty or usb")->check(CLI::IsMember({"pty", "usb"}));
+  app.add_option("--path", o.path, "where to link the terminal end (pty)");
+  app.add_option("--usb-root", o.usbRoot, "folder that holds the USB device folder (usb)");
+  app.add_option("--usb-suffix", o.usbSuffix, "device suffix 1 to 4 (usb)")->check(CLI::IsMember({"", "1", "2", "3", "4"}));
+  app.add_option("--baud", o.baud, "pace what the calculator writes to this baud rate")->check(CLI::NonNegativeNumber);
+  app.add_option("--model", o.model, "71, 73, 73G+ or 71GII")->check(CLI::IsMember({"71", "73", "73G+", "71GII"}));
+  app.add_option("--rom-revision", o.romRevision, "the ROM revision text");
+  app.add_option("--speed", o.speed, "the calculator's own configured speed")->check(CLI::IsMember({1200, 2400, 4800, 9600, 15360, 19200, 38400, 57600, 115200}));
+  app.add_option("--server-speed", o.serverSpeed, "the speed its server runs at (default: --speed), or any: the PC's")
       ->check(CLI::IsMember({"any", "1200", "2400", "4800", "9600", "15360", "19200", "38400", "57600", "115200"}));
-  app.add_option("--memory", memoryPath, "load the memory from this folder and write it back at the end");
-  app.add_option("--server", server, "on, off or kermit")->check(CLI::IsMember({"on", "off", "kermit"}));
-  app.add_option("--control", control, "Unix socket for key presses and faults");
-  app.add_option("--fault", faultSpecs, "KIND[:ARG]@N, repeatable");
-  app.add_option("--noise", noise, "probability of a flipped bit in each byte written")->check(CLI::Range(0.0, 1.0));
-  app.add_option("--seed", seed, "seed of the noise");
-  app.add_option("--eval-ms", evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
+  app.add_option("--memory", o.memoryPath, "load the memory from this folder and write it back at the end");
+  app.add_option("--server", o.server, "on, off or kermit")->check(CLI::IsMember({"on", "off", "kermit"}));
+  app.add_option("--control", o.control, "Unix socket for key presses and faults");
+  app.add_option("--fault", o.faultSpecs, "KIND[:ARG]@N, repeatable");
+  app.add_option("--noise", o.noise, "probability of a flipped bit in each byte written")->check(CLI::Range(0.0, 1.0));
+  app.add_option("--seed", o.seed, "seed of the noise");
+  app.add_option("--eval-ms", o.evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
   app.set_version_flag("--version", std::string("bridgit-calcsim ") + BRIDGIT_VERSION_STRING, "print the version and exit");
   try {
     app.parse(argc, argv);
@@ -76,50 +80,66 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bridgit-calcsim: %s\n", e.what());
     return 2;
   }
+  o.linkGiven = app.count("--link") > 0;
+  return -1;
+}
 
-  TCalcIdentity identity;
-  identity.family = model == "71" ? "71" : "73";
-  identity.modelName = model;
-  identity.romRevision = !romRevision.empty() ? romRevision : model == "71" ? "R" : model == "73" ? "1.18" : "2.15";
-  identity.speed = speed ? speed : model == "71" ? 9600 : model == "71GII" ? 115200 : 9600;
-  if (model == "73G+" && linkKind != "usb" && app.count("--link") == 0) linkKind = "usb";
+bridgit::sim::TCalcIdentity IdentityOf(const TSimOptions& o) {
+  bridgit::sim::TCalcIdentity identity;
+  identity.family = o.model == "71" ? "71" : "73";
+  identity.modelName = o.model;
+  identity.romRevision = !o.romRevision.empty() ? o.romRevision : o.model == "71" ? "R" : o.model == "73" ? "1.18" : "2.15";
+  identity.speed = o.speed ? o.speed : o.model == "71" ? 9600 : o.model == "71GII" ? 115200 : 9600;
+  return identity;
+}
+
+std::unique_ptr<bridgit::sim::TCalcLink> OpenLink(const TSimOptions& o, std::string& error) {
+  using bridgit::sim::TCalcLink;
+  if (o.linkKind == "usb")
+    return TCalcLink::OpenUsb(o.usbRoot.empty() ? DefaultFolder() : o.usbRoot, o.usbSuffix.empty() ? "" : "_" + o.usbSuffix, error);
+  return TCalcLink::OpenPty(o.path.empty() ? DefaultFolder() + "/calc" : o.path, error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace bridgit::sim;
+  TSimOptions o;
+  if (const int code = ParseOptions(argc, argv, o); code >= 0) return code;
+  const TCalcIdentity identity = IdentityOf(o);
+  if (o.model == "73G+" && o.linkKind != "usb" && !o.linkGiven) o.linkKind = "usb";
 
   TFaults faults;
-  for (const std::string& spec : faultSpecs) {
+  for (const std::string& spec : o.faultSpecs) {
     std::string error;
     if (!faults.Add(spec, error)) return Fail(error);
   }
-  if (noise > 0) faults.SetNoise(noise, seed);
+  if (o.noise > 0) faults.SetNoise(o.noise, o.seed);
 
   TCalcMemory memory;
-  if (!memoryPath.empty()) {
+  if (!o.memoryPath.empty()) {
     std::string error;
-    if (!LoadMemoryFolder(memory, memoryPath, error)) return Fail(error);
+    if (!LoadMemoryFolder(memory, o.memoryPath, error)) return Fail(error);
   } else {
     LoadDemoMemory(memory);
   }
 
   std::string error;
-  std::unique_ptr<TCalcLink> link;
-  if (linkKind == "usb") {
-    link = TCalcLink::OpenUsb(usbRoot.empty() ? DefaultFolder() : usbRoot, usbSuffix.empty() ? "" : "_" + usbSuffix, error);
-  } else {
-    link = TCalcLink::OpenPty(path.empty() ? DefaultFolder() + "/calc" : path, error);
-  }
+  std::unique_ptr<TCalcLink> link = OpenLink(o, error);
   if (!link) return Fail(error);
-  link->SetPacing(baud);
+  link->SetPacing(o.baud);
   link->SetFaults(&faults);
 
   TServerOptions options;
-  options.mode = server == "off" ? TServerMode::kOff : server == "kermit" ? TServerMode::kKermit : TServerMode::kOn;
-  options.evalMs = evalMs;
-  if (linkKind != "usb") options.speed = serverSpeed.empty() ? identity.speed : serverSpeed == "any" ? 0 : std::stoi(serverSpeed);
+  options.mode = o.server == "off" ? TServerMode::kOff : o.server == "kermit" ? TServerMode::kKermit : TServerMode::kOn;
+  options.evalMs = o.evalMs;
+  if (o.linkKind != "usb") options.speed = o.serverSpeed.empty() ? identity.speed : o.serverSpeed == "any" ? 0 : std::stoi(o.serverSpeed);
   TCalcServer calc(*link, memory, identity, faults, options);
 
   TControlCommands commands(calc, memory, faults);
   std::unique_ptr<TControlSocket> socket;
-  if (!control.empty()) {
-    socket = std::make_unique<TControlSocket>(control, [&commands](const std::string& line) { return commands.Answer(line); });
+  if (!o.control.empty()) {
+    socket = std::make_unique<TControlSocket>(o.control, [&commands](const std::string& line) { return commands.Answer(line); });
     if (!socket->Ok()) return Fail(socket->Error());
   }
 
@@ -139,6 +159,6 @@ int main(int argc, char** argv) {
   }
 
   socket.reset();
-  if (!memoryPath.empty() && !SaveMemoryFolder(memory, memoryPath, identity.family, error)) return Fail(error);
+  if (!o.memoryPath.empty() && !SaveMemoryFolder(memory, o.memoryPath, identity.family, error)) return Fail(error);
   return code;
 }
