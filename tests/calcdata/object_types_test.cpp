@@ -66,7 +66,9 @@ TEST(ObjectTypeTable, EveryRowHasItsPublishedPrologNameIconAndSize) {
     EXPECT_EQ(got.name, want.name);
     EXPECT_EQ(TypeIcon(row), want.icon);
     EXPECT_EQ(got.rule, want.rule);
-    if (want.rule == kFixed) EXPECT_EQ(got.fixedSize, want.fixed);
+    if (want.rule == kFixed) {
+      EXPECT_EQ(got.fixedSize, want.fixed);
+    }
   }
   // The icons other parts name by number.
   EXPECT_EQ(kDirectoryIcon, 34);

@@ -77,13 +77,19 @@ TEST_F(Session, IdentifiesEveryModel) {
     EXPECT_TRUE(host.Connected());
     EXPECT_EQ(host.CalculatorModel(), c.model);
     EXPECT_EQ(host.DisplayModel(), c.display);
-    if (!c.version.empty()) EXPECT_EQ(host.VersionInfo(), c.version);
+    if (!c.version.empty()) {
+      EXPECT_EQ(host.VersionInfo(), c.version);
+    }
     EXPECT_EQ(host.RequiredSpeed(), c.requiredSpeed);
     EXPECT_EQ(server->Link().Timing().AfterCommandPacket, c.afterCommandPacket);
     EXPECT_EQ(server->Link().Timing().AfterPulse, c.afterPulse);
     EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
-    if (c.display == "71") EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
-    if (c.display == "73G+") EXPECT_EQ(server->GetSpeed(), "130000");
+    if (c.display == "71") {
+      EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
+    }
+    if (c.display == "73G+") {
+      EXPECT_EQ(server->GetSpeed(), "130000");
+    }
     server->Connect("");
     EXPECT_TRUE(server->PortName.empty());
   }
