@@ -41,6 +41,7 @@ std::string TXModemServer::DisplayName(const std::string& name, const std::strin
 }
 
 bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& pcFile, int typeIcon, long long size) {
+  transferCancelled_ = false;  // a refusal below is no cancel, whatever came before
   const std::string name = EncodeEscapes(DecodeEscapes(nameCaret, TEscapeMode::kCaret), TEscapeMode::kBackslash);
   if (!CheckVarName(name, host_)) return false;
   int error = 0;
@@ -114,6 +115,7 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
 
 bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll,
                             bool confirm, const std::string& displayName) {
+  transferCancelled_ = false;
   CheckConnected();
   if (!CheckVarName(name, host_)) return false;
   const TFileKind kind = CheckFileKind(pcFile);
@@ -211,7 +213,9 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
   // a text the calculator cannot compile is a failure, not a put.
   textScratchLeft_ = true;
   textScratchFolder_ = currentFolder_;
-  Execute("'" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
+  // The failure's verdict goes in first: a store that fails at the end (no
+  // memory, a name the calculator refuses) leaves it, not a missing variable.
+  Execute("{ \"\" } '" + kTextScratch + "' STO '" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
               "{ \"\" } ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO { } END '" + kTextScratch + "' STO",
           true, true);
   SleepMs(link_->Timing().AfterSend);

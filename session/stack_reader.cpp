@@ -27,8 +27,11 @@ void TXModemServer::SendCalculatorCommand(const std::string& command) { Execute(
 
 std::string TXModemServer::RunCommand(const std::string& command, std::vector<std::string>* stack) {
   // The last error cleared first: what the read finds is this command's. An
-  // untrapped error still shows on the calculator's own screen.
-  SendCalculatorCommand("ERR0 " + command);
+  // untrapped error stops the line before the second ERR0, which clears an
+  // error the command trapped itself (IFERR); on its own line, so that a
+  // comment in the command cannot swallow it. An untrapped error still shows
+  // on the calculator's own screen.
+  SendCalculatorCommand("ERR0 " + command + "\nERR0");
   std::vector<std::string> texts = ReadTexts(stack ? kStackProgram + " ERRM +" : std::string("{ } ERRM +"));
   const std::string error = texts.empty() ? std::string() : texts.back();
   if (!texts.empty()) texts.pop_back();

@@ -217,6 +217,7 @@ TEST_F(Cli, EvaluationAndTheStack) {
     EXPECT_EQ(r.out, out);
   }
   EXPECT_EQ(Cli_({"exec", "1 \"A\\010B\\009\""}).code, 0) << "an earlier error is not this command's";
+  EXPECT_EQ(Cli_({"exec", "IFERR 1 0 / THEN DROP2 END"}).code, 0) << "an error the command trapped is no failure";
   r = Cli_({"stack", "--json"});
   EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
                    " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
