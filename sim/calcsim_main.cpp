@@ -143,12 +143,14 @@ int main(int argc, char** argv) {
     if (!socket->Ok()) return Fail(socket->Error());
   }
 
-  std::printf("%s\n", link->PcPath().c_str());
-  std::fflush(stdout);
+  // The stop signals are caught before the path is printed: whoever reads the
+  // path may stop the simulator at once, and it must still write its memory back.
   g_interruptFd = link->InterruptFd();
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   std::signal(SIGPIPE, SIG_IGN);
+  std::printf("%s\n", link->PcPath().c_str());
+  std::fflush(stdout);
   // Whatever goes wrong inside, the link and the socket are removed and the
   // memory folder written back.
   int code = 0;
