@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bridgit-screenshots: could not connect to %s\n", argv[1]);
     return 1;
   }
-  auto* tree = window.findChild<QTreeWidget*>("TreeView1");
+  auto* tree = window.findChild<QTreeWidget*>("folderTree");
   tree->setCurrentItem(tree->topLevelItem(0));
   Shoot(&window, "main-window-connected");
 
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
 
   ShootWhenShown(driver, "FOptions", "options", "btnCancel");
   window.mnuOptionsClick();
-  ShootWhenShown(driver, "FProperty", "properties", "Button1");
+  ShootWhenShown(driver, "FProperty", "properties", "closeButton");
   static_cast<bridgit::ui::TFProperty*>(window.findChild<QDialog*>("FProperty"))->ShowProperties("PROG\nLIST\nNOTES\n", 2400, 5);
   ShootWhenShown(driver, "FReplaceFile", "replace-file", "btnNo");
   window.AskReplace("PROG", 2);
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
   status->ShowCommStatus("Copying PROG", true);
 
   // The list inside a folder, sorted by size, a variable selected.
-  auto* list = window.findChild<QTreeWidget*>("ListView1");
+  auto* list = window.findChild<QTreeWidget*>("objectList");
   window.ListView1ColumnClick(2);
   if (list->topLevelItemCount() > 2) list->topLevelItem(2)->setSelected(true);
   Shoot(&window, "list-sorted-by-size");

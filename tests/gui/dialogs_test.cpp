@@ -50,7 +50,7 @@ TEST(PromptDialog, SwitchingTheEntryModeRewordsAndResizesTheOpenPrompt) {
   EXPECT_FALSE(prompt.ShowPrompt(kPromptDownload, ""));  // modeless: returns at once
   EXPECT_TRUE(prompt.isVisible());
   EXPECT_TRUE(prompt.Showing());
-  auto* memo = prompt.findChild<QPlainTextEdit*>("Memo1");
+  auto* memo = prompt.findChild<QPlainTextEdit*>("instructionsText");
   EXPECT_EQ(memo->toPlainText(), Text(PromptText(kPromptDownload, true)));
   EXPECT_FALSE(prompt.findChild<QPushButton*>("btnOK")->isVisible());
   EXPECT_TRUE(prompt.findChild<QPushButton*>("btnCancel")->isVisible());
@@ -75,10 +75,10 @@ TEST(PromptDialog, AfterTransferPromptsHaveOnlyACentredOk) {
     driver.When("FDownLd", [&](QWidget* d) {
       cancelShown = d->findChild<QPushButton*>("btnCancel")->isVisible();
       okCentre = d->findChild<QPushButton*>("btnOK")->geometry().center().x();
-      text = d->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+      text = d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText();
       // The mode switch changes nothing for a text shared by both modes.
       d->findChild<QRadioButton*>("rbtnALG")->click();
-      EXPECT_EQ(d->findChild<QPlainTextEdit*>("Memo1")->toPlainText(), text);
+      EXPECT_EQ(d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText(), text);
       test::Click(d, "btnOK");
     });
     EXPECT_TRUE(prompt.ShowPrompt(kind, ""));
@@ -178,9 +178,9 @@ TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {
   int names = 0;
   QString size;
   driver.When("FProperty", [&](QWidget* d) {
-    names = d->findChild<QListWidget*>("ListBox1")->count();
+    names = d->findChild<QListWidget*>("propertyList")->count();
     size = d->findChild<QLabel*>("Size")->text();
-    test::Click(d, "Button1");
+    test::Click(d, "closeButton");
   });
   dialog.ShowProperties("A\nB\nPROG\n", 3000, 10);
   EXPECT_EQ(names, 3);
@@ -195,7 +195,7 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
   QString text;
   driver.When("FReplaceFile", [&](QWidget* d) {
     allShown = d->findChild<QPushButton*>("btnAll")->isVisible();
-    text = d->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+    text = d->findChild<QPlainTextEdit*>("messageText")->toPlainText();
     test::Click(d, "btnNo");
   });
   EXPECT_EQ(replace.AskReplace("PROG", 1), kModalNo);
@@ -212,7 +212,7 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
 
   ui::TFBadFile bad(&main);
   driver.When("FBadFile", [&](QWidget* d) {
-    text = d->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+    text = d->findChild<QPlainTextEdit*>("messageText")->toPlainText();
     EXPECT_FALSE(d->findChild<QPushButton*>("btnYes")->isVisible());
     test::Click(d, "btnBinary");
   });
@@ -235,12 +235,12 @@ TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
   bool stillUp = false;
   driver.When("FCmStatus", [&](QWidget* d) {
     status.UpdateCommStatus("0", 4, 0, 0);
-    enabled = d->findChild<QPushButton*>("BitBtn1")->isEnabled();
+    enabled = d->findChild<QPushButton*>("cancelButton")->isEnabled();
     static_cast<QDialog*>(d)->reject();  // Esc
     stillUp = d->isVisible();
     status.UpdateCommStatus("1", 4, 0, 0);
     status.UpdateCommStatus("Block 3\r\n", 2, 10, 3);
-    EXPECT_EQ(d->findChild<QProgressBar*>("ProgressBar2")->value(), 3);
+    EXPECT_EQ(d->findChild<QProgressBar*>("progressBar")->value(), 3);
     status.UpdateCommStatus("", 3, 0, 0);  // finished
   });
   EXPECT_EQ(status.ShowCommStatus("Copying", true), kModalOk);
@@ -255,7 +255,7 @@ TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
   ui::TFAboutForm about(&main);
   about.show();
-  EXPECT_TRUE(about.findChild<QLabel*>("VersionLabel1")->text().startsWith("Confidential Test: Version "));
+  EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
   EXPECT_EQ(about.windowTitle(), main.windowTitle());
 }
 

@@ -132,7 +132,7 @@ TEST_F(DirView, TheCommandWindowRunsCommandsAndShowsTheStack) {
   window->mnuRPLClick();
   ui::TFRplCmd* cmd = window->CommandWindow();
   ASSERT_TRUE(cmd->isVisible());
-  auto* memo = cmd->findChild<QPlainTextEdit*>("Memo1");
+  auto* memo = cmd->findChild<QPlainTextEdit*>("historyText");
   EXPECT_TRUE(memo->toPlainText().contains("- -  WARNING  - -"));
   auto* box = cmd->findChild<QComboBox*>("cmboCmd");
   ASSERT_TRUE(box->isEnabled());

@@ -226,7 +226,7 @@ TEST_F(Help, F1OpensThePageOfTheFocusedControlsContextInEveryWindow) {
 
   // The command window: its page, or a button's pop-up text.
   ui::TFRplCmd* commands = OpenCommandWindow();
-  ClickToFocus(Find<QPlainTextEdit>(commands, "Memo1")->viewport());
+  ClickToFocus(Find<QPlainTextEdit>(commands, "historyText")->viewport());
   EXPECT_EQ(PageAfterF1(Focus()), "145000.html");
   auto* autoUpdate = Find<QCheckBox>(commands, "chbAutoUpdate");
   ClickToFocus(autoUpdate);
@@ -239,7 +239,7 @@ TEST_F(Help, F1OpensThePageOfTheFocusedControlsContextInEveryWindow) {
   ui::TFLogForm& log = window->LogForm();
   ASSERT_TRUE(WaitUntil([&] { return log.isVisible(); }));
   Activate(&log);
-  ClickToFocus(Find<QPlainTextEdit>(&log, "Memo1")->viewport());
+  ClickToFocus(Find<QPlainTextEdit>(&log, "logText")->viewport());
   EXPECT_EQ(PageAfterF1(Focus()), "125010.html");
   log.hide();
 
@@ -318,7 +318,7 @@ TEST_F(Help, ShiftF1ThenAClickAnswersForTheClickedControlAndTheClickDoesNothingE
 
   // The command window: a button's pop-up (not toggled), the window's page.
   ui::TFRplCmd* commands = OpenCommandWindow();
-  auto* history = Find<QPlainTextEdit>(commands, "Memo1");
+  auto* history = Find<QPlainTextEdit>(commands, "historyText");
   ClickToFocus(history->viewport());
   auto* autoUpdate = Find<QCheckBox>(commands, "chbAutoUpdate");
   const bool checked = autoUpdate->isChecked();
@@ -358,7 +358,7 @@ TEST_F(Help, ShiftF1ThenAClickAnswersForTheClickedControlAndTheClickDoesNothingE
   ui::TFCapture* shot = OpenCapture();
   Press(Focus() ? Focus() : shot, Qt::Key_F1, Qt::ShiftModifier);
   ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
-  QTest::mouseClick(Find<QLabel>(shot, "Image1"), Qt::LeftButton, {}, QPoint(4, 4));
+  QTest::mouseClick(Find<QLabel>(shot, "screenPicture"), Qt::LeftButton, {}, QPoint(4, 4));
   EXPECT_EQ(PopupText(), kPictureText);
 }
 

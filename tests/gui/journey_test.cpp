@@ -104,7 +104,7 @@ class Journey : public test::TWindowTest {
   }
   // Nothing running, and a window active again after any dialog went away.
   bool Idle() const {
-    return !window->Busy() && !window->findChild<QTimer*>("Timer1")->isActive() && ActiveWindowShown();
+    return !window->Busy() && !window->findChild<QTimer*>("refreshTimer")->isActive() && ActiveWindowShown();
   }
   // A window that was hidden may still count as active here: it does not.
   static bool ActiveWindowShown() {
@@ -115,7 +115,7 @@ class Journey : public test::TWindowTest {
   void Settle() {
     QCoreApplication::processEvents();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }))
-        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("Timer1")->isActive()
+        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
         << ", active window " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "none")
         << ", modal " << (QApplication::activeModalWidget() ? QApplication::activeModalWidget()->objectName().toStdString() : "none");
   }
@@ -446,7 +446,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   QString asked;
   for (const char* button : {"btnCancel", "btnOK"}) {
     driver.When("FDownLd", [&asked, button](QWidget* question) {
-      asked = question->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+      asked = question->findChild<QPlainTextEdit*>("instructionsText")->toPlainText();
       QTest::mouseClick(question->findChild<QAbstractButton*>(button), Qt::LeftButton);
     });
     ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
@@ -550,7 +550,7 @@ TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
   QString shown;
   boxes.When("FCmStatus", [&](QWidget* progress) {
     shown = progress->findChild<QLabel*>("lblRun")->text();
-    QTest::mouseClick(progress->findChild<QAbstractButton*>("BitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(progress->findChild<QAbstractButton*>("cancelButton"), Qt::LeftButton);
   });
   copyThree();
   Settle();
@@ -613,7 +613,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   ui::TFCapture* capture = window->CaptureWindow();
   ASSERT_NE(capture, nullptr);
   EXPECT_TRUE(capture->isVisible());
-  EXPECT_EQ(window->findChild<QLabel*>("StatusPanel0")->text(), "") << "the capture is over";
+  EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "") << "the capture is over";
 
   // Save As: first in the pictures folder; a name of another kind brings the
   // dialog back; then in the folder last saved in.
@@ -623,7 +623,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   fs::create_directories(dir / "shots");
   QStringList opened;
   const auto saveAs = [&](const std::string& name) {
-    driver.When("SaveDialog1", [&, name](QWidget* w) {
+    driver.When("saveDialog", [&, name](QWidget* w) {
       opened << static_cast<QFileDialog*>(w)->directory().absolutePath();
       auto* edit = w->findChild<QLineEdit*>("fileNameEdit");
       edit->setFocus();
@@ -682,7 +682,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_NE(said().find("not as .gif"), std::string::npos);
   EXPECT_NE(said().find("Cannot read Calculator screen.\n\nThe calculator answered on"), std::string::npos);
   EXPECT_NE(said().find("speed is 115200"), std::string::npos) << said();
-  EXPECT_EQ(window->findChild<QLabel*>("StatusPanel0")->text(), "");
+  EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "");
 }
 
 TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
@@ -698,7 +698,7 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   ASSERT_TRUE(WaitUntil([&] { return commands->isActiveWindow(); }));
   auto* box = commands->findChild<QComboBox*>("cmboCmd");
   ASSERT_NE(box, nullptr);
-  auto* memo = commands->findChild<QPlainTextEdit*>("Memo1");
+  auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
   EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the warning is wrapped to the window";
   QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
   const QString longText = QString(120, 'x');
@@ -714,7 +714,7 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   QTest::keyClicks(QApplication::focusWidget(), "6 7 *");
   Type(Qt::Key_Return);
   ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
-  EXPECT_TRUE(commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().contains("42")) << commands->findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString();
+  EXPECT_TRUE(commands->findChild<QPlainTextEdit*>("historyText")->toPlainText().contains("42")) << commands->findChild<QPlainTextEdit*>("historyText")->toPlainText().toStdString();
   EXPECT_EQ(box->currentText(), "");
   EXPECT_EQ(box->itemText(0), "6 7 *");
   // A command the calculator refuses says why in the window.
@@ -781,7 +781,7 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
     const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
     QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
   };
-  auto* popup = window->findChild<QMenu*>("PopupMenu1");
+  auto* popup = window->findChild<QMenu*>("popupMenu");
   rightClick(tree, Node({"WORK"}));
   ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
@@ -792,9 +792,9 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   QStringList shown;
   test::TDialogDriver driver;
   driver.When("FProperty", [&](QWidget* dialog) {
-    auto* names = dialog->findChild<QListWidget*>("ListBox1");
+    auto* names = dialog->findChild<QListWidget*>("propertyList");
     for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
-    QTest::mouseClick(dialog->findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
   });
   QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(properties).center());
   ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
@@ -823,8 +823,8 @@ TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
   settings->setValue("Port", "/dev/ttyUSB97-gone");
   settings->setValue("Speed", "115200");
   window = std::make_unique<ui::TFZQDir>(settings.get());
-  tree = window->findChild<QTreeWidget*>("TreeView1");
-  list = window->findChild<QTreeWidget*>("ListView1");
+  tree = window->findChild<QTreeWidget*>("folderTree");
+  list = window->findChild<QTreeWidget*>("objectList");
   Show();
   auto* box = window->findChild<QComboBox*>("cmboPort");
   ASSERT_NE(box, nullptr);
@@ -871,9 +871,9 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
   Open();
   Connect();
   ASSERT_EQ(list->columnWidth(1), 95);
-  ChooseFromMenu('v', "mnuView", "List1");
+  ChooseFromMenu('v', "mnuView", "mnuList");
   EXPECT_TRUE(list->isColumnHidden(1));
-  ChooseFromMenu('v', "mnuView", "SmallIcons1");
+  ChooseFromMenu('v', "mnuView", "mnuSmallIcons");
   window->close();
   EXPECT_EQ(settings->value("DirWidthType").toString(), "95");
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
@@ -882,10 +882,10 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
   // Back in Details, the next window shows the columns as they were.
   window.reset();
   window = std::make_unique<ui::TFZQDir>(settings.get());
-  list = window->findChild<QTreeWidget*>("ListView1");
-  tree = window->findChild<QTreeWidget*>("TreeView1");
+  list = window->findChild<QTreeWidget*>("objectList");
+  tree = window->findChild<QTreeWidget*>("folderTree");
   Show();
-  ChooseFromMenu('v', "mnuView", "Details1");
+  ChooseFromMenu('v', "mnuView", "mnuDetails");
   EXPECT_FALSE(list->isColumnHidden(1));
   EXPECT_EQ(list->columnWidth(1), 95);
   // A width of 0 stored by an earlier version does not come back as a sliver.
@@ -893,7 +893,7 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
   settings->setValue("DirWidthType", "0");
   window.reset();
   window = std::make_unique<ui::TFZQDir>(settings.get());
-  list = window->findChild<QTreeWidget*>("ListView1");
+  list = window->findChild<QTreeWidget*>("objectList");
   EXPECT_GE(list->columnWidth(1), 60);
 }
 
@@ -903,7 +903,7 @@ TEST_F(Journey, ColumnWidthsSurviveTheIconsAndListStyles) {
 TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   Open();
   Connect();
-  ChooseFromMenu('f', "mnuFile", "Close1");
+  ChooseFromMenu('f', "mnuFile", "mnuClose");
   ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
   const std::string port = sim->PcPath();
   const std::map<QString, QString> written = {{"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"DirColSize", "3"},
@@ -914,8 +914,8 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   ::setenv("BRIDGIT_EXTRA_PORTS", port.c_str(), 1);
   window.reset();
   window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
-  tree = window->findChild<QTreeWidget*>("TreeView1");
-  list = window->findChild<QTreeWidget*>("ListView1");
+  tree = window->findChild<QTreeWidget*>("folderTree");
+  list = window->findChild<QTreeWidget*>("objectList");
   window->show();
   ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty(); }, 20000));
   EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +

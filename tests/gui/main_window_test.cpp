@@ -76,7 +76,7 @@ TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
     TTestWindow window(settings.get());
     EXPECT_EQ(Find<QComboBox>(window, "cmboSpeed")->currentText(), "9600");
     EXPECT_EQ(Find<QComboBox>(window, "cmboPort")->currentIndex(), 0);
-    auto* list = Find<QTreeWidget>(window, "ListView1");
+    auto* list = Find<QTreeWidget>(window, "objectList");
     EXPECT_EQ(list->header()->visualIndex(2), 2);  // Files, Type, Size
     EXPECT_EQ(list->columnWidth(0), 160);
     EXPECT_EQ(window.FileSettings().translationLevel, 1);
@@ -91,7 +91,7 @@ TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
   {
     TTestWindow window(settings.get());
     EXPECT_EQ(window.FileSettings().translationLevel, 0);
-    EXPECT_EQ(Find<QTreeWidget>(window, "ListView1")->header()->visualIndex(2), 1);  // Files, Size, Type
+    EXPECT_EQ(Find<QTreeWidget>(window, "objectList")->header()->visualIndex(2), 1);  // Files, Size, Type
     window.close();
   }
   EXPECT_EQ(settings->value("DirColSize").toString(), "2");

@@ -298,7 +298,7 @@ TEST_F(Transfers, TheCaptureWindowSavesPicturesOthersCanRead) {
   EXPECT_TRUE(capture->isVisible());
   EXPECT_EQ(capture->Zoom(), 2);
   EXPECT_EQ(capture->Frame(), 2);
-  EXPECT_EQ(capture->findChild<QLabel*>("Image1")->size(), QSize(274, 140));
+  EXPECT_EQ(capture->findChild<QLabel*>("screenPicture")->size(), QSize(274, 140));
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(137, 70));
 
   std::string why;

@@ -37,8 +37,8 @@ class TWindowTest : public ::testing::Test {
     sim = std::make_unique<TCalcSim>(simArgs);
     window = std::make_unique<ui::TFZQDir>(settings.get());
     window->SetPort(QString::fromStdString(sim->PcPath()));
-    tree = window->findChild<QTreeWidget*>("TreeView1");
-    list = window->findChild<QTreeWidget*>("ListView1");
+    tree = window->findChild<QTreeWidget*>("folderTree");
+    list = window->findChild<QTreeWidget*>("objectList");
     if (!connect) return;
     window->tbtnConnectClick();
     ASSERT_TRUE(window->Connected());
@@ -61,7 +61,7 @@ class TWindowTest : public ::testing::Test {
     window->PopupMenu1Popup();
   }
   // Lets the deferred refresh run.
-  void Settle() { ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QTimer*>("Timer1")->isActive() && !window->Busy(); })); }
+  void Settle() { ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QTimer*>("refreshTimer")->isActive() && !window->Busy(); })); }
   std::string Dump() { return sim->Control("dump"); }
 
   TTempDir dir;

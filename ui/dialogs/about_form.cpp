@@ -28,25 +28,25 @@ void TVersionLabel::SetPrefix(const QString& prefix) { setText(prefix + QString:
 TFAboutForm::TFAboutForm(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
   setObjectName("FAboutForm");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  VersionLabel1 = new TVersionLabel(this);
-  VersionLabel1->setObjectName("VersionLabel1");
-  VersionLabel1->setAlignment(Qt::AlignCenter);
-  auto* Image1 = new QLabel(this);
-  Image1->setObjectName("Image1");
-  Image1->setPixmap(ProductPicture(QSize(329, 209)));
+  versionLabel = new TVersionLabel(this);
+  versionLabel->setObjectName("versionLabel");
+  versionLabel->setAlignment(Qt::AlignCenter);
+  auto* productPicture = new QLabel(this);
+  productPicture->setObjectName("productPicture");
+  productPicture->setPixmap(ProductPicture(QSize(329, 209)));
   auto* btnOK = new QPushButton("&OK", this);
   btnOK->setObjectName("btnOK");
   btnOK->setDefault(true);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Image1);
-  layout->addWidget(VersionLabel1);
+  layout->addWidget(productPicture);
+  layout->addWidget(versionLabel);
   layout->addWidget(btnOK, 0, Qt::AlignCenter);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TFAboutForm::showEvent(QShowEvent* e) {
-  VersionLabel1->SetPrefix("Confidential Test: ");
+  versionLabel->SetPrefix("Confidential Test: ");
   if (main_) setWindowTitle(main_->windowTitle());
   QDialog::showEvent(e);
   CentreOver(this, main_);

@@ -26,7 +26,7 @@ class TFAboutForm : public QDialog {
 
  private:
   QWidget* main_;
-  TVersionLabel* VersionLabel1;
+  TVersionLabel* versionLabel;
 };
 
 }  // namespace bridgit::ui

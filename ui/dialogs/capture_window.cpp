@@ -61,13 +61,13 @@ TFCapture::TFCapture(QSettings* settings, TSessionHost& host, QWidget* parent)
   SetHelpContext(this, kHelpCaptureWindow);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
-  Image1 = new QLabel;
-  Image1->setObjectName("Image1");
-  Image1->setToolTip("Captured Screen");
-  SetHelpContext(Image1, kHelpPicture);
-  Image1->setScaledContents(true);
+  screenPicture = new QLabel;
+  screenPicture->setObjectName("screenPicture");
+  screenPicture->setToolTip("Captured Screen");
+  SetHelpContext(screenPicture, kHelpPicture);
+  screenPicture->setScaledContents(true);
   auto* scroll = new QScrollArea(this);
-  scroll->setWidget(Image1);
+  scroll->setWidget(screenPicture);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setCentralWidget(scroll);
@@ -90,8 +90,8 @@ TFCapture::TFCapture(QSettings* settings, TSessionHost& host, QWidget* parent)
     zoom_ = std::find(std::begin(kZooms), std::end(kZooms), v) != std::end(kZooms) ? v : 2;
   }
   BuildMenus();
-  WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
-  WindowPosSave1->Restore(true, true, true);  // shown only with a picture
+  windowPosition = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
+  windowPosition->Restore(true, true, true);  // shown only with a picture
 }
 
 TFCapture::~TFCapture() = default;
@@ -158,12 +158,12 @@ void TFCapture::RenderCapture() {
   const bool fitted = imageReady_ && size() == maximumSize();
   bool fit = fitted || fitPending_;
   fitPending_ = false;
-  const QSize chrome = size() - Image1->size();
+  const QSize chrome = size() - screenPicture->size();
   Build();
   // Fitted only when the whole window stays on the screen.
   const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 4096, 4096);
-  if (x() + chrome.width() + Image1->width() > screen.right()) fit = false;
-  if (fit && y() + chrome.height() + Image1->height() <= screen.bottom()) FitWindow();
+  if (x() + chrome.width() + screenPicture->width() > screen.right()) fit = false;
+  if (fit && y() + chrome.height() + screenPicture->height() <= screen.bottom()) FitWindow();
   SaveSettings();
 }
 
@@ -172,8 +172,8 @@ void TFCapture::Build() {
   const int f = showBorder_ ? frame_ : 0;
   const int s = showBorder_ ? space_ : 0;
   framed_ = FramePicture(DecodeCapture(capture_), f, s);
-  Image1->setPixmap(QPixmap::fromImage(ToImage(framed_)));
-  Image1->setFixedSize(framed_.width * zoom_, framed_.height * zoom_);
+  screenPicture->setPixmap(QPixmap::fromImage(ToImage(framed_)));
+  screenPicture->setFixedSize(framed_.width * zoom_, framed_.height * zoom_);
   imageReady_ = true;
   ApplySizeLimits();
   CopyToClipboard();
@@ -184,7 +184,7 @@ void TFCapture::Build() {
 void TFCapture::ApplySizeLimits() {
   if (!imageReady_) return;
   const int barHeights = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-  setMaximumSize(std::max(minimumWidth(), Image1->width()), std::max(minimumHeight(), Image1->height() + barHeights));
+  setMaximumSize(std::max(minimumWidth(), screenPicture->width()), std::max(minimumHeight(), screenPicture->height() + barHeights));
 }
 
 void TFCapture::resizeEvent(QResizeEvent* event) {
@@ -200,7 +200,7 @@ void TFCapture::CopyToClipboard() {
 }
 
 void TFCapture::SaveSettings() {
-  WindowPosSave1->Save(true);  // never reopens by itself
+  windowPosition->Save(true);  // never reopens by itself
   const auto put = [this](const char* key, int v) { settings_->setValue(QString(kSubKey) + "/" + key, QString::number(v)); };
   put("BorderShow", showBorder_ ? 1 : 0);
   put("BorderSpace", space_);
@@ -233,7 +233,7 @@ QString TFCapture::SaveFolder() const {
 
 void TFCapture::SaveAs() {
   QFileDialog dialog(this, "Save Captured Screen", SaveFolder());
-  dialog.setObjectName("SaveDialog1");
+  dialog.setObjectName("saveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kJpegFilter, kBmpFilter, kPngFilter, "All Files (*)"});
   dialog.setDefaultSuffix("jpg");

@@ -60,8 +60,8 @@ class TFCapture : public QMainWindow {
   QString SaveFolder() const;
   TSessionHost& host_;
   QSettings* settings_;
-  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
-  QLabel* Image1;
+  std::unique_ptr<shell::TWindowPosSave> windowPosition;
+  QLabel* screenPicture;
   QActionGroup* frames_ = nullptr;
   QActionGroup* spaces_ = nullptr;
   QActionGroup* zooms_ = nullptr;

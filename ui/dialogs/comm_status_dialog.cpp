@@ -20,19 +20,19 @@ TFCmStatus::TFCmStatus(QWidget* parent) : QDialog(parent) {
   barRun->setObjectName("barRun");
   layout->addWidget(lblRun);
   layout->addWidget(barRun);
-  ProgressBar2 = new QProgressBar(this);
-  ProgressBar2->setObjectName("ProgressBar2");
-  Label1 = new QLabel(this);
-  Label1->setObjectName("Label1");
-  Label1->setAlignment(Qt::AlignCenter);
-  Label1->setWordWrap(true);
-  Label1->setMinimumSize(161, 57);
-  BitBtn1 = new QPushButton(tr("Cancel"), this);
-  BitBtn1->setObjectName("BitBtn1");
-  layout->addWidget(ProgressBar2);
-  layout->addWidget(Label1);
-  layout->addWidget(BitBtn1, 0, Qt::AlignCenter);
-  connect(BitBtn1, &QPushButton::clicked, this, &TFCmStatus::reject);
+  progressBar = new QProgressBar(this);
+  progressBar->setObjectName("progressBar");
+  statusLabel = new QLabel(this);
+  statusLabel->setObjectName("statusLabel");
+  statusLabel->setAlignment(Qt::AlignCenter);
+  statusLabel->setWordWrap(true);
+  statusLabel->setMinimumSize(161, 57);
+  cancelButton = new QPushButton(tr("Cancel"), this);
+  cancelButton->setObjectName("cancelButton");
+  layout->addWidget(progressBar);
+  layout->addWidget(statusLabel);
+  layout->addWidget(cancelButton, 0, Qt::AlignCenter);
+  connect(cancelButton, &QPushButton::clicked, this, &TFCmStatus::reject);
 }
 
 TModalResult TFCmStatus::ShowCommStatus(const std::string& caption, bool cancelVisible) {
@@ -75,15 +75,15 @@ void TFCmStatus::EndRun() {
 
 void TFCmStatus::Sync() {
   setWindowTitle(QString::fromStdString(state_.caption()));
-  Label1->setText(QString::fromStdString(state_.message()).replace("\r\n", "\n"));
-  ProgressBar2->setMaximum(std::max(1, state_.maximum()));
-  ProgressBar2->setValue(std::min(state_.position(), std::max(1, state_.maximum())));
+  statusLabel->setText(QString::fromStdString(state_.message()).replace("\r\n", "\n"));
+  progressBar->setMaximum(std::max(1, state_.maximum()));
+  progressBar->setValue(std::min(state_.position(), std::max(1, state_.maximum())));
   lblRun->setVisible(runCount_ > 0);
   barRun->setVisible(runCount_ > 0);
   if (stopRequested_) lblRun->setText(QString::fromStdString(kStoppingAfterObject));
-  BitBtn1->setText(stopRequested_ ? tr("Stop &Now") : tr("Cancel"));
-  BitBtn1->setVisible(state_.cancelVisible());
-  BitBtn1->setEnabled(state_.cancelEnabled());
+  cancelButton->setText(stopRequested_ ? tr("Stop &Now") : tr("Cancel"));
+  cancelButton->setVisible(state_.cancelVisible());
+  cancelButton->setEnabled(state_.cancelEnabled());
 }
 
 }  // namespace bridgit::ui

@@ -35,9 +35,9 @@ class TFCmStatus : public QDialog, public TCommStatusDialog {
   bool stopRequested_ = false;
   QLabel* lblRun;
   QProgressBar* barRun;
-  QLabel* Label1;
-  QProgressBar* ProgressBar2;
-  QPushButton* BitBtn1;
+  QLabel* statusLabel;
+  QProgressBar* progressBar;
+  QPushButton* cancelButton;
 };
 
 }  // namespace bridgit::ui

@@ -47,38 +47,38 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   setWindowTitle("Calculator Commands");
   setGeometry(383, 124, 293, 286);
   setMinimumSize(271, 270);
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setReadOnly(true);
+  historyText = new QPlainTextEdit(this);
+  historyText->setObjectName("historyText");
+  historyText->setReadOnly(true);
   // The warning is wrapped to the window; the stack picture is not.
-  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  Memo1->setToolTip("History of commands.  Right click for menu.");
-  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  historyText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  historyText->setToolTip("History of commands.  Right click for menu.");
+  historyText->setContextMenuPolicy(Qt::CustomContextMenu);
   lblError = new QLabel(this);
   lblError->setObjectName("lblError");
   lblError->setWordWrap(true);
   lblError->setTextInteractionFlags(Qt::TextSelectableByMouse);
   lblError->hide();
-  auto* Panel1 = new QWidget(this);
-  Panel1->setObjectName("Panel1");
-  auto* lblCmd = new QLabel("Command:", Panel1);
+  auto* commandPanel = new QWidget(this);
+  commandPanel->setObjectName("commandPanel");
+  auto* lblCmd = new QLabel("Command:", commandPanel);
   lblCmd->setObjectName("lblCmd");
-  cmboCmd = new QComboBox(Panel1);
+  cmboCmd = new QComboBox(commandPanel);
   cmboCmd->setObjectName("cmboCmd");
   cmboCmd->setEditable(true);
   cmboCmd->setInsertPolicy(QComboBox::NoInsert);
   cmboCmd->setToolTip("Type RPN command, press ENTER");
   cmboCmd->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
-  btnSend = new QPushButton("Send", Panel1);
+  btnSend = new QPushButton("Send", commandPanel);
   btnSend->setObjectName("btnSend");
   btnSend->setToolTip("Send the command to the calculator");
-  chbAutoUpdate = new QCheckBox("Automatically Update Stack Picture", Panel1);
+  chbAutoUpdate = new QCheckBox("Automatically Update Stack Picture", commandPanel);
   chbAutoUpdate->setObjectName("chbAutoUpdate");
   chbAutoUpdate->setToolTip("Refresh stack after every command");
-  btnStack = new QPushButton("Update Stack", Panel1);
+  btnStack = new QPushButton("Update Stack", commandPanel);
   btnStack->setObjectName("btnStack");
   btnStack->setToolTip("Refresh the stack data");
-  auto* btnOK = new QPushButton("Close", Panel1);
+  auto* btnOK = new QPushButton("Close", commandPanel);
   btnOK->setObjectName("btnOK");
   btnOK->setShortcut(Qt::Key_Escape);
   auto* commandRow = new QHBoxLayout;
@@ -89,15 +89,15 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   buttonRow->addWidget(btnStack);
   buttonRow->addStretch();
   buttonRow->addWidget(btnOK);
-  auto* panel = new QVBoxLayout(Panel1);
+  auto* panel = new QVBoxLayout(commandPanel);
   panel->setContentsMargins(0, 0, 0, 0);
   panel->addLayout(commandRow);
   panel->addWidget(chbAutoUpdate);
   panel->addLayout(buttonRow);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Memo1, 1);
+  layout->addWidget(historyText, 1);
   layout->addWidget(lblError);
-  layout->addWidget(Panel1);
+  layout->addWidget(commandPanel);
 
   SetHelpContext(this, kHelpCommandWindow);
   SetHelpContext(btnSend, kHelpSend);
@@ -111,17 +111,17 @@ TFRplCmd::TFRplCmd(QWidget* mainWindow, QSettings* settings, TSessionHost& host,
   connect(btnSend, &QPushButton::clicked, this, &TFRplCmd::Send);
   connect(btnStack, &QPushButton::clicked, this, &TFRplCmd::btnStackClick);
   connect(btnOK, &QPushButton::clicked, this, &QWidget::close);
-  connect(Memo1, &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowMemoMenu);
+  connect(historyText, &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowMemoMenu);
   connect(cmboCmd->lineEdit(), &QWidget::customContextMenuRequested, this, &TFRplCmd::ShowCommandMenu);
   // Typed keys reach the box itself, which hands them to its line without
   // the line's own filters: both are watched.
   cmboCmd->installEventFilter(this);
   cmboCmd->lineEdit()->installEventFilter(this);
 
-  WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
-  WindowPosSave1->Restore(false, true, true);
+  windowPosition = std::make_unique<shell::TWindowPosSave>(this, settings_, kSubKey);
+  windowPosition->Restore(false, true, true);
   chbAutoUpdate->setChecked(settings_->value(QString(kSubKey) + "/" + kAutoStack, "1").toString() != "0");
-  Memo1->setPlainText(kWarning);
+  historyText->setPlainText(kWarning);
   SetControlState(false, false);
 }
 
@@ -182,8 +182,8 @@ void TFRplCmd::ShowStack(const std::vector<std::string>& lines) {
   QString text;
   for (const std::string& line : lines) text += QString::fromLatin1(line.c_str()) + "\n";
   if (text.endsWith('\n')) text.chop(1);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setPlainText(text);
+  historyText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  historyText->setPlainText(text);
 }
 
 void TFRplCmd::btnStackClick() {
@@ -223,25 +223,25 @@ void TFRplCmd::PasteLimited() { cmboCmd->lineEdit()->insert(QApplication::clipbo
 void TFRplCmd::ShowCommandMenu(const QPoint& at) {
   QLineEdit* edit = cmboCmd->lineEdit();
   QMenu menu(this);
-  menu.setObjectName("PopupMenu2");
-  menu.addAction("Select All", QKeySequence("Ctrl+A"), edit, &QLineEdit::selectAll)->setObjectName("mnuSelectAll2");
-  menu.addAction("Cut", QKeySequence("Ctrl+X"), edit, &QLineEdit::cut)->setObjectName("mnuCut2");
-  menu.addAction("Copy", QKeySequence("Ctrl+C"), edit, &QLineEdit::copy)->setObjectName("mnuCopy2");
-  menu.addAction("Paste", QKeySequence("Ctrl+V"), this, &TFRplCmd::PasteLimited)->setObjectName("mnuPaste2");
+  menu.setObjectName("commandPopupMenu");
+  menu.addAction("Select All", QKeySequence("Ctrl+A"), edit, &QLineEdit::selectAll)->setObjectName("mnuCommandSelectAll");
+  menu.addAction("Cut", QKeySequence("Ctrl+X"), edit, &QLineEdit::cut)->setObjectName("mnuCommandCut");
+  menu.addAction("Copy", QKeySequence("Ctrl+C"), edit, &QLineEdit::copy)->setObjectName("mnuCommandCopy");
+  menu.addAction("Paste", QKeySequence("Ctrl+V"), this, &TFRplCmd::PasteLimited)->setObjectName("mnuCommandPaste");
   menu.exec(edit->mapToGlobal(at));
 }
 
 void TFRplCmd::ShowMemoMenu(const QPoint& at) {
   QMenu menu(this);
-  menu.setObjectName("PopupMenu1");
-  menu.addAction("Select All", QKeySequence("Ctrl+A"), Memo1, &QPlainTextEdit::selectAll)->setObjectName("mnuSelectAll");
-  menu.addAction("Copy", QKeySequence("Ctrl+C"), Memo1, &QPlainTextEdit::copy)->setObjectName("mnuCopy");
-  menu.exec(Memo1->viewport()->mapToGlobal(at));
+  menu.setObjectName("popupMenu");
+  menu.addAction("Select All", QKeySequence("Ctrl+A"), historyText, &QPlainTextEdit::selectAll)->setObjectName("mnuSelectAll");
+  menu.addAction("Copy", QKeySequence("Ctrl+C"), historyText, &QPlainTextEdit::copy)->setObjectName("mnuCopy");
+  menu.exec(historyText->viewport()->mapToGlobal(at));
 }
 
 // Closing hides the window; its place and the check box are kept.
 void TFRplCmd::closeEvent(QCloseEvent* event) {
-  WindowPosSave1->Save(false);
+  windowPosition->Save(false);
   settings_->setValue(QString(kSubKey) + "/" + kAutoStack, chbAutoUpdate->isChecked() ? "1" : "0");
   settings_->sync();
   QWidget::closeEvent(event);

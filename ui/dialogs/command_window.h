@@ -66,13 +66,13 @@ class TFRplCmd : public QWidget {
   TSessionHost& host_;
   TCalculatorServices& services_;
   QSettings* settings_;
-  QPlainTextEdit* Memo1;
+  QPlainTextEdit* historyText;
   QComboBox* cmboCmd;
   QLabel* lblError;
   QCheckBox* chbAutoUpdate;
   QPushButton* btnStack;
   QPushButton* btnSend;
-  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
+  std::unique_ptr<shell::TWindowPosSave> windowPosition;
 };
 
 }  // namespace bridgit::ui

@@ -36,16 +36,16 @@ TFDownLd::TFDownLd(QWidget* mainWindow, bool rpn) : QDialog(mainWindow), main_(m
   modes->setContentsMargins(8, 2, 8, 2);
   modes->addWidget(rbtnALG);
   modes->addWidget(rbtnRPN);
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setReadOnly(true);
-  Memo1->setFrameShape(QFrame::NoFrame);
-  Memo1->setFocusPolicy(Qt::NoFocus);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo1->setBackgroundRole(QPalette::Window);
-  Memo1->viewport()->setAutoFillBackground(false);
+  instructionsText = new QPlainTextEdit(this);
+  instructionsText->setObjectName("instructionsText");
+  instructionsText->setReadOnly(true);
+  instructionsText->setFrameShape(QFrame::NoFrame);
+  instructionsText->setFocusPolicy(Qt::NoFocus);
+  instructionsText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  instructionsText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  instructionsText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  instructionsText->setBackgroundRole(QPalette::Window);
+  instructionsText->viewport()->setAutoFillBackground(false);
   btnOK = new QPushButton(FromText(texts::kPromptOk), this);
   btnOK->setObjectName("btnOK");
   btnOK->setDefault(true);
@@ -67,17 +67,17 @@ void TFDownLd::SetPrompt(int kind) {
   const TPromptShape shape = ShapePrompt(kind, rpn_, question_, "");
   QString text = QString::fromLatin1(shape.text.c_str()).replace("\r\n", "\n");
   if (text.endsWith('\n')) text.chop(1);
-  Memo1->setPlainText(text);
+  instructionsText->setPlainText(text);
   grpPrompt->setVisible(shape.modeChoice);
   // The text's own size decides the dialog's: lines + 1 rows of the font.
-  const QFontMetrics fm(Memo1->font());
+  const QFontMetrics fm(instructionsText->font());
   const QStringList lines = text.split('\n');
   int widest = 0;
   for (const QString& l : lines) widest = std::max(widest, fm.horizontalAdvance(l));
   const int memoHeight = (static_cast<int>(lines.size()) + 1) * (fm.height() + 1);
   const int width = std::max(kWidth, widest + 4 * kMargin);
   const int memoTop = shape.modeChoice ? kMargin + kGroupHeight + kMargin : kMargin;
-  Memo1->setGeometry(kMargin, memoTop, width - 2 * kMargin, memoHeight);
+  instructionsText->setGeometry(kMargin, memoTop, width - 2 * kMargin, memoHeight);
   // The buttons keep their distance m from the text and from the bottom edge.
   const int m = kHeight - (kButtonTop + kButtonHeight);
   const int height = 2 * m + memoTop + memoHeight + kButtonHeight;

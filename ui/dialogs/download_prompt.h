@@ -40,7 +40,7 @@ class TFDownLd : public QDialog {
 
  private:
   QWidget* main_;
-  QPlainTextEdit* Memo1;
+  QPlainTextEdit* instructionsText;
   QPushButton* btnOK;
   QPushButton* btnCancel;
   QGroupBox* grpPrompt;

@@ -28,10 +28,10 @@ TFLogForm::TFLogForm(QSettings* settings, QWidget* parent) : QWidget(parent, Qt:
   setObjectName("FLogForm");
   setWindowTitle("LogForm");
   setGeometry(701, 196, 329, 414);
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  logText = new QPlainTextEdit(this);
+  logText->setObjectName("logText");
+  logText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  logText->setContextMenuPolicy(Qt::CustomContextMenu);
   auto* btnClear = new QPushButton("Clear Log", this);
   btnClear->setObjectName("btnClear");
   auto* btnOK = new QPushButton("OK", this);
@@ -42,22 +42,22 @@ TFLogForm::TFLogForm(QSettings* settings, QWidget* parent) : QWidget(parent, Qt:
   buttons->addStretch();
   buttons->addWidget(btnOK);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Memo1);
+  layout->addWidget(logText);
   layout->addLayout(buttons);
   SetHelpContext(this, kHelpLog);
   SetHelpContext(btnClear, kHelpClear);
   connect(btnClear, &QPushButton::clicked, [] { TLogBook::Instance().Clear(); });
   connect(btnOK, &QPushButton::clicked, this, &QWidget::hide);
-  connect(Memo1, &QWidget::customContextMenuRequested, this, &TFLogForm::ShowMemoMenu);
+  connect(logText, &QWidget::customContextMenuRequested, this, &TFLogForm::ShowMemoMenu);
   // Lines may come from any thread: queued to this window's thread, in order.
-  connect(this, &TFLogForm::lineLogged, Memo1, &QPlainTextEdit::appendPlainText, Qt::QueuedConnection);
-  connect(this, &TFLogForm::logCleared, Memo1, &QPlainTextEdit::clear, Qt::QueuedConnection);
-  for (const std::string& line : TLogBook::Instance().Lines()) Memo1->appendPlainText(LogLine(line));
+  connect(this, &TFLogForm::lineLogged, logText, &QPlainTextEdit::appendPlainText, Qt::QueuedConnection);
+  connect(this, &TFLogForm::logCleared, logText, &QPlainTextEdit::clear, Qt::QueuedConnection);
+  for (const std::string& line : TLogBook::Instance().Lines()) logText->appendPlainText(LogLine(line));
   listener_ = TLogBook::Instance().AddListener([this](const std::string& line) { emit lineLogged(LogLine(line)); },
                                                [this] { emit logCleared(); });
   if (settings) {
-    WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings, kSubKey);
-    WindowPosSave1->Restore(false, true, true);
+    windowPosition = std::make_unique<shell::TWindowPosSave>(this, settings, kSubKey);
+    windowPosition->Restore(false, true, true);
   }
 }
 
@@ -65,18 +65,18 @@ TFLogForm::~TFLogForm() { TLogBook::Instance().RemoveListener(listener_); }
 
 void TFLogForm::ShowMemoMenu(const QPoint& at) {
   QMenu menu(this);
-  menu.setObjectName("PopupMenu1");
-  QAction* selectAll = menu.addAction("Select All", QKeySequence("Ctrl+A"), Memo1, &QPlainTextEdit::selectAll);
-  selectAll->setObjectName("SelectAll1");
-  QAction* copy = menu.addAction("Copy", QKeySequence("Ctrl+C"), Memo1, &QPlainTextEdit::copy);
-  copy->setObjectName("Copy1");
-  copy->setEnabled(Memo1->textCursor().hasSelection());
-  menu.exec(Memo1->viewport()->mapToGlobal(at));
+  menu.setObjectName("popupMenu");
+  QAction* selectAll = menu.addAction("Select All", QKeySequence("Ctrl+A"), logText, &QPlainTextEdit::selectAll);
+  selectAll->setObjectName("mnuSelectAll");
+  QAction* copy = menu.addAction("Copy", QKeySequence("Ctrl+C"), logText, &QPlainTextEdit::copy);
+  copy->setObjectName("mnuCopy");
+  copy->setEnabled(logText->textCursor().hasSelection());
+  menu.exec(logText->viewport()->mapToGlobal(at));
 }
 
 // Closing with the main window keeps the geometry and whether it was open.
 void TFLogForm::closeEvent(QCloseEvent* event) {
-  if (WindowPosSave1 && parentWidget() && parentWidget()->objectName() == "FZQDir") WindowPosSave1->Save(false);
+  if (windowPosition && parentWidget() && parentWidget()->objectName() == "FZQDir") windowPosition->Save(false);
   QWidget::closeEvent(event);
 }
 

@@ -20,7 +20,7 @@ class TFLogForm : public QWidget {
   // `settings`: where its geometry is kept ("LogForm"); none keeps nothing.
   explicit TFLogForm(QSettings* settings = nullptr, QWidget* parent = nullptr);
   ~TFLogForm() override;
-  QPlainTextEdit* memo() const { return Memo1; }
+  QPlainTextEdit* memo() const { return logText; }
 
  signals:
   void lineLogged(const QString& line);
@@ -31,8 +31,8 @@ class TFLogForm : public QWidget {
 
  private:
   void ShowMemoMenu(const QPoint& at);
-  QPlainTextEdit* Memo1;
-  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
+  QPlainTextEdit* logText;
+  std::unique_ptr<shell::TWindowPosSave> windowPosition;
   int listener_ = 0;
 };
 

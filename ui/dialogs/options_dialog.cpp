@@ -41,21 +41,21 @@ TFOptions::TFOptions(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
                  Qt::WindowContextHelpButtonHint);
   auto* translate = new QGroupBox("&Translate Calculator Text Files", this);
-  auto* RadioGroup1 = Named(new QFrame(translate), "RadioGroup1");
-  rbtnTrans1 = Named(new QRadioButton("&1: No Translation", RadioGroup1), "rbtnTrans1", "Do not translate ZQ characters");
-  rbtnTrans2 = Named(new QRadioButton("&2: Translate Codes 128-159", RadioGroup1), "rbtnTrans2",
+  auto* translationGroup = Named(new QFrame(translate), "translationGroup");
+  rbtnTrans1 = Named(new QRadioButton("&1: No Translation", translationGroup), "rbtnTrans1", "Do not translate ZQ characters");
+  rbtnTrans2 = Named(new QRadioButton("&2: Translate Codes 128-159", translationGroup), "rbtnTrans2",
                      "Translate ZQ characters 128-159 to tri-graphs or \\nnn form");
-  rbtnTrans3 = Named(new QRadioButton("&3: Translate Codes 128-255", RadioGroup1), "rbtnTrans3",
+  rbtnTrans3 = Named(new QRadioButton("&3: Translate Codes 128-255", translationGroup), "rbtnTrans3",
                      "Translate ZQ characters 128-255 to tri-graphs or \\nnn form");
   rbtnTrans3->setChecked(true);
-  auto* radios = new QVBoxLayout(RadioGroup1);
+  auto* radios = new QVBoxLayout(translationGroup);
   radios->setContentsMargins(0, 0, 0, 0);
   for (QRadioButton* r : {rbtnTrans1, rbtnTrans2, rbtnTrans3}) radios->addWidget(r);
   chb031 = Named(new QCheckBox("Translate Codes &0-31, 127 But Not LF (10)", translate), "chb031",
                  "Also translate codes 0 to 31, 127 to \\nnn form.  Line Feed (10) will not be translated.");
   chbAddCR = Named(new QCheckBox("Add C/&R to Line Feeds", translate), "chbAddCR", "Add a carraige return (x0D) after each line feed.");
   auto* t = new QVBoxLayout(translate);
-  t->addWidget(RadioGroup1);
+  t->addWidget(translationGroup);
   t->addWidget(chb031);
   t->addWidget(chbAddCR);
 

@@ -27,33 +27,33 @@ std::string PropertyTimeText(long long seconds) {
 TFProperty::TFProperty(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
   setObjectName("FProperty");
   setWindowTitle("Properties");
-  auto* Label1 = new QLabel("File name(s)", this);
-  ListBox1 = new QListWidget(this);
-  ListBox1->setObjectName("ListBox1");
+  auto* statusLabel = new QLabel("File name(s)", this);
+  propertyList = new QListWidget(this);
+  propertyList->setObjectName("propertyList");
   Size = new QLabel(this);
   Size->setObjectName("Size");
   Time = new QLabel(this);
   Time->setObjectName("Time");
-  auto* Button1 = new QPushButton("&Close", this);
-  Button1->setObjectName("Button1");
-  Button1->setDefault(true);
+  auto* closeButton = new QPushButton("&Close", this);
+  closeButton->setObjectName("closeButton");
+  closeButton->setDefault(true);
   auto* facts = new QFormLayout;
   facts->addRow("Total File size", Size);
   facts->addRow("Estimated download time", Time);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Label1);
-  layout->addWidget(ListBox1);
+  layout->addWidget(statusLabel);
+  layout->addWidget(propertyList);
   layout->addLayout(facts);
-  layout->addWidget(Button1, 0, Qt::AlignCenter);
+  layout->addWidget(closeButton, 0, Qt::AlignCenter);
   resize(260, 280);
-  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TFProperty::ShowProperties(const std::string& names, long long totalBytes, long long seconds) {
-  ListBox1->clear();
+  propertyList->clear();
   QStringList lines = QString::fromLatin1(names.c_str()).split('\n');
   if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
-  ListBox1->addItems(lines);
+  propertyList->addItems(lines);
   Size->setText(QString::fromStdString(PropertySizeText(totalBytes)));
   Time->setText(QString::fromStdString(PropertyTimeText(seconds)));
   CentreOver(this, main_);

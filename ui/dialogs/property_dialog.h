@@ -26,7 +26,7 @@ class TFProperty : public QDialog {
 
  private:
   QWidget* main_;
-  QListWidget* ListBox1;
+  QListWidget* propertyList;
   QLabel* Size;
   QLabel* Time;
 };

@@ -16,7 +16,7 @@ namespace {
 
 QPlainTextEdit* MessageMemo(QWidget* parent) {
   auto* m = new QPlainTextEdit(parent);
-  m->setObjectName("Memo1");
+  m->setObjectName("messageText");
   m->setReadOnly(true);
   m->setFrameShape(QFrame::NoFrame);
   m->setFocusPolicy(Qt::NoFocus);
@@ -40,7 +40,7 @@ TFReplaceFile::TFReplaceFile(QWidget* mainWindow) : QDialog(mainWindow), main_(m
   setObjectName("FReplaceFile");
   setWindowTitle(QString::fromLatin1(texts::kReplaceCaption.data(), static_cast<int>(texts::kReplaceCaption.size())));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-  Memo1 = MessageMemo(this);
+  messageText = MessageMemo(this);
   auto* btnYes = Button(tr("&Yes"), "btnYes", this);
   auto* btnCancel = Button(tr("Cancel"), "btnCancel", this);
   auto* btnNo = Button(tr("&No"), "btnNo", this);
@@ -50,7 +50,7 @@ TFReplaceFile::TFReplaceFile(QWidget* mainWindow) : QDialog(mainWindow), main_(m
   // Cancel last, where a person looks for it.
   for (QPushButton* b : {btnYes, btnNo, btnAll, btnCancel}) row->addWidget(b);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Memo1);
+  layout->addWidget(messageText);
   layout->addLayout(row);
   connect(btnYes, &QPushButton::clicked, this, [this] { done(kModalYes); });
   connect(btnNo, &QPushButton::clicked, this, [this] { done(kModalNo); });
@@ -63,7 +63,7 @@ TModalResult TFReplaceFile::AskReplace(const std::string& name, int count) {
     main_->raise();
     main_->activateWindow();
   }
-  Memo1->setPlainText(Text(texts::ReplaceQuestion(name)));
+  messageText->setPlainText(Text(texts::ReplaceQuestion(name)));
   btnAll->setVisible(count >= 2);
   adjustSize();
   CentreOver(this, main_);
@@ -75,7 +75,7 @@ TFBadFile::TFBadFile(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   setObjectName("FBadFile");
   setWindowTitle(QString::fromLatin1(texts::kBadFileCaption.data(), static_cast<int>(texts::kBadFileCaption.size())));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-  Memo1 = MessageMemo(this);
+  messageText = MessageMemo(this);
   btnYes = Button(tr("&Yes"), "btnYes", this);
   btnNo = Button(tr("&No"), "btnNo", this);
   btnCancel = Button(tr("Cancel"), "btnCancel", this);
@@ -84,7 +84,7 @@ TFBadFile::TFBadFile(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
   auto* row = new QHBoxLayout;
   for (QPushButton* b : {btnYes, btnNo, btnText, btnBinary, btnCancel}) row->addWidget(b);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Memo1);
+  layout->addWidget(messageText);
   layout->addLayout(row);
   connect(btnYes, &QPushButton::clicked, this, [this] { done(kModalOk); });
   connect(btnNo, &QPushButton::clicked, this, [this] { done(kModalCancel); });
@@ -96,7 +96,7 @@ TFBadFile::TFBadFile(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindo
 TModalResult TFBadFile::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   QApplication::beep();
   choice_ = kModalNone;
-  Memo1->setPlainText(Text(texts::MismatchReport(name, typeName, offer)));
+  messageText->setPlainText(Text(texts::MismatchReport(name, typeName, offer)));
   btnBinary->setVisible(offer);
   btnText->setVisible(offer);
   btnCancel->setVisible(offer);

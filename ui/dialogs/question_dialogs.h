@@ -21,7 +21,7 @@ class TFReplaceFile : public QDialog {
 
  private:
   QWidget* main_;
-  QPlainTextEdit* Memo1;
+  QPlainTextEdit* messageText;
   QPushButton* btnAll;
 };
 
@@ -34,7 +34,7 @@ class TFBadFile : public QDialog {
 
  private:
   QWidget* main_;
-  QPlainTextEdit* Memo1;
+  QPlainTextEdit* messageText;
   QPushButton* btnYes;
   QPushButton* btnNo;
   QPushButton* btnCancel;

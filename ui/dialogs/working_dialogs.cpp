@@ -17,7 +17,7 @@ constexpr int kLookingShift = 20;  // the search window sits a little left of ce
 // copy and search animations.
 QProgressBar* Animation(QWidget* parent) {
   auto* a = new QProgressBar(parent);
-  a->setObjectName("Animate1");
+  a->setObjectName("animation");
   a->setRange(0, 0);
   a->setTextVisible(false);
   a->setMaximumHeight(12);
@@ -36,15 +36,15 @@ TFCmndStatus::TFCmndStatus(QWidget* mainWindow) : QDialog(mainWindow), main_(mai
       "connection but the calculator will continue on its own.",
       this);
   memPrompt->setObjectName("memPrompt");
-  auto* BitBtn1 = new QPushButton(tr("Cancel"), this);
-  BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setDefault(true);
+  auto* cancelButton = new QPushButton(tr("Cancel"), this);
+  cancelButton->setObjectName("cancelButton");
+  cancelButton->setDefault(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Animation(this));
   layout->addWidget(memPrompt);
-  layout->addWidget(BitBtn1, 0, Qt::AlignCenter);
+  layout->addWidget(cancelButton, 0, Qt::AlignCenter);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  connect(BitBtn1, &QPushButton::clicked, this, &TFCmndStatus::reject);
+  connect(cancelButton, &QPushButton::clicked, this, &TFCmndStatus::reject);
 }
 
 void TFCmndStatus::ShowWorking() {
@@ -56,7 +56,7 @@ void TFCmndStatus::showEvent(QShowEvent* e) {
   showing_ = true;
   CentreOver(this, main_);
   QDialog::showEvent(e);
-  if (auto* b = findChild<QPushButton*>("BitBtn1")) b->setFocus();
+  if (auto* b = findChild<QPushButton*>("cancelButton")) b->setFocus();
 }
 
 void TFCmndStatus::hideEvent(QHideEvent* e) {

@@ -48,32 +48,32 @@ class TListItem : public QTreeWidgetItem {
 }  // namespace
 
 void TFZQDir::ConnectViews() {
-  connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+  connect(folderTree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* node) { Guarded([&] { TreeView1Change(node); }); });
-  connect(ListView1->header(), &QHeaderView::sectionClicked, this, &TFZQDir::ListView1ColumnClick);
-  connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
+  connect(objectList->header(), &QHeaderView::sectionClicked, this, &TFZQDir::ListView1ColumnClick);
+  connect(objectList, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { Guarded([&] { OpenItem(item); }); });
-  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] {
-    const auto selected = ListView1->selectedItems();
+  connect(objectList, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const auto selected = objectList->selectedItems();
     if (!selected.isEmpty()) LastSelectedName = Caption(selected.front());
   });
-  connect(ListView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+  connect(objectList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
     if (column == kColumnFiles && item->text(0) != item->data(0, kNameRole).toString()) Guarded([&] { ListView1Edited(item); });
   });
-  connect(TreeView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* node, int column) {
+  connect(folderTree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* node, int column) {
     if (column != 0) return;
     if (!node->parent()) {
       // The root's caption is the calculator's; an edit of it is undone.
       const QString caption = Connected() ? QString::fromStdString(RootCaption()) : kRootCaptionUnknown;
       if (node->text(0) != caption) {
-        const QSignalBlocker quiet(TreeView1);
+        const QSignalBlocker quiet(folderTree);
         node->setText(0, caption);
       }
       return;
     }
     if (node->text(0) != node->data(0, kNameRole).toString()) Guarded([&] { TreeView1Edited(node); });
   });
-  for (QTreeWidget* view : {TreeView1, ListView1})
+  for (QTreeWidget* view : {folderTree, objectList})
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 }
 
@@ -81,43 +81,43 @@ TXPObject* TFZQDir::EntryOf(const QTreeWidgetItem* node) const {
   return node ? static_cast<TXPObject*>(node->data(0, Qt::UserRole).value<void*>()) : nullptr;
 }
 
-QTreeWidgetItem* TFZQDir::RootNode() const { return TreeView1->topLevelItem(0); }
+QTreeWidgetItem* TFZQDir::RootNode() const { return folderTree->topLevelItem(0); }
 
 TXPObject* TFZQDir::CurrentFolder() const { return EntryOf(FindNodeForPath()); }
 
 void TFZQDir::RefreshDirectory() {
-  Timer1->stop();
+  refreshTimer->stop();
   if (!Connected()) return;
   TBusyScope busy(*this);
   QWidget* remembered = focusedView_;
   // Filling the list selects its first item: the name to select again is kept first.
   const QString wanted = QString::fromLatin1(LastSelectedName.c_str());
-  QTreeWidgetItem* root = TreeView1->topLevelItem(0);
+  QTreeWidgetItem* root = folderTree->topLevelItem(0);
   {
     // The nodes point into the item tree that the read replaces.
-    const QSignalBlocker quiet(TreeView1);
+    const QSignalBlocker quiet(folderTree);
     qDeleteAll(root->takeChildren());
-    ListView1->clear();
+    objectList->clear();
   }
   server_->ListAll(home_);
   QTreeWidgetItem* node = nullptr;
   {
-    const QSignalBlocker quiet(TreeView1);
+    const QSignalBlocker quiet(folderTree);
     FillTree(root, home_);
-    TreeView1->clearSelection();
+    folderTree->clearSelection();
     node = FindNodeForPath();
-    TreeView1->setCurrentItem(node);
+    folderTree->setCurrentItem(node);
   }
   TreeView1Change(node);
   node->setExpanded(true);
-  if (remembered == ListView1 && listSelectionGone_) ListView1->clearSelection();
+  if (remembered == objectList && listSelectionGone_) objectList->clearSelection();
   listSelectionGone_ = false;
-  if (remembered == ListView1) {
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = ListView1->topLevelItem(i);
+  if (remembered == objectList) {
+    for (int i = 0; i < objectList->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = objectList->topLevelItem(i);
       if (item->text(0).compare(wanted, Qt::CaseInsensitive) != 0) continue;
-      ListView1->clearSelection();
-      ListView1->setCurrentItem(item);
+      objectList->clearSelection();
+      objectList->setCurrentItem(item);
       item->setSelected(true);
       break;
     }
@@ -127,7 +127,7 @@ void TFZQDir::RefreshDirectory() {
 }
 
 void TFZQDir::ShowFreeMemory() {
-  StatusPanel1->setText(QString::fromLatin1((server_->Version + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
+  statusVersion->setText(QString::fromLatin1((server_->Version + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
 }
 
 void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
@@ -145,7 +145,7 @@ void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
 
 void TFZQDir::AddListItem(const TXPObject& entry) {
   const QString name = QString::fromLatin1(entry.Name.c_str());
-  auto* item = new TListItem(ListView1, {name, QString::fromLatin1(entry.TypeName.c_str()), QString::number(entry.TotalSize())});
+  auto* item = new TListItem(objectList, {name, QString::fromLatin1(entry.TypeName.c_str()), QString::number(entry.TotalSize())});
   item->setIcon(0, ImageIcon(entry.TypeIcon));
   item->setData(0, kIconRole, entry.TypeIcon);
   item->setData(0, kNameRole, name);
@@ -166,9 +166,9 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
 // The list shows the node's folder, sorted once after it is filled.
 void TFZQDir::FillList(QTreeWidgetItem* node) {
   {
-    const QSignalBlocker quiet(ListView1);
-    ListView1->setUpdatesEnabled(false);
-    ListView1->clear();
+    const QSignalBlocker quiet(objectList);
+    objectList->setUpdatesEnabled(false);
+    objectList->clear();
     if (TXPObject* entry = EntryOf(node)) {
       for (const auto& child : entry->GetChildren()) {
         if (child->IsDirectory()) {
@@ -176,7 +176,7 @@ void TFZQDir::FillList(QTreeWidgetItem* node) {
           bool listed = false;
           for (int i = 0; i < node->childCount() && !listed; ++i) listed = node->child(i)->text(0) == name;
           if (!listed) {
-            const QSignalBlocker quietTree(TreeView1);
+            const QSignalBlocker quietTree(folderTree);
             auto* added = new QTreeWidgetItem(node, {name});
             added->setIcon(0, ImageIcon(kImageDirectory));
             added->setData(0, Qt::UserRole, QVariant::fromValue<void*>(child.get()));
@@ -187,26 +187,26 @@ void TFZQDir::FillList(QTreeWidgetItem* node) {
         AddListItem(*child);
       }
     }
-    ListView1->setUpdatesEnabled(true);
+    objectList->setUpdatesEnabled(true);
   }
-  ListView1->setEnabled(Connected());
-  if (fitColumns_ && viewStyle_ == kStyleReport && ListView1->topLevelItemCount() > 0) {
+  objectList->setEnabled(Connected());
+  if (fitColumns_ && viewStyle_ == kStyleReport && objectList->topLevelItemCount() > 0) {
     fitColumns_ = false;
-    for (int column : {kColumnFiles, kColumnType, kColumnSize}) ListView1->resizeColumnToContents(column);
+    for (int column : {kColumnFiles, kColumnType, kColumnSize}) objectList->resizeColumnToContents(column);
   }
   SortList();
-  if (ListView1->selectedItems().isEmpty() && ListView1->topLevelItemCount() > 0) {
-    ListView1->setCurrentItem(ListView1->topLevelItem(0));
-    ListView1->topLevelItem(0)->setSelected(true);
+  if (objectList->selectedItems().isEmpty() && objectList->topLevelItemCount() > 0) {
+    objectList->setCurrentItem(objectList->topLevelItem(0));
+    objectList->topLevelItem(0)->setSelected(true);
   }
-  if (focusedView_ == ListView1 && ListView1->isEnabled()) ListView1->setFocus();
-  if (focusedView_ == TreeView1 && TreeView1->isEnabled()) TreeView1->setFocus();
+  if (focusedView_ == objectList && objectList->isEnabled()) objectList->setFocus();
+  if (focusedView_ == folderTree && folderTree->isEnabled()) folderTree->setFocus();
 }
 
 // "HOME A B": from the root down, each word naming a child node exactly; a
 // folder that no longer exists leaves the deepest one that does.
 QTreeWidgetItem* TFZQDir::FindNodeForPath() const {
-  QTreeWidgetItem* node = TreeView1->topLevelItem(0);
+  QTreeWidgetItem* node = folderTree->topLevelItem(0);
   std::string_view path = CurrentPath;
   if (path.starts_with("HOME ")) path.remove_prefix(5);
   else if (path == "HOME") path = {};
@@ -233,7 +233,7 @@ void TFZQDir::OpenItem(QTreeWidgetItem* item) {
 }
 
 void TFZQDir::ListView1ColumnClick(int logicalColumn) {
-  const int column = ListView1->header()->visualIndex(logicalColumn);
+  const int column = objectList->header()->visualIndex(logicalColumn);
   if (column == sortColumn_) {
     sortReverse_ = !sortReverse_;
   } else {
@@ -244,18 +244,18 @@ void TFZQDir::ListView1ColumnClick(int logicalColumn) {
 }
 
 void TFZQDir::SortList() {
-  QHeaderView* header = ListView1->header();
+  QHeaderView* header = objectList->header();
   // A stored column that does not exist sorts by the names.
   const int logical = sortColumn_ >= 0 && sortColumn_ < header->count() ? header->logicalIndex(sortColumn_) : kColumnFiles;
   g_order = {TagOf(logical), sortReverse_};
-  ListView1->sortItems(kColumnFiles, Qt::AscendingOrder);
+  objectList->sortItems(kColumnFiles, Qt::AscendingOrder);
   UpdateSortIndicators();
 }
 
 void TFZQDir::UpdateSortIndicators() {
-  QTreeWidgetItem* header = ListView1->headerItem();
-  for (int visual = 0; visual < ListView1->header()->count(); ++visual) {
-    const int logical = ListView1->header()->logicalIndex(visual);
+  QTreeWidgetItem* header = objectList->headerItem();
+  for (int visual = 0; visual < objectList->header()->count(); ++visual) {
+    const int logical = objectList->header()->logicalIndex(visual);
     header->setIcon(logical, visual == sortColumn_ ? ImageIcon(sortReverse_ ? kImageSortDown : kImageSortUp) : QIcon());
   }
 }
@@ -265,17 +265,17 @@ void TFZQDir::mnuPropertyClick() {
   std::string names;
   long long total = 0;
   bool backup = false;
-  if (focusedView_ == ListView1) {
-    const auto selected = ListView1->selectedItems();
+  if (focusedView_ == objectList) {
+    const auto selected = objectList->selectedItems();
     if (selected.isEmpty()) return;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = ListView1->topLevelItem(i);
+    for (int i = 0; i < objectList->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = objectList->topLevelItem(i);
       if (!item->isSelected()) continue;
       names += Caption(item) + "\n";
       total += item->text(kColumnSize).toLongLong();
     }
-  } else if (focusedView_ == TreeView1) {
-    QTreeWidgetItem* node = TreeView1->currentItem();
+  } else if (focusedView_ == folderTree) {
+    QTreeWidgetItem* node = folderTree->currentItem();
     if (!node) return;
     names = Caption(node) + "\n";
     if (const TXPObject* entry = EntryOf(node)) total = entry->TotalSize();
@@ -287,10 +287,10 @@ void TFZQDir::mnuPropertyClick() {
 }
 
 void TFZQDir::mnuRenameClick() {
-  if (focusedView_ == ListView1) {
-    if (QTreeWidgetItem* item = ListView1->currentItem()) ListView1->editItem(item, kColumnFiles);
-  } else if (focusedView_ == TreeView1) {
-    if (QTreeWidgetItem* node = TreeView1->currentItem(); node && node->parent()) TreeView1->editItem(node, 0);
+  if (focusedView_ == objectList) {
+    if (QTreeWidgetItem* item = objectList->currentItem()) objectList->editItem(item, kColumnFiles);
+  } else if (focusedView_ == folderTree) {
+    if (QTreeWidgetItem* node = folderTree->currentItem(); node && node->parent()) folderTree->editItem(node, 0);
   }
 }
 
@@ -304,14 +304,14 @@ void TFZQDir::ListView1Edited(QTreeWidgetItem* item) {
     renamed = server_->Rename(oldName, newName, IsFolderItem(item), CurrentFolder(), &why);
     if (!why.empty()) ShowMessage(why, kApplication);
   }
-  const QSignalBlocker quiet(ListView1);
+  const QSignalBlocker quiet(objectList);
   if (!renamed) {
     item->setText(0, QString::fromLatin1(oldName.c_str()));  // the edit is undone
     return;
   }
   item->setData(0, kNameRole, item->text(0));
   LastSelectedName = newName;
-  if (!Busy()) Timer1->start();
+  if (!Busy()) refreshTimer->start();
 }
 
 void TFZQDir::TreeView1Edited(QTreeWidgetItem* node) {
@@ -319,11 +319,11 @@ void TFZQDir::TreeView1Edited(QTreeWidgetItem* node) {
   const std::string oldName = oldText.toLatin1().toStdString();
   const std::string newName = Caption(node);
   {
-    const QSignalBlocker quiet(TreeView1);
+    const QSignalBlocker quiet(folderTree);
     node->setText(0, oldText);  // the tree shows the calculator's names until the refresh
   }
   QTreeWidgetItem* parent = node->parent();
-  TreeView1->setCurrentItem(parent);  // the list shows the parent folder, the calculator makes it current
+  folderTree->setCurrentItem(parent);  // the list shows the parent folder, the calculator makes it current
   TXPObject* folder = EntryOf(parent);
   if (!folder || !CheckVarName(oldName, *this) || !CheckVarName(newName, *this)) return;
   const std::string path = folder->FullPath();
@@ -335,22 +335,22 @@ void TFZQDir::TreeView1Edited(QTreeWidgetItem* node) {
   }
   CurrentPath = path + " " + newName;
   server_->ChangeDir(CurrentPath);
-  Timer1->start();
+  refreshTimer->start();
 }
 
 // Enter opens, Backspace goes up a folder, Delete deletes. True: swallowed.
 bool TFZQDir::ViewKey(QObject* watched, QKeyEvent* key) {
-  const bool inList = watched == ListView1 || watched == ListView1->viewport();
-  const bool inTree = watched == TreeView1 || watched == TreeView1->viewport();
+  const bool inList = watched == objectList || watched == objectList->viewport();
+  const bool inTree = watched == folderTree || watched == folderTree->viewport();
   if ((!inList && !inTree) || Editing()) return false;
   switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      if (inList && !Busy()) Guarded([&] { OpenItem(ListView1->currentItem()); });
+      if (inList && !Busy()) Guarded([&] { OpenItem(objectList->currentItem()); });
       return inList;
     case Qt::Key_Backspace:
       if (inList)
-        if (QTreeWidgetItem* node = TreeView1->currentItem(); node && node->parent()) TreeView1->setCurrentItem(node->parent());
+        if (QTreeWidgetItem* node = folderTree->currentItem(); node && node->parent()) folderTree->setCurrentItem(node->parent());
       return true;
     case Qt::Key_Delete:
       Guarded([this] { DeleteSelection(); });
@@ -364,11 +364,11 @@ void TFZQDir::SetViewStyle(int style) {
   viewStyle_ = std::clamp(style, 0, 3);
   // Icons and List show the names alone; Details all three columns.
   const bool report = viewStyle_ == kStyleReport;
-  ListView1->setHeaderHidden(!report);
-  ListView1->setColumnHidden(kColumnType, !report);
-  ListView1->setColumnHidden(kColumnSize, !report);
+  objectList->setHeaderHidden(!report);
+  objectList->setColumnHidden(kColumnType, !report);
+  objectList->setColumnHidden(kColumnSize, !report);
   const int icon = viewStyle_ == kStyleLargeIcons ? 32 : viewStyle_ == kStyleSmallIcons ? 24 : 16;
-  ListView1->setIconSize(QSize(icon, icon));
+  objectList->setIconSize(QSize(icon, icon));
 }
 
 }  // namespace bridgit::ui

@@ -24,8 +24,8 @@ const QPoint kNoDrag(-1, -1);
 }  // namespace
 
 void TFZQDir::SetDropTargets(bool on) {
-  FileTargetList->SetTarget(on ? ListView1 : nullptr);
-  FileTargetTree->SetTarget(on ? TreeView1 : nullptr);
+  FileTargetList->SetTarget(on ? objectList : nullptr);
+  FileTargetTree->SetTarget(on ? folderTree : nullptr);
 }
 
 void TFZQDir::BuildDragDrop() {
@@ -39,8 +39,8 @@ void TFZQDir::BuildDragDrop() {
     source->FinalPath = [this, source](const shell::TSourceFile& f) { return SourceFilePath(*source, f); };
   FileTargetList->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetListDrop(at); }); };
   FileTargetTree->OnDragOver = [this](QPoint at) {
-    if (!TreeView1->isEnabled()) return;
-    if (QTreeWidgetItem* node = TreeView1->itemAt(at)) SetDropHighlight(node);
+    if (!folderTree->isEnabled()) return;
+    if (QTreeWidgetItem* node = folderTree->itemAt(at)) SetDropHighlight(node);
   };
   FileTargetTree->OnLeave = [this] { SetDropHighlight(nullptr); };
   FileTargetTree->OnDrop = [this](QPoint at) { Guarded([&] { FileTargetTreeDrop(at); }); };
@@ -51,15 +51,15 @@ void TFZQDir::SetDropHighlight(QTreeWidgetItem* node) {
   if (dropHighlight_ == node) return;
   if (dropHighlight_) dropHighlight_->setBackground(0, QBrush());
   dropHighlight_ = node;
-  if (node) node->setBackground(0, TreeView1->palette().highlight().color().lighter(160));
+  if (node) node->setBackground(0, folderTree->palette().highlight().color().lighter(160));
 }
 
 // Mouse presses and moves on the views: the start of a drag.
 bool TFZQDir::DragMouse(QObject* watched, QEvent* event) {
-  const bool inList = watched == ListView1->viewport();
-  const bool inTree = watched == TreeView1->viewport();
+  const bool inList = watched == objectList->viewport();
+  const bool inTree = watched == folderTree->viewport();
   if (!inList && !inTree) return false;
-  QTreeWidget* view = inList ? ListView1 : TreeView1;
+  QTreeWidget* view = inList ? objectList : folderTree;
   auto* mouse = static_cast<QMouseEvent*>(event);
   const QPoint at = mouse->position().toPoint();
   switch (event->type()) {
@@ -96,19 +96,19 @@ bool TFZQDir::StartListDrag() {
   shell::TFileSource* source = FillSource();
   if (!source) return false;
   DragStarted = true;
-  const bool dropped = source->StartDrag(ListView1);
+  const bool dropped = source->StartDrag(objectList);
   ReportDragError();
   return dropped;
 }
 
 bool TFZQDir::StartTreeDrag() {
-  QTreeWidgetItem* node = TreeView1->currentItem();
+  QTreeWidgetItem* node = folderTree->currentItem();
   if (!node) return false;
   shell::TFileSource* source = FillSource();
   // The whole memory cannot be dropped back onto this window.
   if (!node->parent()) SetDropTargets(false);
   DragStarted = true;
-  const bool dropped = source && source->StartDrag(TreeView1);
+  const bool dropped = source && source->StartDrag(folderTree);
   SetDropTargets(true);
   ReportDragError();
   return dropped;
@@ -136,17 +136,17 @@ void TFZQDir::ReportDragError() {
 
 void TFZQDir::FileTargetListDrop(QPoint at) {
   ProcessMessages();
-  if (!ListView1->isEnabled()) return;
+  if (!objectList->isEnabled()) return;
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
   TBusyScope busy(*this);
   // Dropped on a folder item: into that folder, which the refresh then shows.
-  if (QTreeWidgetItem* item = ListView1->itemAt(at); item && IsFolderItem(item)) {
+  if (QTreeWidgetItem* item = objectList->itemAt(at); item && IsFolderItem(item)) {
     CurrentPath += " " + Caption(item);
     server_->ChangeDir(CurrentPath);
   }
   PutFiles(files);
-  Timer1->start();
+  refreshTimer->start();
 }
 
 void TFZQDir::FileTargetTreeDrop(QPoint at) {
@@ -154,16 +154,16 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
   const QStringList files = FileTargetTree->Files;
   QTreeWidgetItem* highlighted = dropHighlight_;
   SetDropHighlight(nullptr);
-  if (!TreeView1->isEnabled()) return;
-  if (QTreeWidgetItem* node = TreeView1->itemAt(at))
-    TreeView1->setCurrentItem(node);  // shows the folder and makes it current on the calculator
-  else if (!TreeView1->currentItem() && highlighted)
-    TreeView1->setCurrentItem(highlighted);
-  if (!TreeView1->currentItem()) return;
+  if (!folderTree->isEnabled()) return;
+  if (QTreeWidgetItem* node = folderTree->itemAt(at))
+    folderTree->setCurrentItem(node);  // shows the folder and makes it current on the calculator
+  else if (!folderTree->currentItem() && highlighted)
+    folderTree->setCurrentItem(highlighted);
+  if (!folderTree->currentItem()) return;
   TBusyScope busy(*this);
   server_->ChangeDir(CurrentPath);
   PutFiles(files);
-  Timer1->start();
+  refreshTimer->start();
 }
 
 void TFZQDir::PutFiles(const QStringList& files) {

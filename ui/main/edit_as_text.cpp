@@ -95,7 +95,7 @@ void TFZQDir::mnuEditTextClick() {
       ShowMessage(WriteErrorText(file), kWriteErrorCaption);
       return;
     }
-    Timer1->start();
+    refreshTimer->start();
   }
   std::error_code ec;
   fs::remove(file, ec);

@@ -42,17 +42,17 @@ void TFZQDir::Guarded(const std::function<void()>& command) {
 // item or tree entry. Null when nothing can be copied.
 shell::TFileSource* TFZQDir::FillSource() {
   const std::string temp = TempFolder();
-  if (focusedView_ == ListView1) {
+  if (focusedView_ == objectList) {
     FileSourceList->Files.clear();
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = ListView1->topLevelItem(i);
+    for (int i = 0; i < objectList->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = objectList->topLevelItem(i);
       if (item->isSelected())
         FileSourceList->Files.push_back({QString::fromStdString(temp + PcFileName(Caption(item))), QVariant::fromValue<void*>(item)});
     }
     return FileSourceList->Files.isEmpty() ? nullptr : FileSourceList.get();
   }
-  if (focusedView_ == TreeView1) {
-    QTreeWidgetItem* node = TreeView1->currentItem();
+  if (focusedView_ == folderTree) {
+    QTreeWidgetItem* node = folderTree->currentItem();
     if (!node) return nullptr;
     FileSourceTree->Files.clear();
     FileSourceTree->Files.push_back({QString::fromStdString(temp + PcFileName(Caption(node))), QVariant::fromValue<void*>(EntryOf(node))});
@@ -65,7 +65,7 @@ shell::TFileSource* TFZQDir::FillSource() {
 // transfer mode; for the root node of the tree, a backup file.
 QString TFZQDir::SourceFilePath(const shell::TFileSource& source, const shell::TSourceFile& f) const {
   const fs::path path = f.path.toStdString();
-  if (&source == FileSourceTree.get() && path.filename().string() == PcFileName(Caption(TreeView1->topLevelItem(0))))
+  if (&source == FileSourceTree.get() && path.filename().string() == PcFileName(Caption(folderTree->topLevelItem(0))))
     return QString::fromStdString((path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate())).string());
   const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
   return f.path + QString::fromStdString(ext);
@@ -78,7 +78,7 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   const bool tree = &source == FileSourceTree.get();
   TBusyScope busy(*this);
   server_->ChangeDir(CurrentPath);
-  const std::string root = PcFileName(Caption(TreeView1->topLevelItem(0)));
+  const std::string root = PcFileName(Caption(folderTree->topLevelItem(0)));
   TObjectRun run(&server_->ProgressDialog(), static_cast<int>(source.Files.size()));
   for (shell::TSourceFile& f : source.Files) {
     const fs::path path = f.path.toStdString();
@@ -119,7 +119,7 @@ void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
 void TFZQDir::CopySelection(bool cut) {
   LastCopiedFile.clear();
   // The root node is copied only by dragging it out (a backup).
-  if (focusedView_ == TreeView1 && (!TreeView1->currentItem() || !TreeView1->currentItem()->parent())) return;
+  if (focusedView_ == folderTree && (!folderTree->currentItem() || !folderTree->currentItem()->parent())) return;
   shell::TFileSource* source = FillSource();
   if (!source) return;
   FetchSourceFiles(*source);
@@ -140,13 +140,13 @@ void TFZQDir::mnuCopyAsTextClick() {
 }
 
 void TFZQDir::mnuPasteClick() {
-  if (!ListView1->isEnabled()) return;
+  if (!objectList->isEnabled()) return;
   TBusyScope busy(*this);
   FileTargetList->PasteFromClipboard();  // no files now: an empty list, never an earlier one
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
   PutFiles(files);
-  Timer1->start();
+  refreshTimer->start();
 }
 
 bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount) {
@@ -156,7 +156,7 @@ bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int
   if (ext != ".zqbackup") {
     const std::string calcName = CalcName(name);
     bool exists = false;
-    for (int i = 0; i < ListView1->topLevelItemCount() && !exists; ++i) exists = Caption(ListView1->topLevelItem(i)) == calcName;
+    for (int i = 0; i < objectList->topLevelItemCount() && !exists; ++i) exists = Caption(objectList->topLevelItem(i)) == calcName;
     return server_->PutFile(calcName, path, fileCount, replaceAll, exists);
   }
   // A backup file restores the whole calculator, and ends the run either way.
@@ -194,58 +194,58 @@ bool TFZQDir::AgreeToPurge(const TXPObject* folder) {
 void TFZQDir::SelectNeighbourOfDeleted() {
   int first = -1, last = -1;
   bool plainOnly = true;
-  for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-    if (const QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected()) {
+  for (int i = 0; i < objectList->topLevelItemCount(); ++i)
+    if (const QTreeWidgetItem* item = objectList->topLevelItem(i); item->isSelected()) {
       if (first < 0) first = i;
       last = i;
       plainOnly = plainOnly && !IsFolderItem(item);
     }
-  QTreeWidgetItem* next = ListView1->topLevelItem(last + 1);
-  if (!next && first > 0) next = ListView1->topLevelItem(first - 1);
+  QTreeWidgetItem* next = objectList->topLevelItem(last + 1);
+  if (!next && first > 0) next = objectList->topLevelItem(first - 1);
   if (next && plainOnly && IsFolderItem(next)) next = nullptr;
   LastSelectedName = next ? Caption(next) : std::string();
   listSelectionGone_ = !next;
 }
 
 void TFZQDir::DeleteSelection() {
-  if (focusedView_ == ListView1) {
-    if (!ListView1->isEnabled()) return;
+  if (focusedView_ == objectList) {
+    if (!objectList->isEnabled()) return;
     std::vector<std::pair<std::string, bool>> doomed;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-      if (const QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected()) doomed.emplace_back(Caption(item), IsFolderItem(item));
+    for (int i = 0; i < objectList->topLevelItemCount(); ++i)
+      if (const QTreeWidgetItem* item = objectList->topLevelItem(i); item->isSelected()) doomed.emplace_back(Caption(item), IsFolderItem(item));
     for (const auto& [name, folder] : doomed)
       if (folder && !AgreeToPurge(ChildNamed(CurrentFolder(), name))) return;
     SelectNeighbourOfDeleted();
     TBusyScope busy(*this);
     server_->ChangeDir(CurrentPath);
     for (const auto& [name, folder] : doomed) server_->Purge(name, folder);
-  } else if (focusedView_ == TreeView1) {
-    if (!TreeView1->isEnabled()) return;
-    QTreeWidgetItem* node = TreeView1->currentItem();
+  } else if (focusedView_ == folderTree) {
+    if (!folderTree->isEnabled()) return;
+    QTreeWidgetItem* node = folderTree->currentItem();
     if (!node || !node->parent()) return;  // HOME itself is never deleted
     if (!AgreeToPurge(EntryOf(node))) return;
     TBusyScope busy(*this);
     const std::string name = Caption(node);
     QTreeWidgetItem* parent = node->parent();
-    TreeView1->setCurrentItem(parent);  // shows the parent and makes it current on the calculator
+    folderTree->setCurrentItem(parent);  // shows the parent and makes it current on the calculator
     if (const TXPObject* folder = EntryOf(parent)) CurrentPath = folder->FullPath();
     server_->Purge(name, true);
   } else {
     return;
   }
-  Timer1->start();
+  refreshTimer->start();
 }
 
 void TFZQDir::mnuNewFolderClick() {
-  if (focusedView_ == ListView1) {
-    if (!ListView1->isEnabled()) return;
+  if (focusedView_ == objectList) {
+    if (!objectList->isEnabled()) return;
     TBusyScope busy(*this);
     server_->ChangeDir(CurrentPath);
     server_->CreateDir(kNewFolderName);
     LastSelectedName = kNewFolderName;
-  } else if (focusedView_ == TreeView1) {
-    QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!TreeView1->isEnabled() || !node) return;
+  } else if (focusedView_ == folderTree) {
+    QTreeWidgetItem* node = folderTree->currentItem();
+    if (!folderTree->isEnabled() || !node) return;
     // Beside the selected folder; inside HOME when HOME is selected.
     QTreeWidgetItem* folder = node->parent() ? node->parent() : node;
     if (const TXPObject* entry = EntryOf(folder)) CurrentPath = entry->FullPath();
@@ -256,14 +256,14 @@ void TFZQDir::mnuNewFolderClick() {
   } else {
     return;
   }
-  Timer1->start();
+  refreshTimer->start();
 }
 
 void TFZQDir::mnuEvalClick() {
-  if (!Connected() || Busy() || focusedView_ != ListView1) return;
-  QTreeWidgetItem* item = ListView1->currentItem();
+  if (!Connected() || Busy() || focusedView_ != objectList) return;
+  QTreeWidgetItem* item = objectList->currentItem();
   if (!item || !item->isSelected()) {
-    const auto selected = ListView1->selectedItems();
+    const auto selected = objectList->selectedItems();
     if (selected.isEmpty()) return;
     item = selected.front();
   }
@@ -274,7 +274,7 @@ void TFZQDir::mnuEvalClick() {
   server_->ChangeDir(CurrentPath);
   SendCalculatorCommand(name);
   if (FRplCmd && FRplCmd->AutoUpdate()) FRplCmd->UpdateStack();
-  Timer1->start();
+  refreshTimer->start();
 }
 
 void TFZQDir::SendCalculatorCommand(const std::string& command) { server_->SendCalculatorCommand(command); }

@@ -1,4 +1,4 @@
-// ImageList1: the program's small pictures, drawn here so that they stay
+// The image list: the program's small pictures, drawn here so that they stay
 // crisp at any scale. Index 0 to 7 are the tool bar's and the views', 8 an
 // unknown object, and 9 to 44 one picture per object type (the object's
 // TypeIcon; 34 is the directory).

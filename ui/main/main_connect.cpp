@@ -90,11 +90,11 @@ void TFZQDir::cmboSpeedChange() {
 }
 
 void TFZQDir::ConnectCalculator() {
-  while (Timer1->isActive()) QCoreApplication::processEvents();  // a pending refresh runs first
+  while (refreshTimer->isActive()) QCoreApplication::processEvents();  // a pending refresh runs first
   TBusyScope busy(*this);
   home_.ClearChildren();
-  if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) qDeleteAll(root->takeChildren());
-  ListView1->clear();
+  if (QTreeWidgetItem* root = folderTree->topLevelItem(0)) qDeleteAll(root->takeChildren());
+  objectList->clear();
   SetConnected(true);  // locks the port and speed boxes during the attempt
   const TConnectAttempt attempt = BeginAttempt(true);
   try {
@@ -103,7 +103,7 @@ void TFZQDir::ConnectCalculator() {
     SetConnected(server_->IsConnected());
     if (Connected()) {
       RefreshDirectory();
-      TreeView1->topLevelItem(0)->setExpanded(true);
+      folderTree->topLevelItem(0)->setExpanded(true);
     }
   } catch (const std::exception& e) {
     SetConnected(server_->IsConnected());

@@ -49,11 +49,11 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
       // While a busy spell has the views disabled, focus moves by Qt's rules,
       // not by the person's choice.
       if (!restoreViewFocus_)
-        for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+        for (QWidget* view : {static_cast<QWidget*>(folderTree), static_cast<QWidget*>(objectList)})
           if (Inside(watched, view)) SetFocusedView(view);
       break;
     case QEvent::MouseButtonPress:
-      for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+      for (QWidget* view : {static_cast<QWidget*>(folderTree), static_cast<QWidget*>(objectList)})
         if (Inside(watched, view)) SetFocusedView(view);
       [[fallthrough]];
     case QEvent::MouseButtonRelease:
@@ -77,7 +77,7 @@ bool TFZQDir::PreviewKey(QObject* watched, QKeyEvent* key) {
   lastKey_ = key;
   lastKeyTarget_ = watched;
 
-  const bool inViews = Inside(watched, TreeView1) || Inside(watched, ListView1) || watched == btnLog;
+  const bool inViews = Inside(watched, folderTree) || Inside(watched, objectList) || watched == btnLog;
   if (inViews) SetShortCuts();
   if (inViews && key->key() == Qt::Key_K && key->modifiers() == Qt::ControlModifier) {
     if (!Busy()) {

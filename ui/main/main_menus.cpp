@@ -36,7 +36,7 @@ QAction* TFZQDir::MenuItem(QMenu* menu, const char* name, const QString& caption
 
 void TFZQDir::BuildMenus() {
   QMenuBar* bar = menuBar();
-  bar->setObjectName("MainMenu1");
+  bar->setObjectName("mainMenu");
   const auto menu = [bar](const char* name, const QString& caption) {
     QMenu* m = bar->addMenu(caption);
     m->setObjectName(name);
@@ -63,7 +63,7 @@ void TFZQDir::BuildMenus() {
   mnuUploadFile = MenuItem(mnuFile, "mnuUploadFile", "&Upload File (Manual-XSEND)...", "Copy file to the PC using XSEND on the calculator.");
   mnuCaptureScreen = MenuItem(mnuFile, "mnuCaptureScreen", "C&apture Calculator Screen...", "Copy the calculator screen to the PC.");
   mnuFile->addSeparator();
-  Close1 = MenuItem(mnuFile, "Close1", "E&xit");
+  mnuClose = MenuItem(mnuFile, "mnuClose", "E&xit");
 
   mnuEdit = menu("mnuEdit", "&Edit");
   mnuCut = MenuItem(mnuEdit, "mnuCut", "Cu&t");
@@ -83,14 +83,14 @@ void TFZQDir::BuildMenus() {
   mnuToolbar = MenuItem(mnuView, "mnuToolbar", "&Toolbar");
   mnuStatusBar = MenuItem(mnuView, "mnuStatusBar", "Status &Bar");
   mnuView->addSeparator();
-  LargeIcons1 = MenuItem(mnuView, "LargeIcons1", "Lar&ge Icons");
-  LargeIcons1->setVisible(false);
-  SmallIcons1 = MenuItem(mnuView, "SmallIcons1", "Ico&ns");
-  List1 = MenuItem(mnuView, "List1", "&List");
-  Details1 = MenuItem(mnuView, "Details1", "&Details");
+  mnuLargeIcons = MenuItem(mnuView, "mnuLargeIcons", "Lar&ge Icons");
+  mnuLargeIcons->setVisible(false);
+  mnuSmallIcons = MenuItem(mnuView, "mnuSmallIcons", "Ico&ns");
+  mnuList = MenuItem(mnuView, "mnuList", "&List");
+  mnuDetails = MenuItem(mnuView, "mnuDetails", "&Details");
   auto* styles = new QActionGroup(this);
-  for (QAction* a : {mnuToolbar, mnuStatusBar, LargeIcons1, SmallIcons1, List1, Details1}) a->setCheckable(true);
-  for (QAction* a : {LargeIcons1, SmallIcons1, List1, Details1}) styles->addAction(a);
+  for (QAction* a : {mnuToolbar, mnuStatusBar, mnuLargeIcons, mnuSmallIcons, mnuList, mnuDetails}) a->setCheckable(true);
+  for (QAction* a : {mnuLargeIcons, mnuSmallIcons, mnuList, mnuDetails}) styles->addAction(a);
   mnuView->addSeparator();
   mnuRefresh = MenuItem(mnuView, "mnuRefresh", "&Refresh", "Read the directory from the calculator.");
   mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
@@ -112,26 +112,26 @@ void TFZQDir::BuildMenus() {
   mnuAbout = MenuItem(mnuHelp, "mnuAbout", "&About");
 
   // The pop-up menu of both views: the same actions' twins, without shortcuts.
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName("PopupMenu1");
+  popupMenu = new QMenu(this);
+  popupMenu->setObjectName("popupMenu");
   const auto twin = [this](const char* name, QAction* of) {
-    QAction* a = MenuItem(PopupMenu1, name, of->text(), of->statusTip());
+    QAction* a = MenuItem(popupMenu, name, of->text(), of->statusTip());
     connect(a, &QAction::triggered, of, &QAction::trigger);
     return a;
   };
   mnuNewFolderPop = twin("mnuNewFolderPop", mnuNewFolder);
   mnuEvalPop = twin("mnuEvalPop", mnuEval);
-  PopupMenu1->addSeparator();
+  popupMenu->addSeparator();
   mnuCutPop = twin("mnuCutPop", mnuCut);
   mnuCopyPop = twin("mnuCopyPop", mnuCopy);
   mnuCopyAsTextPop = twin("mnuCopyAsTextPop", mnuCopyAsText);
   mnuPastePop = twin("mnuPastePop", mnuPaste);
-  PopupMenu1->addSeparator();
+  popupMenu->addSeparator();
   mnuEditTextPop = twin("mnuEditTextPop", mnuEditText);
-  PopupMenu1->addSeparator();
+  popupMenu->addSeparator();
   mnuDeletePop = twin("mnuDeletePop", mnuDelete);
   mnuRenamePop = twin("mnuRenamePop", mnuRename);
-  PopupMenu1->addSeparator();
+  popupMenu->addSeparator();
   mnuPropertyPop = twin("mnuPropertyPop", mnuProperty);
   mnuRefreshPop = twin("mnuRefreshPop", mnuRefresh);
   mnuRefreshPop->setText("Refres&h");  // R is Properties' letter here
@@ -141,26 +141,26 @@ void TFZQDir::BuildMenus() {
   // The shortcuts act without a menu being opened: their enabling follows the
   // selection, the focused view and what the clipboard holds as it changes.
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFZQDir::ReadClipboardAndEnable);
-  connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TFZQDir::PopupMenu1Popup);
-  connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TFZQDir::PopupMenu1Popup);
+  connect(objectList, &QTreeWidget::itemSelectionChanged, this, &TFZQDir::PopupMenu1Popup);
+  connect(folderTree, &QTreeWidget::currentItemChanged, this, &TFZQDir::PopupMenu1Popup);
   clipboardFiles_ = shell::ClipboardHasFiles();
   connect(mnuView, &QMenu::aboutToShow, this, &TFZQDir::mnuViewClick);
   connect(mnuROM, &QMenu::aboutToShow, this, &TFZQDir::mnuROMClick);
   connect(mnuConnect, &QAction::triggered, this, &TFZQDir::mnuConnectClick);
   connect(mnuXferMode, &QAction::triggered, this, &TFZQDir::tbtnXferModeClick);
-  connect(Close1, &QAction::triggered, this, &QWidget::close);
-  connect(mnuSelectAll, &QAction::triggered, this, [this] { ListView1->selectAll(); });
+  connect(mnuClose, &QAction::triggered, this, &QWidget::close);
+  connect(mnuSelectAll, &QAction::triggered, this, [this] { objectList->selectAll(); });
   connect(mnuInvertSelection, &QAction::triggered, this, [this] {
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = ListView1->topLevelItem(i);
+    for (int i = 0; i < objectList->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = objectList->topLevelItem(i);
       item->setSelected(!item->isSelected());
     }
   });
   connect(mnuToolbar, &QAction::triggered, this, [this] { ToolBar->setVisible(!ToolBar->isVisible()); });
   connect(mnuStatusBar, &QAction::triggered, this, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
-  connect(SmallIcons1, &QAction::triggered, this, [this] { SetViewStyle(kStyleSmallIcons); });
-  connect(List1, &QAction::triggered, this, [this] { SetViewStyle(kStyleList); });
-  connect(Details1, &QAction::triggered, this, [this] { SetViewStyle(kStyleReport); });
+  connect(mnuSmallIcons, &QAction::triggered, this, [this] { SetViewStyle(kStyleSmallIcons); });
+  connect(mnuList, &QAction::triggered, this, [this] { SetViewStyle(kStyleList); });
+  connect(mnuDetails, &QAction::triggered, this, [this] { SetViewStyle(kStyleReport); });
   connect(mnuRefresh, &QAction::triggered, this, [this] { Guarded([this] { RefreshDirectory(); }); });
   const auto command = [this](QAction* item, void (TFZQDir::*handler)()) {
     connect(item, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
@@ -217,7 +217,7 @@ void TFZQDir::SetFocusedView(QWidget* view) {
 // in the active colour, the other in the inactive one, so that a person can
 // tell them apart.
 void TFZQDir::ShowSelectionFocus() {
-  for (QTreeWidget* view : {TreeView1, static_cast<QTreeWidget*>(ListView1)}) {
+  for (QTreeWidget* view : {folderTree, static_cast<QTreeWidget*>(objectList)}) {
     QPalette p = palette();
     if (view != focusedView_) {
       QColor inactive = p.color(QPalette::Inactive, QPalette::Highlight);
@@ -236,12 +236,12 @@ void TFZQDir::ShowSelectionFocus() {
 bool TFZQDir::ViewHasFocus() const {
   // The window's own focus, also while another window is active.
   const QWidget* f = focusWidget();
-  return f && (f == TreeView1 || f == ListView1 || TreeView1->isAncestorOf(f) || ListView1->isAncestorOf(f));
+  return f && (f == folderTree || f == objectList || folderTree->isAncestorOf(f) || objectList->isAncestorOf(f));
 }
 
 bool TFZQDir::Editing() const {
   // An item's name being edited in place has an open line editor in its view.
-  for (QWidget* view : {static_cast<QWidget*>(TreeView1), static_cast<QWidget*>(ListView1)})
+  for (QWidget* view : {static_cast<QWidget*>(folderTree), static_cast<QWidget*>(objectList)})
     for (const QLineEdit* editor : view->findChildren<QLineEdit*>())
       if (editor->isVisible()) return true;
   return false;
@@ -256,9 +256,9 @@ void TFZQDir::UpdateControls() {
   // Disabling the view that has the focus makes Qt hand it to the next
   // control; the person's view gets it back when the busy spell ends.
   if (!viewsOn && !restoreViewFocus_) restoreViewFocus_ = ViewHasFocus();
-  TreeView1->setEnabled(viewsOn);
-  ListView1->setEnabled(viewsOn);
-  Splitter1->setEnabled(viewsOn);
+  folderTree->setEnabled(viewsOn);
+  objectList->setEnabled(viewsOn);
+  paneSplitter->setEnabled(viewsOn);
   if (viewsOn && restoreViewFocus_) {
     restoreViewFocus_ = false;
     if (focusedView_) focusedView_->setFocus(Qt::OtherFocusReason);
@@ -285,7 +285,7 @@ void TFZQDir::UpdateControls() {
     tbtnConnect->setIcon(ImageIcon(kImageConnect));
     tbtnConnect->setToolTip(kHintQuickConnect);
     tbtnConnect->setAccessibleName(kNameConnect);
-    StatusPanel1->clear();
+    statusVersion->clear();
   }
 }
 
@@ -294,15 +294,15 @@ void TFZQDir::PopupMenu1Popup() {
   const bool p = PromptShowing();
   const bool idle = !Busy() && !p;
   bool any = false, one = false, act = false;
-  if (focusedView_ == ListView1) {
-    const int selected = static_cast<int>(ListView1->selectedItems().size());
-    any = ListView1->isEnabled() && selected > 0;
-    one = ListView1->isEnabled() && selected == 1;
+  if (focusedView_ == objectList) {
+    const int selected = static_cast<int>(objectList->selectedItems().size());
+    any = objectList->isEnabled() && selected > 0;
+    one = objectList->isEnabled() && selected == 1;
     act = any;
-  } else if (focusedView_ == TreeView1) {
-    QTreeWidgetItem* node = TreeView1->currentItem();
+  } else if (focusedView_ == folderTree) {
+    QTreeWidgetItem* node = folderTree->currentItem();
     const bool root = node && !node->parent();
-    any = TreeView1->isEnabled() && node;
+    any = folderTree->isEnabled() && node;
     one = any && !root;
     act = any && !root;
   }
@@ -311,7 +311,7 @@ void TFZQDir::PopupMenu1Popup() {
   act = act && idle;
   mnuFile->menuAction()->setEnabled(!Busy());
   for (QMenu* m : {mnuEdit, mnuView, mnuROM, mnuHelp}) m->menuAction()->setEnabled(idle);
-  const bool listFocused = focusedView_ == ListView1;
+  const bool listFocused = focusedView_ == objectList;
   mnuSelectAll->setEnabled(Connected() && listFocused && idle);
   mnuInvertSelection->setEnabled(Connected() && listFocused && idle);
   mnuEval->setEnabled(one && listFocused);
@@ -326,7 +326,7 @@ void TFZQDir::PopupMenu1Popup() {
   mnuPropertyPop->setEnabled(any);
   for (QAction* a : {mnuXferMode, mnuRefresh, mnuRefreshPop, mnuNewFolder, mnuNewFolderPop, mnuBackup, mnuRestore})
     a->setEnabled(Connected() && idle);
-  mnuPaste->setEnabled(clipboardFiles_ && ListView1->isEnabled() && idle);
+  mnuPaste->setEnabled(clipboardFiles_ && objectList->isEnabled() && idle);
   mnuPastePop->setEnabled(mnuPaste->isEnabled());
   SetShortCuts();
 }
@@ -369,10 +369,10 @@ void TFZQDir::mnuViewClick() {
   mnuRPL->setChecked(FRplCmd && FRplCmd->isVisible());
   mnuToolbar->setChecked(ToolBar->isVisible());
   mnuStatusBar->setChecked(statusBar()->isVisible());
-  LargeIcons1->setChecked(viewStyle_ == kStyleLargeIcons);
-  SmallIcons1->setChecked(viewStyle_ == kStyleSmallIcons);
-  List1->setChecked(viewStyle_ == kStyleList);
-  Details1->setChecked(viewStyle_ == kStyleReport);
+  mnuLargeIcons->setChecked(viewStyle_ == kStyleLargeIcons);
+  mnuSmallIcons->setChecked(viewStyle_ == kStyleSmallIcons);
+  mnuList->setChecked(viewStyle_ == kStyleList);
+  mnuDetails->setChecked(viewStyle_ == kStyleReport);
 }
 
 }  // namespace bridgit::ui

@@ -41,15 +41,15 @@ void TFZQDir::ReadSettings() {
   ToolBar->setVisible(flag("ToolBarVis", true));
   statusBar()->setVisible(flag("StatusBarVis", true));
   const int treeWidth = number("DirWidthSplit", 150);
-  Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
-  QHeaderView* header = ListView1->header();
+  paneSplitter->setSizes({treeWidth, std::max(1, width() - treeWidth)});
+  QHeaderView* header = objectList->header();
   if (number("DirColSize", 3) == kSizeSecond) header->moveSection(header->visualIndex(kColumnSize), 1);
   // A width of 0 or less (written by an older version while the column was
   // hidden) would leave the column unusable: the default takes its place.
   const auto width = [&](int column, const char* key, int fallback) {
     const int w = number(key, fallback) > 0 ? number(key, fallback) : fallback;
     columnWidths_[column] = w;  // kept even when the view reports no change of size
-    ListView1->setColumnWidth(column, w);
+    objectList->setColumnWidth(column, w);
   };
   fitColumns_ = !settings_->contains("DirWidthType");  // first start: the first listing sizes them
   width(kColumnFiles, "DirWidthFiles", 160);
@@ -77,12 +77,12 @@ void TFZQDir::WriteSettings() {
   put("Speed", QString::fromStdString(server_->GetSpeed()));
   put("ToolBarVis", Flag(!ToolBar->isHidden()));
   put("StatusBarVis", Flag(!statusBar()->isHidden()));
-  put("DirWidthSplit", number(TreeView1->width()));
+  put("DirWidthSplit", number(folderTree->width()));
   put("DirWidthFiles", number(columnWidths_[kColumnFiles]));
   put("DirWidthSize", number(columnWidths_[kColumnSize]));
   put("DirWidthType", number(columnWidths_[kColumnType]));
   put("DirViewStyle", number(viewStyle_));
-  put("DirColSize", number(ListView1->header()->visualIndex(kColumnSize) == 1 ? kSizeSecond : 3));
+  put("DirColSize", number(objectList->header()->visualIndex(kColumnSize) == 1 ? kSizeSecond : 3));
   put("DirSortCol", number(sortColumn_));
   put("DirSortReverse", Flag(sortReverse_));
   const TFileSettings& f = FileSettings();

@@ -61,8 +61,8 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   BuildMenus();
   btnLog->setVisible(true);
 
-  WindowPosSave1 = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
-  WindowPosSave1->Restore(false, true, true);
+  windowPosition = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
+  windowPosition->Restore(false, true, true);
 
   server_ = std::make_unique<TXModemServer>(*this);
   server_->OnStatusChange = [this](const std::string& text) { ShowStatus(text); };
@@ -72,7 +72,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   home_.Size = 0;
   home_.TypeIcon = kImageDirectory;
   home_.Server = server_.get();
-  auto* root = new QTreeWidgetItem(TreeView1, {kRootCaptionUnknown});
+  auto* root = new QTreeWidgetItem(folderTree, {kRootCaptionUnknown});
   root->setIcon(0, ImageIcon(kImageDirectory));
   root->setData(0, Qt::UserRole, QVariant::fromValue<void*>(&home_));
 
@@ -96,7 +96,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
 
   BuildDragDrop();
   UpdateControls();
-  focusedView_ = ListView1;
+  focusedView_ = objectList;
   ShowSelectionFocus();
   DecorateHints(this);
   qApp->installEventFilter(this);
@@ -113,7 +113,7 @@ void TFZQDir::BuildToolBar() {
   ToolBar->setMovable(false);
   ToolBar->setIconSize(QSize(16, 16));
   auto* label1 = new QLabel("  Connect &using:", this);
-  label1->setObjectName("Label1");
+  label1->setObjectName("statusLabel");
   auto* portBox = new TPortBox(this);
   portBox->OnReload = [this] { ReloadPortList(); };
   cmboPort = portBox;
@@ -169,57 +169,57 @@ void TFZQDir::BuildToolBar() {
 }
 
 void TFZQDir::BuildViews() {
-  Splitter1 = new QSplitter(this);
-  Splitter1->setObjectName("Splitter1");
-  Splitter1->setHandleWidth(8);
-  Splitter1->setChildrenCollapsible(false);
-  TreeView1 = new QTreeWidget(Splitter1);
-  TreeView1->setObjectName("TreeView1");
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setIndentation(19);
-  TreeView1->setIconSize(QSize(16, 16));
-  TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  SetHelpContext(TreeView1, kHelpDirectory);
-  TreeView1->setAccessibleName(kNameFolders);
-  ListView1 = new TNameList(Splitter1);
-  ListView1->setObjectName("ListView1");
-  ListView1->setRootIsDecorated(false);
-  ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  ListView1->setHeaderLabels({"Files", "Type", "Size"});
-  ListView1->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);  // over its numbers
-  ListView1->header()->setSectionsMovable(true);
+  paneSplitter = new QSplitter(this);
+  paneSplitter->setObjectName("paneSplitter");
+  paneSplitter->setHandleWidth(8);
+  paneSplitter->setChildrenCollapsible(false);
+  folderTree = new QTreeWidget(paneSplitter);
+  folderTree->setObjectName("folderTree");
+  folderTree->setHeaderHidden(true);
+  folderTree->setIndentation(19);
+  folderTree->setIconSize(QSize(16, 16));
+  folderTree->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetHelpContext(folderTree, kHelpDirectory);
+  folderTree->setAccessibleName(kNameFolders);
+  objectList = new TNameList(paneSplitter);
+  objectList->setObjectName("objectList");
+  objectList->setRootIsDecorated(false);
+  objectList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  objectList->setHeaderLabels({"Files", "Type", "Size"});
+  objectList->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);  // over its numbers
+  objectList->header()->setSectionsMovable(true);
   // The list sorts by its own rules, not the view's; a click on a header still
   // has to reach ListView1ColumnClick.
-  ListView1->header()->setSectionsClickable(true);
-  connect(ListView1->header(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+  objectList->header()->setSectionsClickable(true);
+  connect(objectList->header(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
     // Icons and List stretch the names alone across the view: not a width to keep.
     if (size > 0 && column >= 0 && column < 3 && viewStyle_ == kStyleReport) columnWidths_[column] = size;
   });
-  ListView1->setIconSize(QSize(16, 16));
-  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  SetHelpContext(ListView1, kHelpDirectory);
-  ListView1->setAccessibleName(kNameObjects);
-  Splitter1->setStretchFactor(1, 1);
-  Splitter1->setSizes({153, 408});
-  setCentralWidget(Splitter1);
+  objectList->setIconSize(QSize(16, 16));
+  objectList->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetHelpContext(objectList, kHelpDirectory);
+  objectList->setAccessibleName(kNameObjects);
+  paneSplitter->setStretchFactor(1, 1);
+  paneSplitter->setSizes({153, 408});
+  setCentralWidget(paneSplitter);
 
   // A right click selects what it points at before the pop-up menu opens.
-  for (QTreeWidget* view : {TreeView1, ListView1}) {
+  for (QTreeWidget* view : {folderTree, objectList}) {
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
-      if (QTreeWidgetItem* item = view->itemAt(at); item && view == TreeView1) view->setCurrentItem(item);
+      if (QTreeWidgetItem* item = view->itemAt(at); item && view == folderTree) view->setCurrentItem(item);
       focusedView_ = view;
       ReadClipboardAndEnable();
-      PopupMenu1->popup(view->viewport()->mapToGlobal(at));
+      popupMenu->popup(view->viewport()->mapToGlobal(at));
     });
   }
 
   ConnectViews();
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
-  Timer1->setSingleShot(true);
-  Timer1->setInterval(1);
-  connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { RefreshDirectory(); }); });
+  refreshTimer = new QTimer(this);
+  refreshTimer->setObjectName("refreshTimer");
+  refreshTimer->setSingleShot(true);
+  refreshTimer->setInterval(1);
+  connect(refreshTimer, &QTimer::timeout, this, [this] { Guarded([this] { RefreshDirectory(); }); });
   tmrAbout = new QTimer(this);
   tmrAbout->setObjectName("tmrAbout");
   connect(tmrAbout, &QTimer::timeout, this, &TFZQDir::tmrAboutTimer);
@@ -230,14 +230,14 @@ void TFZQDir::BuildStatusBar() {
   bar->setObjectName("StatusBar");
   bar->setToolTip("Last command");
   SetHelpContext(bar, kHelpStatusBar);
-  StatusPanel0 = new QLabel(this);
-  StatusPanel0->setObjectName("StatusPanel0");
-  StatusPanel0->setMinimumWidth(200);
-  StatusPanel1 = new QLabel(this);
-  StatusPanel1->setObjectName("StatusPanel1");
-  StatusPanel1->setMinimumWidth(50);
-  bar->addWidget(StatusPanel0, 1);
-  bar->addPermanentWidget(StatusPanel1);  // the version and free memory, always whole
+  statusMessage = new QLabel(this);
+  statusMessage->setObjectName("statusMessage");
+  statusMessage->setMinimumWidth(200);
+  statusVersion = new QLabel(this);
+  statusVersion->setObjectName("statusVersion");
+  statusVersion->setMinimumWidth(50);
+  bar->addWidget(statusMessage, 1);
+  bar->addPermanentWidget(statusVersion);  // the version and free memory, always whole
 }
 
 void TFZQDir::closeEvent(QCloseEvent* event) {
@@ -252,7 +252,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
   FLogForm->close();
   if (FCapture) FCapture->close();
   if (helpViewer_) helpViewer_->close();
-  WindowPosSave1->Save(false);
+  windowPosition->Save(false);
   SetDropTargets(false);
   event->accept();
 }
@@ -296,7 +296,7 @@ void TFZQDir::mnuOptionsClick() { FOptions->ShowOptions(FileSettings()); }
 void TFZQDir::mnuAboutClick() { FAboutForm->exec(); }
 
 void TFZQDir::OnStatusText(const std::string& text) {
-  StatusPanel0->setText(QString::fromLatin1(text.c_str()).replace("\r\n", " "));
+  statusMessage->setText(QString::fromLatin1(text.c_str()).replace("\r\n", " "));
 }
 
 void TFZQDir::OnBusyCursor(bool busy) {
@@ -307,7 +307,7 @@ void TFZQDir::OnBusyCursor(bool busy) {
 }
 
 void TFZQDir::OnRootCaption(const std::string& caption) {
-  if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) root->setText(0, QString::fromStdString(caption));
+  if (QTreeWidgetItem* root = folderTree->topLevelItem(0)) root->setText(0, QString::fromStdString(caption));
 }
 
 // --- The host's dialogs.
@@ -353,8 +353,8 @@ void TFZQDir::CloseConnectionStatus() {
 
 void TFZQDir::DisableViews() {
   if (!restoreViewFocus_) restoreViewFocus_ = ViewHasFocus();
-  TreeView1->setEnabled(false);
-  ListView1->setEnabled(false);
+  folderTree->setEnabled(false);
+  objectList->setEnabled(false);
 }
 
 std::unique_ptr<TCommStatusDialog> TFZQDir::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(this); }

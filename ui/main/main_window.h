@@ -283,7 +283,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   // tell a calculator at another speed.
   std::optional<TConnectAttempt> capturing_;
   TXPObject home_;
-  std::unique_ptr<shell::TWindowPosSave> WindowPosSave1;
+  std::unique_ptr<shell::TWindowPosSave> windowPosition;
 
   // Forms, created in this order after the window.
   TFDownLd* FDownLd = nullptr;
@@ -307,12 +307,12 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   QToolButton* tbtnScrnCapture = nullptr;
   QToolButton* tbtnXferMode = nullptr;
   QPushButton* btnLog = nullptr;
-  QSplitter* Splitter1 = nullptr;
-  QTreeWidget* TreeView1 = nullptr;
-  QTreeWidget* ListView1 = nullptr;
-  QLabel* StatusPanel0 = nullptr;
-  QLabel* StatusPanel1 = nullptr;
-  QTimer* Timer1 = nullptr;
+  QSplitter* paneSplitter = nullptr;
+  QTreeWidget* folderTree = nullptr;
+  QTreeWidget* objectList = nullptr;
+  QLabel* statusMessage = nullptr;
+  QLabel* statusVersion = nullptr;
+  QTimer* refreshTimer = nullptr;
   QTimer* tmrAbout = nullptr;
 
   // Menus.
@@ -321,11 +321,11 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   QMenu* mnuView = nullptr;
   QMenu* mnuROM = nullptr;
   QMenu* mnuHelp = nullptr;
-  QMenu* PopupMenu1 = nullptr;
+  QMenu* popupMenu = nullptr;
   QAction *mnuNewFolder, *mnuBackup, *mnuRestore, *mnuEval, *mnuDelete, *mnuRename, *mnuProperty, *mnuConnect,
-      *mnuXferMode, *mnuDownLoadServer, *mnuDownLoadFile, *mnuUploadFile, *mnuCaptureScreen, *Close1;
+      *mnuXferMode, *mnuDownLoadServer, *mnuDownLoadFile, *mnuUploadFile, *mnuCaptureScreen, *mnuClose;
   QAction *mnuCut, *mnuCopy, *mnuCopyAsText, *mnuPaste, *mnuEditText, *mnuSelectAll, *mnuInvertSelection;
-  QAction *mnuToolbar, *mnuStatusBar, *LargeIcons1, *SmallIcons1, *List1, *Details1, *mnuRefresh, *mnuOptions, *mnuRPL;
+  QAction *mnuToolbar, *mnuStatusBar, *mnuLargeIcons, *mnuSmallIcons, *mnuList, *mnuDetails, *mnuRefresh, *mnuOptions, *mnuRPL;
   QAction* mnuDownloadCalculatorROM;
   QAction *mnuContentsHelp, *mnuCommHelp, *mnuTextHelp, *mnuTroubleShooting, *mnuAbout;
   QAction *mnuNewFolderPop, *mnuEvalPop, *mnuCutPop, *mnuCopyPop, *mnuCopyAsTextPop, *mnuPastePop, *mnuEditTextPop,

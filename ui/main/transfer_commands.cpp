@@ -70,7 +70,7 @@ bool TFZQDir::BackupToFile(const std::string& path) {
 
 void TFZQDir::mnuBackupClick() {
   QFileDialog dialog(this, kBackupTitle);
-  dialog.setObjectName("SaveDialog1");
+  dialog.setObjectName("saveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kBackupFilter, kAllFiles});
   dialog.setDefaultSuffix("zqbackup");
@@ -81,7 +81,7 @@ void TFZQDir::mnuBackupClick() {
     ProcessMessages();
     BackupToFile(dialog.selectedFiles().front().toStdString());
   }
-  if (Connected()) Timer1->start();
+  if (Connected()) refreshTimer->start();
 }
 
 void TFZQDir::RestoreFromFile(const std::string& path) {
@@ -91,7 +91,7 @@ void TFZQDir::RestoreFromFile(const std::string& path) {
     SetConnected(false);
     if (ShowPrompt(kPromptRestored, "")) tbtnConnectClick();
   } else if (Connected()) {
-    Timer1->start();
+    refreshTimer->start();
   }
 }
 
@@ -125,7 +125,7 @@ void TFZQDir::mnuDownLoadFileClick() {
 
 void TFZQDir::mnuUploadFileClick() {
   QFileDialog dialog(this, "Upload File to PC");
-  dialog.setObjectName("SaveDialog1");
+  dialog.setObjectName("saveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(ObjectFilter(FileSettings().addExtension));
   if (FileSettings().addExtension) dialog.setDefaultSuffix("zq");
