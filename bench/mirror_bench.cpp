@@ -93,7 +93,7 @@ bool RunAt(int baud) {
     SmallMemory(work / "small");
     TLine line(baud, work / "small");
     bridgit::TXModemServer server(host);
-    server.Speed = speed;
+    server.Channel().SetSpeed(speed);
     server.Connect(line.pc.path());
     if (!host.Connected()) throw std::runtime_error("no connection to the simulator");
     bridgit::TXPObject home;
@@ -105,7 +105,7 @@ bool RunAt(int baud) {
     double first = 0, unchanged = 0, oneChanged = 0;
     const auto firstReport = Pull(server, host, work / "m", first);
     Pull(server, host, work / "m", unchanged);
-    server.Execute("HOME D2 \"text 2/4 of a notX\" 'V4' STO HOME", true, true);  // same size
+    server.Channel().Execute("HOME D2 \"text 2/4 of a notX\" 'V4' STO HOME", true, true);  // same size
     const auto changed = Pull(server, host, work / "m", oneChanged);
     start = Clock::now();
     ok &= server.Backup(work / "b.zqbackup", home.TotalSize());
@@ -125,7 +125,7 @@ bool RunAt(int baud) {
     LargeMemory(work / "large");
     TLine line(baud, work / "large");
     bridgit::TXModemServer server(host);
-    server.Speed = speed;
+    server.Channel().SetSpeed(speed);
     server.Connect(line.pc.path());
     if (!host.Connected()) throw std::runtime_error("no connection to the simulator");
     double first = 0;

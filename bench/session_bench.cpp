@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   bridgit::sim::TPacedRelay relay(pc.master(), simFd, baud);
   bridgit::test::TTempDir dir;
   bridgit::TXModemServer server(host);
-  server.Speed = speed;
+  server.Channel().SetSpeed(speed);
   bool all = true;
   bool ok = true;
   try {

@@ -61,7 +61,7 @@ void RequireReadable(const std::string& file) {
 
 TCommands::TCommands(const TGlobal& global, std::ostream& out)
     : global_(global), out_(out), host_(global.console), server_(host_) {
-  server_.Speed = global_.speed;
+  server_.Channel().SetSpeed(global_.speed);
   if (global_.port.empty()) {
     const char* env = std::getenv(kPortVariable);
     global_.port = env && *env ? env : std::string(kAutoPortName);
@@ -93,7 +93,7 @@ void TCommands::Attempt(bool serverExpected, const std::function<void()>& open) 
     if (TConsoleHost::Interrupted()) throw;  // the person stopped it: nothing to explain
     for (std::size_t i = shown; i < host_.Messages().size(); ++i)
       if (host_.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
-    std::string hint = ConnectionHint(attempt, global_.port, server_.Speed, host_.RPNPrompts(), Words());
+    std::string hint = ConnectionHint(attempt, global_.port, server_.Channel().Speed(), host_.RPNPrompts(), Words());
     // No port tried could be opened: say if some could not be for lack of rights.
     if (hint.empty() && IsAutoPortName(global_.port)) hint = NotYoursHint(ExaminePorts(), Words());
     if (hint.empty()) throw;
@@ -112,7 +112,7 @@ void TCommands::WriteReceived(const std::string& file) {
 }
 
 void TCommands::List() {
-  if (!server_.IsConnected()) Connect();
+  if (!server_.Channel().IsConnected()) Connect();
   server_.ListAll(home_);
 }
 
@@ -141,7 +141,7 @@ TXPObject& TCommands::Folder(const std::string& path) {
 THintWords TCommands::Words() { return {cli::texts::kSetSpeed, cli::texts::kListPorts}; }
 
 void TCommands::Failed(const std::string& what, const TConnectAttempt& attempt) {
-  const std::string hint = ExchangeHint(attempt, global_.port, server_.Speed, Words());
+  const std::string hint = ExchangeHint(attempt, global_.port, server_.Channel().Speed(), Words());
   if (hint.empty()) throw std::runtime_error(what);
   throw THintedError(what, hint);
 }
@@ -168,11 +168,11 @@ void TCommands::Info(bool json) {
     std::string value;
   };
   const std::vector<TField> fields = {
-      {"Port", "port", server_.PortName},
+      {"Port", "port", server_.Channel().PortName()},
       {"Model", "model", "ZQ-" + ShownRaw(host_.DisplayModel())},
       {"Model family", "model_family", ShownRaw(host_.CalculatorModel())},
       {"ROM revision", "rom_revision", ShownRaw(host_.VersionInfo())},
-      {"Server", "server", ShownRaw(server_.Version)},
+      {"Server", "server", ShownRaw(server_.Channel().Version())},
       {"Flag -36", "flag_36", host_.FlagM36IsSet() ? "set" : "clear"},
       {"Flag -51", "flag_51", host_.DecimalSeparator() == ',' ? "set" : "clear"},
   };

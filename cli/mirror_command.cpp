@@ -50,7 +50,7 @@ void AddMirrorCommands(CLI::App& app, const TGlobal& global, std::function<void(
 void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDirection direction, std::ostream& out) {
   TConsoleHost host(global.console);
   TXModemServer server(host);
-  server.Speed = global.speed;
+  server.Channel().SetSpeed(global.speed);
   std::string port = global.port;
   if (port.empty()) {
     const char* env = std::getenv("BRIDGIT_PORT");
@@ -64,7 +64,7 @@ void RunMirrorCommand(const TGlobal& global, const TMirrorOptions& options, TDir
     if (TConsoleHost::Interrupted()) throw;
     for (std::size_t i = shown; i < host.Messages().size(); ++i)
       if (host.Messages()[i].first == bridgit::texts::kWrongServerCaption) attempt.kermitSeen = true;
-    const std::string hint = ConnectionHint(attempt, port, server.Speed, host.RPNPrompts(), {texts::kSetSpeed, texts::kListPorts});
+    const std::string hint = ConnectionHint(attempt, port, server.Channel().Speed(), host.RPNPrompts(), {texts::kSetSpeed, texts::kListPorts});
     if (hint.empty()) throw;
     throw THintedError(e.what(), hint);
   }

@@ -70,7 +70,7 @@ void TBatchFetcher::FetchFor(const std::string& key, const std::string& folderPa
   std::vector<std::string> names;
   for (const std::string& k : keys) names.push_back(CalcName(Last(k)));
   const bool text = IsText(fileOf_.at(keys.front()));
-  server_.Execute(BatchCommand(folderPath, names, text), true, true);
+  server_.Channel().Execute(BatchCommand(folderPath, names, text), true, true);
   cursor_.LeftIn("HOME");
   scratchLeft_ = true;
   if (interrupted_()) throw std::runtime_error(std::string(texts::kCancelled));

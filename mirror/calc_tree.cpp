@@ -93,7 +93,7 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
 
   std::vector<std::string> paths;
   for (TXPObject* f : folders) paths.push_back(f->FullPath());
-  server.Execute(ChecksumCommand(paths), true, true);
+  server.Channel().Execute(ChecksumCommand(paths), true, true);
   if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kCheckScratch, "", 0);
   const std::string answer = server.LastData();

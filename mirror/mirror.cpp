@@ -33,9 +33,9 @@ TMirrorReport TMirror::Run(TDirection direction) {
 // calculator: purged while the link still answers (a transfer cut short
 // drops it; the next pull purges them then).
 void TMirror::PurgeScratch() {
-  if (!server_.IsConnected()) return;
+  if (!server_.Channel().IsConnected()) return;
   try {
-    server_.Execute(std::string("HOME IFERR '") + kBatchScratch + "' PURGE THEN END IFERR '" + kCheckScratch +
+    server_.Channel().Execute(std::string("HOME IFERR '") + kBatchScratch + "' PURGE THEN END IFERR '" + kCheckScratch +
                         "' PURGE THEN END",
                     false, false);
   } catch (const std::exception&) {

@@ -28,7 +28,7 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
                                  "May I change the speed temporarily for the backup operation?";
     if (!host_.ShowMessagePrompt(question, std::string(texts::kSetTheCalculator))) return false;
   }
-  SetStatus(std::string(texts::kStatusSendArchive));
+  channel_.SetStatus(std::string(texts::kStatusSendArchive));
   ChangeDir("");
   const std::string archive = FindShippedFile("Arch" + host_.CalculatorModel() + ".zq");
   if (archive.empty())
@@ -36,22 +36,22 @@ bool TXModemServer::Backup(const std::string& pcFile, long long estimatedSize) {
   bool all = true;
   if (!PutFile(kArchiveScratch, archive, 1, all, false)) return false;
   const std::string q = "\"";
-  Execute("'fLaG' PURGE '$$$r' DUP RCL SWAP PURGE HOME " + q + " \\<< 'fLaG' PURGE " + q +
+  channel_.Execute("'fLaG' PURGE '$$$r' DUP RCL SWAP PURGE HOME " + q + " \\<< 'fLaG' PURGE " + q +
               " RCLF DUP 64 STWS \\->STR SWAP STOF + " + q + " STOF \\>>" + q +
               " + STR\\-> 'fLaG' STO RCLF -55 SF SWAP MEM DROP NEWOB ",
           true, true);
-  SetStatus(std::string(texts::kStatusGetBackup));
-  Execute("EVAL STOF", false, false);
-  if (required != 0) link_->ChangeSpeed(required);
-  SleepMs(link_->Timing().BeforeBackupReceive);
+  channel_.SetStatus(std::string(texts::kStatusGetBackup));
+  channel_.Execute("EVAL STOF", false, false);
+  if (required != 0) channel_.Link().ChangeSpeed(required);
+  SleepMs(channel_.Link().Timing().BeforeBackupReceive);
   const long long rounded = (std::max(estimatedSize, 0LL) + kBlock - 1) / kBlock * kBlock;
   // The estimate leaves out the names of HOME's entries: a memory of many
   // small variables is well above it.
   const bool ok = ManualReceive(pcFile, static_cast<std::uint32_t>(rounded), true);
-  if (required != 0) link_->ChangeSpeed(std::stoi(Speed));
+  if (required != 0) channel_.Link().ChangeSpeed(std::stoi(channel_.Speed()));
   if (ok) {
-    Execute("", true, true);
-    Execute("'fLaG' PURGE ", true, true);
+    channel_.Execute("", true, true);
+    channel_.Execute("'fLaG' PURGE ", true, true);
   }
   return ok;
 }
@@ -63,9 +63,9 @@ bool TXModemServer::Restore(const std::string& pcFile) {
   if (result) {
     host_.SetBusy(true);
     host_.ResetCommandCancel();
-    Pulse();
-    SetStatus(std::string(texts::kStatusRestoring) + FileNamePart(pcFile));
-    Execute("$$$t '$$$t' PURGE RESTORE", false, false);
+    channel_.Pulse();
+    channel_.SetStatus(std::string(texts::kStatusRestoring) + FileNamePart(pcFile));
+    channel_.Execute("$$$t '$$$t' PURGE RESTORE", false, false);
   }
   host_.SetBusy(false);
   return result;

@@ -32,63 +32,64 @@ constexpr int kFastSerial = 16000;
 }  // namespace
 
 void TXModemServer::Connect(const std::string& port) {
-  link_->CloseComm();
-  PortName = UpperCase(port);
-  if (IsAutoPortName(PortName)) {
+  channel_.CloseLink();
+  channel_.SetPortName(UpperCase(port));
+  if (IsAutoPortName(channel_.PortName())) {
     AutoConnect();
     return;
   }
-  if (PortName.empty() || Speed.empty()) {
-    PortName.clear();
+  if (channel_.PortName().empty() || channel_.Speed().empty()) {
+    channel_.SetPortName("");
     return;
   }
   // The name is kept as given for opening: Linux paths are case-sensitive.
-  PortName = port;
+  channel_.SetPortName(port);
   try {
     ConnectTo(port);
   } catch (const std::exception&) {
-    link_->CloseComm();
-    PortName.clear();
-    SetStatus("");
+    channel_.CloseLink();
+    channel_.SetPortName("");
+    channel_.SetStatus("");
     host_.CloseConnectionStatus();
     RaiseCommError(std::string(texts::kUnableToOpenComms) + port);
   }
 }
 
 void TXModemServer::ConnectTo(const std::string& port) {
+  const std::string& speed = channel_.Speed();
   host_.ResetCommandCancel();
-  link_->OpenComm(port, std::stoi(Speed));
+  channel_.OpenLink();
   std::string first;
   WaitFirstByte(first);
   Log(std::string(texts::kLogFirst) + Hex2(static_cast<unsigned char>(first[0])));
   if (first[0] == kKermitPacketStart) {
     host_.ShowMessage(std::string(texts::kKermitServer), std::string(texts::kWrongServerCaption));
     host_.SetConnected(false);
-    link_->FatalDisconnect();
+    channel_.Link().FatalDisconnect();
   }
-  link_->ClearInput();
+  channel_.Link().ClearInput();
   host_.ShowConnectionStatus();
   host_.ProcessMessages();
-  SetStatus(std::string(texts::kStatusBeginDialog) + PortName);
-  Log(std::string(texts::kLogSerialSpeed) + Speed);
-  SendCommandChar('V');
-  link_->SetShortTimeouts();
-  Version = ReceiveCommandPacket();
-  link_->SetLongTimeouts();
+  channel_.SetStatus(std::string(texts::kStatusBeginDialog) + port);
+  Log(std::string(texts::kLogSerialSpeed) + speed);
+  channel_.SendCommandChar('V');
+  channel_.Link().SetShortTimeouts();
+  channel_.SetVersion(channel_.ReceiveCommandPacket());
+  channel_.Link().SetLongTimeouts();
   host_.SetModel("");
   host_.SetVersionInfo("");
-  SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
+  channel_.SetStatus(std::string(texts::kStatusDeviceConnected) + port);
 
-  Execute(kIdentifyQuery, true, true);
-  if (!GetObject(kScratchName, "", 0)) link_->FatalDisconnect();
+  channel_.Execute(kIdentifyQuery, true, true);
+  if (!GetObject(kScratchName, "", 0)) channel_.Link().FatalDisconnect();
   std::string data = lastData_;
-  if (data.size() < 14) link_->FatalDisconnect();  // too short to be the answer
+  if (data.size() < 14) channel_.Link().FatalDisconnect();  // too short to be the answer
   host_.SetModel(data.substr(4, 2));
   host_.SetCalculatorFlags(ParseFlagList(data.substr(13, 20), 2));
-  if (IsUsbPortName(PortName)) host_.SetDisplayModel(kDisplay73GPlus);
-  const bool serial = IsSerialPortName(PortName);
+  if (IsUsbPortName(port)) host_.SetDisplayModel(kDisplay73GPlus);
+  const bool serial = IsSerialPortName(port);
   if (host_.CalculatorModel() == "73" && data.find(kOldRevisionMark) == std::string::npos && serial &&
-      std::stoi(GetSpeed()) > kFastSerial)
+      std::stoi(channel_.GetSpeed()) > kFastSerial)
     host_.SetDisplayModel(kDisplay71GII);
 
   std::string version;
@@ -101,19 +102,19 @@ void TXModemServer::ConnectTo(const std::string& port) {
     const std::size_t at = data.find(kRevisionMark);
     version = at != std::string::npos ? data.substr(at + kRevisionMark.size()) : data.substr(std::min<std::size_t>(9, data.size()));
     Log(std::string(texts::kLogVersionInfo) + version);
-    if (!IsUsbPortName(PortName)) link_->Timing() = std::stoi(GetSpeed()) <= 9600 ? SerialSlowNewer : SerialFast;
+    if (!IsUsbPortName(port)) channel_.Link().Timing() = std::stoi(channel_.GetSpeed()) <= 9600 ? SerialSlowNewer : SerialFast;
   } else {
     version = data.substr(7, 1);
-    link_->Timing() = SerialSlow;
+    channel_.Link().Timing() = SerialSlow;
   }
   host_.SetVersionInfo(version);
 
   int required = 0;
-  if (link_->Mode() == ModeSerial) {
+  if (channel_.Link().Mode() == ModeSerial) {
     if (host_.DisplayModel() == kDisplay71GII)
-      required = Speed == "115200" ? 0 : 115200;
+      required = speed == "115200" ? 0 : 115200;
     else
-      required = Speed == "9600" ? 0 : 9600;
+      required = speed == "9600" ? 0 : 9600;
   }
   host_.SetRequiredSpeed(required);
   Purge(kScratchName, false);
@@ -121,10 +122,10 @@ void TXModemServer::ConnectTo(const std::string& port) {
     // An interrupted text get left its scratch variable in its folder; the
     // calculator's current folder is kept.
     if (!textScratchFolder_.empty())
-      Execute("PATH " + textScratchFolder_ + " '" + kScratchName + "' PURGE EVAL", true, true);
+      channel_.Execute("PATH " + textScratchFolder_ + " '" + kScratchName + "' PURGE EVAL", true, true);
     textScratchLeft_ = false;
   }
-  Version += std::string(texts::kRomSeparator) + version;
+  channel_.SetVersion(channel_.Version() + std::string(texts::kRomSeparator) + version);
   host_.CloseConnectionStatus();
 }
 
@@ -135,51 +136,57 @@ void TXModemServer::AutoConnect() {
     host_.SetConnected(true);
     try {
       Connect(candidate);
-      SetStatus(std::string(texts::kStatusTrying) + candidate);
+      channel_.SetStatus(std::string(texts::kStatusTrying) + candidate);
       return;
     } catch (const std::exception&) {
     }
   }
   host_.SetConnected(false);
-  SetStatus(std::string(texts::kNoDeviceDetected));
+  channel_.SetStatus(std::string(texts::kNoDeviceDetected));
   RaiseCommError(std::string(texts::kNoDeviceDetected));
 }
 
 bool TXModemServer::OpenDirect(const std::string& port) {
-  link_->CloseComm();
-  PortName = port;
+  channel_.CloseLink();
+  channel_.SetPortName(port);
   if (IsAutoPortName(port)) {
     host_.ShowMessage(std::string(texts::kComAutoNotAllowed), std::string(texts::kComSettingErrorCaption));
     return false;
   }
-  if (!PortName.empty() && !Speed.empty()) {
+  if (!port.empty() && !channel_.Speed().empty()) {
     try {
-      SetStatus(std::string(texts::kStatusOpeningComm) + PortName);
-      link_->OpenComm(PortName, std::stoi(Speed));
-      link_->ClearInput();
-      SetStatus(std::string(texts::kStatusDeviceConnected) + PortName);
+      channel_.SetStatus(std::string(texts::kStatusOpeningComm) + port);
+      channel_.OpenLink();
+      channel_.Link().ClearInput();
+      channel_.SetStatus(std::string(texts::kStatusDeviceConnected) + port);
     } catch (const std::exception&) {
-      PortName.clear();
-      SetStatus("");
+      channel_.SetPortName("");
+      channel_.SetStatus("");
       RaiseCommError(std::string(texts::kUnableToOpenComms) + port);
     }
   }
   return true;
 }
 
+void TXModemServer::Quit() {
+  channel_.SendCommandChar('Q');
+  channel_.CloseLink();
+  host_.SetConnected(false);
+}
+
 bool TXModemServer::WaitFirstByte(std::string& first) {
   first.assign(1, '\0');
-  link_->SetShortTimeouts();
+  channel_.Link().SetShortTimeouts();
   for (;;) {
     host_.ProcessMessages();
     SleepMs(kFirstBytePauseMs);
-    if (link_->ReadComm(first, kFirstByteTimeoutMs) == 1) {
-      link_->SetLongTimeouts();
+    if (channel_.Link().ReadComm(first, kFirstByteTimeoutMs) == 1) {
+      channel_.Link().SetLongTimeouts();
       return true;
     }
     if (!host_.PromptVisible()) {
       first.assign(1, '\0');
-      link_->SetLongTimeouts();
+      channel_.Link().SetLongTimeouts();
       return false;
     }
   }

@@ -1,4 +1,5 @@
-// The directory listing: one packet with the whole tree, parsed into TXPObjects.
+// The directory listing: one packet with the whole tree, parsed into TXPObjects;
+// and the free memory the window shows beside it.
 #include "base/clock.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
@@ -13,16 +14,16 @@ constexpr std::size_t kEntryTail = 7;  // type code (2), size (3), two bytes not
 }  // namespace
 
 void TXModemServer::ListAll(TXPObject& home) {
-  CheckConnected();
+  channel_.CheckConnected();
   home.ClearChildren();
   home.ChildrenLoaded = true;
-  SetStatus(std::string(texts::kStatusGetList));
-  SendCommandChar('l');
-  SleepMs(link_->Timing().BeforeDirList);
-  const std::string data = ReceiveCommandPacket();
+  channel_.SetStatus(std::string(texts::kStatusGetList));
+  channel_.SendCommandChar('l');
+  SleepMs(channel_.Link().Timing().BeforeDirList);
+  const std::string data = channel_.ReceiveCommandPacket();
   std::size_t pos = 0;
   ParseListing(home, data, pos);
-  SetStatus("");
+  channel_.SetStatus("");
 }
 
 void TXModemServer::ParseListing(TXPObject& parent, const std::string& data, std::size_t& pos) {
@@ -65,11 +66,19 @@ void TXModemServer::ParseListing(TXPObject& parent, const std::string& data, std
   }
 }
 
+std::string TXModemServer::QueryFreeMemory() {
+  channel_.SendCommandChar('M');
+  std::string answer = channel_.ReceiveCommandPacket();
+  const std::size_t mark = answer.find(host_.DecimalSeparator());
+  if (mark != std::string::npos) answer.resize(mark);
+  return answer;
+}
+
 void TXModemServer::ChangeDir(const std::string& path) {
-  SetStatus(std::string(texts::kStatusChangeDir) + path);
-  Execute(path, false, true);
+  channel_.SetStatus(std::string(texts::kStatusChangeDir) + path);
+  channel_.Execute(path, false, true);
   if (!path.empty()) currentFolder_ = path;
-  SetStatus("");
+  channel_.SetStatus("");
 }
 
 }  // namespace bridgit

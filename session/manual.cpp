@@ -7,7 +7,6 @@
 #include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "transfer/screen_rx.h"
-#include "transfer/transfer_starter.h"
 #include "transfer/ymodem_rx.h"
 #include "transfer/ymodem_tx.h"
 
@@ -23,31 +22,31 @@ constexpr TTickMs kPromptPollMs = 100;
 void TXModemServer::CaptureScreen(std::string& image) {
   std::string first(1, '\0');
   image.clear();
-  SetStatus(std::string(texts::kStatusCapturing));
-  if (host_.RequiredSpeed() != 0) link_->ChangeSpeed(host_.RequiredSpeed());
+  channel_.SetStatus(std::string(texts::kStatusCapturing));
+  if (host_.RequiredSpeed() != 0) channel_.Link().ChangeSpeed(host_.RequiredSpeed());
   WaitFirstByte(first);
   if (host_.PromptVisible()) {  // else the user cancelled before the calculator began
     host_.HidePrompt(kPromptCapture);
     host_.SetBusy(true);
-    TSRX rx(*link_, first, ForwardProgress());
-    const TModalResult result = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCapturingScreen), true);
+    TSRX rx(channel_.Link(), first, ForwardProgress());
+    const TModalResult result = Transfer(rx, std::string(texts::kStatusCapturingScreen));
     if (result == kModalOk) image = rx.Capture;
     host_.SetBusy(false);
   }
-  SetStatus("");  // the capture is over, whatever came of it
+  channel_.SetStatus("");  // the capture is over, whatever came of it
 }
 
 bool TXModemServer::ManualSend(const std::string& pcFile) {
   std::string first(1, '\0');
-  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
+  channel_.SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
   WaitFirstByte(first);
   bool result = false;
   if (host_.PromptVisible()) {
     host_.HidePrompt(kPromptDownload);
     host_.SetBusy(true);
-    TYModemTX tx(*link_, pcFile, true, first, ForwardProgress());
-    RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
-    SetStatus("");
+    TYModemTX tx(channel_.Link(), pcFile, true, first, ForwardProgress());
+    Transfer(tx, std::string(texts::kStatusCopying) + pcFile);
+    channel_.SetStatus("");
     result = tx.Done();
     host_.SetBusy(false);
   }
@@ -55,25 +54,25 @@ bool TXModemServer::ManualSend(const std::string& pcFile) {
 }
 
 bool TXModemServer::ManualReceive(const std::string& pcFile, std::uint32_t expectedSize, bool sizeIsEstimate) {
-  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
-  TYModemRX rx(*link_, pcFile, false, expectedSize, ForwardProgress());
+  channel_.SetStatus(std::string(texts::kStatusCopying) + FileNamePart(pcFile));
+  TYModemRX rx(channel_.Link(), pcFile, false, expectedSize, ForwardProgress());
   rx.SizeIsEstimate = sizeIsEstimate;
-  RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCopying) + pcFile, true);
-  SleepMs(link_->Timing().AfterReceive);
+  Transfer(rx, std::string(texts::kStatusCopying) + pcFile);
+  SleepMs(channel_.Link().Timing().AfterReceive);
   lastData_ = rx.Done() ? rx.Data : std::string();
   return rx.Done();
 }
 
 bool TXModemServer::SendRom(const std::string& romFile) {
-  SetStatus(std::string(texts::kStatusCopying) + FileNamePart(romFile));
+  channel_.SetStatus(std::string(texts::kStatusCopying) + FileNamePart(romFile));
   while (host_.PromptVisible()) {
     host_.ProcessMessages();
     SleepMs(kPromptPollMs);
   }
   host_.SetBusy(true);
-  TSTX stx(*link_, romFile, ForwardProgress());
-  RunTransfer(stx, *progressDialog_, std::string(texts::kStatusCopying) + romFile, true);
-  SetStatus("");
+  TSTX stx(channel_.Link(), romFile, ForwardProgress());
+  Transfer(stx, std::string(texts::kStatusCopying) + romFile);
+  channel_.SetStatus("");
   const bool result = stx.Sent();
   host_.SetBusy(false);
   return result;

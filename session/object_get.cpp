@@ -6,27 +6,26 @@
 #include "link/link.h"
 #include "session/texts.h"
 #include "session/xmodem_server.h"
-#include "transfer/transfer_starter.h"
 #include "transfer/ymodem_rx.h"
 
 namespace bridgit {
 
 bool TXModemServer::GetObject(const std::string& name, const std::string& pcFile, std::uint32_t size) {
-  CheckConnected();
-  SendCommandChar('G');
-  SendCommandPacket(name);
+  channel_.CheckConnected();
+  channel_.SendCommandChar('G');
+  channel_.SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, "");
-  SetStatus(std::string(texts::kStatusCopying) + display);
-  SleepMs(link_->Timing().BeforeReceive);
-  TYModemRX rx(*link_, pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
-  transferCancelled_ = RunTransfer(rx, *progressDialog_, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
-  SleepMs(link_->Timing().AfterReceive);
+  channel_.SetStatus(std::string(texts::kStatusCopying) + display);
+  SleepMs(channel_.Link().Timing().BeforeReceive);
+  TYModemRX rx(channel_.Link(), pcFile, false, size != 0 ? size + 8 : 0, ForwardProgress());
+  transferCancelled_ = Transfer(rx, std::string(texts::kStatusCopying) + display) == kModalCancel;
+  SleepMs(channel_.Link().Timing().AfterReceive);
   const bool done = rx.Done();
   if (done)
-    Execute("", true, true);
+    channel_.Execute("", true, true);
   else
     host_.SetConnected(false);
-  SetStatus("");
+  channel_.SetStatus("");
   lastData_.clear();
   if (!done) return false;
   lastData_ = rx.Data;

@@ -18,7 +18,6 @@
 #include "session/texts.h"
 #include "transfer/texts.h"
 #include "session/xmodem_server.h"
-#include "transfer/transfer_starter.h"
 #include "transfer/ymodem_tx.h"
 
 namespace bridgit {
@@ -55,7 +54,7 @@ bool TXModemServer::GetToFile(const std::string& nameCaret, const std::string& p
   if (DecodeEscapes(name, TEscapeMode::kBackslash) == "HOME") return false;
   textScratchLeft_ = true;
   textScratchFolder_ = currentFolder_;
-  Execute("RCLF 64 STWS STD -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR '" + name + "' RCL \\->STR + '" +
+  channel_.Execute("RCLF 64 STWS STD -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \\->LIST \\->STR '" + name + "' RCL \\->STR + '" +
               kTextScratch + "' STO STOF",
           true, true);
   if (!GetObject(kTextScratch, pcFile, 0)) return false;
@@ -116,7 +115,7 @@ TXModemServer::TFileKind TXModemServer::CheckFileKind(const std::string& pcFile)
 bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll,
                             bool confirm, const std::string& displayName) {
   transferCancelled_ = false;
-  CheckConnected();
+  channel_.CheckConnected();
   if (!CheckVarName(name, host_)) return false;
   const TFileKind kind = CheckFileKind(pcFile);
   if (!kind.accept) return false;
@@ -153,20 +152,20 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& pcFile, 
     }
     return ok;
   }
-  SetStatus(std::string(texts::kStatusSendingPut));
-  SendCommandChar('P');
-  SendCommandPacket(name);
+  channel_.SetStatus(std::string(texts::kStatusSendingPut));
+  channel_.SendCommandChar('P');
+  channel_.SendCommandPacket(name);
   const std::string display = DisplayName(name, pcFile, displayName);
-  SetStatus(std::string(texts::kStatusCopying) + display);
-  TYModemTX tx(*link_, pcFile, false, std::string(1, '\0'), ForwardProgress());
-  transferCancelled_ = RunTransfer(tx, *progressDialog_, std::string(texts::kStatusCopying) + display, true) == kModalCancel;
+  channel_.SetStatus(std::string(texts::kStatusCopying) + display);
+  TYModemTX tx(channel_.Link(), pcFile, false, std::string(1, '\0'), ForwardProgress());
+  transferCancelled_ = Transfer(tx, std::string(texts::kStatusCopying) + display) == kModalCancel;
   const bool result = tx.Done();
-  SleepMs(link_->Timing().AfterSend);
+  SleepMs(channel_.Link().Timing().AfterSend);
   if (result)
-    Execute("", true, true);
+    channel_.Execute("", true, true);
   else
     host_.SetConnected(false);
-  SetStatus("");
+  channel_.SetStatus("");
   return result;
 }
 
@@ -198,7 +197,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
     object += static_cast<char>((l >> 4) & 0xFF);
     object += static_cast<char>((l >> 12) & 0xFF);
     object += body;
-    const std::string temp = TempFolder() + kLongTextScratch + SafeFileNamePart(PortName);
+    const std::string temp = TempFolder() + kLongTextScratch + SafeFileNamePart(channel_.PortName());
     if (!WriteFileSafely(temp, object, error))
       RaiseCommError(std::string(texts::kUnableToOpenFile) + temp + " " + ErrorCodeText(error));
     Purge(kLongTextScratch, false);
@@ -215,12 +214,12 @@ bool TXModemServer::PutText(const std::string& name, const std::string& pcFile, 
   textScratchFolder_ = currentFolder_;
   // The failure's verdict goes in first: a store that fails at the end (no
   // memory, a name the calculator refuses) leaves it, not a missing variable.
-  Execute("{ \"\" } '" + kTextScratch + "' STO '" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
+  channel_.Execute("{ \"\" } '" + kTextScratch + "' STO '" + name + "' RCLF " + modes + "-55 CF " + body + "IFERR OBJ\\-> THEN SWAP STOF " + errorPart +
               "{ \"\" } ELSE SWAP STOF OVER IFERR PURGE THEN PGDIR END SWAP STO { } END '" + kTextScratch + "' STO",
           true, true);
-  SleepMs(link_->Timing().AfterSend);
+  SleepMs(channel_.Link().Timing().AfterSend);
   const bool stored = FetchTexts().empty();
-  SetStatus("");
+  channel_.SetStatus("");
   if (!stored && notCompiled) *notCompiled = true;
   return stored;
 }

@@ -23,7 +23,7 @@ std::vector<std::string> StackLines(const std::vector<std::string>& texts) {
 }
 }  // namespace
 
-void TXModemServer::SendCalculatorCommand(const std::string& command) { Execute(command, false, true); }
+void TXModemServer::SendCalculatorCommand(const std::string& command) { channel_.Execute(command, false, true); }
 
 std::string TXModemServer::RunCommand(const std::string& command, std::vector<std::string>* stack) {
   // The last error cleared first: what the read finds is this command's. An

@@ -10,11 +10,11 @@ namespace bridgit {
 
 bool TXModemServer::Purge(const std::string& name, bool isDirectory) {
   if (!CheckVarName(name, host_)) return false;
-  Execute("'" + name + (isDirectory ? "' PGDIR" : "' PURGE"), true, true);
+  channel_.Execute("'" + name + (isDirectory ? "' PGDIR" : "' PURGE"), true, true);
   return true;
 }
 
-void TXModemServer::CreateDir(const std::string& name) { Execute("'" + name + "' CRDIR", true, true); }
+void TXModemServer::CreateDir(const std::string& name) { channel_.Execute("'" + name + "' CRDIR", true, true); }
 
 bool TXModemServer::Rename(const std::string& oldName, const std::string& newName, bool isDirectory, TXPObject* folder,
                            std::string* why) {
@@ -27,8 +27,8 @@ bool TXModemServer::Rename(const std::string& oldName, const std::string& newNam
         return false;
       }
   }
-  Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName + "' STO ", true, true);
-  SleepMs(link_->Timing().AfterStore);
+  channel_.Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName + "' STO ", true, true);
+  SleepMs(channel_.Link().Timing().AfterStore);
   return true;
 }
 

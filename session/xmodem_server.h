@@ -1,6 +1,7 @@
-// The session with the calculator's XModem server: command letters and command
-// packets, the pulse that waits for the calculator, connection and
-// identification, the directory listing, and the variable commands. Every
+// The session with the calculator's XModem server: the operations on the
+// calculator (connection and identification, the directory listing, variables,
+// objects both ways, backup and restore, the transfers the calculator starts),
+// over the channel that carries their command letters and packets. Every
 // window step goes through the session host.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include "host/comm_status.h"
 #include "host/session_host.h"
 #include "link/link.h"
+#include "session/server_channel.h"
 #include "session/xp_object.h"
 #include "transfer/transfer_thread.h"
 
@@ -25,40 +27,17 @@ class TXModemServer {
   TXModemServer(const TXModemServer&) = delete;
   TXModemServer& operator=(const TXModemServer&) = delete;
 
-  std::string Status;
-  std::string PortName;  // empty: disconnected
-  std::string Speed = "9600";
-  std::function<void(const std::string&)> OnStatusChange;
-  std::string Version;
-
-  // --- Command letters and packets.
-  void SendCommandChar(char letter);
-  void SendCommandPacket(const std::string& text);  // backslash notation
-  std::string ReceiveCommandPacket();
-  // The packet for a command in backslash notation, and its payload; a comm
-  // error when it is too long.
-  std::string PacketFor(const std::string& text, std::string& payload);
-  // Writes a packet until the calculator acknowledges it.
-  void SendPacket(const std::string& packet);
-  // One attempt at reading a packet; false when it was short or its check failed.
-  bool ReadPacketOnce(std::string& payload);
-  void Pulse();
-  void PulseIdle();
-  void Execute(const std::string& command, bool showBusy, bool wait);
-  std::string QueryFreeMemory();
-  void Quit();
-  void SetStatus(const std::string& text);
-  void CheckConnected() const;
-  bool IsConnected() const { return !PortName.empty(); }
-  void SetSpeed(const std::string& speed);
-  std::string GetSpeed() const;
-  TStatusCallback ForwardProgress();
+  // The exchange every operation below rests on, and its state.
+  TServerChannel& Channel() { return channel_; }
+  const TServerChannel& Channel() const { return channel_; }
 
   // --- Connection.
   void Connect(const std::string& port);
-  void AutoConnect();
   bool OpenDirect(const std::string& port);
-  bool WaitFirstByte(std::string& first);
+  // Has the server end and closes the link; the port name is kept.
+  void Quit();
+  // The calculator's free memory, cut at its decimal mark.
+  std::string QueryFreeMemory();
 
   // --- The directory tree.
   void ListAll(TXPObject& home);
@@ -120,8 +99,6 @@ class TXModemServer {
   void ClearLastData() { lastData_.clear(); }
   // The progress dialog every transfer of the session shows.
   TCommStatusDialog& ProgressDialog() { return *progressDialog_; }
-  TSessionHost& Host() { return host_; }
-  TLink& Link() { return *link_; }
   // The latest get or put ended by the person's Cancel (not by the link).
   bool TransferCancelled() const { return transferCancelled_; }
 
@@ -131,12 +108,13 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
-  // The pulse waits for the calculator as its link allows: by timed reads on a
-  // serial line, by the USB reader's read-ahead on the USB device.
-  struct TPulseLetters;
-  void SendPulseLetter(TPulseLetters& letters, TTickMs interval);
-  void PulseSerial(TPulseLetters& letters);
-  void PulseUsb(TPulseLetters& letters);
+  void AutoConnect();
+  // Waits for the calculator's first byte while the instruction prompt is up.
+  bool WaitFirstByte(std::string& first);
+  // The status callback of every transfer: the session's progress dialog.
+  TStatusCallback ForwardProgress();
+  // Runs a transfer in the session's progress dialog.
+  TModalResult Transfer(TTransferThread& thread, const std::string& caption);
   // The texts of the list of strings `program` leaves, fetched through a scratch variable.
   std::vector<std::string> ReadTexts(const std::string& program);
   // The same from a list a command already stored in the scratch variable "$$$t".
@@ -144,7 +122,7 @@ class TXModemServer {
   // The error a transfer started with ForwardProgress failed with, or empty.
   [[noreturn]] void RaiseTransferError() const;
   TSessionHost& host_;
-  std::unique_ptr<TLink> link_;
+  TServerChannel channel_;
   std::unique_ptr<TCommStatusDialog> progressDialog_;
   std::string lastData_;
   std::string transferError_;  // the last error a transfer reported

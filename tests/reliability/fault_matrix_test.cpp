@@ -97,7 +97,7 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
     host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
     sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--model", "71GII", "--speed", "115200"});
     server = std::make_unique<TXModemServer>(host);
-    server->Speed = "115200";
+    server->Channel().SetSpeed("115200");
   }
   void TearDown() override {
     server.reset();

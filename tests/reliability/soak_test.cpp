@@ -84,7 +84,7 @@ TEST(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
   const auto start = TickCount();
   {
     TXModemServer server(host);
-    server.Speed = "115200";
+    server.Channel().SetSpeed("115200");
     const auto connect = [&] {
       for (int attempt = 0; attempt < 20; ++attempt) {
         try {

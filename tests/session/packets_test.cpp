@@ -28,8 +28,8 @@ class Packets : public ::testing::Test {
     auto [pc, calculator] = TMemoryLink::Pair(host, calculatorHost);
     calc = std::move(calculator);
     server = std::make_unique<TXModemServer>(host, std::move(pc));
-    server->Link().OpenComm("memory", 115200);
-    server->PortName = "memory";
+    server->Channel().Link().OpenComm("memory", 115200);
+    server->Channel().SetPortName("memory");
   }
   void TearDown() override {
     server.reset();
@@ -62,7 +62,7 @@ TEST_F(Packets, ACommandPacketIsDecodedLengthPrefixedAndChecksummed) {
   WithCalculator([&] {
     wire = calc->Take(2 + 300 + 1, 2000);
     calc->WriteComm("\x06");
-  }, [&] { server->SendCommandPacket(text); });
+  }, [&] { server->Channel().SendCommandPacket(text); });
   // The calculator needs its pauses: before the reply is read and after the
   // packet was taken (10 and 100 ms on a fast line). Load only lengthens them.
   EXPECT_GE(TickCount() - start, 110);
@@ -76,7 +76,7 @@ TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
   WithCalculator([&] {
     calc->Take(4, 2000);
     calc->WriteComm(std::string("\x00\x06", 2));
-  }, [&] { server->SendCommandPacket("x"); });
+  }, [&] { server->Channel().SendCommandPacket("x"); });
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 0);
 
   int sends = 0;
@@ -87,7 +87,7 @@ TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
     calc->Take(4, 2000);  // sent again
     ++sends;
     calc->WriteComm("\x06");
-  }, [&] { server->SendCommandPacket("x"); });
+  }, [&] { server->Channel().SendCommandPacket("x"); });
   EXPECT_EQ(sends, 2);
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x00 #1"), 1);
 }
@@ -106,7 +106,7 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
     }
     calc->WriteComm(Packet("12345"));
     replies += calc->Take(1, 5000);
-  }, [&] { got = server->ReceiveCommandPacket(); });
+  }, [&] { got = server->Channel().ReceiveCommandPacket(); });
   EXPECT_EQ(got, "12345");
   EXPECT_EQ(replies, "\x15\x15\x15\x15\x15\x06");
   EXPECT_EQ(LogCount("CRC problem "), 5);
@@ -118,7 +118,7 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   WithCalculator([&] {
     calc->WriteComm(Packet(""));
     calc->Take(1, 2000);
-  }, [&] { got = server->ReceiveCommandPacket(); });
+  }, [&] { got = server->Channel().ReceiveCommandPacket(); });
   EXPECT_EQ(got, "");
   EXPECT_GE(TickCount() - start, 50) << "the pause after a packet received";
 
@@ -131,7 +131,7 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
     }
   }, [&] {
     try {
-      server->ReceiveCommandPacket();
+      server->Channel().ReceiveCommandPacket();
     } catch (const TConnectionError& e) {
       error = e.what();
     }
@@ -152,11 +152,11 @@ TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     replies += calc->Take(1, 5000);
-  }, [&] { got = server->ReceiveCommandPacket(); });
+  }, [&] { got = server->Channel().ReceiveCommandPacket(); });
   EXPECT_EQ(got, "{ 1. 2. }");
   EXPECT_EQ(replies, "\x06");
 
-  server->Link().SetShortTimeouts();
+  server->Channel().Link().SetShortTimeouts();
   replies.clear();
   WithCalculator([&] {
     // Says 9 bytes and sends 4: refused once the line goes quiet, then sent whole.
@@ -164,7 +164,7 @@ TEST_F(Packets, AnAnswerInPiecesIsWholeAndAShortOneIsRefused) {
     replies += calc->Take(1, 10000);
     calc->WriteComm(packet);
     replies += calc->Take(1, 5000);
-  }, [&] { got = server->ReceiveCommandPacket(); });
+  }, [&] { got = server->Channel().ReceiveCommandPacket(); });
   EXPECT_EQ(got, "{ 1. 2. }");
   EXPECT_EQ(replies, "\x15\x06");
   EXPECT_EQ(LogCount("cannot get the command packet"), 1);
@@ -174,19 +174,19 @@ TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
   host.SetConnected(true);
   const std::string command(65536, 'a');
   try {
-    server->Execute(command, false, false);
+    server->Channel().Execute(command, false, false);
     ADD_FAILURE() << "a 65536-byte command was sent";
   } catch (const TCommError& e) {
     EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
   }
-  server->Link().SetShortTimeouts();
+  server->Channel().Link().SetShortTimeouts();
   EXPECT_EQ(calc->Take(1, 200), "");  // not even the E
   // 65535 bytes are the most a packet says: that one goes out whole.
   std::string wire;
   WithCalculator([&] {
     wire = calc->Take(2 + 65535 + 1, 20000);
     calc->WriteComm("\x06");
-  }, [&] { server->SendCommandPacket(std::string(65535, 'a')); });
+  }, [&] { server->Channel().SendCommandPacket(std::string(65535, 'a')); });
   ASSERT_EQ(wire.size(), 65538u);
   EXPECT_EQ(wire.substr(0, 3), "\xFF\xFF" "a");
 }
@@ -197,7 +197,7 @@ TEST_F(Packets, ExecuteLogsTheLetterBeforeItsPacket) {
   WithCalculator([&] {
     wire = calc->Take(1 + 2 + 5 + 1, 2000);
     calc->WriteComm("\x06");
-  }, [&] { server->Execute("1 2 +", false, false); });
+  }, [&] { server->Channel().Execute("1 2 +", false, false); });
   EXPECT_EQ(wire, std::string("E\0\x05", 3) + "1 2 +" + std::string(1, static_cast<char>(Checksum8("1 2 +"))));
   const auto& lines = TLogBook::Instance().Lines();
   const auto letter = std::find(lines.begin(), lines.end(), "send command = E");
@@ -214,14 +214,14 @@ TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
     for (int i = 0; i < 3; ++i) calc->Take(1, 2000);
     calc->WriteComm(Packet("123.") + Packet("123.") + Packet("123."));
     acks = calc->Take(3, 3000);
-  }, [&] { server->Pulse(); });
+  }, [&] { server->Channel().Pulse(); });
   EXPECT_EQ(acks, "\x06\x06\x06");
   EXPECT_EQ(LogCount("Begin pulse  {"), 1);
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   // Nothing of the answers is left to confuse the next exchange.
-  server->Link().SetShortTimeouts();
+  server->Channel().Link().SetShortTimeouts();
   std::string rest(8, '\0');
-  EXPECT_EQ(server->Link().ReadComm(rest, 0), 0);
+  EXPECT_EQ(server->Channel().Link().ReadComm(rest, 0), 0);
 }
 
 TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
@@ -230,7 +230,7 @@ TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
     wire = calc->Take(1, 2000);  // the M
     calc->WriteComm(Packet("123."));
     wire += calc->Take(8, 1500);  // what the PC writes afterwards
-  }, [&] { server->Pulse(); });
+  }, [&] { server->Channel().Pulse(); });
   // One letter, one answer, one ACK: no waits for answers that cannot come.
   EXPECT_EQ(wire, "M\x06");
 }

@@ -28,7 +28,7 @@ class Session : public test::TSessionFixture {
       args.insert(args.end(), {"--speed", "115200"});
     sim = std::make_unique<test::TCalcSim>(std::move(args));
     ASSERT_FALSE(sim->PcPath().empty());
-    server->Speed = speed;
+    server->Channel().SetSpeed(speed);
   }
   void Connect() { server->Connect(sim->PcPath()); }
   // The tree as the simulator's dump writes it (folders with a trailing /).
@@ -81,17 +81,17 @@ TEST_F(Session, IdentifiesEveryModel) {
       EXPECT_EQ(host.VersionInfo(), c.version);
     }
     EXPECT_EQ(host.RequiredSpeed(), c.requiredSpeed);
-    EXPECT_EQ(server->Link().Timing().AfterCommandPacket, c.afterCommandPacket);
-    EXPECT_EQ(server->Link().Timing().AfterPulse, c.afterPulse);
+    EXPECT_EQ(server->Channel().Link().Timing().AfterCommandPacket, c.afterCommandPacket);
+    EXPECT_EQ(server->Channel().Link().Timing().AfterPulse, c.afterPulse);
     EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
     if (c.display == "71") {
-      EXPECT_EQ(server->Version, "XModem Server 2.3   ROM: R");
+      EXPECT_EQ(server->Channel().Version(), "XModem Server 2.3   ROM: R");
     }
     if (c.display == "73G+") {
-      EXPECT_EQ(server->GetSpeed(), "130000");
+      EXPECT_EQ(server->Channel().GetSpeed(), "130000");
     }
     server->Connect("");
-    EXPECT_TRUE(server->PortName.empty());
+    EXPECT_TRUE(server->Channel().PortName().empty());
   }
   ::unsetenv("BRIDGIT_USB_ROOT");
 }
@@ -120,13 +120,13 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   server->ChangeDir("HOME WORK");
   server->CreateDir("NEWDIR");
   EXPECT_TRUE(server->Purge("NOTE", false));
-  server->Execute("7 'SEVEN' STO", true, true);
+  server->Channel().Execute("7 'SEVEN' STO", true, true);
   server->ChangeDir("HOME");
   EXPECT_TRUE(server->Rename("A", "B", false, &home));
   std::string why;
   EXPECT_FALSE(server->Rename("B", "PROG", false, &home, &why)) << "PROG exists";
   EXPECT_EQ(why, "PROG already exists in this folder.");
-  server->Execute("\\->SPEED 2 * 'DOUBLE' STO", true, true);  // evaluating a variable
+  server->Channel().Execute("\\->SPEED 2 * 'DOUBLE' STO", true, true);  // evaluating a variable
   const std::string dump = sim->Control("dump");
   EXPECT_NE(dump.find("HOME/WORK/NEWDIR/"), std::string::npos);
   EXPECT_EQ(dump.find("HOME/WORK/NOTE"), std::string::npos);
@@ -147,7 +147,7 @@ TEST_F(Session, FreeMemoryWithEitherDecimalMark) {
   const std::string free = server->QueryFreeMemory();
   EXPECT_FALSE(free.empty());
   EXPECT_EQ(free.find_first_not_of("0123456789"), std::string::npos) << free;
-  server->Execute("-51 SF", true, true);
+  server->Channel().Execute("-51 SF", true, true);
   Connect();  // the flags are read at connection
   EXPECT_EQ(host.CalculatorFlags(), "01");
   EXPECT_EQ(host.DecimalSeparator(), ',');
@@ -157,7 +157,7 @@ TEST_F(Session, FreeMemoryWithEitherDecimalMark) {
 TEST_F(Session, ThePulseWaitsThroughALongEvaluation) {
   Start({"--eval-ms", "1500"});
   Connect();
-  server->Execute("1 'ONE' STO", true, true);
+  server->Channel().Execute("1 'ONE' STO", true, true);
   EXPECT_GE(LogCount("send command = M"), 5);
   EXPECT_NE(sim->Control("dump").find("HOME/ONE"), std::string::npos);
 }
@@ -179,7 +179,7 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   }
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 6);
   EXPECT_FALSE(host.Connected());
-  EXPECT_TRUE(server->PortName.empty());
+  EXPECT_TRUE(server->Channel().PortName().empty());
 }
 
 TEST_F(Session, ASilentCalculatorEndsInTheConnectionError) {
@@ -187,7 +187,7 @@ TEST_F(Session, ASilentCalculatorEndsInTheConnectionError) {
   Connect();
   sim->Control("quit-server");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the person's keys come first
-  EXPECT_THROW(server->Execute("", false, true), TConnectionError);
+  EXPECT_THROW(server->Channel().Execute("", false, true), TConnectionError);
   EXPECT_FALSE(host.Connected());
   // A new connection works once the server runs again.
   sim->Control("server");
@@ -205,7 +205,7 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
             "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
             "Be sure to release the right-shift before pressing right-arrow.");
   EXPECT_FALSE(host.Connected());
-  EXPECT_TRUE(server->PortName.empty());
+  EXPECT_TRUE(server->Channel().PortName().empty());
 
   Start({});
   ::setenv("BRIDGIT_EXTRA_PORTS", sim->PcPath().c_str(), 1);
@@ -214,13 +214,13 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
   ::unsetenv("BRIDGIT_EXTRA_PORTS");
   ::unsetenv("BRIDGIT_USB_ROOT");
   EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(server->Status, "Trying " + sim->PcPath());
+  EXPECT_EQ(server->Channel().Status(), "Trying " + sim->PcPath());
 }
 
 TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
   std::string error;
   try {
-    server->Execute("1", true, true);
+    server->Channel().Execute("1", true, true);
   } catch (const TCommError& e) {
     error = e.what();
   }
@@ -230,7 +230,7 @@ TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
   test::TTempDir emptyUsbRoot;
   ::setenv("BRIDGIT_EXTRA_PORTS", "", 1);
   ::setenv("BRIDGIT_USB_ROOT", emptyUsbRoot.path().c_str(), 1);
-  server->Speed = "9600";
+  server->Channel().SetSpeed("9600");
   error.clear();
   try {
     server->Connect("Auto");
@@ -240,13 +240,13 @@ TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
   ::unsetenv("BRIDGIT_EXTRA_PORTS");
   ::unsetenv("BRIDGIT_USB_ROOT");
   EXPECT_EQ(error, "Error (No device detected. Check the cable connections and the calculator.)");
-  EXPECT_EQ(server->Status, "No device detected. Check the cable connections and the calculator.");
+  EXPECT_EQ(server->Channel().Status(), "No device detected. Check the cable connections and the calculator.");
   EXPECT_TRUE(host.Messages().empty());
 
   // A manual operation cannot use the automatic port.
   for (const std::string name : {"AUTO", "auto"}) {
     EXPECT_FALSE(server->OpenDirect(name));
-    EXPECT_FALSE(server->Link().IsOpen()) << "nothing is opened";
+    EXPECT_FALSE(server->Channel().Link().IsOpen()) << "nothing is opened";
   }
   ASSERT_EQ(host.Messages().size(), 2u);
   EXPECT_EQ(host.Messages()[0], (std::pair<std::string, std::string>{"Com Setting Error", "Com port cannot be auto for this operation"}));

@@ -38,7 +38,7 @@ class Objects : public test::TSessionFixture {
     if (speed == "115200" && std::find(args.begin(), args.end(), "--speed") == args.end())
       args.insert(args.end(), {"--speed", "115200"});
     sim = std::make_unique<test::TCalcSim>(std::move(args));
-    server->Speed = speed;
+    server->Channel().SetSpeed(speed);
     server->Connect(sim->PcPath());
     home.Name = "HOME";
     server->ListAll(home);
@@ -199,7 +199,7 @@ TEST_F(Objects, AnInterruptedTextGetsScratchVariableIsPurgedAtTheNextConnection)
   EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
   EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
   // The calculator's current folder is the one it had.
-  server->Execute("PATH '$$$p' STO", true, true);
+  server->Channel().Execute("PATH '$$$p' STO", true, true);
   EXPECT_NE(sim->Control("dump").find("HOME/$$$p List"), std::string::npos) << sim->Control("dump");
 }
 
@@ -248,7 +248,7 @@ TEST_F(Objects, ReplaceQuestionsFollowFlag36) {
   EXPECT_TRUE(Put("PI2", dir / "t.txt"));  // text: asked, "No" skips
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
-  server->Execute("-36 SF", true, true);
+  server->Channel().Execute("-36 SF", true, true);
   server->Connect(sim->PcPath());
   EXPECT_TRUE(Put("PI2", dir / "A.zq"));
   EXPECT_EQ(asked, 2);
@@ -328,7 +328,7 @@ TEST_F(Objects, AKnownObjectThatGrewSinceTheListingIsNotCutShort) {
   Start();
   const long long listed = Item("GREETING")->Size;
   const std::string longer = "a much longer greeting than the one listed before";
-  server->Execute("\"" + longer + "\" 'GREETING' STO", true, true);
+  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
   TLogBook::Instance().Clear();
   ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
   const std::string got = Slurp(dir / "G.zq");
@@ -372,7 +372,7 @@ TEST_F(Objects, BackupAndRestoreGiveTheSameMemoryByteExact) {
 TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   int ignoredError = 0;
   sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--server", "off", "--speed", "115200"});
-  server->Speed = "115200";
+  server->Channel().SetSpeed("115200");
   ASSERT_TRUE(server->OpenDirect(sim->PcPath()));
   for (const auto& [layout, size] : {std::pair{"page", 1081u}, {"header", 1094u}, {"legacy", 1094u}}) {
     host.SetPromptVisible(true);
@@ -410,7 +410,7 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
   EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
-  EXPECT_FALSE(server->Link().IsOpen()) << "the ROM stream closes the link";
+  EXPECT_FALSE(server->Channel().Link().IsOpen()) << "the ROM stream closes the link";
 }
 
 TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScratchVariable) {
@@ -457,7 +457,7 @@ TEST_F(Objects, FetchedTextIsQuotedByTheTypeTheListingGave) {
   EXPECT_EQ(get("EXPR", kAlgebraicIcon), header + "'X^2+1'\n");
   // Other types: no quotes; a String: double quotes.
   EXPECT_EQ(get("A", kRealIcon), header + "42.\n");
-  server->Execute("\"say \\\\\"hi\\\\\"\" 'SAY' STO", true, true);
+  server->Channel().Execute("\"say \\\\\"hi\\\\\"\" 'SAY' STO", true, true);
   server->ListAll(home);
   EXPECT_EQ(get("SAY", kStringIcon), header + "\"say \\\"hi\\\"\"\n");
 }
@@ -485,7 +485,7 @@ TEST_F(Objects, ABackupWellAboveItsEstimateIsReceivedWhole) {
   for (int batch = 0; batch < 16; ++batch) {
     std::string command;
     for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
-    server->Execute(command, true, true);
+    server->Channel().Execute(command, true, true);
   }
   server->ListAll(home);
   const long long estimate = home.TotalSize();

@@ -28,8 +28,8 @@ class UsbPulse : public ::testing::Test {
     TLogBook::Instance().Clear();
     device.PlugIn();
     server = std::make_unique<TXModemServer>(host);
-    server->Link().OpenComm("ZQx3G+", 115200);
-    server->PortName = "ZQx3G+";
+    server->Channel().Link().OpenComm("ZQx3G+", 115200);
+    server->Channel().SetPortName("ZQx3G+");
     // A writer of its own that never blocks, so that the device can keep
     // sending after the PC has stopped reading.
     toPc = ::open((device.dir() + "/PIPE0").c_str(), O_WRONLY | O_NONBLOCK);
@@ -87,7 +87,7 @@ class UsbPulse : public ::testing::Test {
 TEST_F(UsbPulse, ADeviceThatFloodsAfterItsAnswerEndsThePulseWithTheConnectionError) {
   Start(std::string(64, 'x'), 0);
   const TTickMs start = TickCount();
-  EXPECT_THROW(server->Pulse(), TConnectionError);
+  EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   EXPECT_LT(TickCount() - start, 30000);  // it returns at all, long before anyone reaches for SIGKILL
   stop = true;
   peer.join();
@@ -102,7 +102,7 @@ TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
   // A byte every 30 ms: never silent for a whole 80 ms slice, and slow enough
   // that only the time bound can stop it.
   Start("x", 30);
-  EXPECT_THROW(server->Pulse(), TConnectionError);
+  EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   stop = true;
   peer.join();
   EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 1);
@@ -111,7 +111,7 @@ TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
 
 TEST_F(UsbPulse, CancelIsServedWhileTheDeviceKeepsSending) {
   Start("x", 30, true);
-  EXPECT_THROW(server->Pulse(), TConnectionError);
+  EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   stop = true;
   peer.join();
   // The cancel ended it, not the bound: the pulse kept serving the person.
@@ -131,10 +131,10 @@ TEST_F(UsbPulse, LateAnswersAreStillDrainedAndThePulseEnds) {
     const std::string packet = std::string("\x00\x04", 2) + answer + static_cast<char>(Checksum8(answer));
     Send(packet + packet + packet);  // two late answers behind the first
   });
-  server->Pulse();
+  server->Channel().Pulse();
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
-  EXPECT_EQ(server->Link().ReadAhead(), 0u);
+  EXPECT_EQ(server->Channel().Link().ReadAhead(), 0u);
 }
 
 }  // namespace

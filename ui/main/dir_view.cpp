@@ -127,7 +127,7 @@ void TFZQDir::RefreshDirectory() {
 }
 
 void TFZQDir::ShowFreeMemory() {
-  statusVersion->setText(QString::fromLatin1((server_->Version + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
+  statusVersion->setText(QString::fromLatin1((server_->Channel().Version() + "  Free Mem: " + server_->QueryFreeMemory()).c_str()));
 }
 
 void TFZQDir::FillTree(QTreeWidgetItem* node, TXPObject& folder) {
@@ -261,7 +261,7 @@ void TFZQDir::UpdateSortIndicators() {
 }
 
 void TFZQDir::mnuPropertyClick() {
-  const long long speed = std::atoll(server_->GetSpeed().c_str());
+  const long long speed = std::atoll(server_->Channel().GetSpeed().c_str());
   std::string names;
   long long total = 0;
   bool backup = false;

@@ -86,7 +86,7 @@ void TFZQDir::cmboSpeedChange() {
       Log(e.what());
     }
   }
-  server_->SetSpeed(cmboSpeed->currentText().toStdString());
+  server_->Channel().SetSpeed(cmboSpeed->currentText().toStdString());
 }
 
 void TFZQDir::ConnectCalculator() {
@@ -98,17 +98,17 @@ void TFZQDir::ConnectCalculator() {
   SetConnected(true);  // locks the port and speed boxes during the attempt
   const TConnectAttempt attempt = BeginAttempt(true);
   try {
-    server_->SetSpeed(cmboSpeed->currentText().toStdString());
+    server_->Channel().SetSpeed(cmboSpeed->currentText().toStdString());
     server_->Connect(cmboPort->currentText().toStdString());
-    SetConnected(server_->IsConnected());
+    SetConnected(server_->Channel().IsConnected());
     if (Connected()) {
       RefreshDirectory();
       folderTree->topLevelItem(0)->setExpanded(true);
     }
   } catch (const std::exception& e) {
-    SetConnected(server_->IsConnected());
+    SetConnected(server_->Channel().IsConnected());
     const std::string port = cmboPort->currentText().toStdString();
-    std::string hint = ConnectionHint(attempt, port, server_->Speed, RPNPrompts(), {kHintSetSpeed, kHintListPorts});
+    std::string hint = ConnectionHint(attempt, port, server_->Channel().Speed(), RPNPrompts(), {kHintSetSpeed, kHintListPorts});
     if (hint.empty() && IsAutoPortName(port)) hint = NotYoursHint(ExaminePorts(), {kHintSetSpeed, kHintListPorts});
     ShowError(e, hint);
   }

@@ -37,7 +37,7 @@ void TFZQDir::ReadSettings() {
   QString speed = text("Speed", kDefaultSpeed);
   if (!Speeds().contains(speed)) speed = kFallbackSpeed;
   cmboSpeed->setCurrentText(speed);
-  server_->SetSpeed(speed.toStdString());
+  server_->Channel().SetSpeed(speed.toStdString());
   ToolBar->setVisible(flag("ToolBarVis", true));
   statusBar()->setVisible(flag("StatusBarVis", true));
   const int treeWidth = number("DirWidthSplit", 150);
@@ -74,7 +74,7 @@ void TFZQDir::WriteSettings() {
   const auto put = [this](const char* key, const QString& value) { settings_->setValue(key, value); };
   const auto number = [](int v) { return QString::number(v); };
   put("Port", cmboPort->currentText());
-  put("Speed", QString::fromStdString(server_->GetSpeed()));
+  put("Speed", QString::fromStdString(server_->Channel().GetSpeed()));
   put("ToolBarVis", Flag(!ToolBar->isHidden()));
   put("StatusBarVis", Flag(!statusBar()->isHidden()));
   put("DirWidthSplit", number(folderTree->width()));

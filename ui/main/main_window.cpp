@@ -65,7 +65,7 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   windowPosition->Restore(false, true, true);
 
   server_ = std::make_unique<TXModemServer>(*this);
-  server_->OnStatusChange = [this](const std::string& text) { ShowStatus(text); };
+  server_->Channel().SetOnStatusChange([this](const std::string& text) { ShowStatus(text); });
   SetCalculatorFlags(kInitialFlags);
 
   home_.Name = "HOME";
@@ -368,7 +368,7 @@ TModalResult TFZQDir::AskBadFile(const std::string& name, const std::string& typ
 void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
   std::string hint;
   if (capturing_) {
-    const std::string speed = RequiredSpeed() != 0 ? std::to_string(RequiredSpeed()) : server_->Speed;
+    const std::string speed = RequiredSpeed() != 0 ? std::to_string(RequiredSpeed()) : server_->Channel().Speed();
     hint = ExchangeHint(*capturing_, cmboPort->currentText().toStdString(), speed, {kHintSetSpeed, kHintListPorts});
   }
   ShowBox(false, caption, QString::fromLatin1(text.c_str()), hint);

@@ -134,7 +134,7 @@ void TFZQDir::mnuUploadFileClick() {
 
 void TFZQDir::UploadFile(const std::string& path) {
   if (ShowPrompt(kPromptUpload, "") && server_->OpenDirect(cmboPort->currentText().toStdString())) {
-    SetConnected(server_->IsConnected());
+    SetConnected(server_->Channel().IsConnected());
     TBusyScope busy(*this);
     ProcessMessages();
     server_->ManualReceive(path, 0);
