@@ -17,7 +17,8 @@ class TCommPort final : public TLink {
   void OpenComm(const std::string& portName, int speed) override;
   void CloseComm() override;
   bool IsOpen() const override { return device_->IsOpen(); }
-  std::uint8_t Mode() const override { return device_->Mode(); }
+  // A closed link waits as a serial port does, whatever it was.
+  std::uint8_t Mode() const override { return IsOpen() ? device_->Mode() : ModeSerial; }
   int ReadComm(std::string& buffer, int timeoutMs) override { return device_->ReadComm(buffer, timeoutMs); }
   void WriteComm(const std::string& data) override { device_->WriteComm(data); }
   void WriteUnchecked(const char* data, std::size_t n) override { device_->WriteUnchecked(data, n); }
@@ -31,8 +32,8 @@ class TCommPort final : public TLink {
   void ResetSilence() override { device_->ResetSilence(); }
 
  private:
-  // The device of the latest open; a closed serial port while none is open,
-  // so that a step on a closed link fails as a serial port's does.
+  // The device of the latest open (a closed serial port before the first);
+  // replaced only by an open of the other kind.
   std::unique_ptr<TLink> device_;
 };
 

@@ -15,6 +15,7 @@ inline constexpr std::string_view kLogSeriousError = "Serious error, disconnecti
 inline constexpr std::string_view kLogSafeReadTimeOut = "SafeRd TimeOut";
 inline constexpr std::string_view kLogNoData = "No data, time count = ";
 inline constexpr std::string_view kLogZeroReadsTooLong = "ReadFile exceeded maximum time for reads of zero bytes";
+inline constexpr std::string_view kLogReadOnClosedLink = "ReadFile failed: the link is closed";
 inline constexpr std::string_view kLogPartialRead = "**** ReadComm returning partial string";
 inline constexpr std::string_view kLogClearStart = "Clearing input stream  {";
 inline constexpr std::string_view kLogClearEnd = "}  Clear completed";

@@ -93,6 +93,7 @@ void TUsbLink::ClearInput() {
 void TUsbLink::ChangeSpeed(int speed) { Log(std::string(texts::kLogChangingSpeed) + std::to_string(speed)); }
 
 std::size_t TUsbLink::SafeRead() {
+  if (!IsOpen()) Fail(std::string(texts::kLogReadOnClosedLink));  // as a closed serial port's read fails
   if (!reader_) reader_ = std::make_unique<TSafeRdThread>(readHandle_);
   bufCount_ = 0;
   bufPos_ = 1;
