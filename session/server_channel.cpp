@@ -45,15 +45,35 @@ std::string TServerChannel::GetSpeed() const {
   return link_->Mode() == ModeUsb ? std::string(texts::kUsbSpeed) : speed_;
 }
 
-void TServerChannel::OpenLink() { link_->OpenComm(portName_, std::stoi(speed_)); }
+void TServerChannel::RefuseDuringTransfer() const {
+  if (transferRunning_) RaiseCommError(std::string(texts::kTransferRunning));
+}
 
-void TServerChannel::CloseLink() { link_->CloseComm(); }
+void TServerChannel::OpenLink() {
+  RefuseDuringTransfer();
+  link_->OpenComm(portName_, std::stoi(speed_));
+}
+
+void TServerChannel::CloseLink() {
+  RefuseDuringTransfer();
+  link_->CloseComm();
+}
 
 TModalResult TServerChannel::Transfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption) {
-  return RunTransfer(thread, dialog, caption, true);
+  RefuseDuringTransfer();  // one transfer at a time on the one link
+  transferRunning_ = true;
+  try {
+    const TModalResult result = RunTransfer(thread, dialog, caption, true);
+    transferRunning_ = false;
+    return result;
+  } catch (...) {
+    transferRunning_ = false;
+    throw;
+  }
 }
 
 void TServerChannel::SendCommandChar(char letter) {
+  RefuseDuringTransfer();
   Log(std::string(texts::kLogSendCommand) + letter);
   link_->WriteComm(std::string(1, letter));
   SleepMs(link_->Timing().AfterCommandChar);

@@ -43,10 +43,12 @@ class TServerChannel {
 
   // --- The link.
   TLink& Link() { return *link_; }
-  // Opens PortName at Speed.
+  // Opening PortName at Speed and closing: refused while a transfer runs.
   void OpenLink();
   void CloseLink();
-  // Runs a transfer thread over the link in the progress dialog.
+  // Runs a transfer thread over the link in the progress dialog. Until it
+  // ends the link is the thread's: opening, closing and command letters are
+  // refused, so that nothing is pulled from under it.
   TModalResult Transfer(TTransferThread& thread, TCommStatusDialog& dialog, const std::string& caption);
 
   // --- Command letters and packets.
@@ -68,6 +70,7 @@ class TServerChannel {
   void SendPacket(const std::string& packet);
   // One attempt at reading a packet; false when it was short or its check failed.
   bool ReadPacketOnce(std::string& payload);
+  void RefuseDuringTransfer() const;
 
   // The pulse waits for the calculator as its link allows: by timed reads on a
   // serial line, by the USB reader's read-ahead on the USB device.
@@ -79,6 +82,7 @@ class TServerChannel {
 
   TSessionHost& host_;
   std::unique_ptr<TLink> link_;
+  bool transferRunning_ = false;
   std::string status_;
   std::string portName_;
   std::string speed_ = "9600";

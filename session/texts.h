@@ -15,6 +15,9 @@ inline constexpr std::string_view kKermitServer =
 inline constexpr std::string_view kWrongServerCaption = "Wrong Server";
 inline constexpr std::string_view kComAutoNotAllowed = "Com port cannot be auto for this operation";
 inline constexpr std::string_view kComSettingErrorCaption = "Com Setting Error";
+// The link belongs to the transfer thread until the transfer ends.
+inline constexpr std::string_view kTransferRunning =
+    "A transfer is running: wait for it to end, or cancel it, before connecting or disconnecting.";
 // A command packet says its length in two bytes.
 inline constexpr std::string_view kCommandTooLong = "The command is too long to send: at most 65535 characters.";
 

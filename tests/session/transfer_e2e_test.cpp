@@ -119,7 +119,18 @@ TEST_F(Objects, BinaryAndTextCopiesAtTheFastSpeedAndOverUsb) {
       Start({"--model", "71GII", "--speed", "115200"}, "115200");
     }
     host.SetTextMode(false);
+    // Disconnecting while the transfer thread holds the link is refused; the transfer goes on.
+    std::string refused;
+    host.SetProgressObserver([&](const TCommStatusState&) {
+      try {
+        if (refused.empty()) server->Connect("");
+      } catch (const std::exception& e) {
+        refused = e.what();
+      }
+    });
     ASSERT_TRUE(Get("LST", dir / "LST.zq"));
+    host.SetProgressObserver(nullptr);
+    EXPECT_NE(refused.find("A transfer is running"), std::string::npos);
     ASSERT_TRUE(Put("LST2", dir / "LST.zq"));
     EXPECT_EQ(DumpLine("LST2"), DumpLine("LST"));
     host.SetTextMode(true);
