@@ -80,6 +80,31 @@ void TXModemServer::ConnectTo(const std::string& port) {
   host_.SetVersionInfo("");
   channel_.SetStatus(std::string(texts::kStatusDeviceConnected) + port);
 
+  const std::string version = Identify(port);
+
+  int required = 0;
+  if (channel_.Link().Mode() == ModeSerial) {
+    if (host_.DisplayModel() == kDisplay71GII)
+      required = speed == "115200" ? 0 : 115200;
+    else
+      required = speed == "9600" ? 0 : 9600;
+  }
+  host_.SetRequiredSpeed(required);
+  Purge(kScratchName, false);
+  if (textScratchLeft_) {
+    // An interrupted text get left its scratch variable in its folder; the
+    // calculator's current folder is kept.
+    if (!textScratchFolder_.empty())
+      channel_.Execute("PATH " + textScratchFolder_ + " '" + kScratchName + "' PURGE EVAL", true, true);
+    textScratchLeft_ = false;
+  }
+  channel_.SetVersion(channel_.Version() + std::string(texts::kRomSeparator) + version);
+  host_.CloseConnectionStatus();
+}
+
+// Has the calculator tell its model, flags and ROM version (returned), and
+// sets the timing profile its ROM needs.
+std::string TXModemServer::Identify(const std::string& port) {
   channel_.Execute(kIdentifyQuery, true, true);
   if (!GetObject(kScratchName, "", 0)) channel_.Link().FatalDisconnect();
   std::string data = lastData_;
@@ -108,25 +133,7 @@ void TXModemServer::ConnectTo(const std::string& port) {
     channel_.Link().Timing() = SerialSlow;
   }
   host_.SetVersionInfo(version);
-
-  int required = 0;
-  if (channel_.Link().Mode() == ModeSerial) {
-    if (host_.DisplayModel() == kDisplay71GII)
-      required = speed == "115200" ? 0 : 115200;
-    else
-      required = speed == "9600" ? 0 : 9600;
-  }
-  host_.SetRequiredSpeed(required);
-  Purge(kScratchName, false);
-  if (textScratchLeft_) {
-    // An interrupted text get left its scratch variable in its folder; the
-    // calculator's current folder is kept.
-    if (!textScratchFolder_.empty())
-      channel_.Execute("PATH " + textScratchFolder_ + " '" + kScratchName + "' PURGE EVAL", true, true);
-    textScratchLeft_ = false;
-  }
-  channel_.SetVersion(channel_.Version() + std::string(texts::kRomSeparator) + version);
-  host_.CloseConnectionStatus();
+  return version;
 }
 
 void TXModemServer::AutoConnect() {

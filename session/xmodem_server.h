@@ -108,6 +108,7 @@ class TXModemServer {
 
  private:
   void ConnectTo(const std::string& port);
+  std::string Identify(const std::string& port);
   void AutoConnect();
   // Waits for the calculator's first byte while the instruction prompt is up.
   bool WaitFirstByte(std::string& first);
