@@ -62,14 +62,6 @@ class TXModemServer {
   // A skipped file also returns true.
   bool PutFile(const std::string& name, const std::string& pcFile, int fileCount, bool& replaceAll, bool confirm,
                const std::string& displayName = "");
-  // False when the file holds no text, or when the calculator cannot compile
-  // it (`notCompiled` set; nothing stored, its screen says so).
-  bool PutText(const std::string& name, const std::string& pcFile, bool* notCompiled = nullptr);
-  struct TFileKind {
-    bool accept = false;
-    bool asText = false;
-  };
-  TFileKind CheckFileKind(const std::string& pcFile);
 
   // --- The command window's services.
   void SendCalculatorCommand(const std::string& command);
@@ -107,6 +99,15 @@ class TXModemServer {
   static std::string DisplayName(const std::string& name, const std::string& pcFile, const std::string& alternative);
 
  private:
+  // False when the file holds no text, or when the calculator cannot compile
+  // it (`notCompiled` set; nothing stored, its screen says so).
+  bool PutText(const std::string& name, const std::string& pcFile, bool* notCompiled = nullptr);
+  struct TFileKind {
+    bool accept = false;
+    bool asText = false;
+  };
+  // Whether the file goes at all, and as text or binary (the person asked when unsure).
+  TFileKind CheckFileKind(const std::string& pcFile);
   void ConnectTo(const std::string& port);
   std::string Identify(const std::string& port);
   void AutoConnect();
