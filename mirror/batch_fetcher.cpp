@@ -25,23 +25,12 @@ TBatchFetcher::TBatchFetcher(TXModemServer& server, TCalcCursor& cursor, const T
 void TBatchFetcher::Plan(const std::vector<TStep>& steps, const std::function<std::string(const TStep&)>& fileOf) {
   std::map<std::pair<std::string, bool>, std::size_t> open;  // (folder, text) -> batch being filled
   std::vector<long long> bytes;
-  // Asked of the calculator only when something is to be fetched.
-  std::optional<long long> freeBytes;
-  const auto freeMemory = [&] {
-    if (freeBytes) return *freeBytes;
-    try {
-      freeBytes = std::stoll(server_.QueryFreeMemory());
-    } catch (const std::logic_error&) {
-      freeBytes = -1;  // not a number: the smallest batches
-    }
-    return *freeBytes;
-  };
   for (const TStep& s : steps) {
     if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
     const TXPObject& item = *calc_.entries.at(s.key).item;
     const std::string file = fileOf(s);
     const bool text = IsText(file);
-    const TBatchLimits limits = BatchLimits(freeMemory(), text);
+    const TBatchLimits limits = BatchLimits(calc_.freeBytes, text);
     // A name the calculator would not read back in a list goes alone, as a get does it.
     // Nor does an object of a type the table lacks: only the listing's size can cut it.
     if (item.Size > limits.maxObjectBytes || item.TypeIcon == kUnknownTypeIcon || !CalcNameOk(Last(s.key))) continue;

@@ -76,11 +76,11 @@ TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string
   server.Execute(TreeCommand(purges, names), true, true);
   if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kTreeScratch, "", 0);
+  TCalcTree tree;
   std::vector<TTreeItem> items;
-  const TTreeAnswer answer = got ? ParseTree(server.LastData(), names, items) : TTreeAnswer::kNotATree;
+  const TTreeAnswer answer = got ? ParseTree(server.LastData(), names, items, tree.freeBytes) : TTreeAnswer::kNotATree;
   if (answer == TTreeAnswer::kNoFolder) throw std::runtime_error(texts::MirrorNoFolder(folder));
   if (answer != TTreeAnswer::kTree) throw std::runtime_error(std::string(texts::kMirrorNoChecksums));
-  TCalcTree tree;
   tree.root = &AddPath(server, home, names);
   tree.root->ChildrenLoaded = true;
   AddItems(tree, server, *tree.root, items, "");

@@ -24,6 +24,7 @@ struct TCalcTree {
   TXPObject* root = nullptr;
   std::map<std::string, TCalcEntry> entries;  // by key
   TSide side;
+  long long freeBytes = -1;  // the calculator's free memory as the tree was read (-1: not known)
 };
 
 // The key part of a calculator name (backslash notation): its caret notation.

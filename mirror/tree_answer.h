@@ -15,11 +15,12 @@ inline constexpr const char* kTreeScratch = "$$$c";
 // The command that stores the tree of the folder HOME `folderNames...`
 // (backslash notation) in kTreeScratch, run after `purges` (commands that end
 // in HOME), and leaves the calculator in HOME. The object stored: { path
-// items } where path is the folder's PATH and items holds, per variable in
+// items free } where path is the folder's PATH, items holds, per variable in
 // the folder's own order, its name, its checksum (BYTES) and the real
 // type x 10^7 + nibbles, or for a folder its name and the list of its own
-// items; { } when a folder of the path is missing; anything else when the
-// calculator failed.
+// items, and free is the free memory (MEM), which sizes the batches without
+// an exchange of its own; { } when a folder of the path is missing; anything
+// else when the calculator failed.
 std::string TreeCommand(const std::string& purges, const std::vector<std::string>& folderNames);
 
 struct TTreeItem {
@@ -33,8 +34,10 @@ struct TTreeItem {
 
 enum class TTreeAnswer { kTree, kNoFolder, kNotATree };
 
-// Reads the object file of the answer into `items` (the folder's own).
-TTreeAnswer ParseTree(const std::string& file, const std::vector<std::string>& folderNames, std::vector<TTreeItem>& items);
+// Reads the object file of the answer into `items` (the folder's own) and
+// `freeBytes`.
+TTreeAnswer ParseTree(const std::string& file, const std::vector<std::string>& folderNames, std::vector<TTreeItem>& items,
+                      long long& freeBytes);
 
 // The type icon of the calculator's type number (TYPE): the table row of the
 // type's prolog; kUnknownTypeIcon for a number of no row.
