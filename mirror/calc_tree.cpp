@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <stdexcept>
 
 #include "calcdata/escapes.h"
@@ -12,6 +13,11 @@ namespace bridgit::mirror {
 namespace {
 
 bool IsScratch(const std::string& name) { return name.starts_with("$$$"); }
+
+std::mt19937_64& Random() {
+  static std::mt19937_64 random{std::random_device{}()};
+  return random;
+}
 
 std::string Signature(const TXPObject& item, const std::string& check) {
   const long long nibbles = item.Size * 2 - (item.OddNibble ? 1 : 0);
@@ -72,16 +78,16 @@ std::string CalcName(const std::string& keyPart) {
 
 TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder, const std::string& purges,
                        const std::function<bool()>& interrupted) {
-  const std::vector<std::string> names = FolderNames(folder);
-  server.Execute(TreeCommand(purges, names), true, true);
+  const TTreeRequest request{FolderNames(folder), std::uniform_int_distribution<long long>(1, 999999999)(Random())};
+  server.Execute(TreeCommand(purges, request), true, true);
   if (interrupted()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server.GetObject(kTreeScratch, "", 0);
   TCalcTree tree;
   std::vector<TTreeItem> items;
-  const TTreeAnswer answer = got ? ParseTree(server.LastData(), names, items, tree.freeBytes) : TTreeAnswer::kNotATree;
+  const TTreeAnswer answer = got ? ParseTree(server.LastData(), request, items, tree.freeBytes) : TTreeAnswer::kNotATree;
   if (answer == TTreeAnswer::kNoFolder) throw std::runtime_error(texts::MirrorNoFolder(folder));
   if (answer != TTreeAnswer::kTree) throw std::runtime_error(std::string(texts::kMirrorNoChecksums));
-  tree.root = &AddPath(server, home, names);
+  tree.root = &AddPath(server, home, request.folderNames);
   tree.root->ChildrenLoaded = true;
   AddItems(tree, server, *tree.root, items, "");
   return tree;

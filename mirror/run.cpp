@@ -217,8 +217,10 @@ void TRun::Conflict(const TStep& s) {
 }
 
 void TRun::ReadCalc() {
-  // A batch an interrupted run left goes with the command.
+  // A batch an interrupted run left goes with the command, and so does the
+  // answer an earlier run left, which must not be fetched for this one's.
   cursor_.PurgeLater(kBatchScratch);
+  cursor_.PurgeLater(kTreeScratch);
   calc_ = ReadCalcTree(server_, home_, state_.folder, cursor_.TakePurges(), console_.interrupted);
   cursor_.LeftIn("HOME");
   cursor_.PurgeLater(kTreeScratch);

@@ -106,7 +106,7 @@ int TypeIconOfNumber(int number) {
   return kUnknownTypeIcon;
 }
 
-std::string TreeCommand(const std::string& purges, const std::vector<std::string>& folderNames) {
+std::string TreeCommand(const std::string& purges, const TTreeRequest& request) {
   const std::string scratch = std::string("'") + kTreeScratch + "'";
   // Run on each name of a folder; it calls itself (through the scratch
   // variable, found from any folder below HOME) for a folder. A folder's own
@@ -116,13 +116,14 @@ std::string TreeCommand(const std::string& purges, const std::vector<std::string
       " UPDIR ELSE 10000000. * OVER RCL BYTES 2. * ROT + END \\>> DOSUBS \\>> ";
   // Each folder of the path is entered only when it is one, so that nothing
   // else of that name is run.
-  std::string enter = "PATH " + std::string(kTreeScratch) + " MEM 3. \\->LIST";
-  for (auto n = folderNames.rbegin(); n != folderNames.rend(); ++n)
+  std::string enter =
+      "PATH " + std::string(kTreeScratch) + " MEM " + std::to_string(request.token) + ". 4. \\->LIST";
+  for (auto n = request.folderNames.rbegin(); n != request.folderNames.rend(); ++n)
     enter = "IF '" + *n + "' VTYPE 15. == THEN " + *n + " " + enter + " ELSE { } END";
   return purges + "HOME " + walk + scratch + " STO IFERR " + enter + " THEN 0. END HOME " + scratch + " STO";
 }
 
-TTreeAnswer ParseTree(const std::string& file, const std::vector<std::string>& folderNames, std::vector<TTreeItem>& items,
+TTreeAnswer ParseTree(const std::string& file, const TTreeRequest& request, std::vector<TTreeItem>& items,
                       long long& freeBytes) {
   items.clear();
   if (file.size() < kObjectHeaderSize) return TTreeAnswer::kNotATree;
@@ -131,9 +132,10 @@ TTreeAnswer ParseTree(const std::string& file, const std::vector<std::string>& f
   std::vector<TNibbleRange> outer;
   if (!ListItems(file, pos, family, outer)) return TTreeAnswer::kNotATree;
   if (outer.empty()) return TTreeAnswer::kNoFolder;
-  if (outer.size() != 3 || PrologAt(file, outer[1]) != kListProlog) return TTreeAnswer::kNotATree;
+  if (outer.size() != 4 || PrologAt(file, outer[1]) != kListProlog || WholeAt(file, outer[3]) != request.token)
+    return TTreeAnswer::kNotATree;
   // A name found by evaluating it from a folder that lacks it leads elsewhere.
-  if (PrologAt(file, outer[0]) != kListProlog || !PathIs(file, outer[0].first, family, folderNames))
+  if (PrologAt(file, outer[0]) != kListProlog || !PathIs(file, outer[0].first, family, request.folderNames))
     return TTreeAnswer::kNoFolder;
   if (!ReadItems(file, outer[1].first, family, items)) return items.clear(), TTreeAnswer::kNotATree;
   freeBytes = WholeAt(file, outer[2]).value_or(-1);  // not known: the smallest batches

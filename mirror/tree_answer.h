@@ -12,16 +12,23 @@ namespace bridgit::mirror {
 // The calculator's scratch variable (in HOME) that carries the tree back.
 inline constexpr const char* kTreeScratch = "$$$c";
 
-// The command that stores the tree of the folder HOME `folderNames...`
-// (backslash notation) in kTreeScratch, run after `purges` (commands that end
-// in HOME), and leaves the calculator in HOME. The object stored: { path
-// items free } where path is the folder's PATH, items holds, per variable in
-// the folder's own order, its name, its checksum (BYTES) and the real
-// type x 10^7 + nibbles, or for a folder its name and the list of its own
-// items, and free is the free memory (MEM), which sizes the batches without
-// an exchange of its own; { } when a folder of the path is missing; anything
-// else when the calculator failed.
-std::string TreeCommand(const std::string& purges, const std::vector<std::string>& folderNames);
+// What a tree command asks for: the folder HOME `folderNames...` (backslash
+// notation), and a token (a whole number below 10^9) its answer carries, so
+// that an answer an earlier command left is never taken for this one's.
+struct TTreeRequest {
+  std::vector<std::string> folderNames;
+  long long token = 0;
+};
+
+// The command that stores the tree in kTreeScratch, run after `purges`
+// (commands that end in HOME), and leaves the calculator in HOME. The object
+// stored: { path items free token } where path is the folder's PATH, items
+// holds, per variable in the folder's own order, its name, its checksum
+// (BYTES) and the real type x 10^7 + nibbles, or for a folder its name and
+// the list of its own items, and free is the free memory (MEM), which sizes
+// the batches without an exchange of its own; { } when a folder of the path
+// is missing; anything else when the calculator failed.
+std::string TreeCommand(const std::string& purges, const TTreeRequest& request);
 
 struct TTreeItem {
   std::string name;  // backslash notation
@@ -36,7 +43,7 @@ enum class TTreeAnswer { kTree, kNoFolder, kNotATree };
 
 // Reads the object file of the answer into `items` (the folder's own) and
 // `freeBytes`.
-TTreeAnswer ParseTree(const std::string& file, const std::vector<std::string>& folderNames, std::vector<TTreeItem>& items,
+TTreeAnswer ParseTree(const std::string& file, const TTreeRequest& request, std::vector<TTreeItem>& items,
                       long long& freeBytes);
 
 // The type icon of the calculator's type number (TYPE): the table row of the
