@@ -1,6 +1,7 @@
 // pull against bridgit-calcsim on a line paced both ways, at 9600 and 115200
 // baud: a pull of an unchanged memory of 50 objects in folders against one
-// listing of it, the objects a pull moves after one changed, and a first pull
+// listing of it (and the exchanges it takes), the objects a pull moves after
+// one changed, and a first pull
 // of a 100 KB memory as a fraction of the line rate. Beside them, for the
 // choice of change detection, what the other ways of finding a same-size
 // edit cost on the same memory: a backup, and fetching every object.
@@ -12,10 +13,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/log.h"
 #include "calcdata/object_header.h"
 #include "mirror/mirror.h"
 #include "host/headless_host.h"
 #include "link/link.h"
+#include "session/texts.h"
 #include "session/xmodem_server.h"
 #include "sim/paced_relay.h"
 #include "sim/rpl_objects.h"
@@ -81,6 +84,16 @@ bridgit::mirror::TMirrorReport Pull(bridgit::TXModemServer& server, bridgit::TSe
   return report;
 }
 
+// The exchanges the log holds from line `from` on: the command letters sent,
+// but a pulse's M.
+std::size_t ExchangesSince(std::size_t from) {
+  const std::vector<std::string> lines = bridgit::TLogBook::Instance().Lines();
+  const std::string_view sent = bridgit::texts::kLogSendCommand;
+  std::size_t n = 0;
+  for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].starts_with(sent) && lines[i].substr(sent.size()) != "M";
+  return n;
+}
+
 bool RunAt(int baud) {
   using bridgit::bench::Row;
   bridgit::THeadlessHost host;
@@ -104,7 +117,9 @@ bool RunAt(int baud) {
 
     double first = 0, unchanged = 0, oneChanged = 0;
     const auto firstReport = Pull(server, host, work / "m", first);
+    const std::size_t logAt = bridgit::TLogBook::Instance().LineCount();
     Pull(server, host, work / "m", unchanged);
+    const std::size_t exchanges = ExchangesSince(logAt);
     server.Channel().Execute("HOME D2 \"text 2/4 of a notX\" 'V4' STO HOME", true, true);  // same size
     const auto changed = Pull(server, host, work / "m", oneChanged);
     start = Clock::now();
@@ -116,6 +131,7 @@ bool RunAt(int baud) {
     std::printf("one listing %.3f s; first pull (fetches all %zu) %.3f s; backup %.3f s\n", listing, firstReport.moved, first,
                 backup);
     Row("Pull of the unchanged 50 objects at " + speed + " / one listing", unchanged / listing, "<=", 1.5);
+    Row("  its exchanges with the calculator at " + speed, static_cast<double>(exchanges), "<=", 2);
     Row("  backup (the other exact way without fetching) at " + speed + " / one listing", backup / listing);
     Row("  fetching all 50 at " + speed + " / one listing", first / listing);
     Row("Objects a pull moves after one same-size edit at " + speed, static_cast<double>(changed.moved), "<=", 1);

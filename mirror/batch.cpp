@@ -32,12 +32,13 @@ TBatchLimits BatchLimits(long long freeBytes, bool text) {
   return {.maxBytes = bytes, .maxObjectBytes = bytes / 2};
 }
 
-std::string BatchCommand(const std::string& folderPath, const std::vector<std::string>& names, bool text) {
+std::string BatchCommand(const std::string& purges, const std::string& folderPath, const std::vector<std::string>& names,
+                         bool text) {
   std::string list = "{";
   for (const std::string& name : names) list += " '" + name + "'";
   list += " }";
   const std::string scratch = "'" + std::string(kBatchScratch) + "'";
-  const std::string enter = "HOME IFERR " + scratch + " PURGE THEN END " + folderPath + " ";
+  const std::string enter = purges + folderPath + " ";
   // An error on the calculator (an object gone since the listing, too little
   // memory) stores an empty list, which the split refuses: the objects are
   // then fetched one by one.

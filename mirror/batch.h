@@ -31,9 +31,10 @@ TBatchLimits BatchLimits(long long freeBytes, bool text);
 // "HOME A B"; names in backslash notation) and stores the batch in
 // kBatchScratch of HOME, where the calculator is left: a list of the objects,
 // or for text a list of the flag list's string and the list of the objects'
-// strings, made under the flags a single text copy sets. It first purges the
-// scratch a previous batch left, so that one exchange carries both.
-std::string BatchCommand(const std::string& folderPath, const std::vector<std::string>& names, bool text);
+// strings, made under the flags a single text copy sets. It first runs
+// `purges` (the scratch a previous batch left), so that one exchange carries both.
+std::string BatchCommand(const std::string& purges, const std::string& folderPath, const std::vector<std::string>& names,
+                         bool text);
 
 // Splits the binary object file of a batch into one file per name: for binary,
 // each object's own object file (under the batch's header); for text, the

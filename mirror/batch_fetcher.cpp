@@ -22,28 +22,15 @@ TBatchFetcher::TBatchFetcher(TXModemServer& server, TCalcCursor& cursor, const T
                              std::set<std::string>& notExact, std::function<bool()> interrupted)
     : server_(server), cursor_(cursor), calc_(calc), notExact_(notExact), interrupted_(std::move(interrupted)) {}
 
-void TBatchFetcher::Plan(const std::vector<TStep>& steps, const std::function<std::string(const TStep&)>& fileOf,
-                         bool scratchLeft) {
-  scratchLeft_ = scratchLeft;  // one an interrupted run left goes too
+void TBatchFetcher::Plan(const std::vector<TStep>& steps, const std::function<std::string(const TStep&)>& fileOf) {
   std::map<std::pair<std::string, bool>, std::size_t> open;  // (folder, text) -> batch being filled
   std::vector<long long> bytes;
-  // Asked of the calculator only when something is to be fetched.
-  std::optional<long long> freeBytes;
-  const auto freeMemory = [&] {
-    if (freeBytes) return *freeBytes;
-    try {
-      freeBytes = std::stoll(server_.QueryFreeMemory());
-    } catch (const std::logic_error&) {
-      freeBytes = -1;  // not a number: the smallest batches
-    }
-    return *freeBytes;
-  };
   for (const TStep& s : steps) {
     if (s.folder || (s.action != TAction::kCopy && s.action != TAction::kCompare)) continue;
     const TXPObject& item = *calc_.entries.at(s.key).item;
     const std::string file = fileOf(s);
     const bool text = IsText(file);
-    const TBatchLimits limits = BatchLimits(freeMemory(), text);
+    const TBatchLimits limits = BatchLimits(calc_.freeBytes, text);
     // A name the calculator would not read back in a list goes alone, as a get does it.
     // Nor does an object of a type the table lacks: only the listing's size can cut it.
     if (item.Size > limits.maxObjectBytes || item.TypeIcon == kUnknownTypeIcon || !CalcNameOk(Last(s.key))) continue;
@@ -70,9 +57,9 @@ void TBatchFetcher::FetchFor(const std::string& key, const std::string& folderPa
   std::vector<std::string> names;
   for (const std::string& k : keys) names.push_back(CalcName(Last(k)));
   const bool text = IsText(fileOf_.at(keys.front()));
-  server_.Channel().Execute(BatchCommand(folderPath, names, text), true, true);
+  server_.Channel().Execute(BatchCommand(cursor_.TakePurges(), folderPath, names, text), true, true);
   cursor_.LeftIn("HOME");
-  scratchLeft_ = true;
+  cursor_.PurgeLater(kBatchScratch);  // with the next batch, or at the end of the run
   if (interrupted_()) throw std::runtime_error(std::string(texts::kCancelled));
   const bool got = server_.GetObject(kBatchScratch, "", 0);
   const std::string answer = server_.LastData();
@@ -95,13 +82,6 @@ std::optional<std::string> TBatchFetcher::TakeFetched(const std::string& key) {
   std::string bytes = std::move(a->second);
   fetched_.erase(a);
   return bytes;
-}
-
-void TBatchFetcher::PurgeScratch() {
-  if (!scratchLeft_) return;
-  cursor_.Enter("HOME");
-  server_.Purge(kBatchScratch, false);
-  scratchLeft_ = false;
 }
 
 }  // namespace bridgit::mirror

@@ -22,16 +22,13 @@ class TBatchFetcher {
   TBatchFetcher(TXModemServer& server, TCalcCursor& cursor, const TCalcTree& calc, std::set<std::string>& notExact,
                 std::function<bool()> interrupted);
   // Groups the objects the steps copy or compare, in one form per batch
-  // (`fileOf` names the file a step writes), in the plan's order. `scratchLeft`:
-  // the listing shows a batch an interrupted run left.
-  void Plan(const std::vector<TStep>& steps, const std::function<std::string(const TStep&)>& fileOf, bool scratchLeft);
+  // (`fileOf` names the file a step writes), in the plan's order.
+  void Plan(const std::vector<TStep>& steps, const std::function<std::string(const TStep&)>& fileOf);
   // Fetches the batch of `key` once (`folderPath`: its folder as "HOME A B");
   // what it could not bring is fetched alone.
   void FetchFor(const std::string& key, const std::string& folderPath);
   // The file of `key` a batch brought, taken out.
   std::optional<std::string> TakeFetched(const std::string& key);
-  // Purges the batch left on the calculator, if any.
-  void PurgeScratch();
 
  private:
   TXModemServer& server_;
@@ -43,7 +40,6 @@ class TBatchFetcher {
   std::map<std::string, std::string> fileOf_;   // key -> the file it is fetched for
   std::vector<std::vector<std::string>> batches_;
   std::map<std::string, std::string> fetched_;  // files fetched ahead of their step
-  bool scratchLeft_ = false;  // the next batch, or the end of the run, purges it
 };
 
 }  // namespace bridgit::mirror

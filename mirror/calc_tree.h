@@ -1,7 +1,7 @@
 // The calculator's side of a mirror: the folder tree under the mirrored
 // folder as keys, each object signed by its type, its size and a checksum the
-// calculator computes itself (one command for the whole tree, so that an
-// unchanged memory costs a listing and one small answer, never a fetch).
+// calculator computes itself (one command for the whole tree and one
+// transfer of its answer, never a fetch of an object).
 #pragma once
 
 #include <functional>
@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "mirror/plan.h"
+#include "mirror/tree_answer.h"
 #include "session/xmodem_server.h"
 
 namespace bridgit::mirror {
-
-// The calculator's scratch variable that carries the checksums back.
-inline constexpr const char* kCheckScratch = "$$$c";
 
 struct TCalcEntry {
   TXPObject* item = nullptr;
@@ -26,6 +24,7 @@ struct TCalcTree {
   TXPObject* root = nullptr;
   std::map<std::string, TCalcEntry> entries;  // by key
   TSide side;
+  long long freeBytes = -1;  // the calculator's free memory as the tree was read (-1: not known)
 };
 
 // The key part of a calculator name (backslash notation): its caret notation.
@@ -33,18 +32,12 @@ std::string KeyPart(const std::string& backslashName);
 // The calculator name (backslash notation) of a key part.
 std::string CalcName(const std::string& keyPart);
 
-// Lists the calculator, finds the mirrored folder and signs every object
-// below it. Throws when the folder does not exist or the checksums do not
-// come back whole, and before the checksums are fetched when `interrupted`.
-TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder,
+// Has the calculator describe the mirrored folder (after `purges`, commands
+// that end in HOME), builds its entries under `home` and signs every object
+// below it. The answer stays in kTreeScratch, and the calculator in HOME.
+// Throws when the folder does not exist or the answer is not whole, and
+// before the answer is fetched when `interrupted`.
+TCalcTree ReadCalcTree(TXModemServer& server, TXPObject& home, const std::string& folder, const std::string& purges,
                        const std::function<bool()>& interrupted);
-
-// The checksum command for these folders (FullPath texts), in this order.
-std::string ChecksumCommand(const std::vector<std::string>& folderPaths);
-
-// The checksums in the answer (a binary object file of a list of lists), one
-// list of opaque checks (nibbles as hex digits) per folder. False when the
-// answer is not such a list.
-bool ParseChecksums(const std::string& file, std::vector<std::vector<std::string>>& checks);
 
 }  // namespace bridgit::mirror

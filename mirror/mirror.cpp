@@ -4,6 +4,7 @@
 
 #include "calcdata/object_types.h"
 #include "mirror/batch.h"
+#include "mirror/tree_answer.h"
 #include "mirror/pull.h"
 #include "mirror/push.h"
 #include "mirror/texts.h"
@@ -35,7 +36,7 @@ TMirrorReport TMirror::Run(TDirection direction) {
 void TMirror::PurgeScratch() {
   if (!server_.Channel().IsConnected()) return;
   try {
-    server_.Channel().Execute(std::string("HOME IFERR '") + kBatchScratch + "' PURGE THEN END IFERR '" + kCheckScratch +
+    server_.Channel().Execute(std::string("HOME IFERR '") + kBatchScratch + "' PURGE THEN END IFERR '" + kTreeScratch +
                         "' PURGE THEN END",
                     false, false);
   } catch (const std::exception&) {

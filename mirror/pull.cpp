@@ -22,15 +22,10 @@ void TPull::PrepareDir() {
 
 void TPull::BeforeSteps(const std::vector<TStep>& steps) {
   if (options_.dryRun) return;
-  bool scratchLeft = false;
-  for (const auto& c : home_.Children) scratchLeft |= c->Name == kBatchScratch;
   // A compared object is fetched in the form of the PC's file.
-  batches_.Plan(
-      steps, [this](const TStep& s) { return s.action == TAction::kCompare ? pc_.side.at(s.key).file : FileFor(s.key); },
-      scratchLeft);
+  batches_.Plan(steps,
+                [this](const TStep& s) { return s.action == TAction::kCompare ? pc_.side.at(s.key).file : FileFor(s.key); });
 }
-
-void TPull::AfterSteps() { batches_.PurgeScratch(); }
 
 unsigned long long TPull::PlannedBytes(const std::string& key) {
   const auto c = calc_.entries.find(key);

@@ -13,7 +13,6 @@ class TPull : public TRun {
  private:
   void PrepareDir() override;
   void BeforeSteps(const std::vector<TStep>& steps) override;
-  void AfterSteps() override;
   unsigned long long PlannedBytes(const std::string& key) override;
   void Copy(const std::string& key) override;
   void Take(const std::string& key, const std::string& file, const std::string& fetched) override;

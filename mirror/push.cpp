@@ -85,8 +85,7 @@ bool TPush::RemoveFromTarget(const TStep& s, const std::string&) {
 // The objects sent get the signature the calculator gives them now.
 void TPush::Finish() {
   if (sent_.empty() || options_.dryRun) return;
-  home_.ClearChildren();
-  calc_ = ReadCalcTree(server_, home_, state_.folder, console_.interrupted);
+  ReadCalc();
   for (const std::string& key : sent_) {
     const TSideEntry& sentFile = pc_.side.at(key);
     const std::string& file = sentFile.file;

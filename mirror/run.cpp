@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/files.h"
+#include "mirror/batch.h"
 #include "mirror/keys.h"
 #include "mirror/texts.h"
 
@@ -215,6 +216,16 @@ void TRun::Conflict(const TStep& s) {
   Conflict(shown, line);
 }
 
+void TRun::ReadCalc() {
+  // A batch an interrupted run left goes with the command, and so does the
+  // answer an earlier run left, which must not be fetched for this one's.
+  cursor_.PurgeLater(kBatchScratch);
+  cursor_.PurgeLater(kTreeScratch);
+  calc_ = ReadCalcTree(server_, home_, state_.folder, cursor_.TakePurges(), console_.interrupted);
+  cursor_.LeftIn("HOME");
+  cursor_.PurgeLater(kTreeScratch);
+}
+
 void TRun::ReadState() {
   dir_ = fs::path(options_.dir);
   stateFile_ = dir_ / kStateFileName;
@@ -267,9 +278,7 @@ TMirrorReport TRun::Run() {
   ReadState();
   PrepareDir();
   home_.Name = "HOME";
-  calc_ = ReadCalcTree(server_, home_, state_.folder, console_.interrupted);
-  // The check command leaves the calculator in HOME.
-  cursor_.LeftIn("HOME");
+  ReadCalc();
   if (fs::is_directory(dir_))
     pc_ = ReadPcTree(dir_.string(), [this](const std::string& key) { return state_.entries.contains(key); });
   if (!pc_.clashes.empty()) throw std::runtime_error(texts::MirrorClash(pc_.clashes.front()));
@@ -291,7 +300,6 @@ TMirrorReport TRun::Run() {
     // every file and the state file stay whole, and the next run goes on.
     Step(s, removals);
   }
-  AfterSteps();
   // What a folder held goes before the folder.
   std::reverse(removals.begin(), removals.end());
   for (const TStep* s : removals) {
@@ -299,6 +307,9 @@ TMirrorReport TRun::Run() {
     Remove(*s);
   }
   Finish();
+  // A run that moved objects leaves no scratch behind; an unchanged pull
+  // leaves the tree's answer to the next run's first command.
+  if (objectCount_ > 0) cursor_.PurgeNow();
   return report_;
 }
 

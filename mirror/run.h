@@ -47,7 +47,6 @@ class TRun {
   // The PC folder before the run: made by a pull, required by a push.
   virtual void PrepareDir() = 0;
   virtual void BeforeSteps(const std::vector<TStep>&) {}
-  virtual void AfterSteps() {}  // before the removals
   virtual void Finish() {}      // after the removals
   // The bytes an object moves, as the progress counts them.
   virtual unsigned long long PlannedBytes(const std::string& key) = 0;
@@ -81,6 +80,8 @@ class TRun {
   std::string FileFor(const std::string& key) const;
   std::string Shown(const TStep& s) const;
   void FolderMade(const std::string& key);
+  // The calculator's tree read again; its answer is purged with the next command.
+  void ReadCalc();
 
   TXModemServer& server_;
   TSessionHost& host_;

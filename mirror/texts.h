@@ -15,8 +15,6 @@ inline constexpr std::string_view kCancelled = "cancelled";
 inline std::string MirrorNoFolder(const std::string& folder) { return "no folder " + folder + " on the calculator"; }
 inline constexpr std::string_view kMirrorNoChecksums =
     "the calculator did not return the checksums of its objects (its BYTES command): nothing was changed";
-inline constexpr std::string_view kMirrorCalcChanged =
-    "the calculator's memory changed while it was read: nothing was changed; run the command again";
 inline std::string MirrorOtherFolder(const std::string& dir, const std::string& mirrored, const std::string& asked) {
   return dir + " mirrors the calculator folder " + mirrored + ", not " + asked;
 }

@@ -30,22 +30,6 @@ void FromText(TRplMachine& m) {
   }
 }
 
-// The calculator's type numbers.
-double TypeNumber(std::uint32_t p) {
-  switch (p) {
-    case kReal: return 0;
-    case kString: return 2;
-    case kList: return 5;
-    case kGlobal: return 6;
-    case kProgram: return 8;
-    case kAlgebraic: return 9;
-    case kHexString: return 10;
-    case kGrob: return 11;
-    case kDirectory: return 15;
-    default: return 20;
-  }
-}
-
 }  // namespace
 
 void AddConversionCommands(TCommandTable& t) {

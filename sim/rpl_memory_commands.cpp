@@ -18,6 +18,13 @@ void Purge(TRplMachine& m) {
   for (const TObj& n : Elements(m.Pop())) m.Memory().Purge(PrologOf(n) == kGlobal ? NameValue(n) : AlgebraicText(n));
 }
 
+// The type of what a name holds, found as evaluating the name finds it; -1
+// for nothing.
+void VarType(TRplMachine& m) {
+  const TVar* v = m.Memory().Lookup(m.PopName());
+  m.Push(MakeReal(!v ? -1 : v->IsDir() ? TypeNumber(kDirectory) : TypeNumber(PrologOf(v->object))));
+}
+
 void Names(TRplMachine& m) {
   std::vector<TObj> names;
   for (const TVar& v : m.Memory().Current().vars) names.push_back(MakeName(v.name));
@@ -46,6 +53,7 @@ void AddMemoryCommands(TCommandTable& t) {
   t.Add("HOME", [](TRplMachine& m) { m.Memory().GoHome(); });
   t.Add("UPDIR", [](TRplMachine& m) { m.Memory().UpDir(); });
   t.Add("VARS", Names);
+  t.Add("VTYPE", VarType);
   t.Add("PATH", Path);
   t.Add("MEM", [](TRplMachine& m) { m.Push(MakeReal(static_cast<double>(m.Memory().FreeBytes()))); });
 }

@@ -224,6 +224,19 @@ const char* TypeName(std::uint32_t prolog) {
   return kind ? kind->name : nullptr;
 }
 
+double TypeNumber(std::uint32_t prolog) {
+  // The calculator's own numbering; an array counts as a real one.
+  static const std::pair<std::uint32_t, double> numbers[] = {
+      {kReal, 0},        {0x02977, 1},   {kString, 2},   {0x029E8, 3},   {kList, 5},       {kGlobal, 6},
+      {0x02E6D, 7},      {kProgram, 8},  {kAlgebraic, 9}, {kHexString, 10}, {kGrob, 11},    {0x02AFC, 12},
+      {0x02ADA, 13},     {0x02E92, 14},  {kDirectory, 15}, {kLibrary, 16}, {kBackup, 17},   {kSystemBinary, 20},
+      {0x02955, 21},     {0x0299D, 22},  {0x02A0A, 23},  {0x029BF, 24},  {0x02DCC, 25},   {0x02B88, 26},
+      {0x02614, 28},     {0x02686, 29},  {0x02BCC, 30}};
+  for (const auto& [code, number] : numbers)
+    if (code == prolog) return number;
+  return 20;
+}
+
 std::vector<TObj> Elements(const TObj& composite) {
   std::vector<TObj> items;
   std::size_t pos = 5;
@@ -327,7 +340,7 @@ const std::vector<std::string>& CommandNames() {
       "RCLF", "STOF", "STWS", "STD", "DEG", "RAD", "GRAD", "IOPAR", "GET", "VERSION", "MEM", "NEWOB",
       "RESTORE", "SYSEVAL", "CLLCD", "DISP", "WAIT", "IFERR", "IF", "THEN", "ELSE", "END",
       "\x8DLIST", "\x8DSTR", "STR\x8D", "OBJ\x8D", "SIZE", "ARCHIVESEND", "==", "<", ">", "NOT", "TYPE",
-      "VARS", "PATH", "SERVER", "DUPN", "DOSUBS", "BYTES", "ERRM", "ERRN", "ERR0"};
+      "VARS", "PATH", "SERVER", "DUPN", "DOSUBS", "BYTES", "ERRM", "ERRN", "ERR0", "VTYPE"};
   return names;
 }
 

@@ -62,6 +62,9 @@ std::optional<std::size_t> KnownLength(const TObj& nibbles, std::size_t at);
 std::size_t ObjectLength(const TObj& nibbles, std::size_t at);
 // The name of a type the simulator knows, or nullptr.
 const char* TypeName(std::uint32_t prolog);
+// The number TYPE gives for an object of this prolog (20, a system binary's,
+// for the prologs the simulator cannot tell apart).
+double TypeNumber(std::uint32_t prolog);
 
 // Nibbles <-> bytes, the low nibble of a byte first; an odd last nibble gets
 // a high nibble of 0.

@@ -244,9 +244,16 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
                        "\"conflicts\": [], \"skipped\": []}\n"),
             std::string::npos)
       << r.out;
-  r = Cli({"pull", "m"});
+  r = Cli({"--log", work / "again.log", "pull", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
+  // The tree's command and its answer, after the connection's last exchange
+  // (a pulse's M letters are none).
+  const std::string log = File("again.log");
+  std::size_t exchanges = 0;
+  for (std::size_t at = log.find("'$$$t' PURGE"); (at = log.find("send command = ", at)) != std::string::npos; ++at)
+    exchanges += log[at + 15] != 'M';
+  EXPECT_EQ(exchanges, 2u) << log;
   r = Cli({"push", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -276,7 +283,7 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
   const std::string log = File("pull.log");
   std::size_t transfers = 0;
   for (std::size_t at = 0; (at = log.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
-  // The model's question, the checksums, HOME's texts and binaries, and the
+  // The model's question, the tree, HOME's texts and binaries, and the
   // two folders of one object each.
   EXPECT_EQ(transfers, 6u) << log;
   for (const char* name : {"A", "GREETING", "LST", "PROG", "PI2"}) {
@@ -374,6 +381,8 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
   r = Cli({"pull", "m", "HOME"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"pull", "x", "PROG"}).err, "bridgit-cli: no folder HOME/PROG on the calculator\n");  // not run
+  EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
 }
 
 // What the calculator cannot take is named and skipped, the rest goes on,
@@ -536,8 +545,9 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(Cli({"pull", "m"}).out, "");
-  // Nothing of the interrupted run stays on the calculator.
-  EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
+  // Nothing of the interrupted run stays on the calculator (the unchanged
+  // pull's own answer waits for the next run).
+  EXPECT_EQ(Dump().find("$$$b"), std::string::npos) << Dump();
 }
 
 }  // namespace

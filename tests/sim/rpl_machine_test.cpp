@@ -111,6 +111,8 @@ TEST_F(Rpl, DirectoriesByPath) {
   EXPECT_EQ(memory.Path(), (std::vector<std::string>{"HOME"}));
   Run("WORK DEEP 'Y' RCL");
   EXPECT_EQ(Decompile(rpl.Stack().back()), "7.");
+  Run("'Y' VTYPE 'WORK' VTYPE 'NOPE' VTYPE 3 " + kArrow + "LIST");  // WORK found as evaluating it finds it
+  EXPECT_EQ(Decompile(rpl.Stack().back()), "{ 0. 15. -1. }");
 }
 
 TEST_F(Rpl, StackReadingProgram) {
