@@ -759,7 +759,7 @@ TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
   const fs::path editor = dir.path() / "slow-editor";
   std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
   fs::permissions(editor, fs::perms::owner_all);
-  window->FileSettings().editor = editor.string();
+  window->Host().FileSettings().editor = editor.string();
   ClickItem(list, Item("LST"));
   QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
   DoubleClickItem(list, Item("LST"));

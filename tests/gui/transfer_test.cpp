@@ -384,7 +384,7 @@ TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
   EXPECT_EQ(sim->Control("server"), "ok");
   window->tbtnConnectClick();
   EXPECT_TRUE(window->Connected());
-  EXPECT_EQ(window->CalculatorModel(), "71");
+  EXPECT_EQ(window->Host().CalculatorModel(), "71");
 }
 
 TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {

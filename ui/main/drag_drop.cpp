@@ -135,11 +135,11 @@ void TFZQDir::ReportDragError() {
 }
 
 void TFZQDir::FileTargetListDrop(QPoint at) {
-  ProcessMessages();
+  host_->ProcessMessages();
   if (!objectList->isEnabled()) return;
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   // Dropped on a folder item: into that folder, which the refresh then shows.
   if (QTreeWidgetItem* item = objectList->itemAt(at); item && IsFolderItem(item)) {
     CurrentPath += " " + Caption(item);
@@ -150,7 +150,7 @@ void TFZQDir::FileTargetListDrop(QPoint at) {
 }
 
 void TFZQDir::FileTargetTreeDrop(QPoint at) {
-  ProcessMessages();
+  host_->ProcessMessages();
   const QStringList files = FileTargetTree->Files;
   QTreeWidgetItem* highlighted = dropHighlight_;
   SetDropHighlight(nullptr);
@@ -160,7 +160,7 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
   else if (!folderTree->currentItem() && highlighted)
     folderTree->setCurrentItem(highlighted);
   if (!folderTree->currentItem()) return;
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   server_->ChangeDir(CurrentPath);
   PutFiles(files);
   refreshTimer->start();

@@ -116,7 +116,7 @@ void TFZQDir::mnuContentsHelpClick() {
 }
 
 void TFZQDir::ShowHelpTopic(int id) {
-  if (!HelpViewer().ShowTopic(id)) Beep();
+  if (!HelpViewer().ShowTopic(id)) host_->Beep();
 }
 
 void TFZQDir::ShowContextHelp(const QPoint& at, int id) {

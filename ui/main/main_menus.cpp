@@ -195,11 +195,6 @@ void TFZQDir::BuildMenus() {
   SetShortCuts();
 }
 
-// A prompt showing counts like busy for the views, the tool buttons and most menus.
-bool TFZQDir::PromptShowing() const {
-  return (FDownLd && FDownLd->isVisible()) || (FCnctStatus && FCnctStatus->isVisible());
-}
-
 // A menu about to open, or a new clipboard: what it holds is read again.
 void TFZQDir::ReadClipboardAndEnable() {
   clipboardFiles_ = shell::ClipboardHasFiles();
@@ -249,7 +244,7 @@ bool TFZQDir::Editing() const {
 
 void TFZQDir::UpdateControls() {
   if (!tbtnConnect || !mnuFile) return;  // still being built
-  const bool p = PromptShowing();
+  const bool p = host_->PromptShowing();
   if (FRplCmd) FRplCmd->SetControlState(Connected(), Busy() || p);
   const bool idle = !Busy() && !p;
   const bool viewsOn = Connected() && idle;
@@ -270,12 +265,12 @@ void TFZQDir::UpdateControls() {
   cmboSpeed->setEnabled(!Connected() && idle && !usb);
   PopupMenu1Popup();
   if (Connected()) {
-    const char* hint = TextMode() ? kHintTextMode : kHintBinaryMode;
-    tbtnXferMode->setIcon(ImageIcon(TextMode() ? kImageTextMode : kImageBinaryMode));
+    const char* hint = host_->TextMode() ? kHintTextMode : kHintBinaryMode;
+    tbtnXferMode->setIcon(ImageIcon(host_->TextMode() ? kImageTextMode : kImageBinaryMode));
     tbtnXferMode->setToolTip(hint);
-    mnuXferMode->setText(TextMode() ? kCaptionTextMode : kCaptionBinaryMode);
-    tbtnXferMode->setAccessibleName(TextMode() ? kNameBinaryMode : kNameTextMode);
-    mnuXferMode->setChecked(!TextMode());
+    mnuXferMode->setText(host_->TextMode() ? kCaptionTextMode : kCaptionBinaryMode);
+    tbtnXferMode->setAccessibleName(host_->TextMode() ? kNameBinaryMode : kNameTextMode);
+    mnuXferMode->setChecked(!host_->TextMode());
     tbtnXferMode->setEnabled(idle);
     tbtnConnect->setIcon(ImageIcon(kImageDisconnect));
     tbtnConnect->setToolTip(kHintDisconnect);
@@ -291,7 +286,7 @@ void TFZQDir::UpdateControls() {
 
 void TFZQDir::PopupMenu1Popup() {
   if (!mnuFile) return;
-  const bool p = PromptShowing();
+  const bool p = host_->PromptShowing();
   const bool idle = !Busy() && !p;
   bool any = false, one = false, act = false;
   if (focusedView_ == objectList) {
@@ -318,7 +313,7 @@ void TFZQDir::PopupMenu1Popup() {
   mnuEvalPop->setEnabled(one && listFocused);
   for (QAction* a : {mnuCut, mnuCutPop, mnuCopy, mnuCopyPop, mnuDelete, mnuDeletePop, mnuRename, mnuRenamePop})
     a->setEnabled(act);
-  const QString copy = TextMode() ? kCaptionCopyText : kCaptionCopyBinary;
+  const QString copy = host_->TextMode() ? kCaptionCopyText : kCaptionCopyBinary;
   mnuCopy->setText(copy);
   mnuCopyPop->setText(copy);
   for (QAction* a : {mnuCopyAsText, mnuCopyAsTextPop, mnuEditText, mnuEditTextPop}) a->setEnabled(one);
@@ -339,7 +334,7 @@ void TFZQDir::SetShortCuts() {
 }
 
 void TFZQDir::mnuFileClick() {
-  const bool promptUp = FDownLd && FDownLd->isVisible();
+  const bool promptUp = host_->PromptOpen();
   mnuConnect->setText(Connected() ? kCaptionDisconnect : kCaptionConnect);
   mnuConnect->setStatusTip(Connected() ? kHintDisconnectMenu : kHintConnect);
   mnuConnect->setEnabled(!promptUp);
@@ -349,7 +344,7 @@ void TFZQDir::mnuFileClick() {
 }
 
 void TFZQDir::mnuROMClick() {
-  const bool promptUp = FDownLd && FDownLd->isVisible();
+  const bool promptUp = host_->PromptOpen();
   mnuDownloadCalculatorROM->setEnabled(IsUsbPortName(cmboPort->currentText().toStdString()) && !Busy() && !promptUp);
 }
 

@@ -1,10 +1,10 @@
 // TFZQDir: the main window. It holds the session, shows the calculator's
-// memory as a folder tree and a list, carries the menus and the connection
-// controls, and is the session host: the link and the session reach the window
-// only through the TSessionHost interface it implements.
+// memory as a folder tree and a list, and carries the menus and the connection
+// controls. The link and the session reach it only through its session host
+// (window_host.h).
 //
 // The window's work is spread over several files by concern:
-//   main_window.cpp   creation, controls, closing, the host's dialogs
+//   main_window.cpp   creation, controls, closing
 //   main_menus.cpp    menus and the rules that enable controls and menu items
 //   main_settings.cpp the stored settings
 //   main_connect.cpp  ports, speed, connecting, the start-up splash
@@ -25,6 +25,7 @@
 #include "session/xmodem_server.h"
 #include "ui/dialogs/command_window.h"
 #include "ui/main/key_sequence.h"
+#include "ui/main/window_host.h"
 
 class QAction;
 class QComboBox;
@@ -51,14 +52,9 @@ namespace bridgit::ui {
 
 class TFAboutForm;
 class TFCapture;
-class TFBadFile;
-class TFCmndStatus;
-class TFCnctStatus;
-class TFDownLd;
 class TFLogForm;
 class TFOptions;
 class TFProperty;
-class TFReplaceFile;
 class THelpViewer;
 
 class TFRplCmd;
@@ -68,7 +64,7 @@ struct TQuietStop : std::runtime_error {
   TQuietStop() : std::runtime_error("") {}
 };
 
-class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServices {
+class TFZQDir : public QMainWindow, public TCalculatorServices {
  public:
   // `settings`: where the window's values are kept (the user's by default).
   // `arguments`: the command line after the program name.
@@ -76,8 +72,11 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   ~TFZQDir() override;
 
   TXModemServer& Server() { return *server_; }
+  TWindowHost& Host() { return *host_; }
+  bool Connected() const { return host_->Connected(); }
+  bool Busy() const { return host_->Busy(); }
   TFLogForm& LogForm() { return *FLogForm; }
-  TFDownLd& PromptDialog() { return *FDownLd; }
+  TFDownLd& PromptDialog() { return host_->PromptDialog(); }
   THelpViewer& HelpViewer();
   std::string CurrentPath;
   std::string LastSelectedName;
@@ -178,36 +177,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   std::vector<std::string> ReadStack() override;
   void ReportError(const std::exception& e) override { ShowError(e); }
 
-  // TPromptHost / TSessionHost
-  bool ShowMessagePrompt(const std::string& text, const std::string& caption) override;
-  void Beep() override;
-  bool CommandStatusVisible() const override;
-  bool PromptVisible() const override;
-  bool ShowPrompt(int kind, const std::string& caption) override;
-  void HidePrompt(int kind) override;
-  void ShowCommandStatus() override;
-  void CloseCommandStatus() override;
-  void ResetCommandCancel() override;
-  bool CommandCancelled() const override;
-  void ShowConnectionStatus() override;
-  bool ConnectionStatusVisible() const override;
-  void CloseConnectionStatus() override;
-  void DisableViews() override;
-  std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
-  TModalResult AskReplace(const std::string& name, int count) override;
-  TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
-  void ShowMessage(const std::string& text, const std::string& caption) override;
-  void ProcessMessages() override;
-  void FocusMainWindow() override;
-  bool OnUiThread() const override;
-  void RunOnUiThread(const std::function<void()>& step) override;
-  void ServeUntil(const std::function<bool()>& done) override;
-
  protected:
-  void UpdateControls() override;
-  void OnStatusText(const std::string& text) override;
-  void OnBusyCursor(bool busy) override;
-  void OnRootCaption(const std::string& caption) override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -219,8 +189,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void BuildStatusBar();
   // The error's text, and under it the hint for its likely cause, if any.
   void ShowError(const std::exception& e, const std::string& hint = "");
-  // A message box with the hint, if any, under its text.
-  void ShowBox(bool error, const std::string& caption, QString text, const std::string& hint);
+  TWindowHost::THooks HostHooks();
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
   void ShowFreeMemory();
   // dir_view.cpp
@@ -255,7 +224,9 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   // main_menus.cpp
   void BuildMenus();
   QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
-  bool PromptShowing() const;
+  void UpdateControls();
+  // The views are disabled while a long command runs.
+  void DisableViews();
   bool ViewHasFocus() const;
   // The view the commands act on; the menus' enabling follows it.
   void SetFocusedView(QWidget* view);
@@ -278,6 +249,7 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   std::unique_ptr<QSettings> ownSettings_;
   QSettings* settings_;
   QStringList arguments_;
+  std::unique_ptr<TWindowHost> host_;
   std::unique_ptr<TXModemServer> server_;
   // While a screen is captured: what had come before, so that a read error can
   // tell a calculator at another speed.
@@ -285,16 +257,11 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   TXPObject home_;
   std::unique_ptr<shell::TWindowPosSave> windowPosition;
 
-  // Forms, created in this order after the window.
-  TFDownLd* FDownLd = nullptr;
+  // Forms, created in this order after the window and the host's dialogs.
   TFProperty* FProperty = nullptr;
   TFLogForm* FLogForm = nullptr;
   TFAboutForm* FAboutForm = nullptr;
-  TFCmndStatus* FCmndStatus = nullptr;
-  TFCnctStatus* FCnctStatus = nullptr;
-  TFReplaceFile* FReplaceFile = nullptr;
   TFOptions* FOptions = nullptr;
-  TFBadFile* FBadFile = nullptr;
   TFRplCmd* FRplCmd = nullptr;
   QPointer<THelpViewer> helpViewer_;
   QPointer<TFCapture> FCapture;  // made by the first capture, gone when closed
