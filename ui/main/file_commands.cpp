@@ -272,17 +272,9 @@ void TFZQDir::mnuEvalClick() {
   const std::string name = Caption(item);
   if (!CheckVarName(name, *host_)) return;
   server_->ChangeDir(CurrentPath);
-  SendCalculatorCommand(name);
+  server_->SendCalculatorCommand(name);
   if (FRplCmd && FRplCmd->AutoUpdate()) FRplCmd->UpdateStack();
   refreshTimer->start();
 }
-
-void TFZQDir::SendCalculatorCommand(const std::string& command) { server_->SendCalculatorCommand(command); }
-
-std::string TFZQDir::RunCommand(const std::string& command, std::vector<std::string>* stack) {
-  return server_->RunCommand(command, stack);
-}
-
-std::vector<std::string> TFZQDir::ReadStack() { return server_->ReadStack(); }
 
 }  // namespace bridgit::ui

@@ -89,7 +89,8 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   FLogForm = new TFLogForm(settings_, this);
   FAboutForm = new TFAboutForm(this);
   FOptions = new TFOptions(this);
-  FRplCmd = new TFRplCmd(this, settings_, *host_, *this);
+  services_ = std::make_unique<TCommandServices>(*server_, [this](const std::exception& e) { ShowError(e); });
+  FRplCmd = new TFRplCmd(this, settings_, *host_, *services_);
 
   BuildDragDrop();
   UpdateControls();

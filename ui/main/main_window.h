@@ -24,6 +24,7 @@
 #include "session/connect_hint.h"
 #include "session/xmodem_server.h"
 #include "ui/dialogs/command_window.h"
+#include "ui/main/command_services.h"
 #include "ui/main/key_sequence.h"
 #include "ui/main/window_host.h"
 
@@ -64,7 +65,7 @@ struct TQuietStop : std::runtime_error {
   TQuietStop() : std::runtime_error("") {}
 };
 
-class TFZQDir : public QMainWindow, public TCalculatorServices {
+class TFZQDir : public QMainWindow {
  public:
   // `settings`: where the window's values are kept (the user's by default).
   // `arguments`: the command line after the program name.
@@ -171,12 +172,6 @@ class TFZQDir : public QMainWindow, public TCalculatorServices {
   shell::TFileTarget& ListTarget() { return *FileTargetList; }
   shell::TFileTarget& TreeTarget() { return *FileTargetTree; }
 
-  // TCalculatorServices
-  void SendCalculatorCommand(const std::string& command);
-  std::string RunCommand(const std::string& command, std::vector<std::string>* stack) override;
-  std::vector<std::string> ReadStack() override;
-  void ReportError(const std::exception& e) override { ShowError(e); }
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -251,6 +246,7 @@ class TFZQDir : public QMainWindow, public TCalculatorServices {
   QStringList arguments_;
   std::unique_ptr<TWindowHost> host_;
   std::unique_ptr<TXModemServer> server_;
+  std::unique_ptr<TCommandServices> services_;
   // While a screen is captured: what had come before, so that a read error can
   // tell a calculator at another speed.
   std::optional<TConnectAttempt> capturing_;
