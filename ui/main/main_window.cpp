@@ -180,6 +180,9 @@ void TFZQDir::BuildToolBar() {
 
   connect(tbtnConnect, &QToolButton::clicked, this, &TFZQDir::tbtnConnectClick);
   connect(tbtnXferMode, &QToolButton::clicked, this, &TFZQDir::tbtnXferModeClick);
+  // The button disconnects first, so it is never tied to the menu item's
+  // enabling (which the File menu sets off while connected).
+  connect(tbtnScrnCapture, &QToolButton::clicked, this, [this] { Guarded([this] { mnuCaptureScreenClick(); }); });
   connect(btnLog, &QPushButton::clicked, this, &TFZQDir::btnLogClick);
   connect(cmboPort, &QComboBox::currentTextChanged, this, &TFZQDir::cmboPortChange);
   connect(cmboSpeed, &QComboBox::currentTextChanged, this, &TFZQDir::cmboSpeedChange);

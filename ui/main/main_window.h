@@ -5,7 +5,8 @@
 //
 // The window's work is spread over several files by concern:
 //   main_window.cpp   creation, controls, closing
-//   main_menus.cpp    menus and the rules that enable controls and menu items
+//   menu_table.cpp    the menus as a table, and their builder
+//   main_menus.cpp    the rules that enable controls and menu items
 //   main_settings.cpp the stored settings
 //   main_connect.cpp  ports, speed, connecting, the start-up splash
 //   main_keys.cpp     keyboard, focus and help handling
@@ -59,6 +60,8 @@ class TFProperty;
 class THelpViewer;
 
 class TFRplCmd;
+
+struct TMenuRow;
 
 // A command stopped by the person's own Cancel: it ends with no message.
 struct TQuietStop : std::runtime_error {
@@ -216,9 +219,12 @@ class TFZQDir : public QMainWindow {
   void PutFiles(const QStringList& files);
   // Runs a command, showing its error in the window's error report.
   void Guarded(const std::function<void()>& command);
-  // main_menus.cpp
+  // menu_table.cpp
+  friend struct TMenuTable;
   void BuildMenus();
-  QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
+  QAction* AddMenuItem(QMenu* menu, const TMenuRow& row);
+  void ConnectMenuRules();
+  // main_menus.cpp
   void UpdateControls();
   // The views are disabled while a long command runs.
   void DisableViews();
