@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
+#include <system_error>
 
 #include "shell/file_source.h"
 #include "shell/file_target.h"
@@ -166,13 +168,20 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
   refreshTimer->start();
 }
 
-void TFZQDir::PutFiles(const QStringList& files) {
+bool TFZQDir::PutFiles(const QStringList& files, bool move) {
   bool replaceAll = false;
+  qsizetype moved = 0;
   TObjectRun run(&server_->ProgressDialog(), static_cast<int>(files.size()));
-  for (const QString& file : files)
-    if (!run.Next(QFileInfo(file).fileName().toStdString()) ||
-        !PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size())))
-      break;
+  for (const QString& file : files) {
+    if (!run.Next(QFileInfo(file).fileName().toStdString())) break;
+    bool stored = false;
+    const bool go = PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size()), &stored);
+    // A file that cannot be removed stays where it was: nothing is lost.
+    std::error_code ec;
+    if (move && stored && std::filesystem::remove(file.toStdString(), ec)) ++moved;
+    if (!go) break;
+  }
+  return moved == files.size();
 }
 
 }  // namespace bridgit::ui

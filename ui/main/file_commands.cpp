@@ -2,6 +2,7 @@
 // the clipboard as files, paste files into the calculator, delete, new folder,
 // EVAL. Edit as text is in edit_as_text.cpp.
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
 #include <QTimer>
 #include <QTreeWidget>
@@ -142,14 +143,18 @@ void TFZQDir::mnuCopyAsTextClick() {
 void TFZQDir::mnuPasteClick() {
   if (!objectList->isEnabled()) return;
   TBusyScope busy(*host_);
-  FileTargetList->PasteFromClipboard();  // no files now: an empty list, never an earlier one
+  // No files now: an empty list, never an earlier one.
+  const bool cut = FileTargetList->PasteFromClipboard() == shell::kEffectMove;
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
-  PutFiles(files);
+  // Files cut in a file manager move: each leaves the PC once the calculator
+  // holds it, and a clipboard whose files have all moved names nothing more.
+  if (PutFiles(files, cut) && cut) QApplication::clipboard()->clear();
   refreshTimer->start();
 }
 
-bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount) {
+bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount, bool* stored) {
+  if (stored) *stored = false;
   std::string name = fs::path(path).filename().string();
   const std::string ext = LowerExtension(name);
   if (ext == ".zq" || ext == ".txt" || ext == ".zqbackup") name.resize(name.size() - ext.size());
@@ -157,7 +162,10 @@ bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int
     const std::string calcName = CalcName(name);
     bool exists = false;
     for (int i = 0; i < objectList->topLevelItemCount() && !exists; ++i) exists = Caption(objectList->topLevelItem(i)) == calcName;
-    return server_->PutFile(calcName, path, fileCount, replaceAll, exists);
+    const int declined = host_->ReplacesDeclined();
+    const bool sent = server_->PutFile(calcName, path, fileCount, replaceAll, exists);
+    if (stored) *stored = sent && host_->ReplacesDeclined() == declined;  // "No" skips the file and goes on
+    return sent;
   }
   // A backup file restores the whole calculator, and ends the run either way.
   host_->Beep();

@@ -143,8 +143,9 @@ class TFZQDir : public QMainWindow {
   void mnuNewFolderClick();
   void mnuEvalClick();
   void mnuEditTextClick();
-  // False: stop the run (a backup file, or a put that failed).
-  bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount);
+  // False: stop the run (a backup file, or a put that failed). `stored`, when
+  // given, says whether the calculator now holds the file's object.
+  bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount, bool* stored = nullptr);
   std::string LastCopiedFile;
 
   // --- Transfer commands (transfer_commands.cpp).
@@ -216,7 +217,9 @@ class TFZQDir : public QMainWindow {
   bool DragMouse(QObject* watched, QEvent* event);
   void FileSourceDrop(shell::TFileSource& source, bool& continueDrop);
   void ReportDragError();
-  void PutFiles(const QStringList& files);
+  // Puts the files in order until one says stop. With `move`, each file the
+  // calculator took is removed from the PC; true when every file was moved.
+  bool PutFiles(const QStringList& files, bool move = false);
   // Runs a command, showing its error in the window's error report.
   void Guarded(const std::function<void()>& command);
   // menu_table.cpp

@@ -115,7 +115,11 @@ void TWindowHost::DisableViews() {
 
 std::unique_ptr<TCommStatusDialog> TWindowHost::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(&window_); }
 
-TModalResult TWindowHost::AskReplace(const std::string& name, int count) { return replace_->AskReplace(name, count); }
+TModalResult TWindowHost::AskReplace(const std::string& name, int count) {
+  const TModalResult answer = replace_->AskReplace(name, count);
+  if (answer == kModalNo) ++declined_;
+  return answer;
+}
 
 TModalResult TWindowHost::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
   return badFile_->AskBadFile(name, typeName, offer);

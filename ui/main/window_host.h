@@ -48,6 +48,9 @@ class TWindowHost : public TSessionHost {
   bool PromptsInRPN() const;
   // The beeps so far: a refused command's only answer, so that it can be seen.
   int Beeps() const { return beeps_; }
+  // The replace questions answered No so far: a put that returns true after
+  // one of them stored nothing.
+  int ReplacesDeclined() const { return declined_; }
   // A message box on the window, the hint, if any, under its text.
   void ShowBox(bool error, const std::string& caption, QString text, const std::string& hint);
 
@@ -91,6 +94,7 @@ class TWindowHost : public TSessionHost {
   TFReplaceFile* replace_ = nullptr;
   TFBadFile* badFile_ = nullptr;
   int beeps_ = 0;
+  int declined_ = 0;
 };
 
 }  // namespace bridgit::ui
