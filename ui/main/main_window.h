@@ -82,59 +82,78 @@ class TFZQDir : public QMainWindow {
   TFLogForm& LogForm() { return *FLogForm; }
   TFDownLd& PromptDialog() { return host_->PromptDialog(); }
   THelpViewer& HelpViewer();
+  TFRplCmd* CommandWindow() const { return FRplCmd; }
+  TFCapture* CaptureWindow() const;
   std::string CurrentPath;
-  std::string LastSelectedName;
 
-  // --- Commands (menus, tool bar).
-  void tbtnConnectClick();           // the tool button: connects at once
-  void mnuConnectClick();            // the menu: shows how to start the server first
-  void ConnectCalculator();
-  void tbtnXferModeClick();
+  // --- Commands others start too (the help, the screenshots, the tests).
+  void tbtnConnectClick();  // the tool button: connects at once
   void btnLogClick();
   void mnuOptionsClick();
-  void mnuAboutClick();
   void mnuContentsHelpClick();
   void ShowHelpTopic(int id);
-  void ShowContextHelp(const QPoint& at, int id);
-  void RefreshDirectory();
+  void mnuRPLClick();
+  void mnuCaptureScreenClick();
   // Port list refresh: the present port stays selected while it is listed.
   void ReloadPortList();
   // Selects the port entry, or shows any other path as typed.
   void SetPort(const QString& port);
-  // Runs the start-up command line: a first argument naming a listed port
-  // (letter case and the COMn alias aside) connects to it without a prompt.
-  void ProcessCommandLine();
   // The menu enabling rules (also when the Edit or pop-up menu opens).
   void PopupMenu1Popup();
-  void mnuFileClick();
-  void mnuViewClick();
   void mnuROMClick();
-  // Ctrl+X/C/V belong to the label editor while a name is being edited.
-  void SetShortCuts();
-  QWidget* FocusedView() const { return focusedView_; }
-  TFRplCmd* CommandWindow() const { return FRplCmd; }
-  void mnuRPLClick();
 
   // --- The directory view (dir_view.cpp).
-  // Fills the list with the folder of a tree node and makes it current.
-  void TreeView1Change(QTreeWidgetItem* node);
   // Only the filling, without a word to the calculator.
   void FillList(QTreeWidgetItem* node);
   TXPObject& Home() { return home_; }
   QTreeWidgetItem* RootNode() const;
+  // A click on a column header: the sort column, or the other direction.
+  void ListView1ColumnClick(int logicalColumn);
+
+  // --- Transfers after their file dialogs (transfer_commands.cpp).
+  // True when the backup was received and written to `path`.
+  bool BackupToFile(const std::string& path);
+  void RestoreFromFile(const std::string& path);
+  // Sends a file to the calculator's own receive command, between two prompts.
+  void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
+  void UploadFile(const std::string& path);
+  void SendRomFile(const std::string& path);
+
+  // --- The drag sources (drag_drop.cpp).
+  shell::TFileSource& ListSource() { return *FileSourceList; }
+  shell::TFileSource& TreeSource() { return *FileSourceTree; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend struct TMenuTable;  // its rows name the items' handlers
+
+  // --- Commands (menus, tool bar).
+  void mnuConnectClick();  // the menu: shows how to start the server first
+  void ConnectCalculator();
+  void tbtnXferModeClick();
+  void mnuAboutClick();
+  void RefreshDirectory();
+  // Runs the start-up command line: a first argument naming a listed port
+  // (letter case and the COMn alias aside) connects to it without a prompt.
+  void ProcessCommandLine();
+  void mnuFileClick();
+  void mnuViewClick();
+  // Ctrl+X/C/V belong to the label editor while a name is being edited.
+  void SetShortCuts();
+  // dir_view.cpp
+  // Fills the list with the folder of a tree node and makes it current.
+  void TreeView1Change(QTreeWidgetItem* node);
   QTreeWidgetItem* FindNodeForPath() const;
   // Enters a folder item; edits any other item as text.
   void OpenItem(QTreeWidgetItem* item);
-  // A click on a column header: the sort column, or the other direction.
-  void ListView1ColumnClick(int logicalColumn);
   void SortList();
   void mnuPropertyClick();
   void mnuRenameClick();
-  int SortColumn() const { return sortColumn_; }
-  bool SortReverse() const { return sortReverse_; }
-  int ViewStyle() const { return viewStyle_; }
-
-  // --- File commands (file_commands.cpp).
+  // file_commands.cpp
   void mnuCopyClick();
   void mnuCutClick();
   void mnuCopyAsTextClick();
@@ -146,42 +165,18 @@ class TFZQDir : public QMainWindow {
   // False: stop the run (a backup file, or a put that failed). `stored`, when
   // given, says whether the calculator now holds the file's object.
   bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount, bool* stored = nullptr);
-  std::string LastCopiedFile;
-
-  // --- Transfer commands (transfer_commands.cpp).
+  // transfer_commands.cpp
   void mnuBackupClick();
   void mnuRestoreClick();
   void mnuDownLoadServerClick();
   void mnuDownLoadFileClick();
   void mnuUploadFileClick();
-  void mnuCaptureScreenClick();
   void DownloadCalculatorROMClick();
-  // True when the backup was received and written to `path`.
-  bool BackupToFile(const std::string& path);
-  void RestoreFromFile(const std::string& path);
-  // Sends a file to the calculator's own receive command, between two prompts.
-  void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
-  // The upload and ROM commands after their file dialogs.
-  void UploadFile(const std::string& path);
-  void SendRomFile(const std::string& path);
-  TFCapture* CaptureWindow() const;
-
-  // --- Drag and drop (drag_drop.cpp).
+  // drag_drop.cpp
   bool StartListDrag();
   bool StartTreeDrag();
   void FileTargetListDrop(QPoint at);
   void FileTargetTreeDrop(QPoint at);
-  shell::TFileSource& ListSource() { return *FileSourceList; }
-  shell::TFileSource& TreeSource() { return *FileSourceTree; }
-  shell::TFileTarget& ListTarget() { return *FileTargetList; }
-  shell::TFileTarget& TreeTarget() { return *FileTargetTree; }
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
   // main_window.cpp
   void BuildToolBar();
   void BuildViews();
@@ -223,7 +218,6 @@ class TFZQDir : public QMainWindow {
   // Runs a command, showing its error in the window's error report.
   void Guarded(const std::function<void()>& command);
   // menu_table.cpp
-  friend struct TMenuTable;
   void BuildMenus();
   QAction* AddMenuItem(QMenu* menu, const TMenuRow& row);
   void ConnectMenuRules();
@@ -313,6 +307,8 @@ class TFZQDir : public QMainWindow {
   std::string dragError_;
 
   // State.
+  std::string LastSelectedName;  // selected again after the next refresh
+  std::string LastCopiedFile;
   QWidget* focusedView_ = nullptr;
   TKeySequence KeySequenceState;
   const QKeyEvent* lastKey_ = nullptr;  // the key being previewed, to see it once
