@@ -206,18 +206,18 @@ int main(int argc, char** argv) {
   ShootWhenShown(driver, "FProperty", "properties", "closeButton");
   static_cast<bridgit::ui::TFProperty*>(window.findChild<QDialog*>("FProperty"))->ShowProperties("PROG\nLIST\nNOTES\n", 2400, 5);
   ShootWhenShown(driver, "FReplaceFile", "replace-file", "btnNo");
-  window.AskReplace("PROG", 2);
+  window.Host().AskReplace("PROG", 2);
   ShootWhenShown(driver, "FBadFile", "wrong-file-type", "btnCancel");
-  window.AskBadFile("picture.bmp", "Unknown", true);
+  window.Host().AskBadFile("picture.bmp", "Unknown", true);
 
-  window.ShowCommandStatus();
+  window.Host().ShowCommandStatus();
   Shoot(window.findChild<QDialog*>("FCmndStatus"), "calculator-is-working");
-  window.CloseCommandStatus();
-  window.ShowConnectionStatus();
+  window.Host().CloseCommandStatus();
+  window.Host().ShowConnectionStatus();
   Shoot(window.findChild<QDialog*>("FCnctStatus"), "looking-for-calculator");
-  window.CloseConnectionStatus();
+  window.Host().CloseConnectionStatus();
 
-  auto progress = window.CreateCommStatusDialog();
+  auto progress = window.Host().CreateCommStatusDialog();
   auto* status = static_cast<bridgit::ui::TFCmStatus*>(progress.get());
   driver.When("FCmStatus", [&](QWidget* w) {
     status->UpdateCommStatus("Block 40 of 100\r\n3.2 KB at 960 B/s", 2, 100, 40);

@@ -89,7 +89,7 @@ TEST_F(DirView, CopiedFilesAreOfferedAsAFileManagerTakesThem) {
   EXPECT_EQ(QApplication::clipboard()->mimeData()->data("x-special/gnome-copied-files").left(12), "copy\nfile://");
 
   // Without the extension setting binary files have none.
-  window->FileSettings().addExtension = false;
+  window->Host().FileSettings().addExtension = false;
   Select({"A"});
   Trigger("mnuCopy");
   EXPECT_TRUE(shell::FilesOnClipboard().front().endsWith("/A"));
@@ -160,9 +160,9 @@ TEST_F(DirView, TheCommandWindowRunsCommandsAndShowsTheStack) {
   EXPECT_EQ(lines.back(), "1: 10.");
   EXPECT_EQ(box->count(), 3);
   // While busy or disconnected the controls are off.
-  window->SetBusy(true);
+  window->Host().SetBusy(true);
   EXPECT_FALSE(box->isEnabled());
-  window->SetBusy(false);
+  window->Host().SetBusy(false);
   cmd->close();
   EXPECT_EQ(settings->value("RplCmd/AutoStack").toString(), "0");
 }

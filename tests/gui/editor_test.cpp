@@ -176,7 +176,7 @@ TEST_F(EditAsText, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
 
   // Closed without saving after longer than a hand-over takes.
   ui::SetEditorQuickReturnMs(0);
-  window->FileSettings().editor = Script(bin / "quick", "exit 0\n");
+  window->Host().FileSettings().editor = Script(bin / "quick", "exit 0\n");
   const std::string before = Dump();
   EditWithCtrlE("A");
   EXPECT_EQ(Runs(), 2);
@@ -279,7 +279,7 @@ TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   QTest::mouseClick(view, Qt::LeftButton, {}, view->actionGeometry(window->findChild<QAction*>("mnuOptions")).center());
   ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
   EXPECT_EQ(QProcess::splitCommand(stored), QStringList{QString::fromStdString(editor)}) << stored.toStdString();
-  EXPECT_EQ(window->FileSettings().editor, stored.toStdString());
+  EXPECT_EQ(window->Host().FileSettings().editor, stored.toStdString());
   EditWithCtrlE("A");
   EXPECT_EQ(Runs(), 1);
   EXPECT_TRUE(Holds(kA43));

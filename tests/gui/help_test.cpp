@@ -63,12 +63,7 @@ const QString kPictureText =
     "clipboard; File, Save As writes it as a JPEG or BMP file.";
 const QString kConnectHint = "Quick connect to the calculator.";  // a control without a context shows its hint
 
-class TTestWindow : public ui::TFZQDir {
- public:
-  using TFZQDir::TFZQDir;
-  void Beep() override { ++beeps; }
-  int beeps = 0;
-};
+using TTestWindow = ui::TFZQDir;
 
 class Help : public ::testing::Test {
  protected:
@@ -86,7 +81,7 @@ class Help : public ::testing::Test {
     ClosePopup();
     if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
     if (capture) capture->close();
-    EXPECT_EQ(window->beeps, 0);  // no page was missing
+    EXPECT_EQ(window->Host().Beeps(), 0);  // no page was missing
     window.reset();
     ::unsetenv("TMPDIR");
   }
@@ -194,7 +189,7 @@ class Help : public ::testing::Test {
     return commands;
   }
   ui::TFCapture* OpenCapture() {
-    capture = new ui::TFCapture(settings.get(), *window, nullptr);
+    capture = new ui::TFCapture(settings.get(), window->Host(), nullptr);
     capture->ShowCapture(std::string("\x1B") + std::string(8 * 135, '\x55'));  // a page-layout screen
     Activate(capture);
     return capture;

@@ -571,23 +571,43 @@ TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
   Connect();
   const fs::path file = dir.path() / "FROMFM.txt";
   std::ofstream(file) << "%%ZQ: T(3)A(R)F(.);\n\"from a file manager\"";
-  // What a file manager puts on the clipboard when files are copied.
-  auto* mime = new QMimeData;
-  mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
-  mime->setData("x-special/gnome-copied-files", "copy\n" + QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded());
-  QApplication::clipboard()->setMimeData(mime);
-
-  ClickItem(list, Item("LST"));
-  Type(Qt::Key_V, Qt::ControlModifier);
-  Settle();
+  // What a file manager puts on the clipboard when files are copied or cut.
+  const auto offer = [&](const QByteArray& verb) {
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+    mime->setData("x-special/gnome-copied-files", verb + "\n" + mime->urls()[0].toEncoded());
+    QApplication::clipboard()->setMimeData(mime);
+  };
+  const auto paste = [&] {
+    ClickItem(list, Item("LST"));
+    Type(Qt::Key_V, Qt::ControlModifier);
+    Settle();
+  };
+  const auto remove = [&] {
+    ClickItem(list, Item("FROMFM"));
+    Type(Qt::Key_Delete);
+    Settle();
+    ASSERT_FALSE(Holds("HOME/FROMFM"));
+  };
+  offer("copy");
+  paste();
   ASSERT_TRUE(Holds("HOME/FROMFM String"));
   ASSERT_TRUE(Names().contains("FROMFM"));
+  EXPECT_TRUE(fs::exists(file));  // a copy leaves its file
+  // A cut moves its files, only those the calculator took.
+  offer("cut");
+  boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
+  paste();
+  EXPECT_TRUE(fs::exists(file));
+  remove();
+  paste();
+  EXPECT_TRUE(Holds("HOME/FROMFM String"));
+  EXPECT_FALSE(fs::exists(file));
+  const QMimeData* moved = QApplication::clipboard()->mimeData();
+  EXPECT_FALSE(moved && moved->hasUrls());  // and its files are no longer offered
+  remove();
 
-  // The object goes again; the clipboard now holds only text.
-  ClickItem(list, Item("FROMFM"));
-  Type(Qt::Key_Delete);
-  Settle();
-  ASSERT_FALSE(Holds("HOME/FROMFM"));
+  // The clipboard now holds only text.
   QApplication::clipboard()->setText("just some words");
   ClickItem(list, Item("LST"));
   Type(Qt::Key_V, Qt::ControlModifier);
@@ -759,7 +779,7 @@ TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
   const fs::path editor = dir.path() / "slow-editor";
   std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
   fs::permissions(editor, fs::perms::owner_all);
-  window->FileSettings().editor = editor.string();
+  window->Host().FileSettings().editor = editor.string();
   ClickItem(list, Item("LST"));
   QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
   DoubleClickItem(list, Item("LST"));

@@ -39,12 +39,7 @@ namespace {
 using test::TDialogDriver;
 using test::WaitUntil;
 
-class TTestWindow : public ui::TFZQDir {
- public:
-  using TFZQDir::TFZQDir;
-  void Beep() override { ++beeps; }
-  int beeps = 0;
-};
+using TTestWindow = ui::TFZQDir;
 
 class MainWindow : public ::testing::Test {
  protected:
@@ -79,7 +74,7 @@ TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
     auto* list = Find<QTreeWidget>(window, "objectList");
     EXPECT_EQ(list->header()->visualIndex(2), 2);  // Files, Type, Size
     EXPECT_EQ(list->columnWidth(0), 160);
-    EXPECT_EQ(window.FileSettings().translationLevel, 1);
+    EXPECT_EQ(window.Host().FileSettings().translationLevel, 1);
     window.close();
   }
   EXPECT_EQ(settings->value("DirColSize").toString(), "3");
@@ -90,7 +85,7 @@ TEST_F(MainWindow, StoredSettingsAreReadWithTheirFallbacks) {
   settings->setValue("DirColSize", "2");
   {
     TTestWindow window(settings.get());
-    EXPECT_EQ(window.FileSettings().translationLevel, 0);
+    EXPECT_EQ(window.Host().FileSettings().translationLevel, 0);
     EXPECT_EQ(Find<QTreeWidget>(window, "objectList")->header()->visualIndex(2), 1);  // Files, Size, Type
     window.close();
   }
@@ -209,7 +204,7 @@ TEST_F(MainWindow, TheUsbPortLocksTheSpeedAndOffersTheRom) {
   EXPECT_EQ(port->currentText(), "ZQx3G+");
   Find<QToolButton>(window, "tbtnConnect")->click();
   EXPECT_TRUE(window.Connected());
-  EXPECT_EQ(window.DisplayModel(), "73G+");
+  EXPECT_EQ(window.Host().DisplayModel(), "73G+");
 }
 
 TEST_F(MainWindow, HintsLeadToHelpAndTheTypedWordOpensTheLog) {
@@ -268,8 +263,8 @@ TEST_F(MainWindow, OptionsAreWrittenBackAndGeometryIsRestored) {
       test::Click(options, "btnOK");
     });
     window.findChild<QAction*>("mnuOptions")->trigger();
-    EXPECT_EQ(window.FileSettings().translationLevel, 0);
-    EXPECT_EQ(window.FileSettings().editor, "gedit --wait");
+    EXPECT_EQ(window.Host().FileSettings().translationLevel, 0);
+    EXPECT_EQ(window.Host().FileSettings().editor, "gedit --wait");
     window.setGeometry(50, 60, 640, 420);
     window.LogForm().hide();
     window.close();

@@ -175,7 +175,7 @@ TEST_F(Transfers, AFailedFetchCancelsTheDrop) {
   Start();
   window->ListSource().Files.clear();
   window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + "A"), QVariant::fromValue<void*>(Item("A"))});
-  window->SendCalculatorCommand("'A' PURGE");  // gone before the drop
+  window->Server().SendCalculatorCommand("'A' PURGE");  // gone before the drop
   std::unique_ptr<QMimeData> mime(window->ListSource().CreateMime());
   EXPECT_TRUE(shell::FilesOf(mime.get()).isEmpty());
   EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
@@ -229,7 +229,7 @@ TEST_F(Transfers, BackupThenRestoreReconnectsFromThePrompt) {
   const std::size_t size = bytes.size();
   ASSERT_TRUE(TrimObject(bytes).success);
   EXPECT_EQ(bytes.size(), size);
-  window->SendCalculatorCommand("'A' PURGE");
+  window->Server().SendCalculatorCommand("'A' PURGE");
 
   QString okCaption;
   driver.When("FDownLd", [&](QWidget* prompt) {
@@ -384,7 +384,7 @@ TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
   EXPECT_EQ(sim->Control("server"), "ok");
   window->tbtnConnectClick();
   EXPECT_TRUE(window->Connected());
-  EXPECT_EQ(window->CalculatorModel(), "71");
+  EXPECT_EQ(window->Host().CalculatorModel(), "71");
 }
 
 TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {

@@ -64,7 +64,7 @@ void TFZQDir::ConnectViews() {
     if (column != 0) return;
     if (!node->parent()) {
       // The root's caption is the calculator's; an edit of it is undone.
-      const QString caption = Connected() ? QString::fromStdString(RootCaption()) : kRootCaptionUnknown;
+      const QString caption = Connected() ? QString::fromStdString(host_->RootCaption()) : kRootCaptionUnknown;
       if (node->text(0) != caption) {
         const QSignalBlocker quiet(folderTree);
         node->setText(0, caption);
@@ -88,7 +88,7 @@ TXPObject* TFZQDir::CurrentFolder() const { return EntryOf(FindNodeForPath()); }
 void TFZQDir::RefreshDirectory() {
   refreshTimer->stop();
   if (!Connected()) return;
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   QWidget* remembered = focusedView_;
   // Filling the list selects its first item: the name to select again is kept first.
   const QString wanted = QString::fromLatin1(LastSelectedName.c_str());
@@ -154,7 +154,7 @@ void TFZQDir::AddListItem(const TXPObject& entry) {
 }
 
 void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   QCoreApplication::processEvents();
   if (TXPObject* entry = EntryOf(node)) {
     CurrentPath = entry->FullPath();
@@ -226,7 +226,7 @@ QTreeWidgetItem* TFZQDir::FindNodeForPath() const {
 void TFZQDir::OpenItem(QTreeWidgetItem* item) {
   if (!item) return;
   if (!IsFolderItem(item)) return mnuEditTextClick();
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   CurrentPath += " " + Caption(item);
   server_->ChangeDir(CurrentPath);
   RefreshDirectory();
@@ -299,10 +299,10 @@ void TFZQDir::ListView1Edited(QTreeWidgetItem* item) {
   const std::string newName = Caption(item);
   std::string why;
   bool renamed = false;
-  if (CheckVarName(oldName, *this) && CheckVarName(newName, *this)) {
+  if (CheckVarName(oldName, *host_) && CheckVarName(newName, *host_)) {
     server_->ChangeDir(CurrentPath);
     renamed = server_->Rename(oldName, newName, IsFolderItem(item), CurrentFolder(), &why);
-    if (!why.empty()) ShowMessage(why, kApplication);
+    if (!why.empty()) host_->ShowMessage(why, kApplication);
   }
   const QSignalBlocker quiet(objectList);
   if (!renamed) {
@@ -325,12 +325,12 @@ void TFZQDir::TreeView1Edited(QTreeWidgetItem* node) {
   QTreeWidgetItem* parent = node->parent();
   folderTree->setCurrentItem(parent);  // the list shows the parent folder, the calculator makes it current
   TXPObject* folder = EntryOf(parent);
-  if (!folder || !CheckVarName(oldName, *this) || !CheckVarName(newName, *this)) return;
+  if (!folder || !CheckVarName(oldName, *host_) || !CheckVarName(newName, *host_)) return;
   const std::string path = folder->FullPath();
   CurrentPath = path;
   std::string why;
   if (!server_->Rename(oldName, newName, true, folder, &why)) {
-    if (!why.empty()) ShowMessage(why, kApplication);
+    if (!why.empty()) host_->ShowMessage(why, kApplication);
     return;
   }
   CurrentPath = path + " " + newName;

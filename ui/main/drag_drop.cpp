@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
+#include <system_error>
 
 #include "shell/file_source.h"
 #include "shell/file_target.h"
@@ -135,11 +137,11 @@ void TFZQDir::ReportDragError() {
 }
 
 void TFZQDir::FileTargetListDrop(QPoint at) {
-  ProcessMessages();
+  host_->ProcessMessages();
   if (!objectList->isEnabled()) return;
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   // Dropped on a folder item: into that folder, which the refresh then shows.
   if (QTreeWidgetItem* item = objectList->itemAt(at); item && IsFolderItem(item)) {
     CurrentPath += " " + Caption(item);
@@ -150,7 +152,7 @@ void TFZQDir::FileTargetListDrop(QPoint at) {
 }
 
 void TFZQDir::FileTargetTreeDrop(QPoint at) {
-  ProcessMessages();
+  host_->ProcessMessages();
   const QStringList files = FileTargetTree->Files;
   QTreeWidgetItem* highlighted = dropHighlight_;
   SetDropHighlight(nullptr);
@@ -160,19 +162,26 @@ void TFZQDir::FileTargetTreeDrop(QPoint at) {
   else if (!folderTree->currentItem() && highlighted)
     folderTree->setCurrentItem(highlighted);
   if (!folderTree->currentItem()) return;
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   server_->ChangeDir(CurrentPath);
   PutFiles(files);
   refreshTimer->start();
 }
 
-void TFZQDir::PutFiles(const QStringList& files) {
+bool TFZQDir::PutFiles(const QStringList& files, bool move) {
   bool replaceAll = false;
+  qsizetype moved = 0;
   TObjectRun run(&server_->ProgressDialog(), static_cast<int>(files.size()));
-  for (const QString& file : files)
-    if (!run.Next(QFileInfo(file).fileName().toStdString()) ||
-        !PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size())))
-      break;
+  for (const QString& file : files) {
+    if (!run.Next(QFileInfo(file).fileName().toStdString())) break;
+    bool stored = false;
+    const bool go = PutFileToCalculator(file.toStdString(), replaceAll, static_cast<int>(files.size()), &stored);
+    // A file that cannot be removed stays where it was: nothing is lost.
+    std::error_code ec;
+    if (move && stored && std::filesystem::remove(file.toStdString(), ec)) ++moved;
+    if (!go) break;
+  }
+  return moved == files.size();
 }
 
 }  // namespace bridgit::ui

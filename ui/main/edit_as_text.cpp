@@ -42,16 +42,16 @@ TStamp StampOf(const std::string& path) {
 
 void TFZQDir::mnuEditTextClick() {
   {
-    TTextModeScope text(*this);
+    TTextModeScope text(*host_);
     CopySelection(false);
   }
   const std::string file = LastCopiedFile;
   if (file.empty()) return;
   const TStamp before = StampOf(file);
-  const TEditorLaunch launch = EditorLaunch(QString::fromStdString(FileSettings().editor), QString::fromStdString(file));
+  const TEditorLaunch launch = EditorLaunch(QString::fromStdString(host_->FileSettings().editor), QString::fromStdString(file));
   const std::string editorName = launch.editor.toStdString();
   if (launch.problem == TEditorLaunch::kNoTerminal) {
-    ShowMessage(NoTerminalText(editorName), kEditErrorCaption);
+    host_->ShowMessage(NoTerminalText(editorName), kEditErrorCaption);
     return;
   }
   QProcess editor;
@@ -66,10 +66,10 @@ void TFZQDir::mnuEditTextClick() {
     running.start();
   }
   if (!started) {
-    ShowMessage(EditErrorText(editorName, file), kEditErrorCaption);
+    host_->ShowMessage(EditErrorText(editorName, file), kEditErrorCaption);
     return;
   }
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   while (editor.state() != QProcess::NotRunning) {
     editor.waitForFinished(kEditorPollMs);
     QCoreApplication::processEvents();
@@ -78,7 +78,7 @@ void TFZQDir::mnuEditTextClick() {
   if (after == before && running.elapsed() < EditorQuickReturnMs()) {
     // The editor gave the file to another process and went: the person says
     // when the work is saved.
-    ShowMessage(kSavedPrompt, kEditCaption);
+    host_->ShowMessage(kSavedPrompt, kEditCaption);
     after = StampOf(file);
   }
   if (!after.readable) return;
@@ -92,7 +92,7 @@ void TFZQDir::mnuEditTextClick() {
     }
     if (!sent) {
       // The work stays where the message says.
-      ShowMessage(WriteErrorText(file), kWriteErrorCaption);
+      host_->ShowMessage(WriteErrorText(file), kWriteErrorCaption);
       return;
     }
     refreshTimer->start();

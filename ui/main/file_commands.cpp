@@ -2,6 +2,7 @@
 // the clipboard as files, paste files into the calculator, delete, new folder,
 // EVAL. Edit as text is in edit_as_text.cpp.
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
 #include <QTimer>
 #include <QTreeWidget>
@@ -66,8 +67,8 @@ shell::TFileSource* TFZQDir::FillSource() {
 QString TFZQDir::SourceFilePath(const shell::TFileSource& source, const shell::TSourceFile& f) const {
   const fs::path path = f.path.toStdString();
   if (&source == FileSourceTree.get() && path.filename().string() == PcFileName(Caption(folderTree->topLevelItem(0))))
-    return QString::fromStdString((path.parent_path() / BackupFileName(CalculatorModel(), QDate::currentDate())).string());
-  const std::string ext = TextMode() ? ".txt" : FileSettings().addExtension ? ".zq" : "";
+    return QString::fromStdString((path.parent_path() / BackupFileName(host_->CalculatorModel(), QDate::currentDate())).string());
+  const std::string ext = host_->TextMode() ? ".txt" : host_->FileSettings().addExtension ? ".zq" : "";
   return f.path + QString::fromStdString(ext);
 }
 
@@ -76,7 +77,7 @@ QString TFZQDir::SourceFilePath(const shell::TFileSource& source, const shell::T
 // error when the link went, a quiet stop when the person cancelled it.
 void TFZQDir::FetchSourceFiles(shell::TFileSource& source) {
   const bool tree = &source == FileSourceTree.get();
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   server_->ChangeDir(CurrentPath);
   const std::string root = PcFileName(Caption(folderTree->topLevelItem(0)));
   TObjectRun run(&server_->ProgressDialog(), static_cast<int>(source.Files.size()));
@@ -135,21 +136,25 @@ void TFZQDir::mnuCutClick() {
 }
 
 void TFZQDir::mnuCopyAsTextClick() {
-  TTextModeScope text(*this);
+  TTextModeScope text(*host_);
   CopySelection(false);
 }
 
 void TFZQDir::mnuPasteClick() {
   if (!objectList->isEnabled()) return;
-  TBusyScope busy(*this);
-  FileTargetList->PasteFromClipboard();  // no files now: an empty list, never an earlier one
+  TBusyScope busy(*host_);
+  // No files now: an empty list, never an earlier one.
+  const bool cut = FileTargetList->PasteFromClipboard() == shell::kEffectMove;
   const QStringList files = FileTargetList->Files;
   server_->ChangeDir(CurrentPath);
-  PutFiles(files);
+  // Files cut in a file manager move: each leaves the PC once the calculator
+  // holds it, and a clipboard whose files have all moved names nothing more.
+  if (PutFiles(files, cut) && cut) QApplication::clipboard()->clear();
   refreshTimer->start();
 }
 
-bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount) {
+bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount, bool* stored) {
+  if (stored) *stored = false;
   std::string name = fs::path(path).filename().string();
   const std::string ext = LowerExtension(name);
   if (ext == ".zq" || ext == ".txt" || ext == ".zqbackup") name.resize(name.size() - ext.size());
@@ -157,11 +162,14 @@ bool TFZQDir::PutFileToCalculator(const std::string& path, bool& replaceAll, int
     const std::string calcName = CalcName(name);
     bool exists = false;
     for (int i = 0; i < objectList->topLevelItemCount() && !exists; ++i) exists = Caption(objectList->topLevelItem(i)) == calcName;
-    return server_->PutFile(calcName, path, fileCount, replaceAll, exists);
+    const int declined = host_->ReplacesDeclined();
+    const bool sent = server_->PutFile(calcName, path, fileCount, replaceAll, exists);
+    if (stored) *stored = sent && host_->ReplacesDeclined() == declined;  // "No" skips the file and goes on
+    return sent;
   }
   // A backup file restores the whole calculator, and ends the run either way.
-  Beep();
-  if (ShowMessagePrompt(EraseQuestion(fs::path(path).filename().string()), kEraseCaption)) RestoreFromFile(path);
+  host_->Beep();
+  if (host_->ShowMessagePrompt(EraseQuestion(fs::path(path).filename().string()), kEraseCaption)) RestoreFromFile(path);
   return false;
 }
 
@@ -185,7 +193,7 @@ const TXPObject* ChildNamed(const TXPObject* folder, const std::string& name) {
 
 bool TFZQDir::AgreeToPurge(const TXPObject* folder) {
   const long long count = folder ? ObjectsInside(*folder) : 0;
-  return count == 0 || ShowMessagePrompt(DeleteFolderQuestion(folder->Name, count), kDeleteFolderCaption);
+  return count == 0 || host_->ShowMessagePrompt(DeleteFolderQuestion(folder->Name, count), kDeleteFolderCaption);
 }
 
 // What a file manager selects after a delete: the item after the deleted ones,
@@ -216,7 +224,7 @@ void TFZQDir::DeleteSelection() {
     for (const auto& [name, folder] : doomed)
       if (folder && !AgreeToPurge(ChildNamed(CurrentFolder(), name))) return;
     SelectNeighbourOfDeleted();
-    TBusyScope busy(*this);
+    TBusyScope busy(*host_);
     server_->ChangeDir(CurrentPath);
     for (const auto& [name, folder] : doomed) server_->Purge(name, folder);
   } else if (focusedView_ == folderTree) {
@@ -224,7 +232,7 @@ void TFZQDir::DeleteSelection() {
     QTreeWidgetItem* node = folderTree->currentItem();
     if (!node || !node->parent()) return;  // HOME itself is never deleted
     if (!AgreeToPurge(EntryOf(node))) return;
-    TBusyScope busy(*this);
+    TBusyScope busy(*host_);
     const std::string name = Caption(node);
     QTreeWidgetItem* parent = node->parent();
     folderTree->setCurrentItem(parent);  // shows the parent and makes it current on the calculator
@@ -239,7 +247,7 @@ void TFZQDir::DeleteSelection() {
 void TFZQDir::mnuNewFolderClick() {
   if (focusedView_ == objectList) {
     if (!objectList->isEnabled()) return;
-    TBusyScope busy(*this);
+    TBusyScope busy(*host_);
     server_->ChangeDir(CurrentPath);
     server_->CreateDir(kNewFolderName);
     LastSelectedName = kNewFolderName;
@@ -249,7 +257,7 @@ void TFZQDir::mnuNewFolderClick() {
     // Beside the selected folder; inside HOME when HOME is selected.
     QTreeWidgetItem* folder = node->parent() ? node->parent() : node;
     if (const TXPObject* entry = EntryOf(folder)) CurrentPath = entry->FullPath();
-    TBusyScope busy(*this);
+    TBusyScope busy(*host_);
     server_->ChangeDir(CurrentPath);
     server_->CreateDir(kNewFolderName);
     CurrentPath += std::string(" ") + kNewFolderName;
@@ -268,21 +276,13 @@ void TFZQDir::mnuEvalClick() {
     item = selected.front();
   }
   if (IsFolderItem(item)) return OpenItem(item);
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   const std::string name = Caption(item);
-  if (!CheckVarName(name, *this)) return;
+  if (!CheckVarName(name, *host_)) return;
   server_->ChangeDir(CurrentPath);
-  SendCalculatorCommand(name);
+  server_->SendCalculatorCommand(name);
   if (FRplCmd && FRplCmd->AutoUpdate()) FRplCmd->UpdateStack();
   refreshTimer->start();
 }
-
-void TFZQDir::SendCalculatorCommand(const std::string& command) { server_->SendCalculatorCommand(command); }
-
-std::string TFZQDir::RunCommand(const std::string& command, std::vector<std::string>* stack) {
-  return server_->RunCommand(command, stack);
-}
-
-std::vector<std::string> TFZQDir::ReadStack() { return server_->ReadStack(); }
 
 }  // namespace bridgit::ui

@@ -46,7 +46,7 @@ bool AnswerF1(TFZQDir& main, QWidget* control) {
   } else if (const QString text = PopupFor(control, id); !text.isEmpty()) {
     ShowHelpPopup(control->mapToGlobal(control->rect().center()), text, control);
   } else {
-    main.Beep();
+    main.Host().Beep();
   }
   return true;
 }

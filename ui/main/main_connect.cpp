@@ -91,24 +91,24 @@ void TFZQDir::cmboSpeedChange() {
 
 void TFZQDir::ConnectCalculator() {
   while (refreshTimer->isActive()) QCoreApplication::processEvents();  // a pending refresh runs first
-  TBusyScope busy(*this);
+  TBusyScope busy(*host_);
   home_.ClearChildren();
   if (QTreeWidgetItem* root = folderTree->topLevelItem(0)) qDeleteAll(root->takeChildren());
   objectList->clear();
-  SetConnected(true);  // locks the port and speed boxes during the attempt
+  host_->SetConnected(true);  // locks the port and speed boxes during the attempt
   const TConnectAttempt attempt = BeginAttempt(true);
   try {
     server_->Channel().SetSpeed(cmboSpeed->currentText().toStdString());
     server_->Connect(cmboPort->currentText().toStdString());
-    SetConnected(server_->Channel().IsConnected());
+    host_->SetConnected(server_->Channel().IsConnected());
     if (Connected()) {
       RefreshDirectory();
       folderTree->topLevelItem(0)->setExpanded(true);
     }
   } catch (const std::exception& e) {
-    SetConnected(server_->Channel().IsConnected());
+    host_->SetConnected(server_->Channel().IsConnected());
     const std::string port = cmboPort->currentText().toStdString();
-    std::string hint = ConnectionHint(attempt, port, server_->Channel().Speed(), RPNPrompts(), {kHintSetSpeed, kHintListPorts});
+    std::string hint = ConnectionHint(attempt, port, server_->Channel().Speed(), host_->RPNPrompts(), {kHintSetSpeed, kHintListPorts});
     if (hint.empty() && IsAutoPortName(port)) hint = NotYoursHint(ExaminePorts(), {kHintSetSpeed, kHintListPorts});
     ShowError(e, hint);
   }
@@ -122,8 +122,8 @@ void TFZQDir::mnuConnectClick() { ConnectOrQuit(true); }
 void TFZQDir::ConnectOrQuit(bool showHow) {
   if (!Connected()) {
     ReloadPortList();
-    if (cmboPort->currentText().isEmpty()) return Beep();
-    if (showHow && !ShowPrompt(kPromptStartServer, "")) return;
+    if (cmboPort->currentText().isEmpty()) return host_->Beep();
+    if (showHow && !host_->ShowPrompt(kPromptStartServer, "")) return;
     ConnectCalculator();
   } else if (!Busy()) {
     try {
@@ -149,7 +149,7 @@ void TFZQDir::ProcessCommandLine() {
     ConnectCalculator();
     return;
   }
-  Beep();
+  host_->Beep();
 }
 
 void TFZQDir::showEvent(QShowEvent* event) {

@@ -116,14 +116,7 @@ void TFZQDir::mnuContentsHelpClick() {
 }
 
 void TFZQDir::ShowHelpTopic(int id) {
-  if (!HelpViewer().ShowTopic(id)) Beep();
-}
-
-void TFZQDir::ShowContextHelp(const QPoint& at, int id) {
-  if (IsHelpTopic(id)) return ShowHelpTopic(id);
-  QWidget* active = QApplication::focusWidget();
-  const QString text = id > 1 ? ReadPopupHelp(id) : active ? active->toolTip() : QString();
-  ShowHelpPopup(at, text, active ? active : this);
+  if (!HelpViewer().ShowTopic(id)) host_->Beep();
 }
 
 }  // namespace bridgit::ui

@@ -1,13 +1,11 @@
-// The main window's menus and the rules that enable its controls and items.
+// The rules that enable the main window's controls and menu items.
 #include <QAbstractItemView>
-#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -18,187 +16,11 @@
 #include "link/port_names.h"
 #include "shell/clipboard_files.h"
 #include "ui/dialogs/command_window.h"
-#include "ui/dialogs/download_prompt.h"
-#include "ui/dialogs/working_dialogs.h"
 #include "ui/main/image_list.h"
 #include "ui/main/main_texts.h"
 #include "ui/main/main_window.h"
 
 namespace bridgit::ui {
-
-QAction* TFZQDir::MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint) {
-  QAction* a = menu->addAction(caption);
-  a->setObjectName(name);
-  a->setStatusTip(hint);
-  a->setToolTip(hint);
-  return a;
-}
-
-void TFZQDir::BuildMenus() {
-  QMenuBar* bar = menuBar();
-  bar->setObjectName("mainMenu");
-  const auto menu = [bar](const char* name, const QString& caption) {
-    QMenu* m = bar->addMenu(caption);
-    m->setObjectName(name);
-    m->setToolTipsVisible(false);
-    return m;
-  };
-  mnuFile = menu("mnuFile", "&File");
-  mnuNewFolder = MenuItem(mnuFile, "mnuNewFolder", "Ne&w Folder", "Create a new folder.");
-  mnuBackup = MenuItem(mnuFile, "mnuBackup", "&Backup...", "Backup the calculator variables.");
-  mnuRestore = MenuItem(mnuFile, "mnuRestore", "Re&store...", "Restore the calculator variables.");
-  mnuEval = MenuItem(mnuFile, "mnuEval", "&EVAL", "EVAL the variable on the calculator");
-  mnuFile->addSeparator();
-  mnuDelete = MenuItem(mnuFile, "mnuDelete", "&Delete", "Permanently remove selected item from the calculator.");
-  mnuRename = MenuItem(mnuFile, "mnuRename", "Rena&me", "Rename selected item.");
-  mnuProperty = MenuItem(mnuFile, "mnuProperty", "P&roperties", "Show the size and copy time for the selected item.");
-  mnuFile->addSeparator();
-  mnuConnect = MenuItem(mnuFile, "mnuConnect", kCaptionConnect, kHintConnect);
-  mnuXferMode = MenuItem(mnuFile, "mnuXferMode", kCaptionBinaryMode, kHintBinaryMode);
-  mnuXferMode->setCheckable(true);
-  mnuXferMode->setChecked(true);
-  mnuFile->addSeparator();
-  mnuDownLoadServer = MenuItem(mnuFile, "mnuDownLoadServer", "Download &ZQ71 Server (Manual-XRECV)...", "Send an XModem Server to the ZQ71");
-  mnuDownLoadFile = MenuItem(mnuFile, "mnuDownLoadFile", "Down&load File (Manual-XRECV)...", "Send file using XRECV on calculator.");
-  mnuUploadFile = MenuItem(mnuFile, "mnuUploadFile", "&Upload File (Manual-XSEND)...", "Copy file to the PC using XSEND on the calculator.");
-  mnuCaptureScreen = MenuItem(mnuFile, "mnuCaptureScreen", "C&apture Calculator Screen...", "Copy the calculator screen to the PC.");
-  mnuFile->addSeparator();
-  mnuClose = MenuItem(mnuFile, "mnuClose", "E&xit");
-
-  mnuEdit = menu("mnuEdit", "&Edit");
-  mnuCut = MenuItem(mnuEdit, "mnuCut", "Cu&t");
-  mnuCopy = MenuItem(mnuEdit, "mnuCopy", "&Copy");
-  mnuCopyAsText = MenuItem(mnuEdit, "mnuCopyAsText", "Copy as Text &File", "Get the file in text form");
-  mnuCopyAsText->setShortcut(QKeySequence("Ctrl+T"));
-  mnuPaste = MenuItem(mnuEdit, "mnuPaste", "&Paste");
-  mnuEdit->addSeparator();
-  mnuEditText = MenuItem(mnuEdit, "mnuEditText", "Edit as Te&xt", "Get the file in text form and edit");
-  mnuEditText->setShortcut(QKeySequence("Ctrl+E"));
-  mnuEdit->addSeparator();
-  mnuSelectAll = MenuItem(mnuEdit, "mnuSelectAll", "Select &All");
-  mnuSelectAll->setShortcut(QKeySequence("Ctrl+A"));
-  mnuInvertSelection = MenuItem(mnuEdit, "mnuInvertSelection", "&Invert Selection");
-
-  mnuView = menu("mnuView", "&View");
-  mnuToolbar = MenuItem(mnuView, "mnuToolbar", "&Toolbar");
-  mnuStatusBar = MenuItem(mnuView, "mnuStatusBar", "Status &Bar");
-  mnuView->addSeparator();
-  mnuLargeIcons = MenuItem(mnuView, "mnuLargeIcons", "Lar&ge Icons");
-  mnuLargeIcons->setVisible(false);
-  mnuSmallIcons = MenuItem(mnuView, "mnuSmallIcons", "Ico&ns");
-  mnuList = MenuItem(mnuView, "mnuList", "&List");
-  mnuDetails = MenuItem(mnuView, "mnuDetails", "&Details");
-  auto* styles = new QActionGroup(this);
-  for (QAction* a : {mnuToolbar, mnuStatusBar, mnuLargeIcons, mnuSmallIcons, mnuList, mnuDetails}) a->setCheckable(true);
-  for (QAction* a : {mnuLargeIcons, mnuSmallIcons, mnuList, mnuDetails}) styles->addAction(a);
-  mnuView->addSeparator();
-  mnuRefresh = MenuItem(mnuView, "mnuRefresh", "&Refresh", "Read the directory from the calculator.");
-  mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
-  mnuView->addSeparator();
-  mnuOptions = MenuItem(mnuView, "mnuOptions", "&Options...");
-  mnuRPL = MenuItem(mnuView, "mnuRPL", "Calculator &Command");
-  mnuRPL->setCheckable(true);
-
-  mnuROM = menu("mnuROM", "&ROM");
-  mnuDownloadCalculatorROM = MenuItem(mnuROM, "mnuDownloadCalculatorROM", "&Download Calculator ROM...", "Update the Calculator ROM from a .bin file.");
-
-  mnuHelp = menu("mnuHelp", "&Help");
-  mnuContentsHelp = MenuItem(mnuHelp, "mnuContentsHelp", "&Contents and Index");
-  mnuHelp->addSeparator();
-  mnuCommHelp = MenuItem(mnuHelp, "mnuCommHelp", "Co&mmunications Topic");
-  mnuTextHelp = MenuItem(mnuHelp, "mnuTextHelp", "&Text File Topic");
-  mnuTroubleShooting = MenuItem(mnuHelp, "mnuTroubleShooting", "Trouble &Shooting Connections");
-  mnuHelp->addSeparator();
-  mnuAbout = MenuItem(mnuHelp, "mnuAbout", "&About");
-
-  // The pop-up menu of both views: the same actions' twins, without shortcuts.
-  popupMenu = new QMenu(this);
-  popupMenu->setObjectName("popupMenu");
-  const auto twin = [this](const char* name, QAction* of) {
-    QAction* a = MenuItem(popupMenu, name, of->text(), of->statusTip());
-    connect(a, &QAction::triggered, of, &QAction::trigger);
-    return a;
-  };
-  mnuNewFolderPop = twin("mnuNewFolderPop", mnuNewFolder);
-  mnuEvalPop = twin("mnuEvalPop", mnuEval);
-  popupMenu->addSeparator();
-  mnuCutPop = twin("mnuCutPop", mnuCut);
-  mnuCopyPop = twin("mnuCopyPop", mnuCopy);
-  mnuCopyAsTextPop = twin("mnuCopyAsTextPop", mnuCopyAsText);
-  mnuPastePop = twin("mnuPastePop", mnuPaste);
-  popupMenu->addSeparator();
-  mnuEditTextPop = twin("mnuEditTextPop", mnuEditText);
-  popupMenu->addSeparator();
-  mnuDeletePop = twin("mnuDeletePop", mnuDelete);
-  mnuRenamePop = twin("mnuRenamePop", mnuRename);
-  popupMenu->addSeparator();
-  mnuPropertyPop = twin("mnuPropertyPop", mnuProperty);
-  mnuRefreshPop = twin("mnuRefreshPop", mnuRefresh);
-  mnuRefreshPop->setText("Refres&h");  // R is Properties' letter here
-
-  connect(mnuFile, &QMenu::aboutToShow, this, &TFZQDir::mnuFileClick);
-  connect(mnuEdit, &QMenu::aboutToShow, this, &TFZQDir::ReadClipboardAndEnable);
-  // The shortcuts act without a menu being opened: their enabling follows the
-  // selection, the focused view and what the clipboard holds as it changes.
-  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFZQDir::ReadClipboardAndEnable);
-  connect(objectList, &QTreeWidget::itemSelectionChanged, this, &TFZQDir::PopupMenu1Popup);
-  connect(folderTree, &QTreeWidget::currentItemChanged, this, &TFZQDir::PopupMenu1Popup);
-  clipboardFiles_ = shell::ClipboardHasFiles();
-  connect(mnuView, &QMenu::aboutToShow, this, &TFZQDir::mnuViewClick);
-  connect(mnuROM, &QMenu::aboutToShow, this, &TFZQDir::mnuROMClick);
-  connect(mnuConnect, &QAction::triggered, this, &TFZQDir::mnuConnectClick);
-  connect(mnuXferMode, &QAction::triggered, this, &TFZQDir::tbtnXferModeClick);
-  connect(mnuClose, &QAction::triggered, this, &QWidget::close);
-  connect(mnuSelectAll, &QAction::triggered, this, [this] { objectList->selectAll(); });
-  connect(mnuInvertSelection, &QAction::triggered, this, [this] {
-    for (int i = 0; i < objectList->topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = objectList->topLevelItem(i);
-      item->setSelected(!item->isSelected());
-    }
-  });
-  connect(mnuToolbar, &QAction::triggered, this, [this] { ToolBar->setVisible(!ToolBar->isVisible()); });
-  connect(mnuStatusBar, &QAction::triggered, this, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
-  connect(mnuSmallIcons, &QAction::triggered, this, [this] { SetViewStyle(kStyleSmallIcons); });
-  connect(mnuList, &QAction::triggered, this, [this] { SetViewStyle(kStyleList); });
-  connect(mnuDetails, &QAction::triggered, this, [this] { SetViewStyle(kStyleReport); });
-  connect(mnuRefresh, &QAction::triggered, this, [this] { Guarded([this] { RefreshDirectory(); }); });
-  const auto command = [this](QAction* item, void (TFZQDir::*handler)()) {
-    connect(item, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-  };
-  command(mnuCut, &TFZQDir::mnuCutClick);
-  command(mnuCopy, &TFZQDir::mnuCopyClick);
-  command(mnuCopyAsText, &TFZQDir::mnuCopyAsTextClick);
-  command(mnuPaste, &TFZQDir::mnuPasteClick);
-  command(mnuEditText, &TFZQDir::mnuEditTextClick);
-  command(mnuDelete, &TFZQDir::DeleteSelection);
-  command(mnuNewFolder, &TFZQDir::mnuNewFolderClick);
-  command(mnuEval, &TFZQDir::mnuEvalClick);
-  command(mnuRename, &TFZQDir::mnuRenameClick);
-  command(mnuProperty, &TFZQDir::mnuPropertyClick);
-  connect(mnuRPL, &QAction::triggered, this, &TFZQDir::mnuRPLClick);
-  command(mnuBackup, &TFZQDir::mnuBackupClick);
-  command(mnuRestore, &TFZQDir::mnuRestoreClick);
-  command(mnuDownLoadServer, &TFZQDir::mnuDownLoadServerClick);
-  command(mnuDownLoadFile, &TFZQDir::mnuDownLoadFileClick);
-  command(mnuUploadFile, &TFZQDir::mnuUploadFileClick);
-  command(mnuCaptureScreen, &TFZQDir::mnuCaptureScreenClick);
-  command(mnuDownloadCalculatorROM, &TFZQDir::DownloadCalculatorROMClick);
-  // The button disconnects first, so it is never tied to the menu item's
-  // enabling (which the File menu sets off while connected).
-  connect(tbtnScrnCapture, &QToolButton::clicked, this, [this] { Guarded([this] { mnuCaptureScreenClick(); }); });
-  connect(mnuOptions, &QAction::triggered, this, &TFZQDir::mnuOptionsClick);
-  connect(mnuContentsHelp, &QAction::triggered, this, &TFZQDir::mnuContentsHelpClick);
-  connect(mnuCommHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpCommunications); });
-  connect(mnuTextHelp, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpTextFiles); });
-  connect(mnuTroubleShooting, &QAction::triggered, this, [this] { ShowHelpTopic(kHelpTroubleShooting); });
-  connect(mnuAbout, &QAction::triggered, this, &TFZQDir::mnuAboutClick);
-  SetShortCuts();
-}
-
-// A prompt showing counts like busy for the views, the tool buttons and most menus.
-bool TFZQDir::PromptShowing() const {
-  return (FDownLd && FDownLd->isVisible()) || (FCnctStatus && FCnctStatus->isVisible());
-}
 
 // A menu about to open, or a new clipboard: what it holds is read again.
 void TFZQDir::ReadClipboardAndEnable() {
@@ -249,7 +71,7 @@ bool TFZQDir::Editing() const {
 
 void TFZQDir::UpdateControls() {
   if (!tbtnConnect || !mnuFile) return;  // still being built
-  const bool p = PromptShowing();
+  const bool p = host_->PromptShowing();
   if (FRplCmd) FRplCmd->SetControlState(Connected(), Busy() || p);
   const bool idle = !Busy() && !p;
   const bool viewsOn = Connected() && idle;
@@ -270,12 +92,12 @@ void TFZQDir::UpdateControls() {
   cmboSpeed->setEnabled(!Connected() && idle && !usb);
   PopupMenu1Popup();
   if (Connected()) {
-    const char* hint = TextMode() ? kHintTextMode : kHintBinaryMode;
-    tbtnXferMode->setIcon(ImageIcon(TextMode() ? kImageTextMode : kImageBinaryMode));
+    const char* hint = host_->TextMode() ? kHintTextMode : kHintBinaryMode;
+    tbtnXferMode->setIcon(ImageIcon(host_->TextMode() ? kImageTextMode : kImageBinaryMode));
     tbtnXferMode->setToolTip(hint);
-    mnuXferMode->setText(TextMode() ? kCaptionTextMode : kCaptionBinaryMode);
-    tbtnXferMode->setAccessibleName(TextMode() ? kNameBinaryMode : kNameTextMode);
-    mnuXferMode->setChecked(!TextMode());
+    mnuXferMode->setText(host_->TextMode() ? kCaptionTextMode : kCaptionBinaryMode);
+    tbtnXferMode->setAccessibleName(host_->TextMode() ? kNameBinaryMode : kNameTextMode);
+    mnuXferMode->setChecked(!host_->TextMode());
     tbtnXferMode->setEnabled(idle);
     tbtnConnect->setIcon(ImageIcon(kImageDisconnect));
     tbtnConnect->setToolTip(kHintDisconnect);
@@ -291,7 +113,7 @@ void TFZQDir::UpdateControls() {
 
 void TFZQDir::PopupMenu1Popup() {
   if (!mnuFile) return;
-  const bool p = PromptShowing();
+  const bool p = host_->PromptShowing();
   const bool idle = !Busy() && !p;
   bool any = false, one = false, act = false;
   if (focusedView_ == objectList) {
@@ -318,7 +140,7 @@ void TFZQDir::PopupMenu1Popup() {
   mnuEvalPop->setEnabled(one && listFocused);
   for (QAction* a : {mnuCut, mnuCutPop, mnuCopy, mnuCopyPop, mnuDelete, mnuDeletePop, mnuRename, mnuRenamePop})
     a->setEnabled(act);
-  const QString copy = TextMode() ? kCaptionCopyText : kCaptionCopyBinary;
+  const QString copy = host_->TextMode() ? kCaptionCopyText : kCaptionCopyBinary;
   mnuCopy->setText(copy);
   mnuCopyPop->setText(copy);
   for (QAction* a : {mnuCopyAsText, mnuCopyAsTextPop, mnuEditText, mnuEditTextPop}) a->setEnabled(one);
@@ -333,13 +155,12 @@ void TFZQDir::PopupMenu1Popup() {
 
 void TFZQDir::SetShortCuts() {
   const bool editing = Editing();
-  mnuCut->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+X"));
-  mnuCopy->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+C"));
-  mnuPaste->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+V"));
+  for (QAction* a : {mnuCut, mnuCopy, mnuPaste})
+    a->setShortcut(editing ? QKeySequence() : a->property(kShortcutProperty).value<QKeySequence>());
 }
 
 void TFZQDir::mnuFileClick() {
-  const bool promptUp = FDownLd && FDownLd->isVisible();
+  const bool promptUp = host_->PromptOpen();
   mnuConnect->setText(Connected() ? kCaptionDisconnect : kCaptionConnect);
   mnuConnect->setStatusTip(Connected() ? kHintDisconnectMenu : kHintConnect);
   mnuConnect->setEnabled(!promptUp);
@@ -349,7 +170,7 @@ void TFZQDir::mnuFileClick() {
 }
 
 void TFZQDir::mnuROMClick() {
-  const bool promptUp = FDownLd && FDownLd->isVisible();
+  const bool promptUp = host_->PromptOpen();
   mnuDownloadCalculatorROM->setEnabled(IsUsbPortName(cmboPort->currentText().toStdString()) && !Busy() && !promptUp);
 }
 

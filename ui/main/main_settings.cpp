@@ -59,7 +59,7 @@ void TFZQDir::ReadSettings() {
   sortColumn_ = number("DirSortCol", 0);
   sortReverse_ = flag("DirSortReverse", false);
 
-  TFileSettings& f = FileSettings();
+  TFileSettings& f = host_->FileSettings();
   f.addExtension = flag("AddExtension", true);
   f.addCR = flag("AddCR", true);
   f.translateControl = flag("TRANS031", true);
@@ -67,7 +67,7 @@ void TFZQDir::ReadSettings() {
   f.translationLevel = number("TRANSIO", 3);
   if (f.translationLevel == 0 && f.addCR) f.translationLevel = 1;
   else if (f.translationLevel == 1 && !f.addCR) f.translationLevel = 0;
-  SetRPNPrompts(flag("RPNPrompts", true));
+  host_->SetRPNPrompts(flag("RPNPrompts", true));
 }
 
 void TFZQDir::WriteSettings() {
@@ -85,14 +85,14 @@ void TFZQDir::WriteSettings() {
   put("DirColSize", number(objectList->header()->visualIndex(kColumnSize) == 1 ? kSizeSecond : 3));
   put("DirSortCol", number(sortColumn_));
   put("DirSortReverse", Flag(sortReverse_));
-  const TFileSettings& f = FileSettings();
+  const TFileSettings& f = host_->FileSettings();
   put("AddExtension", Flag(f.addExtension));
   put("AddCR", Flag(f.addCR));
   put("TRANS031", Flag(f.translateControl));
   put("Editor", QString::fromStdString(f.editor));
   put("TRANSIO", number(f.translationLevel));
   // The prompt dialog owns the choice once it exists.
-  put("RPNPrompts", Flag(FDownLd ? FDownLd->RPN() : RPNPrompts()));
+  put("RPNPrompts", Flag(host_->PromptsInRPN()));
   settings_->sync();
 }
 

@@ -12,6 +12,8 @@ inline constexpr const char* kApplication = "Bridgit";
 inline constexpr const char* kCaptionPrefix = "Confidential Test, Do not Copy.  ";
 inline constexpr const char* kWindowSubKey = "Connectivity";
 inline constexpr const char* kRootCaptionUnknown = "ZQ ?";
+// The dynamic property that keeps a menu item's shortcut while it is taken away.
+inline constexpr const char* kShortcutProperty = "menuShortcut";
 
 inline constexpr const char* kHintQuickConnect = "Quick connect to the calculator.";
 inline constexpr const char* kHintDisconnect = "Disconnect from the calculator.";

@@ -64,9 +64,10 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
   windowPosition = std::make_unique<shell::TWindowPosSave>(this, settings_, kWindowSubKey);
   windowPosition->Restore(false, true, true);
 
-  server_ = std::make_unique<TXModemServer>(*this);
-  server_->Channel().SetOnStatusChange([this](const std::string& text) { ShowStatus(text); });
-  SetCalculatorFlags(kInitialFlags);
+  host_ = std::make_unique<TWindowHost>(*this, HostHooks());
+  server_ = std::make_unique<TXModemServer>(*host_);
+  server_->Channel().SetOnStatusChange([this](const std::string& text) { host_->ShowStatus(text); });
+  host_->SetCalculatorFlags(TSessionHost::kInitialFlags);
 
   home_.Name = "HOME";
   home_.Size = 0;
@@ -83,16 +84,13 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
 
   // The other forms, in the order they depend on each other: the prompt
   // dialog copies the RPN setting just read.
-  FDownLd = new TFDownLd(this, RPNPrompts());
+  host_->CreateDialogs();
   FProperty = new TFProperty(this);
   FLogForm = new TFLogForm(settings_, this);
   FAboutForm = new TFAboutForm(this);
-  FCmndStatus = new TFCmndStatus(this);
-  FCnctStatus = new TFCnctStatus(this);
-  FReplaceFile = new TFReplaceFile(this);
   FOptions = new TFOptions(this);
-  FBadFile = new TFBadFile(this);
-  FRplCmd = new TFRplCmd(this, settings_, *this, *this);
+  services_ = std::make_unique<TCommandServices>(*server_, [this](const std::exception& e) { ShowError(e); });
+  FRplCmd = new TFRplCmd(this, settings_, *host_, *services_);
 
   BuildDragDrop();
   UpdateControls();
@@ -105,6 +103,25 @@ TFZQDir::TFZQDir(QSettings* settings, QStringList arguments, QWidget* parent)
 TFZQDir::~TFZQDir() {
   qApp->removeEventFilter(this);
   server_.reset();
+}
+
+TWindowHost::THooks TFZQDir::HostHooks() {
+  TWindowHost::THooks hooks;
+  hooks.updateControls = [this] { UpdateControls(); };
+  hooks.statusText = [this](const QString& text) { statusMessage->setText(text); };
+  hooks.rootCaption = [this](const QString& caption) {
+    if (QTreeWidgetItem* root = folderTree->topLevelItem(0)) root->setText(0, caption);
+  };
+  hooks.disableViews = [this] { DisableViews(); };
+  // While a screen is captured, a message from the session is most often a
+  // calculator at another speed.
+  hooks.messageHint = [this] {
+    if (!capturing_) return std::string();
+    const int required = host_->RequiredSpeed();
+    const std::string speed = required != 0 ? std::to_string(required) : server_->Channel().Speed();
+    return ExchangeHint(*capturing_, cmboPort->currentText().toStdString(), speed, {kHintSetSpeed, kHintListPorts});
+  };
+  return hooks;
 }
 
 void TFZQDir::BuildToolBar() {
@@ -163,6 +180,9 @@ void TFZQDir::BuildToolBar() {
 
   connect(tbtnConnect, &QToolButton::clicked, this, &TFZQDir::tbtnConnectClick);
   connect(tbtnXferMode, &QToolButton::clicked, this, &TFZQDir::tbtnXferModeClick);
+  // The button disconnects first, so it is never tied to the menu item's
+  // enabling (which the File menu sets off while connected).
+  connect(tbtnScrnCapture, &QToolButton::clicked, this, [this] { Guarded([this] { mnuCaptureScreenClick(); }); });
   connect(btnLog, &QPushButton::clicked, this, &TFZQDir::btnLogClick);
   connect(cmboPort, &QComboBox::currentTextChanged, this, &TFZQDir::cmboPortChange);
   connect(cmboSpeed, &QComboBox::currentTextChanged, this, &TFZQDir::cmboSpeedChange);
@@ -259,29 +279,12 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
 
 void TFZQDir::ShowError(const std::exception& e, const std::string& hint) {
   if (dynamic_cast<const TQuietStop*>(&e)) return;
-  ShowBox(true, kApplication, QString::fromLatin1(e.what()), hint);
-}
-
-void TFZQDir::ShowBox(bool error, const std::string& caption, QString text, const std::string& hint) {
-  text.replace("\r\n", "\n");
-  if (!hint.empty()) {
-    // A box needs neither the "hint: " lead nor the indentation that sets the
-    // hint's lines apart on a terminal.
-    QString advice = QString::fromStdString(hint)
-                         .replace(QString::fromLatin1(texts::kHint.data(), texts::kHint.size()), "")
-                         .replace("\n" + QString::fromLatin1(texts::kHintIndent.data(), texts::kHintIndent.size()), "\n");
-    advice[0] = advice[0].toUpper();
-    text += "\n\n" + advice;
-  }
-  QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, QString::fromStdString(caption), text, QMessageBox::Ok, this);
-  // A path is never broken over lines: the lines of an error or a hint are their own.
-  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"); label && (error || !hint.empty())) label->setWordWrap(false);
-  box.exec();
+  host_->ShowBox(true, kApplication, QString::fromLatin1(e.what()), hint);
 }
 
 void TFZQDir::tbtnXferModeClick() {
   if (!Connected()) return;
-  SetTextMode(!TextMode());
+  host_->SetTextMode(!host_->TextMode());
 }
 
 void TFZQDir::btnLogClick() {
@@ -291,113 +294,14 @@ void TFZQDir::btnLogClick() {
   FLogForm->activateWindow();
 }
 
-void TFZQDir::mnuOptionsClick() { FOptions->ShowOptions(FileSettings()); }
+void TFZQDir::mnuOptionsClick() { FOptions->ShowOptions(host_->FileSettings()); }
 
 void TFZQDir::mnuAboutClick() { FAboutForm->exec(); }
-
-void TFZQDir::OnStatusText(const std::string& text) {
-  statusMessage->setText(QString::fromLatin1(text.c_str()).replace("\r\n", " "));
-}
-
-void TFZQDir::OnBusyCursor(bool busy) {
-  if (busy)
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QApplication::restoreOverrideCursor();
-}
-
-void TFZQDir::OnRootCaption(const std::string& caption) {
-  if (QTreeWidgetItem* root = folderTree->topLevelItem(0)) root->setText(0, QString::fromStdString(caption));
-}
-
-// --- The host's dialogs.
-
-bool TFZQDir::ShowMessagePrompt(const std::string& text, const std::string& caption) {
-  const bool ok = FDownLd->ShowMessagePrompt(text, caption);
-  UpdateControls();
-  return ok;
-}
-
-bool TFZQDir::ShowPrompt(int kind, const std::string& caption) {
-  const bool ok = FDownLd->ShowPrompt(kind, caption);
-  UpdateControls();
-  return ok;
-}
-
-void TFZQDir::HidePrompt(int kind) {
-  FDownLd->HidePrompt(kind);
-  UpdateControls();
-}
-
-bool TFZQDir::PromptVisible() const { return FDownLd->Showing(); }
-
-void TFZQDir::Beep() { QApplication::beep(); }
-
-bool TFZQDir::CommandStatusVisible() const { return FCmndStatus->Showing(); }
-void TFZQDir::ShowCommandStatus() { FCmndStatus->ShowWorking(); }
-void TFZQDir::CloseCommandStatus() { FCmndStatus->hide(); }
-void TFZQDir::ResetCommandCancel() { FCmndStatus->ResetCancel(); }
-bool TFZQDir::CommandCancelled() const { return FCmndStatus->Cancelled(); }
-
-void TFZQDir::ShowConnectionStatus() {
-  FCnctStatus->ShowLooking();
-  UpdateControls();
-}
-
-bool TFZQDir::ConnectionStatusVisible() const { return FCnctStatus->Showing(); }
-
-void TFZQDir::CloseConnectionStatus() {
-  FCnctStatus->hide();
-  UpdateControls();
-}
 
 void TFZQDir::DisableViews() {
   if (!restoreViewFocus_) restoreViewFocus_ = ViewHasFocus();
   folderTree->setEnabled(false);
   objectList->setEnabled(false);
-}
-
-std::unique_ptr<TCommStatusDialog> TFZQDir::CreateCommStatusDialog() { return std::make_unique<TFCmStatus>(this); }
-
-TModalResult TFZQDir::AskReplace(const std::string& name, int count) { return FReplaceFile->AskReplace(name, count); }
-
-TModalResult TFZQDir::AskBadFile(const std::string& name, const std::string& typeName, bool offer) {
-  return FBadFile->AskBadFile(name, typeName, offer);
-}
-
-void TFZQDir::ShowMessage(const std::string& text, const std::string& caption) {
-  std::string hint;
-  if (capturing_) {
-    const std::string speed = RequiredSpeed() != 0 ? std::to_string(RequiredSpeed()) : server_->Channel().Speed();
-    hint = ExchangeHint(*capturing_, cmboPort->currentText().toStdString(), speed, {kHintSetSpeed, kHintListPorts});
-  }
-  ShowBox(false, caption, QString::fromLatin1(text.c_str()), hint);
-}
-
-void TFZQDir::ProcessMessages() {
-  if (OnUiThread()) QCoreApplication::processEvents();
-}
-
-void TFZQDir::FocusMainWindow() {
-  raise();
-  activateWindow();
-}
-
-bool TFZQDir::OnUiThread() const { return QThread::currentThread() == thread(); }
-
-void TFZQDir::RunOnUiThread(const std::function<void()>& step) {
-  if (OnUiThread()) {
-    step();
-    return;
-  }
-  QMetaObject::invokeMethod(this, [&step] { step(); }, Qt::BlockingQueuedConnection);
-}
-
-void TFZQDir::ServeUntil(const std::function<bool()>& done) {
-  while (!done()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
 }
 
 }  // namespace bridgit::ui

@@ -1,11 +1,12 @@
 // TFZQDir: the main window. It holds the session, shows the calculator's
-// memory as a folder tree and a list, carries the menus and the connection
-// controls, and is the session host: the link and the session reach the window
-// only through the TSessionHost interface it implements.
+// memory as a folder tree and a list, and carries the menus and the connection
+// controls. The link and the session reach it only through its session host
+// (window_host.h).
 //
 // The window's work is spread over several files by concern:
-//   main_window.cpp   creation, controls, closing, the host's dialogs
-//   main_menus.cpp    menus and the rules that enable controls and menu items
+//   main_window.cpp   creation, controls, closing
+//   menu_table.cpp    the menus as a table, and their builder
+//   main_menus.cpp    the rules that enable controls and menu items
 //   main_settings.cpp the stored settings
 //   main_connect.cpp  ports, speed, connecting, the start-up splash
 //   main_keys.cpp     keyboard, focus and help handling
@@ -24,7 +25,9 @@
 #include "session/connect_hint.h"
 #include "session/xmodem_server.h"
 #include "ui/dialogs/command_window.h"
+#include "ui/main/command_services.h"
 #include "ui/main/key_sequence.h"
+#include "ui/main/window_host.h"
 
 class QAction;
 class QComboBox;
@@ -51,24 +54,21 @@ namespace bridgit::ui {
 
 class TFAboutForm;
 class TFCapture;
-class TFBadFile;
-class TFCmndStatus;
-class TFCnctStatus;
-class TFDownLd;
 class TFLogForm;
 class TFOptions;
 class TFProperty;
-class TFReplaceFile;
 class THelpViewer;
 
 class TFRplCmd;
+
+struct TMenuRow;
 
 // A command stopped by the person's own Cancel: it ends with no message.
 struct TQuietStop : std::runtime_error {
   TQuietStop() : std::runtime_error("") {}
 };
 
-class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServices {
+class TFZQDir : public QMainWindow {
  public:
   // `settings`: where the window's values are kept (the user's by default).
   // `arguments`: the command line after the program name.
@@ -76,62 +76,84 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   ~TFZQDir() override;
 
   TXModemServer& Server() { return *server_; }
+  TWindowHost& Host() { return *host_; }
+  bool Connected() const { return host_->Connected(); }
+  bool Busy() const { return host_->Busy(); }
   TFLogForm& LogForm() { return *FLogForm; }
-  TFDownLd& PromptDialog() { return *FDownLd; }
+  TFDownLd& PromptDialog() { return host_->PromptDialog(); }
   THelpViewer& HelpViewer();
+  TFRplCmd* CommandWindow() const { return FRplCmd; }
+  TFCapture* CaptureWindow() const;
   std::string CurrentPath;
-  std::string LastSelectedName;
 
-  // --- Commands (menus, tool bar).
-  void tbtnConnectClick();           // the tool button: connects at once
-  void mnuConnectClick();            // the menu: shows how to start the server first
-  void ConnectCalculator();
-  void tbtnXferModeClick();
+  // --- Commands others start too (the help, the screenshots, the tests).
+  void tbtnConnectClick();  // the tool button: connects at once
   void btnLogClick();
   void mnuOptionsClick();
-  void mnuAboutClick();
   void mnuContentsHelpClick();
   void ShowHelpTopic(int id);
-  void ShowContextHelp(const QPoint& at, int id);
-  void RefreshDirectory();
+  void mnuRPLClick();
+  void mnuCaptureScreenClick();
   // Port list refresh: the present port stays selected while it is listed.
   void ReloadPortList();
   // Selects the port entry, or shows any other path as typed.
   void SetPort(const QString& port);
-  // Runs the start-up command line: a first argument naming a listed port
-  // (letter case and the COMn alias aside) connects to it without a prompt.
-  void ProcessCommandLine();
   // The menu enabling rules (also when the Edit or pop-up menu opens).
   void PopupMenu1Popup();
-  void mnuFileClick();
-  void mnuViewClick();
   void mnuROMClick();
-  // Ctrl+X/C/V belong to the label editor while a name is being edited.
-  void SetShortCuts();
-  QWidget* FocusedView() const { return focusedView_; }
-  TFRplCmd* CommandWindow() const { return FRplCmd; }
-  void mnuRPLClick();
 
   // --- The directory view (dir_view.cpp).
-  // Fills the list with the folder of a tree node and makes it current.
-  void TreeView1Change(QTreeWidgetItem* node);
   // Only the filling, without a word to the calculator.
   void FillList(QTreeWidgetItem* node);
   TXPObject& Home() { return home_; }
   QTreeWidgetItem* RootNode() const;
+  // A click on a column header: the sort column, or the other direction.
+  void ListView1ColumnClick(int logicalColumn);
+
+  // --- Transfers after their file dialogs (transfer_commands.cpp).
+  // True when the backup was received and written to `path`.
+  bool BackupToFile(const std::string& path);
+  void RestoreFromFile(const std::string& path);
+  // Sends a file to the calculator's own receive command, between two prompts.
+  void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
+  void UploadFile(const std::string& path);
+  void SendRomFile(const std::string& path);
+
+  // --- The drag sources (drag_drop.cpp).
+  shell::TFileSource& ListSource() { return *FileSourceList; }
+  shell::TFileSource& TreeSource() { return *FileSourceTree; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend struct TMenuTable;  // its rows name the items' handlers
+
+  // --- Commands (menus, tool bar).
+  void mnuConnectClick();  // the menu: shows how to start the server first
+  void ConnectCalculator();
+  void tbtnXferModeClick();
+  void mnuAboutClick();
+  void RefreshDirectory();
+  // Runs the start-up command line: a first argument naming a listed port
+  // (letter case and the COMn alias aside) connects to it without a prompt.
+  void ProcessCommandLine();
+  void mnuFileClick();
+  void mnuViewClick();
+  // Ctrl+X/C/V belong to the label editor while a name is being edited.
+  void SetShortCuts();
+  // dir_view.cpp
+  // Fills the list with the folder of a tree node and makes it current.
+  void TreeView1Change(QTreeWidgetItem* node);
   QTreeWidgetItem* FindNodeForPath() const;
   // Enters a folder item; edits any other item as text.
   void OpenItem(QTreeWidgetItem* item);
-  // A click on a column header: the sort column, or the other direction.
-  void ListView1ColumnClick(int logicalColumn);
   void SortList();
   void mnuPropertyClick();
   void mnuRenameClick();
-  int SortColumn() const { return sortColumn_; }
-  bool SortReverse() const { return sortReverse_; }
-  int ViewStyle() const { return viewStyle_; }
-
-  // --- File commands (file_commands.cpp).
+  // file_commands.cpp
   void mnuCopyClick();
   void mnuCutClick();
   void mnuCopyAsTextClick();
@@ -140,87 +162,28 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   void mnuNewFolderClick();
   void mnuEvalClick();
   void mnuEditTextClick();
-  // False: stop the run (a backup file, or a put that failed).
-  bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount);
-  std::string LastCopiedFile;
-
-  // --- Transfer commands (transfer_commands.cpp).
+  // False: stop the run (a backup file, or a put that failed). `stored`, when
+  // given, says whether the calculator now holds the file's object.
+  bool PutFileToCalculator(const std::string& path, bool& replaceAll, int fileCount, bool* stored = nullptr);
+  // transfer_commands.cpp
   void mnuBackupClick();
   void mnuRestoreClick();
   void mnuDownLoadServerClick();
   void mnuDownLoadFileClick();
   void mnuUploadFileClick();
-  void mnuCaptureScreenClick();
   void DownloadCalculatorROMClick();
-  // True when the backup was received and written to `path`.
-  bool BackupToFile(const std::string& path);
-  void RestoreFromFile(const std::string& path);
-  // Sends a file to the calculator's own receive command, between two prompts.
-  void ManualDownload(const std::string& path, int promptBefore, int promptAfter);
-  // The upload and ROM commands after their file dialogs.
-  void UploadFile(const std::string& path);
-  void SendRomFile(const std::string& path);
-  TFCapture* CaptureWindow() const;
-
-  // --- Drag and drop (drag_drop.cpp).
+  // drag_drop.cpp
   bool StartListDrag();
   bool StartTreeDrag();
   void FileTargetListDrop(QPoint at);
   void FileTargetTreeDrop(QPoint at);
-  shell::TFileSource& ListSource() { return *FileSourceList; }
-  shell::TFileSource& TreeSource() { return *FileSourceTree; }
-  shell::TFileTarget& ListTarget() { return *FileTargetList; }
-  shell::TFileTarget& TreeTarget() { return *FileTargetTree; }
-
-  // TCalculatorServices
-  void SendCalculatorCommand(const std::string& command);
-  std::string RunCommand(const std::string& command, std::vector<std::string>* stack) override;
-  std::vector<std::string> ReadStack() override;
-  void ReportError(const std::exception& e) override { ShowError(e); }
-
-  // TPromptHost / TSessionHost
-  bool ShowMessagePrompt(const std::string& text, const std::string& caption) override;
-  void Beep() override;
-  bool CommandStatusVisible() const override;
-  bool PromptVisible() const override;
-  bool ShowPrompt(int kind, const std::string& caption) override;
-  void HidePrompt(int kind) override;
-  void ShowCommandStatus() override;
-  void CloseCommandStatus() override;
-  void ResetCommandCancel() override;
-  bool CommandCancelled() const override;
-  void ShowConnectionStatus() override;
-  bool ConnectionStatusVisible() const override;
-  void CloseConnectionStatus() override;
-  void DisableViews() override;
-  std::unique_ptr<TCommStatusDialog> CreateCommStatusDialog() override;
-  TModalResult AskReplace(const std::string& name, int count) override;
-  TModalResult AskBadFile(const std::string& name, const std::string& typeName, bool offer) override;
-  void ShowMessage(const std::string& text, const std::string& caption) override;
-  void ProcessMessages() override;
-  void FocusMainWindow() override;
-  bool OnUiThread() const override;
-  void RunOnUiThread(const std::function<void()>& step) override;
-  void ServeUntil(const std::function<bool()>& done) override;
-
- protected:
-  void UpdateControls() override;
-  void OnStatusText(const std::string& text) override;
-  void OnBusyCursor(bool busy) override;
-  void OnRootCaption(const std::string& caption) override;
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
   // main_window.cpp
   void BuildToolBar();
   void BuildViews();
   void BuildStatusBar();
   // The error's text, and under it the hint for its likely cause, if any.
   void ShowError(const std::exception& e, const std::string& hint = "");
-  // A message box with the hint, if any, under its text.
-  void ShowBox(bool error, const std::string& caption, QString text, const std::string& hint);
+  TWindowHost::THooks HostHooks();
   void FillTree(QTreeWidgetItem* node, TXPObject& folder);
   void ShowFreeMemory();
   // dir_view.cpp
@@ -249,13 +212,19 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   bool DragMouse(QObject* watched, QEvent* event);
   void FileSourceDrop(shell::TFileSource& source, bool& continueDrop);
   void ReportDragError();
-  void PutFiles(const QStringList& files);
+  // Puts the files in order until one says stop. With `move`, each file the
+  // calculator took is removed from the PC; true when every file was moved.
+  bool PutFiles(const QStringList& files, bool move = false);
   // Runs a command, showing its error in the window's error report.
   void Guarded(const std::function<void()>& command);
-  // main_menus.cpp
+  // menu_table.cpp
   void BuildMenus();
-  QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {});
-  bool PromptShowing() const;
+  QAction* AddMenuItem(QMenu* menu, const TMenuRow& row);
+  void ConnectMenuRules();
+  // main_menus.cpp
+  void UpdateControls();
+  // The views are disabled while a long command runs.
+  void DisableViews();
   bool ViewHasFocus() const;
   // The view the commands act on; the menus' enabling follows it.
   void SetFocusedView(QWidget* view);
@@ -278,23 +247,20 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   std::unique_ptr<QSettings> ownSettings_;
   QSettings* settings_;
   QStringList arguments_;
+  std::unique_ptr<TWindowHost> host_;
   std::unique_ptr<TXModemServer> server_;
+  std::unique_ptr<TCommandServices> services_;
   // While a screen is captured: what had come before, so that a read error can
   // tell a calculator at another speed.
   std::optional<TConnectAttempt> capturing_;
   TXPObject home_;
   std::unique_ptr<shell::TWindowPosSave> windowPosition;
 
-  // Forms, created in this order after the window.
-  TFDownLd* FDownLd = nullptr;
+  // Forms, created in this order after the window and the host's dialogs.
   TFProperty* FProperty = nullptr;
   TFLogForm* FLogForm = nullptr;
   TFAboutForm* FAboutForm = nullptr;
-  TFCmndStatus* FCmndStatus = nullptr;
-  TFCnctStatus* FCnctStatus = nullptr;
-  TFReplaceFile* FReplaceFile = nullptr;
   TFOptions* FOptions = nullptr;
-  TFBadFile* FBadFile = nullptr;
   TFRplCmd* FRplCmd = nullptr;
   QPointer<THelpViewer> helpViewer_;
   QPointer<TFCapture> FCapture;  // made by the first capture, gone when closed
@@ -341,6 +307,8 @@ class TFZQDir : public QMainWindow, public TSessionHost, public TCalculatorServi
   std::string dragError_;
 
   // State.
+  std::string LastSelectedName;  // selected again after the next refresh
+  std::string LastCopiedFile;
   QWidget* focusedView_ = nullptr;
   TKeySequence KeySequenceState;
   const QKeyEvent* lastKey_ = nullptr;  // the key being previewed, to see it once

@@ -56,7 +56,7 @@ bool TFZQDir::WriteReceivedObject(const std::string& path) {
   int error = 0;
   if (!WriteFileSafely(path, received, error)) throw std::runtime_error("Cannot write to file " + path);
   if (!trimmed)
-    ShowMessage(path + "\r\n" + "Cannot decompile this file.\r\n" + "Length has been left with padding.\r\n" + "File may still be ok.",
+    host_->ShowMessage(path + "\r\n" + "Cannot decompile this file.\r\n" + "Length has been left with padding.\r\n" + "File may still be ok.",
                 "Decompile Error");
   return true;
 }
@@ -64,7 +64,7 @@ bool TFZQDir::WriteReceivedObject(const std::string& path) {
 bool TFZQDir::BackupToFile(const std::string& path) {
   const long long size = home_.TotalSize();
   const bool ok = server_->Backup(path, size);
-  SetBusy(false);
+  host_->SetBusy(false);
   return WriteReceivedObject(path) && ok;
 }
 
@@ -74,22 +74,22 @@ void TFZQDir::mnuBackupClick() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kBackupFilter, kAllFiles});
   dialog.setDefaultSuffix("zqbackup");
-  dialog.selectFile(QString::fromStdString(BackupFileName(CalculatorModel(), QDate::currentDate())));
+  dialog.selectFile(QString::fromStdString(BackupFileName(host_->CalculatorModel(), QDate::currentDate())));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   {
-    TBusyScope busy(*this);
-    ProcessMessages();
+    TBusyScope busy(*host_);
+    host_->ProcessMessages();
     BackupToFile(dialog.selectedFiles().front().toStdString());
   }
   if (Connected()) refreshTimer->start();
 }
 
 void TFZQDir::RestoreFromFile(const std::string& path) {
-  ProcessMessages();
+  host_->ProcessMessages();
   if (server_->Restore(path)) {
     // The calculator leaves its server to reorganise its memory.
-    SetConnected(false);
-    if (ShowPrompt(kPromptRestored, "")) tbtnConnectClick();
+    host_->SetConnected(false);
+    if (host_->ShowPrompt(kPromptRestored, "")) tbtnConnectClick();
   } else if (Connected()) {
     refreshTimer->start();
   }
@@ -103,13 +103,13 @@ void TFZQDir::mnuRestoreClick() {
 void TFZQDir::ManualDownload(const std::string& path, int before, int after) {
   if (Connected()) server_->Quit();
   if (!server_->OpenDirect(cmboPort->currentText().toStdString())) return;
-  ShowPrompt(before, "");
+  host_->ShowPrompt(before, "");
   UpdateControls();
-  ProcessMessages();
+  host_->ProcessMessages();
   const bool ok = server_->ManualSend(path);
-  SetConnected(false);
-  HidePrompt(before);
-  if (ok) ShowPrompt(after, "");
+  host_->SetConnected(false);
+  host_->HidePrompt(before);
+  if (ok) host_->ShowPrompt(after, "");
 }
 
 void TFZQDir::mnuDownLoadServerClick() {
@@ -119,7 +119,7 @@ void TFZQDir::mnuDownLoadServerClick() {
 }
 
 void TFZQDir::mnuDownLoadFileClick() {
-  const QString file = QFileDialog::getOpenFileName(this, "Download File to Calculator", {}, ObjectFilter(FileSettings().addExtension));
+  const QString file = QFileDialog::getOpenFileName(this, "Download File to Calculator", {}, ObjectFilter(host_->FileSettings().addExtension));
   if (!file.isEmpty()) ManualDownload(file.toStdString(), kPromptDownload, kPromptDownloaded);
 }
 
@@ -127,49 +127,49 @@ void TFZQDir::mnuUploadFileClick() {
   QFileDialog dialog(this, "Upload File to PC");
   dialog.setObjectName("saveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(ObjectFilter(FileSettings().addExtension));
-  if (FileSettings().addExtension) dialog.setDefaultSuffix("zq");
+  dialog.setNameFilter(ObjectFilter(host_->FileSettings().addExtension));
+  if (host_->FileSettings().addExtension) dialog.setDefaultSuffix("zq");
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) UploadFile(dialog.selectedFiles().front().toStdString());
 }
 
 void TFZQDir::UploadFile(const std::string& path) {
-  if (ShowPrompt(kPromptUpload, "") && server_->OpenDirect(cmboPort->currentText().toStdString())) {
-    SetConnected(server_->Channel().IsConnected());
-    TBusyScope busy(*this);
-    ProcessMessages();
+  if (host_->ShowPrompt(kPromptUpload, "") && server_->OpenDirect(cmboPort->currentText().toStdString())) {
+    host_->SetConnected(server_->Channel().IsConnected());
+    TBusyScope busy(*host_);
+    host_->ProcessMessages();
     server_->ManualReceive(path, 0);
     WriteReceivedObject(path);
-    SetConnected(false);
+    host_->SetConnected(false);
   }
   server_->ClearLastData();
 }
 
 void TFZQDir::mnuCaptureScreenClick() {
   if (Connected()) server_->Quit();
-  SetRequiredSpeed(CaptureSpeed(cmboPort->currentText().toStdString(), cmboSpeed->currentText().toInt()));
-  if (RequiredSpeed() != 0) {
-    Beep();
-    const std::string question = "Screen Capture requires that the calculator operate at \r\n" + std::to_string(RequiredSpeed()) +
+  host_->SetRequiredSpeed(CaptureSpeed(cmboPort->currentText().toStdString(), cmboSpeed->currentText().toInt()));
+  if (host_->RequiredSpeed() != 0) {
+    host_->Beep();
+    const std::string question = "Screen Capture requires that the calculator operate at \r\n" + std::to_string(host_->RequiredSpeed()) +
                                  " baud  (see IOPAR in VAR).\r\n\r\n" + "May I change the speed temporarily for the Screen Capture?";
-    if (!ShowMessagePrompt(question, "Set the Calculator")) return;
+    if (!host_->ShowMessagePrompt(question, "Set the Calculator")) return;
   }
   for (bool first = true;;) {
     std::string image;
     if (!server_->OpenDirect(cmboPort->currentText().toStdString())) return;
     if (first) {
-      ShowPrompt(kPromptCapture, "");
+      host_->ShowPrompt(kPromptCapture, "");
     } else {
-      ShowPrompt(kPromptAnotherCapture, "Do Another Capture?");
+      host_->ShowPrompt(kPromptAnotherCapture, "Do Another Capture?");
       if (FCapture) FCapture->activateWindow();
     }
     UpdateControls();
     capturing_ = BeginAttempt(false);
     server_->CaptureScreen(image);
     capturing_.reset();
-    HidePrompt(first ? kPromptCapture : kPromptAnotherCapture);
-    SetConnected(false);
+    host_->HidePrompt(first ? kPromptCapture : kPromptAnotherCapture);
+    host_->SetConnected(false);
     if (image.empty()) return;
-    if (!FCapture) FCapture = new TFCapture(settings_, *this, nullptr);
+    if (!FCapture) FCapture = new TFCapture(settings_, *host_, nullptr);
     FCapture->ShowCapture(image);
     first = false;
   }
@@ -182,10 +182,10 @@ void TFZQDir::DownloadCalculatorROMClick() {
 }
 
 void TFZQDir::SendRomFile(const std::string& path) {
-  if (ShowPrompt(kPromptRom, "") && server_->OpenDirect(cmboPort->currentText().toStdString()) && !server_->SendRom(path))
-    ShowMessage("Download of ROM file \r\n" + path + "\r\n" + "failed.", "Download Error");
-  SetConnected(false);
-  SetBusy(false);
+  if (host_->ShowPrompt(kPromptRom, "") && server_->OpenDirect(cmboPort->currentText().toStdString()) && !server_->SendRom(path))
+    host_->ShowMessage("Download of ROM file \r\n" + path + "\r\n" + "failed.", "Download Error");
+  host_->SetConnected(false);
+  host_->SetBusy(false);
 }
 
 }  // namespace bridgit::ui
