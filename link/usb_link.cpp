@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "base/log.h"
+#include "link/device_links.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 #include "link/texts.h"
@@ -104,5 +105,7 @@ std::size_t TUsbLink::SafeRead() {
     bufCount_ = static_cast<std::uint32_t>(n);
   return bufCount_;
 }
+
+std::unique_ptr<TLink> MakeUsbLink(TSessionHost& host) { return std::make_unique<TUsbLink>(host); }
 
 }  // namespace bridgit
