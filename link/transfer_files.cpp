@@ -13,6 +13,14 @@ namespace bridgit {
 
 namespace {
 
+// Not inherited by child processes; on Windows also binary, as the default
+// text mode would turn the calculator's line feeds into CR LF.
+#ifdef _WIN32
+constexpr int kOpenFlags = O_BINARY | O_NOINHERIT;
+#else
+constexpr int kOpenFlags = O_CLOEXEC;
+#endif
+
 std::mutex g_mutex;
 std::shared_ptr<TTransferFile> g_send;
 std::shared_ptr<TTransferFile> g_receive;
@@ -22,7 +30,7 @@ std::shared_ptr<TTransferFile>& Slot(TTransferDirection d) {
 }
 
 std::shared_ptr<TTransferFile> OpenFile(const std::string& path, int flags, std::string& error) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  const int fd = ::open(path.c_str(), flags | kOpenFlags, 0644);
   if (fd < 0) {
     error = ErrorCodeText(errno);
     return nullptr;

@@ -1,6 +1,8 @@
 // The ports of a Windows machine: the COM ports the system lists under
 // HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM (drivers, and Wine, write
-// them there), then the USB device names.
+// them there), those of COM1 to COM16 that open although no driver listed them
+// (some virtual ports; a port Wine was given by a bare dosdevices link), then
+// the USB device names.
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +20,7 @@ namespace bridgit {
 namespace {
 
 constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr int kProbedComPorts = 16;
 
 // Opens exclusively and closes again: 0 when the port exists and nobody else
 // uses it, else the cause (EBUSY when another program holds it).
@@ -57,7 +60,6 @@ std::vector<std::string> RegisteredComPorts() {
     if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   }
   ::RegCloseKey(key);
-  std::sort(names.begin(), names.end(), NaturalLess);
   return names;
 }
 
@@ -69,6 +71,13 @@ std::vector<TPortState> ExaminePorts() {
     const std::string device = SerialDevicePath(name);
     ports.push_back({name, device, OpenError(device)});
   }
+  for (int n = 1; n <= kProbedComPorts; ++n) {
+    const std::string name = "COM" + std::to_string(n);
+    const auto listed = [&name](const TPortState& p) { return UpperCase(p.name) == name; };
+    const std::string device = SerialDevicePath(name);
+    if (std::none_of(ports.begin(), ports.end(), listed) && OpenError(device) == 0) ports.push_back({name, device, 0});
+  }
+  std::sort(ports.begin(), ports.end(), [](const TPortState& a, const TPortState& b) { return NaturalLess(a.name, b.name); });
   for (std::string_view suffix : kUsbSuffixes) {
     const std::string name = std::string(kUsbDeviceName) + std::string(suffix);
     const std::string device = "\\\\.\\" + name;
