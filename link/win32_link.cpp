@@ -67,8 +67,8 @@ int OpenErrorCause(unsigned long code) {
 }
 
 void* TWin32Link::OpenExclusive(const std::string& path, unsigned long access, const std::string& shownName,
-                                std::string& error) {
-  HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                                std::string& error, unsigned long flags) {
+  HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, flags, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
     RecordOpen(shownName, OpenErrorCause(code));

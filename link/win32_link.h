@@ -28,7 +28,7 @@ class TWin32Link : public TLink {
   // recorded for the hints under `shownName`; NoHandle() and the cause in
   // `error` on failure.
   static void* OpenExclusive(const std::string& path, unsigned long access, const std::string& shownName,
-                             std::string& error);
+                             std::string& error, unsigned long flags = 0);
   virtual void OnClose() {}
   virtual void OnWrite() {}
 
