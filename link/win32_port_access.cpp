@@ -5,6 +5,7 @@
 
 #include "link/line_counters.h"
 #include "link/port_access.h"
+#include "link/texts.h"
 
 namespace bridgit {
 
@@ -17,11 +18,11 @@ TLockHolder FindLockHolder(const std::string&) { return {}; }
 std::string PortErrorText(int error) {
   switch (error) {
     case ENOENT:
-      return "there is no such COM port on this computer";
+      return std::string(texts::kNoSuchComPort);
     case EBUSY:
-      return "another program is using it";
+      return std::string(texts::kComPortInUse);
     default:
-      return "Windows refused to open it";
+      return std::string(texts::kComPortRefused);
   }
 }
 
