@@ -43,19 +43,22 @@ int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& 
 
 bool ReplaceWithSibling(const std::string& tempPath, const std::string& path, int& errorCode) {
   const std::wstring temp = Widen(tempPath), target = Widen(path);
-  // ReplaceFile keeps the replaced file's attributes, security and creation
-  // time; a file that is not there yet is simply moved into place.
-  if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
-    if (::GetLastError() != ERROR_UNABLE_TO_REMOVE_REPLACED && ::GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-        ::GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && ::GetLastError() != ERROR_INVALID_PARAMETER) {
+  // ReplaceFile keeps the replaced file's security and creation time; a file
+  // that is not there yet is simply moved into place. Its attributes are set
+  // again after either, as not every ReplaceFile carries them over.
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  bool replaced = attributes != INVALID_FILE_ATTRIBUTES &&
+                  ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+  if (!replaced) {
+    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       errorCode = ErrnoFromWindows(::GetLastError());
       return false;
     }
   }
-  if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  errorCode = ErrnoFromWindows(::GetLastError());
-  return false;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept))
+    ::SetFileAttributesW(target.c_str(), (attributes & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+  return true;
 }
 
 void RemoveFileQuietly(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
