@@ -41,7 +41,8 @@ TEST(WindowsFiles, ReplacingAFileKeepsItsAttributesAndItsBytes) {
   ASSERT_TRUE(WriteFileSafely(path, "line\nnext\n", error)) << error;
   std::string back;
   ASSERT_TRUE(ReadWholeFile(path, back, error));
-  EXPECT_EQ(back, "line\nnext\n");  // binary: no CR added
+  EXPECT_EQ(back, "line\nnext\n");
+  EXPECT_EQ(fs::file_size(fs::path(Widen(path))), 10u);  // binary: no CR added
   EXPECT_TRUE(::GetFileAttributesW(Widen(path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(NamesIn(TempFolder()), std::set<std::string>{"LST.zq"});
 }
