@@ -112,6 +112,8 @@ void TWin32ComLink::ClearInput() {
 }
 
 void TWin32ComLink::SetReadTimeouts(unsigned long constantMs) {
+  // A closed port has no time-outs to set; the next open sets the long ones.
+  if (!IsOpen()) return;
   COMMTIMEOUTS t{};
   if (!::GetCommTimeouts(readHandle_, &t)) Fail("GetCommTimeouts failed: " + LastErrorText());
   t.ReadIntervalTimeout = 0;  // no limit between bytes: the total alone bounds a read

@@ -2,7 +2,7 @@
 // HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM (drivers, and Wine, write
 // them there), those of COM1 to COM16 that open although no driver listed them
 // (some virtual ports; a port Wine was given by a bare dosdevices link), then
-// the USB device names.
+// the USB devices whose pipes open.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "link/port_list.h"
 #include "link/port_names.h"
 #include "link/win32_link.h"
+#include "link/win32_usb_link.h"
 
 namespace bridgit {
 
@@ -24,8 +25,8 @@ constexpr int kProbedComPorts = 16;
 
 // Opens exclusively and closes again: 0 when the port exists and nobody else
 // uses it, else the cause (EBUSY when another program holds it).
-int OpenError(const std::string& path) {
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+int OpenError(const std::string& path, DWORD access = GENERIC_READ | GENERIC_WRITE) {
+  HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return OpenErrorCause(::GetLastError());
   ::CloseHandle(h);
   return 0;
@@ -78,12 +79,19 @@ std::vector<TPortState> ExaminePorts() {
     if (std::none_of(ports.begin(), ports.end(), listed) && OpenError(device) == 0) ports.push_back({name, device, 0});
   }
   std::sort(ports.begin(), ports.end(), [](const TPortState& a, const TPortState& b) { return NaturalLess(a.name, b.name); });
+  // A USB device is examined as the link opens it: its read pipe, then its
+  // write pipe (the one that failed is the device reported).
   for (std::string_view suffix : kUsbSuffixes) {
     const std::string name = std::string(kUsbDeviceName) + std::string(suffix);
-    const std::string device = "\\\\.\\" + name;
-    const int error = OpenError(device);
+    const std::string device = UsbDeviceName(name);
+    std::string pipe = device + "\\" + std::string(kUsbReadPipe);
+    int error = OpenError(pipe, GENERIC_READ);
+    if (error == 0) {
+      pipe = device + "\\" + std::string(kUsbWritePipe);
+      error = OpenError(pipe, GENERIC_WRITE);
+    }
     // A USB device that is not plugged in is simply not there.
-    if (error != ENOENT) ports.push_back({name, device, error});
+    if (error != ENOENT) ports.push_back({name, pipe, error});
   }
   return ports;
 }
