@@ -1,16 +1,13 @@
 #include "base/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <unistd.h>  // read, write, close, getpid: in both POSIX and the Windows C library
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <random>
 #include <stdexcept>
 
@@ -30,19 +27,17 @@ void WriteOrFail(const std::string& path, const std::string& bytes) {
 
 namespace fs = std::filesystem;
 
-// The longest file name the usual Linux file systems take (NAME_MAX).
+// The longest file name the usual file systems take (NAME_MAX on Linux, 255
+// UTF-16 units on NTFS).
 constexpr std::size_t kTemporaryNameMax = 255;
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    errorCode = errno;
-    return false;
-  }
+  const int fd = OpenFileDescriptor(path, TOpenFor::kReading, errorCode);
+  if (fd < 0) return false;
   bytes.clear();
   char buf[65536];
   for (;;) {
-    const ssize_t r = ::read(fd, buf, sizeof buf);
+    const auto r = ::read(fd, buf, sizeof buf);
     if (r == 0) break;
     if (r < 0) {
       if (errno == EINTR) continue;
@@ -56,27 +51,19 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& errorCode) 
   return true;
 }
 
-int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& errorCode) {
-  // A name nobody can guess, made anew and never through a link: a file or
-  // link planted where the temporary file goes is not written through.
+std::string TemporarySiblingName(const std::string& path) {
+  // A name nobody can guess: a file planted where the temporary file goes is
+  // found there, never written through.
   std::random_device random;
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, "-%08x%08x", random(), random());
   const std::string tail = ".part-" + std::to_string(::getpid()) + suffix;
   // A name that fits the folder's limit only just must still have a
   // temporary sibling: its start stands for it.
-  const std::size_t nameStart = path.rfind('/') + 1;  // 0 without a folder (npos + 1)
+  const std::size_t slash = path.find_last_of(kPathSeparators);
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   const std::size_t room = kTemporaryNameMax - tail.size();
-  tempPath = path.substr(0, nameStart + std::min(room, path.size() - nameStart)) + tail;
-  const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    errorCode = errno;
-    return -1;
-  }
-  // A file replaced keeps its permissions (a private file stays private).
-  struct stat old {};
-  if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-  return fd;
+  return path.substr(0, nameStart + std::min(room, path.size() - nameStart)) + tail;
 }
 
 bool WriteFileSafely(const std::string& path, const std::string& bytes, int& errorCode) {
@@ -85,74 +72,27 @@ bool WriteFileSafely(const std::string& path, const std::string& bytes, int& err
   if (fd < 0) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    // At most 1 GiB a call: the Windows C library counts in an unsigned int.
+    const auto w = ::write(fd, bytes.data() + done, static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30)));
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) {
       errorCode = w < 0 ? errno : EIO;
       ::close(fd);
-      std::remove(temp.c_str());
+      RemoveFileQuietly(temp);
       return false;
     }
     done += static_cast<std::size_t>(w);
   }
-  if (::close(fd) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (::close(fd) != 0) {
     errorCode = errno;
-    std::remove(temp.c_str());
+    RemoveFileQuietly(temp);
+    return false;
+  }
+  if (!ReplaceWithSibling(temp, path, errorCode)) {
+    RemoveFileQuietly(temp);
     return false;
   }
   return true;
-}
-
-std::string ProgramFolder() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::current_path(ec).string() : exe.parent_path().string();
-}
-
-namespace {
-
-// The private folder; removed by the process that made it (a child forked for
-// an editor or a terminal must not take it along when it ends). Made again
-// when something removed it meanwhile (a cleaner of old temporary files under
-// a program that runs for weeks).
-class TPrivateFolder {
- public:
-  ~TPrivateFolder() { Remove(); }
-
-  std::string Path() {
-    std::lock_guard lock(mutex_);
-    struct stat st {};
-    if (!path_.empty() && ::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()) return path_;
-    Remove();
-    std::error_code ec;
-    std::string system = fs::temp_directory_path(ec).string();
-    if (ec || system.empty()) system = "/tmp";
-    std::string pattern = (fs::path(system) / "bridgit-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-      throw std::runtime_error("Unable to make a private temporary folder in " + system + ": " + std::strerror(errno));
-    path_ = pattern + "/";
-    owner_ = ::getpid();
-    return path_;
-  }
-
- private:
-  void Remove() {
-    if (path_.empty() || ::getpid() != owner_) return;
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-    path_.clear();
-  }
-
-  std::mutex mutex_;
-  std::string path_;
-  pid_t owner_ = 0;
-};
-
-}  // namespace
-
-std::string TempFolder() {
-  static TPrivateFolder folder;
-  return folder.Path();
 }
 
 std::string FindShippedFile(const std::string& name) {

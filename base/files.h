@@ -17,11 +17,32 @@ bool WriteFileSafely(const std::string& path, const std::string& bytes, int& err
 std::string ReadOrFail(const std::string& path);
 void WriteOrFail(const std::string& path, const std::string& bytes);
 
+// What separates the folders of a path on this system.
+#ifdef _WIN32
+inline constexpr const char* kPathSeparators = "/\\";
+#else
+inline constexpr const char* kPathSeparators = "/";
+#endif
+
+// Opens a file as a descriptor of the C library, in binary mode and not
+// inherited by programs started later: for reading, or created (emptied) for
+// writing. -1 and the error number (errno's kind) when that fails.
+enum class TOpenFor { kReading, kWriting };
+int OpenFileDescriptor(const std::string& path, TOpenFor mode, int& errorCode);
+
 // Creates the temporary sibling a file is written into before it is renamed
 // over `path`: a new file under a name nobody can guess, never opened through
 // a link, with the permissions of the file it will replace. The open
-// descriptor, or -1 and the operating system's error code.
+// descriptor, or -1 and the error number.
 int CreateTemporarySibling(const std::string& path, std::string& tempPath, int& errorCode);
+// The name CreateTemporarySibling uses: beside `path`, within the length a
+// file name may have.
+std::string TemporarySiblingName(const std::string& path);
+// Puts the written temporary sibling in the place of `path` in one step; the
+// replaced file's attributes stay. False and the error number on a failure.
+bool ReplaceWithSibling(const std::string& tempPath, const std::string& path, int& errorCode);
+// Removes a file, if it is there.
+void RemoveFileQuietly(const std::string& path);
 
 // The folder of the running program, without a trailing slash.
 std::string ProgramFolder();

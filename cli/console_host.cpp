@@ -1,16 +1,12 @@
 #include "cli/console_host.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
 
 #include "base/clock.h"
+#include "base/console.h"
 #include "session/texts.h"
 #include "calcdata/text_header.h"
 #include "host/prompt_texts.h"
@@ -24,41 +20,8 @@ namespace {
 constexpr int kBarWidth = 30;
 
 std::atomic<bool> g_interrupted{false};
-// Read by the signal handler: cleared before the host goes away.
+// Read by the interrupt handler: cleared before the host goes away.
 std::atomic<TConsoleHost*> g_host{nullptr};
-// Written to by the signal handler, whichever thread runs it: a wait for an
-// answer polls it beside the terminal, so a Ctrl+C that came just before the
-// wait began still ends it.
-int g_wakeRead = -1;
-std::atomic<int> g_wakeWrite{-1};
-
-void OpenWakePipe() {
-  int fds[2];
-  if (g_wakeWrite >= 0 || ::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  g_wakeRead = fds[0];
-  g_wakeWrite = fds[1];
-}
-
-// The answer line typed on the terminal; nothing at the end of input or after
-// Ctrl+C (the flag tells which).
-std::optional<std::string> ReadAnswerLine() {
-  std::string line;
-  while (!g_interrupted) {
-    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
-    if (::poll(fds, g_wakeRead >= 0 ? 2 : 1, -1) < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-    char chunk[256];
-    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return std::nullopt;
-    line.append(chunk, static_cast<std::size_t>(got));
-    if (line.find('\n') != std::string::npos) return line;
-  }
-  return std::nullopt;
-}
 
 // The instructions of a prompt kind as lines on a terminal (none for kind 0).
 // A terminal has no OK button: its line says what happens instead.
@@ -92,10 +55,10 @@ std::string MessageLines(const std::string& caption, const std::string& text) {
 
 // A question reaches the person only on a terminal and without --yes; any
 // other answer is shown after it.
-bool TConsoleHost::CanAsk() const { return !options_.yes && ::isatty(STDIN_FILENO); }
+bool TConsoleHost::CanAsk() const { return !options_.yes && IsTerminal(TStream::kInput); }
 
 TConsoleHost::TConsoleHost(TConsoleOptions options) : options_(options) {
-  OpenWakePipe();
+  PrepareLineReader();
   g_host = this;
   SetQuestionPolicy([this](const std::string& text, const std::string& caption) {
     const bool asked = CanAsk();
@@ -134,10 +97,7 @@ TConsoleHost::~TConsoleHost() { g_host = nullptr; }
 
 void TConsoleHost::Interrupt() {
   g_interrupted = true;
-  if (const int fd = g_wakeWrite; fd >= 0) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);  // a full pipe is awake already
-  }
+  WakeLineReader();
   if (TConsoleHost* host = g_host) {
     host->RequestCancel();
     host->PressCommandCancel();
@@ -152,14 +112,14 @@ void TConsoleHost::ThrowIfInterrupted() {
 
 bool TConsoleHost::AskYesNo(const std::string& question, bool fallback) {
   if (options_.yes) return true;
-  if (!::isatty(STDIN_FILENO)) return fallback;
+  if (!IsTerminal(TStream::kInput)) return fallback;
   FinishProgress();
   std::string flat = question;
   for (char& c : flat)
     if (c == '\r') c = ' ';
   std::fprintf(stderr, "%s [y/N] ", flat.c_str());
   // Ctrl+C ends the wait and the command.
-  const std::optional<std::string> answer = ReadAnswerLine();
+  const std::optional<std::string> answer = g_interrupted ? std::nullopt : ReadTerminalLine();
   if (g_interrupted) {
     std::fputs("\n", stderr);
     throw std::runtime_error(texts::kInterrupted);
@@ -193,7 +153,7 @@ void TConsoleHost::ProcessMessages() {
 }
 
 // Progress is for a person watching: none in a pipe, a log or with --quiet.
-bool TConsoleHost::Drawing() const { return !options_.quiet && ::isatty(STDERR_FILENO); }
+bool TConsoleHost::Drawing() const { return !options_.quiet && IsTerminal(TStream::kError); }
 
 void TConsoleHost::DrawLine(const std::string& caption, int filled, const std::string& detail) {
   const std::string bar = filled < 0 ? "" : " [" + std::string(static_cast<std::size_t>(filled), '#') +

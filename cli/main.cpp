@@ -3,7 +3,6 @@
 // Exit codes: 0 success, 1 a failure (one line on standard error), 2 a usage
 // error, 128 + the signal's number after Ctrl+C (130) or SIGTERM (143).
 #include <CLI/CLI.hpp>
-#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <iostream>
 #include <memory>
 
+#include "base/console.h"
 #include "base/files.h"
 #include "base/log.h"
 #include "calcdata/escapes.h"
@@ -46,21 +46,9 @@ std::string OneLine(std::string text) {
 
 std::atomic<int> g_signal{0};
 
-void OnSignal(int signal) {
+void OnInterrupt(int signal) {
   g_signal = signal;
   bridgit::cli::TConsoleHost::Interrupt();
-}
-
-// Without SA_RESTART a blocking read (a question on the terminal) ends with
-// EINTR; SA_RESETHAND lets a second Ctrl+C take the default action, for a
-// program that does not stop in time.
-void CatchInterrupts() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
 }
 
 // The exit code of a run that a signal stopped, else `code`.
@@ -69,7 +57,7 @@ int ExitCode(int code) { return g_signal ? 128 + g_signal : code; }
 std::string VersionText() {
   const std::string archive = bridgit::FindShippedFile("Arch73.zq");
   return std::string("bridgit-cli ") + BRIDGIT_VERSION_STRING + "\n" +
-         bridgit::cli::texts::CalcFilesLine(archive.empty() ? "" : archive.substr(0, archive.rfind('/')));  // CLI11 ends it
+         bridgit::cli::texts::CalcFilesLine(archive.empty() ? "" : archive.substr(0, archive.find_last_of(bridgit::kPathSeparators)));  // CLI11 ends it
 }
 
 // The number of single-letter edits that turn `a` into `b`.
@@ -137,7 +125,14 @@ int Usage(CLI::App& app, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+  bridgit::PrepareConsole();
+  std::vector<std::string> arguments = bridgit::ProgramArguments(rawArgc, rawArgv);
+  std::vector<char*> pointers;
+  for (std::string& a : arguments) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  const int argc = static_cast<int>(arguments.size());
+  char** argv = pointers.data();
   CLI::App app{"bridgit-cli: talk to a ZQ71G(X), ZQ73G, ZQ73G+ or ZQ71GII calculator"};
   app.name("bridgit-cli");
   app.require_subcommand(1);
@@ -182,7 +177,7 @@ int main(int argc, char** argv) {
     }
     bridgit::TLogBook::Instance().AddListener([&log](const std::string& line) { *log << line << "\n" << std::flush; });
   }
-  CatchInterrupts();
+  bridgit::CatchInterrupts(OnInterrupt);
   try {
     run();
   } catch (const bridgit::THintedError& e) {

@@ -1,5 +1,6 @@
 // The link over this machine's devices: by the name it is opened with, a
-// serial port (a tty) or the ZQ73G+'s USB device (a pipe pair).
+// serial port (a tty, or a COM port on Windows) or the ZQ73G+'s USB device (a
+// pipe pair).
 #pragma once
 
 #include <memory>

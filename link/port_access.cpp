@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "link/line_counters.h"
 #include "link/texts.h"
 
 namespace bridgit {
@@ -62,6 +64,8 @@ std::vector<std::string> PermissionAdvice(const std::string& path) {
   if (a.groupMayUse && !a.inGroup) return texts::PermissionGroupAdvice(path, a.group);
   return {texts::PermissionModeAdvice(path, a.owner, a.group, a.mode)};
 }
+
+std::string PortErrorText(int error) { return std::strerror(error); }
 
 TLockHolder FindLockHolder(const std::string& path) {
   struct stat st {};

@@ -22,11 +22,16 @@ bool IsSerialPortName(std::string_view name) { return !name.empty() && !IsAutoPo
 
 std::string SerialDevicePath(std::string_view name) {
   const std::string upper = UpperCase(name);
+#ifdef _WIN32
+  // The device namespace form is the only one that reaches COM10 and above.
+  if (upper.starts_with("COM")) return "\\\\.\\" + std::string(name);
+#else
   if (upper.size() > 3 && upper.size() <= 6 && upper.starts_with("COM") &&
       std::all_of(upper.begin() + 3, upper.end(), [](unsigned char c) { return std::isdigit(c); })) {
     const int n = std::atoi(upper.c_str() + 3);
     if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
   }
+#endif
   return std::string(name);
 }
 

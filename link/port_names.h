@@ -29,7 +29,8 @@ bool IsUsbPortName(std::string_view name);
 // Neither "Auto" nor a USB device.
 bool IsSerialPortName(std::string_view name);
 
-// "COMn" -> /dev/ttyS(n-1); anything else as given.
+// "COMn" -> /dev/ttyS(n-1); anything else as given. On Windows a name starting
+// with "COM" -> \\.\COMn, anything else as given.
 std::string SerialDevicePath(std::string_view name);
 
 // The USB root folder, without a trailing slash.

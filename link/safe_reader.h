@@ -2,12 +2,14 @@
 // time-out, so the caller never issues it itself: this thread performs the
 // blocking reads (up to 64 bytes each) one request at a time, and the caller
 // waits for each result in 80 ms slices, leaving an unfinished request
-// outstanding rather than abandoning it.
+// outstanding rather than abandoning it. The blocking read itself, and how it
+// is interrupted, are the platform's.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <thread>
 
 #include "base/auto_reset_event.h"
@@ -19,7 +21,13 @@ inline constexpr int kSafeReadSliceMs = 80;
 
 class TSafeRdThread {
  public:
-  explicit TSafeRdThread(int readFd);
+  // One blocking read of up to n bytes: the count; 0 when nothing came (end of
+  // file, a failed read: tried again after a pause); -1 to look again at once
+  // (`wake` broke it off, or nothing was there after all).
+  using TBlockingRead = std::function<long(unsigned char* buf, std::size_t n)>;
+  // `wake` breaks off a blocking read from another thread; it is repeated until
+  // the thread has ended, so it may miss a read that has not begun yet.
+  TSafeRdThread(TBlockingRead read, std::function<void()> wake);
   ~TSafeRdThread();  // stops and joins the thread promptly, even mid-read
   TSafeRdThread(const TSafeRdThread&) = delete;
   TSafeRdThread& operator=(const TSafeRdThread&) = delete;
@@ -31,10 +39,13 @@ class TSafeRdThread {
 
  private:
   void Body();
+  // Reads until something comes; false when told to stop.
+  bool ReadSomething(std::array<unsigned char, kReadAheadSize>& buffer, std::size_t& count);
 
-  int readFd_;
-  int wakeFd_;  // an eventfd that the destructor signals to end a blocked poll()
+  TBlockingRead read_;
+  std::function<void()> wake_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> ended_{false};
   TAutoResetEvent request_;
   TAutoResetEvent done_;
   bool pending_ = false;

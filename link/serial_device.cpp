@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -21,19 +20,9 @@ namespace bridgit::posix {
 
 namespace {
 
-std::atomic<std::uint64_t> g_lineBytes{0};
-std::atomic<std::uint64_t> g_receivedBytes{0};
-std::mutex g_openFailureLock;
-TOpenFailure g_openFailure;
-
 // The settings each open tty had before the link changed them, put back at close.
 std::mutex g_savedLock;
 std::map<int, termios> g_saved;
-
-void RecordOpen(const std::string& path, int error) {
-  std::lock_guard lock(g_openFailureLock);
-  g_openFailure = {path, error};
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -228,22 +217,6 @@ void DrainOutputThenFlushInput(int fd, int timeoutMs) {
   while (::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 && MsLeft(deadline) > 0)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ::tcflush(fd, TCIFLUSH);
-}
-
-std::uint64_t LineBytesTotal() { return g_lineBytes.load(std::memory_order_relaxed); }
-
-void CountLineBytes(std::size_t n) { g_lineBytes.fetch_add(n, std::memory_order_relaxed); }
-
-std::uint64_t LineBytesReceived() { return g_receivedBytes.load(std::memory_order_relaxed); }
-
-void CountReceivedBytes(std::size_t n) {
-  g_receivedBytes.fetch_add(n, std::memory_order_relaxed);
-  CountLineBytes(n);
-}
-
-TOpenFailure LastOpenFailure() {
-  std::lock_guard lock(g_openFailureLock);
-  return g_openFailure;
 }
 
 }  // namespace bridgit::posix

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/line_counters.h"
+
 namespace bridgit::posix {
 
 // Opens a path with O_NOCTTY | O_NONBLOCK (opens never block) and takes an
@@ -38,21 +40,13 @@ void DrainOutputThenFlushInput(int fd, int timeoutMs);
 
 std::string ErrnoText(int err);
 
-// Bytes the link has read and written so far, over all threads (the wire time
-// of an exchange is this at 10 bits a byte).
-std::uint64_t LineBytesTotal();
-void CountLineBytes(std::size_t n);
-// Bytes read alone (counted in the total too): whether the calculator sent
-// anything at all during an attempt.
-std::uint64_t LineBytesReceived();
-void CountReceivedBytes(std::size_t n);
-
-// Why the last OpenExclusive failed: the path and errno (EWOULDBLOCK when
-// another holder has the lock); errno 0 after an open that succeeded.
-struct TOpenFailure {
-  std::string path;
-  int error = 0;
-};
-TOpenFailure LastOpenFailure();
+// The counters and the open failure record, under the names the POSIX code
+// has always used.
+using bridgit::CountLineBytes;
+using bridgit::CountReceivedBytes;
+using bridgit::LastOpenFailure;
+using bridgit::LineBytesReceived;
+using bridgit::LineBytesTotal;
+using bridgit::TOpenFailure;
 
 }  // namespace bridgit::posix

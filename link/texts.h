@@ -21,6 +21,11 @@ inline constexpr std::string_view kLogClearStart = "Clearing input stream  {";
 inline constexpr std::string_view kLogClearEnd = "}  Clear completed";
 inline constexpr std::string_view kLogChangingSpeed = "Changing speed to ";
 
+// Why Windows would not open a COM port, in a few words for a hint or a port list.
+inline constexpr std::string_view kNoSuchComPort = "there is no such COM port on this computer";
+inline constexpr std::string_view kComPortInUse = "another program is using it";
+inline constexpr std::string_view kComPortRefused = "Windows refused to open it";
+
 // A device the user may not open: the window shows these lines under its
 // error, the command line as a hint.
 inline std::vector<std::string> PermissionGroupAdvice(const std::string& path, const std::string& group) {

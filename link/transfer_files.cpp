@@ -1,9 +1,9 @@
 #include "link/transfer_files.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <unistd.h>  // read, write, close: in both POSIX and the Windows C library
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -21,10 +21,11 @@ std::shared_ptr<TTransferFile>& Slot(TTransferDirection d) {
   return d == TTransferDirection::kSend ? g_send : g_receive;
 }
 
-std::shared_ptr<TTransferFile> OpenFile(const std::string& path, int flags, std::string& error) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+std::shared_ptr<TTransferFile> OpenFile(const std::string& path, TOpenFor mode, std::string& error) {
+  int code = 0;
+  const int fd = OpenFileDescriptor(path, mode, code);
   if (fd < 0) {
-    error = ErrorCodeText(errno);
+    error = ErrorCodeText(code);
     return nullptr;
   }
   return std::make_shared<TTransferFile>(fd);
@@ -33,18 +34,19 @@ std::shared_ptr<TTransferFile> OpenFile(const std::string& path, int flags, std:
 }  // namespace
 
 std::shared_ptr<TTransferFile> TTransferFile::OpenForReading(const std::string& path, std::string& error) {
-  return OpenFile(path, O_RDONLY, error);
+  return OpenFile(path, TOpenFor::kReading, error);
 }
 
 std::shared_ptr<TTransferFile> TTransferFile::CreateForWriting(const std::string& path, std::string& error) {
-  return OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC, error);
+  return OpenFile(path, TOpenFor::kWriting, error);
 }
 
 bool TTransferFile::WriteAll(const char* data, std::size_t n) {
   std::lock_guard lock(mutex_);
   while (n > 0) {
     if (fd_ < 0) return false;
-    const ssize_t w = ::write(fd_, data, n);
+    // At most 1 GiB a call: the Windows C library counts in an unsigned int.
+    const auto w = ::write(fd_, data, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) return false;
     data += w;
@@ -56,8 +58,8 @@ bool TTransferFile::WriteAll(const char* data, std::size_t n) {
 long TTransferFile::Read(char* buf, std::size_t n) {
   std::lock_guard lock(mutex_);
   if (fd_ < 0) return -1;
-  ssize_t r;
-  do r = ::read(fd_, buf, n);
+  long r;
+  do r = ::read(fd_, buf, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
   while (r < 0 && errno == EINTR);
   return static_cast<long>(r);
 }

@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "base/log.h"
+#include "link/device_links.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 #include "link/texts.h"
@@ -92,5 +93,7 @@ void TTtyLink::ChangeSpeed(int speed) {
   if (!posix::SetTtySpeed(readHandle_, speed, error)) Fail("SetCommState failed: " + error);
   Log(std::string(texts::kLogChangingSpeed) + std::to_string(speed));
 }
+
+std::unique_ptr<TLink> MakeSerialLink(TSessionHost& host) { return std::make_unique<TTtyLink>(host); }
 
 }  // namespace bridgit

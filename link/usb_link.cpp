@@ -1,28 +1,33 @@
 #include "link/usb_link.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 
-#include "base/clock.h"
 #include "base/log.h"
+#include "link/device_links.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 #include "link/texts.h"
 
 namespace bridgit {
 
-namespace {
-// A line that never goes quiet (a stuck or babbling device) ends the drain.
-constexpr TTickMs kClearInputLimitMs = 60000;
-}  // namespace
+TUsbLink::TUsbLink(TSessionHost& host)
+    : TPosixLink(host), readAhead_(*this, [this] {
+        return std::make_unique<TSafeRdThread>([this](unsigned char* buf, std::size_t n) { return BlockingRead(buf, n); },
+                                               [this] {
+                                                 const std::uint64_t one = 1;
+                                                 [[maybe_unused]] const auto w = ::write(wakeFd_, &one, sizeof one);
+                                               });
+      }) {}
 
 void TUsbLink::OpenComm(const std::string& portName, int) {
   if (IsOpen()) CloseComm();
   Timing() = Usb;
-  bufCount_ = 0;
-  bufPos_ = 1;
-  emptySince_ = 0;
+  readAhead_.Stop();
   const std::string dir = UsbDevicePath(portName);
   std::string error;
   const int readFd = posix::OpenExclusive(dir + "/" + std::string(kUsbReadPipe), O_RDONLY, error);
@@ -35,75 +40,35 @@ void TUsbLink::OpenComm(const std::string& portName, int) {
   }
   readHandle_ = readFd;
   writeHandle_ = writeFd;
+  wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   WindowStep([this] { Host().SetConnected(true); });
 }
 
+long TUsbLink::BlockingRead(unsigned char* buf, std::size_t n) {
+  pollfd p[2] = {{readHandle_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+  // Without an eventfd the thread looks for its stop every 100 ms.
+  const int ready = ::poll(p, wakeFd_ >= 0 ? 2 : 1, wakeFd_ >= 0 ? -1 : 100);
+  if (ready <= 0 || (p[1].revents & POLLIN)) return -1;
+  const ssize_t r = ::read(readHandle_, buf, n);
+  if (r > 0) return static_cast<long>(r);
+  // End of file or a failed read counts as no data; a read that would block
+  // (another poll woke first) is simply tried again.
+  return r < 0 && (errno == EAGAIN || errno == EINTR) ? -1 : 0;
+}
+
 void TUsbLink::OnClose() {
-  reader_.reset();
-  bufCount_ = 0;
-  bufPos_ = 1;
-  emptySince_ = 0;
-}
-
-int TUsbLink::ReadComm(std::string& buffer, int timeoutMs) {
-  TSessionHost& host = Host();
-  const std::size_t wanted = buffer.size();
-  std::size_t p = 0;
-  while (p < wanted) {
-    while (BufferExhausted()) {
-      if (host.OnUiThread()) host.ProcessMessages();
-      if (SafeRead() > 0) {
-        emptySince_ = 0;
-        continue;
-      }
-      const TTickMs now = TickCount();
-      if (emptySince_ == 0) emptySince_ = now;
-      const TTickMs elapsed = now - emptySince_;
-      if (elapsed > 0) Log(std::string(texts::kLogNoData) + std::to_string(elapsed));
-      if (elapsed >= kUsbSilenceLimitMs) {
-        Log(texts::kLogZeroReadsTooLong);
-        emptySince_ = now;
-        if (!host.CommandStatusVisible() && !host.PromptVisible()) FatalDisconnect();
-      }
-      if (elapsed >= timeoutMs) break;
-    }
-    if (BufferExhausted()) break;  // timed out
-    const std::size_t n = std::min<std::size_t>(wanted - p, bufCount_ - bufPos_ + 1);
-    std::copy_n(buffer_.begin() + (bufPos_ - 1), n, buffer.begin() + static_cast<std::ptrdiff_t>(p));
-    bufPos_ += static_cast<std::uint32_t>(n);
-    p += n;
-  }
-  return FinishRead(buffer, static_cast<int>(p));
-}
-
-void TUsbLink::ClearInput() {
-  Log(texts::kLogClearStart);
-  const TTickMs start = TickCount();
-  for (int empty = 0; empty < 4;) {
-    if (TickCount() - start > kClearInputLimitMs) Fail("The input never went quiet");
-    bufCount_ = 0;
-    std::string block(300, '\0');
-    ReadComm(block, 10);
-    empty = block.compare(0, 6, std::string(6, '\0')) == 0 ? empty + 1 : 0;
-  }
-  bufCount_ = 0;
-  Log(texts::kLogClearEnd);
+  readAhead_.Stop();
+  if (wakeFd_ >= 0) ::close(wakeFd_);
+  wakeFd_ = -1;
 }
 
 void TUsbLink::ChangeSpeed(int speed) { Log(std::string(texts::kLogChangingSpeed) + std::to_string(speed)); }
 
+std::unique_ptr<TLink> MakeUsbLink(TSessionHost& host) { return std::make_unique<TUsbLink>(host); }
+
 std::size_t TUsbLink::SafeRead() {
   if (!IsOpen()) Fail(std::string(texts::kLogReadOnClosedLink));  // as a closed serial port's read fails
-  if (!reader_) reader_ = std::make_unique<TSafeRdThread>(readHandle_);
-  bufCount_ = 0;
-  bufPos_ = 1;
-  bool timedOut = false;
-  const std::size_t n = reader_->SafeRead(buffer_, timedOut);
-  if (timedOut)
-    Log(texts::kLogSafeReadTimeOut);
-  else
-    bufCount_ = static_cast<std::uint32_t>(n);
-  return bufCount_;
+  return readAhead_.SafeRead();
 }
 
 }  // namespace bridgit

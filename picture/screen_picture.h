@@ -26,10 +26,10 @@ TScreenPicture FramePicture(const TScreenPicture& picture, int frame, int space)
 
 // A 24-bit BMP of the picture, each pixel `zoom` x `zoom`.
 std::string EncodeBmp(const TScreenPicture& picture, int zoom = 1);
-// A grayscale JPEG (libjpeg-turbo); empty when encoding failed.
+// A grayscale JPEG; empty when encoding failed.
 std::string EncodeJpeg(const TScreenPicture& picture, int zoom = 1, int quality = 90);
 
-// A grayscale PNG (libpng); empty when encoding failed.
+// A grayscale PNG; empty when encoding failed.
 std::string EncodePng(const TScreenPicture& picture, int zoom = 1);
 
 // The kind of file a name asks for, by its extension in any letter case.

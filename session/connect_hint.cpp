@@ -1,15 +1,13 @@
 #include "session/connect_hint.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "host/prompt_kinds.h"
 #include "host/prompt_texts.h"
+#include "link/line_counters.h"
 #include "link/port_access.h"
 #include "link/port_names.h"
-#include "link/serial_device.h"
 #include "session/texts.h"
 
 namespace bridgit {
@@ -27,7 +25,7 @@ std::string PermissionHint(const std::string& path) {
 
 TConnectAttempt BeginAttempt(bool serverExpected) {
   TConnectAttempt a;
-  a.receivedBefore = posix::LineBytesReceived();
+  a.receivedBefore = LineBytesReceived();
   a.serverExpected = serverExpected;
   return a;
 }
@@ -55,7 +53,7 @@ std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& po
                            const THintWords& words) {
   if (IsAutoPortName(port)) return "";
   if (attempt.kermitSeen) return texts::KermitHint(StartServerKeys(rpn));
-  const posix::TOpenFailure failure = posix::LastOpenFailure();
+  const TOpenFailure failure = LastOpenFailure();
   switch (failure.error) {
     case 0:
       break;
@@ -66,19 +64,19 @@ std::string ConnectionHint(const TConnectAttempt& attempt, const std::string& po
     case EBUSY:  // another holder set TIOCEXCL
       return texts::InUseHint(failure.path, LockHolder(failure.path));
     default:
-      return texts::NoSuchPortHint(failure.path, std::strerror(failure.error), words.listPorts);
+      return texts::NoSuchPortHint(failure.path, PortErrorText(failure.error), words.listPorts);
   }
   if (!attempt.serverExpected) return "";
   // Over USB there is no speed to get wrong.
   const bool serial = !IsUsbPortName(port);
-  if (posix::LineBytesReceived() == attempt.receivedBefore)
+  if (LineBytesReceived() == attempt.receivedBefore)
     return texts::NoByteHint(port, StartServerKeys(rpn)) + (serial ? texts::NoByteSpeedLine(speed, words.setSpeed) : "");
   return serial ? texts::GarbledHint(port, speed, words.setSpeed) : "";
 }
 
 std::string ExchangeHint(const TConnectAttempt& attempt, const std::string& port, const std::string& speed,
                          const THintWords& words) {
-  if (IsUsbPortName(port) || posix::LineBytesReceived() == attempt.receivedBefore) return "";
+  if (IsUsbPortName(port) || LineBytesReceived() == attempt.receivedBefore) return "";
   return texts::GarbledHint(port, speed, words.setSpeed);
 }
 
@@ -107,7 +105,7 @@ std::string UnusableReason(const std::string& device, int error) {
     case EBUSY:
       return texts::InUseReason(LockHolder(device));
     default:
-      return std::strerror(error);
+      return PortErrorText(error);
   }
 }
 

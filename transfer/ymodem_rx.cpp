@@ -94,8 +94,8 @@ void TYModemRX::Execute() {
     if (ToFile) {
       file_->Close();
       ClearTransferFile(TTransferDirection::kReceive);
-      if (std::rename(partPath_.c_str(), FileName.c_str()) != 0)
-        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + ErrorCodeText(errno));
+      if (int error = 0; !ReplaceWithSibling(partPath_, FileName, error))
+        RaiseCommError(std::string(texts::kUnableToOpenFile) + FileName + std::string(texts::kWinErr) + ErrorCodeText(error));
     }
     done_ = true;
   } catch (const std::exception& e) {
@@ -104,7 +104,7 @@ void TYModemRX::Execute() {
     PostStatus(e.what(), StatusError);
     WriteQuietly(std::string(4, CAN));
     ClearInputQuietly();
-    if (ToFile && !partPath_.empty()) std::remove(partPath_.c_str());
+    if (ToFile && !partPath_.empty()) RemoveFileQuietly(partPath_);
     SleepMs(link_.Timing().AfterTransferError);
   }
   PostStatus("", StatusFinished);
