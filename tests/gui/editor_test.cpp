@@ -64,14 +64,7 @@ class EditAsText : public test::TWindowTest {
   }
 
   // The window connected, on screen and active.
-  void Open() {
-    Start({"--speed", "115200"});
-    window->show();
-    auto* splash = window->findChild<QTimer*>("tmrAbout");
-    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  }
+  void Open() { Start({"--speed", "115200"}); }
   std::string Script(const fs::path& path, const std::string& body) {
     fs::create_directories(path.parent_path());
     // Each run leaves a line, so that a test knows the editor ran.
@@ -99,7 +92,6 @@ class EditAsText : public test::TWindowTest {
     const std::string log = Slurp(dir / "runs");
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
   }
-  bool Holds(const char* entry) { return Dump().find(entry) != std::string::npos; }
   // The edit file lives in the process's private scratch folder.
   std::string Edited() const { return fs::path(TempFolder()) / "A.txt"; }
 
@@ -154,18 +146,8 @@ TEST_F(EditAsText, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) 
   EXPECT_FALSE(fs::exists(Edited()));
 }
 
-TEST_F(EditAsText, AnEditorReturningAtOnceUnchangedSendsNothing) {
-  settings->setValue("Editor", QString::fromStdString(Script(bin / "quick", "exit 0\n")));
-  Open();
-  const std::string before = Dump();
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
-  EXPECT_EQ(Dump(), before);
-  EXPECT_TRUE(Holds(kA42));
-}
-
-TEST_F(EditAsText, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
+TEST_F(EditAsText, AnEditorIsAskedAboutOnlyWhenItReturnedAtOnceUnchanged) {
+  // Saved: sent, not asked about.
   settings->setValue("Editor", QString::fromStdString(Script(bin / "saver", "sed -i 's/42/43/' \"$1\"\n")));
   Open();
   EditWithCtrlE("A");
@@ -174,15 +156,43 @@ TEST_F(EditAsText, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
   EXPECT_TRUE(Holds(kA43));
   EXPECT_FALSE(fs::exists(Edited()));
 
-  // Closed without saving after longer than a hand-over takes.
-  ui::SetEditorQuickReturnMs(0);
+  // Back at once, unchanged: asked whether it was saved; nothing is sent.
   window->FileSettings().editor = Script(bin / "quick", "exit 0\n");
-  const std::string before = Dump();
+  std::string before = Dump();
   EditWithCtrlE("A");
   EXPECT_EQ(Runs(), 2);
+  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
+  EXPECT_EQ(Dump(), before);
+
+  // Closed without saving after longer than a hand-over takes.
+  ui::SetEditorQuickReturnMs(0);
+  boxes.boxTexts.clear();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 3);
   EXPECT_TRUE(boxes.boxTexts.empty());
   EXPECT_EQ(Dump(), before);
   EXPECT_FALSE(fs::exists(Edited()));
+
+  // Everything but the header line deleted: no object to send; the file
+  // stays, and the message says where.
+  window->FileSettings().editor = Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n");
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 4);
+  ASSERT_FALSE(boxes.boxTexts.empty());
+  EXPECT_NE(boxes.boxTexts.back().find("Cannot write changes to the calculator."), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  ASSERT_TRUE(fs::exists(Edited()));
+  EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
+  EXPECT_TRUE(Holds(kA43));
+  // A text the calculator cannot compile is a failed put too, and says why.
+  Script(bin / "wiper", "printf '\\\\<< 1 +\\n' >> \"$1\"\n");
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 5);
+  ASSERT_GE(boxes.boxTexts.size(), 2u);
+  EXPECT_NE(boxes.boxTexts[boxes.boxTexts.size() - 2].find("Syntax Error"), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  EXPECT_NE(Slurp(Edited()).find("<< 1 +"), std::string::npos);
+  EXPECT_TRUE(Holds(kA43));
 }
 
 TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
@@ -218,29 +228,6 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
   EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor (vi)"), std::string::npos) << boxes.boxTexts[0];
   EXPECT_NE(boxes.boxTexts[0].find("TERMINAL"), std::string::npos);
   EXPECT_TRUE(fs::exists(Edited()));
-}
-
-TEST_F(EditAsText, AFailedPutKeepsTheFileAndSaysWhere) {
-  // Everything but the header line deleted: no object to send.
-  settings->setValue("Editor", QString::fromStdString(Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n")));
-  Open();
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  ASSERT_FALSE(boxes.boxTexts.empty());
-  EXPECT_NE(boxes.boxTexts.back().find("Cannot write changes to the calculator."), std::string::npos);
-  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
-  ASSERT_TRUE(fs::exists(Edited()));
-  EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
-  EXPECT_TRUE(Holds(kA42));
-  // A text the calculator cannot compile is a failed put too, and says why.
-  Script(bin / "wiper", "printf '\\\\<< 1 +\\n' >> \"$1\"\n");
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 2);
-  ASSERT_GE(boxes.boxTexts.size(), 2u);
-  EXPECT_NE(boxes.boxTexts[boxes.boxTexts.size() - 2].find("Syntax Error"), std::string::npos);
-  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
-  EXPECT_NE(Slurp(Edited()).find("<< 1 +"), std::string::npos);
-  EXPECT_TRUE(Holds(kA42));
 }
 
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
