@@ -93,6 +93,7 @@ QStringList Column(QTreeWidget* list, int column) {
 TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Open();
   Connect();
+  EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
   ASSERT_NE(Item("WORK"), nullptr);
 
@@ -674,27 +675,6 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   EXPECT_TRUE(FocusIn(list));
 }
 
-TEST_F(Journey, ADragStartsFromAFolderThatWasNotCurrent) {
-  Open();
-  Connect();
-  ClickItem(tree, tree->topLevelItem(0));
-  QTreeWidgetItem* work = Node({"WORK"});
-  const QPoint at = tree->visualItemRect(work).center();
-  // A drag is a QDrag made on the tree (the platform here ends it at once).
-  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
-  const auto before = drags();
-  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
-  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
-  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
-  Settle();
-  ASSERT_EQ(drags(), before + 1);
-  // A file list only: a drop on a text field must not fetch from the calculator.
-  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
-  EXPECT_TRUE(formats.contains("text/uri-list"));
-  EXPECT_FALSE(formats.contains("text/plain"));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-}
-
 TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
   Open();
   Connect();
@@ -758,6 +738,24 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
   ASSERT_EQ(urls.size(), 1);
   EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
+
+  // A drag starts from a folder that was not current.
+  ClickItem(tree, tree->topLevelItem(0));
+  QTreeWidgetItem* work = Node({"WORK"});
+  const QPoint at = tree->visualItemRect(work).center();
+  // A drag is a QDrag made on the tree (the platform here ends it at once).
+  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
+  const auto before = drags();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
+  Settle();
+  ASSERT_EQ(drags(), before + 1);
+  // A file list only: a drop on a text field must not fetch from the calculator.
+  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
+  EXPECT_TRUE(formats.contains("text/uri-list"));
+  EXPECT_FALSE(formats.contains("text/plain"));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
 }
 
 // The port box: typed paths keep every letter, ports plugged in later are
