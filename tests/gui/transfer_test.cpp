@@ -314,6 +314,7 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   window->SendRomFile(dir / "os.bin");
   EXPECT_FALSE(window->Connected());
   EXPECT_FALSE(window->Busy());
+  EXPECT_FALSE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());  // still the USB port
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == std::string("ok rom 3000 bytes crc ") + crc; }, 5000));
