@@ -248,7 +248,9 @@ TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
   const QIcon icon = QApplication::windowIcon();
   EXPECT_EQ(icon.pixmap(256, 256).toImage().size(), QSize(256, 256));
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (!qobject_cast<QMenu*>(w)) EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
+    if (!qobject_cast<QMenu*>(w)) {
+      EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
+    }
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {
