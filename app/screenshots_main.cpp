@@ -2,10 +2,7 @@
 // dialogs for review. Connects the main window to the simulated calculator at
 // PORT (9600 baud; CONTROL is the simulator's control socket), then opens each
 // window in turn and saves what it shows as FOLDER/NAME.png.
-#include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -23,10 +20,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <functional>
-#include <map>
 
+#include "app/dialog_driver.h"
 #include "base/clock.h"
 #include "host/prompt_kinds.h"
 #include "ui/dialogs/about_form.h"
@@ -45,57 +40,9 @@
 
 namespace {
 
-// Processes events until `done` holds or `limitMs` passed.
-bool WaitUntil(const std::function<bool()>& done, int limitMs) {
-  const auto end = bridgit::TickCount() + limitMs;
-  while (!done() && bridgit::TickCount() <= end) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    bridgit::SleepMs(2);
-  }
-  return done();
-}
-
-void Click(QWidget* window, const char* button) {
-  if (auto* b = window->findChild<QAbstractButton*>(button)) b->click();
-}
-
-// Runs each step once a window of its name is shown anew, in order; message
-// boxes are answered with their default button.
-class TDialogDriver : public QObject {
- public:
-  TDialogDriver() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    timer_.start(20);
-    qApp->installEventFilter(this);
-  }
-  ~TDialogDriver() override { qApp->removeEventFilter(this); }
-  void When(const QString& name, std::function<void(QWidget*)> step) { steps_.push_back({name, std::move(step)}); }
-  bool Done() const { return steps_.empty(); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show)
-      if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) ++shows_[w->objectName()];
-    return false;
-  }
-
- private:
-  void Tick() {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) return box->done(QMessageBox::Ok);
-    if (steps_.empty()) return;
-    const QString name = steps_.front().first;
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible() && w->objectName() == name && shows_[name] > used_[name]) {
-        used_[name] = shows_[name];
-        auto step = std::move(steps_.front().second);
-        steps_.pop_front();
-        return step(w);
-      }
-  }
-  QTimer timer_;
-  std::deque<std::pair<QString, std::function<void(QWidget*)>>> steps_;
-  std::map<QString, int> shows_, used_;
-};
+using bridgit::ui::Click;
+using bridgit::ui::TDialogDriver;
+using bridgit::ui::WaitUntil;
 
 QString g_folder;
 

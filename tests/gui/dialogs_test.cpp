@@ -3,11 +3,9 @@
 // dialog, the about box, window geometry, help and the pictures.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -26,11 +24,11 @@
 #include "ui/dialogs/about_form.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
-#include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/property_dialog.h"
 #include "ui/dialogs/question_dialogs.h"
 #include "ui/main/hints.h"
 #include "ui/main/image_list.h"
+#include "ui/main/list_sort.h"
 #include "ui/main/main_texts.h"
 
 namespace bridgit {
@@ -127,43 +125,22 @@ TEST(PromptDialog, HidesOnlyForItsOwnKindAndKeepsTheCaptionOfAQuestion) {
   EXPECT_EQ(okCaption, "Connect");
 }
 
-TEST(OptionsDialog, OptionOneStoresLevelOneOrZeroAndCancelChangesNothing) {
-  QWidget main;
-  ui::TFOptions options(&main);
-  TFileSettings s;
-  s.translationLevel = 3;
-  s.addCR = false;
-  TDialogDriver driver;
-  const auto choose = [&](bool addCR) {
-    driver.When("FOptions", [addCR](QWidget* d) {
-      d->findChild<QRadioButton*>("rbtnTrans1")->setChecked(true);
-      d->findChild<QCheckBox*>("chbAddCR")->setChecked(addCR);
-      test::Click(d, "btnOK");
-    });
-    options.ShowOptions(s);
-  };
-  choose(true);
-  EXPECT_EQ(s.translationLevel, 1);
-  EXPECT_TRUE(s.addCR);
-  choose(false);
-  EXPECT_EQ(s.translationLevel, 0);
-  // Reopened, both show option 1.
-  bool option1 = false;
-  driver.When("FOptions", [&](QWidget* d) {
-    option1 = d->findChild<QRadioButton*>("rbtnTrans1")->isChecked();
-    for (const char* box : {"chb031", "chbAddCR", "chbAddExtension"}) d->findChild<QCheckBox*>(box)->toggle();
-    d->findChild<QRadioButton*>("rbtnTrans3")->setChecked(true);
-    d->findChild<QLineEdit*>("edtEditor")->setText("vi");
-    test::Click(d, "btnCancel");
-  });
-  const TFileSettings before = s;
-  options.ShowOptions(s);
-  EXPECT_TRUE(option1);
-  EXPECT_EQ(s.translationLevel, before.translationLevel);
-  EXPECT_EQ(s.addCR, before.addCR);
-  EXPECT_EQ(s.translateControl, before.translateControl);
-  EXPECT_EQ(s.addExtension, before.addExtension);
-  EXPECT_EQ(s.editor, before.editor);
+TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
+  using ui::CompareEntries;
+  const ui::TListEntry folder{"ZZZ", "Directory", "0", true};
+  const ui::TListEntry var{"AAA", "Real", "11", false};
+  for (int tag : {ui::kTagFiles, ui::kTagSize, ui::kTagType}) {
+    EXPECT_LT(CompareEntries(folder, var, tag, false), 0);
+    EXPECT_GT(CompareEntries(folder, var, tag, true), 0);  // descending: folders last
+  }
+  EXPECT_LT(ui::CompareFolded("abc", "ABD"), 0);
+  EXPECT_LT(ui::CompareFolded("AB", "abc"), 0);
+  EXPECT_EQ(ui::CompareFolded("abc", "ABC"), 0);
+  EXPECT_GT(ui::CompareFolded("_", "Z"), 0);  // only letters fold
+  const ui::TListEntry nine{"X", "Real", "9", false}, ten{"Y", "Real", "10", false};
+  EXPECT_LT(CompareEntries(nine, ten, ui::kTagSize, false), 0);
+  EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, false), 7);
+  EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, true), 14);
 }
 
 TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {

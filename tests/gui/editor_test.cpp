@@ -64,14 +64,7 @@ class EditAsText : public test::TWindowTest {
   }
 
   // The window connected, on screen and active.
-  void Open() {
-    Start({"--speed", "115200"});
-    window->show();
-    auto* splash = window->findChild<QTimer*>("tmrAbout");
-    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  }
+  void Open() { Start({"--speed", "115200"}); }
   std::string Script(const fs::path& path, const std::string& body) {
     fs::create_directories(path.parent_path());
     // Each run leaves a line, so that a test knows the editor ran.
@@ -99,7 +92,6 @@ class EditAsText : public test::TWindowTest {
     const std::string log = Slurp(dir / "runs");
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
   }
-  bool Holds(const char* entry) { return Dump().find(entry) != std::string::npos; }
   // The edit file lives in the process's private scratch folder.
   std::string Edited() const { return fs::path(TempFolder()) / "A.txt"; }
 
@@ -129,60 +121,80 @@ bool AppearsWithoutEvents(const fs::path& file) {
   return fs::exists(file);
 }
 
-TEST_F(EditAsText, AnEditorThatReturnsAtOnceIsWaitedForUntilThePersonSaysSaved) {
+constexpr char kA44[] = "HOME/A Real 11 44";
+
+TEST_F(EditAsText, AnEditorIsWaitedForAndAskedAboutOnlyWhenItReturnedAtOnceUnchanged) {
   // Like gedit without --wait: the file goes to a running instance, where the
-  // person saves it later.
+  // person saves it later; the window waits until the person says saved.
   const fs::path go = dir.path() / "go", done = dir.path() / "done";
   settings->setValue("Editor", QString::fromStdString(Script(bin / "handoff", "(i=0; while [ ! -e '" + go.string() +
                                                                                    "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
                                                                                    " sed -i 's/42/43/' \"$1\"; touch '" +
                                                                                    done.string() + "') &\nexit 0\n")));
   Open();
-  bool keptWhileAsking = false, unsentWhileAsking = false;
-  TOnBox person(kSavedPrompt, [&] {
-    keptWhileAsking = fs::exists(Edited());
-    unsentWhileAsking = Holds(kA42);
-    std::ofstream(go.string()) << "";
-    ASSERT_TRUE(AppearsWithoutEvents(done));  // saved in the editor; now OK
-  });
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
-  EXPECT_TRUE(keptWhileAsking);
-  EXPECT_TRUE(unsentWhileAsking);
-  EXPECT_TRUE(Holds(kA43));
-  EXPECT_FALSE(fs::exists(Edited()));
-}
+  {
+    bool keptWhileAsking = false, unsentWhileAsking = false;
+    TOnBox person(kSavedPrompt, [&] {
+      keptWhileAsking = fs::exists(Edited());
+      unsentWhileAsking = Holds(kA42);
+      std::ofstream(go.string()) << "";
+      ASSERT_TRUE(AppearsWithoutEvents(done));  // saved in the editor; now OK
+    });
+    EditWithCtrlE("A");
+    EXPECT_EQ(Runs(), 1);
+    EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
+    EXPECT_TRUE(keptWhileAsking);
+    EXPECT_TRUE(unsentWhileAsking);
+    EXPECT_TRUE(Holds(kA43));
+    EXPECT_FALSE(fs::exists(Edited()));
+  }
 
-TEST_F(EditAsText, AnEditorReturningAtOnceUnchangedSendsNothing) {
-  settings->setValue("Editor", QString::fromStdString(Script(bin / "quick", "exit 0\n")));
-  Open();
-  const std::string before = Dump();
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
-  EXPECT_EQ(Dump(), before);
-  EXPECT_TRUE(Holds(kA42));
-}
-
-TEST_F(EditAsText, AnEditorThatSavedOrTookItsTimeIsNotAskedAbout) {
-  settings->setValue("Editor", QString::fromStdString(Script(bin / "saver", "sed -i 's/42/43/' \"$1\"\n")));
-  Open();
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  EXPECT_TRUE(boxes.boxTexts.empty());
-  EXPECT_TRUE(Holds(kA43));
-  EXPECT_FALSE(fs::exists(Edited()));
-
-  // Closed without saving after longer than a hand-over takes.
-  ui::SetEditorQuickReturnMs(0);
-  window->Host().FileSettings().editor = Script(bin / "quick", "exit 0\n");
-  const std::string before = Dump();
+  // Saved: sent, not asked about.
+  boxes.boxTexts.clear();
+  window->Host().FileSettings().editor = Script(bin / "saver", "sed -i 's/43/44/' \"$1\"\n");
   EditWithCtrlE("A");
   EXPECT_EQ(Runs(), 2);
   EXPECT_TRUE(boxes.boxTexts.empty());
+  EXPECT_TRUE(Holds(kA44));
+  EXPECT_FALSE(fs::exists(Edited()));
+
+  // Back at once, unchanged: asked whether it was saved; nothing is sent.
+  window->Host().FileSettings().editor = Script(bin / "quick", "exit 0\n");
+  std::string before = Dump();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 3);
+  EXPECT_EQ(boxes.boxTexts, std::vector<std::string>{kSavedPrompt});
+  EXPECT_EQ(Dump(), before);
+
+  // Closed without saving after longer than a hand-over takes.
+  ui::SetEditorQuickReturnMs(0);
+  boxes.boxTexts.clear();
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 4);
+  EXPECT_TRUE(boxes.boxTexts.empty());
   EXPECT_EQ(Dump(), before);
   EXPECT_FALSE(fs::exists(Edited()));
+
+  // Everything but the header line deleted: no object to send; the file
+  // stays, and the message says where.
+  window->Host().FileSettings().editor = Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n");
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 5);
+  ASSERT_FALSE(boxes.boxTexts.empty());
+  EXPECT_NE(boxes.boxTexts.back().find("Cannot write changes to the calculator."), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  ASSERT_TRUE(fs::exists(Edited()));
+  EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
+  EXPECT_TRUE(Holds(kA44));
+  // A text the calculator cannot compile is a failed put too, and says why.
+  Script(bin / "wiper", "printf '\\\\<< 1 +\\n' >> \"$1\"\n");
+  EditWithCtrlE("A");
+  EXPECT_EQ(Runs(), 6);
+  ASSERT_GE(boxes.boxTexts.size(), 2u);
+  EXPECT_NE(boxes.boxTexts[boxes.boxTexts.size() - 2].find("Syntax Error"), std::string::npos);
+  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
+  EXPECT_NE(Slurp(Edited()).find("<< 1 +"), std::string::npos);
+  EXPECT_TRUE(Holds(kA44));
 }
 
 TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
@@ -218,29 +230,6 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
   EXPECT_NE(boxes.boxTexts[0].find("Cannot start the editor (vi)"), std::string::npos) << boxes.boxTexts[0];
   EXPECT_NE(boxes.boxTexts[0].find("TERMINAL"), std::string::npos);
   EXPECT_TRUE(fs::exists(Edited()));
-}
-
-TEST_F(EditAsText, AFailedPutKeepsTheFileAndSaysWhere) {
-  // Everything but the header line deleted: no object to send.
-  settings->setValue("Editor", QString::fromStdString(Script(bin / "wiper", "sed -i '2,$d' \"$1\"\n")));
-  Open();
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 1);
-  ASSERT_FALSE(boxes.boxTexts.empty());
-  EXPECT_NE(boxes.boxTexts.back().find("Cannot write changes to the calculator."), std::string::npos);
-  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
-  ASSERT_TRUE(fs::exists(Edited()));
-  EXPECT_EQ(Slurp(Edited()).find('\n'), Slurp(Edited()).size() - 1);  // what the editor left
-  EXPECT_TRUE(Holds(kA42));
-  // A text the calculator cannot compile is a failed put too, and says why.
-  Script(bin / "wiper", "printf '\\\\<< 1 +\\n' >> \"$1\"\n");
-  EditWithCtrlE("A");
-  EXPECT_EQ(Runs(), 2);
-  ASSERT_GE(boxes.boxTexts.size(), 2u);
-  EXPECT_NE(boxes.boxTexts[boxes.boxTexts.size() - 2].find("Syntax Error"), std::string::npos);
-  EXPECT_NE(boxes.boxTexts.back().find(Edited()), std::string::npos) << boxes.boxTexts.back();
-  EXPECT_NE(Slurp(Edited()).find("<< 1 +"), std::string::npos);
-  EXPECT_TRUE(Holds(kA42));
 }
 
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {

@@ -24,6 +24,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QWhatsThis>
 #include <cstdlib>
@@ -73,8 +74,8 @@ class Help : public ::testing::Test {
     window = std::make_unique<TTestWindow>(settings.get());
     Activate(window.get());
     // The start-up splash comes and goes first.
-    ASSERT_TRUE(WaitUntil([&] { return !QApplication::activeModalWidget(); }));
-    QTest::qWait(800);
+    auto* splash = window->findChild<QTimer*>("tmrAbout");
+    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
     Activate(window.get());
   }
   void TearDown() override {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QDrag>
@@ -18,12 +19,16 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "base/files.h"
-#include "base/log.h"
 #include "calcdata/object_walk.h"
 #include "gui/gui_support.h"
 #include "gui/window_fixture.h"
@@ -32,8 +37,8 @@
 #include "shell/file_source.h"
 #include "shell/file_target.h"
 #include "support/calcsim_process.h"
+#include "support/pty_pair.h"
 #include "transfer/block_checks.h"
-#include "ui/dialogs/capture_window.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/main/main_window.h"
 #include "ui/main/transfer_rules.h"
@@ -72,10 +77,6 @@ TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
 // PC at the calculator's speed, and a backup switches to it.
 class Transfers : public test::TWindowTest {
  protected:
-  void SetUp() override {
-    TWindowTest::SetUp();
-    TLogBook::Instance().Clear();
-  }
   // Files dragged in from a file manager and dropped at a point of a view.
   void DropFiles(QTreeWidget* view, const QStringList& files, QPoint at) {
     std::unique_ptr<QMimeData> mime(shell::FileListMime(files, false));
@@ -84,48 +85,54 @@ class Transfers : public test::TWindowTest {
     QDropEvent drop(QPointF(at), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &drop);
   }
+  // What a drag of the list's selection announces: the paths without
+  // extension, nothing fetched yet.
+  void Announce(shell::TFileSource& source, const QStringList& names) {
+    source.Files.clear();
+    for (const QString& n : names) source.Files.push_back({QString::fromStdString(TempFolder()) + n, QVariant::fromValue<void*>(Item(n))});
+  }
+  // The backup a drag of the root node makes, fetched at the drop.
+  QStringList DraggedBackup() {
+    Announce(window->TreeSource(), {tree->topLevelItem(0)->text(0)});
+    boxes.When("FDownLd", [](QWidget* question) { test::Click(question, "btnOK"); });  // the backup's speed change
+    std::unique_ptr<QMimeData> backup(window->TreeSource().CreateMime());
+    return shell::FilesOf(backup.get());
+  }
 };
 
-// On a desktop the file manager asks for the list as the pointer enters it;
-// a release before it said yes cancels the drag, and Qt deletes the drag and
-// its data while the object is still being fetched for that first request.
+// A drag to a file manager cannot be made offscreen: the drag's data is asked
+// for here as a file manager asks for it. On a desktop the file manager asks
+// as the pointer enters it; a release before it said yes cancels the drag,
+// and Qt deletes the drag and its data while the object is still being
+// fetched for that first request.
 TEST_F(Transfers, ADragCancelledWhileItsObjectIsFetchedOutlivesTheFetch) {
   Start();
-  Select({"LST"});
-  shell::TFileSource& source = window->ListSource();
-  source.Files.clear();
-  source.Files.push_back({QString::fromStdString(TempFolder() + "LST"), QVariant::fromValue<void*>(Item("LST"))});
-  QPointer<QDrag> drag = source.CreateDrag(list);
+  Announce(window->ListSource(), {"LST"});
+  QPointer<QDrag> drag = window->ListSource().CreateDrag(list);
   QPointer<QMimeData> data = drag->mimeData();
-  const auto fetch = source.OnDrop;
+  const auto fetch = window->ListSource().OnDrop;
   bool dataAliveAfterFetch = false;
   QStringList answerDuringFetch;
-  source.OnDrop = [&](bool& go) {
+  window->ListSource().OnDrop = [&](bool& go) {
     drag->deleteLater();  // the cancel
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
     fetch(go);
     dataAliveAfterFetch = !data.isNull();
   };
-  const QStringList files = shell::FilesOf(data);
-  source.OnDrop = fetch;
+  EXPECT_EQ(shell::FilesOf(data).size(), 1);
+  window->ListSource().OnDrop = fetch;
   EXPECT_TRUE(dataAliveAfterFetch);
   EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
-  ASSERT_EQ(files.size(), 1);
-  EXPECT_TRUE(files[0].endsWith("/LST.zq"));
-  // Once the fetch is over, the cancel takes its course.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // once the fetch is over, the cancel takes its course
   EXPECT_TRUE(drag.isNull());
 }
 
-TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
+TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   Start();
-  Select({"A", "LST"});
-  window->ListSource().Files.clear();
-  // What a drag announces: the paths without extension, nothing fetched yet.
-  for (const char* n : {"A", "LST"})
-    window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + n), QVariant::fromValue<void*>(Item(n))});
-  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
+  ClickItem(list, Item("A"));
+  ClickItem(list, Item("LST"), Qt::ControlModifier);
+  Announce(window->ListSource(), {"A", "LST"});
   // Asked while the button is held over a file manager: the names the files
   // will have, at once, and nothing fetched for a drag that may be cancelled.
   QPointer<QDrag> drag = window->ListSource().CreateDrag(list);
@@ -142,202 +149,88 @@ TEST_F(Transfers, DraggedObjectsAreFetchedOnlyWhenDropped) {
   EXPECT_TRUE(files[1].endsWith("/LST.zq"));
   for (const QString& f : files) EXPECT_TRUE(fs::file_size(f.toStdString()) > 0);
 
-  // The root node dragged out: a backup named after the model and the date.
-  window->TreeSource().Files.clear();
-  window->TreeSource().Files.push_back({QString::fromStdString(TempFolder() + tree->topLevelItem(0)->text(0).toStdString()),
-                                        QVariant::fromValue<void*>(nullptr)});
-  TDialogDriver driver;
-  driver.When("FDownLd", [](QWidget* question) { test::Click(question, "btnOK"); });  // the backup's speed change
-  std::unique_ptr<QMimeData> backup(window->TreeSource().CreateMime());
-  const QStringList backupFiles = shell::FilesOf(backup.get());
+  // The root node dragged out: a backup named after the model and the date,
+  // exactly the header and the object.
+  const QStringList backupFiles = DraggedBackup();
   ASSERT_EQ(backupFiles.size(), 1);
   EXPECT_EQ(QFileInfo(backupFiles[0]).fileName().toStdString(), ui::BackupFileName("73", QDate::currentDate()));
   std::string bytes = test::Slurp(backupFiles[0].toStdString());
   const std::size_t size = bytes.size();
   ASSERT_TRUE(TrimObject(bytes).success);
-  EXPECT_EQ(bytes.size(), size);  // exactly the header and the object
-
+  EXPECT_EQ(bytes.size(), size);
+  const std::string backup = dir / "calc.zqbackup";
+  fs::copy_file(backupFiles[0].toStdString(), backup);
   // A backup that fails, with something at its name that cannot be removed
   // (here a folder that is not empty): nothing is handed to the desktop.
   const fs::path stale = backupFiles[0].toStdString();
   fs::remove(stale);
   fs::create_directories(stale / "inside");
-  window->TreeSource().Files.clear();
-  window->TreeSource().Files.push_back({QString::fromStdString(TempFolder() + tree->topLevelItem(0)->text(0).toStdString()),
-                                        QVariant::fromValue<void*>(nullptr)});
-  driver.When("FDownLd", [](QWidget* question) { test::Click(question, "btnOK"); });
   ASSERT_EQ(sim->Control("fault can@+1"), "ok");
-  std::unique_ptr<QMimeData> failed(window->TreeSource().CreateMime());
-  EXPECT_TRUE(shell::FilesOf(failed.get()).isEmpty());
-}
+  EXPECT_TRUE(DraggedBackup().isEmpty());
+  ASSERT_TRUE(WaitUntil([&] { return !window->Connected() && !window->Busy(); }));  // the link was left at the backup's speed
+  sim->Control("server");
+  Connect();
 
-TEST_F(Transfers, AFailedFetchCancelsTheDrop) {
-  Start();
-  window->ListSource().Files.clear();
-  window->ListSource().Files.push_back({QString::fromStdString(TempFolder() + "A"), QVariant::fromValue<void*>(Item("A"))});
-  window->Server().SendCalculatorCommand("'A' PURGE");  // gone before the drop
-  std::unique_ptr<QMimeData> mime(window->ListSource().CreateMime());
-  EXPECT_TRUE(shell::FilesOf(mime.get()).isEmpty());
-  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "A.zq"));
-}
 
-TEST_F(Transfers, FilesDroppedOnTheListAFolderItemAndTheTreeGoIn) {
-  Start();
+  // An object gone before the drop: no file, and the drop is cancelled.
+  Announce(window->ListSource(), {"A"});
+  fs::remove(files[0].toStdString());
+  window->Server().SendCalculatorCommand("'A' PURGE");
+  std::unique_ptr<QMimeData> gone(window->ListSource().CreateMime());
+  EXPECT_TRUE(shell::FilesOf(gone.get()).isEmpty());
+  EXPECT_FALSE(fs::exists(files[0].toStdString()));
+  // That failure ends the session (the calculator's answer is lost on the
+  // way); the server is started again.
+  ASSERT_TRUE(WaitUntil([&] { return !window->Connected() && !window->Busy(); }));
+  sim->Control("server");
+  Connect();
+
+  // Files dropped on the list between the items go into the folder shown; on
+  // a folder item, into that folder, which is shown afterwards; on a tree
+  // folder, into it, and it is selected.
   const fs::path src = dir.path() / "src";
   fs::create_directories(src);
-  std::ofstream(src / "D1.txt") << "%%ZQ: T(3)A(R)F(.);\n11";
-  std::ofstream(src / "D2.txt") << "%%ZQ: T(3)A(R)F(.);\n12";
-  std::ofstream(src / "D3.txt") << "%%ZQ: T(3)A(R)F(.);\n13";
-  const auto path = [&](const char* n) { return QString::fromStdString((src / n).string()); };
-  // On the list, between the items: into the folder shown.
-  DropFiles(list, {path("D1.txt"), path("D2.txt")}, list->visualItemRect(Item("A")).center() + QPoint(0, 400));
+  for (const char* n : {"D1", "D2", "D3"}) std::ofstream(src / (std::string(n) + ".txt")) << "%%ZQ: T(3)A(R)F(.);\n11";
+  const auto path = [&](const char* n) { return QString::fromStdString((src / n).string()) + ".txt"; };
+  DropFiles(list, {path("D1"), path("D2")}, list->visualItemRect(Item("LST")).center() + QPoint(0, 400));
   Settle();
-  std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/D1 Real"), std::string::npos);
-  EXPECT_NE(dump.find("HOME/D2 Real"), std::string::npos);
-  // On a folder item: into that folder, which is shown afterwards.
-  DropFiles(list, {path("D3.txt")}, list->visualItemRect(Item("WORK")).center());
+  EXPECT_TRUE(Holds("HOME/D1 Real"));
+  EXPECT_TRUE(Holds("HOME/D2 Real"));
+  DropFiles(list, {path("D3")}, list->visualItemRect(Item("WORK")).center());
   Settle();
-  EXPECT_NE(Dump().find("HOME/WORK/D3 Real"), std::string::npos);
+  EXPECT_TRUE(Holds("HOME/WORK/D3 Real"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  // On a tree folder: that folder is selected and receives the file.
   QTreeWidgetItem* deep = tree->currentItem()->child(0);
   ASSERT_EQ(deep->text(0), "DEEP");
-  DropFiles(tree, {path("D1.txt")}, tree->visualItemRect(deep).center());
+  DropFiles(tree, {path("D1")}, tree->visualItemRect(deep).center());
   Settle();
-  EXPECT_NE(Dump().find("HOME/WORK/DEEP/D1 Real"), std::string::npos);
+  EXPECT_TRUE(Holds("HOME/WORK/DEEP/D1 Real"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  EXPECT_EQ(tree->currentItem()->text(0), "DEEP");
   // Disconnected: nothing is put.
-  window->tbtnConnectClick();
-  ASSERT_FALSE(window->Connected());
-  DropFiles(list, {path("D2.txt")}, QPoint(5, 5));
+  ClickButton("tbtnConnect");
+  ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
+  DropFiles(list, {path("D2")}, QPoint(5, 5));
   sim->Control("server");  // the server left with the disconnection
-  window->tbtnConnectClick();
-  ASSERT_TRUE(window->Connected());
-  EXPECT_EQ(Dump().find("HOME/WORK/DEEP/D2"), std::string::npos);
-}
+  Connect();
+  EXPECT_FALSE(Holds("HOME/WORK/DEEP/D2"));
 
-TEST_F(Transfers, BackupThenRestoreReconnectsFromThePrompt) {
-  Start();
-  const std::string before = Dump();
-  const std::string file = dir / "calc.zqbackup";
-  TDialogDriver driver;
-  driver.When("FDownLd", [](QWidget* question) { test::Click(question, "btnOK"); });  // the backup's speed change
-  window->BackupToFile(file);
-  ASSERT_TRUE(fs::exists(file));
-  std::string bytes = test::Slurp(file);
-  const std::size_t size = bytes.size();
-  ASSERT_TRUE(TrimObject(bytes).success);
-  EXPECT_EQ(bytes.size(), size);
-  window->Server().SendCalculatorCommand("'A' PURGE");
-
+  // A backup restored: the prompt's button reconnects; Cancel there leaves
+  // the window disconnected.
+  window->Server().SendCalculatorCommand("'LST' PURGE");
   QString okCaption;
-  driver.When("FDownLd", [&](QWidget* prompt) {
+  boxes.When("FDownLd", [&](QWidget* prompt) {
     okCaption = prompt->findChild<QPushButton*>("btnOK")->text();
-    sim->Control("server");  // the user restarts the server on the calculator
+    sim->Control("server");  // the person restarts the server on the calculator
     test::Click(prompt, "btnOK");
   });
-  window->RestoreFromFile(file);
+  window->RestoreFromFile(backup);
   EXPECT_EQ(okCaption, "Connect");
   ASSERT_TRUE(window->Connected());
-  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);
-
-  // Cancel there leaves the window disconnected.
-  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
-  window->RestoreFromFile(file);
+  EXPECT_TRUE(Holds("HOME/LST List"));
+  boxes.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
+  window->RestoreFromFile(backup);
   EXPECT_FALSE(window->Connected());
-}
-
-// A PGM/PPM file ("P5"/"P6") as width, height and the gray value of each pixel.
-struct TGray {
-  int width = 0, height = 0;
-  std::vector<int> pixels;
-  int At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-TGray ReadPnm(const std::string& bytes) {
-  TGray g;
-  std::size_t pos = 0;
-  const auto token = [&] {
-    while (pos < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[pos]))) ++pos;
-    const std::size_t start = pos;
-    while (pos < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[pos]))) ++pos;
-    return bytes.substr(start, pos - start);
-  };
-  const std::string magic = token();
-  g.width = std::stoi(token());
-  g.height = std::stoi(token());
-  token();
-  ++pos;
-  const int channels = magic == "P6" ? 3 : 1;
-  for (int i = 0; i < g.width * g.height; ++i) g.pixels.push_back(static_cast<unsigned char>(bytes[pos + static_cast<std::size_t>(i * channels)]));
-  return g;
-}
-
-TEST_F(Transfers, TheCaptureWindowSavesPicturesOthersCanRead) {
-  settings->setValue("ScreenCapture/Zoom", "5");          // not a zoom: 2
-  settings->setValue("ScreenCapture/BorderFrame", "12");  // out of range: 2
-  Start({}, false, "9600");
-  // Three captures in a row, then Cancel.
-  TDialogDriver driver;
-  int another = 0;
-  for (int round = 0; round < 3; ++round)
-    driver.When("FDownLd", [&, round](QWidget* prompt) {
-      if (round > 0) {
-        ++another;
-        EXPECT_EQ(prompt->windowTitle(), "Do Another Capture?");
-      }
-      sim->Control("screen page");
-    });
-  driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
-  window->mnuCaptureScreenClick();
-  EXPECT_TRUE(driver.Done());
-  EXPECT_EQ(another, 2);
-  EXPECT_FALSE(window->Connected());
-  ui::TFCapture* capture = window->CaptureWindow();
-  ASSERT_NE(capture, nullptr);
-  EXPECT_TRUE(capture->isVisible());
-  EXPECT_EQ(capture->Zoom(), 2);
-  EXPECT_EQ(capture->Frame(), 2);
-  EXPECT_EQ(capture->findChild<QLabel*>("screenPicture")->size(), QSize(274, 140));
-  EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(137, 70));
-
-  std::string why;
-  const std::string jpeg = dir / "picture.JPEG", bmp = dir / "picture.bmp";
-  ASSERT_TRUE(capture->SaveTo(jpeg, why)) << why;
-  ASSERT_TRUE(capture->SaveTo(bmp, why)) << why;
-  EXPECT_FALSE(capture->SaveTo(dir / "picture.gif", why));
-  EXPECT_NE(why.find(".gif"), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir / "picture.gif"));
-  for (const std::string& file : {jpeg, bmp}) {
-    const std::string out = dir / "decoded.pgm";
-    const std::string command = file == jpeg ? "djpeg -grayscale -pnm -outfile '" + out + "' '" + file + "'"
-                                             : "convert '" + file + "' -colorspace Gray pgm:'" + out + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const TGray g = ReadPnm(test::Slurp(out));
-    EXPECT_EQ(g.width, 274);  // as shown: at zoom 2
-    EXPECT_EQ(g.height, 140);
-    EXPECT_LT(g.At(0, 0), 64) << "the frame is black";
-    EXPECT_GT(g.At(4, 4), 160) << "the margin is light";
-    // BMP exactly; JPEG, being lossy, nearly everywhere.
-    int wrong = 0;
-    for (int y = 0; y < g.height; ++y)
-      for (int x = 0; x < g.width; ++x) wrong += (g.At(x, y) < 128) != capture->Framed().Dark(x / 2, y / 2);
-    if (file == bmp)
-      EXPECT_EQ(wrong, 0);
-    else
-      EXPECT_LT(wrong, g.width * g.height / 50) << file;
-  }
-  // Without the border the picture is the calculator's size; frame 0 draws no black.
-  capture->findChild<QAction*>("mnuShowBorder")->trigger();
-  EXPECT_EQ(capture->Framed().width, 131);
-  EXPECT_EQ(capture->Framed().height, 64);
-  capture->findChild<QAction*>("mnuShowBorder")->trigger();
-  capture->findChild<QAction*>("mnuFrame0")->trigger();
-  EXPECT_FALSE(capture->Framed().Dark(0, 0));
-  capture->close();
-  EXPECT_EQ(settings->value("ScreenCapture/Zoom").toString(), "2");
-  EXPECT_EQ(settings->value("ScreenCapture/BorderFrame").toString(), "0");
-  EXPECT_EQ(settings->value("ScreenCapture/Visible").toString(), "0");
 }
 
 TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
@@ -376,26 +269,42 @@ TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
     afterKind = window->PromptDialog().Kind();
     test::Click(prompt, "btnOK");
   });
-  window->findChild<QAction*>("mnuDownLoadServer")->trigger();
+  ChooseFromMenu('f', "mnuFile", "mnuDownLoadServer");
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !window->Busy(); }));
   EXPECT_EQ(afterKind, kPromptServerSent);
   EXPECT_FALSE(window->Connected());
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok stored X"; }, 5000));
   // With the library in memory the calculator can start its server.
   EXPECT_EQ(sim->Control("server"), "ok");
-  window->tbtnConnectClick();
-  EXPECT_TRUE(window->Connected());
+  Connect();
   EXPECT_EQ(window->Host().CalculatorModel(), "71");
 }
 
+// The USB port locks the speed and offers the ROM, which goes to the loader.
 TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   test::TTempDir usbRoot;
   ::setenv("BRIDGIT_USB_ROOT", usbRoot.path().c_str(), 1);
   Start({"--model", "73G+", "--usb-root", usbRoot.path().string()}, false);
-  window->SetPort("ZQx3G+");
-  std::string rom;
-  for (int i = 0; i < 3000; ++i) rom += static_cast<char>(i * 13);
+  auto* port = window->findChild<QComboBox*>("cmboPort");
+  auto* rom = window->findChild<QAction*>("mnuDownloadCalculatorROM");
+  const auto choosePort = [&](const QString& name) {
+    QTest::mouseClick(port->lineEdit(), Qt::LeftButton);
+    Type(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(port->lineEdit(), name);
+    Type(Qt::Key_Return);
+  };
+  choosePort("Auto");
+  EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
+  EXPECT_FALSE(window->findChild<QMenu*>("mnuROM")->menuAction()->isEnabled());
+  choosePort("ZQx3G+");
+  EXPECT_FALSE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
+  ChooseFromMenu('r', "mnuROM", nullptr);
+  EXPECT_TRUE(rom->isEnabled());
+  Type(Qt::Key_Escape);
+  std::string image;
+  for (int i = 0; i < 3000; ++i) image += static_cast<char>(i * 13);
   int error = 0;
-  ASSERT_TRUE(WriteFileSafely(dir / "os.bin", rom, error));
+  ASSERT_TRUE(WriteFileSafely(dir / "os.bin", image, error));
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget* prompt) {
     sim->Control("rom");
@@ -405,9 +314,62 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   window->SendRomFile(dir / "os.bin");
   EXPECT_FALSE(window->Connected());
   EXPECT_FALSE(window->Busy());
+  EXPECT_FALSE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());  // still the USB port
   char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
+  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == std::string("ok rom 3000 bytes crc ") + crc; }, 5000));
+}
+
+// A serial device of a group the person is not in: the error says which group
+// and how to join it. As root (who opens anything) the window runs as nobody
+// with no groups while it connects, and the device belongs to dialout.
+TEST_F(Transfers, APortItMayNotOpenNamesTheGroupToJoin) {
+  test::TPtyPair line;
+  ASSERT_FALSE(line.path().empty());
+  std::string groupName;
+  const bool asRoot = ::geteuid() == 0;
+  if (asRoot) {
+    const struct group* dialout = ::getgrnam("dialout");
+    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
+    groupName = "dialout";
+    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
+  } else {
+    struct stat st {};
+    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
+    groupName = ::getgrgid(st.st_gid)->gr_name;
+    gid_t groups[256];
+    const int n = ::getgroups(256, groups);
+    if (::getegid() == st.st_gid || std::find(groups, groups + std::max(n, 0), st.st_gid) != groups + std::max(n, 0))
+      GTEST_SKIP() << "the test's user is in the group " << groupName;
+    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
+  }
+  settings->setValue("Port", QString::fromStdString(line.path()));
+  ::setenv("BRIDGIT_EXTRA_PORTS", line.path().c_str(), 1);
+  NewWindow();
+  std::vector<gid_t> rootGroups;
+  if (asRoot) {
+    // Effective ids only, so that the test can take root back.
+    rootGroups.resize(static_cast<std::size_t>(::getgroups(0, nullptr)));
+    ::getgroups(static_cast<int>(rootGroups.size()), rootGroups.data());
+    ASSERT_EQ(::setgroups(0, nullptr), 0);
+    ASSERT_EQ(::setegid(65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+  }
+  ClickButton("tbtnConnect");
+  const bool boxShown = WaitUntil([&] { return !boxes.boxTexts.empty(); });
+  if (asRoot) {
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
+    ASSERT_EQ(::setgroups(rootGroups.size(), rootGroups.data()), 0);
+  }
+  ASSERT_TRUE(boxShown);
+  EXPECT_EQ(boxes.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
+                                   ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
+                                   ", which you are not in.\n"
+                                   "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
+                                   "then log out and log in again (a new group counts from the next login).");
+  EXPECT_FALSE(window->Connected());
 }
 
 }  // namespace

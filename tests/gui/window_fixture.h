@@ -1,18 +1,28 @@
-// A main window connected to a fresh simulated calculator, with its settings
-// and its temporary folder in the test's own folders, and the helpers the
-// window tests share.
+// A main window on screen and active, with its settings and its temporary
+// folder in the test's own folders, against a fresh simulated calculator; and
+// the ways a person drives it: mouse clicks on item rectangles, header
+// sections and tool buttons, keys typed into whatever has the focus, menus
+// opened with Alt and clicked. No handler is called directly.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPointer>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QSettings>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <memory>
 
-#include "gui/gui_support.h"
 #include "base/files.h"
+#include "gui/gui_support.h"
 #include "support/calcsim_process.h"
 #include "ui/main/main_window.h"
 
@@ -20,28 +30,147 @@ namespace bridgit::test {
 
 class TWindowTest : public ::testing::Test {
  protected:
+  // What a desktop's window manager does when a window closes: the window
+  // active before it becomes active again (the offscreen platform leaves none
+  // active), a moment later, as the program may well activate one itself.
   void SetUp() override {
     // Copies land in the temporary folder: one of the test's own.
     ::setenv("TMPDIR", temp.path().c_str(), 1);
     settings = std::make_unique<QSettings>(QString::fromStdString(dir / "Bridgit.conf"), QSettings::IniFormat);
+    windowManager_.setInterval(10);
+    QObject::connect(&windowManager_, &QTimer::timeout, [this] {
+      if (ActiveWindowShown()) {
+        inactiveTicks_ = 0;
+        return;
+      }
+      if (++inactiveTicks_ < 10) return;
+      inactiveTicks_ = 0;
+      while (!activated_.empty() && (!activated_.back() || !activated_.back()->isVisible())) activated_.pop_back();
+      if (!activated_.empty()) activated_.back()->activateWindow();
+    });
+    windowManager_.start();
+    qApp->installEventFilter(&activations_);
   }
   void TearDown() override {
+    windowManager_.stop();
     window.reset();
     ::unsetenv("TMPDIR");
     ::unsetenv("BRIDGIT_USB_ROOT");
+    ::unsetenv("BRIDGIT_EXTRA_PORTS");
   }
-  // Starts the simulator and the window, connected unless told otherwise, at
-  // the PC speed given.
+  // Starts the simulator and the window on screen (at the PC speed given),
+  // connected unless told otherwise.
   void Start(const std::vector<std::string>& simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
     settings->setValue("Speed", pcSpeed);
     sim = std::make_unique<TCalcSim>(simArgs);
-    window = std::make_unique<ui::TFZQDir>(settings.get());
-    window->SetPort(QString::fromStdString(sim->PcPath()));
+    settings->setValue("Port", QString::fromStdString(sim->PcPath()));
+    ::setenv("BRIDGIT_EXTRA_PORTS", sim->PcPath().c_str(), 1);
+    NewWindow();
+    if (connect) Connect();
+  }
+  void NewWindow(const QStringList& arguments = {}) {
+    window.reset();
+    window = std::make_unique<ui::TFZQDir>(settings.get(), arguments);
     tree = window->findChild<QTreeWidget*>("folderTree");
     list = window->findChild<QTreeWidget*>("objectList");
-    if (!connect) return;
-    window->tbtnConnectClick();
-    ASSERT_TRUE(window->Connected());
+    Show();
+  }
+  void Show() {
+    window->show();
+    // The start-up splash comes and goes first.
+    auto* splash = window->findChild<QTimer*>("tmrAbout");
+    ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  void Connect() {
+    ClickButton("tbtnConnect");
+    ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  }
+  // Nothing running, and a window active again after any dialog went away.
+  bool Idle() const {
+    return !window->Busy() && !window->findChild<QTimer*>("refreshTimer")->isActive() && ActiveWindowShown();
+  }
+  // A window that was hidden may still count as active here: it does not.
+  static bool ActiveWindowShown() {
+    const QWidget* active = QApplication::activeWindow();
+    return QApplication::activePopupWidget() || (active && active->isVisible());
+  }
+  // What a key or click set going (queued commits, the deferred refresh) has run.
+  void Settle() {
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }))
+        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
+        << ", active window " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "none");
+  }
+  void ClickButton(const char* name) {
+    auto* button = window->findChild<QAbstractButton*>(name);
+    ASSERT_NE(button, nullptr) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  // A click on a check box's or radio button's box, wherever its text ends.
+  static void ClickBox(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const auto element = qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator;
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->style()->subElementRect(element, &option, button).center());
+  }
+  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
+    ASSERT_NE(item, nullptr);
+    view->scrollToItem(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
+    Settle();
+  }
+  // A click on one cell of an item's row.
+  void ClickCell(QTreeWidget* view, QTreeWidgetItem* item, int column) {
+    ASSERT_NE(item, nullptr);
+    const QRect row = view->visualItemRect(item);
+    const int x = view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
+    Settle();
+  }
+  void DoubleClickItem(QTreeWidget* view, QTreeWidgetItem* item) {
+    ASSERT_NE(item, nullptr);
+    // As the platform delivers it: press, release, double-click, release.
+    const QPoint at = view->visualItemRect(item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    Settle();
+  }
+  void ClickHeader(int logical) {
+    QHeaderView* header = list->header();
+    const QPoint at(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+  // A key typed into whatever has the keyboard focus now.
+  void Type(int key, Qt::KeyboardModifiers mods = {}) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), mods);
+  }
+  // Alt+letter opens a menu of the menu bar; the item is clicked in it.
+  void ChooseFromMenu(char letter, const char* menuName, const char* itemName) {
+    Type(Qt::Key_A + (letter - 'a'), Qt::AltModifier);
+    auto* menu = window->findChild<QMenu*>(menuName);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 5000)) << menuName;
+    if (!itemName) return;
+    QAction* action = window->findChild<QAction*>(itemName);
+    ASSERT_NE(action, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  QTreeWidgetItem* Node(const QStringList& path) const {
+    QTreeWidgetItem* node = tree->topLevelItem(0);
+    for (const QString& name : path) {
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < node->childCount() && !next; ++i)
+        if (node->child(i)->text(0) == name) next = node->child(i);
+      if (!next) return nullptr;
+      node = next;
+    }
+    return node;
   }
   QTreeWidgetItem* Item(const QString& name) const {
     for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -53,16 +182,17 @@ class TWindowTest : public ::testing::Test {
     for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
     return names;
   }
-  void Select(const QStringList& names) {
-    list->clearSelection();
-    for (const QString& n : names)
-      if (QTreeWidgetItem* item = Item(n)) item->setSelected(true);
-    list->setFocus();
-    window->PopupMenu1Popup();
+  QStringList Selected() const {
+    QStringList names;
+    for (QTreeWidgetItem* item : list->selectedItems()) names << item->text(0);
+    return names;
   }
-  // Lets the deferred refresh run.
-  void Settle() { ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QTimer*>("refreshTimer")->isActive() && !window->Busy(); })); }
+  bool FocusIn(QWidget* view) const {
+    QWidget* f = QApplication::focusWidget();
+    return f && (f == view || view->isAncestorOf(f));
+  }
   std::string Dump() { return sim->Control("dump"); }
+  bool Holds(const std::string& entry) { return Dump().find(entry) != std::string::npos; }
 
   TTempDir dir;
   TTempDir temp;
@@ -72,6 +202,26 @@ class TWindowTest : public ::testing::Test {
   QTreeWidget* tree = nullptr;
   QTreeWidget* list = nullptr;
   TDialogDriver boxes;  // an unexpected message box is answered, never a hang
+
+ private:
+  // The windows in the order they were last made active.
+  class TActivations : public QObject {
+   public:
+    explicit TActivations(std::vector<QPointer<QWidget>>& order) : order_(order) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::WindowActivate)
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) {
+          std::erase(order_, QPointer<QWidget>(w));
+          order_.emplace_back(w);
+        }
+      return false;
+    }
+    std::vector<QPointer<QWidget>>& order_;
+  };
+  std::vector<QPointer<QWidget>> activated_;
+  TActivations activations_{activated_};
+  QTimer windowManager_;
+  int inactiveTicks_ = 0;  // ticks in a row with no window active
 };
 
 }  // namespace bridgit::test
