@@ -22,7 +22,7 @@ constexpr int kGroupHeight = 41;
 QString FromText(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
 }  // namespace
 
-TFDownLd::TFDownLd(QWidget* mainWindow, bool rpn) : QDialog(mainWindow), main_(mainWindow), rpn_(rpn) {
+TFDownLd::TFDownLd(QWidget* mainWindow, bool rpn) : TShowingDialog(mainWindow), main_(mainWindow), rpn_(rpn) {
   setObjectName("FDownLd");
   setWindowTitle(FromText(texts::kPromptCaption));
   setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -119,18 +119,12 @@ void TFDownLd::HidePrompt(int kind) {
 }
 
 void TFDownLd::showEvent(QShowEvent* e) {
-  showing_ = true;
   CentreOver(this, main_);
-  QDialog::showEvent(e);
+  TShowingDialog::showEvent(e);
   if (btnOK->isVisibleTo(this))
     btnOK->setFocus();
   else if (btnCancel->isVisibleTo(this))
     btnCancel->setFocus();
-}
-
-void TFDownLd::hideEvent(QHideEvent* e) {
-  showing_ = false;
-  QDialog::hideEvent(e);
 }
 
 // Cancel hides the dialog; a modal prompt ends with the Cancel result.

@@ -4,7 +4,7 @@
 // (modeless kinds, Cancel only). It also serves as a plain yes/no box.
 #pragma once
 
-#include <QDialog>
+#include "ui/dialogs/showing_dialog.h"
 #include <atomic>
 
 class QGroupBox;
@@ -14,7 +14,7 @@ class QRadioButton;
 
 namespace bridgit::ui {
 
-class TFDownLd : public QDialog {
+class TFDownLd : public TShowingDialog {
  public:
   // `rpn`: the entry mode shown first (the "RPNPrompts" setting).
   TFDownLd(QWidget* mainWindow, bool rpn);
@@ -31,11 +31,9 @@ class TFDownLd : public QDialog {
   bool RPN() const { return rpn_; }
   int Kind() const { return kind_; }
   // Safe from any thread: the waiting operation polls it.
-  bool Showing() const { return showing_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
-  void hideEvent(QHideEvent* e) override;
   void reject() override;
 
  private:
@@ -49,7 +47,6 @@ class TFDownLd : public QDialog {
   bool rpn_;
   int kind_ = 0;
   std::string question_;
-  std::atomic<bool> showing_{false};
 };
 
 }  // namespace bridgit::ui

@@ -25,7 +25,7 @@ QProgressBar* Animation(QWidget* parent) {
 }
 }  // namespace
 
-TFCmndStatus::TFCmndStatus(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
+TFCmndStatus::TFCmndStatus(QWidget* mainWindow) : TShowingDialog(mainWindow), main_(mainWindow) {
   setObjectName("FCmndStatus");
   setWindowTitle("Calculator is Working");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -53,15 +53,9 @@ void TFCmndStatus::ShowWorking() {
 }
 
 void TFCmndStatus::showEvent(QShowEvent* e) {
-  showing_ = true;
   CentreOver(this, main_);
-  QDialog::showEvent(e);
+  TShowingDialog::showEvent(e);
   if (auto* b = findChild<QPushButton*>("cancelButton")) b->setFocus();
-}
-
-void TFCmndStatus::hideEvent(QHideEvent* e) {
-  showing_ = false;
-  QDialog::hideEvent(e);
 }
 
 void TFCmndStatus::reject() {
@@ -69,7 +63,7 @@ void TFCmndStatus::reject() {
   QDialog::reject();
 }
 
-TFCnctStatus::TFCnctStatus(QWidget* mainWindow) : QDialog(mainWindow), main_(mainWindow) {
+TFCnctStatus::TFCnctStatus(QWidget* mainWindow) : TShowingDialog(mainWindow), main_(mainWindow) {
   setObjectName("FCnctStatus");
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   auto* lblLooking = new QLabel("Looking for Calculator", this);
@@ -82,16 +76,10 @@ TFCnctStatus::TFCnctStatus(QWidget* mainWindow) : QDialog(mainWindow), main_(mai
 }
 
 void TFCnctStatus::ShowLooking() {
-  showing_ = true;
   show();
   CentreOver(this, main_);
   move(x() - kLookingShift, y());
   QCoreApplication::processEvents();  // painted before the search blocks the loop
-}
-
-void TFCnctStatus::hideEvent(QHideEvent* e) {
-  showing_ = false;
-  QDialog::hideEvent(e);
 }
 
 }  // namespace bridgit::ui
