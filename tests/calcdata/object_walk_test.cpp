@@ -41,10 +41,9 @@ void PutSample(TNibbleWriter& w, const TObjectType& t) {
     case TSizeRule::kLengthPrefix:
       PutLengthPrefixed(w, t.code, 13);
       break;
-    case TSizeRule::kComposite:
+    case TSizeRule::kComposite:  // one Real: an odd length, so that a cut can split the closing prolog
       w.Put5(t.code);
       PutReal(w, 1);
-      PutReal(w, 2);
       w.Put5(kSemiProlog);
       break;
     case TSizeRule::kName:

@@ -139,11 +139,7 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   server->ChangeDir("HOME");
   EXPECT_TRUE(server->Rename("WORK", "JOB", true, &home));
   EXPECT_NE(sim->Control("dump").find("HOME/JOB/DEEP/Z Real"), std::string::npos);
-}
 
-TEST_F(Session, FreeMemoryWithEitherDecimalMark) {
-  Start({});
-  Connect();
   const std::string free = server->QueryFreeMemory();
   EXPECT_FALSE(free.empty());
   EXPECT_EQ(free.find_first_not_of("0123456789"), std::string::npos) << free;

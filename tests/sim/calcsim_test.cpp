@@ -11,7 +11,7 @@
 #include "calcdata/object_header.h"
 #include "support/calcsim_process.h"
 #include "support/child_process.h"
-#include "support/run_program.h"
+#include "support/line_peer.h"
 #include "transfer/block_checks.h"
 #include "transfer/xmodem_frame.h"
 
@@ -20,62 +20,12 @@ namespace {
 
 using namespace xmodem;
 
-class TPcSide {
+// The PC's end, with the simulator at hand: its thread takes a posted action
+// only between two of its steps, so a dump answered means every step before it is done.
+class TPcSide : public test::TLinePeer {
  public:
-  explicit TPcSide(const std::string& path, speed_t speed = B9600) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
-      ::cfmakeraw(&t);
-      ::cfsetspeed(&t, speed);
-      ::tcsetattr(fd_, TCSANOW, &t);
-    }
-  }
-  // The simulator's thread takes a posted action only between two of its
-  // steps: a dump answered means every step before it is done.
-  explicit TPcSide(test::TCalcSim& sim, speed_t speed = B9600) : TPcSide(sim.PcPath(), speed) { sim_ = &sim; }
-  // The USB device: write PIPE1, read PIPE0.
-  TPcSide(const std::string& pipe0, const std::string& pipe1) {
-    fd_ = ::open(pipe0.c_str(), O_RDONLY | O_NONBLOCK);
-    out_ = ::open(pipe1.c_str(), O_WRONLY | O_NONBLOCK);
-  }
-  ~TPcSide() {
-    if (out_ >= 0) ::close(out_);
-    ::close(fd_);
-  }
-  bool Ok() const { return fd_ >= 0; }
-  void Send(const std::string& b) { [[maybe_unused]] auto w = ::write(out_ >= 0 ? out_ : fd_, b.data(), b.size()); }
-  std::string Read(std::size_t n, int timeoutMs = 3000) {
-    std::string out;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (out.size() < n && std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      char buf[4096];
-      const ssize_t r = ::read(fd_, buf, std::min(sizeof buf, n - out.size()));
-      if (r > 0) out.append(buf, static_cast<std::size_t>(r));
-    }
-    return out;
-  }
-  static std::string Packet(const std::string& payload) {
-    std::string p;
-    p += static_cast<char>(payload.size() >> 8);
-    p += static_cast<char>(payload.size() & 0xFF);
-    return p + payload + static_cast<char>(Checksum8(payload));
-  }
-  // Reads one answer packet and acknowledges it; "?" when it is damaged.
-  std::string Answer() {
-    const std::string size = Read(2);
-    if (size.size() < 2) return "<none>";
-    const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
-    const std::string body = Read(n + 1);
-    if (body.size() != n + 1 || static_cast<unsigned char>(body[n]) != Checksum8(body.substr(0, n))) {
-      Send(std::string(1, NAK));
-      return "?";
-    }
-    Send(std::string(1, ACK));
-    return body.substr(0, n);
-  }
+  using TLinePeer::TLinePeer;
+  explicit TPcSide(test::TCalcSim& sim, speed_t speed = B9600) : TLinePeer(sim.PcPath(), speed), sim_(&sim) {}
   // A command letter with its packet; the acknowledgement. The server is deaf
   // for a moment after an evaluation: the next letter waits until it listens.
   std::string Command(char letter, const std::string& payload) {
@@ -84,46 +34,8 @@ class TPcSide {
     if (letter == 'E' && sim_) sim_->Control("dump");
     return ack;
   }
-  // Receives one object by XModem, asking with NAK.
-  std::string ReceiveObject() {
-    std::string data;
-    std::string h;
-    // The start request is repeated until the sender answers, as receivers do.
-    for (int tries = 0; tries < 5 && h.empty(); ++tries) {
-      Send(std::string(1, NAK));
-      h = Read(1, 1000);
-    }
-    for (;; h = Read(1, 5000)) {
-      if (h.empty() || h[0] == CAN) {
-        Read(2, 300);  // the rest of the cancel
-        return "<cancelled>";
-      }
-      if (h[0] == EOT) {
-        Send(std::string(1, ACK));
-        return data;
-      }
-      const std::size_t n = h[0] == STX ? kLargeBlock : kSmallBlock;
-      const std::string rest = Read(n + 3);
-      data += rest.substr(2, n);
-      Send(std::string(1, ACK));
-    }
-  }
-  bool SendObject(const std::string& file, char expectStart) {
-    if (Read(1, 5000) != std::string(1, expectStart)) return false;
-    TCheckMode mode;
-    CheckModeOf(expectStart, mode);
-    std::uint32_t number = 1;
-    for (std::size_t at = 0; at < file.size(); at += kSmallBlock) {
-      Send(BuildFrame(number++, file.substr(at), kSmallBlock, mode));
-      if (Read(1) != std::string(1, ACK)) return false;
-    }
-    Send(std::string(1, EOT));
-    return Read(1) == std::string(1, ACK);
-  }
 
  private:
-  int fd_ = -1;
-  int out_ = -1;
   test::TCalcSim* sim_ = nullptr;
 };
 
@@ -494,24 +406,6 @@ TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(sim.Control("status").find("no control socket"), std::string::npos);
-  // A socket left behind by an earlier run is replaced.
-  EXPECT_EQ(sim.Stop(), 0);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const std::string stale = dir / "stale";
-  std::strncpy(addr.sun_path, stale.c_str(), sizeof addr.sun_path - 1);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::close(fd);
-  test::TChildProcess again({BRIDGIT_CALCSIM, "--path", dir / "line2", "--control", stale});
-  bool answered = false;
-  for (int i = 0; i < 500 && !answered; ++i) {
-    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    answered = ::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(client);
-    if (!answered) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(answered);
 }
 
 }  // namespace
