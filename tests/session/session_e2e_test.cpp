@@ -148,6 +148,17 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   EXPECT_EQ(host.CalculatorFlags(), "01");
   EXPECT_EQ(host.DecimalSeparator(), ',');
   EXPECT_EQ(server->QueryFreeMemory(), free);
+
+  // A calculator that falls silent ends in the connection error.
+  sim->Control("quit-server");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the person's keys come first
+  EXPECT_THROW(server->Execute("", false, true), TConnectionError);
+  EXPECT_FALSE(host.Connected());
+  // A new connection works once the server runs again.
+  sim->Control("server");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Connect();
+  EXPECT_TRUE(host.Connected());
 }
 
 TEST_F(Session, ThePulseWaitsThroughALongEvaluation) {
@@ -176,20 +187,6 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 6);
   EXPECT_FALSE(host.Connected());
   EXPECT_TRUE(server->PortName.empty());
-}
-
-TEST_F(Session, ASilentCalculatorEndsInTheConnectionError) {
-  Start({});
-  Connect();
-  sim->Control("quit-server");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the person's keys come first
-  EXPECT_THROW(server->Execute("", false, true), TConnectionError);
-  EXPECT_FALSE(host.Connected());
-  // A new connection works once the server runs again.
-  sim->Control("server");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  Connect();
-  EXPECT_TRUE(host.Connected());
 }
 
 TEST_F(Session, TheOtherServerAndAutomaticChoice) {
