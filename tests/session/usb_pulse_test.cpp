@@ -98,9 +98,10 @@ TEST_F(UsbPulse, ADeviceThatFloodsAfterItsAnswerEndsThePulseWithTheConnectionErr
 }
 
 TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
-  // A byte every 30 ms: never silent for a whole 80 ms slice, and slow enough
-  // that only the time bound can stop it.
-  Start("x", 30);
+  // A byte every 10 ms: never silent for a whole 80 ms slice (unless a loaded
+  // machine stalls this thread that long), and slow enough (200 bytes in the
+  // two seconds) that only the time bound can stop it.
+  Start("x", 10);
   EXPECT_THROW(server->Pulse(), TConnectionError);
   stop = true;
   peer.join();
@@ -109,7 +110,7 @@ TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
 }
 
 TEST_F(UsbPulse, CancelIsServedWhileTheDeviceKeepsSending) {
-  Start("x", 30, true);
+  Start("x", 10, true);
   EXPECT_THROW(server->Pulse(), TConnectionError);
   stop = true;
   peer.join();
