@@ -41,10 +41,9 @@ void PutSample(TNibbleWriter& w, const TObjectType& t) {
     case TSizeRule::kLengthPrefix:
       PutLengthPrefixed(w, t.code, 13);
       break;
-    case TSizeRule::kComposite:
+    case TSizeRule::kComposite:  // one Real: an odd length, so that a cut can split the closing prolog
       w.Put5(t.code);
       PutReal(w, 1);
-      PutReal(w, 2);
       w.Put5(kSemiProlog);
       break;
     case TSizeRule::kName:
@@ -75,6 +74,7 @@ TEST(TrimObject, EveryTypeOfTheTableIsCutToItsExactLength) {
     const std::size_t nibbles = w.size();
     for (std::size_t padding : {0u, 1u, 100u}) {
       std::string file = ObjectFile(w, kFamily73, padding);
+      if (nibbles % 2 == 1) file[8 + nibbles / 2] |= '\xF0';  // what follows an odd end is not the object's
       const TTrimResult r = TrimObject(file);
       SCOPED_TRACE(std::string(t.name) + " padding " + std::to_string(padding));
       ASSERT_TRUE(r.success);
@@ -82,40 +82,6 @@ TEST(TrimObject, EveryTypeOfTheTableIsCutToItsExactLength) {
       EXPECT_EQ(r.odd, nibbles % 2 == 1);
       EXPECT_EQ(file, ObjectFile(w, kFamily73));  // high nibble of an odd end cleared
     }
-  }
-}
-
-TEST(TrimObject, KnownLengths) {
-  {  // A Real with 100 bytes of padding: 21 nibbles, 11 bytes, odd.
-    TNibbleWriter w;
-    PutReal(w);
-    std::string file = ObjectFile(w, kFamily71, 100, '\xFF');
-    const TTrimResult r = TrimObject(file);
-    EXPECT_TRUE(r.success);
-    EXPECT_TRUE(r.odd);
-    EXPECT_EQ(file.size(), 8u + 11u);
-    EXPECT_EQ(static_cast<unsigned char>(file.back()) >> 4, 0u);
-  }
-  {  // A String of five characters: length field 15, 20 nibbles, 10 bytes.
-    TNibbleWriter w;
-    w.Put5(Prolog("String"));
-    w.Put5(15);
-    w.PutBytes("HELLO");
-    std::string file = ObjectFile(w, kFamily71, 30);
-    const TTrimResult r = TrimObject(file);
-    EXPECT_TRUE(r.success);
-    EXPECT_FALSE(r.odd);
-    EXPECT_EQ(file.size(), 8u + 10u);
-  }
-  {  // A List of two Reals: 5 + 21 + 21 + 5 nibbles.
-    TNibbleWriter w;
-    w.Put5(Prolog("List"));
-    PutReal(w), PutReal(w);
-    w.Put5(kSemiProlog);
-    ASSERT_EQ(w.size(), 52u);
-    std::size_t n = 0;
-    EXPECT_TRUE(ObjectNibbleLength(ObjectFile(w, kFamily71, 64), n));
-    EXPECT_EQ(n, 52u);
   }
 }
 

@@ -17,7 +17,7 @@ TEST(CheckVarName, ProperNamesPassWithoutAQuestion) {
 }
 
 TEST(CheckVarName, ImproperNamesAskAndFollowTheAnswer) {
-  for (std::string_view n : {"1A", "A B", "X_Y", "\\<<A", "a+b", "v\\v/", "\\.S1"}) {
+  for (std::string_view n : {"0A", "9A", "A B", "X_Y", "\\<<A", "a+b", "v\\v/", "\\.S1"}) {
     test::TScriptedPrompts host;
     host.Answer(false);
     EXPECT_FALSE(CheckVarName(n, host)) << n;

@@ -16,7 +16,6 @@
 #include "support/child_process.h"
 #include "support/object_builder.h"
 #include "support/pty_pair.h"
-#include "support/run_program.h"
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 
@@ -255,7 +254,9 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
   EXPECT_EQ(Cli_({"get"}).code, 2);
   // The usage, not only an error; a global option may follow the command.
-  EXPECT_NE(test::RunProgram({BRIDGIT_CLI}).err.find("\nSubcommands:\n"), std::string::npos);
+  const test::TRun bare = test::RunProgram({BRIDGIT_CLI});
+  EXPECT_EQ(bare.code, 2);
+  EXPECT_NE(bare.err.find("\nSubcommands:\n"), std::string::npos);
   EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
   EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
   test::TRun r = Cli_({"lst"});

@@ -2,8 +2,6 @@
 // process against bridgit-calcsim, with changes made on the calculator behind
 // the mirror's back by other bridgit-cli commands.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,7 +14,7 @@
 #include "mirror/plan.h"
 #include "mirror/state.h"
 #include "support/calcsim_process.h"
-#include "support/run_program.h"
+#include "support/child_process.h"
 
 namespace bridgit {
 namespace {
@@ -509,31 +507,18 @@ TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
 TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
-  const std::vector<std::string> args = Args(sim, {"pull", "m"});
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(out[1], 1);
-    ::dup2(out[1], 2);
-    ::close(out[0]);
-    if (::chdir(work.path().c_str()) != 0) ::_exit(126);
-    std::vector<char*> argv;
-    for (auto a : args) argv.push_back(::strdup(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
+  test::TChildProcess pull(Args(sim, {"pull", "m"}), work.path().string(), {-1, out[1], out[1]});
   ::close(out[1]);
   std::string seen;
   char c;
   int lines = 0;
   while (lines < 3 && ::read(out[0], &c, 1) == 1) lines += (seen += c, c == '\n');
-  ::kill(pid, SIGINT);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  pull.Signal(SIGINT);
+  const int code = pull.Wait(30000);
   for (ssize_t n; (n = ::read(out[0], &c, 1)) == 1;) seen += c;
   ::close(out[0]);
   ASSERT_EQ(lines, 3) << seen;
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(code, 130);
   EXPECT_NE(seen.find("bridgit-cli: cancelled\n"), std::string::npos) << seen;
   EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();  // its scratch went with it
   const std::set<std::string> partial = FilesUnder(work / "m");

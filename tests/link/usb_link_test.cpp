@@ -6,17 +6,14 @@
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/usb_link.h"
+#include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
 
 namespace bridgit {
 namespace {
 
-int CountLines(const std::string& prefix) {
-  int n = 0;
-  for (const auto& l : TLogBook::Instance().Lines()) n += l.starts_with(prefix) ? 1 : 0;
-  return n;
-}
+using test::LogCount;
 
 class UsbLink : public ::testing::Test {
  protected:
@@ -63,10 +60,10 @@ TEST_F(UsbLink, ASilentCalculatorEndsInTheFatalPathAfterTheLimit) {
   std::string one(1, '\0');
   EXPECT_THROW(link.ReadComm(one, 2500), TConnectionError);
   EXPECT_GE(TickCount() - start, kUsbSilenceLimitMs);
-  EXPECT_GT(CountLines("SafeRd TimeOut"), 10);
-  EXPECT_GT(CountLines("No data, time count = "), 10);
-  EXPECT_EQ(CountLines("ReadFile exceeded maximum time for reads of zero bytes"), 1);
-  EXPECT_EQ(CountLines("Serious error, disconnecting"), 1);
+  EXPECT_GT(LogCount("SafeRd TimeOut"), 10);
+  EXPECT_GT(LogCount("No data, time count = "), 10);
+  EXPECT_EQ(LogCount("ReadFile exceeded maximum time for reads of zero bytes"), 1);
+  EXPECT_EQ(LogCount("Serious error, disconnecting"), 1);
   EXPECT_FALSE(host.Connected());
 }
 
@@ -76,8 +73,8 @@ TEST_F(UsbLink, AVisibleStatusDialogKeepsTheLinkThroughSilence) {
   std::string one(1, '\xFF');
   EXPECT_EQ(link.ReadComm(one, 2500), 0);
   EXPECT_EQ(one[0], '\0');
-  EXPECT_EQ(CountLines("ReadFile exceeded maximum time for reads of zero bytes"), 1);
-  EXPECT_EQ(CountLines("Serious error, disconnecting"), 0);
+  EXPECT_EQ(LogCount("ReadFile exceeded maximum time for reads of zero bytes"), 1);
+  EXPECT_EQ(LogCount("Serious error, disconnecting"), 0);
   EXPECT_TRUE(host.Connected());
 
   // The next silent read counts from the earlier first empty attempt and gives
@@ -110,14 +107,14 @@ TEST_F(UsbLink, ARequestStartsANewSilenceCountSoAnIdleLinkSurvivesASlowAnswer) {
   EXPECT_EQ(one, "A");
   EXPECT_EQ(calculator.get(), "E");
   EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(CountLines("Serious error, disconnecting"), 0);
+  EXPECT_EQ(LogCount("Serious error, disconnecting"), 0);
 }
 
 TEST_F(UsbLink, ClearInputDropsWhatIsComingAndCloseReturnsWhileTheReaderBlocks) {
   link.OpenComm("ZQx3G+", 115200);
   device.Send(std::string(500, 'g'));
   link.ClearInput();
-  EXPECT_GT(CountLines("**** ReadComm returning partial string"), 0);  // the drain reads as any read does
+  EXPECT_GT(LogCount("**** ReadComm returning partial string"), 0);  // the drain reads as any read does
   std::string buf(4, '\0');
   EXPECT_EQ(link.ReadComm(buf, 50), 0);
 

@@ -10,6 +10,7 @@
 #include "link/memory_link.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
+#include "support/line_peer.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "transfer/block_checks.h"
@@ -45,10 +46,7 @@ class Packets : public ::testing::Test {
     }
     peer.join();
   }
-  static std::string Packet(const std::string& payload) {
-    return std::string(1, static_cast<char>(payload.size() >> 8)) + static_cast<char>(payload.size() & 0xFF) + payload +
-           static_cast<char>(Checksum8(payload));
-  }
+  static std::string Packet(const std::string& payload) { return test::TLinePeer::Packet(payload); }
   test::TRecordingHost host;
   test::TRecordingHost calculatorHost;
   std::unique_ptr<TMemoryLink> calc;  // the calculator's end of the line
@@ -95,7 +93,8 @@ TEST_F(Packets, OneStrayNulBeforeTheAckIsSkippedTwoAreAFailure) {
 // Five damaged answers are asked for again; the sixth ends the session.
 TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
   host.SetConnected(true);
-  std::string bad = Packet("12345");
+  const std::string text(260, '5');  // more than a size byte holds
+  std::string bad = Packet(text);
   bad.back() = static_cast<char>(bad.back() + 1);
   std::string replies;
   std::string got;
@@ -104,10 +103,10 @@ TEST_F(Packets, AnswersAreCheckedAndAcknowledged) {
       calc->WriteComm(bad);
       replies += calc->Take(1, 5000);
     }
-    calc->WriteComm(Packet("12345"));
+    calc->WriteComm(Packet(text));
     replies += calc->Take(1, 5000);
   }, [&] { got = server->Channel().ReceiveCommandPacket(); });
-  EXPECT_EQ(got, "12345");
+  EXPECT_EQ(got, text);
   EXPECT_EQ(replies, "\x15\x15\x15\x15\x15\x06");
   EXPECT_EQ(LogCount("CRC problem "), 5);
   EXPECT_EQ(LogCount("CRC ok "), 1);

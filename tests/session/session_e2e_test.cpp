@@ -139,11 +139,7 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   server->ChangeDir("HOME");
   EXPECT_TRUE(server->Rename("WORK", "JOB", true, &home));
   EXPECT_NE(sim->Control("dump").find("HOME/JOB/DEEP/Z Real"), std::string::npos);
-}
 
-TEST_F(Session, FreeMemoryWithEitherDecimalMark) {
-  Start({});
-  Connect();
   const std::string free = server->QueryFreeMemory();
   EXPECT_FALSE(free.empty());
   EXPECT_EQ(free.find_first_not_of("0123456789"), std::string::npos) << free;
@@ -152,6 +148,17 @@ TEST_F(Session, FreeMemoryWithEitherDecimalMark) {
   EXPECT_EQ(host.CalculatorFlags(), "01");
   EXPECT_EQ(host.DecimalSeparator(), ',');
   EXPECT_EQ(server->QueryFreeMemory(), free);
+
+  // A calculator that falls silent ends in the connection error.
+  sim->Control("quit-server");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the person's keys come first
+  EXPECT_THROW(server->Channel().Execute("", false, true), TConnectionError);
+  EXPECT_FALSE(host.Connected());
+  // A new connection works once the server runs again.
+  sim->Control("server");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Connect();
+  EXPECT_TRUE(host.Connected());
 }
 
 TEST_F(Session, ThePulseWaitsThroughALongEvaluation) {
@@ -180,20 +187,6 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 6);
   EXPECT_FALSE(host.Connected());
   EXPECT_TRUE(server->Channel().PortName().empty());
-}
-
-TEST_F(Session, ASilentCalculatorEndsInTheConnectionError) {
-  Start({});
-  Connect();
-  sim->Control("quit-server");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the person's keys come first
-  EXPECT_THROW(server->Channel().Execute("", false, true), TConnectionError);
-  EXPECT_FALSE(host.Connected());
-  // A new connection works once the server runs again.
-  sim->Control("server");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  Connect();
-  EXPECT_TRUE(host.Connected());
 }
 
 TEST_F(Session, TheOtherServerAndAutomaticChoice) {

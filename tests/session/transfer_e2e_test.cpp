@@ -155,10 +155,26 @@ TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
   }
   EXPECT_EQ(Slurp(dir / "GREETING.txt"), "%%ZQ: T(3)A(D)F(.);\n\"Hello \\\"calc\\\" \\-> \\<< world \\>>\"\n");
   EXPECT_EQ(Slurp(dir / "PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
-}
 
-TEST_F(Objects, TextCopiesRefuseOnlyTheNameHomeItself) {
-  Start();
+  // Text is quoted by the type the listing gave.
+  const auto get = [&](const std::string& name, int icon) {
+    const std::string file = dir / (name + std::to_string(icon) + ".txt");
+    EXPECT_TRUE(server->GetToFile(name, file, icon, Item(name)->Size));
+    return Slurp(file);
+  };
+  const std::string header = "%%ZQ: T(3)A(D)F(.);\n";
+  // An Algebraic's text that lacks the leading quote gets single quotes around it...
+  EXPECT_EQ(get("A", kAlgebraicIcon), header + "'42.'\n");
+  // ...one that has it gets none added.
+  EXPECT_EQ(get("EXPR", kAlgebraicIcon), header + "'X^2+1'\n");
+  // Other types: no quotes; a String: double quotes.
+  EXPECT_EQ(get("A", kRealIcon), header + "42.\n");
+  server->Channel().Execute("\"say \\\\\"hi\\\\\"\" 'SAY' STO", true, true);
+  server->ListAll(home);
+  EXPECT_EQ(get("SAY", kStringIcon), header + "\"say \\\"hi\\\"\"\n");
+
+  // Only the name HOME itself is refused, before anything is sent.
+  host.SetTextMode(false);
   ASSERT_TRUE(Get("A", dir / "A.zq"));
   for (const std::string name : {"home", "Home", "HOMEWORK"}) ASSERT_TRUE(Put(name, dir / "A.zq"));
   server->ListAll(home);
@@ -245,10 +261,7 @@ TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
   ASSERT_FALSE(host.Messages().empty());
   EXPECT_EQ(host.Messages().back().first, "Warning");
   EXPECT_EQ(DumpLine("EMPTY"), "");
-}
 
-TEST_F(Objects, ReplaceQuestionsFollowFlag36) {
-  Start();
   int asked = 0;
   host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
   ASSERT_TRUE(Get("A", dir / "A.zq"));
@@ -335,26 +348,10 @@ TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
   EXPECT_EQ(Slurp(dir / "ODD2.zq"), original);
 }
 
-TEST_F(Objects, AKnownObjectThatGrewSinceTheListingIsNotCutShort) {
-  Start();
-  const long long listed = Item("GREETING")->Size;
-  const std::string longer = "a much longer greeting than the one listed before";
-  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
-  TLogBook::Instance().Clear();
-  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
-  const std::string got = Slurp(dir / "G.zq");
-  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
-  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
-  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
-  EXPECT_NE(TLogBook::Instance().Text().find("Object size differs from the listing (expected / got): " +
-                                             std::to_string(listed + 8) + " / " + std::to_string(got.size())),
-            std::string::npos);
-}
-
 TEST_F(Objects, BackupAndRestoreGiveTheSameMemoryByteExact) {
   const std::string memory = MemoryWithUnknownObject();
   std::filesystem::create_directories(memory + "/WORK/DEEP");
-  Start({"--memory", memory}, "9600");
+  Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
   const std::string before = sim->Control("dump");
   ASSERT_TRUE(server->Backup(dir / "odd.zqbackup", home.TotalSize()));
   std::string backup;
@@ -451,30 +448,23 @@ TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScr
     // A String of n characters is 10 + 2n nibbles.
     EXPECT_EQ(DumpLine(name), "String " + std::to_string((10 + 2 * xs.size()) / 2) + " \"" + xs + "\"");
   }
-}
 
-TEST_F(Objects, FetchedTextIsQuotedByTheTypeTheListingGave) {
-  Start();
-  host.SetTextMode(true);
-  const auto get = [&](const std::string& name, int icon) {
-    const std::string file = dir / (name + std::to_string(icon) + ".txt");
-    EXPECT_TRUE(server->GetToFile(name, file, icon, Item(name)->Size));
-    return Slurp(file);
-  };
-  const std::string header = "%%ZQ: T(3)A(D)F(.);\n";
-  // An Algebraic's text that lacks the leading quote gets single quotes around it...
-  EXPECT_EQ(get("A", kAlgebraicIcon), header + "'42.'\n");
-  // ...one that has it gets none added.
-  EXPECT_EQ(get("EXPR", kAlgebraicIcon), header + "'X^2+1'\n");
-  // Other types: no quotes; a String: double quotes.
-  EXPECT_EQ(get("A", kRealIcon), header + "42.\n");
-  server->Channel().Execute("\"say \\\\\"hi\\\\\"\" 'SAY' STO", true, true);
-  server->ListAll(home);
-  EXPECT_EQ(get("SAY", kStringIcon), header + "\"say \\\"hi\\\"\"\n");
+  const long long listed = Item("GREETING")->Size;
+  const std::string longer = "a much longer greeting than the one listed before";
+  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
+  TLogBook::Instance().Clear();
+  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
+  const std::string got = Slurp(dir / "G.zq");
+  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
+  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
+  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
+  EXPECT_NE(TLogBook::Instance().Text().find("Object size differs from the listing (expected / got): " +
+                                             std::to_string(listed + 8) + " / " + std::to_string(got.size())),
+            std::string::npos);
 }
 
 TEST_F(Objects, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlocks) {
-  Start({}, "9600");  // a backup runs at the calculator's own speed
+  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
   std::set<int> totals;
   host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
   for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
@@ -486,13 +476,10 @@ TEST_F(Objects, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlocks) {
       EXPECT_FALSE(totals.contains(static_cast<int>(estimate)));
     }
   }
-}
 
-// The window's estimate is the sizes of HOME's entries plus 100; the names
-// of the entries are not in it. A memory of many small variables with long
-// names is well above it, and is still received whole.
-TEST_F(Objects, ABackupWellAboveItsEstimateIsReceivedWhole) {
-  Start({}, "9600");  // a backup runs at the calculator's own speed
+  // The window's estimate is the sizes of HOME's entries plus 100; the names
+  // of the entries are not in it. A memory of many small variables with long
+  // names is well above it, and is still received whole.
   for (int batch = 0; batch < 16; ++batch) {
     std::string command;
     for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";

@@ -12,10 +12,10 @@
 #include "link/comm_error.h"
 #include "link/link.h"
 #include "session/xmodem_server.h"
+#include "support/line_peer.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
-#include "transfer/block_checks.h"
 
 namespace bridgit {
 namespace {
@@ -50,8 +50,7 @@ class UsbPulse : public ::testing::Test {
         fromPc += device.Received();
         SleepMs(1);
       }
-      const std::string answer = "123.";
-      Send(std::string("\x00\x04", 2) + answer + static_cast<char>(Checksum8(answer)));
+      Send(test::TLinePeer::Packet("123."));
       bool cancelled = false;
       while (!stop) {
         Send(chunk);
@@ -99,9 +98,10 @@ TEST_F(UsbPulse, ADeviceThatFloodsAfterItsAnswerEndsThePulseWithTheConnectionErr
 }
 
 TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
-  // A byte every 30 ms: never silent for a whole 80 ms slice, and slow enough
-  // that only the time bound can stop it.
-  Start("x", 30);
+  // A byte every 10 ms: never silent for a whole 80 ms slice (unless a loaded
+  // machine stalls this thread that long), and slow enough (200 bytes in the
+  // two seconds) that only the time bound can stop it.
+  Start("x", 10);
   EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   stop = true;
   peer.join();
@@ -110,7 +110,7 @@ TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
 }
 
 TEST_F(UsbPulse, CancelIsServedWhileTheDeviceKeepsSending) {
-  Start("x", 30, true);
+  Start("x", 10, true);
   EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   stop = true;
   peer.join();
@@ -127,8 +127,7 @@ TEST_F(UsbPulse, LateAnswersAreStillDrainedAndThePulseEnds) {
       fromPc += device.Received();
       SleepMs(1);
     }
-    const std::string answer = "123.";
-    const std::string packet = std::string("\x00\x04", 2) + answer + static_cast<char>(Checksum8(answer));
+    const std::string packet = test::TLinePeer::Packet("123.");
     Send(packet + packet + packet);  // two late answers behind the first
   });
   server->Channel().Pulse();

@@ -3,7 +3,6 @@
 // nibble they came with.
 #include <gtest/gtest.h>
 
-#include "sim/calc_memory.h"
 #include "sim/calc_names.h"
 #include "sim/calc_xmodem.h"
 #include "sim/rpl_objects.h"
@@ -88,34 +87,6 @@ TEST(CalcObjects, KnownTypesAreCutToTheirLengthOthersKeepWhatTheyCameWith) {
   EXPECT_EQ(ObjectLength(MakeComposite(kList, {MakeReal(1), MakeReal(2)}), 0), 52u);
   // A List that holds an unknown object cannot be sized.
   EXPECT_FALSE(KnownLength(MakeComposite(kList, {complex}), 0));
-}
-
-TEST(CalcObjects, FoldersAndBackupsAreTakenApartWithoutSizingTheirObjects) {
-  TCalcMemory memory;
-  const TObj complex = ObjectOfFile("ZQZQ73-C" + kComplexObject);
-  memory.Store("C", complex);
-  memory.Store("L", MakeComposite(kList, {complex, MakeReal(3)}));
-  memory.CreateDir("D");
-  memory.Enter(*memory.Home().Find("D")->dir);
-  memory.Store("R", MakeReal(7));
-  memory.Store("C2", complex);
-  memory.GoHome();
-  const std::string before = memory.Dump();
-  EXPECT_NE(before.find("HOME/C ? 19 External"), std::string::npos) << before;
-
-  // The folder as one object and back.
-  const auto again = TDir::FromObject(memory.Home().ToObject());
-  ASSERT_EQ(again->vars.size(), 3u);
-  EXPECT_EQ(again->vars[2].name, "C");
-  EXPECT_EQ(again->vars[2].object, complex);
-  ASSERT_TRUE(again->vars[0].IsDir());
-  EXPECT_EQ(again->vars[0].dir->vars[0].object, complex);
-
-  // The whole memory as a Backup and back.
-  TCalcMemory restored;
-  restored.Restore(memory.Backup());
-  EXPECT_EQ(restored.Dump(), before);
-  EXPECT_EQ(restored.Home().ToObject(), memory.Home().ToObject());
 }
 
 }  // namespace

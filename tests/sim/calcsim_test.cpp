@@ -11,7 +11,7 @@
 #include "calcdata/object_header.h"
 #include "support/calcsim_process.h"
 #include "support/child_process.h"
-#include "support/run_program.h"
+#include "support/line_peer.h"
 #include "transfer/block_checks.h"
 #include "transfer/xmodem_frame.h"
 
@@ -20,62 +20,12 @@ namespace {
 
 using namespace xmodem;
 
-class TPcSide {
+// The PC's end, with the simulator at hand: its thread takes a posted action
+// only between two of its steps, so a dump answered means every step before it is done.
+class TPcSide : public test::TLinePeer {
  public:
-  explicit TPcSide(const std::string& path, speed_t speed = B9600) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
-      ::cfmakeraw(&t);
-      ::cfsetspeed(&t, speed);
-      ::tcsetattr(fd_, TCSANOW, &t);
-    }
-  }
-  // The simulator's thread takes a posted action only between two of its
-  // steps: a dump answered means every step before it is done.
-  explicit TPcSide(test::TCalcSim& sim, speed_t speed = B9600) : TPcSide(sim.PcPath(), speed) { sim_ = &sim; }
-  // The USB device: write PIPE1, read PIPE0.
-  TPcSide(const std::string& pipe0, const std::string& pipe1) {
-    fd_ = ::open(pipe0.c_str(), O_RDONLY | O_NONBLOCK);
-    out_ = ::open(pipe1.c_str(), O_WRONLY | O_NONBLOCK);
-  }
-  ~TPcSide() {
-    if (out_ >= 0) ::close(out_);
-    ::close(fd_);
-  }
-  bool Ok() const { return fd_ >= 0; }
-  void Send(const std::string& b) { [[maybe_unused]] auto w = ::write(out_ >= 0 ? out_ : fd_, b.data(), b.size()); }
-  std::string Read(std::size_t n, int timeoutMs = 3000) {
-    std::string out;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (out.size() < n && std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      char buf[4096];
-      const ssize_t r = ::read(fd_, buf, std::min(sizeof buf, n - out.size()));
-      if (r > 0) out.append(buf, static_cast<std::size_t>(r));
-    }
-    return out;
-  }
-  static std::string Packet(const std::string& payload) {
-    std::string p;
-    p += static_cast<char>(payload.size() >> 8);
-    p += static_cast<char>(payload.size() & 0xFF);
-    return p + payload + static_cast<char>(Checksum8(payload));
-  }
-  // Reads one answer packet and acknowledges it; "?" when it is damaged.
-  std::string Answer() {
-    const std::string size = Read(2);
-    if (size.size() < 2) return "<none>";
-    const std::size_t n = static_cast<unsigned char>(size[0]) * 256u + static_cast<unsigned char>(size[1]);
-    const std::string body = Read(n + 1);
-    if (body.size() != n + 1 || static_cast<unsigned char>(body[n]) != Checksum8(body.substr(0, n))) {
-      Send(std::string(1, NAK));
-      return "?";
-    }
-    Send(std::string(1, ACK));
-    return body.substr(0, n);
-  }
+  using TLinePeer::TLinePeer;
+  explicit TPcSide(test::TCalcSim& sim, speed_t speed = B9600) : TLinePeer(sim.PcPath(), speed), sim_(&sim) {}
   // A command letter with its packet; the acknowledgement. The server is deaf
   // for a moment after an evaluation: the next letter waits until it listens.
   std::string Command(char letter, const std::string& payload) {
@@ -84,46 +34,8 @@ class TPcSide {
     if (letter == 'E' && sim_) sim_->Control("dump");
     return ack;
   }
-  // Receives one object by XModem, asking with NAK.
-  std::string ReceiveObject() {
-    std::string data;
-    std::string h;
-    // The start request is repeated until the sender answers, as receivers do.
-    for (int tries = 0; tries < 5 && h.empty(); ++tries) {
-      Send(std::string(1, NAK));
-      h = Read(1, 1000);
-    }
-    for (;; h = Read(1, 5000)) {
-      if (h.empty() || h[0] == CAN) {
-        Read(2, 300);  // the rest of the cancel
-        return "<cancelled>";
-      }
-      if (h[0] == EOT) {
-        Send(std::string(1, ACK));
-        return data;
-      }
-      const std::size_t n = h[0] == STX ? kLargeBlock : kSmallBlock;
-      const std::string rest = Read(n + 3);
-      data += rest.substr(2, n);
-      Send(std::string(1, ACK));
-    }
-  }
-  bool SendObject(const std::string& file, char expectStart) {
-    if (Read(1, 5000) != std::string(1, expectStart)) return false;
-    TCheckMode mode;
-    CheckModeOf(expectStart, mode);
-    std::uint32_t number = 1;
-    for (std::size_t at = 0; at < file.size(); at += kSmallBlock) {
-      Send(BuildFrame(number++, file.substr(at), kSmallBlock, mode));
-      if (Read(1) != std::string(1, ACK)) return false;
-    }
-    Send(std::string(1, EOT));
-    return Read(1) == std::string(1, ACK);
-  }
 
  private:
-  int fd_ = -1;
-  int out_ = -1;
   test::TCalcSim* sim_ = nullptr;
 };
 
@@ -145,13 +57,6 @@ TEST(CalcSim, ServerLettersAndPackets) {
 
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
-  pc.Send("M");
-  const std::string free = pc.Answer();
-  EXPECT_TRUE(free.ends_with(".")) << free;
-  EXPECT_EQ(pc.Command('E', "-51 SF"), std::string(1, ACK));
-  pc.Send("M");
-  EXPECT_TRUE(pc.Answer().ends_with(","));
-
   // A damaged packet is refused, then taken when it comes whole.
   std::string bad = TPcSide::Packet("-51 CF");
   bad.back() = static_cast<char>(bad.back() + 1);
@@ -161,23 +66,10 @@ TEST(CalcSim, ServerLettersAndPackets) {
   EXPECT_EQ(pc.Read(1), std::string(1, ACK));
   sim.Control("dump");
 
-  // The listing: HOME's variables, newest first, folders followed by their
-  // contents and an end byte.
-  pc.Send("l");
-  const std::string listing = pc.Answer();
-  ASSERT_GT(listing.size(), 20u);
-  EXPECT_EQ(listing.substr(0, 5), "\x04WORK");
-  EXPECT_EQ(listing.substr(5, 2), "\x96\x2A");  // the Directory type code, low byte first
-  EXPECT_EQ(listing.back(), '\0');
-
-  // G: the object by XModem on the PC's start request.
-  EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
-  const std::string a = pc.ReceiveObject();
-  EXPECT_EQ(a.substr(0, 19), RealFile(42));
+  // What the calculator lacks is cancelled; a put comes with CRC-16/KERMIT ("D").
   EXPECT_EQ(pc.Command('G', "NOSUCH"), std::string(1, ACK));
   EXPECT_EQ(pc.ReceiveObject(), "<cancelled>");
 
-  // P: an object from the PC on the calculator's start request ("D": CRC-16/KERMIT).
   EXPECT_EQ(pc.Command('P', "B"), std::string(1, ACK));
   EXPECT_TRUE(pc.SendObject(RealFile(42) + std::string(50, '\x1A'), StartKermit));
   EXPECT_NE(sim.Control("dump").find("HOME/B Real 11 42."), std::string::npos);
@@ -188,20 +80,6 @@ TEST(CalcSim, ServerLettersAndPackets) {
   EXPECT_EQ(pc.Read(1, 500), "");
   EXPECT_EQ(sim.Control("server"), "ok");
   sim.Control("dump");  // the person presses the keys first
-  pc.Send("V");
-  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
-}
-
-TEST(CalcSim, KermitServerAndUsbLink) {
-  {
-    test::TCalcSim kermit({"--server", "kermit"});
-    TPcSide pc(kermit);
-    EXPECT_EQ(pc.Read(1, 2000), "\x01");
-  }
-  test::TTempDir root;
-  test::TCalcSim usb({"--model", "73G+", "--link", "usb", "--usb-root", root.path().string()});
-  EXPECT_EQ(usb.PcPath(), "ZQx3G+");
-  TPcSide pc(root / "ZQx3G+/PIPE0", root / "ZQx3G+/PIPE1");
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
 }
@@ -317,22 +195,6 @@ TEST(CalcSim, KeyPressesOfThePerson) {
   EXPECT_EQ(sim.Control("status"), std::string("ok rom 5 bytes crc ") + crc);
 }
 
-TEST(CalcSim, APcAtAnotherSpeedHearsNoiseAndIsHeardAsNoise) {
-  test::TCalcSim sim({"--speed", "9600", "--server-speed", "9600"});
-  {
-    TPcSide pc(sim, B19200);
-    pc.Send("V");
-    EXPECT_EQ(pc.Read(1, 500), "") << "the letter came as noise: no answer";
-    EXPECT_EQ(sim.Control("screen page"), "ok");
-    const std::string screen = pc.Read(1081);
-    EXPECT_EQ(screen.size(), 1081u);
-    EXPECT_NE(screen[0], '\x1B');
-  }
-  TPcSide pc(sim, B9600);
-  pc.Send("V");
-  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
-}
-
 TEST(CalcSim, TheOlderModelRunsItsServerOnlyFromTheDownloadedLibrary) {
   test::TCalcSim sim({"--model", "71", "--server", "off"});
   TPcSide pc(sim);
@@ -376,27 +238,6 @@ TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
   EXPECT_FALSE(std::filesystem::exists(mem + ".new"));
   test::TCalcSim again({"--memory", mem});
   EXPECT_NE(again.Control("dump").find("HOME/Z Real 11 7."), std::string::npos);
-}
-
-TEST(CalcSim, ObjectsOfTypesItDoesNotKnowTravelUntouched) {
-  // A Complex: prolog 0x02977, then bytes the simulator does not interpret.
-  const std::string complex = "ZQZQ73-C" + std::string("\x77\x29", 2) + std::string(17, '\x5A');
-  test::TTempDir dir;
-  const std::string mem = dir / "mem";
-  std::filesystem::create_directories(mem);
-  std::ofstream(mem + "/CPLX.zq", std::ios::binary) << complex;
-  test::TCalcSim sim({"--memory", mem});
-  TPcSide pc(sim);
-  pc.Send("l");
-  const std::string listing = pc.Answer();
-  // Name, type code, and its size in nibbles: all 19 bytes it came with.
-  EXPECT_EQ(listing.substr(0, 10), std::string("\x04" "CPLX" "\x77\x29" "\x26\x00\x00", 10));
-  EXPECT_EQ(pc.Command('G', "CPLX"), std::string(1, ACK));
-  EXPECT_EQ(pc.ReceiveObject().substr(0, complex.size()), complex);
-  // Put in 128-byte blocks: every byte received is kept, padding and all.
-  EXPECT_EQ(pc.Command('P', "C2"), std::string(1, ACK));
-  EXPECT_TRUE(pc.SendObject(complex, StartKermit));
-  EXPECT_NE(sim.Control("dump").find("HOME/C2 ? 120 External"), std::string::npos);
 }
 
 TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
@@ -494,24 +335,6 @@ TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(sim.Control("status").find("no control socket"), std::string::npos);
-  // A socket left behind by an earlier run is replaced.
-  EXPECT_EQ(sim.Stop(), 0);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const std::string stale = dir / "stale";
-  std::strncpy(addr.sun_path, stale.c_str(), sizeof addr.sun_path - 1);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::close(fd);
-  test::TChildProcess again({BRIDGIT_CALCSIM, "--path", dir / "line2", "--control", stale});
-  bool answered = false;
-  for (int i = 0; i < 500 && !answered; ++i) {
-    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    answered = ::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(client);
-    if (!answered) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(answered);
 }
 
 }  // namespace

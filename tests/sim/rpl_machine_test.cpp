@@ -56,21 +56,6 @@ TEST_F(Rpl, Arithmetic_StackAndVariables) {
   EXPECT_EQ(Decompile(rpl.Stack()[5]), "\"\"");
 }
 
-TEST_F(Rpl, IdentificationQuery) {
-  memory.SetFlag(-51, true);
-  Run("-36 FS? -51 FS? 2 " + kArrow + "LIST " + kArrow + "STR VERSION DROP + '$$$t' STO");
-  EXPECT_EQ(StringValue(memory.Current().Find("$$$t")->object), "{ 0, 1, }Version ZQ-73 Revision #2.15");
-}
-
-TEST_F(Rpl, TextGetOfAProgramAndAString) {
-  const std::string get = "RCLF 64 STWS STD -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 " + kArrow + "LIST " + kArrow +
-                          "STR 'PROG' RCL " + kArrow + "STR + '$$$t' STO STOF";
-  Run("RAD " + get);
-  EXPECT_EQ(StringValue(memory.Current().Find("$$$t")->object), "{ 1. 0. 0. 1. }" + kOpen + " DUP * " + kClose);
-  Run("DEG 'GREETING' RCL " + kArrow + "STR 'T2' STO");
-  EXPECT_EQ(StringValue(memory.Current().Find("T2")->object), "Hello \"calc\" " + kArrow + " " + kOpen + " world " + kClose);
-}
-
 TEST_F(Rpl, InlineTextPutCompilesWithTheHeaderModesAndReplaces) {
   const std::string error = "#26067h SYSEVAL CLLCD \"Syntax Error\" 4 DISP 5 WAIT ";
   const auto put = [&](const std::string& name, const std::string& modes, const std::string& body) {
@@ -115,17 +100,6 @@ TEST_F(Rpl, DirectoriesByPath) {
   EXPECT_EQ(Decompile(rpl.Stack().back()), "{ 0. 15. -1. }");
 }
 
-TEST_F(Rpl, StackReadingProgram) {
-  const std::string read = "DEPTH IF 0. == THEN { } ELSE DEPTH DUPN DEPTH 2. / " + kArrow + "LIST 1. " + kOpen +
-                           " IF DUP TYPE 2. == THEN \"\x01\x03\x02\" SWAP + END " + kArrow + "STR " + kClose +
-                           " DOSUBS END '$$$t' STO";
-  Run(read);
-  EXPECT_EQ(Text("$$$t"), "{ }");
-  Run("1.5 \"AB\" " + read);
-  EXPECT_EQ(Text("$$$t"), "{ \"1.5\" \"\x01\x03\x02" "AB\" }");
-  EXPECT_EQ(rpl.Stack().size(), 2u) << "the stack is left as it was";
-}
-
 TEST_F(Rpl, BackupPreparationArchiveAndRestore) {
   bool archived = false;
   rpl.onArchive = [&] { archived = true; };
@@ -153,7 +127,9 @@ TEST_F(Rpl, BackupPreparationArchiveAndRestore) {
 TEST(RplCommands, EveryCommandOutsideAStructureRuns) {
   const std::set<std::string> structure = {"IF", "IFERR", "THEN", "ELSE", "END"};
   for (const std::string& name : CommandNames())
-    if (!structure.contains(name)) EXPECT_NE(Commands().At(CommandId(name)), nullptr) << name;
+    if (!structure.contains(name)) {
+      EXPECT_NE(Commands().At(CommandId(name)), nullptr) << name;
+    }
 }
 
 TEST(CalcMemory, ObjectsAndFoldersSurviveTheirBinaryForm) {
