@@ -45,6 +45,7 @@ TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity ide
     TOwnSpeed own(*this);
     link_.DeafAfterLastWrite(kBeforeArchiveMs);
     const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
+    if (ok) link_.DeafAfterLastWrite(kAfterObjectSentMs);
     SetResult(ok ? "ok archive sent" : "error archive not sent");
   };
   machine_.onRestore = [this] { serving_ = false; };
