@@ -148,7 +148,8 @@ void TCalcServer::ServeOne(char letter) {
       if (!ReceivePacket(payload)) break;
       std::string file;
       if (!ReceiveObject(file, 10000)) break;
-      link_.DeafAfterLastWrite(kAfterObjectReceivedMs);
+      // An end of transmission again: our ACK reached the PC garbled.
+      link_.DeafAfterLastWrite(kAfterObjectReceivedMs, std::string(1, kEot));
       StoreFile(payload, file);
       break;
     }
