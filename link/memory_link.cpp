@@ -21,7 +21,8 @@ void TMemoryLink::OpenComm(const std::string&, int speed) {
 }
 void TMemoryLink::CloseComm() { open_ = false; }
 
-int TMemoryLink::ReadComm(std::string& buffer, int) {
+int TMemoryLink::ReadComm(std::string& buffer, int timeoutMs) {
+  timeoutsAsked_.insert(timeoutMs);
   return ReadWithin(buffer, readConstantMs_ + static_cast<int>(buffer.size()));
 }
 

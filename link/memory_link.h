@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -40,6 +41,10 @@ class TMemoryLink final : public TLink {
   // What has arrived, waiting up to the time for `n` bytes (the far end of a
   // test reads with its own deadlines).
   std::string Take(std::size_t n, int timeoutMs);
+  // Every time-out the reads of this end were given (a serial line waits by
+  // its presets instead, a USB device by these): the callers' constants,
+  // seen without waiting for them.
+  const std::set<int>& TimeoutsAsked() const { return timeoutsAsked_; }
 
  private:
   static constexpr int kShortMs = 100;
@@ -57,6 +62,7 @@ class TMemoryLink final : public TLink {
   std::shared_ptr<TInbox> peer_;
   bool open_ = true;
   int readConstantMs_ = kLongMs;
+  std::set<int> timeoutsAsked_;
 };
 
 }  // namespace bridgit

@@ -26,7 +26,8 @@ TScreenPicture FramePicture(const TScreenPicture& picture, int frame, int space)
 
 // A 24-bit BMP of the picture, each pixel `zoom` x `zoom`.
 std::string EncodeBmp(const TScreenPicture& picture, int zoom = 1);
-// A grayscale JPEG; empty when encoding failed.
+// A JPEG with the encoder's default settings (three colour components, as
+// from the window's bitmap); empty when encoding failed.
 std::string EncodeJpeg(const TScreenPicture& picture, int zoom = 1, int quality = 90);
 
 // A grayscale PNG; empty when encoding failed.

@@ -20,6 +20,7 @@ namespace bridgit::sim {
 namespace {
 using Clock = std::chrono::steady_clock;
 constexpr long long kAbortLookMs = 20;
+constexpr int kTickSlackMs = 2;
 
 int BaudOf(speed_t s) {
   switch (s) {
@@ -148,7 +149,7 @@ std::string TCalcLink::Read(std::size_t n, int timeoutMs) {
       std::string got(buf, static_cast<std::size_t>(r));
       if (faults_) faults_->OnReceive(got);
       if (Garbling()) Garble(got);
-      out += got;
+      if (!Lost(got)) out += got;
     } else if (r == 0 || errno == EIO) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the PC end is closed
     }
@@ -171,6 +172,23 @@ void TCalcLink::Write(const std::string& bytes) {
   RawWrite(out);
 }
 
+void TCalcLink::DeafAfterLastWrite(int ms, const std::string& crossing) {
+  if (!holdPauses_) return;
+  // From the start of the write: the PC cannot have the bytes any earlier,
+  // so a slow calculator side only ever finds the PC later, never early. The
+  // PC counts some waits in whole milliseconds of its tick counter, so each
+  // may fall short by up to one.
+  listenAt_ = lastWrite_ + std::chrono::milliseconds(ms - kTickSlackMs);
+  crossing_ = crossing;
+}
+
+bool TCalcLink::Lost(const std::string& bytes) {
+  if (Clock::now() >= listenAt_) return false;  // read now, so they came no later
+  for (char c : bytes)
+    if (crossing_.find(c) == std::string::npos) ++early_;
+  return true;
+}
+
 bool TCalcLink::Garbling() const {
   const int pc = PcBaud();
   return lineSpeed_ != 0 && pc != 0 && pc != lineSpeed_;
@@ -182,6 +200,7 @@ void TCalcLink::RawWrite(const std::string& bytes) {
     const std::size_t n = baud_ > 0 ? std::min(kStep, bytes.size() - at) : bytes.size() - at;
     if (baud_ > 0)
       std::this_thread::sleep_for(std::chrono::nanoseconds(10'000'000'000LL / baud_ * static_cast<long long>(n)));
+    if (at + n == bytes.size()) lastWrite_ = Clock::now();
     std::size_t done = 0;
     while (done < n) {
       const ssize_t w = ::write(out_, bytes.data() + at + done, n - done);
@@ -200,8 +219,7 @@ void TCalcLink::RawWrite(const std::string& bytes) {
 
 void TCalcLink::DiscardInput() {
   char buf[4096];
-  while (::read(in_, buf, sizeof buf) > 0) {
-  }
+  for (ssize_t r; (r = ::read(in_, buf, sizeof buf)) > 0;) Lost(std::string(buf, static_cast<std::size_t>(r)));
 }
 
 int TCalcLink::PcBaud() const {

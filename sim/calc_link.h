@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,14 @@ class TCalcLink {
   void SetLineSpeed(int baud) { lineSpeed_ = baud; }
   int LineSpeed() const { return lineSpeed_; }
   void SetFaults(TFaults* faults) { faults_ = faults; }
+  // A slow calculator: after an exchange it listens again only `ms` after it
+  // began its last write, and what the PC sends before then is lost. A PC
+  // keeping its pauses never sends then; such bytes (other than `crossing`,
+  // those that can meet the calculator's answer on the line) are counted.
+  void SetHoldPauses(bool on) { holdPauses_ = on; }
+  void DeafAfterLastWrite(int ms, const std::string& crossing = "");
+  // The bytes counted since the last call.
+  int TakeEarlyBytes() { return early_.exchange(0); }
   // The calculator's cancel key: the exchange in progress ends at once (its
   // reads find nothing, its writes go nowhere) until EndAbort.
   void Abort() { aborting_ = true; }
@@ -59,6 +68,8 @@ class TCalcLink {
   TCalcLink() = default;
   void RawWrite(const std::string& bytes);
   bool Garbling() const;
+  // True (and the bytes counted) when the calculator does not listen yet.
+  bool Lost(const std::string& bytes);
   int in_ = -1;      // what the PC sends
   int out_ = -1;     // what the PC reads
   int keepOpen_ = -1;  // the terminal end, held so that the master never sees a hang-up
@@ -71,6 +82,10 @@ class TCalcLink {
   TFaults* faults_ = nullptr;
   std::atomic<bool> aborting_{false};
   std::atomic<int> lineSpeed_{0};
+  bool holdPauses_ = true;
+  std::chrono::steady_clock::time_point lastWrite_, listenAt_;
+  std::string crossing_;
+  std::atomic<int> early_{0};
 };
 
 }  // namespace bridgit::sim

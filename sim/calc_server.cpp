@@ -15,6 +15,16 @@ constexpr int kRetries = 10;
 const std::string kServerVersion = "XModem Server 2.3";
 constexpr char kKermitStart = 0x01;
 
+// How long the calculator takes after an exchange before it listens again:
+// the least that a PC keeps there, at any speed and on either link.
+constexpr int kAfterPacketMs = 50;          // its own packet acknowledged
+constexpr int kAfterCommandMs = 100;        // the PC's command packet acknowledged
+constexpr int kAfterObjectSentMs = 150;     // its end of transmission acknowledged (100 + 50)
+constexpr int kAfterObjectReceivedMs = 110; // the PC's end of transmission acknowledged (100 + 10)
+constexpr int kBeforeArchiveMs = 400;       // the archive program's command acknowledged (100 + 300)
+// The pulse's M letters and acknowledgements can meet the answer to an M on the line.
+const std::string kPulseCrossing = "M\x06";
+
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
@@ -33,7 +43,9 @@ TCalcServer::TCalcServer(TCalcLink& link, TCalcMemory& memory, TCalcIdentity ide
     // The archive program: the whole memory as one object, sent when the PC
     // asks, at the calculator's own speed.
     TOwnSpeed own(*this);
+    link_.DeafAfterLastWrite(kBeforeArchiveMs);
     const bool ok = SendObject(ObjectFile(memory_.Backup()), 30000);
+    if (ok) link_.DeafAfterLastWrite(kAfterObjectSentMs);
     SetResult(ok ? "ok archive sent" : "error archive not sent");
   };
   machine_.onRestore = [this] { serving_ = false; };
@@ -103,13 +115,14 @@ void TCalcServer::ServeOne(char letter) {
   std::string payload;
   switch (letter) {
     case 'V':
-      SendPacket(kServerVersion);
+      if (SendPacket(kServerVersion)) link_.DeafAfterLastWrite(kAfterPacketMs);
       break;
     case 'M':
-      SendPacket(FormatReal(static_cast<double>(memory_.FreeBytes()), memory_.Flag(-51)));
+      if (SendPacket(FormatReal(static_cast<double>(memory_.FreeBytes()), memory_.Flag(-51))))
+        link_.DeafAfterLastWrite(kAfterPacketMs, kPulseCrossing);
       break;
     case 'l':
-      SendPacket(memory_.Listing());
+      if (SendPacket(memory_.Listing())) link_.DeafAfterLastWrite(kAfterPacketMs);
       break;
     case 'E':
       if (!ReceivePacket(payload)) break;
@@ -127,13 +140,17 @@ void TCalcServer::ServeOne(char letter) {
         if (link_.ReadByte(c, 10000)) link_.Write(std::string(3, kCan));
         break;
       }
-      SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 10000);
+      if (SendObject(ObjectFile(v->IsDir() ? v->dir->ToObject() : v->object), 10000))
+        link_.DeafAfterLastWrite(kAfterObjectSentMs);
       break;
     }
     case 'P': {
       if (!ReceivePacket(payload)) break;
       std::string file;
-      if (ReceiveObject(file, 10000)) StoreFile(payload, file);
+      if (!ReceiveObject(file, 10000)) break;
+      // An end of transmission again: our ACK reached the PC garbled.
+      link_.DeafAfterLastWrite(kAfterObjectReceivedMs, std::string(1, kEot));
+      StoreFile(payload, file);
       break;
     }
     case 'Q':
@@ -179,6 +196,7 @@ bool TCalcServer::ReceivePacket(std::string& payload) {
     const bool refuse = Refuse();
     if (body.size() == n + 1 && static_cast<unsigned char>(body[n]) == ByteSum(body.substr(0, n)) && !refuse) {
       link_.Write(std::string(1, kAck));
+      link_.DeafAfterLastWrite(kAfterCommandMs);
       payload = body.substr(0, n);
       return true;
     }

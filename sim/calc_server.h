@@ -48,6 +48,8 @@ class TCalcServer {
   // The outcome of the last key press ("ok ..." or "error ...").
   std::string LastResult() const;
   TRplMachine& Machine() { return machine_; }
+  // What the PC sent before the calculator listened again, since last asked.
+  int TakeEarlyBytes() { return link_.TakeEarlyBytes(); }
 
  private:
   void ServeOne(char letter);

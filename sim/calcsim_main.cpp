@@ -42,7 +42,7 @@ int Fail(const std::string& message) {
 // What the command line asks of the simulated calculator.
 struct TSimOptions {
   std::string serverSpeed;
-  std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control;
+  std::string linkKind = "pty", path, usbRoot, usbSuffix, model = "73", romRevision, memoryPath, server = "on", control, holdPauses = "on";
   bool linkGiven = false;
   int baud = 0, speed = 0, evalMs = 20;
   std::vector<std::string> faultSpecs;
@@ -71,6 +71,8 @@ int ParseOptions(int argc, char** argv, TSimOptions& o) {
   app.add_option("--fault", o.faultSpecs, "KIND[:ARG]@N, repeatable");
   app.add_option("--noise", o.noise, "probability of a flipped bit in each byte written")->check(CLI::Range(0.0, 1.0));
   app.add_option("--seed", o.seed, "seed of the noise");
+  app.add_option("--hold-pauses", o.holdPauses, "on: what the PC sends before the calculator listens again is lost")
+      ->check(CLI::IsMember({"on", "off"}));
   app.add_option("--eval-ms", o.evalMs, "how long an evaluation keeps the server deaf")->check(CLI::NonNegativeNumber);
   app.set_version_flag("--version", std::string("bridgit-calcsim ") + BRIDGIT_VERSION_STRING, "print the version and exit");
   try {
@@ -129,6 +131,7 @@ int main(int argc, char** argv) {
   if (!link) return Fail(error);
   link->SetPacing(o.baud);
   link->SetFaults(&faults);
+  link->SetHoldPauses(o.holdPauses == "on");
 
   TServerOptions options;
   options.mode = o.server == "off" ? TServerMode::kOff : o.server == "kermit" ? TServerMode::kKermit : TServerMode::kOn;

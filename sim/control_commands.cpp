@@ -31,6 +31,7 @@ TControlCommands::TControlCommands(TCalcServer& calc, TCalcMemory& memory, TFaul
       {"rom", [this, c](const std::string&) -> TAnswer { return Press([c] { c->RomLoader(); }); }},
       {"status", [c](const std::string&) -> TAnswer { return c->LastResult(); }},
       {"error", [c](const std::string&) -> TAnswer { return "ok " + c->Machine().LastError(); }},
+      {"early", [c](const std::string&) -> TAnswer { return "ok " + std::to_string(c->TakeEarlyBytes()); }},
       {"dump", [this](const std::string&) -> TAnswer { return Dump(); }},
       {"fault", [this](const std::string& arg) -> TAnswer {
          std::string why;

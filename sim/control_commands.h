@@ -1,7 +1,7 @@
 // What the control socket's commands do: the calculator's keys pressed on the
 // server's thread, its state read back, faults armed. One command a line:
 //   server | abort | quit-server | xrecv NAME | xsend NAME
-//   screen page|header|legacy | rom | status | error | dump
+//   screen page|header|legacy | rom | status | error | early | dump
 //   fault SPEC | clear-faults
 #pragma once
 

@@ -4,6 +4,8 @@
 
 #include "base/log.h"
 #include "host/hand_over.h"
+#include "host/prompt_kinds.h"
+#include "host/prompt_texts.h"
 #include "support/recording_host.h"
 
 namespace bridgit {
@@ -49,6 +51,43 @@ TEST(SessionHost, LeavingTheConnectedStateClosesTheCommandStatusDialog) {
   host.SetCommandStatusVisible(true);
   host.SetConnected(false);
   EXPECT_FALSE(host.CommandStatusVisible());
+}
+
+// Each prompt's instructions in its mode (the lengths of the calculator's own
+// texts), and its buttons.
+TEST(Prompts, TextsAndButtonsByKind) {
+  struct TCase {
+    int kind;
+    bool rpn;
+    std::size_t length;
+    std::string starts, ok;
+    bool cancel, modeless;
+  };
+  const TCase cases[] = {
+      {kPromptServerDownload, true, 197, "On the ZQ71G(X):\r\n\r\n1.", "OK", true, true},
+      {kPromptServerSent, false, 348, "On the ZQ71G(X):\r\n\r\n1.  The", "OK", false, false},
+      {kPromptCapture, true, 187, "Setup", "OK", true, true},
+      {kPromptDownload, false, 332, "On the ZQ73G+", "OK", true, true},
+      {kPromptDownload, true, 286, "On the ZQ73G+", "OK", true, true},
+      {kPromptDownloaded, true, 101, "On the Calculator:", "OK", false, false},
+      {kPromptUpload, false, 276, "On the ZQ73G+", "OK", true, false},
+      {kPromptUpload, true, 230, "On the ZQ73G+", "OK", true, false},
+      {kPromptRom, false, 173, "On the Calculator:", "OK", true, false},
+      {kPromptStartServer, false, 272, "To Start", "OK", true, false},
+      {kPromptStartServer, true, 257, "To Start", "OK", true, false},
+      {kPromptRestored, true, 332, "The Calculator", "Connect", true, false},
+      {kPromptAnotherCapture, false, 59, "Another", "OK", true, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.kind);
+    const TPromptShape s = ShapePrompt(c.kind, c.rpn, "", "");
+    EXPECT_EQ(s.text.size(), c.length);
+    EXPECT_EQ(s.text.substr(0, c.starts.size()), c.starts);
+    EXPECT_EQ(s.okCaption, c.ok);
+    EXPECT_EQ(s.cancelVisible, c.cancel);
+    EXPECT_EQ(s.modeless, c.modeless);
+    EXPECT_EQ(s.caption, c.kind == kPromptRestored ? "Wait for the Calculator" : "Set the Calculator");
+  }
 }
 
 TEST(HandOver, StepsRunOnTheOwnerThreadAndErrorsComeBack) {

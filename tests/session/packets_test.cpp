@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <thread>
 
 #include "base/clock.h"
@@ -13,7 +14,10 @@
 #include "support/line_peer.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
+#include "support/temp_dir.h"
 #include "transfer/block_checks.h"
+#include "transfer/ymodem_rx.h"
+#include "transfer/ymodem_tx.h"
 
 using namespace std::string_literals;
 
@@ -33,6 +37,8 @@ class Packets : public ::testing::Test {
     server->Channel().SetPortName("memory");
   }
   void TearDown() override {
+    // Each answer, reply and block is waited for within one time-out.
+    for (int asked : static_cast<TMemoryLink&>(server->Channel().Link()).TimeoutsAsked()) EXPECT_EQ(asked, 2500);
     server.reset();
   }
   // Runs the session step while the calculator plays its part on a thread.
@@ -193,10 +199,12 @@ TEST_F(Packets, ACommandTooLongForAPacketIsRefusedBeforeAnythingIsSent) {
 TEST_F(Packets, ExecuteLogsTheLetterBeforeItsPacket) {
   host.SetConnected(true);
   std::string wire;
+  const TTickMs paused = PausedMsTotal();
   WithCalculator([&] {
     wire = calc->Take(1 + 2 + 5 + 1, 2000);
     calc->WriteComm("\x06");
   }, [&] { server->Channel().Execute("1 2 +", false, false); });
+  EXPECT_EQ(PausedMsTotal() - paused, 1 + 10 + 100) << "after the letter, before the reply, after the packet";
   EXPECT_EQ(wire, std::string("E\0\x05", 3) + "1 2 +" + std::string(1, static_cast<char>(Checksum8("1 2 +"))));
   const auto& lines = TLogBook::Instance().Lines();
   const auto letter = std::find(lines.begin(), lines.end(), "send command = E");
@@ -220,7 +228,7 @@ TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   // Nothing of the answers is left to confuse the next exchange.
   server->Channel().Link().SetShortTimeouts();
   std::string rest(8, '\0');
-  EXPECT_EQ(server->Channel().Link().ReadComm(rest, 0), 0);
+  EXPECT_EQ(server->Channel().Link().ReadComm(rest, 2500), 0);
 }
 
 TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
@@ -232,6 +240,35 @@ TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
   }, [&] { server->Channel().Pulse(); });
   // One letter, one answer, one ACK: no waits for answers that cannot come.
   EXPECT_EQ(wire, "M\x06");
+}
+
+TEST_F(Packets, OneBlockEachWay) {
+  const std::string data(128, 'a');
+  const std::string block = "\x01\x01\xFE"s + data + static_cast<char>(Checksum8(data));
+  TYModemRX rx(server->Channel().Link(), "", false, 0, nullptr);
+  std::string acks;
+  WithCalculator([&] {
+    calc->Take(1, 2000);  // the start request
+    calc->WriteComm(block + "\x04");
+    acks = calc->Take(2, 2000);
+  }, [&] { rx.Start(), rx.Join(); });
+  EXPECT_EQ(rx.Data, data);
+  EXPECT_EQ(acks, "\x06\x06");
+  test::TTempDir dir;
+  std::ofstream(dir / "a.zq", std::ios::binary) << data;
+  TYModemTX tx(server->Channel().Link(), dir / "a.zq", true, "", nullptr);
+  std::string sent;
+  const TTickMs paused = PausedMsTotal();
+  WithCalculator([&] {
+    calc->WriteComm("\x15");
+    sent = calc->Take(132, 2000);
+    calc->WriteComm("\x06");
+    sent += calc->Take(1, 2000);
+    calc->WriteComm("\x06");
+  }, [&] { tx.Start(), tx.Join(); });
+  EXPECT_TRUE(tx.Done());
+  EXPECT_EQ(sent, block + "\x04");
+  EXPECT_EQ(PausedMsTotal() - paused, 1) << "before the first block";
 }
 
 TEST_F(Packets, ListingParser) {

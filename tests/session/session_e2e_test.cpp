@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "base/clock.h"
 #include "base/log.h"
 #include "link/comm_error.h"
 #include "link/link.h"
@@ -101,7 +102,9 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   Connect();
   TXPObject home;
   home.Name = "HOME";
+  TTickMs paused = PausedMsTotal();
   server->ListAll(home);
+  EXPECT_EQ(PausedMsTotal() - paused, 1 + 1 + 50) << "after the letter, before the listing, after it";
   std::string tree;
   Flatten(home, "HOME", tree);
   EXPECT_EQ(tree, DumpNames(sim->Control("dump")));
@@ -122,7 +125,11 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   EXPECT_TRUE(server->Purge("NOTE", false));
   server->Channel().Execute("7 'SEVEN' STO", true, true);
   server->ChangeDir("HOME");
+  paused = PausedMsTotal();
+  const int letters = LogCount("send command = M");
   EXPECT_TRUE(server->Rename("A", "B", false, &home));
+  // The command, each pulse letter, the pulse and the store.
+  EXPECT_EQ(PausedMsTotal() - paused, 1 + 10 + 100 + (LogCount("send command = M") - letters) + 100 + 1);
   std::string why;
   EXPECT_FALSE(server->Rename("B", "PROG", false, &home, &why)) << "PROG exists";
   EXPECT_EQ(why, "PROG already exists in this folder.");

@@ -1,4 +1,6 @@
 // bridgit-calcsim as a program, driven byte by byte by a scripted PC side.
+// This scripted PC speaks at once where Bridgit keeps its pauses.
+#define BRIDGIT_CALCSIM_IGNORES_PAUSES
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,6 +84,18 @@ TEST(CalcSim, ServerLettersAndPackets) {
   sim.Control("dump");  // the person presses the keys first
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+}
+
+TEST(CalcSim, WhatComesBeforeTheCalculatorListensIsLost) {
+  test::TCalcSim sim({"--hold-pauses", "on"});
+  TPcSide pc(sim);
+  pc.Send("E" + TPcSide::Packet("1"));
+  EXPECT_EQ(pc.Read(1), std::string(1, ACK));
+  pc.Send("M");  // no pause after the command packet
+  EXPECT_EQ(pc.Read(1, 300), "");
+  EXPECT_EQ(sim.Control("early"), "ok 1");
+  pc.Send("M");
+  EXPECT_FALSE(pc.Answer().empty());
 }
 
 TEST(CalcSim, FaultsFireWhereAsked) {

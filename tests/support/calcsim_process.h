@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "support/child_process.h"
+#ifdef BRIDGIT_EXPECT_PAUSES
+#include <gtest/gtest.h>
+#endif
 #include "support/temp_dir.h"
 
 #ifndef BRIDGIT_CALCSIM
@@ -40,6 +43,9 @@ class TCalcSim {
     all.insert(all.end(), args.begin(), args.end());
     // The tests choose the PC's speed freely; a test of speeds gives the server's.
     if (std::find(args.begin(), args.end(), "--server-speed") == args.end()) all.insert(all.end(), {"--server-speed", "any"});
+#ifdef BRIDGIT_CALCSIM_IGNORES_PAUSES
+    if (std::find(args.begin(), args.end(), "--hold-pauses") == args.end()) all.insert(all.end(), {"--hold-pauses", "off"});
+#endif
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) return;
     pid_ = Spawn(all, "", {-1, out[1], err[1]});
@@ -48,6 +54,12 @@ class TCalcSim {
     pcPath_ = ReadLine(stdout_, 5000);
   }
   ~TCalcSim() {
+#ifdef BRIDGIT_EXPECT_PAUSES
+    // Bridgit keeps every pause: it never speaks while the calculator is deaf.
+    if (pid_ > 0 && !control_.empty()) {
+      EXPECT_EQ(Control("early"), "ok 0") << "a pause was cut short";
+    }
+#endif
     Stop();
     ::close(stdout_), ::close(stderr_);
   }
