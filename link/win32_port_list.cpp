@@ -96,11 +96,4 @@ std::vector<TPortState> ExaminePorts() {
   return ports;
 }
 
-std::vector<std::string> ListPorts() {
-  std::vector<std::string> names{std::string(kAutoPortName)};
-  for (const TPortState& port : ExaminePorts())
-    if (port.error == 0) names.push_back(port.name);
-  return names;
-}
-
 }  // namespace bridgit
