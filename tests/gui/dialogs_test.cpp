@@ -96,10 +96,7 @@ TEST(PromptDialog, HidesOnlyForItsOwnKindAndKeepsTheCaptionOfAQuestion) {
   EXPECT_EQ(caption, "Set the Calculator");
   EXPECT_FALSE(modeChoice);
 
-  driver.When("FDownLd", [&](QWidget* d) {
-    caption = d->windowTitle();
-    test::Click(d, "btnCancel");
-  });
+  driver.When("FDownLd", [&](QWidget* d) { caption = d->windowTitle(); test::Click(d, "btnCancel"); });
   EXPECT_FALSE(prompt.ShowMessagePrompt("Erase?", "Erase Calculator?"));
   EXPECT_EQ(caption, "Erase Calculator?");
 

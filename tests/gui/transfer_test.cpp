@@ -215,20 +215,14 @@ TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv NEWA"); });  // kind 4: the calculator starts XRECV
   bool afterShown = false;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    afterShown = true;
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { afterShown = true; test::Click(prompt, "btnOK"); });
   window->ManualDownload(object, kPromptDownload, kPromptDownloaded);
   EXPECT_TRUE(afterShown);
   EXPECT_FALSE(window->Connected());
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok stored NEWA"; }, 5000));
 
   const std::string received = dir / "GOT.zq";
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    sim->Control("xsend A");
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { sim->Control("xsend A"); test::Click(prompt, "btnOK"); });
   window->UploadFile(received);
   EXPECT_FALSE(window->Connected());
   EXPECT_EQ(test::Slurp(received), test::Slurp(object));
@@ -239,10 +233,7 @@ TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv X"); });  // kind 1: XRECV started
   int afterKind = -1;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    afterKind = window->PromptDialog().Kind();
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { afterKind = window->PromptDialog().Kind(); test::Click(prompt, "btnOK"); });
   ChooseFromMenu('f', "mnuFile", "mnuDownLoadServer");
   ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !window->Busy(); }));
   EXPECT_EQ(afterKind, kPromptServerSent);
