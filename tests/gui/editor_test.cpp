@@ -74,7 +74,6 @@ class EditAsText : public test::TWindowTest {
     QTest::keyClick(list, Qt::Key_E, Qt::ControlModifier);
     Settle();
   }
-  // How many times an editor of the test ran.
   int Runs() const {
     const std::string log = Slurp(dir / "runs");
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));

@@ -324,7 +324,6 @@ TEST_F(Help, ShiftF1ThenAClickAnswersForTheClickedControlAndTheClickDoesNothingE
   EXPECT_FALSE(toggled);
   EXPECT_EQ(page, "125009.html");
 
-  // The capture window's picture.
   ui::TFCapture* shot = OpenCapture();
   Press(Focus() ? Focus() : shot, Qt::Key_F1, Qt::ShiftModifier);
   ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
