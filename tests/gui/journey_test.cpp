@@ -217,11 +217,7 @@ TEST_F(Journey, SortsByEachColumnTwice) {
     for (const QString& s : Column(list, 2)) v.push_back(s.toLongLong());
     return v;
   };
-  const auto caseless = [](const QStringList& names) {
-    QStringList folded = names;
-    for (QString& n : folded) n = n.toUpper();
-    return folded;
-  };
+  const auto caseless = [](QStringList names) { for (QString& n : names) n = n.toUpper(); return names; };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
   EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
@@ -563,10 +559,7 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   auto* commands = window->CommandWindow();
   ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
   // The person clicks into the new window: the desktop makes it active.
-  ASSERT_TRUE(WaitUntil([&] {
-    commands->activateWindow();
-    return commands->isActiveWindow();
-  }));
+  ASSERT_TRUE(WaitUntil([&] { commands->activateWindow(); return commands->isActiveWindow(); }));
   auto* box = commands->findChild<QComboBox*>("cmboCmd");
   ASSERT_NE(box, nullptr);
   auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
