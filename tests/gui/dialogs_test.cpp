@@ -1,18 +1,7 @@
 // The dialogs around the main window, driven as a person would: the
 // instruction prompt, options, properties, the two put questions, the progress
 // dialog, the about box, window geometry, help and the pictures.
-#include <gtest/gtest.h>
 
-#include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QSettings>
 #include <algorithm>
 #include <set>
 
@@ -107,10 +96,7 @@ TEST(PromptDialog, HidesOnlyForItsOwnKindAndKeepsTheCaptionOfAQuestion) {
   EXPECT_EQ(caption, "Set the Calculator");
   EXPECT_FALSE(modeChoice);
 
-  driver.When("FDownLd", [&](QWidget* d) {
-    caption = d->windowTitle();
-    test::Click(d, "btnCancel");
-  });
+  driver.When("FDownLd", [&](QWidget* d) { caption = d->windowTitle(); test::Click(d, "btnCancel"); });
   EXPECT_FALSE(prompt.ShowMessagePrompt("Erase?", "Erase Calculator?"));
   EXPECT_EQ(caption, "Erase Calculator?");
 
@@ -274,11 +260,9 @@ TEST(WindowGeometry, SavedGeometryComesBackAndDialogsKeepTheirSize) {
 
 // Hints of controls with a help page or pop-up are marked for the person.
 TEST(Help, HintsAreMarked) {
-  EXPECT_EQ(ui::DecoratedHint("Pick", 4001), "? Pick");
-  EXPECT_EQ(ui::DecoratedHint("Pick", 125001), "?* Pick");
-  EXPECT_EQ(ui::DecoratedHint("? Pick", 4001), "? Pick");
-  EXPECT_EQ(ui::DecoratedHint("Pick", 1), "Pick");
-  EXPECT_EQ(ui::DecoratedHint("", 4001), "");
+  for (const auto& [hint, context, shown] : std::vector<std::tuple<const char*, int, const char*>>{
+           {"Pick", 4001, "? Pick"}, {"Pick", 125001, "?* Pick"}, {"? Pick", 4001, "? Pick"}, {"Pick", 1, "Pick"}, {"", 4001, ""}})
+    EXPECT_EQ(ui::DecoratedHint(hint, context), shown) << hint << " " << context;
 }
 
 TEST(Pictures, EveryImageIsDrawnAndNoTwoAreAlike) {

@@ -3,20 +3,7 @@
 // puts that fail, and an editor chosen with Browse whose path holds a space.
 // The editors are shell scripts written here; the window runs offscreen
 // against the simulated calculator and is driven with the mouse and keys.
-#include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QCompleter>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -87,7 +74,6 @@ class EditAsText : public test::TWindowTest {
     QTest::keyClick(list, Qt::Key_E, Qt::ControlModifier);
     Settle();
   }
-  // How many times an editor of the test ran.
   int Runs() const {
     const std::string log = Slurp(dir / "runs");
     return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
@@ -262,10 +248,7 @@ TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
     stored = options->findChild<QLineEdit*>("edtEditor")->text();
     QTest::mouseClick(options->findChild<QAbstractButton*>("btnOK"), Qt::LeftButton);
   });
-  QTest::keyClick(window.get(), Qt::Key_V, Qt::AltModifier);
-  auto* view = window->findChild<QMenu*>("mnuView");
-  ASSERT_TRUE(WaitUntil([&] { return view->isVisible(); }, 5000));
-  QTest::mouseClick(view, Qt::LeftButton, {}, view->actionGeometry(window->findChild<QAction*>("mnuOptions")).center());
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
   ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
   EXPECT_EQ(QProcess::splitCommand(stored), QStringList{QString::fromStdString(editor)}) << stored.toStdString();
   EXPECT_EQ(window->Host().FileSettings().editor, stored.toStdString());
@@ -281,10 +264,9 @@ TEST_F(EditAsText, CommandWordsAndTables) {
     EXPECT_EQ(QProcess::splitCommand(ui::CommandWord(word)), QStringList{word}) << word.toStdString();
   EXPECT_EQ(ui::CommandWord("/usr/bin/gedit"), "/usr/bin/gedit");
   // Graphical editors are told to wait, once; a hand-typed command line keeps its words.
-  EXPECT_EQ(ui::EditorLaunch("gedit", "/t/A.txt").arguments, (QStringList{"--wait", "/t/A.txt"}));
-  EXPECT_EQ(ui::EditorLaunch("gedit -w", "/t/A.txt").arguments, (QStringList{"-w", "/t/A.txt"}));
-  EXPECT_EQ(ui::EditorLaunch("kate", "/t/A.txt").arguments, (QStringList{"--block", "/t/A.txt"}));
-  EXPECT_EQ(ui::EditorLaunch("gnome-text-editor", "/t/A.txt").arguments, (QStringList{"--standalone", "/t/A.txt"}));
+  for (const auto& [command, flag] : std::vector<std::pair<const char*, const char*>>{
+           {"gedit", "--wait"}, {"gedit -w", "-w"}, {"kate", "--block"}, {"gnome-text-editor", "--standalone"}})
+    EXPECT_EQ(ui::EditorLaunch(command, "/t/A.txt").arguments, (QStringList{flag, "/t/A.txt"})) << command;
   const ui::TEditorLaunch typed = ui::EditorLaunch("\"/opt/My Editor/edit\" --line 3", "/t/A.txt");
   EXPECT_EQ(typed.program, "/opt/My Editor/edit");
   EXPECT_EQ(typed.arguments, (QStringList{"--line", "3", "/t/A.txt"}));

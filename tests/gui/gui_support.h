@@ -1,6 +1,12 @@
 // The window tests drive dialogs with the same driver as the screenshot tool.
 #pragma once
 
+// The whole of Qt Widgets and Qt Test: the tests name many of their classes.
+#include <gtest/gtest.h>
+
+#include <QtTest>
+#include <QtWidgets>
+
 #include "app/dialog_driver.h"
 
 namespace bridgit::test {

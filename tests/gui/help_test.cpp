@@ -3,30 +3,7 @@
 // Shift+F1 and a click answer for the control clicked (and the click does
 // nothing else), and every help context the program sets has its page or its
 // pop-up text.
-#include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QSettings>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTimer>
-#include <QToolButton>
-#include <QWhatsThis>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -53,14 +30,11 @@ using test::TDialogDriver;
 using test::WaitUntil;
 
 // The pop-up texts as help/cshelp.txt words them, and a hint.
-const QString kAutoUpdateText =
-    "When checked, the stack is read again after every command. Clear it to send several commands quickly, then press Update "
+const QString kAutoUpdateText = "When checked, the stack is read again after every command. Clear it to send several commands quickly, then press Update "
     "Stack.";
-const QString kControlCodesText =
-    "Also writes the control codes 0 to 31 and 127 as a backslash and the three-digit code; a tab becomes \\009. Line feeds stay "
+const QString kControlCodesText = "Also writes the control codes 0 to 31 and 127 as a backslash and the three-digit code; a tab becomes \\009. Line feeds stay "
     "line feeds.";
-const QString kPictureText =
-    "The last screen captured from the calculator, with the frame and margin set in the View menu. It is already on the "
+const QString kPictureText = "The last screen captured from the calculator, with the frame and margin set in the View menu. It is already on the "
     "clipboard; File, Save As writes it as a JPEG or BMP file.";
 const QString kConnectHint = "Quick connect to the calculator.";  // a control without a context shows its hint
 
@@ -350,7 +324,6 @@ TEST_F(Help, ShiftF1ThenAClickAnswersForTheClickedControlAndTheClickDoesNothingE
   EXPECT_FALSE(toggled);
   EXPECT_EQ(page, "125009.html");
 
-  // The capture window's picture.
   ui::TFCapture* shot = OpenCapture();
   Press(Focus() ? Focus() : shot, Qt::Key_F1, Qt::ShiftModifier);
   ASSERT_TRUE(QWhatsThis::inWhatsThisMode());

@@ -3,40 +3,7 @@
 // typed into whatever has the focus, menus opened with Alt and clicked, the
 // clipboard filled from outside the window. The window is shown and active;
 // no handler is called directly and no focus event is made up.
-#include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QApplication>
-#include <QClipboard>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QCompleter>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QDrag>
-#include <QFileInfo>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QImage>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QListWidget>
-#include <QLineEdit>
-#include <QListView>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QStatusBar>
-#include <QPointer>
-#include <QStyle>
-#include <QStyleOptionComboBox>
-#include <QTest>
-#include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -65,10 +32,11 @@ class Journey : public test::TWindowTest {
     QApplication::clipboard()->clear();
     TWindowTest::TearDown();
   }
-  // The window on screen and active, its port box naming the simulator.
-  void Open(std::vector<std::string> simArgs = {}, const char* pcSpeed = "115200") {
+  // The window on screen and active, its port box naming the simulator,
+  // connected from the tool bar unless told otherwise.
+  void Open(std::vector<std::string> simArgs = {}, const char* pcSpeed = "115200", bool connect = true) {
     simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
-    Start(simArgs, false, pcSpeed);
+    Start(simArgs, connect, pcSpeed);
   }
 };
 
@@ -92,19 +60,16 @@ QStringList Column(QTreeWidget* list, int column) {
 
 TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Open();
-  Connect();
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
   ASSERT_NE(Item("WORK"), nullptr);
 
-  // Double-click a folder in the list, Backspace back up.
   ASSERT_EQ(Selected(), QStringList{"WORK"});
   DoubleClickItem(list, Item("WORK"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_TRUE(Names().contains("NOTE"));
   EXPECT_TRUE(FocusIn(list));
-  Type(Qt::Key_Backspace);
-  Settle();
+  Press(Qt::Key_Backspace);
   EXPECT_EQ(window->CurrentPath, "HOME");
 
   // A folder clicked in the tree keeps the keyboard in the tree.
@@ -115,23 +80,19 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   const auto selectionColour = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight); };
   EXPECT_EQ(selectionColour(tree), selectionColour(window.get()));
   EXPECT_NE(selectionColour(list), selectionColour(window.get()));
-  Type(Qt::Key_Up);
-  Settle();
+  Press(Qt::Key_Up);
   EXPECT_EQ(window->CurrentPath, "HOME");
   EXPECT_TRUE(FocusIn(tree));
-  Type(Qt::Key_Down);
-  Settle();
+  Press(Qt::Key_Down);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   Type(Qt::Key_Right);  // opens WORK
-  Type(Qt::Key_Down);
-  Settle();
+  Press(Qt::Key_Down);
   EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
   EXPECT_TRUE(Names().contains("Z"));
   EXPECT_TRUE(FocusIn(tree));
 
   // F5 reads the calculator again and leaves the keyboard where it was.
-  Type(Qt::Key_F5);
-  Settle();
+  Press(Qt::Key_F5);
   EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
   EXPECT_TRUE(FocusIn(tree));
 
@@ -142,13 +103,11 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ASSERT_EQ(Selected(), QStringList{"Z"});
   EXPECT_EQ(selectionColour(list), selectionColour(window.get()));
   EXPECT_NE(selectionColour(tree), selectionColour(window.get()));
-  Type(Qt::Key_Delete);
-  Settle();
+  Press(Qt::Key_Delete);
   EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
   EXPECT_TRUE(Holds("HOME/WORK/DEEP/"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
 
-  // Typing "log" in a view opens the log.
   ClickItem(tree, Node({"WORK"}));
   QTest::keyClicks(QApplication::focusWidget(), "log");
   EXPECT_TRUE(window->LogForm().isVisible());
@@ -159,8 +118,6 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ClickItem(list, Item("NOTE"));
   Type(Qt::Key_K, Qt::ControlModifier);
   ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
-  // The server is started again on the calculator; the tool button connects
-  // again.
   sim->Control("server");
   Connect();
   EXPECT_TRUE(Names().contains("WORK"));
@@ -170,8 +127,7 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Type(Qt::Key_Tab);
   ASSERT_TRUE(FocusIn(list));
   Type(Qt::Key_Home);
-  Type(Qt::Key_Return);
-  Settle();
+  Press(Qt::Key_Return);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   EXPECT_TRUE(FocusIn(list));
 }
@@ -219,7 +175,6 @@ void Unnamed(QAccessibleInterface* at, QStringList& out) {
 
 TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
   Open();
-  Connect();
   QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
   for (QMenu* menu : window->findChildren<QMenu*>())
     if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
@@ -257,17 +212,12 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
   Open();
-  Connect();
   const auto sizes = [&] {
     std::vector<long long> v;
     for (const QString& s : Column(list, 2)) v.push_back(s.toLongLong());
     return v;
   };
-  const auto caseless = [](const QStringList& names) {
-    QStringList folded = names;
-    for (QString& n : folded) n = n.toUpper();
-    return folded;
-  };
+  const auto caseless = [](QStringList names) { for (QString& n : names) n = n.toUpper(); return names; };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
   EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
@@ -291,7 +241,6 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   types = caseless(Column(list, 1));
   EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend()));
   EXPECT_NE(types.front(), types.back());
-  // Files.
   ClickHeader(0);
   QStringList names = caseless(Column(list, 0));
   EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
@@ -307,17 +256,14 @@ TEST_F(Journey, SortsByEachColumnTwice) {
 
 TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   Open();
-  Connect();
   // The last object after a folder goes: the folder is not selected, and a
   // second Delete takes nothing.
   ClickItem(tree, Node({"WORK"}));
   ClickItem(list, Item("NOTE"));
-  Type(Qt::Key_Delete);
-  Settle();
+  Press(Qt::Key_Delete);
   EXPECT_FALSE(Holds("HOME/WORK/NOTE"));
   EXPECT_EQ(Selected(), QStringList{});
-  Type(Qt::Key_Delete);
-  Settle();
+  Press(Qt::Key_Delete);
   // A folder clicked in the tree and Delete: it holds something, so the
   // window asks first; Cancel keeps it, OK purges it and its parent shows.
   ClickItem(tree, Node({"WORK"}));
@@ -332,8 +278,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
       QTest::mouseClick(question->findChild<QAbstractButton*>(button), Qt::LeftButton);
     });
     ASSERT_TRUE(Holds("HOME/WORK/DEEP/Z"));
-    Type(Qt::Key_Delete);
-    Settle();
+    Press(Qt::Key_Delete);
     EXPECT_TRUE(asked.contains("DEEP holds 1 object.")) << asked.toStdString();
   }
   EXPECT_FALSE(Holds("HOME/WORK/DEEP"));
@@ -342,15 +287,12 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_TRUE(Holds("HOME/A "));  // nothing else went
   // HOME itself is never deleted.
   ClickItem(tree, tree->topLevelItem(0));
-  Type(Qt::Key_Delete);
-  Settle();
+  Press(Qt::Key_Delete);
   EXPECT_TRUE(window->Connected());
   EXPECT_TRUE(Holds("HOME/A "));
 
-  // An item of the list and Delete.
   ClickItem(list, Item("A"));
-  Type(Qt::Key_Delete);
-  Settle();
+  Press(Qt::Key_Delete);
   EXPECT_FALSE(Names().contains("A"));
   EXPECT_FALSE(Holds("HOME/A "));
   EXPECT_TRUE(Holds("HOME/PI2 "));
@@ -363,8 +305,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   ASSERT_TRUE(WaitUntil([&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }, 5000));
   Type(Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(QApplication::focusWidget(), "TAU");
-  Type(Qt::Key_Return);
-  Settle();
+  Press(Qt::Key_Return);
   EXPECT_TRUE(Holds("HOME/TAU Real"));
   EXPECT_FALSE(Holds("HOME/PI2 "));
   EXPECT_EQ(Selected(), QStringList{"TAU"});
@@ -373,7 +314,6 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   QTest::qWait(QApplication::doubleClickInterval() + 200);
   EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
 
-  // File, New Folder.
   ChooseFromMenu('f', "mnuFile", "mnuNewFolder");
   Settle();
   EXPECT_TRUE(Names().contains("New"));
@@ -382,13 +322,9 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
 
 TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   Open();
-  Connect();
-  ClickItem(list, Item("A"));
-  ClickItem(list, Item("LST"), Qt::ControlModifier);
-  ClickItem(list, Item("\\->SPEED"), Qt::ControlModifier);
+  SelectItems({"A", "LST", "\\->SPEED"});
   ASSERT_EQ(Selected().size(), 3);
-  Type(Qt::Key_C, Qt::ControlModifier);
-  Settle();
+  Press(Qt::Key_C, Qt::ControlModifier);
   // What a file manager takes: the files, in the program's own folder inside
   // the temporary folder (closed to others), as a copy.
   const QMimeData* copied = QApplication::clipboard()->mimeData();
@@ -411,8 +347,7 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
 
   ClickItem(tree, Node({"WORK"}));
   ClickItem(list, Item("NOTE"));
-  Type(Qt::Key_V, Qt::ControlModifier);
-  Settle();
+  Press(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   for (const char* name : {"A", "LST"}) EXPECT_TRUE(Holds(std::string("HOME/WORK/") + name + " ")) << name;
   EXPECT_TRUE(Names().contains("\\->SPEED"));
@@ -424,8 +359,7 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   EXPECT_EQ(window->findChild<QAction*>("mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
   EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Text)");
   ClickItem(list, Item("NOTE"));
-  Type(Qt::Key_C, Qt::ControlModifier);
-  Settle();
+  Press(Qt::Key_C, Qt::ControlModifier);
   const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
   ASSERT_EQ(urls.size(), 1);
   EXPECT_TRUE(urls[0].toLocalFile().endsWith("/NOTE.txt"));
@@ -436,13 +370,7 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
 
 TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
   Open({"--baud", "9600"}, "9600");
-  Connect();
-  const auto copyThree = [&] {
-    ClickItem(list, Item("A"));
-    ClickItem(list, Item("LST"), Qt::ControlModifier);
-    ClickItem(list, Item("GREETING"), Qt::ControlModifier);
-    Type(Qt::Key_C, Qt::ControlModifier);
-  };
+  const auto copyThree = [&] { SelectItems({"A", "LST", "GREETING"}); Type(Qt::Key_C, Qt::ControlModifier); };
   // Cancel while the first object is on its way: it arrives whole, and the
   // copy stops there without a word.
   QString shown;
@@ -466,7 +394,6 @@ TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
 
 TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
   Open();
-  Connect();
   // Object text with and without an extension, then a backup: the paste asks
   // before it would erase the calculator, and Cancel stops it there.
   QList<QUrl> urls;
@@ -482,14 +409,13 @@ TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
   mime->setUrls(urls);
   mime->setData("x-special/gnome-copied-files", gnome);
   QApplication::clipboard()->setMimeData(mime);
+  const auto paste = [&] { ClickItem(list, Item("LST")); Press(Qt::Key_V, Qt::ControlModifier); };
   QString asked;
   boxes.When("FDownLd", [&](QWidget* prompt) {
     asked = prompt->windowTitle();
     QTest::mouseClick(prompt->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);
   });
-  ClickItem(list, Item("LST"));
-  Type(Qt::Key_V, Qt::ControlModifier);
-  Settle();
+  paste();
   EXPECT_EQ(asked, "Erase Calculator?");
   ASSERT_TRUE(Holds("HOME/FROMFM String"));
   EXPECT_TRUE(Holds("HOME/T2 List"));
@@ -500,24 +426,15 @@ TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
   EXPECT_TRUE(fs::exists(file));  // a copy leaves its files
 
   // A cut moves its files, only those the calculator took.
-  const auto offerCut = [&] {
-    auto* cut = new QMimeData;
-    cut->setUrls({urls.front()});
-    cut->setData("x-special/gnome-copied-files", "cut\n" + urls.front().toEncoded());
-    QApplication::clipboard()->setMimeData(cut);
-  };
-  const auto paste = [&] {
-    ClickItem(list, Item("LST"));
-    Type(Qt::Key_V, Qt::ControlModifier);
-    Settle();
-  };
   const auto remove = [&] {
     ClickItem(list, Item("FROMFM"));
-    Type(Qt::Key_Delete);
-    Settle();
+    Press(Qt::Key_Delete);
     ASSERT_FALSE(Holds("HOME/FROMFM"));
   };
-  offerCut();
+  auto* cut = new QMimeData;
+  cut->setUrls({urls.front()});
+  cut->setData("x-special/gnome-copied-files", "cut\n" + urls.front().toEncoded());
+  QApplication::clipboard()->setMimeData(cut);
   boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
   paste();
   EXPECT_TRUE(fs::exists(file));
@@ -531,9 +448,7 @@ TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
 
   // The clipboard now holds only text.
   QApplication::clipboard()->setText("just some words");
-  ClickItem(list, Item("LST"));
-  Type(Qt::Key_V, Qt::ControlModifier);
-  Settle();
+  paste();
   EXPECT_FALSE(Holds("HOME/FROMFM"));
   EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
 }
@@ -542,7 +457,6 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   settings->setValue("ScreenCapture/Zoom", "5");          // not a zoom: 2
   settings->setValue("ScreenCapture/BorderFrame", "12");  // out of range: 2
   Open({}, "9600");
-  Connect();
   ChooseFromMenu('f', "mnuFile", nullptr);
   Type(Qt::Key_Escape);
   ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QMenu*>("mnuFile")->isVisible(); }));
@@ -551,10 +465,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   test::TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("screen page"); });
   QString another;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    another = prompt->windowTitle();
-    test::Click(prompt, "btnCancel");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { another = prompt->windowTitle(); test::Click(prompt, "btnCancel"); });
   ClickButton("tbtnScrnCapture");
   ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
   EXPECT_EQ(another, "Do Another Capture?");
@@ -643,16 +554,12 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
 
 TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   Open();
-  Connect();
   ClickItem(list, Item("A"));
   ChooseFromMenu('v', "mnuView", "mnuRPL");
   auto* commands = window->CommandWindow();
   ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
   // The person clicks into the new window: the desktop makes it active.
-  ASSERT_TRUE(WaitUntil([&] {
-    commands->activateWindow();
-    return commands->isActiveWindow();
-  }));
+  ASSERT_TRUE(WaitUntil([&] { commands->activateWindow(); return commands->isActiveWindow(); }));
   auto* box = commands->findChild<QComboBox*>("cmboCmd");
   ASSERT_NE(box, nullptr);
   auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
@@ -672,8 +579,7 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   Type(Qt::Key_A, Qt::ControlModifier);
   for (const char* command : {"6 7 *", "\"AB\"", "6 7 *"}) {
     QTest::keyClicks(QApplication::focusWidget(), command);
-    Type(Qt::Key_Return);
-    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+    Press(Qt::Key_Return);
   }
   EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
   EXPECT_EQ(box->currentText(), "");
@@ -684,18 +590,15 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   ClickBox(commands->findChild<QCheckBox*>("chbAutoUpdate"));
   QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
   QTest::keyClicks(box->lineEdit(), "CLEAR 1 2 3 4 5 6 7 8 9 10");
-  Type(Qt::Key_Return);
-  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  Press(Qt::Key_Return);
   EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
-  Type(Qt::Key_Return);
-  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  Press(Qt::Key_Return);
   EXPECT_EQ(memo->toPlainText(), "7: 4.\n6: 5.\n5: 6.\n4: 7.\n3: 8.\n2: 9.\n1: 10.");
   // A command the calculator refuses says why in the window.
   auto* error = commands->findChild<QLabel*>("lblError");
   EXPECT_FALSE(error->isVisible());
   QTest::keyClicks(box->lineEdit(), "1 0 /");
-  Type(Qt::Key_Return);
-  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  Press(Qt::Key_Return);
   EXPECT_TRUE(error->isVisible());
   EXPECT_EQ(error->text(), "Error: Infinite Result");
   commands->close();
@@ -707,7 +610,6 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
 
 TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
   Open();
-  Connect();
   // An editor that takes its time and changes nothing.
   const fs::path editor = dir.path() / "slow-editor";
   std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
@@ -727,16 +629,15 @@ TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
 
 TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   Open();
-  Connect();
+  auto* popup = window->findChild<QMenu*>("popupMenu");
   // Through the window system, as the desktop delivers a right click: the
   // press, the release and the context menu request it makes of them.
   const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
     const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
     QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
+    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
   };
-  auto* popup = window->findChild<QMenu*>("popupMenu");
   rightClick(tree, Node({"WORK"}));
-  ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   // The commands act on the folder pointed at.
   QAction* properties = window->findChild<QAction*>("mnuPropertyPop");
@@ -759,7 +660,6 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   ClickItem(list, Item("A"));
   ASSERT_NE(Item("LST"), nullptr);
   rightClick(list, Item("LST"));
-  ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
   EXPECT_EQ(Selected(), QStringList{"LST"});
   QAction* copy = window->findChild<QAction*>("mnuCopyPop");
   ASSERT_TRUE(copy->isEnabled());
@@ -842,7 +742,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
                                                              {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
                                                              {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}})
     settings->setValue(key, value);
-  Open();
+  Open({}, "115200", false);
   EXPECT_TRUE(window->LogForm().isVisible());  // it was open when the program last closed
   EXPECT_EQ(window->LogForm().width(), 400);
   window->activateWindow();
@@ -894,7 +794,6 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
 // click connects.
 TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   Open();
-  Connect();
   ChooseFromMenu('f', "mnuFile", "mnuClose");
   ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
   const std::string port = sim->PcPath();
@@ -917,8 +816,7 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
   sim->Control("server");
   window->activateWindow();
-  ClickButton("tbtnConnect");
-  ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  Connect();
   EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 

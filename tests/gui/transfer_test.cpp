@@ -1,24 +1,6 @@
 // Drag and drop with the desktop, the transfer menu commands and the screen
 // capture window, against the simulated calculator.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QLabel>
-#include <QPushButton>
-#include <QDrag>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QPointer>
-#include <QSettings>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,17 +12,14 @@
 
 #include "base/files.h"
 #include "calcdata/object_walk.h"
-#include "gui/gui_support.h"
 #include "gui/window_fixture.h"
 #include "host/prompt_kinds.h"
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
-#include "support/calcsim_process.h"
 #include "support/pty_pair.h"
 #include "transfer/block_checks.h"
 #include "ui/dialogs/download_prompt.h"
-#include "ui/main/main_window.h"
 #include "ui/main/transfer_rules.h"
 
 namespace fs = std::filesystem;
@@ -54,12 +33,10 @@ using test::WaitUntil;
 TEST(TransferRules, BackupNamesAndCaptureSpeeds) {
   EXPECT_EQ(ui::BackupFileName("73", QDate(2026, 12, 5)), "73_5-Dec-2026.zqbackup");
   EXPECT_EQ(ui::BackupFileName("71", QDate(2027, 1, 31)), "71_31-Jan-2027.zqbackup");
-  EXPECT_EQ(ui::CaptureSpeed("/dev/ttyS0", 19200), 115200);
-  EXPECT_EQ(ui::CaptureSpeed("COM1", 4800), 9600);
-  EXPECT_EQ(ui::CaptureSpeed("/dev/ttyUSB0", 9600), 0);
-  EXPECT_EQ(ui::CaptureSpeed("/dev/ttyUSB0", 115200), 0);
-  EXPECT_EQ(ui::CaptureSpeed("ZQx3G+", 19200), 0);
-  EXPECT_EQ(ui::CaptureSpeed("Auto", 19200), 0);
+  for (const auto& [port, speed, capture] : std::vector<std::tuple<const char*, int, int>>{
+           {"/dev/ttyS0", 19200, 115200}, {"COM1", 4800, 9600}, {"/dev/ttyUSB0", 9600, 0}, {"/dev/ttyUSB0", 115200, 0},
+           {"ZQx3G+", 19200, 0}, {"Auto", 19200, 0}})
+    EXPECT_EQ(ui::CaptureSpeed(port, speed), capture) << port << " at " << speed;
 }
 
 TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
@@ -77,13 +54,15 @@ TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
 // PC at the calculator's speed, and a backup switches to it.
 class Transfers : public test::TWindowTest {
  protected:
-  // Files dragged in from a file manager and dropped at a point of a view.
+  // Files dragged in from a file manager and dropped at a point of a view,
+  // and what the drop set going has run.
   void DropFiles(QTreeWidget* view, const QStringList& files, QPoint at) {
     std::unique_ptr<QMimeData> mime(shell::FileListMime(files, false));
     QDragEnterEvent enter(at, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &drop);
+    Settle();
   }
   // What a drag of the list's selection announces: the paths without
   // extension, nothing fetched yet.
@@ -130,8 +109,7 @@ TEST_F(Transfers, ADragCancelledWhileItsObjectIsFetchedOutlivesTheFetch) {
 
 TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   Start();
-  ClickItem(list, Item("A"));
-  ClickItem(list, Item("LST"), Qt::ControlModifier);
+  SelectItems({"A", "LST"});
   Announce(window->ListSource(), {"A", "LST"});
   // Asked while the button is held over a file manager: the names the files
   // will have, at once, and nothing fetched for a drag that may be cancelled.
@@ -171,7 +149,6 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   sim->Control("server");
   Connect();
 
-
   // An object gone before the drop: no file, and the drop is cancelled.
   Announce(window->ListSource(), {"A"});
   fs::remove(files[0].toStdString());
@@ -193,17 +170,14 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   for (const char* n : {"D1", "D2", "D3"}) std::ofstream(src / (std::string(n) + ".txt")) << "%%ZQ: T(3)A(R)F(.);\n11";
   const auto path = [&](const char* n) { return QString::fromStdString((src / n).string()) + ".txt"; };
   DropFiles(list, {path("D1"), path("D2")}, list->visualItemRect(Item("LST")).center() + QPoint(0, 400));
-  Settle();
   EXPECT_TRUE(Holds("HOME/D1 Real"));
   EXPECT_TRUE(Holds("HOME/D2 Real"));
   DropFiles(list, {path("D3")}, list->visualItemRect(Item("WORK")).center());
-  Settle();
   EXPECT_TRUE(Holds("HOME/WORK/D3 Real"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   QTreeWidgetItem* deep = tree->currentItem()->child(0);
   ASSERT_EQ(deep->text(0), "DEEP");
   DropFiles(tree, {path("D1")}, tree->visualItemRect(deep).center());
-  Settle();
   EXPECT_TRUE(Holds("HOME/WORK/DEEP/D1 Real"));
   EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
   EXPECT_EQ(tree->currentItem()->text(0), "DEEP");
@@ -241,20 +215,14 @@ TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv NEWA"); });  // kind 4: the calculator starts XRECV
   bool afterShown = false;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    afterShown = true;
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { afterShown = true; test::Click(prompt, "btnOK"); });
   window->ManualDownload(object, kPromptDownload, kPromptDownloaded);
   EXPECT_TRUE(afterShown);
   EXPECT_FALSE(window->Connected());
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok stored NEWA"; }, 5000));
 
   const std::string received = dir / "GOT.zq";
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    sim->Control("xsend A");
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { sim->Control("xsend A"); test::Click(prompt, "btnOK"); });
   window->UploadFile(received);
   EXPECT_FALSE(window->Connected());
   EXPECT_EQ(test::Slurp(received), test::Slurp(object));
@@ -265,10 +233,7 @@ TEST_F(Transfers, TheServerLibraryGoesToAZq71ThatThenServes) {
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv X"); });  // kind 1: XRECV started
   int afterKind = -1;
-  driver.When("FDownLd", [&](QWidget* prompt) {
-    afterKind = window->PromptDialog().Kind();
-    test::Click(prompt, "btnOK");
-  });
+  driver.When("FDownLd", [&](QWidget* prompt) { afterKind = window->PromptDialog().Kind(); test::Click(prompt, "btnOK"); });
   ChooseFromMenu('f', "mnuFile", "mnuDownLoadServer");
   ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !window->Busy(); }));
   EXPECT_EQ(afterKind, kPromptServerSent);

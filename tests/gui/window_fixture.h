@@ -5,19 +5,6 @@
 // opened with Alt and clicked. No handler is called directly.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QHeaderView>
-#include <QMenu>
-#include <QPointer>
-#include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QSettings>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
 #include <cstdlib>
 #include <memory>
 
@@ -122,13 +109,16 @@ class TWindowTest : public ::testing::Test {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
     Settle();
   }
-  // A click on one cell of an item's row.
   void ClickCell(QTreeWidget* view, QTreeWidgetItem* item, int column) {
     ASSERT_NE(item, nullptr);
     const QRect row = view->visualItemRect(item);
     const int x = view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
     Settle();
+  }
+  // The first name clicked, the others added with Ctrl.
+  void SelectItems(const QStringList& names) {
+    for (int i = 0; i < names.size(); ++i) ClickItem(list, Item(names[i]), i ? Qt::ControlModifier : Qt::NoModifier);
   }
   void DoubleClickItem(QTreeWidget* view, QTreeWidgetItem* item) {
     ASSERT_NE(item, nullptr);
@@ -149,6 +139,11 @@ class TWindowTest : public ::testing::Test {
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
     QTest::keyClick(focus, static_cast<Qt::Key>(key), mods);
+  }
+  // A key typed, and what it set going has run.
+  void Press(int key, Qt::KeyboardModifiers mods = {}) {
+    Type(key, mods);
+    Settle();
   }
   // Alt+letter opens a menu of the menu bar; the item is clicked in it.
   void ChooseFromMenu(char letter, const char* menuName, const char* itemName) {
