@@ -559,12 +559,8 @@ TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
   std::ofstream(work / "backup.zqbackup") << "not a backup";
   test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"},
                           work.path().string(), {terminal.slave(), -1, terminal.slave()});
-  std::string seen;
-  while (seen.find("[y/N]") == std::string::npos) {
-    const std::string more = terminal.Read(1, 30000);
-    if (more.empty()) break;
-    seen += more;
-  }
+  std::string seen, more = " ";  // until the question, or nothing more comes
+  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
   ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
