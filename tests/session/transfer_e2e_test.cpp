@@ -422,12 +422,11 @@ TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScr
     ASSERT_TRUE(server->PutFile(name, dir / (name + ".txt"), 1, all, false));
     const std::string compile = "' RCLF DEG -51 CF -55 CF ";
     const std::string verdict = "{ \"\" } '$$$t' STO '";  // the failure's, until the store is done
-    if (size == 300) {
-      EXPECT_FALSE(LogHas("send command = P"));
-      EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + "\"\\\"" + xs + "\\\"\" IFERR OBJ\x8D"));
-    } else {
-      EXPECT_TRUE(LogHas("send command = P"));
-      EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + "$$$a '$$$a' PURGE IFERR OBJ\x8D"));
+    const bool scratch = size == 301;
+    EXPECT_EQ(LogHas("send command = P"), scratch);
+    const std::string body = scratch ? "$$$a '$$$a' PURGE" : "\"\\\"" + xs + "\\\"\"";
+    EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + body + " IFERR OBJ\x8D"));
+    if (scratch) {
       EXPECT_EQ(DumpLine("$$$a"), "");
       EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
     }
