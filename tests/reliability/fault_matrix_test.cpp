@@ -4,6 +4,7 @@
 // new connection works afterwards. Each cell prints one row of the matrix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -121,13 +122,11 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   ASSERT_NO_FATAL_FAILURE(ConnectAndList());
   const TXPObject* lst = Find(home, "LST");
   ASSERT_NE(lst, nullptr);
-  const int lstIcon = lst->TypeIcon;
-  const long long lstSize = lst->Size;
   const std::string listing = Names(home);
 
   // Clean references first: the exact data a faulty run must match.
   host.SetTextMode(false);
-  ASSERT_TRUE(server->GetToFile("LST", dir / "ref.zq", lstIcon, lstSize));
+  ASSERT_TRUE(server->GetToFile("LST", dir / "ref.zq", lst->TypeIcon, lst->Size));
   std::ofstream(dir / "ref.txt") << kListText;
   const std::string reference = test::Slurp(dir / "ref.zq");
   std::string referenceBackup;
@@ -177,7 +176,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
       case TOp::kGetBinary:
       case TOp::kGetText:
         host.SetTextMode(cell.op == TOp::kGetText);
-        ok = server->GetToFile("LST", target, lstIcon, lstSize);
+        ok = server->GetToFile("LST", target, lst->TypeIcon, lst->Size);
         break;
       case TOp::kPutBinary: ok = server->PutFile("NEW", dir / "ref.zq", 1, all, false); break;
       case TOp::kPutText: ok = server->PutFile("NEW", dir / "ref.txt", 1, all, false); break;
@@ -239,8 +238,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   host.SetPromptVisible(false);
   server->Connect(sim->PcPath());
   EXPECT_TRUE(host.Connected());
-  for (char& c : failure)
-    if (c == '\r' || c == '\n') c = ' ';
+  std::replace_if(failure.begin(), failure.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   std::printf("| %-13s | %-18s | %-8s | %s\n", OpName(cell.op).c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
               failure.substr(0, 60).c_str());
 }
