@@ -40,22 +40,19 @@ test::TRun Capture(test::TCalcSim& sim, std::vector<std::string> args) {
 
 // The terminal as another program sees it: every setting, the speed, and
 // whether it is held exclusively.
-struct TTtyState {
+std::string TtyState(int fd) {
   termios t{};
   int exclusive = -1;
-  bool operator==(const TTtyState& o) const {
-    return t.c_iflag == o.t.c_iflag && t.c_oflag == o.t.c_oflag && t.c_cflag == o.t.c_cflag &&
-           t.c_lflag == o.t.c_lflag && std::equal(t.c_cc, t.c_cc + NCCS, o.t.c_cc) &&
-           cfgetispeed(&t) == cfgetispeed(&o.t) && cfgetospeed(&t) == cfgetospeed(&o.t) && exclusive == o.exclusive;
-  }
-};
-
-TTtyState TtyState(int fd) {
-  TTtyState s;
-  ::tcgetattr(fd, &s.t);
-  ::ioctl(fd, TIOCGEXCL, &s.exclusive);
-  return s;
+  ::tcgetattr(fd, &t);
+  ::ioctl(fd, TIOCGEXCL, &exclusive);
+  std::ostringstream s;
+  s << t.c_iflag << ' ' << t.c_oflag << ' ' << t.c_cflag << ' ' << t.c_lflag << ' ' << std::string(t.c_cc, t.c_cc + NCCS)
+    << ' ' << cfgetispeed(&t) << ' ' << cfgetospeed(&t) << ' ' << exclusive;
+  return s.str();
 }
+
+// The exit code and standard error in one text, so that one check holds both.
+std::string CodeErr(const test::TRun& r) { return std::to_string(r.code) + " " + r.err; }
 
 class Cli : public ::testing::Test {
  protected:
@@ -79,10 +76,10 @@ TEST_F(Cli, InfoAndListing) {
   ::tcgetattr(fd, &t);
   ::cfsetspeed(&t, B38400);
   ::tcsetattr(fd, TCSANOW, &t);
-  const TTtyState before = TtyState(fd);
+  const std::string before = TtyState(fd);
   test::TRun r = Cli_({"info"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(TtyState(fd) == before) << "a successful run changed the terminal";
+  EXPECT_EQ(TtyState(fd), before) << "a successful run changed the terminal";
   ::close(fd);
   EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
   EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
@@ -101,9 +98,7 @@ TEST_F(Cli, InfoAndListing) {
   EXPECT_NE(r.out.find("{\"name\": \"NOTE\", \"path\": \"NOTE\", \"type\": \"String\", \"size\": 16, \"folder\": false}"),
             std::string::npos)
       << r.out;
-  r = Cli_({"ls", "NOWHERE"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: no folder NOWHERE\n");
+  EXPECT_EQ(CodeErr(Cli_({"ls", "NOWHERE"})), "1 bridgit-cli: no folder NOWHERE\n");
 }
 
 TEST_F(Cli, GetPutAndChange) {
@@ -120,9 +115,7 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_TRUE(std::filesystem::exists(work / "^141SPEED.zq"));
   r = Cli_({"get", "PROG", "--text", "-o", work / "p.txt"});
   EXPECT_EQ(r.code, 0) << r.err;
-  std::ifstream in(work / "p.txt");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
+  EXPECT_EQ(test::Slurp(work / "p.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
 
   std::filesystem::copy_file(work / "A.zq", work / "B.zq");
   r = Cli_({"put", work / "B.zq", "--to", "WORK"});
@@ -139,9 +132,7 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_NE(dump.find("HOME/WORK/C Real"), std::string::npos);
   EXPECT_EQ(dump.find("HOME/WORK/NEW/"), std::string::npos);
   EXPECT_EQ(dump.find("HOME/A "), std::string::npos);
-  r = Cli_({"mv", "PROG", "LST"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: LST already exists in this folder.\n");
+  EXPECT_EQ(CodeErr(Cli_({"mv", "PROG", "LST"})), "1 bridgit-cli: LST already exists in this folder.\n");
 }
 
 // Without a terminal nobody can answer a question: a new name is no
@@ -157,9 +148,7 @@ TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
   r = Cli_({"put", work / "NEWP.txt"});
   EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
   EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
-  r = Cli_({"put", "--no-replace", work / "NEWP.txt"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.err, "skipped NEWP (exists)\n");
+  EXPECT_EQ(CodeErr(Cli_({"put", "--no-replace", work / "NEWP.txt"})), "0 skipped NEWP (exists)\n");
   EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
 
   // A text the calculator cannot compile is no put; nor are bytes sent as text.
@@ -242,12 +231,10 @@ TEST_F(Cli, BackupRestoreAndCapture) {
   }
   const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
   EXPECT_TRUE(djpeg.out.starts_with("P6\n262 128\n")) << djpeg.out.substr(0, 20);
-  std::ifstream png(work / "s.Png", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(png), {}).substr(0, 4), "\x89PNG");
+  EXPECT_EQ(test::Slurp(work / "s.Png").substr(0, 4), "\x89PNG");
   // A name it cannot save under is refused before the calculator is waited for.
-  r = Cli_({"capture", "-o", work / "s.gif"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
+  EXPECT_EQ(CodeErr(Cli_({"capture", "-o", work / "s.gif"})),
+            "1 bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
 }
 
 TEST_F(Cli, BadInput) {
@@ -266,20 +253,17 @@ TEST_F(Cli, BadInput) {
   EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
   r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
   EXPECT_NE(r.out.find("NOTE\tString"), std::string::npos) << r.err;
-  r = Cli_({"put", work / "missing.zq"});
-  EXPECT_EQ(r.code, 1);  // checked before anything is opened
-  EXPECT_EQ(r.err, "bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
+  // A file that cannot be read is refused before the port is opened.
+  EXPECT_EQ(CodeErr(Cli_({"put", work / "missing.zq"})),
+            "1 bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
   EXPECT_EQ(Cli_({"restore", work / "x.zqbackup"}).code, 1);
-  r = Cli_({"get", "NOSUCH"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: no variable NOSUCH\n");
+  EXPECT_EQ(CodeErr(Cli_({"get", "NOSUCH"})), "1 bridgit-cli: no variable NOSUCH\n");
   r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
   EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
-  r = test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") +
-                       ")\nhint: cannot open " + (work / "no-port") +
-                       ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
+  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"})),
+            "1 bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") +
+                ")\nhint: cannot open " + (work / "no-port") +
+                ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
 }
 
 // The texts of the server's start keys (RPN wording), as the hint lists them.
@@ -293,10 +277,8 @@ const std::string kStartKeys =
 
 // This test program's name as the kernel keeps it (at most 15 characters).
 std::string ProcessName() {
-  std::ifstream comm("/proc/self/comm");
-  std::string name;
-  std::getline(comm, name);
-  return name;
+  const std::string comm = test::Slurp("/proc/self/comm");
+  return comm.substr(0, comm.find('\n'));
 }
 
 std::string ErrorLine(const std::string& port) {
@@ -307,10 +289,8 @@ std::string ErrorLine(const std::string& port) {
 TEST(CliMessages, KermitServerIsExplainedAndHinted) {
   test::TCalcSim sim({"--server", "kermit"});
   ASSERT_FALSE(sim.PcPath().empty());
-  const test::TRun r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "info"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err,
-            "Wrong Server: Calculator is using the Kermit Server.\n"
+  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "info"})),
+            "1 Wrong Server: Calculator is using the Kermit Server.\n"
             "Wrong Server: Stop the calculator.\n"
             "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
                 ErrorLine(sim.PcPath()) +
@@ -325,21 +305,17 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
   std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
   std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
   const std::string before = Dump();
-  test::TRun r = Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(Dump(), before);  // a cut-off object is never sent
-  EXPECT_EQ(r.err,
-            "Warning: LST\n"
+  EXPECT_EQ(CodeErr(Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"})),
+            "1 Warning: LST\n"
             "Warning: is not a whole calculator object and was not sent.\n"
             "Warning: E\n"
             "Warning: is not a valid text file and cannot be properly sent.\n"
             "bridgit-cli: 2 file(s) not sent\n");
+  EXPECT_EQ(Dump(), before);  // a cut-off object is never sent
 
   // A file of the other family, with nobody at a terminal to ask: the
   // question, and the answer taken for the person, are shown.
-  r = Cli_({"put", work / "F.zq"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "Wrong File Type?: " + (work / "F.zq") +
+  EXPECT_EQ(CodeErr(Cli_({"put", work / "F.zq"})), "1 Wrong File Type?: " + (work / "F.zq") +
                        "\n"
                        "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
                        "Wrong File Type?: This may damage the calculator contents.\n"
@@ -348,7 +324,7 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
                        "bridgit-cli: 1 file(s) not sent\n");
   EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
   std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
-  r = Cli_({"put", work / "G.txt"});
+  const test::TRun r = Cli_({"put", work / "G.txt"});
   EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
 }
 
@@ -372,9 +348,8 @@ TEST(CliMessages, DecompileErrorOfAnUpload) {
   ASSERT_FALSE(sim.PcPath().empty());
   ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
   const std::string file = work / "odd.zq";
-  const test::TRun r = test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "--quiet", "recv", file});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.err, "Decompile Error: " + file +
+  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "--quiet", "recv", file})),
+            "0 Decompile Error: " + file +
                        "\n"
                        "Decompile Error: Cannot decompile this file.\n"
                        "Decompile Error: Length has been left with padding.\n"
@@ -405,37 +380,34 @@ std::pair<std::vector<std::string>, std::string> NotOurs(const std::string& path
 // After a failed connection a hint names the likely cause.
 class CliHint : public ::testing::Test {
  protected:
+  void SetUp() override { ASSERT_FALSE(line.path().empty()); }
   test::TRun Info(const std::string& port, std::vector<std::string> prefix = {}) {
     prefix.insert(prefix.end(), {BRIDGIT_CLI, "--port", port, "info"});
     return test::RunProgram(prefix);
   }
+  test::TPtyPair line;
 };
 
 TEST_F(CliHint, PermissionDenied) {
-  test::TPtyPair line;
-  ASSERT_FALSE(line.path().empty());
   const auto [asOther, groupName] = NotOurs(line.path());
   if (groupName.empty()) GTEST_SKIP() << "no group of " << line.path() << " that the program's user is not in";
-  test::TRun r = Info(line.path(), asOther);
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
-                       ", which you are not in.\n"
-                       "  Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
-                       "  then log out and log in again (a new group counts from the next login).\n");
+  EXPECT_EQ(CodeErr(Info(line.path(), asOther)),
+            "1 " + ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
+                ", which you are not in.\n"
+                "  Add yourself to it with: sudo usermod -aG " +
+                groupName +
+                " $USER\n"
+                "  then log out and log in again (a new group counts from the next login).\n");
 
   // Nobody but root may use it: joining its group would not help.
   if (!asOther.empty()) {
     ASSERT_EQ(::chmod(line.path().c_str(), 0600), 0);
-    r = Info(line.path(), asOther);
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: you may not open " + line.path() +
+    EXPECT_EQ(CodeErr(Info(line.path(), asOther)), "1 " + ErrorLine(line.path()) + "hint: you may not open " + line.path() +
                          ": its owner root, group dialout and mode 0600 do not let you read and write it.\n");
   }
 }
 
 TEST_F(CliHint, PortHeldByAnotherProgram) {
-  test::TPtyPair line;
-  ASSERT_FALSE(line.path().empty());
   // The same exclusive hold as the program's own.
   const int fd = ::open(line.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   ASSERT_GE(fd, 0);
@@ -488,7 +460,8 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
   EXPECT_NE(plain.err.find(" that you may not open: join the group " + group), std::string::npos) << plain.err;
   const std::vector<std::string> expected = {
       free.path(),
-      closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group + " $USER, then log in again)",
+      closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group +
+          " $USER, then log in again)",
       held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + ProcessName() + ")",
       "ZQx3G+\tNo such file or directory"};
   EXPECT_EQ(ours(all.out), expected) << all.out;
@@ -508,16 +481,13 @@ void MakeCooked(int fd) {
 
 // A failed run too leaves the port's settings as it found them.
 TEST_F(CliHint, NothingFromTheCalculator) {
-  test::TPtyPair line;  // nothing behind it
-  ASSERT_FALSE(line.path().empty());
   MakeCooked(line.slave());
-  const TTtyState before = TtyState(line.slave());
-  const test::TRun r = Info(line.path());
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(TtyState(line.slave()) == before) << "a failed run changed the terminal";
-  EXPECT_EQ(r.err, ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
-                       ". Is its XModem server running?\n" + kStartKeys +
-                       "  If it is running, check that the calculator's speed is 115200 (or give --speed).\n");
+  const std::string before = TtyState(line.slave());
+  EXPECT_EQ(CodeErr(Info(line.path())),
+            "1 " + ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
+                ". Is its XModem server running?\n" + kStartKeys +
+                "  If it is running, check that the calculator's speed is 115200 (or give --speed).\n");
+  EXPECT_EQ(TtyState(line.slave()), before) << "a failed run changed the terminal";
 }
 
 // A calculator at another speed hears noise: the connection and the
@@ -538,9 +508,7 @@ TEST_F(CliHint, AnotherSpeedIsNamed) {
 TEST_F(CliHint, AnExchangeThatMadeNoSense) {
   test::TCalcSim sim({"--fault", "garbage@1"});  // the version request is answered with garbage
   ASSERT_FALSE(sim.PcPath().empty());
-  const test::TRun r = Info(sim.PcPath(), {});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
+  EXPECT_EQ(CodeErr(Info(sim.PcPath())), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
                        " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) and "
                        "that the cable sits firmly.\n");
 }
@@ -591,12 +559,8 @@ TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
   std::ofstream(work / "backup.zqbackup") << "not a backup";
   test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"},
                           work.path().string(), {terminal.slave(), -1, terminal.slave()});
-  std::string seen;
-  while (seen.find("[y/N]") == std::string::npos) {
-    const std::string more = terminal.Read(1, 30000);
-    if (more.empty()) break;
-    seen += more;
-  }
+  std::string seen, more = " ";  // until the question, or nothing more comes
+  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
   ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
   cli.Signal(SIGINT);
   EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";

@@ -24,11 +24,21 @@ bool LogHas(const std::string& prefix) { return test::LogCount(prefix) > 0; }
 
 class SerialLink : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TLogBook::Instance().Clear();
+  void SetUp() override { TLogBook::Instance().Clear(); }
+  void TearDown() override { link.CloseComm(); }
+  // Reads into `buf` while another thread writes `bytes`: the count read.
+  int ReadWhileWriting(const std::string& bytes, std::string& buf) {
+    std::thread writer([&] { pty.Write(bytes); });
+    const int n = link.ReadComm(buf, 0);
+    writer.join();
+    return n;
   }
-  void TearDown() override {
-    link.CloseComm();
+  // Whether another opening could have the port to itself.
+  bool Free() {
+    std::string error;
+    const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
+    posix::CloseFd(fd);
+    return fd >= 0;
   }
   test::TRecordingHost host;
   TTtyLink link{host};
@@ -70,9 +80,7 @@ TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
   EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
   EXPECT_EQ(error, "the port is in use");
   link.CloseComm();
-  const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
-  EXPECT_GE(fd, 0) << "closing releases the port";
-  posix::CloseFd(fd);
+  EXPECT_TRUE(Free()) << "closing releases the port";
   link.CloseComm();  // on a closed link: nothing
 }
 
@@ -101,28 +109,21 @@ TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
   link.SetShortTimeouts();
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
-  std::thread writer([&] { pty.Write(data); });
   std::string buf(3000, '\0');
   const auto callsBefore = link.ReadCalls();
-  EXPECT_EQ(link.ReadComm(buf, 0), 3000);
-  writer.join();
+  EXPECT_EQ(ReadWhileWriting(data, buf), 3000);
   EXPECT_EQ(buf, data);
   EXPECT_EQ(link.ReadCalls() - callsBefore, 2u);  // 2038 + 962
 
   // The calculator stops after 2500 bytes: the read ends with what came.
-  std::thread shortWriter([&] { pty.Write(data.substr(0, 2500)); });
   std::string partial(3000, '\xFF');
-  EXPECT_EQ(link.ReadComm(partial, 0), 2500);
-  shortWriter.join();
+  EXPECT_EQ(ReadWhileWriting(data.substr(0, 2500), partial), 2500);
   EXPECT_EQ(partial.substr(0, 2500), data.substr(0, 2500));
   EXPECT_EQ(partial.substr(2500), std::string(500, '\0'));
 
   // Lengths between one chunk and the driver queue size are readable whole.
-  const std::string packet(2040, 'p');
-  std::thread packetWriter([&] { pty.Write(packet); });
   std::string two(2040, '\0');
-  EXPECT_EQ(link.ReadComm(two, 0), 2040);
-  packetWriter.join();
+  EXPECT_EQ(ReadWhileWriting(std::string(2040, 'p'), two), 2040);
 }
 
 TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
@@ -206,10 +207,7 @@ TEST_F(SerialLink, BadPortsFailCleanly) {
   TLogBook::Instance().Clear();
   EXPECT_THROW(link.OpenComm(pty.path(), 12345), TConnectionError);
   EXPECT_TRUE(LogHas("SetCommState failed"));
-  std::string error;
-  const int fd = posix::OpenExclusive(pty.path(), O_RDWR, error);
-  EXPECT_GE(fd, 0) << "a failed set-up does not keep the port";
-  posix::CloseFd(fd);
+  EXPECT_TRUE(Free()) << "a failed set-up does not keep the port";
   EXPECT_FALSE(host.Connected());
 }
 

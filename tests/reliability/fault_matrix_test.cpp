@@ -4,8 +4,10 @@
 // new connection works afterwards. Each cell prints one row of the matrix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "base/files.h"
@@ -19,19 +21,8 @@
 namespace bridgit {
 namespace {
 
-enum class TOp {
-  kConnect,
-  kList,
-  kGetBinary,
-  kGetText,
-  kPutBinary,
-  kPutText,
-  kBackup,
-  kRestore,
-  kCapture,
-  kManualSend,
-  kManualReceive,
-};
+enum class TOp { kConnect, kList, kGetBinary, kGetText, kPutBinary, kPutText, kBackup, kRestore, kCapture,
+                 kManualSend, kManualReceive };
 
 struct TCell {
   TOp op;
@@ -54,15 +45,10 @@ std::string CopyLine(const std::string& name) { return "HOME/" + name + " List 3
 // The calculator's memory without the scratch variables that an interrupted
 // operation leaves ("$$$t", the backup's flag program): they are no user data.
 std::string UserMemory(test::TCalcSim& sim) {
-  const std::string dump = sim.Control("dump");
   std::string kept;
-  std::size_t from = 0;
-  while (from < dump.size()) {
-    const std::size_t nl = dump.find('\n', from);
-    const std::string line = dump.substr(from, nl == std::string::npos ? std::string::npos : nl - from + 1);
-    if (!line.starts_with("HOME/$$$") && !line.starts_with("HOME/fLaG ")) kept += line;
-    from = nl == std::string::npos ? dump.size() : nl + 1;
-  }
+  std::istringstream in(sim.Control("dump"));
+  for (std::string line; std::getline(in, line);)
+    if (!line.starts_with("HOME/$$$") && !line.starts_with("HOME/fLaG ")) kept += line + "\n";
   return kept;
 }
 
@@ -88,10 +74,7 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
     server = std::make_unique<TXModemServer>(host);
     server->Channel().SetSpeed("115200");
   }
-  void TearDown() override {
-    server.reset();
-    sim.reset();
-  }
+  void TearDown() override { server.reset(), sim.reset(); }
 
   void ConnectAndList() {
     server->Connect(sim->PcPath());
@@ -117,15 +100,9 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
     ASSERT_TRUE(server->OpenDirect(sim->PcPath()));
   }
   // Backs the calculator up into `file` the way the window does: written only when whole.
-  bool BackupTo(const std::string& file) {
-    if (!server->Backup(file, home.TotalSize())) return false;
-    std::string bytes;
-    if (!server->TakeReceivedObject(bytes) || bytes.empty()) return false;
-    int error = 0;
-    return WriteFileSafely(file, bytes, error);
-  }
-  bool ReceiveTo(const std::string& file) {
-    if (!server->ManualReceive(file, 0)) return false;
+  bool BackupTo(const std::string& file) { return server->Backup(file, home.TotalSize()) && Keep(file); }
+  bool ReceiveTo(const std::string& file) { return server->ManualReceive(file, 0) && Keep(file); }
+  bool Keep(const std::string& file) {
     std::string bytes;
     if (!server->TakeReceivedObject(bytes) || bytes.empty()) return false;
     int error = 0;
@@ -145,13 +122,11 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   ASSERT_NO_FATAL_FAILURE(ConnectAndList());
   const TXPObject* lst = Find(home, "LST");
   ASSERT_NE(lst, nullptr);
-  const int lstIcon = lst->TypeIcon;
-  const long long lstSize = lst->Size;
   const std::string listing = Names(home);
 
   // Clean references first: the exact data a faulty run must match.
   host.SetTextMode(false);
-  ASSERT_TRUE(server->GetToFile("LST", dir / "ref.zq", lstIcon, lstSize));
+  ASSERT_TRUE(server->GetToFile("LST", dir / "ref.zq", lst->TypeIcon, lst->Size));
   std::ofstream(dir / "ref.txt") << kListText;
   const std::string reference = test::Slurp(dir / "ref.zq");
   std::string referenceBackup;
@@ -201,7 +176,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
       case TOp::kGetBinary:
       case TOp::kGetText:
         host.SetTextMode(cell.op == TOp::kGetText);
-        ok = server->GetToFile("LST", target, lstIcon, lstSize);
+        ok = server->GetToFile("LST", target, lst->TypeIcon, lst->Size);
         break;
       case TOp::kPutBinary: ok = server->PutFile("NEW", dir / "ref.zq", 1, all, false); break;
       case TOp::kPutText: ok = server->PutFile("NEW", dir / "ref.txt", 1, all, false); break;
@@ -213,9 +188,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
         std::string image;
         server->CaptureScreen(image);
         ok = !image.empty();
-        if (ok) {
-          EXPECT_EQ(image, referenceScreen);
-        }
+        if (ok) { EXPECT_EQ(image, referenceScreen); }
         break;
       }
       case TOp::kManualSend:
@@ -239,15 +212,9 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
     EXPECT_EQ(e.path().string().find(".part-"), std::string::npos) << e.path();
   const bool writesTarget = cell.op == TOp::kGetBinary || cell.op == TOp::kGetText || cell.op == TOp::kBackup ||
                             cell.op == TOp::kManualReceive;
-  if (writesTarget && !ok) {
-    EXPECT_FALSE(std::filesystem::exists(target));
-  }
-  if (writesTarget && ok) {
-    const std::string& expected = cell.op == TOp::kGetText   ? kListText
-                                  : cell.op == TOp::kBackup ? referenceBackup
-                                                            : reference;
-    EXPECT_EQ(test::Slurp(target), expected);
-  }
+  if (writesTarget && !ok) { EXPECT_FALSE(std::filesystem::exists(target)); }
+  const std::string& expected = cell.op == TOp::kGetText ? kListText : cell.op == TOp::kBackup ? referenceBackup : reference;
+  if (writesTarget && ok) { EXPECT_EQ(test::Slurp(target), expected); }
 
   // The calculator side: a copy is absent or exact; nothing else changed.
   // After a cut the calculator may still be retrying its side of the
@@ -261,20 +228,17 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   TakeLine(after, "NEW", CopyLine("NEW"));
   TakeLine(after, "NEWA", CopyLine("NEWA"));
   EXPECT_EQ(after, before);
-  if (ok && (cell.op == TOp::kPutBinary || cell.op == TOp::kPutText)) {
-    EXPECT_NE(sim->Control("dump").find(CopyLine("NEW")), std::string::npos) << "reported done, not stored";
-  }
-  if (ok && cell.op == TOp::kManualSend) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_NE(sim->Control("dump").find(CopyLine("NEWA")), std::string::npos) << "reported done, not stored";
+  if (ok && (cell.op == TOp::kPutBinary || cell.op == TOp::kPutText || cell.op == TOp::kManualSend)) {
+    const std::string name = cell.op == TOp::kManualSend ? "NEWA" : "NEW";
+    if (cell.op == TOp::kManualSend) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NE(sim->Control("dump").find(CopyLine(name)), std::string::npos) << "reported done, not stored";
   }
 
   // Still usable: a new connection works (no prompt of the transfer is left up).
   host.SetPromptVisible(false);
   server->Connect(sim->PcPath());
   EXPECT_TRUE(host.Connected());
-  for (char& c : failure)
-    if (c == '\r' || c == '\n') c = ' ';
+  std::replace_if(failure.begin(), failure.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   std::printf("| %-13s | %-18s | %-8s | %s\n", OpName(cell.op).c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
               failure.substr(0, 60).c_str());
 }

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdlib>
+#include <functional>
+#include <sstream>
 
 #include "base/clock.h"
 #include "base/log.h"
@@ -23,14 +24,6 @@ using test::LogCount;
 
 class Session : public test::TSessionFixture {
  protected:
-  void Start(std::vector<std::string> args, const std::string& speed = "115200") {
-    // The fast line's shorter pauses, where the pace is not what is tested.
-    if (speed == "115200" && std::find(args.begin(), args.end(), "--speed") == args.end())
-      args.insert(args.end(), {"--speed", "115200"});
-    sim = std::make_unique<test::TCalcSim>(std::move(args));
-    ASSERT_FALSE(sim->PcPath().empty());
-    server->Channel().SetSpeed(speed);
-  }
   void Connect() { server->Connect(sim->PcPath()); }
   // The tree as the simulator's dump writes it (folders with a trailing /).
   static void Flatten(const TXPObject& dir, const std::string& path, std::string& out) {
@@ -41,16 +34,19 @@ class Session : public test::TSessionFixture {
   }
   static std::string DumpNames(const std::string& dump) {
     std::string out;
-    std::size_t at = 0;
-    while (at < dump.size()) {
-      const std::size_t nl = dump.find('\n', at);
-      const std::string line = dump.substr(at, nl - at);
-      out += line.substr(0, line.find(' ')) + "\n";
-      at = nl + 1;
-    }
+    std::istringstream in(dump);
+    for (std::string line; std::getline(in, line);) out += line.substr(0, line.find(' ')) + "\n";
     return out;
   }
-
+  // The text of the communication error that the step throws, or "".
+  static std::string ErrorOf(const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const TCommError& e) {
+      return e.what();
+    }
+    return "";
+  }
 };
 
 struct TModelCase {
@@ -78,19 +74,13 @@ TEST_F(Session, IdentifiesEveryModel) {
     EXPECT_TRUE(host.Connected());
     EXPECT_EQ(host.CalculatorModel(), c.model);
     EXPECT_EQ(host.DisplayModel(), c.display);
-    if (!c.version.empty()) {
-      EXPECT_EQ(host.VersionInfo(), c.version);
-    }
+    if (!c.version.empty()) { EXPECT_EQ(host.VersionInfo(), c.version); }
     EXPECT_EQ(host.RequiredSpeed(), c.requiredSpeed);
     EXPECT_EQ(server->Channel().Link().Timing().AfterCommandPacket, c.afterCommandPacket);
     EXPECT_EQ(server->Channel().Link().Timing().AfterPulse, c.afterPulse);
     EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
-    if (c.display == "71") {
-      EXPECT_EQ(server->Channel().Version(), "XModem Server 2.3   ROM: R");
-    }
-    if (c.display == "73G+") {
-      EXPECT_EQ(server->Channel().GetSpeed(), "130000");
-    }
+    if (c.display == "71") { EXPECT_EQ(server->Channel().Version(), "XModem Server 2.3   ROM: R"); }
+    if (c.display == "73G+") { EXPECT_EQ(server->Channel().GetSpeed(), "130000"); }
     server->Connect("");
     EXPECT_TRUE(server->Channel().PortName().empty());
   }
@@ -185,12 +175,8 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
 
   TLogBook::Instance().Clear();
   Start({"--fault", "nak:6@1"});
-  try {
-    Connect();
-    ADD_FAILURE() << "connected";
-  } catch (const TCommError& e) {
-    EXPECT_EQ(std::string(e.what()), "Error (The connectivity kit is unable to open communications to:" + sim->PcPath() + ")");
-  }
+  EXPECT_EQ(ErrorOf([&] { Connect(); }),
+            "Error (The connectivity kit is unable to open communications to:" + sim->PcPath() + ")");
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 6);
   EXPECT_FALSE(host.Connected());
   EXPECT_TRUE(server->Channel().PortName().empty());
@@ -218,25 +204,15 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
 }
 
 TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
-  std::string error;
-  try {
-    server->Channel().Execute("1", true, true);
-  } catch (const TCommError& e) {
-    error = e.what();
-  }
-  EXPECT_EQ(error, "Error (No device connected. Check you are in Xmodem server (RShift RightArrow))");
+  EXPECT_EQ(ErrorOf([&] { server->Channel().Execute("1", true, true); }),
+            "Error (No device connected. Check you are in Xmodem server (RShift RightArrow))");
 
   // An automatic choice with no port to try.
   test::TTempDir emptyUsbRoot;
   ::setenv("BRIDGIT_EXTRA_PORTS", "", 1);
   ::setenv("BRIDGIT_USB_ROOT", emptyUsbRoot.path().c_str(), 1);
   server->Channel().SetSpeed("9600");
-  error.clear();
-  try {
-    server->Connect("Auto");
-  } catch (const TCommError& e) {
-    error = e.what();
-  }
+  const std::string error = ErrorOf([&] { server->Connect("Auto"); });
   ::unsetenv("BRIDGIT_EXTRA_PORTS");
   ::unsetenv("BRIDGIT_USB_ROOT");
   EXPECT_EQ(error, "Error (No device detected. Check the cable connections and the calculator.)");

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
@@ -104,12 +105,11 @@ TEST(CalcSim, FaultsFireWhereAsked) {
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "?");  // the first answer is damaged...
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");  // ...and comes again on our NAK
-  pc.Send("E" + TPcSide::Packet("1"));
-  EXPECT_EQ(pc.Read(1), std::string(1, NAK));  // refused twice, whole as it is
-  pc.Send(TPcSide::Packet("1"));
-  EXPECT_EQ(pc.Read(1), std::string(1, NAK));
-  pc.Send(TPcSide::Packet("1"));
-  EXPECT_EQ(pc.Read(1), std::string(1, ACK));
+  std::string letter = "E";
+  for (const char answer : {NAK, NAK, ACK}) {  // refused twice, whole as it is
+    pc.Send(std::exchange(letter, "") + TPcSide::Packet("1"));
+    EXPECT_EQ(pc.Read(1), std::string(1, answer));
+  }
   sim.Control("dump");
   // Cut: from now on the line is dead.
   EXPECT_EQ(sim.Control("fault cut@1"), "ok");
@@ -122,6 +122,11 @@ TEST(CalcSim, TransferFaults) {
   test::TCalcSim sim({"--fault", "corrupt-block@1", "--fault", "lose-ack@2", "--fault", "can@3", "--fault",
                       "garbage@4"});
   TPcSide pc(sim);
+  const auto endOfFile = [&] {
+    pc.Send(std::string(1, ACK));
+    EXPECT_EQ(pc.Read(1), std::string(1, EOT));
+    pc.Send(std::string(1, ACK));
+  };
   // A: its first block comes damaged, then whole after our NAK.
   EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
   pc.Send(std::string(1, NAK));
@@ -131,18 +136,14 @@ TEST(CalcSim, TransferFaults) {
   pc.Send(std::string(1, NAK));
   std::string again = pc.Read(132);
   EXPECT_TRUE(IsGoodBlock(again.substr(1), kSmallBlock, TCheckMode::kChecksum, 1));
-  pc.Send(std::string(1, ACK));
-  EXPECT_EQ(pc.Read(1), std::string(1, EOT));
-  pc.Send(std::string(1, ACK));
+  endOfFile();
   // A again: its (second ever) block is repeated as if our ACK was lost.
   EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
   pc.Send(std::string(1, NAK));
   EXPECT_EQ(pc.Read(132), again);
   pc.Send(std::string(1, ACK));
   EXPECT_EQ(pc.Read(132), again);
-  pc.Send(std::string(1, ACK));
-  EXPECT_EQ(pc.Read(1), std::string(1, EOT));
-  pc.Send(std::string(1, ACK));
+  endOfFile();
   // The third block is a cancel.
   EXPECT_EQ(pc.Command('G', "A"), std::string(1, ACK));
   pc.Send(std::string(1, NAK));
@@ -216,8 +217,7 @@ TEST(CalcSim, TheOlderModelRunsItsServerOnlyFromTheDownloadedLibrary) {
   sim.Control("dump");
   EXPECT_EQ(sim.Control("status"), "error no server library");
   EXPECT_EQ(sim.Control("xrecv X"), "ok");
-  std::ifstream in(std::string(BRIDGIT_CALC_FILES) + "/XSrvr71.zq", std::ios::binary);
-  const std::string library((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string library = test::Slurp(std::string(BRIDGIT_CALC_FILES) + "/XSrvr71.zq");
   ASSERT_FALSE(library.empty());
   EXPECT_TRUE(pc.SendObject(library, NAK));  // the older model asks in checksum mode
   sim.Control("dump");
@@ -257,14 +257,9 @@ TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
 TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {
   test::TTempDir dir;
   std::ofstream(dir / "junk.zq") << "not an object";
-  const std::vector<std::vector<std::string>> cases = {
-      {"--model", "99"},
-      {"--memory", dir / "missing"},
-      {"--memory", dir.path().string()},
-      {"--path", dir / "no/such/folder/line"},
-      {"--fault", "explode@1"},
-  };
-  for (const auto& args : cases) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--model", "99"}, {"--memory", dir / "missing"}, {"--memory", dir.path().string()},
+           {"--path", dir / "no/such/folder/line"}, {"--fault", "explode@1"}}) {
     test::TCalcSim sim(args, false);
     std::string errors;
     EXPECT_NE(sim.Wait(errors), 0) << args[0];
@@ -326,16 +321,11 @@ TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {
   test::TTempDir dir;
   const std::string file = dir / "notes";
   std::ofstream(file) << "keep me";
-  {
-    const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", file});
-    EXPECT_NE(r.code, 0);
-    EXPECT_EQ(r.err, "bridgit-calcsim: the control socket path exists and is not a socket: " + file + "\n");
-    std::ifstream in(file);
-    std::string kept;
-    std::getline(in, kept);
-    EXPECT_EQ(kept, "keep me");
-    EXPECT_FALSE(std::filesystem::exists(dir / "line"));
-  }
+  const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", file});
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "bridgit-calcsim: the control socket path exists and is not a socket: " + file + "\n");
+  EXPECT_EQ(test::Slurp(file), "keep me");
+  EXPECT_FALSE(std::filesystem::exists(dir / "line"));
   std::filesystem::create_directories(dir / "folder");
   EXPECT_NE(test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", dir / "folder"}).code, 0);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));

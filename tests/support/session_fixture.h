@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "base/log.h"
@@ -20,8 +21,15 @@ class TSessionFixture : public ::testing::Test {
     TLogBook::Instance().Clear();
     server = std::make_unique<TXModemServer>(host);
   }
-  void TearDown() override {
-    server.reset();
+  void TearDown() override { server.reset(); }
+  // A simulator, and the PC's line at `speed`; at the fast speed with the fast
+  // line's shorter pauses, where the pace is not what is tested.
+  void Start(std::vector<std::string> args, const std::string& speed = "115200") {
+    if (speed == "115200" && std::find(args.begin(), args.end(), "--speed") == args.end())
+      args.insert(args.end(), {"--speed", "115200"});
+    sim = std::make_unique<TCalcSim>(std::move(args));
+    ASSERT_FALSE(sim->PcPath().empty());
+    server->Channel().SetSpeed(speed);
   }
 
   TRecordingHost host;
