@@ -5,15 +5,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace bridgit::test {
 
 class TTempDir {
  public:
+  // A name no other folder has: create_directory says false for one that exists.
   TTempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "bridgit-test-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
+    std::random_device random;
+    do path_ = std::filesystem::temp_directory_path() / ("bridgit-test-" + std::to_string(random()));
+    while (!std::filesystem::create_directory(path_));
   }
   ~TTempDir() {
     std::error_code ec;
