@@ -46,16 +46,6 @@ bool NoUartBehind(const std::string& path) {
   return type >> t && t == PORT_UNKNOWN;
 }
 
-// ttyUSB2 before ttyUSB10.
-bool NaturalLess(const std::string& a, const std::string& b) {
-  const auto split = [](const std::string& s) {
-    std::size_t i = s.size();
-    while (i > 0 && std::isdigit(static_cast<unsigned char>(s[i - 1]))) --i;
-    return std::pair{s.substr(0, i), i < s.size() ? std::stol(s.substr(i)) : -1L};
-  };
-  return split(a) < split(b);
-}
-
 std::vector<std::string> DevicesStartingWith(const std::string& prefix) {
   std::vector<std::string> found;
   std::error_code ec;

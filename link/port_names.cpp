@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 namespace bridgit {
 
@@ -55,6 +56,15 @@ std::string UsbDevicePath(std::string_view name) {
 bool SamePort(std::string_view a, std::string_view b) {
   if (IsSerialPortName(a) && IsSerialPortName(b)) return UpperCase(SerialDevicePath(a)) == UpperCase(SerialDevicePath(b));
   return UpperCase(a) == UpperCase(b);
+}
+
+bool NaturalLess(const std::string& a, const std::string& b) {
+  const auto split = [](const std::string& s) {
+    std::size_t i = s.size();
+    while (i > 0 && std::isdigit(static_cast<unsigned char>(s[i - 1]))) --i;
+    return std::pair{s.substr(0, i), i < s.size() ? std::stol(s.substr(i)) : -1L};
+  };
+  return split(a) < split(b);
 }
 
 }  // namespace bridgit

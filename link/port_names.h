@@ -42,4 +42,7 @@ std::string UsbDevicePath(std::string_view name);
 // Two port names denote the same port (case-insensitive, with the COM alias).
 bool SamePort(std::string_view a, std::string_view b);
 
+// Names in the order a person reads them: COM2 before COM10, ttyUSB2 before ttyUSB10.
+bool NaturalLess(const std::string& a, const std::string& b);
+
 }  // namespace bridgit

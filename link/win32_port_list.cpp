@@ -32,16 +32,6 @@ int OpenError(const std::string& path, DWORD access = GENERIC_READ | GENERIC_WRI
   return 0;
 }
 
-// COM2 before COM10.
-bool NaturalLess(const std::string& a, const std::string& b) {
-  const auto split = [](const std::string& s) {
-    std::size_t i = s.size();
-    while (i > 0 && std::isdigit(static_cast<unsigned char>(s[i - 1]))) --i;
-    return std::pair{s.substr(0, i), i < s.size() ? std::stol(s.substr(i)) : -1L};
-  };
-  return split(a) < split(b);
-}
-
 // The port names (the values' data, "COM3") the registry lists.
 std::vector<std::string> RegisteredComPorts() {
   std::vector<std::string> names;
