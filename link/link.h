@@ -51,11 +51,12 @@ class TLink {
   virtual void ChangeSpeed(int speed) = 0;
 
   // The USB read-ahead: one request to the reader (the bytes now waiting),
-  // dropping what waits, and restarting the silence count.
-  virtual std::size_t SafeRead() = 0;
-  virtual std::size_t ReadAhead() const = 0;
-  virtual void DropReadAhead() = 0;
-  virtual void ResetSilence() = 0;
+  // dropping what waits, and restarting the silence count. A link without one
+  // (a serial port, the memory pair) keeps these: nothing waits, nothing to drop.
+  virtual std::size_t SafeRead() { return 0; }
+  virtual std::size_t ReadAhead() const { return 0; }
+  virtual void DropReadAhead() {}
+  virtual void ResetSilence() {}
 
   [[noreturn]] void FatalDisconnect();
 

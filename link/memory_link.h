@@ -33,10 +33,6 @@ class TMemoryLink final : public TLink {
   void SetShortTimeouts() override { readConstantMs_ = kShortMs; }
   void SetLongTimeouts() override { readConstantMs_ = kLongMs; }
   void ChangeSpeed(int) override {}
-  std::size_t SafeRead() override { return 0; }
-  std::size_t ReadAhead() const override { return 0; }
-  void DropReadAhead() override {}
-  void ResetSilence() override {}
 
   // What has arrived, waiting up to the time for `n` bytes (the far end of a
   // test reads with its own deadlines).

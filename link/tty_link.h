@@ -24,10 +24,6 @@ class TTtyLink final : public TPosixLink {
   void SetShortTimeouts() override;
   void SetLongTimeouts() override;
   void ChangeSpeed(int speed) override;
-  std::size_t SafeRead() override { return 0; }
-  std::size_t ReadAhead() const override { return 0; }
-  void DropReadAhead() override {}
-  void ResetSilence() override {}
 
   // For diagnostics and tests: device reads issued, the read time-out
   // constant in force.

@@ -21,10 +21,6 @@ class TWin32ComLink final : public TWin32Link {
   void SetShortTimeouts() override;
   void SetLongTimeouts() override;
   void ChangeSpeed(int speed) override;
-  std::size_t SafeRead() override { return 0; }
-  std::size_t ReadAhead() const override { return 0; }
-  void DropReadAhead() override {}
-  void ResetSilence() override {}
 
  private:
   void SetReadTimeouts(unsigned long constantMs);
