@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "base/files.h"
 
 #include <unistd.h>  // read, write, close, getpid: in both POSIX and the Windows C library
@@ -108,7 +109,7 @@ std::string FindShippedFile(const std::string& name) {
 }
 
 std::string LowerExtension(const std::string& path) {
-  std::string ext = fs::path(path).extension().string();
+  std::string ext = Utf8(Utf8Path(path).extension());
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ext;
 }

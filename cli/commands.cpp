@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "cli/commands.h"
 
 #include <cerrno>
@@ -50,7 +51,7 @@ std::string ShownRaw(const std::string& calc) { return EncodeEscapes(calc, TEsca
 // A file to send: missing or unreadable is a failure, with the system's reason.
 void RequireReadable(const std::string& file) {
   std::error_code ec;
-  if (fs::is_directory(file, ec)) throw std::runtime_error("cannot read " + file + ": " + std::strerror(EISDIR));
+  if (fs::is_directory(Utf8Path(file), ec)) throw std::runtime_error("cannot read " + file + ": " + std::strerror(EISDIR));
   if (std::FILE* f = std::fopen(file.c_str(), "rb"))
     std::fclose(f);
   else
@@ -222,13 +223,13 @@ void TCommands::Ls(const std::string& folder, bool recursive, bool json) {
 void TCommands::Get(const std::vector<std::string>& names, const std::string& output, bool text) {
   List();
   host_.SetTextMode(text);
-  const bool intoFolder = output.empty() || fs::is_directory(output) || names.size() > 1;
+  const bool intoFolder = output.empty() || fs::is_directory(Utf8Path(output)) || names.size() > 1;
   for (const std::string& path : names) {
     TXPObject* folder = nullptr;
     TXPObject* item = Find(path, &folder);
     if (!item || item == &home_) throw std::runtime_error("no variable " + path);
     const std::string caret = EncodeEscapes(DecodeEscapes(item->Name, TEscapeMode::kBackslash), TEscapeMode::kCaret);
-    const std::string file = intoFolder ? (fs::path(output.empty() ? "." : output) / (caret + (text ? ".txt" : ".zq"))).string() : output;
+    const std::string file = intoFolder ? Utf8(Utf8Path(output.empty() ? "." : output) / Utf8Path(caret + (text ? ".txt" : ".zq"))) : output;
     server_.ChangeDir(folder->FullPath());
     const TConnectAttempt attempt = BeginAttempt(true);
     if (!server_.GetToFile(caret, file, item->TypeIcon, item->Size)) Failed("could not fetch " + path, attempt);
@@ -244,7 +245,7 @@ void TCommands::Put(const std::vector<std::string>& files, const std::string& fo
   bool replaceAll = global_.console.replace > 0;
   int failed = 0;
   for (const std::string& file : files) {
-    std::string stem = fs::path(file).filename().string();
+    std::string stem = Utf8(Utf8Path(file).filename());
     for (const std::string ext : {".zq", ".txt"})
       if (stem.size() > ext.size() && stem.ends_with(ext)) stem.resize(stem.size() - ext.size());
     const std::string name = EncodeEscapes(DecodeEscapes(stem, TEscapeMode::kCaret), TEscapeMode::kBackslash);
@@ -372,7 +373,7 @@ void TCommands::Capture(const std::string& file) {
 }
 
 void TCommands::Send(const std::string& file) {
-  if (!fs::is_regular_file(file)) throw std::runtime_error("no file " + file);
+  if (!fs::is_regular_file(Utf8Path(file))) throw std::runtime_error("no file " + file);
   OpenDirect();
   host_.ShowPrompt(kPromptDownload, "");
   const bool ok = server_.ManualSend(file);
@@ -400,7 +401,7 @@ void TCommands::SendServer() {
 }
 
 void TCommands::Rom(const std::string& file) {
-  if (!fs::is_regular_file(file)) throw std::runtime_error("no file " + file);
+  if (!fs::is_regular_file(Utf8Path(file))) throw std::runtime_error("no file " + file);
   OpenDirect();
   host_.ShowPrompt(kPromptRom, "");
   if (!server_.SendRom(file)) throw std::runtime_error("the ROM image was not sent");

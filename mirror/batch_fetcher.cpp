@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "mirror/batch_fetcher.h"
 
 #include <filesystem>
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsText(const std::string& file) { return fs::path(file).extension() == kTextExtension; }
+bool IsText(const std::string& file) { return Utf8Path(file).extension() == kTextExtension; }
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "mirror/pc_tree.h"
 
 #include <cstring>
@@ -23,7 +24,7 @@ TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::s
       [&](const fs::path& at, const std::string& keyPrefix, const std::string& filePrefix) {
         std::error_code error;
         for (const auto& e : fs::directory_iterator(at, error)) {
-          const std::string name = e.path().filename().string();
+          const std::string name = Utf8(e.path().filename());
           if (name.find(".part-") != std::string::npos) continue;
           if (e.is_symlink()) continue;  // a link could lead out of the mirror
           const auto hidden = [&](const std::string& key) { return name.starts_with(".") && !(tracked && tracked(key)); };
@@ -36,22 +37,22 @@ TPcTree ReadPcTree(const std::string& dir, const std::function<bool(const std::s
             continue;
           }
           if (!e.is_regular_file()) continue;
-          const std::string ext = e.path().extension().string();
+          const std::string ext = Utf8(e.path().extension());
           if (ext != kTextExtension && ext != kBinaryExtension) continue;
-          const std::string stem = e.path().stem().string();
+          const std::string stem = Utf8(e.path().stem());
           if (stem.empty()) continue;
           const std::string key = keyPrefix + PcKeyPart(stem);
           if (hidden(key)) continue;
           std::string bytes;
           int code = 0;
-          if (!ReadWholeFile(e.path().string(), bytes, code))
-            throw std::runtime_error("cannot read " + e.path().string() + ": " + std::strerror(code));
+          if (!ReadWholeFile(Utf8(e.path()), bytes, code))
+            throw std::runtime_error("cannot read " + Utf8(e.path()) + ": " + std::strerror(code));
           if (tree.side.contains(key)) tree.clashes.push_back(key);
           tree.side[key] = {.folder = false, .sig = HashBytes(bytes), .file = filePrefix + name};
         }
-        if (error) throw std::runtime_error("cannot read the folder " + at.string() + ": " + error.message());
+        if (error) throw std::runtime_error("cannot read the folder " + Utf8(at) + ": " + error.message());
       };
-  walk(dir, "", "");
+  walk(Utf8Path(dir), "", "");
   return tree;
 }
 

@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "mirror/pull.h"
 
 #include <cstring>
@@ -43,8 +44,8 @@ void TPull::Store(const std::string& key, const std::string& file, const std::st
   std::error_code error;
   fs::create_directories(target.parent_path(), error);
   int code = 0;
-  if (!WriteFileSafely(target.string(), bytes, code))
-    throw TFileNotWritten("cannot write " + target.string() + ": " + std::strerror(code));
+  if (!WriteFileSafely(Utf8(target), bytes, code))
+    throw TFileNotWritten("cannot write " + Utf8(target) + ": " + std::strerror(code));
   // A forced form replaces the file of the other form.
   const auto p = pc_.side.find(key);
   if (p != pc_.side.end() && !p->second.folder && p->second.file != file) fs::remove(Inside(dir_, p->second.file), error);
@@ -83,7 +84,7 @@ void TPull::MakeFolder(const std::string& key) {
   if (options_.dryRun) return;
   std::error_code error;
   fs::create_directories(Inside(dir_, PcFolder(key)), error);
-  if (error) throw std::runtime_error("cannot create the folder " + (dir_ / PcFolder(key)).string() + ": " + error.message());
+  if (error) throw std::runtime_error("cannot create the folder " + Utf8(dir_ / Utf8Path(PcFolder(key))) + ": " + error.message());
   FolderMade(key);
 }
 

@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "mirror/push.h"
 
 #include "base/files.h"
@@ -18,7 +19,7 @@ void TPush::PrepareDir() {
 unsigned long long TPush::PlannedBytes(const std::string& key) {
   const auto p = pc_.side.find(key);
   std::error_code error;
-  const auto size = p == pc_.side.end() ? 0 : fs::file_size(dir_ / p->second.file, error);
+  const auto size = p == pc_.side.end() ? 0 : fs::file_size(dir_ / Utf8Path(p->second.file), error);
   return error ? 0 : size;
 }
 
@@ -32,8 +33,8 @@ bool TPush::Send(const std::string& key) {
     return Failed(p.file, texts::MirrorNoCalcFolder(p.file)), false;
   cursor_.Enter(CalcPath(folder));
   bool all = true;
-  const std::string file = (dir_ / p.file).string();
-  const auto size = fs::file_size(file);
+  const std::string file = Utf8(dir_ / Utf8Path(p.file));
+  const auto size = fs::file_size(Utf8Path(file));
   ThrowIfInterrupted();
   if (!server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(p.file, texts::MirrorNotSent(p.file)), false;
   const auto c = calc_.side.find(key);
@@ -48,7 +49,7 @@ void TPush::Copy(const std::string& key) {
   const std::string& file = pc_.side.at(key).file;
   // The calculator would ask how to read it, and nobody answers there:
   // skipped in a dry run as in the run.
-  if (fs::path(file).extension() == kTextExtension && !StartsAsTextFile(ReadOrFail((dir_ / file).string())))
+  if (Utf8Path(file).extension() == kTextExtension && !StartsAsTextFile(ReadOrFail(Utf8(dir_ / Utf8Path(file)))))
     return Failed(file, texts::MirrorNoHeader(file, MakeTextHeader(3, 'D', '.')));
   Progress(key, file);
   if (options_.dryRun) return Done("sent", "send", file);

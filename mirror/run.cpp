@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "mirror/run.h"
 
 #include <algorithm>
@@ -24,11 +25,11 @@ std::string JoinFolder(const std::vector<std::string>& names) {
 
 fs::path Inside(const fs::path& dir, const std::string& relative) {
   fs::path at = dir;
-  for (const fs::path& part : fs::path(relative)) {
+  for (const fs::path& part : Utf8Path(relative)) {
     at /= part;
     std::error_code error;
     if (part == ".." || part.is_absolute() || fs::is_symlink(fs::symlink_status(at, error)))
-      throw std::runtime_error(texts::MirrorThroughLink(at.string()));
+      throw std::runtime_error(texts::MirrorThroughLink(Utf8(at)));
   }
   return at;
 }
@@ -78,7 +79,7 @@ void TRun::Progress(const std::string& key, const std::string& what) {
 
 void TRun::SaveState() {
   if (options_.dryRun) return;
-  WriteOrFail(stateFile_.string(), FormatState(state_));
+  WriteOrFail(Utf8(stateFile_), FormatState(state_));
 }
 
 std::string TRun::CalcPath(const std::string& folderKey) const {
@@ -105,11 +106,11 @@ std::string TRun::FileFor(const std::string& key) const {
     const bool text = TextByDefault(calc_.entries.at(key).item->TypeIcon) && !notExact_.contains(key);
     // A text file keeps its form only while the object's type has an exact
     // text (a real that became a graphic goes binary).
-    if (hasFile && (text || fs::path(p->second.file).extension() != kTextExtension)) return p->second.file;
+    if (hasFile && (text || Utf8Path(p->second.file).extension() != kTextExtension)) return p->second.file;
     form = text ? TForm::kText : TForm::kBinary;
   }
   const std::string folder = PcFolder(Parent(key));
-  const std::string stem = hasFile ? fs::path(p->second.file).stem().string() : Last(key);
+  const std::string stem = hasFile ? Utf8(Utf8Path(p->second.file).stem()) : Last(key);
   return (folder.empty() ? "" : folder + "/") + stem + (form == TForm::kText ? kTextExtension : kBinaryExtension);
 }
 
@@ -128,7 +129,7 @@ void TRun::FolderMade(const std::string& key) {
 std::string TRun::Fetch(const std::string& key, const std::string& file) {
   const TCalcEntry& e = calc_.entries.at(key);
   cursor_.Enter(CalcPath(Parent(key)));
-  host_.SetTextMode(fs::path(file).extension() == kTextExtension);
+  host_.SetTextMode(Utf8Path(file).extension() == kTextExtension);
   const std::string temp = TempFolder() + "mirror-fetch";
   ThrowIfInterrupted();
   if (!server_.GetToFile(KeyPart(e.item->Name), temp, e.item->TypeIcon, e.item->Size)) {
@@ -143,7 +144,7 @@ std::string TRun::Fetch(const std::string& key, const std::string& file) {
 void TRun::Compare(const std::string& key) {
   const TSideEntry& p = pc_.side.at(key);
   const std::string fetched = Fetch(key, p.file);
-  const bool same = fetched == ReadOrFail((dir_ / p.file).string());
+  const bool same = fetched == ReadOrFail(Utf8(dir_ / Utf8Path(p.file)));
   switch (DecideCompared(same, plan_)) {
     case TAction::kNone:
       if (!options_.dryRun) {
@@ -227,12 +228,12 @@ void TRun::ReadCalc() {
 }
 
 void TRun::ReadState() {
-  dir_ = fs::path(options_.dir);
+  dir_ = Utf8Path(options_.dir);
   stateFile_ = dir_ / kStateFileName;
   const std::string asked = options_.folder.empty() ? "" : JoinFolder(FolderNames(options_.folder));
   if (fs::exists(stateFile_)) {
-    const auto parsed = ParseState(ReadOrFail(stateFile_.string()));
-    if (!parsed) throw std::runtime_error(texts::MirrorBadState(stateFile_.string()));
+    const auto parsed = ParseState(ReadOrFail(Utf8(stateFile_)));
+    if (!parsed) throw std::runtime_error(texts::MirrorBadState(Utf8(stateFile_)));
     state_ = *parsed;
     if (!asked.empty() && asked != state_.folder)
       throw std::runtime_error(texts::MirrorOtherFolder(options_.dir, state_.folder, asked));
@@ -280,7 +281,7 @@ TMirrorReport TRun::Run() {
   home_.Name = "HOME";
   ReadCalc();
   if (fs::is_directory(dir_))
-    pc_ = ReadPcTree(dir_.string(), [this](const std::string& key) { return state_.entries.contains(key); });
+    pc_ = ReadPcTree(Utf8(dir_), [this](const std::string& key) { return state_.entries.contains(key); });
   if (!pc_.clashes.empty()) throw std::runtime_error(texts::MirrorClash(pc_.clashes.front()));
   const bool pull = direction_ == TDirection::kPull;
   plan_ = {.forceSource = pull ? options_.forceCalc : options_.forcePc,
