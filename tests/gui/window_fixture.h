@@ -67,8 +67,19 @@ class TWindowTest : public ::testing::Test {
     // The start-up splash comes and goes first.
     auto* splash = window->findChild<QTimer*>("tmrAbout");
     ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Activate(window.get());
+  }
+  // Shown and active, and still active once the events of other windows
+  // (a dialog closing hands the activation back to its parent) are through.
+  static void Activate(QWidget* w) {
+    w->show();
+    for (int i = 0; i < 10; ++i) {
+      w->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+      QTest::qWait(20);
+      if (QApplication::activeWindow() == w) return;
+    }
+    FAIL() << qPrintable(w->objectName()) << " does not stay active";
   }
   void Connect() {
     ClickButton("tbtnConnect");
