@@ -62,47 +62,43 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Open();
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
-  ASSERT_NE(Item("WORK"), nullptr);
-
+  // The folder shown, and the view with the keyboard: only that one shows its
+  // selection in the window's own colour.
+  const auto at = [&] {
+    const QColor own = window->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto keys = [&](QWidget* v, QWidget* other) {
+      const auto coloured = [&](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight) == own; };
+      return FocusIn(v) && coloured(v) && !coloured(other);
+    };
+    return window->CurrentPath + (keys(tree, list) ? " | tree" : keys(list, tree) ? " | list" : " | ?");
+  };
   ASSERT_EQ(Selected(), QStringList{"WORK"});
   DoubleClickItem(list, Item("WORK"));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_EQ(at(), "HOME WORK | list");
   EXPECT_TRUE(Names().contains("NOTE"));
-  EXPECT_TRUE(FocusIn(list));
   Press(Qt::Key_Backspace);
   EXPECT_EQ(window->CurrentPath, "HOME");
 
   // A folder clicked in the tree keeps the keyboard in the tree.
   ClickItem(tree, Node({"WORK"}));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_TRUE(FocusIn(tree)) << "focus went to " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
-  // Only the view with the keyboard shows its selection in the window's own colour.
-  const auto selectionColour = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight); };
-  EXPECT_EQ(selectionColour(tree), selectionColour(window.get()));
-  EXPECT_NE(selectionColour(list), selectionColour(window.get()));
+  EXPECT_EQ(at(), "HOME WORK | tree");
   Press(Qt::Key_Up);
-  EXPECT_EQ(window->CurrentPath, "HOME");
-  EXPECT_TRUE(FocusIn(tree));
+  EXPECT_EQ(at(), "HOME | tree");
   Press(Qt::Key_Down);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   Type(Qt::Key_Right);  // opens WORK
   Press(Qt::Key_Down);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  EXPECT_EQ(at(), "HOME WORK DEEP | tree");
   EXPECT_TRUE(Names().contains("Z"));
-  EXPECT_TRUE(FocusIn(tree));
-
   // F5 reads the calculator again and leaves the keyboard where it was.
   Press(Qt::Key_F5);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
-  EXPECT_TRUE(FocusIn(tree));
+  EXPECT_EQ(at(), "HOME WORK DEEP | tree");
 
   // Tab moves from the tree to the list, and the commands follow: Delete
   // takes the list's selection, not the folder.
   Type(Qt::Key_Tab);
-  ASSERT_TRUE(FocusIn(list));
+  ASSERT_EQ(at(), "HOME WORK DEEP | list");
   ASSERT_EQ(Selected(), QStringList{"Z"});
-  EXPECT_EQ(selectionColour(list), selectionColour(window.get()));
-  EXPECT_NE(selectionColour(tree), selectionColour(window.get()));
   Press(Qt::Key_Delete);
   EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
   EXPECT_TRUE(Holds("HOME/WORK/DEEP/"));
@@ -120,16 +116,13 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
   sim->Control("server");
   Connect();
-  EXPECT_TRUE(Names().contains("WORK"));
 
   // In the list with the keys alone: Home, Enter into the folder.
   ClickItem(tree, tree->topLevelItem(0));
   Type(Qt::Key_Tab);
-  ASSERT_TRUE(FocusIn(list));
   Type(Qt::Key_Home);
   Press(Qt::Key_Return);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_TRUE(FocusIn(list));
+  EXPECT_EQ(at(), "HOME WORK | list");
 }
 
 // Alt letters, one per letter in each menu and window: on menu items, buttons,
@@ -212,43 +205,24 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
   Open();
-  const auto sizes = [&] {
-    std::vector<long long> v;
-    for (const QString& s : Column(list, 2)) v.push_back(s.toLongLong());
-    return v;
+  // Folders first (last when descending), then the column's texts in order:
+  // sizes as numbers, the others letter case aside.
+  const auto sortedBy = [&](int column, bool descending) {
+    std::vector<std::pair<long long, QString>> keys;
+    for (const QString& s : Column(list, column)) keys.emplace_back(column == 2 ? s.toLongLong() : 0, s.toUpper());
+    if (descending) std::reverse(keys.begin(), keys.end());
+    return FolderFirst(list, descending) && std::is_sorted(keys.begin(), keys.end()) && keys.front() != keys.back();
   };
-  const auto caseless = [](QStringList names) { for (QString& n : names) n = n.toUpper(); return names; };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
   EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
   EXPECT_EQ(list->header()->visualIndex(2), 1);
-  // Size: numbers, smallest first; again: largest first, folders last.
   EXPECT_EQ(Names()[1], "BINT");
-  EXPECT_TRUE(FolderFirst(list, false));
-  auto v = sizes();
-  EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
-  ClickHeader(2);
-  EXPECT_TRUE(FolderFirst(list, true));
-  v = sizes();
-  EXPECT_TRUE(std::is_sorted(v.rbegin(), v.rend()));
-  EXPECT_GT(v.front(), v.back());
-  // Type, letter case aside.
-  ClickHeader(1);
-  QStringList types = caseless(Column(list, 1));
-  EXPECT_TRUE(std::is_sorted(types.begin(), types.end()));
-  EXPECT_TRUE(FolderFirst(list, false));
-  ClickHeader(1);
-  types = caseless(Column(list, 1));
-  EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend()));
-  EXPECT_NE(types.front(), types.back());
-  ClickHeader(0);
-  QStringList names = caseless(Column(list, 0));
-  EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
-  EXPECT_EQ(Names().front(), "WORK");
-  ClickHeader(0);
-  names = caseless(Column(list, 0));
-  EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
-  EXPECT_EQ(Names().back(), "WORK");
+  EXPECT_TRUE(sortedBy(2, false));
+  for (const auto& [column, descending] : std::vector<std::pair<int, bool>>{{2, true}, {1, false}, {1, true}, {0, false}, {0, true}}) {
+    ClickHeader(column);
+    EXPECT_TRUE(sortedBy(column, descending)) << column << " " << Names().join(' ').toStdString();
+  }
   window->close();
   EXPECT_EQ(settings->value("DirSortCol").toString(), "0");
   EXPECT_EQ(settings->value("DirSortReverse").toString(), "1");
@@ -486,11 +460,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   const auto saveAs = [&](const std::string& name) {
     driver.When("saveDialog", [&, name](QWidget* w) {
       opened << static_cast<QFileDialog*>(w)->directory().absolutePath();
-      auto* edit = w->findChild<QLineEdit*>("fileNameEdit");
-      edit->setFocus();
-      QTest::keyClicks(edit, QString::fromStdString(name));
-      if (QCompleter* c = edit->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
-      QTest::mouseClick(w->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Save), Qt::LeftButton);
+      AnswerFileDialog(w, QString::fromStdString(name), QDialogButtonBox::Save);
     });
   };
   saveAs("shot.gif");

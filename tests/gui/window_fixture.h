@@ -167,6 +167,19 @@ class TWindowTest : public ::testing::Test {
     ASSERT_NE(action, nullptr);
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
   }
+  // A file dialog answered as a person does: the name typed into its name
+  // field (unless it is there), a completer's list closed, then the button.
+  static void AnswerFileDialog(QWidget* dialog, const QString& name, QDialogButtonBox::StandardButton button) {
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!edit) return;
+    if (edit->text() != name) {
+      edit->setFocus();
+      edit->selectAll();
+      QTest::keyClicks(edit, name);
+    }
+    if (QCompleter* c = edit->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>("buttonBox")->button(button), Qt::LeftButton);
+  }
   QTreeWidgetItem* Node(const QStringList& path) const {
     QTreeWidgetItem* node = tree->topLevelItem(0);
     for (const QString& name : path) {
