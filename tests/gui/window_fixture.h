@@ -85,6 +85,12 @@ class TWindowTest : public ::testing::Test {
     ClickButton("tbtnConnect");
     ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
   }
+  // Once the window has let go of the calculator: its server started again there, and connected.
+  void Reconnect() {
+    ASSERT_TRUE(WaitUntil([&] { return !window->Connected() && !window->Busy(); }));
+    sim->Control("server");
+    Connect();
+  }
   // Nothing running, and a window active again after any dialog went away.
   bool Idle() const {
     return !window->Busy() && !window->findChild<QTimer*>("refreshTimer")->isActive() && ActiveWindowShown();
@@ -162,10 +168,19 @@ class TWindowTest : public ::testing::Test {
     auto* menu = window->findChild<QMenu*>(menuName);
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 5000)) << menuName;
-    if (!itemName) return;
-    QAction* action = window->findChild<QAction*>(itemName);
+    if (itemName) ClickAction(menu, window->findChild<QAction*>(itemName));
+  }
+  static void ClickAction(QMenu* menu, QAction* action) {
     ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled()) << action->objectName().toStdString();
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  // All of a field's text replaced by typing, as a person selects it and types over it.
+  static void TypeOver(QLineEdit* field, const QString& text) {
+    ASSERT_NE(field, nullptr);
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
   }
   // A file dialog answered as a person does: the name typed into its name
   // field (unless it is there), a completer's list closed, then the button.
