@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -283,11 +282,8 @@ TEST_F(Transfers, APortItMayNotOpenNamesTheGroupToJoin) {
     struct stat st {};
     ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
     groupName = ::getgrgid(st.st_gid)->gr_name;
-    gid_t groups[256];
-    const int n = ::getgroups(256, groups);
-    if (::getegid() == st.st_gid || std::find(groups, groups + std::max(n, 0), st.st_gid) != groups + std::max(n, 0))
-      GTEST_SKIP() << "the test's user is in the group " << groupName;
     ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
+    if (::access(line.path().c_str(), R_OK | W_OK) == 0) GTEST_SKIP() << "the test's user is in the group " << groupName;
   }
   settings->setValue("Port", QString::fromStdString(line.path()));
   ::setenv("BRIDGIT_EXTRA_PORTS", line.path().c_str(), 1);
