@@ -16,9 +16,6 @@
 #include "ui/dialogs/log_form.h"
 #include "ui/main/help_filter.h"
 
-// Pages and texts show as text when a check fails.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace bridgit {
 namespace {
 
