@@ -735,10 +735,15 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   ChooseFromMenu('f', "mnuFile", "mnuClose");
   ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
   const std::string port = sim->PcPath();
-  const std::map<QString, QString> written = {{"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"DirColSize", "3"},
-                                              {"TRANSIO", "3"}, {"RPNPrompts", "1"}, {"ToolBarVis", "1"}};
+  // Every setting is written, at its default after a first start (the
+  // column widths as the texts shown need them).
+  const std::map<QString, QString> written = {
+      {"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"ToolBarVis", "1"}, {"StatusBarVis", "1"}, {"DirViewStyle", "3"},
+      {"DirColSize", "3"}, {"DirSortCol", "0"}, {"DirSortReverse", "0"}, {"AddExtension", "1"}, {"AddCR", "1"}, {"TRANS031", "1"},
+      {"Editor", ""}, {"TRANSIO", "3"}, {"RPNPrompts", "1"}};
   for (const auto& [key, value] : written) EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
-  EXPECT_TRUE(settings->contains("Connectivity/Top"));
+  for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
+    EXPECT_TRUE(settings->contains(key)) << key;
   // Letter case aside, the argument names the listed port.
   window.reset();
   window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
