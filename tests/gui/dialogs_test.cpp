@@ -15,6 +15,7 @@
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/property_dialog.h"
 #include "ui/dialogs/question_dialogs.h"
+#include "ui/main/application.h"
 #include "ui/main/hints.h"
 #include "ui/main/image_list.h"
 #include "ui/main/list_sort.h"
@@ -180,6 +181,10 @@ TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
 TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   EXPECT_EQ(ui::VersionText(-1, 0, 0), "-.-.-.-");
   EXPECT_EQ(ui::VersionText(1, 2, 3), "Version 1.2 Build 3");
+  // The program's arguments: at most one port, no options.
+  EXPECT_EQ(ui::ArgumentProblem({"--bogus"}), "unknown option --bogus");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0", "COM1"}), "one port at most, not /dev/ttyS0 COM1");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0"}), "");
   QWidget main;
   main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
   ui::TFAboutForm about(&main);
