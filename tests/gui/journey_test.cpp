@@ -198,7 +198,9 @@ TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
 TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
+  settings->setValue("TRANSIO", "0");     // with CR added: 1
   Open();
+  EXPECT_EQ(window->Host().FileSettings().translationLevel, 1);
   // Folders first (last when descending), then the column's texts in order:
   // sizes as numbers, the others letter case aside.
   const auto sortedBy = [&](int column, bool descending) {
@@ -681,9 +683,11 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"},
                                                              {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
                                                              {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
-                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}})
+                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"},
+                                                             {"TRANSIO", "1"}, {"AddCR", "0"}})
     settings->setValue(key, value);
   Open({}, "115200", false);
+  EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
   EXPECT_TRUE(window->LogForm().isVisible());  // it was open when the program last closed
   EXPECT_EQ(window->LogForm().width(), 400);
   window->activateWindow();
