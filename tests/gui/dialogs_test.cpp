@@ -197,11 +197,16 @@ TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   EXPECT_EQ(about.windowTitle(), main.windowTitle());
 }
 
-// A fixed-size dialog keeps its size; a place no screen shows any more is
-// left for one on a screen.
+// A window never saved keeps its design bounds, hidden; a fixed-size dialog
+// keeps its size; a place no screen shows any more is left for one on a screen.
 TEST(WindowGeometry, DialogsKeepTheirSizeAndComeBackOnScreen) {
   test::TTempDir dir;
   QSettings settings(QString::fromStdString(dir / "w.conf"), QSettings::IniFormat);
+  QWidget form;
+  form.setGeometry(10, 20, 300, 200);
+  shell::TWindowPosSave(&form, &settings, "Form").Restore(false, true, true);
+  EXPECT_EQ(form.geometry(), QRect(10, 20, 300, 200));
+  EXPECT_FALSE(form.isVisible());
   for (const auto& [key, value] : std::map<QString, int>{{"Left", 30}, {"Top", 40}, {"Width", 350}, {"Height", 250}})
     settings.setValue("Form/" + key, value);
   QWidget dialog;
