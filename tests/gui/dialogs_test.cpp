@@ -2,7 +2,7 @@
 // instruction prompt, options, properties, the two put questions, the progress
 // dialog, the about box, window geometry, help and the pictures.
 
-#include <algorithm>
+#include <map>
 #include <set>
 
 #include "gui/gui_support.h"
@@ -15,6 +15,7 @@
 #include "ui/dialogs/download_prompt.h"
 #include "ui/dialogs/property_dialog.h"
 #include "ui/dialogs/question_dialogs.h"
+#include "ui/main/application.h"
 #include "ui/main/hints.h"
 #include "ui/main/image_list.h"
 #include "ui/main/list_sort.h"
@@ -31,84 +32,66 @@ QString Text(std::string_view s) {
   return q;
 }
 
-TEST(PromptDialog, SwitchingTheEntryModeRewordsAndResizesTheOpenPrompt) {
+// The prompt's buttons, caption and text as it comes up; it is answered with `button`.
+struct TPromptSeen {
+  QString caption, ok, text;
+  bool cancel = true, modeChoice = true;
+  int okCentre = 0;
+};
+void AnswerPrompt(TDialogDriver& driver, TPromptSeen& seen, const char* button) {
+  driver.When("FDownLd", [&seen, button](QWidget* d) {
+    seen = {d->windowTitle(), d->findChild<QPushButton*>("btnOK")->text(), d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText(),
+            d->findChild<QPushButton*>("btnCancel")->isVisible(), d->findChild<QGroupBox*>("grpPrompt")->isVisible(),
+            d->findChild<QPushButton*>("btnOK")->geometry().center().x()};
+    if (!seen.cancel) {  // nor does Esc end it
+      QTest::keyClick(d, Qt::Key_Escape);
+      EXPECT_TRUE(d->isVisible());
+    }
+    // The mode switch changes nothing for a text shared by both modes.
+    QTest::mouseClick(d->findChild<QRadioButton*>("rbtnALG"), Qt::LeftButton);
+    EXPECT_EQ(d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText(), seen.text);
+    test::Click(d, button);
+  });
+}
+
+TEST(PromptDialog, RewordsForTheModeAndShowsOnlyTheButtonsOfItsKind) {
   QWidget main;
   ui::TFDownLd prompt(&main, true);
   EXPECT_FALSE(prompt.ShowPrompt(kPromptDownload, ""));  // modeless: returns at once
-  EXPECT_TRUE(prompt.isVisible());
   EXPECT_TRUE(prompt.Showing());
   auto* memo = prompt.findChild<QPlainTextEdit*>("instructionsText");
   EXPECT_EQ(memo->toPlainText(), Text(PromptText(kPromptDownload, true)));
   EXPECT_FALSE(prompt.findChild<QPushButton*>("btnOK")->isVisible());
-  EXPECT_TRUE(prompt.findChild<QPushButton*>("btnCancel")->isVisible());
   const int rpnHeight = prompt.height();
-  prompt.findChild<QRadioButton*>("rbtnALG")->click();
+  QTest::mouseClick(prompt.findChild<QRadioButton*>("rbtnALG"), Qt::LeftButton);
   EXPECT_FALSE(prompt.RPN());
   EXPECT_EQ(memo->toPlainText(), Text(PromptText(kPromptDownload, false)));
   EXPECT_GT(prompt.height(), rpnHeight);  // one more line of instructions
-  // Cancel hides it: the waiting operation sees that.
-  prompt.findChild<QPushButton*>("btnCancel")->click();
-  EXPECT_FALSE(prompt.Showing());
-}
-
-TEST(PromptDialog, AfterTransferPromptsHaveOnlyACentredOk) {
-  QWidget main;
-  ui::TFDownLd prompt(&main, true);
-  for (int kind : {kPromptServerSent, kPromptDownloaded}) {
-    TDialogDriver driver;
-    bool cancelShown = true;
-    int okCentre = 0;
-    QString text;
-    driver.When("FDownLd", [&](QWidget* d) {
-      cancelShown = d->findChild<QPushButton*>("btnCancel")->isVisible();
-      okCentre = d->findChild<QPushButton*>("btnOK")->geometry().center().x();
-      text = d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText();
-      // The mode switch changes nothing for a text shared by both modes.
-      d->findChild<QRadioButton*>("rbtnALG")->click();
-      EXPECT_EQ(d->findChild<QPlainTextEdit*>("instructionsText")->toPlainText(), text);
-      test::Click(d, "btnOK");
-    });
-    EXPECT_TRUE(prompt.ShowPrompt(kind, ""));
-    EXPECT_FALSE(cancelShown);
-    EXPECT_NEAR(okCentre, prompt.width() / 2, 1);
-    EXPECT_EQ(text, Text(PromptText(kind, true)));
-  }
-}
-
-TEST(PromptDialog, HidesOnlyForItsOwnKindAndKeepsTheCaptionOfAQuestion) {
-  QWidget main;
-  ui::TFDownLd prompt(&main, true);
-  prompt.ShowPrompt(kPromptCapture, "");
-  prompt.HidePrompt(kPromptAnotherCapture);
+  prompt.HidePrompt(kPromptAnotherCapture);  // another kind's end leaves it up
   EXPECT_TRUE(prompt.isVisible());
-  prompt.HidePrompt(kPromptCapture);
-  EXPECT_FALSE(prompt.isVisible());
+  QTest::mouseClick(prompt.findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+  EXPECT_FALSE(prompt.Showing());  // the waiting operation sees that
 
   TDialogDriver driver;
-  QString caption;
-  bool modeChoice = true;
-  driver.When("FDownLd", [&](QWidget* d) {
-    caption = d->windowTitle();
-    modeChoice = d->findChild<QGroupBox*>("grpPrompt")->isVisible();
-    test::Click(d, "btnOK");
-  });
+  TPromptSeen seen;
+  for (int kind : {kPromptServerSent, kPromptDownloaded}) {  // after a transfer: only a centred OK
+    AnswerPrompt(driver, seen, "btnOK");
+    EXPECT_TRUE(prompt.ShowPrompt(kind, ""));
+    EXPECT_FALSE(seen.cancel);
+    EXPECT_NEAR(seen.okCentre, prompt.width() / 2, 1);
+    EXPECT_EQ(seen.text, Text(PromptText(kind, false)));
+  }
+  AnswerPrompt(driver, seen, "btnOK");
   EXPECT_TRUE(prompt.ShowMessagePrompt("Change the speed?", ""));
-  EXPECT_EQ(caption, "Set the Calculator");
-  EXPECT_FALSE(modeChoice);
-
-  driver.When("FDownLd", [&](QWidget* d) { caption = d->windowTitle(); test::Click(d, "btnCancel"); });
+  EXPECT_EQ(seen.caption, "Set the Calculator");
+  EXPECT_FALSE(seen.modeChoice);
+  AnswerPrompt(driver, seen, "btnCancel");
   EXPECT_FALSE(prompt.ShowMessagePrompt("Erase?", "Erase Calculator?"));
-  EXPECT_EQ(caption, "Erase Calculator?");
-
-  QString okCaption;
-  driver.When("FDownLd", [&](QWidget* d) {
-    caption = d->windowTitle();
-    okCaption = d->findChild<QPushButton*>("btnOK")->text();
-    test::Click(d, "btnOK");
-  });
+  EXPECT_EQ(seen.caption, "Erase Calculator?");
+  AnswerPrompt(driver, seen, "btnOK");
   EXPECT_TRUE(prompt.ShowPrompt(kPromptRestored, ""));
-  EXPECT_EQ(caption, "Wait for the Calculator");
-  EXPECT_EQ(okCaption, "Connect");
+  EXPECT_EQ(seen.caption, "Wait for the Calculator");
+  EXPECT_EQ(seen.ok, "Connect");
 }
 
 TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
@@ -130,63 +113,51 @@ TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
 }
 
 TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {
-  EXPECT_EQ(ui::PropertySizeText(1024), "1024 B");
-  EXPECT_EQ(ui::PropertySizeText(1025), "1 KB");
-  EXPECT_EQ(ui::PropertyTimeText(0), "0min : 2s");
-  EXPECT_EQ(ui::PropertyTimeText(1), "0min : 2s");
-  EXPECT_EQ(ui::PropertyTimeText(125), "2min : 5s");
+  for (const auto& [size, text] : std::vector<std::pair<int, const char*>>{{1024, "1024 B"}, {1025, "1 KB"}})
+    EXPECT_EQ(ui::PropertySizeText(size), text);
+  for (const auto& [seconds, text] : std::vector<std::pair<int, const char*>>{{0, "0min : 2s"}, {1, "0min : 2s"}, {125, "2min : 5s"}})
+    EXPECT_EQ(ui::PropertyTimeText(seconds), text);
   QWidget main;
   ui::TFProperty dialog(&main);
   TDialogDriver driver;
-  int names = 0;
-  QString size;
+  QString seen;
   driver.When("FProperty", [&](QWidget* d) {
-    names = d->findChild<QListWidget*>("propertyList")->count();
-    size = d->findChild<QLabel*>("Size")->text();
+    seen = QString::number(d->findChild<QListWidget*>("propertyList")->count()) + " " + d->findChild<QLabel*>("Size")->text();
     test::Click(d, "closeButton");
   });
   dialog.ShowProperties("A\nB\nPROG\n", 3000, 10);
-  EXPECT_EQ(names, 3);
-  EXPECT_EQ(size, "2 KB");
+  EXPECT_EQ(seen, "3 2 KB");
 }
 
+// Each question returns the button pressed, and shows only the buttons of its case.
 TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
   QWidget main;
   ui::TFReplaceFile replace(&main);
-  TDialogDriver driver;
-  bool allShown = true;
-  QString text;
-  driver.When("FReplaceFile", [&](QWidget* d) {
-    allShown = d->findChild<QPushButton*>("btnAll")->isVisible();
-    text = d->findChild<QPlainTextEdit*>("messageText")->toPlainText();
-    test::Click(d, "btnNo");
-  });
-  EXPECT_EQ(replace.AskReplace("PROG", 1), kModalNo);
-  EXPECT_FALSE(allShown);
-  EXPECT_TRUE(text.contains("This folder already contains a file named PROG."));
-  driver.When("FReplaceFile", [&](QWidget* d) {
-    allShown = d->findChild<QPushButton*>("btnAll")->isVisible();
-    const auto x = [&](const char* b) { return d->findChild<QPushButton*>(b)->geometry().x(); };
-    EXPECT_GT(x("btnCancel"), std::max({x("btnYes"), x("btnNo"), x("btnAll")}));  // Cancel last
-    test::Click(d, "btnAll");
-  });
-  EXPECT_EQ(replace.AskReplace("PROG", 2), kModalAll);
-  EXPECT_TRUE(allShown);
-
   ui::TFBadFile bad(&main);
-  driver.When("FBadFile", [&](QWidget* d) {
-    text = d->findChild<QPlainTextEdit*>("messageText")->toPlainText();
-    EXPECT_FALSE(d->findChild<QPushButton*>("btnYes")->isVisible());
-    test::Click(d, "btnBinary");
-  });
+  TDialogDriver driver;
+  QString shown;
+  const auto answer = [&](const char* dialog, const char* button) {
+    driver.When(dialog, [&shown, button](QWidget* d) {
+      shown = d->findChild<QPlainTextEdit*>("messageText")->toPlainText() + "|";
+      for (const QPushButton* b : d->findChildren<QPushButton*>())
+        if (b->isVisible()) shown += " " + b->objectName();
+      test::Click(d, button);
+    });
+  };
+  answer("FReplaceFile", "btnNo");
+  EXPECT_EQ(replace.AskReplace("PROG", 1), kModalNo);
+  EXPECT_TRUE(shown.contains("This folder already contains a file named PROG."));
+  EXPECT_TRUE(shown.endsWith("| btnYes btnCancel btnNo"));
+  answer("FReplaceFile", "btnAll");
+  EXPECT_EQ(replace.AskReplace("PROG", 2), kModalAll);
+  EXPECT_TRUE(shown.endsWith("| btnYes btnCancel btnNo btnAll"));
+  answer("FBadFile", "btnBinary");
   EXPECT_EQ(bad.AskBadFile("x.bin", "Unknown", true), kModalBinary);
-  EXPECT_TRUE(text.endsWith("How should this file be downloaded?"));
-  driver.When("FBadFile", [&](QWidget* d) {
-    EXPECT_FALSE(d->findChild<QPushButton*>("btnText")->isVisible());
-    test::Click(d, "btnYes");
-  });
+  EXPECT_TRUE(shown.endsWith("How should this file be downloaded?| btnCancel btnText btnBinary"));
+  answer("FBadFile", "btnYes");
   EXPECT_EQ(bad.AskBadFile("a.zq", "ZQ71", false), kModalOk);
-  driver.When("FBadFile", [&](QWidget* d) { test::Click(d, "btnNo"); });
+  EXPECT_TRUE(shown.endsWith("| btnYes btnNo"));
+  answer("FBadFile", "btnNo");
   EXPECT_EQ(bad.AskBadFile("a.zq", "ZQ71", false), kModalCancel);
 }
 
@@ -214,6 +185,10 @@ TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
 TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   EXPECT_EQ(ui::VersionText(-1, 0, 0), "-.-.-.-");
   EXPECT_EQ(ui::VersionText(1, 2, 3), "Version 1.2 Build 3");
+  // The program's arguments: at most one port, no options.
+  EXPECT_EQ(ui::ArgumentProblem({"--bogus"}), "unknown option --bogus");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0", "COM1"}), "one port at most, not /dev/ttyS0 COM1");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0"}), "");
   QWidget main;
   main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
   ui::TFAboutForm about(&main);
@@ -222,39 +197,26 @@ TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   EXPECT_EQ(about.windowTitle(), main.windowTitle());
 }
 
-TEST(WindowGeometry, SavedGeometryComesBackAndDialogsKeepTheirSize) {
-  EXPECT_EQ(shell::ScaleToStored(240, 120), 192);
-  EXPECT_EQ(shell::ScaleFromStored(192, 120), 240);
+// A window never saved keeps its design bounds, hidden; a fixed-size dialog
+// keeps its size; a place no screen shows any more is left for one on a screen.
+TEST(WindowGeometry, DialogsKeepTheirSizeAndComeBackOnScreen) {
   test::TTempDir dir;
   QSettings settings(QString::fromStdString(dir / "w.conf"), QSettings::IniFormat);
   QWidget form;
   form.setGeometry(10, 20, 300, 200);
-  shell::TWindowPosSave pos(&form, &settings, "Form");
-  pos.Restore(false, true, true);  // never saved: design bounds and visibility
+  shell::TWindowPosSave(&form, &settings, "Form").Restore(false, true, true);
   EXPECT_EQ(form.geometry(), QRect(10, 20, 300, 200));
   EXPECT_FALSE(form.isVisible());
-  form.show();
-  form.setGeometry(30, 40, 350, 250);
-  pos.Save(false);
-  EXPECT_EQ(settings.value("Form/Visible").toString(), "1");
-  QWidget again;
-  shell::TWindowPosSave pos2(&again, &settings, "Form");
-  pos2.Restore(false, true, true);
-  EXPECT_EQ(again.geometry(), QRect(30, 40, 350, 250));
-  EXPECT_TRUE(again.isVisible());
-  // Forced hidden: it never reopens by itself.
-  pos2.Save(true);
-  EXPECT_EQ(settings.value("Form/Visible").toString(), "0");
-
+  for (const auto& [key, value] : std::map<QString, int>{{"Left", 30}, {"Top", 40}, {"Width", 350}, {"Height", 250}})
+    settings.setValue("Form/" + key, value);
   QWidget dialog;
   dialog.setFixedSize(120, 80);
-  shell::TWindowPosSave pos3(&dialog, &settings, "Form");
-  pos3.Restore(true, true, true);
-  EXPECT_EQ(dialog.size(), QSize(120, 80));  // a fixed-size window keeps its size
-  EXPECT_EQ(dialog.pos(), form.pos());  // the frame's corner, where it was
-  // A place no screen shows any more: the window comes back onto a screen.
+  shell::TWindowPosSave pos(&dialog, &settings, "Form");
+  pos.Restore(true, true, true);
+  EXPECT_EQ(dialog.size(), QSize(120, 80));
+  EXPECT_EQ(dialog.pos(), QPoint(30, 40));
   settings.setValue("Form/Left", "-5000");
-  pos3.Restore(true, true, true);
+  pos.Restore(true, true, true);
   EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog.pos())) << dialog.pos().x();
 }
 

@@ -9,6 +9,9 @@
 
 #include "app/dialog_driver.h"
 
+// Failures show texts, not bytes.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace bridgit::test {
 using ui::Click;
 using ui::TDialogDriver;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -17,9 +16,6 @@
 #include "ui/dialogs/log_form.h"
 
 namespace fs = std::filesystem;
-
-// Failures show texts, not bytes.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace bridgit {
 namespace {
@@ -62,47 +58,43 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Open();
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
-  ASSERT_NE(Item("WORK"), nullptr);
-
+  // The folder shown, and the view with the keyboard: only that one shows its
+  // selection in the window's own colour.
+  const auto at = [&] {
+    const QColor own = window->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto keys = [&](QWidget* v, QWidget* other) {
+      const auto coloured = [&](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight) == own; };
+      return FocusIn(v) && coloured(v) && !coloured(other);
+    };
+    return window->CurrentPath + (keys(tree, list) ? " | tree" : keys(list, tree) ? " | list" : " | ?");
+  };
   ASSERT_EQ(Selected(), QStringList{"WORK"});
   DoubleClickItem(list, Item("WORK"));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  EXPECT_EQ(at(), "HOME WORK | list");
   EXPECT_TRUE(Names().contains("NOTE"));
-  EXPECT_TRUE(FocusIn(list));
   Press(Qt::Key_Backspace);
   EXPECT_EQ(window->CurrentPath, "HOME");
 
   // A folder clicked in the tree keeps the keyboard in the tree.
   ClickItem(tree, Node({"WORK"}));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_TRUE(FocusIn(tree)) << "focus went to " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
-  // Only the view with the keyboard shows its selection in the window's own colour.
-  const auto selectionColour = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight); };
-  EXPECT_EQ(selectionColour(tree), selectionColour(window.get()));
-  EXPECT_NE(selectionColour(list), selectionColour(window.get()));
+  EXPECT_EQ(at(), "HOME WORK | tree");
   Press(Qt::Key_Up);
-  EXPECT_EQ(window->CurrentPath, "HOME");
-  EXPECT_TRUE(FocusIn(tree));
+  EXPECT_EQ(at(), "HOME | tree");
   Press(Qt::Key_Down);
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   Type(Qt::Key_Right);  // opens WORK
   Press(Qt::Key_Down);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
+  EXPECT_EQ(at(), "HOME WORK DEEP | tree");
   EXPECT_TRUE(Names().contains("Z"));
-  EXPECT_TRUE(FocusIn(tree));
-
   // F5 reads the calculator again and leaves the keyboard where it was.
   Press(Qt::Key_F5);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK DEEP");
-  EXPECT_TRUE(FocusIn(tree));
+  EXPECT_EQ(at(), "HOME WORK DEEP | tree");
 
   // Tab moves from the tree to the list, and the commands follow: Delete
   // takes the list's selection, not the folder.
   Type(Qt::Key_Tab);
-  ASSERT_TRUE(FocusIn(list));
+  ASSERT_EQ(at(), "HOME WORK DEEP | list");
   ASSERT_EQ(Selected(), QStringList{"Z"});
-  EXPECT_EQ(selectionColour(list), selectionColour(window.get()));
-  EXPECT_NE(selectionColour(tree), selectionColour(window.get()));
   Press(Qt::Key_Delete);
   EXPECT_FALSE(Holds("HOME/WORK/DEEP/Z"));
   EXPECT_TRUE(Holds("HOME/WORK/DEEP/"));
@@ -117,19 +109,14 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   // Ctrl+K in a view leaves the calculator's server.
   ClickItem(list, Item("NOTE"));
   Type(Qt::Key_K, Qt::ControlModifier);
-  ASSERT_TRUE(WaitUntil([&] { return !window->Connected(); }));
-  sim->Control("server");
-  Connect();
-  EXPECT_TRUE(Names().contains("WORK"));
+  Reconnect();
 
   // In the list with the keys alone: Home, Enter into the folder.
   ClickItem(tree, tree->topLevelItem(0));
   Type(Qt::Key_Tab);
-  ASSERT_TRUE(FocusIn(list));
   Type(Qt::Key_Home);
   Press(Qt::Key_Return);
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  EXPECT_TRUE(FocusIn(list));
+  EXPECT_EQ(at(), "HOME WORK | list");
 }
 
 // Alt letters, one per letter in each menu and window: on menu items, buttons,
@@ -211,44 +198,27 @@ TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
 TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
+  settings->setValue("TRANSIO", "0");     // with CR added: 1
   Open();
-  const auto sizes = [&] {
-    std::vector<long long> v;
-    for (const QString& s : Column(list, 2)) v.push_back(s.toLongLong());
-    return v;
+  EXPECT_EQ(window->Host().FileSettings().translationLevel, 1);
+  // Folders first (last when descending), then the column's texts in order:
+  // sizes as numbers, the others letter case aside.
+  const auto sortedBy = [&](int column, bool descending) {
+    std::vector<std::pair<long long, QString>> keys;
+    for (const QString& s : Column(list, column)) keys.emplace_back(column == 2 ? s.toLongLong() : 0, s.toUpper());
+    if (descending) std::reverse(keys.begin(), keys.end());
+    return FolderFirst(list, descending) && std::is_sorted(keys.begin(), keys.end()) && keys.front() != keys.back();
   };
-  const auto caseless = [](QStringList names) { for (QString& n : names) n = n.toUpper(); return names; };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
   EXPECT_TRUE(list->headerItem()->textAlignment(2) & Qt::AlignRight);
   EXPECT_EQ(list->header()->visualIndex(2), 1);
-  // Size: numbers, smallest first; again: largest first, folders last.
   EXPECT_EQ(Names()[1], "BINT");
-  EXPECT_TRUE(FolderFirst(list, false));
-  auto v = sizes();
-  EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
-  ClickHeader(2);
-  EXPECT_TRUE(FolderFirst(list, true));
-  v = sizes();
-  EXPECT_TRUE(std::is_sorted(v.rbegin(), v.rend()));
-  EXPECT_GT(v.front(), v.back());
-  // Type, letter case aside.
-  ClickHeader(1);
-  QStringList types = caseless(Column(list, 1));
-  EXPECT_TRUE(std::is_sorted(types.begin(), types.end()));
-  EXPECT_TRUE(FolderFirst(list, false));
-  ClickHeader(1);
-  types = caseless(Column(list, 1));
-  EXPECT_TRUE(std::is_sorted(types.rbegin(), types.rend()));
-  EXPECT_NE(types.front(), types.back());
-  ClickHeader(0);
-  QStringList names = caseless(Column(list, 0));
-  EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
-  EXPECT_EQ(Names().front(), "WORK");
-  ClickHeader(0);
-  names = caseless(Column(list, 0));
-  EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
-  EXPECT_EQ(Names().back(), "WORK");
+  EXPECT_TRUE(sortedBy(2, false));
+  for (const auto& [column, descending] : std::vector<std::pair<int, bool>>{{2, true}, {1, false}, {1, true}, {0, false}, {0, true}}) {
+    ClickHeader(column);
+    EXPECT_TRUE(sortedBy(column, descending)) << column << " " << Names().join(' ').toStdString();
+  }
   window->close();
   EXPECT_EQ(settings->value("DirSortCol").toString(), "0");
   EXPECT_EQ(settings->value("DirSortReverse").toString(), "1");
@@ -353,19 +323,19 @@ TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   EXPECT_TRUE(Names().contains("\\->SPEED"));
 
   // The tool bar's mode button: the next copy is text, and the captions say so.
-  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Binary)");
+  const auto captions = [&] {
+    return window->findChild<QAction*>("mnuCopy")->text() + " | " + window->findChild<QAction*>("mnuXferMode")->text() + " | " +
+           window->findChild<QAbstractButton*>("tbtnXferMode")->toolTip();
+  };
+  EXPECT_TRUE(captions().startsWith("&Copy (Binary) | "));
   ClickButton("tbtnXferMode");
-  EXPECT_EQ(window->findChild<QAbstractButton*>("tbtnXferMode")->toolTip(), "Text transfer mode, press for binary mode");
-  EXPECT_EQ(window->findChild<QAction*>("mnuXferMode")->text(), "Text &transfer mode, press for binary mode");
-  EXPECT_EQ(window->findChild<QAction*>("mnuCopy")->text(), "&Copy (Text)");
+  EXPECT_EQ(captions(), "&Copy (Text) | Text &transfer mode, press for binary mode | Text transfer mode, press for binary mode");
   ClickItem(list, Item("NOTE"));
   Press(Qt::Key_C, Qt::ControlModifier);
   const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
   ASSERT_EQ(urls.size(), 1);
   EXPECT_TRUE(urls[0].toLocalFile().endsWith("/NOTE.txt"));
-  std::ifstream text(urls[0].toLocalFile().toStdString());
-  const std::string body((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
-  EXPECT_NE(body.find("\"inside WORK\""), std::string::npos) << body;
+  EXPECT_NE(test::Slurp(urls[0].toLocalFile().toStdString()).find("\"inside WORK\""), std::string::npos);
 }
 
 TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
@@ -472,8 +442,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_FALSE(window->Connected());
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(137, 70));  // framed, unzoomed
   ui::TFCapture* capture = window->CaptureWindow();
-  ASSERT_NE(capture, nullptr);
-  EXPECT_TRUE(capture->isVisible());
+  ASSERT_TRUE(capture && capture->isVisible());
   EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "") << "the capture is over";
 
   // Save As: first in the pictures folder; a name of another kind brings the
@@ -483,31 +452,21 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   fs::create_directories(dir / "Pictures");
   fs::create_directories(dir / "shots");
   QStringList opened;
-  const auto saveAs = [&](const std::string& name) {
+  for (const std::string name : {std::string("shot.gif"), dir / "shots/shot.JPEG", std::string("again.bmp")})
     driver.When("saveDialog", [&, name](QWidget* w) {
-      opened << static_cast<QFileDialog*>(w)->directory().absolutePath();
-      auto* edit = w->findChild<QLineEdit*>("fileNameEdit");
-      edit->setFocus();
-      QTest::keyClicks(edit, QString::fromStdString(name));
-      if (QCompleter* c = edit->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
-      QTest::mouseClick(w->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Save), Qt::LeftButton);
+      opened << static_cast<QFileDialog*>(w)->directory().absolutePath().remove(QString::fromStdString(dir.path()));
+      AnswerFileDialog(w, QString::fromStdString(name), QDialogButtonBox::Save);
     });
-  };
-  saveAs("shot.gif");
-  saveAs(dir / "shots/shot.JPEG");
-  saveAs("again.bmp");
   for (int round = 0; round < 2; ++round) {
-    capture->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(capture));
+    Activate(capture);
     QTest::keyClick(capture, Qt::Key_F, Qt::AltModifier);
     auto* file = capture->menuBar()->actions()[0]->menu();
     ASSERT_TRUE(WaitUntil([&] { return file->isVisible(); }, 5000));
-    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(capture->findChild<QAction*>("mnuSaveAs")).center());
+    ClickAction(file, capture->findChild<QAction*>("mnuSaveAs"));
   }
   ASSERT_TRUE(WaitUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
   ::setenv("HOME", home.c_str(), 1);
-  EXPECT_EQ(opened, (QStringList{QString::fromStdString(dir / "Pictures"), QString::fromStdString(dir / "Pictures"),
-                                 QString::fromStdString(dir / "shots")}));
+  EXPECT_EQ(opened, (QStringList{"/Pictures", "/Pictures", "/shots"}));
   EXPECT_FALSE(fs::exists(dir / "Pictures/shot.gif"));
   // What the window shows: black on white, framed, at its zoom of 2; the
   // BMP exactly, the JPEG (being lossy) nearly everywhere.
@@ -526,13 +485,13 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_EQ(settings->value("ScreenCapture/BorderFrame").toString(), "2");
 
   // Disconnected, the button still starts a capture.
-  window->activateWindow();
+  Activate(window.get());
   driver.When("FDownLd", [&](QWidget* prompt) { test::Click(prompt, "btnCancel"); });
   ClickButton("tbtnScrnCapture");
   EXPECT_TRUE(WaitUntil([&] { return driver.Done(); }));
 
   // At a speed other than the calculator's, the read error names the speed.
-  window->activateWindow();
+  Activate(window.get());
   QTest::mouseClick(window->findChild<QComboBox*>("cmboSpeed"), Qt::LeftButton);
   Type(Qt::Key_End);
   Type(Qt::Key_Return);
@@ -558,16 +517,13 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
   ChooseFromMenu('v', "mnuView", "mnuRPL");
   auto* commands = window->CommandWindow();
   ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
-  // The person clicks into the new window: the desktop makes it active.
-  ASSERT_TRUE(WaitUntil([&] { commands->activateWindow(); return commands->isActiveWindow(); }));
+  Activate(commands);  // the person clicks into the new window: the desktop makes it active
   auto* box = commands->findChild<QComboBox*>("cmboCmd");
-  ASSERT_NE(box, nullptr);
   auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
   EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the warning is wrapped to the window";
   EXPECT_TRUE(memo->toPlainText().contains("- -  WARNING  - -"));
   QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
-  const QString longText = QString(120, 'x');
-  QApplication::clipboard()->setText(longText);
+  QApplication::clipboard()->setText(QString(120, 'x'));
   Type(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(box->currentText(), QString(99, 'x'));
   box->lineEdit()->clear();
@@ -582,9 +538,7 @@ TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
     Press(Qt::Key_Return);
   }
   EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
-  EXPECT_EQ(box->currentText(), "");
-  EXPECT_EQ(box->count(), 2);
-  EXPECT_EQ(box->itemText(0), "6 7 *");
+  EXPECT_EQ(box->currentText() + "|" + box->itemText(0) + "|" + box->itemText(1) + "|" + box->itemText(2), "|6 7 *|\"AB\"|");
   // Without automatic update a command leaves the picture as it was; Enter in
   // the empty box reads the stack again: the lowest 7 of 10 levels.
   ClickBox(commands->findChild<QCheckBox*>("chbAutoUpdate"));
@@ -639,10 +593,7 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   };
   rightClick(tree, Node({"WORK"}));
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  // The commands act on the folder pointed at.
-  QAction* properties = window->findChild<QAction*>("mnuPropertyPop");
-  ASSERT_TRUE(properties->isEnabled());
-  // The dialog is modal: it is read and closed while the click is still running.
+  // The commands act on the folder pointed at. The dialog is modal: it is read and closed while the click is still running.
   QStringList shown;
   test::TDialogDriver driver;
   driver.When("FProperty", [&](QWidget* dialog) {
@@ -650,7 +601,7 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
     for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
     QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
   });
-  QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(properties).center());
+  ClickAction(popup, window->findChild<QAction*>("mnuPropertyPop"));
   ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
   EXPECT_EQ(shown, QStringList{"WORK"});
   Settle();
@@ -658,12 +609,9 @@ TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
   // In the list: the item under the pointer, and Copy takes it.
   ClickItem(tree, tree->topLevelItem(0));
   ClickItem(list, Item("A"));
-  ASSERT_NE(Item("LST"), nullptr);
   rightClick(list, Item("LST"));
   EXPECT_EQ(Selected(), QStringList{"LST"});
-  QAction* copy = window->findChild<QAction*>("mnuCopyPop");
-  ASSERT_TRUE(copy->isEnabled());
-  QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(copy).center());
+  ClickAction(popup, window->findChild<QAction*>("mnuCopyPop"));
   Settle();
   const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
   ASSERT_EQ(urls.size(), 1);
@@ -695,16 +643,11 @@ TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
   settings->setValue("Speed", "115200");
   NewWindow();
   auto* box = window->findChild<QComboBox*>("cmboPort");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->currentText(), box->itemText(0));
-  EXPECT_EQ(box->currentText(), "Auto");
+  EXPECT_EQ(box->currentText() + " " + box->itemText(0), "Auto Auto");
 
   // Typed into the box: every "l", and "log" is no command here.
-  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
-  Type(Qt::Key_A, Qt::ControlModifier);
-  const QString typed = "/dev/serial/by-id/usb-Prolific_catalog-port0";
-  QTest::keyClicks(box->lineEdit(), typed);
-  EXPECT_EQ(box->currentText(), typed);
+  TypeOver(box->lineEdit(), "/dev/serial/by-id/usb-Prolific_catalog-port0");
+  EXPECT_EQ(box->currentText(), "/dev/serial/by-id/usb-Prolific_catalog-port0");
   EXPECT_FALSE(window->LogForm().isVisible());
 
   // A calculator plugged in after start-up is offered once the box opens.
@@ -740,9 +683,11 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"},
                                                              {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
                                                              {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
-                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}})
+                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"},
+                                                             {"TRANSIO", "1"}, {"AddCR", "0"}})
     settings->setValue(key, value);
   Open({}, "115200", false);
+  EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
   EXPECT_TRUE(window->LogForm().isVisible());  // it was open when the program last closed
   EXPECT_EQ(window->LogForm().width(), 400);
   window->activateWindow();
@@ -754,10 +699,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   boxes.When("FOptions", [&](QWidget* options) {
     ClickBox(options->findChild<QRadioButton*>("rbtnTrans1"));
     if (auto* cr = options->findChild<QCheckBox*>("chbAddCR"); cr->isChecked()) ClickBox(cr);
-    auto* editor = options->findChild<QLineEdit*>("edtEditor");
-    QTest::mouseClick(editor, Qt::LeftButton);
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, "gedit --wait");
+    TypeOver(options->findChild<QLineEdit*>("edtEditor"), "gedit --wait");
     QTest::mouseClick(options->findChild<QAbstractButton*>("btnOK"), Qt::LeftButton);
   });
   ChooseFromMenu('v', "mnuView", "mnuOptions");
@@ -797,10 +739,15 @@ TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
   ChooseFromMenu('f', "mnuFile", "mnuClose");
   ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
   const std::string port = sim->PcPath();
-  const std::map<QString, QString> written = {{"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"DirColSize", "3"},
-                                              {"TRANSIO", "3"}, {"RPNPrompts", "1"}, {"ToolBarVis", "1"}};
+  // Every setting is written, at its default after a first start (the
+  // column widths as the texts shown need them).
+  const std::map<QString, QString> written = {
+      {"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"ToolBarVis", "1"}, {"StatusBarVis", "1"}, {"DirViewStyle", "3"},
+      {"DirColSize", "3"}, {"DirSortCol", "0"}, {"DirSortReverse", "0"}, {"AddExtension", "1"}, {"AddCR", "1"}, {"TRANS031", "1"},
+      {"Editor", ""}, {"TRANSIO", "3"}, {"RPNPrompts", "1"}};
   for (const auto& [key, value] : written) EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
-  EXPECT_TRUE(settings->contains("Connectivity/Top"));
+  for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
+    EXPECT_TRUE(settings->contains(key)) << key;
   // Letter case aside, the argument names the listed port.
   window.reset();
   window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});

@@ -67,12 +67,29 @@ class TWindowTest : public ::testing::Test {
     // The start-up splash comes and goes first.
     auto* splash = window->findChild<QTimer*>("tmrAbout");
     ASSERT_TRUE(WaitUntil([&] { return !splash->isActive() && !QApplication::activeModalWidget(); }));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Activate(window.get());
+  }
+  // Shown and active, and still active once the events of other windows
+  // (a dialog closing hands the activation back to its parent) are through.
+  static void Activate(QWidget* w) {
+    w->show();
+    for (int i = 0; i < 10; ++i) {
+      w->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+      QTest::qWait(20);
+      if (QApplication::activeWindow() == w) return;
+    }
+    FAIL() << qPrintable(w->objectName()) << " does not stay active";
   }
   void Connect() {
     ClickButton("tbtnConnect");
     ASSERT_TRUE(WaitUntil([&] { return window->Connected() && Idle(); }));
+  }
+  // Once the window has let go of the calculator: its server started again there, and connected.
+  void Reconnect() {
+    ASSERT_TRUE(WaitUntil([&] { return !window->Connected() && !window->Busy(); }));
+    sim->Control("server");
+    Connect();
   }
   // Nothing running, and a window active again after any dialog went away.
   bool Idle() const {
@@ -151,10 +168,32 @@ class TWindowTest : public ::testing::Test {
     auto* menu = window->findChild<QMenu*>(menuName);
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 5000)) << menuName;
-    if (!itemName) return;
-    QAction* action = window->findChild<QAction*>(itemName);
+    if (itemName) ClickAction(menu, window->findChild<QAction*>(itemName));
+  }
+  static void ClickAction(QMenu* menu, QAction* action) {
     ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled()) << action->objectName().toStdString();
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
+  // All of a field's text replaced by typing, as a person selects it and types over it.
+  static void TypeOver(QLineEdit* field, const QString& text) {
+    ASSERT_NE(field, nullptr);
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+  }
+  // A file dialog answered as a person does: the name typed into its name
+  // field (unless it is there), a completer's list closed, then the button.
+  static void AnswerFileDialog(QWidget* dialog, const QString& name, QDialogButtonBox::StandardButton button) {
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!edit) return;
+    if (edit->text() != name) {
+      edit->setFocus();
+      edit->selectAll();
+      QTest::keyClicks(edit, name);
+    }
+    if (QCompleter* c = edit->completer(); c && c->popup()->isVisible()) QTest::keyClick(c->popup(), Qt::Key_Escape);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>("buttonBox")->button(button), Qt::LeftButton);
   }
   QTreeWidgetItem* Node(const QStringList& path) const {
     QTreeWidgetItem* node = tree->topLevelItem(0);
