@@ -190,9 +190,7 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   const std::string editor = Script(dir.path() / "my editors" / "edit it", "sed -i 's/42/43/' \"$1\"\n");
   Open();
-  // The file dialog: the path typed into its name field, then Open, again
-  // while the dialog stays (a completer list that opened late takes the
-  // first click for itself).
+  // The file dialog: the path typed into its name field, then Open.
   QTimer files;
   QObject::connect(&files, &QTimer::timeout, [&] {
     if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); dialog && dialog->isVisible())
