@@ -84,6 +84,12 @@ TEST(CalcSim, ServerLettersAndPackets) {
   sim.Control("dump");  // the person presses the keys first
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+
+  // The older model runs its server only from the library downloaded to it.
+  test::TCalcSim older({"--model", "71", "--server", "off"});
+  EXPECT_EQ(older.Control("server"), "ok");
+  older.Control("dump");
+  EXPECT_EQ(older.Control("status"), "error no server library");
 }
 
 TEST(CalcSim, WhatComesBeforeTheCalculatorListensIsLost) {
