@@ -133,6 +133,7 @@ TEST_F(YModemTX, RefusalsAreBorneFiveTimesTheSixthEndsTheTransfer) {
       // No reply: a wait of 2.5 s and a pause of 0.8 s, then the block again.
       {"obj.zq", "", nak, "-\x06\x06", true, "SSE", crc, "", 1, done + 800, 3300},
       {"obj.zq", "", "\x18", "", false, "CCC", crc, "", 1, fatal},
+      {"obj.zq", nak, "", "\x18", false, "SCCC", crc, "", 1, fatal},
       {"obj.zq", nak, "", "??????", false, "SSSSSSCCC", crc, "", 6, fatal},
       // Wrong start requests (a zero byte among them), then the right one.
       {"obj.zq", "", std::string("x\0E\x06" "A", 5) + nak, "\x06\x06", true, "SE", crc, "12345", 0, done},
