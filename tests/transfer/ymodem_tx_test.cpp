@@ -130,7 +130,7 @@ TEST_F(YModemTX, RefusalsAreBorneFiveTimesTheSixthEndsTheTransfer) {
       // A stray 'A' and five NAKs resend the block; the sixth copy is taken.
       {"obj.zq", "", nak, "A\x15\x15\x15\x15\x15\x06\x06", true, "SSSSSSSE", crc, "", 6, done},
       {"obj.zq", "", nak, "\x15\x15\x15\x15\x15\x15", false, "SSSSSSCCC", crc, "", 6, fatal},
-      // No reply: a wait of 2.5 s and a pause of 0.8 s, then the block again.
+      // No reply: the read time-out (2.5 s at least) and a pause of 0.8 s, then the block again.
       {"obj.zq", "", nak, "-\x06\x06", true, "SSE", crc, "", 1, done + 800, 3300},
       {"obj.zq", "", "\x18", "", false, "CCC", crc, "", 1, fatal},
       {"obj.zq", nak, "", "\x18", false, "SCCC", crc, "", 1, fatal},
