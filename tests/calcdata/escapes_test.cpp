@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include "calcdata/digraphs.h"
 #include "calcdata/escapes.h"
@@ -64,38 +65,22 @@ TEST(Digraphs, EveryPairOfThePublishedTable) {
   EXPECT_EQ(DecimalText(255), "255");
 }
 
-TEST(DecodeEscapes, BackslashNotation) {
-  const auto dec = [](std::string_view t) { return DecodeEscapes(t, TEscapeMode::kBackslash); };
-  EXPECT_EQ(dec("\\->"), Bytes({141}));
-  EXPECT_EQ(dec("\\255"), Bytes({255}));
-  EXPECT_EQ(dec("\\300"), ",");
-  EXPECT_EQ(dec("\\qz"), "qz");
-  EXPECT_EQ(dec("a\\x"), "a\\x");  // one character after the escape: unchanged
-  EXPECT_EQ(dec("\\\\"), "\\\\");  // likewise
-  EXPECT_EQ(dec("\\\\a"), "\\a");
-  EXPECT_EQ(dec("\\000"), "000");
-  EXPECT_EQ(dec("\\<<X\\>>"), Bytes({171, 'X', 187}));
-  EXPECT_EQ(dec("^->"), "^->");  // the caret is plain in backslash mode
-}
-
-TEST(DecodeEscapes, CaretNotation) {
-  const auto dec = [](std::string_view t) { return DecodeEscapes(t, TEscapeMode::kCaret); };
-  EXPECT_EQ(dec("^Ga"), Bytes({140}));
-  EXPECT_EQ(dec("^141X"), Bytes({141, 'X'}));
-  EXPECT_EQ(dec("^^^"), "^^");
-  EXPECT_EQ(dec("\\->"), "\\->");
-}
-
-TEST(EncodeEscapes, SpecimenSpellings) {
-  const auto bs = [](std::string_view c) { return EncodeEscapes(c, TEscapeMode::kBackslash); };
-  const auto ct = [](std::string_view c) { return EncodeEscapes(c, TEscapeMode::kCaret); };
-  EXPECT_EQ(bs(Bytes({141})), "\\->");
-  EXPECT_EQ(ct(Bytes({141})), "^141");
-  EXPECT_EQ(ct("/"), "^047");
-  EXPECT_EQ(ct(Bytes({140})), "^Ga");
-  EXPECT_EQ(bs("a\\b"), "a\\\\b");
-  EXPECT_EQ(bs(Bytes({9, 160})), "\\009\\160");
-  EXPECT_EQ(ct("A^B"), "A^094B");
+TEST(Escapes, SpecimenSpellings) {
+  using enum TEscapeMode;
+  using TCases = std::vector<std::tuple<TEscapeMode, std::string, std::string>>;
+  // Mode, text, the characters it stands for.
+  const TCases decoded = {
+      {kBackslash, "\\->", Bytes({141})}, {kBackslash, "\\255", Bytes({255})}, {kBackslash, "\\300", ","},
+      {kBackslash, "\\qz", "qz"},        {kBackslash, "\\000", "000"},       {kBackslash, "\\\\a", "\\a"},
+      // One character after the escape: unchanged.
+      {kBackslash, "a\\x", "a\\x"}, {kBackslash, "\\\\", "\\\\"}, {kBackslash, "\\<<X\\>>", Bytes({171, 'X', 187})},
+      {kBackslash, "^->", "^->"}, {kCaret, "^Ga", Bytes({140})}, {kCaret, "^141X", Bytes({141, 'X'})}, {kCaret, "^^^", "^^"},
+      {kCaret, "\\->", "\\->"}};
+  for (const auto& [mode, text, characters] : decoded) EXPECT_EQ(DecodeEscapes(text, mode), characters) << text;
+  const TCases encoded = {{kBackslash, "\\->", Bytes({141})}, {kCaret, "^141", Bytes({141})}, {kCaret, "^047", "/"},
+                          {kCaret, "^Ga", Bytes({140})},      {kBackslash, "a\\\\b", "a\\b"},
+                          {kBackslash, "\\009\\160", Bytes({9, 160})}, {kCaret, "A^094B", "A^B"}};
+  for (const auto& [mode, text, characters] : encoded) EXPECT_EQ(EncodeEscapes(characters, mode), text) << text;
 }
 
 // What Linux and Windows both accept as one file name.

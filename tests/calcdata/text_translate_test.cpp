@@ -11,15 +11,13 @@ std::string Bytes(std::initializer_list<int> codes) {
   return s;
 }
 
-TEST(CalcTextToPC, TranslationLevels) {
+TEST(CalcTextToPC, LevelsControlCodesStringsAndLineEnds) {
   const std::string text = Bytes({171, 'A', 141, 160, 'B'});
   EXPECT_EQ(CalcTextToPC(text, {.level = 2}), Bytes({171}) + "A\\->" + Bytes({160}) + "B");
   EXPECT_EQ(CalcTextToPC(text, {.level = 3}), "\\<<A\\->\\160B");
   EXPECT_EQ(CalcTextToPC(text, {.level = 1}), text);
   EXPECT_EQ(CalcTextToPC(text, {.level = 0}), text);
-}
-
-TEST(CalcTextToPC, ControlCodesStringsAndLineEnds) {
+  // Control codes, strings and line ends.
   EXPECT_EQ(CalcTextToPC("a\tb\nc\x7f", {.level = 3, .translateControl = true}), "a\\009b\nc\\127");
   EXPECT_EQ(CalcTextToPC("a\tb", {.level = 3}), "a\tb");
   EXPECT_EQ(CalcTextToPC("say \"hi\" \\", {.level = 3, .isString = true}), "say \\\"hi\\\" \\\\");
@@ -27,15 +25,13 @@ TEST(CalcTextToPC, ControlCodesStringsAndLineEnds) {
   EXPECT_EQ(CalcTextToPC("", {}), "");
 }
 
-TEST(PCTextToCalc, LineEndsTrailingBlanksAndEscapes) {
+TEST(PCTextToCalc, LineEndsTrailingBlanksEscapesAndQuoteMode) {
   EXPECT_EQ(PCTextToCalc("a\r\nb \r\n\t \r\n", false), "a\nb");
   EXPECT_EQ(PCTextToCalc("\\<< 1 \\-> x \\>>", false), Bytes({171}) + " 1 " + Bytes({141}) + " x " + Bytes({187}));
   EXPECT_EQ(PCTextToCalc("\\000\\065", false), Bytes({0, 'A'}));
   EXPECT_EQ(PCTextToCalc("\\q \\\\", false), "\\q \\\\");
   EXPECT_EQ(PCTextToCalc("", true), "");
-}
-
-TEST(PCTextToCalc, QuoteModeKeepsTheLiteralClosed) {
+  // Quote mode keeps the literal closed.
   EXPECT_EQ(PCTextToCalc("say \"hi\"", true), "say \\\"hi\\\"");
   EXPECT_EQ(PCTextToCalc("\\q", true), "\\\\q");
   EXPECT_EQ(PCTextToCalc("a\\\\b", true), "a\\\\\\\\b");

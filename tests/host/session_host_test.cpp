@@ -11,7 +11,7 @@
 namespace bridgit {
 namespace {
 
-TEST(SessionHost, ModelAndDisplayModel) {
+TEST(SessionHost, ModelsFlagsBusyAndTheStatusDialog) {
   TLogBook::Instance().Clear();
   test::TRecordingHost host;
   host.SetDisplayModel("73G+");
@@ -22,19 +22,8 @@ TEST(SessionHost, ModelAndDisplayModel) {
   host.SetDisplayModel("");
   EXPECT_EQ(host.DisplayModel(), "73");
   EXPECT_EQ(TLogBook::Instance().Lines().back(), "Calculator model = 73");
-}
 
-TEST(SessionHost, BusyChangesOnlyOnADifferentValue) {
-  test::TRecordingHost host;
-  host.SetBusy(true);
-  host.SetBusy(true);
-  EXPECT_EQ(host.updates, 1);
-  host.SetBusy(false);
-  EXPECT_EQ(host.updates, 2);
-}
-
-TEST(SessionHost, FlagsReadAtConnection) {
-  test::TRecordingHost host;
+  // Flags as read at connection.
   EXPECT_EQ(host.CalculatorFlags(), "00000000");
   EXPECT_EQ(host.DecimalSeparator(), '.');
   EXPECT_FALSE(host.FlagM36IsSet());
@@ -43,10 +32,16 @@ TEST(SessionHost, FlagsReadAtConnection) {
   host.SetCalculatorFlags("1");
   EXPECT_TRUE(host.FlagM36IsSet());
   EXPECT_EQ(host.DecimalSeparator(), '.');
-}
 
-TEST(SessionHost, LeavingTheConnectedStateClosesTheCommandStatusDialog) {
-  test::TRecordingHost host;
+  // Busy changes the controls only on a different value.
+  const int updates = host.updates;
+  host.SetBusy(true);
+  host.SetBusy(true);
+  EXPECT_EQ(host.updates, updates + 1);
+  host.SetBusy(false);
+  EXPECT_EQ(host.updates, updates + 2);
+
+  // Leaving the connected state closes the command status dialog.
   host.SetConnected(true);
   host.SetCommandStatusVisible(true);
   host.SetConnected(false);

@@ -43,8 +43,8 @@ TGray Jpeg(const std::string& file) {
   return gray;
 }
 
-// 24 bits, blue green red, the bottom row first, rows padded to 4 bytes; a
-// pixel that is not grey reads as 0x80.
+// 24 bits, blue green red, the bottom row first, rows padded with zero bytes
+// to 4 bytes; a pixel that is not grey reads as 0x80.
 std::function<TGray(const std::string&)> Bmp(int width, int height) {
   return [=](const std::string& file) {
     TGray gray;
@@ -54,6 +54,9 @@ std::function<TGray(const std::string&)> Bmp(int width, int height) {
         const std::string bgr = file.substr(static_cast<std::size_t>(54 + y * row + 3 * x), 3);
         gray.push_back(bgr == std::string(3, bgr[0]) ? static_cast<unsigned char>(bgr[0]) : 0x80);
       }
+    const std::size_t pad = static_cast<std::size_t>(row - 3 * width);
+    for (int y = 0; y < height; ++y)  // padding that is not zero bytes adds a '?'
+      if (file.substr(static_cast<std::size_t>(54 + y * row + 3 * width), pad) != std::string(pad, '\0')) gray.push_back(0x80);
     return gray;
   };
 }

@@ -27,19 +27,18 @@ using namespace xmodem;
 // only between two of its steps, so a dump answered means every step before it is done.
 class TPcSide : public test::TLinePeer {
  public:
-  using TLinePeer::TLinePeer;
-  explicit TPcSide(test::TCalcSim& sim, speed_t speed = B9600) : TLinePeer(sim.PcPath(), speed), sim_(&sim) {}
+  explicit TPcSide(test::TCalcSim& sim) : TLinePeer(sim.PcPath()), sim_(&sim) {}
   // A command letter with its packet; the acknowledgement. The server is deaf
   // for a moment after an evaluation: the next letter waits until it listens.
   std::string Command(char letter, const std::string& payload) {
     Send(std::string(1, letter) + Packet(payload));
     const std::string ack = Read(1);
-    if (letter == 'E' && sim_) sim_->Control("dump");
+    if (letter == 'E') sim_->Control("dump");
     return ack;
   }
 
  private:
-  test::TCalcSim* sim_ = nullptr;
+  test::TCalcSim* sim_;
 };
 
 std::string RealFile(double) {
@@ -85,6 +84,12 @@ TEST(CalcSim, ServerLettersAndPackets) {
   sim.Control("dump");  // the person presses the keys first
   pc.Send("V");
   EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
+
+  // The older model runs its server only from the library downloaded to it.
+  test::TCalcSim older({"--model", "71", "--server", "off"});
+  EXPECT_EQ(older.Control("server"), "ok");
+  older.Control("dump");
+  EXPECT_EQ(older.Control("status"), "error no server library");
 }
 
 TEST(CalcSim, WhatComesBeforeTheCalculatorListensIsLost) {
@@ -181,77 +186,6 @@ TEST(CalcSim, ByteFaultsAndSeededNoise) {
   }
   EXPECT_EQ(heard[0], heard[1]);
   EXPECT_FALSE(heard[0].empty());
-}
-
-TEST(CalcSim, KeyPressesOfThePerson) {
-  test::TCalcSim sim({"--server", "off", "--speed", "9600"});
-  TPcSide pc(sim);
-  EXPECT_EQ(sim.Control("xsend A"), "ok");
-  const std::string a = pc.ReceiveObject();
-  EXPECT_EQ(a.substr(0, 19), RealFile(42));
-
-  EXPECT_EQ(sim.Control("xrecv C"), "ok");
-  EXPECT_TRUE(pc.SendObject(RealFile(42), StartKermit));
-  sim.Control("dump");
-  EXPECT_EQ(sim.Control("status"), "ok stored C");
-
-  for (const auto& [layout, size] : {std::pair{"page", 1081u}, {"header", 1094u}, {"legacy", 1090u}}) {
-    EXPECT_EQ(sim.Control(std::string("screen ") + layout), "ok");
-    EXPECT_EQ(pc.Read(size).size(), size) << layout;
-    EXPECT_EQ(pc.Read(1, 200), "");
-  }
-
-  EXPECT_EQ(sim.Control("rom"), "ok");
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  pc.Send(std::string("\x05\x00\x00\x00", 4) + "ABCDE");
-  sim.Control("dump");
-  char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X", CrcArc16("ABCDE"));
-  EXPECT_EQ(sim.Control("status"), std::string("ok rom 5 bytes crc ") + crc);
-}
-
-TEST(CalcSim, TheOlderModelRunsItsServerOnlyFromTheDownloadedLibrary) {
-  test::TCalcSim sim({"--model", "71", "--server", "off"});
-  TPcSide pc(sim);
-  EXPECT_EQ(sim.Control("server"), "ok");
-  sim.Control("dump");
-  EXPECT_EQ(sim.Control("status"), "error no server library");
-  EXPECT_EQ(sim.Control("xrecv X"), "ok");
-  const std::string library = test::Slurp(std::string(BRIDGIT_CALC_FILES) + "/XSrvr71.zq");
-  ASSERT_FALSE(library.empty());
-  EXPECT_TRUE(pc.SendObject(library, NAK));  // the older model asks in checksum mode
-  sim.Control("dump");
-  EXPECT_EQ(sim.Control("server"), "ok");
-  sim.Control("dump");
-  pc.Send("V");
-  EXPECT_EQ(pc.Answer(), "XModem Server 2.3");
-}
-
-TEST(CalcSim, AMemoryFolderIsLoadedChangedAndWrittenBackWhole) {
-  test::TTempDir dir;
-  const std::string mem = dir / "mem";
-  std::filesystem::create_directories(mem + "/SUB");
-  std::ofstream(mem + "/X.zq", std::ios::binary) << RealFile(42);
-  std::ofstream(mem + "/SUB/Y.zq", std::ios::binary) << RealFile(42);
-  {
-    test::TCalcSim sim({"--memory", mem});
-    EXPECT_EQ(sim.Control("dump"), "HOME/X Real 11 42.\nHOME/SUB/\nHOME/SUB/Y Real 11 42.\n");
-    TPcSide pc(sim);
-    // A text it cannot parse is the calculator's error, not a crash; the error
-    // stays until the next one or ERR0.
-    EXPECT_EQ(pc.Command('E', "<99999999999999999999999d>"), std::string(1, ACK));
-    EXPECT_EQ(pc.Command('E', "'NEW' CRDIR 7 'Z' STO"), std::string(1, ACK));
-    EXPECT_EQ(sim.Control("error"), "ok Bad Argument Value");
-    EXPECT_EQ(pc.Command('E', "ERR0"), std::string(1, ACK));
-    EXPECT_EQ(sim.Control("error"), "ok ");
-    EXPECT_EQ(sim.Stop(), 0);
-  }
-  EXPECT_TRUE(std::filesystem::is_directory(mem + "/NEW"));
-  EXPECT_TRUE(std::filesystem::exists(mem + "/Z.zq"));
-  EXPECT_TRUE(std::filesystem::exists(mem + "/SUB/Y.zq"));
-  EXPECT_FALSE(std::filesystem::exists(mem + ".new"));
-  test::TCalcSim again({"--memory", mem});
-  EXPECT_NE(again.Control("dump").find("HOME/Z Real 11 7."), std::string::npos);
 }
 
 TEST(CalcSim, BadArgumentsGiveOneLineAndAnError) {

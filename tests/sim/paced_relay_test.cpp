@@ -16,23 +16,18 @@ TEST(PacedRelay, CarriesBothWaysIntactAndNeverFasterThanTheLine) {
   for (int i = 0; i < 480; ++i) one += static_cast<char>(i);
   for (int i = 0; i < 300; ++i) two += static_cast<char>(255 - i);
 
+  const auto readAll = [](int fd, std::size_t n) {
+    std::string got;
+    char buf[512];
+    for (ssize_t r; got.size() < n && (r = ::read(fd, buf, sizeof buf)) > 0;) got.append(buf, static_cast<std::size_t>(r));
+    return got;
+  };
   const auto start = std::chrono::steady_clock::now();
   std::thread reverse([&] { ::write(b.slave(), two.data(), two.size()); });
   ASSERT_EQ(::write(a.slave(), one.data(), one.size()), static_cast<ssize_t>(one.size()));
-  std::string atB, atA;
-  while (atB.size() < one.size()) {
-    char buf[512];
-    const ssize_t r = ::read(b.slave(), buf, sizeof buf);
-    ASSERT_GT(r, 0);
-    atB.append(buf, static_cast<std::size_t>(r));
-  }
+  const std::string atB = readAll(b.slave(), one.size());
   const auto took = std::chrono::steady_clock::now() - start;
-  while (atA.size() < two.size()) {
-    char buf[512];
-    const ssize_t r = ::read(a.slave(), buf, sizeof buf);
-    ASSERT_GT(r, 0);
-    atA.append(buf, static_cast<std::size_t>(r));
-  }
+  const std::string atA = readAll(a.slave(), two.size());
   reverse.join();
   EXPECT_EQ(atB, one);
   EXPECT_EQ(atA, two);

@@ -1,5 +1,5 @@
-// The far end of a line, played by a test: a pseudo-terminal (either end) or
-// the USB device's two FIFOs. Bytes go out at once; reads wait a bounded time.
+// The far end of a line, played by a test: either end of a pseudo-terminal.
+// Bytes go out at once; reads wait a bounded time.
 // The packet and XModem helpers speak as the calculator's server does, so that
 // a test can answer (or refuse, or flood) the program under test by hand.
 #pragma once
@@ -32,9 +32,6 @@ class TLinePeer {
       ::tcsetattr(in_, TCSANOW, &t);
     }
   }
-  // The USB device's pipes as the PC holds them: read PIPE0, write PIPE1.
-  TLinePeer(const std::string& pipe0, const std::string& pipe1)
-      : TLinePeer(::open(pipe0.c_str(), O_RDONLY | O_NONBLOCK), ::open(pipe1.c_str(), O_WRONLY | O_NONBLOCK), true) {}
   ~TLinePeer() {
     if (!owned_) return;
     if (out_ >= 0) ::close(out_);

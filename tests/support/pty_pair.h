@@ -39,8 +39,6 @@ class TPtyPair {
   // master never sees a hang-up between opens); used to read settings back.
   int slave() const { return slave_; }
   int master() const { return master_; }
-  // The calculator's end.
-  const TLinePeer& peer() const { return *peer_; }
 
   void Write(const std::string& bytes) const { peer_->Send(bytes); }
   std::string Read(std::size_t n, int timeoutMs = 2000) const { return peer_->Read(n, timeoutMs); }

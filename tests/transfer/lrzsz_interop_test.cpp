@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <tuple>
 
 #include "base/log.h"
 #include "link/comm_port.h"
@@ -25,12 +25,8 @@ std::string Content(std::size_t size) {
 
 using test::Slurp;
 
-struct TCase {
-  std::size_t size;
-  bool largeBlocks;
-};
-
-class Lrzsz : public ::testing::TestWithParam<TCase> {
+// The size of the file and whether it goes in 1K blocks.
+class Lrzsz : public ::testing::TestWithParam<std::tuple<std::size_t, bool>> {
  protected:
   void TearDown() override { port.CloseComm(); }
   // socat joins a new terminal (linked at `line`) to the program's standard
@@ -42,6 +38,8 @@ class Lrzsz : public ::testing::TestWithParam<TCase> {
     EXPECT_TRUE(test::WaitForPath(line, 10000));
     return child;
   }
+  const std::size_t size = std::get<0>(GetParam());
+  const bool largeBlocks = std::get<1>(GetParam());
   test::TRecordingHost host;
   test::TTempDir dir;
   std::string line = dir / "line";
@@ -49,13 +47,12 @@ class Lrzsz : public ::testing::TestWithParam<TCase> {
 };
 
 TEST_P(Lrzsz, SxSendsToTheReceiver) {
-  const TCase c = GetParam();
-  const std::string data = Content(c.size);
+  const std::string data = Content(size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
-  auto sx = Peer("sx -q " + std::string(c.largeBlocks ? "-k " : "") + (dir / "out.bin"));
+  auto sx = Peer("sx -q " + std::string(largeBlocks ? "-k " : "") + (dir / "out.bin"));
   port.OpenComm(line, 115200);
   auto dialog = host.CreateCommStatusDialog();
-  TYModemRX rx(port, dir / "in.bin", true, static_cast<std::uint32_t>(c.size), ForwardTo(*dialog));
+  TYModemRX rx(port, dir / "in.bin", true, static_cast<std::uint32_t>(size), ForwardTo(*dialog));
   RunTransfer(rx, *dialog, "Copying");
   EXPECT_TRUE(rx.Done()) << TLogBook::Instance().Text();
   EXPECT_EQ(Slurp(dir / "in.bin"), data);
@@ -63,13 +60,12 @@ TEST_P(Lrzsz, SxSendsToTheReceiver) {
 }
 
 TEST_P(Lrzsz, RxReceivesFromTheSender) {
-  const TCase c = GetParam();
-  const std::string data = Content(c.size);
+  const std::string data = Content(size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
   auto rx = Peer("rx -q -b in.bin");
   port.OpenComm(line, 115200);
   auto dialog = host.CreateCommStatusDialog();
-  TYModemTX tx(port, dir / "out.bin", !c.largeBlocks, "", ForwardTo(*dialog));
+  TYModemTX tx(port, dir / "out.bin", !largeBlocks, "", ForwardTo(*dialog));
   RunTransfer(tx, *dialog, "Copying");
   EXPECT_TRUE(tx.Done()) << TLogBook::Instance().Text();
   EXPECT_EQ(rx->Wait(30000), 0);
@@ -78,17 +74,9 @@ TEST_P(Lrzsz, RxReceivesFromTheSender) {
   EXPECT_EQ(got.substr(0, data.size()), data);
 }
 
-std::vector<TCase> Cases() {
-  std::vector<TCase> cases;
-  // The block boundaries are the unit tests' business; here, that a real peer agrees.
-  for (std::size_t size : {0u, 1025u, 100000u})
-    for (bool large : {false, true}) cases.push_back({size, large});
-  return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, Lrzsz, ::testing::ValuesIn(Cases()), [](const auto& p) {
-  return std::to_string(p.param.size) + (p.param.largeBlocks ? "_1K" : "_128");
-});
+// The block boundaries are the unit tests' business; here, that a real peer agrees.
+INSTANTIATE_TEST_SUITE_P(Sizes, Lrzsz, ::testing::Combine(::testing::Values(0, 1025, 100000), ::testing::Bool()),
+                         [](const auto& p) { return std::to_string(std::get<0>(p.param)) + (std::get<1>(p.param) ? "_1K" : "_128"); });
 
 }  // namespace
 }  // namespace bridgit

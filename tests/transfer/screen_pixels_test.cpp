@@ -81,15 +81,5 @@ TEST(ScreenPixels, LegacyLayoutAsRewrittenIsOnePlaneOf64RowsOf131Pixels) {
   EXPECT_EQ(DarkPixels(p), (TPixels{{1, 0}, {128, 63}}));
 }
 
-// The file a capture is saved as: a 24-bit BMP, bottom row first, rows padded
-// to four bytes (2 x 4 pixels zoomed from 1 x 2, the top one dark).
-TEST(ScreenPixels, TheBmpFileFieldByField) {
-  const TScreenPicture p = DecodeCapture(HeaderCapture(1, 2, 1, std::string("\x01\x00", 2)));
-  const std::string le = std::string("BM\x56\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x04\0\0\0", 26) +
-                         std::string("\x01\0\x18\0\0\0\0\0\x20\0\0\0\x13\x0B\0\0\x13\x0B\0\0", 20) + std::string(8, '\0');
-  const std::string light(6, '\xFF'), dark(6, '\0'), pad(2, '\0');
-  EXPECT_EQ(EncodeBmp(p, 2), le + light + pad + light + pad + dark + pad + dark + pad);
-}
-
 }  // namespace
 }  // namespace bridgit

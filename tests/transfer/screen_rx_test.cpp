@@ -21,42 +21,30 @@ std::string Pattern(std::size_t n) {
   return s;
 }
 
-TEST_F(ScreenRX, PageLayout) {
-  const std::string data = Pattern(1080);
-  const std::string c = Capture(0x1B, data);
-  EXPECT_TRUE(done);
-  ASSERT_EQ(c.size(), 1081u);
-  EXPECT_EQ(c[0], 0x1B);
-  EXPECT_EQ(c.substr(1), data);
-  EXPECT_EQ(LogCount("Screen capture, first = 0x1B"), 1);
-}
-
-TEST_F(ScreenRX, HeaderLayout) {
-  const std::string header("\x00\x00\x01\x50\x83", 5);
-  const std::string data = Pattern(1360);
-  const std::string c = Capture(0x00, header + data);
-  EXPECT_TRUE(done);
-  ASSERT_EQ(c.size(), 1366u);
-  EXPECT_EQ(c.substr(1, 5), header);
-  EXPECT_EQ(c.substr(6), data);
-  EXPECT_EQ(LogCount("Capture of 05 Block=0000015083"), 1);
-  EXPECT_EQ(LogCount("Capture of 550 Block="), 1);
-}
-
-TEST_F(ScreenRX, LegacyLayoutBecomesAHeaderLayout) {
-  const std::string data = Pattern(1084);
-  const std::string c = Capture(0x00, std::string("G\x12\x34\x56\x78", 5) + data);
-  EXPECT_TRUE(done);
-  ASSERT_EQ(c.size(), 1094u);
-  EXPECT_EQ(c.substr(0, 10), std::string("\x00G\x00\x01\x40\x83\x12\x34\x56\x78", 10));
-  EXPECT_EQ(c.substr(10), data);
-}
-
-TEST_F(ScreenRX, AShortPictureIsPaddedWithLightPixels) {
-  const std::string c = Capture(0x1B, Pattern(500));
-  EXPECT_TRUE(done);
-  ASSERT_EQ(c.size(), 1081u);
-  EXPECT_EQ(c.substr(501), std::string(580, '\0'));
+TEST_F(ScreenRX, EachLayoutIsTakenWholeAndAShortPicturePaddedWithLightPixels) {
+  const std::string header("\x00\x00\x01\x50\x83", 5), legacy("G\x12\x34\x56\x78", 5);
+  struct TCase {
+    char lead;
+    std::string stream, capture;
+    std::vector<std::string> log;
+  };
+  const TCase cases[] = {
+      {0x1B, Pattern(1080), "\x1B" + Pattern(1080), {"Screen capture, first = 0x1B", "Capture of 438 Block="}},
+      {0x00, header + Pattern(1360), '\0' + header + Pattern(1360), {"Capture of 05 Block=0000015083", "Capture of 550 Block="}},
+      // The legacy layout becomes a header layout: one plane, 64 rows of 131 pixels.
+      {0x00, legacy + Pattern(1084), std::string("\x00G\x00\x01\x40\x83\x12\x34\x56\x78", 10) + Pattern(1084),
+       {"Capture of 05 Block=4712345678", "Capture of 43C Block="}},
+      {0x1B, Pattern(500), "\x1B" + Pattern(500) + std::string(580, '\0'), {"Capture of 438 Block="}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    TLogBook::Instance().Clear();
+    const TTickMs paused = PausedMsTotal();
+    EXPECT_EQ(Capture(c.lead, c.stream), c.capture);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(PausedMsTotal() - paused, 300 + 100) << "after the capture, after the dialog";
+    for (const std::string& line : c.log) EXPECT_EQ(LogCount(line), 1) << line;
+  }
 }
 
 TEST_F(ScreenRX, MoreThan2176BytesIsRefused) {

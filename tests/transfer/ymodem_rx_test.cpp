@@ -1,6 +1,8 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "support/temp_dir.h"
 #include "support/transfer_fixture.h"
@@ -29,12 +31,35 @@ class YModemRX : public test::TransferFixture {
     std::uint32_t number = 1;
     for (std::size_t n : blockSizes) {
       const std::string frame = BuildFrame(number++, data.substr(std::min(at, data.size())), n, TCheckMode::kChecksum);
-      do pty.Write(frame);
-      while (ReadByte() != std::string(1, ACK));
+      for (int tries = 0; tries < 10; ++tries) {  // bounded: a receiver that gave up answers nothing
+        pty.Write(frame);
+        if (ReadByte() == std::string(1, ACK)) break;
+      }
       at += n;
     }
     pty.Write(std::string(1, EOT));
     EXPECT_EQ(ReadByte(), std::string(1, ACK));
+  }
+
+  // A sender that never stops: after the start request, frame(i) and its
+  // reply, for ever, until the PC cancels or stops answering (or the safety
+  // count, which only a broken receiver reaches).
+  void Flood(const std::function<std::string(int)>& frame, int safety) {
+    // A sender that outlives the receiver must never block on a full line.
+    ::fcntl(pty.master(), F_SETFL, ::fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
+    ASSERT_EQ(ReadByte(), std::string(1, NAK));
+    for (int i = 0; i < safety; ++i) {
+      pty.Write(frame(i));
+      ++framesSent;
+      const std::string r = ReadByte(8000);
+      if (r.empty() || r[0] == CAN) break;
+      if (r[0] == ACK) ++acks;
+      if (r[0] == NAK) ++naks;
+    }
+  }
+  static std::string Frame(int i, std::size_t n) {
+    return BuildFrame(static_cast<std::uint32_t>(i + 1), std::string(n, static_cast<char>('a' + i % 26)), n,
+                      TCheckMode::kChecksum);
   }
 
   bool Exists(const std::string& path) const { return std::filesystem::exists(path); }
@@ -45,6 +70,7 @@ class YModemRX : public test::TransferFixture {
   }
 
   test::TTempDir dir;
+  int framesSent = 0, acks = 0, naks = 0;
 };
 
 TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
@@ -106,6 +132,7 @@ TEST_F(YModemRX, SilenceEndsAfterSixErrorsAndLeavesNoFileAndTheOldOneUntouched) 
   std::ofstream(dir / "old.zq") << "precious";
   TYModemRX rx(link, dir / "old.zq", true, 0, Recorder());
   std::string fromPc;
+  const TTickMs start = TickCount(), paused = PausedMsTotal();
   Run(rx, [&] {
     for (std::string b; !(b = pty.Read(1, 20000)).empty();) {
       fromPc += b;
@@ -114,6 +141,8 @@ TEST_F(YModemRX, SilenceEndsAfterSixErrorsAndLeavesNoFileAndTheOldOneUntouched) 
   });
   EXPECT_FALSE(rx.Done());
   EXPECT_EQ(fromPc, std::string(7, NAK) + std::string(4, CAN));
+  EXPECT_GE(TickCount() - start, 6 * 2500) << "each of the six waits for a header lasts 2.5 s at least";
+  EXPECT_EQ(PausedMsTotal() - paused, 100 + 100 + 100) << "of the fatal path, after the error, after the dialog";
   EXPECT_EQ(LogCount("Rx Error #"), 6);
   EXPECT_EQ(LogCount("Rx Error #6 Reply was 0x00"), 1);
   EXPECT_EQ(Slurp(dir / "old.zq"), "precious");
@@ -123,11 +152,7 @@ TEST_F(YModemRX, SilenceEndsAfterSixErrorsAndLeavesNoFileAndTheOldOneUntouched) 
 
 TEST_F(YModemRX, EndOfTransmissionFirstGivesAnEmptyFile) {
   TYModemRX rx(link, dir / "empty.zq", true, 0, Recorder());
-  Run(rx, [&] {
-    ReadByte();
-    pty.Write(std::string(1, EOT));
-    ReadByte();
-  });
+  Run(rx, [&] { Send("", {}); });
   EXPECT_TRUE(rx.Done());
   EXPECT_TRUE(Exists(dir / "empty.zq"));
   EXPECT_EQ(Slurp(dir / "empty.zq"), "");
@@ -175,6 +200,88 @@ TEST_F(YModemRX, AFileThatCannotBeCreated) {
   EXPECT_EQ(tail, std::string(4, CAN));
   ASSERT_FALSE(statuses.empty());
   EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "no/such/folder/x.zq") + " - WinErr=2 (No such file or directory))");
+}
+
+TEST_F(YModemRX, EndlessDamagedBlocksEndInAnErrorAfterTheLimit) {
+  std::ofstream(dir / "old.zq") << "precious";
+  TYModemRX rx(link, dir / "old.zq", true, 0, Recorder());
+  Run(rx, [&] {
+    Flood([](int) {
+      std::string f = BuildFrame(1, "data", kSmallBlock, TCheckMode::kChecksum);
+      f.back() = static_cast<char>(f.back() + 1);  // wrong checksum
+      return f;
+    }, 1000);
+  });
+  EXPECT_FALSE(rx.Done());
+  EXPECT_EQ(acks, 0);
+  EXPECT_LE(naks, 6);
+  EXPECT_LT(framesSent, 10);
+  EXPECT_EQ(LogCount("Rx Error #6 bad block"), 1);
+  EXPECT_EQ(Slurp(dir / "old.zq"), "precious");
+  EXPECT_TRUE(NoPartFiles());
+  EXPECT_FALSE(host.Connected());
+}
+
+TEST_F(YModemRX, EndlessRepeatsOfBlockOneEndInAnError) {
+  TYModemRX rx(link, dir / "rep.zq", true, 0, Recorder());
+  Run(rx, [&] { Flood([](int) { return Frame(0, kSmallBlock); }, 1000); });
+  EXPECT_FALSE(rx.Done());
+  // The block itself and a few repeats (a lost ACK) are acknowledged; then it ends.
+  EXPECT_GE(acks, 2);
+  EXPECT_LT(framesSent, 10);
+  EXPECT_EQ(LogCount("Rx Error #6 repeated block"), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "rep.zq"));
+  EXPECT_TRUE(NoPartFiles());
+}
+
+TEST_F(YModemRX, EndlessValidBlocksStopOneBlockPastTheExpectedSize) {
+  constexpr std::uint32_t kSize = 1000;
+  std::ofstream(dir / "sized.zq") << "precious";
+  TYModemRX rx(link, dir / "sized.zq", true, kSize, Recorder());
+  Run(rx, [&] { Flood([](int i) { return Frame(i, kSmallBlock); }, 1000); });
+  EXPECT_FALSE(rx.Done());
+  // Everything of the object and at most one block more, then a refusal.
+  EXPECT_GT(acks * 128, static_cast<int>(kSize));
+  EXPECT_LE(acks * 128, static_cast<int>(kSize) + 1024);
+  EXPECT_EQ(framesSent, acks + 1);
+  EXPECT_EQ(Slurp(dir / "sized.zq"), "precious");
+  EXPECT_TRUE(NoPartFiles());
+
+  // The same in memory: the data held stays within the same bound.
+  pty.Read(16, 300);  // the rest of the cancel
+  link.OpenComm(pty.path(), 115200);
+  acks = framesSent = 0;
+  TYModemRX inMemory(link, dir / "mem.zq", false, kSize, Recorder());
+  Run(inMemory, [&] { Flood([](int i) { return Frame(i, kLargeBlock); }, 1000); });
+  EXPECT_FALSE(inMemory.Done());
+  EXPECT_LE(inMemory.Data.size(), kSize + 1024u);
+  EXPECT_EQ(acks, 1);
+}
+
+TEST_F(YModemRX, EndlessValidBlocksWithNoSizeStopAtTheCap) {
+  TYModemRX rx(link, dir / "nosize.zq", false, 0, Recorder());
+  Run(rx, [&] { Flood([](int i) { return Frame(i, kLargeBlock); }, 100000); });
+  EXPECT_FALSE(rx.Done());
+  // More than any calculator holds is still taken; a few MB is the end.
+  EXPECT_GE(acks, 2 * 1024);
+  EXPECT_LE(acks, 16 * 1024);
+  EXPECT_EQ(framesSent, acks + 1);
+  EXPECT_LE(rx.Data.size(), 16u * 1024 * 1024);
+}
+
+// Another user plants links where the receiver's temporary file could go
+// (its old name was the target plus ".part-" and the process id): the file
+// received goes to its own new file and the link's target stays as it was.
+TEST_F(YModemRX, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+  std::ofstream(dir / "victim") << "mine";
+  const std::string target = dir / "GOT.zq";
+  std::filesystem::create_symlink(dir / "victim", target + ".part-" + std::to_string(::getpid()));
+  const std::string data = Object(100);
+  TYModemRX rx(link, target, true, 100, Recorder());
+  Run(rx, [&] { Send(data, {128}); });
+  ASSERT_TRUE(rx.Done());
+  EXPECT_EQ(Slurp(target).substr(0, 100), data);
+  EXPECT_EQ(Slurp(dir / "victim"), "mine");
 }
 
 }  // namespace

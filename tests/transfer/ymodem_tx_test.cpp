@@ -8,6 +8,7 @@ namespace bridgit {
 namespace {
 
 using namespace xmodem;
+using test::LogLines;
 
 struct TFrame {
   char header;
@@ -27,9 +28,9 @@ class YModemTX : public test::TransferFixture {
 
   // The calculator's side of a good transfer: start request, then every frame
   // acknowledged until EOT.
-  std::vector<TFrame> Receive(char start, TCheckMode mode, bool sendStart = true) {
+  std::vector<TFrame> Receive(const std::string& start, TCheckMode mode) {
     std::vector<TFrame> frames;
-    if (sendStart) pty.Write(std::string(1, start));
+    pty.Write(start);
     for (;;) {
       const std::string h = ReadByte();
       if (h.empty()) return frames;
@@ -46,6 +47,22 @@ class YModemTX : public test::TransferFixture {
     }
   }
 
+  // The calculator's side of a troubled transfer: `start`, then one reply to
+  // each thing the PC sends ('-': none), until the replies run out. What the
+  // PC sent, a letter each: S a block, E an end of transmission, C a cancel byte.
+  std::string Converse(const std::string& start, const std::string& replies) {
+    pty.Write(start);
+    std::string heard;
+    for (const char reply : replies) {
+      const std::string h = ReadByte();
+      if (h.empty()) break;
+      if (h[0] == SOH) pty.Read(3 + 128);
+      heard += h[0] == SOH ? 'S' : h[0] == EOT ? 'E' : h[0] == CAN ? 'C' : '?';
+      if (reply != '-') pty.Write(std::string(1, reply));
+    }
+    return heard;
+  }
+
   test::TTempDir dir;
 };
 
@@ -56,6 +73,7 @@ TEST_F(YModemTX, BlockSizesPaddingAndCheckModes) {
     char start;
     TCheckMode mode;
     std::string headers;  // S for SOH, X for STX
+    bool startAlreadyRead = false;
   };
   const TCase cases[] = {
       {100, false, NAK, TCheckMode::kChecksum, "S"},
@@ -64,14 +82,16 @@ TEST_F(YModemTX, BlockSizesPaddingAndCheckModes) {
       {2000, false, NAK, TCheckMode::kChecksum, "XSSSSSSSS"},
       {1500, true, NAK, TCheckMode::kChecksum, "SSSSSSSSSSSS"},
       {0, false, StartArc, TCheckMode::kCrcArc, ""},
+      {256 * 128 + 5, true, NAK, TCheckMode::kChecksum, std::string(257, 'S'), true},  // block 256 is number 0
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.size);
     const std::string bytes = MakeFile(c.size);
     statuses.clear();
-    TYModemTX tx(link, dir / "obj.zq", c.small, "", Recorder());
+    const std::string start(1, c.start);
+    TYModemTX tx(link, dir / "obj.zq", c.small, c.startAlreadyRead ? start : "", Recorder());
     std::vector<TFrame> frames;
-    EXPECT_EQ(Run(tx, [&] { frames = Receive(c.start, c.mode); }), kModalOk);
+    EXPECT_EQ(Run(tx, [&] { frames = Receive(c.startAlreadyRead ? "" : start, c.mode); }), kModalOk);
     EXPECT_TRUE(tx.Done());
     std::string headers, received;
     unsigned expected = 1;
@@ -90,76 +110,63 @@ TEST_F(YModemTX, BlockSizesPaddingAndCheckModes) {
   }
 }
 
-TEST_F(YModemTX, AStartRequestAlreadyReadIsUsedAndBlock256WrapsToZero) {
-  const std::string bytes = MakeFile(256 * 128 + 5);
-  TYModemTX tx(link, dir / "obj.zq", true, std::string(1, NAK), Recorder());
-  std::vector<TFrame> frames;
-  Run(tx, [&] { frames = Receive(NAK, TCheckMode::kChecksum, false); });
-  EXPECT_TRUE(tx.Done());
-  ASSERT_EQ(frames.size(), 257u);
-  EXPECT_EQ(frames[255].number, 0u);
-  EXPECT_EQ(frames[256].number, 1u);
-}
-
-TEST_F(YModemTX, StrayRepliesResendWithoutCountingNaksAndSilenceDo) {
+// Wrong start requests, stray replies, refusals and silence: how often each is
+// borne, what the log counts, and that a transfer given up ends in cancel bytes.
+TEST_F(YModemTX, RefusalsAreBorneFiveTimesTheSixthEndsTheTransfer) {
+  const std::string nak = "\x15";
+  struct TCase {
+    std::string file, firstReply, start, replies;
+    bool done;
+    std::string heard, logPrefix, logNumbers;
+    int errors;  // error statuses
+    int paused;  // prescribed pauses, ms
+    int minMs = 0;
+  };
+  // Before sending and after the dialog; a transfer given up adds the pause
+  // after a transfer error and the one of the fatal path.
+  const int done = 1 + 100, fatal = done + 100 + 100;
+  const std::string crc = "Tx needs CRC Flag #", eot = "Tx No ACK for EOT error #";
+  const TCase cases[] = {
+      // A stray 'A' and five NAKs resend the block; the sixth copy is taken.
+      {"obj.zq", "", nak, "A\x15\x15\x15\x15\x15\x06\x06", true, "SSSSSSSE", crc, "", 6, done},
+      {"obj.zq", "", nak, "\x15\x15\x15\x15\x15\x15", false, "SSSSSSCCC", crc, "", 6, fatal},
+      // No reply: the read time-out (2.5 s at least) and a pause of 0.8 s, then the block again.
+      {"obj.zq", "", nak, "-\x06\x06", true, "SSE", crc, "", 1, done + 800, 3300},
+      {"obj.zq", "", "\x18", "", false, "CCC", crc, "", 1, fatal},
+      {"obj.zq", nak, "", "\x18", false, "SCCC", crc, "", 1, fatal},
+      {"obj.zq", nak, "", "??????", false, "SSSSSSCCC", crc, "", 6, fatal},
+      // Wrong start requests (a zero byte among them), then the right one.
+      {"obj.zq", "", std::string("x\0E\x06" "A", 5) + nak, "\x06\x06", true, "SE", crc, "12345", 0, done},
+      {"obj.zq", "", "xyzxyz", "", false, "CCC", crc, "123456", 1, fatal},
+      // The first end of transmission says nothing in the log.
+      {"obj.zq", nak, "", "\x06\x15\x15?\x15\x06", true, "SEEEEE", eot, "2345", 0, done},
+      {"obj.zq", nak, "", "\x06\x15\x15\x15\x15\x15", false, "SEEEEECCC", eot, "23456", 1, fatal},
+      {"nothing.zq", nak, "", "", false, "CCC", crc, "", 1, done + 100},  // last: its message is checked below
+  };
   MakeFile(100);
-  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
-  int frames = 0;
-  Run(tx, [&] {
-    pty.Write(std::string(1, NAK));
-    // A stray 'A', then five NAKs: the sixth frame is accepted.
-    for (char reply : std::string("A\x15\x15\x15\x15\x15\x06")) {
-      const std::string f = pty.Read(3 + 128 + 1);
-      frames += f.size() == 132u ? 1 : 0;
-      pty.Write(std::string(1, reply));
-    }
-    ReadByte();
-    pty.Write(std::string(1, ACK));
-  });
-  EXPECT_TRUE(tx.Done());
-  EXPECT_EQ(frames, 7);
-  EXPECT_EQ(Count(StatusError), 6);
-}
-
-TEST_F(YModemTX, SixNaksForOneBlockCancelTheTransfer) {
-  MakeFile(300);
-  TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
-  std::string tail;
-  Run(tx, [&] {
-    pty.Write(std::string(1, NAK));
-    for (int i = 0; i < 6; ++i) {
-      pty.Read(132);
-      pty.Write(std::string(1, NAK));
-    }
-    tail = pty.Read(3, 5000);
-  });
-  EXPECT_FALSE(tx.Done());
-  EXPECT_EQ(tail, std::string(3, CAN));
-  EXPECT_FALSE(host.Connected());
-  EXPECT_EQ(LogCount("Serious error, disconnecting"), 1);
-  EXPECT_EQ(statuses.back().kind, StatusFinished);
-}
-
-TEST_F(YModemTX, CanFromTheCalculatorAndAMissingFile) {
-  MakeFile(10);
-  {
-    TYModemTX tx(link, dir / "obj.zq", false, "", Recorder());
-    std::string tail;
-    Run(tx, [&] {
-      pty.Write(std::string(1, CAN));
-      tail = pty.Read(3, 5000);
-    });
-    EXPECT_FALSE(tx.Done());
-    EXPECT_EQ(tail, std::string(3, CAN));
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    if (!host.Connected()) link.OpenComm(pty.path(), 115200);
+    TLogBook::Instance().Clear();
+    statuses.clear();
+    TYModemTX tx(link, dir / c.file, false, c.firstReply, Recorder());
+    std::string heard;
+    const TTickMs start = TickCount(), paused = PausedMsTotal();
+    Run(tx, [&] { heard = Converse(c.start, c.replies); });
+    EXPECT_GE(TickCount() - start, c.minMs);
+    EXPECT_EQ(PausedMsTotal() - paused, c.paused);
+    if (!c.done) heard += pty.Read(3, 1000) == std::string(3, CAN) ? "CCC" : "";
+    EXPECT_EQ(tx.Done(), c.done);
+    EXPECT_EQ(heard, c.heard);
+    std::vector<std::string> log;
+    for (const char n : c.logNumbers) log.push_back(c.logPrefix + n);
+    EXPECT_EQ(LogLines(c.logPrefix), log);
+    EXPECT_EQ(Count(StatusError), c.errors);
+    EXPECT_EQ(statuses.back().kind, StatusFinished);
+    const bool kept = c.done || c.file == "nothing.zq";
+    EXPECT_EQ(host.Connected(), kept);
+    EXPECT_EQ(LogCount("Serious error, disconnecting"), kept ? 0 : 1);
   }
-  link.OpenComm(pty.path(), 115200);
-  statuses.clear();
-  TYModemTX missing(link, dir / "nothing.zq", false, std::string(1, NAK), Recorder());
-  std::string tail;
-  Run(missing, [&] { tail = pty.Read(3, 5000); });
-  EXPECT_FALSE(missing.Done());
-  EXPECT_EQ(tail, std::string(3, CAN));
-  ASSERT_GE(statuses.size(), 1u);
   EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "nothing.zq") + " 2 (No such file or directory))");
 }
 
@@ -174,27 +181,12 @@ TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {
     pty.Write(std::string(1, ACK));
     // Whatever else comes, it ends in three CAN bytes.
     std::string all;
-    for (std::string b; !(b = pty.Read(1, 5000)).empty();) all += b;
+    for (std::string b; !all.ends_with(std::string(3, CAN)) && !(b = pty.Read(1, 5000)).empty();) all += b;
     tail = all.substr(all.size() >= 3 ? all.size() - 3 : 0);
   });
   EXPECT_FALSE(tx.Done());
   EXPECT_EQ(tail, std::string(3, CAN)) << TLogBook::Instance().Text();
   EXPECT_FALSE(host.Connected());
-}
-
-TEST_F(YModemTX, StrayRepliesAreBoundedToo) {
-  MakeFile(100);
-  TYModemTX tx(link, dir / "obj.zq", false, std::string(1, NAK), Recorder());
-  std::string tail;
-  Run(tx, [&] {
-    for (int i = 0; i < 6; ++i) {
-      pty.Read(132);
-      pty.Write("?");
-    }
-    tail = pty.Read(3, 5000);
-  });
-  EXPECT_FALSE(tx.Done());
-  EXPECT_EQ(tail, std::string(3, CAN));
 }
 
 TEST_F(YModemTX, TheRawStreamIsLengthPrefixedAndClosesTheLink) {
