@@ -63,7 +63,7 @@ class Cli : public ::testing::Test {
     return test::RunProgram(all, work.path().string());
   }
   std::string Dump() { return sim.Control("dump"); }
-  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200"}};
+  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200", "--hold-pauses", "on"}};  // a shortened pause loses bytes
   test::TTempDir work;
 };
 

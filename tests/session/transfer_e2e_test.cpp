@@ -36,7 +36,9 @@ const std::string kTextHeader = "%%ZQ: T(3)A(D)F(.);\n";
 
 class Objects : public test::TSessionFixture {
  protected:
+  // The simulator holds the PC to the calculator's pauses: a shortened one loses bytes.
   void Start(std::vector<std::string> args = {}, const std::string& speed = "115200") {
+    args.insert(args.end(), {"--hold-pauses", "on"});
     ASSERT_NO_FATAL_FAILURE(TSessionFixture::Start(std::move(args), speed));
     server->Connect(sim->PcPath());
     home.Name = "HOME";
@@ -169,11 +171,8 @@ TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
   for (const std::string name : {"home", "Home", "HOMEWORK"}) ASSERT_TRUE(Put(name, dir / "A.zq"));
   server->ListAll(home);
   host.SetTextMode(true);
-  for (const std::string name : {"home", "Home", "HOMEWORK"}) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(Get(name, dir / (name + ".txt")));
-    EXPECT_EQ(Slurp(dir / (name + ".txt")), kTextHeader + "42.\n");
-  }
+  for (const std::string name : {"home", "Home", "HOMEWORK"})
+    EXPECT_TRUE(Get(name, dir / (name + ".txt")) && Slurp(dir / (name + ".txt")) == kTextHeader + "42.\n") << name;
   TLogBook::Instance().Clear();
   EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
   EXPECT_FALSE(std::filesystem::exists(dir / "HOME.txt"));
@@ -442,11 +441,10 @@ TEST_F(Objects, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlocks) {
   std::set<int> totals;
   host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
   for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
-    SCOPED_TRACE(estimate);
     totals.clear();
     ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
-    EXPECT_TRUE(totals.contains(received));
-    if (estimate != received) { EXPECT_FALSE(totals.contains(static_cast<int>(estimate))); }
+    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
+        << estimate;
   }
 
   // The window's estimate is the sizes of HOME's entries plus 100; the names
