@@ -104,6 +104,8 @@ TEST_P(UsbPulseStreams, EndInTheConnectionError) {
   stop = true;
   peer.join();
   EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), p.keepsSending);
+  for (const std::string& line : test::LogLines("Calculator keeps sending after its answer, bytes = "))
+    if (p.atLeastMs) { EXPECT_LT(std::stoi(line.substr(51)), 600) << "a trickle of 100 bytes a second, for 2 s"; }
   EXPECT_EQ(LogCount("}  End pulse"), 0);
   EXPECT_FALSE(host.CommandCancelled());
   EXPECT_FALSE(host.Connected());
