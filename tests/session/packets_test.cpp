@@ -11,6 +11,7 @@
 #include "link/memory_link.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
+#include "support/line_peer.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -50,10 +51,7 @@ class Packets : public ::testing::Test {
     }
     peer.join();
   }
-  static std::string Packet(const std::string& payload) {
-    const std::string size{static_cast<char>(payload.size() >> 8), static_cast<char>(payload.size() & 0xFF)};
-    return size + payload + static_cast<char>(Checksum8(payload));
-  }
+  static std::string Packet(const std::string& payload) { return test::TLinePeer::Packet(payload); }
   test::TRecordingHost host;
   test::TRecordingHost calculatorHost;
   std::unique_ptr<TMemoryLink> calc;  // the calculator's end of the line
