@@ -81,14 +81,11 @@ TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
 }
 
 TEST(MirrorPlan, FoldersComeBeforeWhatTheyHold) {
-  TSide calc = {{"W", FolderSide()}, {"W/X", Obj("c")}, {"W/X/Y", Obj("c")}};
-  calc["W/X"] = FolderSide();
-  const auto steps = MakePlan(TDirection::kPull, {}, calc, {}, {});
-  ASSERT_EQ(steps.size(), 3u);
-  EXPECT_EQ(steps[0].key, "W");
-  EXPECT_EQ(steps[0].action, TAction::kMakeFolder);
-  EXPECT_EQ(steps[1].action, TAction::kMakeFolder);
-  EXPECT_EQ(steps[2].action, TAction::kCopy);
+  const TSide calc = {{"W/X/Y", Obj("c")}, {"W/X", FolderSide()}, {"W", FolderSide()}};
+  std::vector<std::pair<std::string, TAction>> steps;
+  for (const auto& step : MakePlan(TDirection::kPull, {}, calc, {}, {})) steps.emplace_back(step.key, step.action);
+  EXPECT_EQ(steps, (std::vector<std::pair<std::string, TAction>>{
+                       {"W", TAction::kMakeFolder}, {"W/X", TAction::kMakeFolder}, {"W/X/Y", TAction::kCopy}}));
 }
 
 TEST(MirrorState, RoundTripsAndRefusesOtherText) {
