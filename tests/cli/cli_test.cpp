@@ -63,7 +63,7 @@ class Cli : public ::testing::Test {
     return test::RunProgram(all, work.path().string());
   }
   std::string Dump() { return sim.Control("dump"); }
-  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200"}};
+  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200", "--hold-pauses", "on"}};  // a shortened pause loses bytes
   test::TTempDir work;
 };
 
@@ -133,39 +133,10 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_EQ(dump.find("HOME/WORK/NEW/"), std::string::npos);
   EXPECT_EQ(dump.find("HOME/A "), std::string::npos);
   EXPECT_EQ(CodeErr(Cli_({"mv", "PROG", "LST"})), "1 bridgit-cli: LST already exists in this folder.\n");
-}
 
-// Without a terminal nobody can answer a question: a new name is no
-// replacement and goes; an existing one stays, and the answer given is shown.
-TEST_F(Cli, APutWithoutATerminalSendsNewNamesAndSaysWhatItDeclined) {
-  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 2 * \\>>\n";
-  test::TRun r = Cli_({"put", work / "NEWP.txt"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/NEWP RPL"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Replace"), std::string::npos) << r.err;
-
-  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
-  r = Cli_({"put", work / "NEWP.txt"});
-  EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
-  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
-  EXPECT_EQ(CodeErr(Cli_({"put", "--no-replace", work / "NEWP.txt"})), "0 skipped NEWP (exists)\n");
-  EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
-
-  // A text the calculator cannot compile is no put; nor are bytes sent as text.
-  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
-  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
-  for (const std::string file : {"BAD.txt", "JUNK.zq"}) {
-    r = Cli_({"--yes", "put", work / file});
-    EXPECT_EQ(r.code, 1) << file;
-    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
-  }
-  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
-}
-
-// A long text travels through a scratch file. Another user of the machine
-// plants a link at the name it had in the shared temporary folder: the text
-// arrives, the link's target is untouched, and nothing is left behind.
-TEST_F(Cli, ALongTextPutKeepsItsScratchFileInAPrivateFolder) {
+  // A long text travels through a scratch file. Another user of the machine
+  // plants a link at the name it had in the shared temporary folder: the text
+  // arrives, the link's target is untouched, and nothing is left behind.
   test::TTempDir shared;
   std::ofstream(work / "victim") << "mine";
   const std::string planted = "$$$a" + std::filesystem::path(sim.PcPath()).filename().string();
@@ -173,7 +144,7 @@ TEST_F(Cli, ALongTextPutKeepsItsScratchFileInAPrivateFolder) {
   std::ofstream(work / "LONG.txt") << "%%ZQ: T(3)A(D)F(.);\n\"" << std::string(400, 'x') << "\"\n";
   std::vector<std::string> args = {"/usr/bin/env", "TMPDIR=" + shared.path().string(), BRIDGIT_CLI, "--port", sim.PcPath(),
                                    "--speed", "115200", "put", work / "LONG.txt"};
-  const test::TRun r = test::RunProgram(args, work.path().string());
+  r = test::RunProgram(args, work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(Dump().find("HOME/LONG String"), std::string::npos) << Dump();
   EXPECT_EQ(test::Slurp(work / "victim"), "mine");
@@ -299,7 +270,7 @@ TEST(CliMessages, KermitServerIsExplainedAndHinted) {
                 kStartKeys);
 }
 
-TEST_F(Cli, BadFileWarningsReachStandardError) {
+TEST_F(Cli, PutsWithoutATerminal) {
   ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
   std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
   std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
@@ -324,8 +295,33 @@ TEST_F(Cli, BadFileWarningsReachStandardError) {
                        "bridgit-cli: 1 file(s) not sent\n");
   EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
   std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
-  const test::TRun r = Cli_({"put", work / "G.txt"});
+  test::TRun r = Cli_({"put", work / "G.txt"});
   EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
+
+  // Without a terminal nobody can answer a question: a new name is no
+  // replacement and goes; an existing one stays, and the answer given is shown.
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 2 * \\>>\n";
+  r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/NEWP RPL"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Replace"), std::string::npos) << r.err;
+
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
+  r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
+  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
+  EXPECT_EQ(CodeErr(Cli_({"put", "--no-replace", work / "NEWP.txt"})), "0 skipped NEWP (exists)\n");
+  EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
+
+  // A text the calculator cannot compile is no put; nor are bytes sent as text.
+  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
+  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
+  for (const std::string file : {"BAD.txt", "JUNK.zq"}) {
+    r = Cli_({"--yes", "put", work / file});
+    EXPECT_EQ(r.code, 1) << file;
+    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
 // An upload whose object length cannot be found is written with its padding,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -80,14 +81,11 @@ TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
 }
 
 TEST(MirrorPlan, FoldersComeBeforeWhatTheyHold) {
-  TSide calc = {{"W", FolderSide()}, {"W/X", Obj("c")}, {"W/X/Y", Obj("c")}};
-  calc["W/X"] = FolderSide();
-  const auto steps = MakePlan(TDirection::kPull, {}, calc, {}, {});
-  ASSERT_EQ(steps.size(), 3u);
-  EXPECT_EQ(steps[0].key, "W");
-  EXPECT_EQ(steps[0].action, TAction::kMakeFolder);
-  EXPECT_EQ(steps[1].action, TAction::kMakeFolder);
-  EXPECT_EQ(steps[2].action, TAction::kCopy);
+  const TSide calc = {{"W/X/Y", Obj("c")}, {"W/X", FolderSide()}, {"W", FolderSide()}};
+  std::vector<std::pair<std::string, TAction>> steps;
+  for (const auto& step : MakePlan(TDirection::kPull, {}, calc, {}, {})) steps.emplace_back(step.key, step.action);
+  EXPECT_EQ(steps, (std::vector<std::pair<std::string, TAction>>{
+                       {"W", TAction::kMakeFolder}, {"W/X", TAction::kMakeFolder}, {"W/X/Y", TAction::kCopy}}));
 }
 
 TEST(MirrorState, RoundTripsAndRefusesOtherText) {
@@ -117,83 +115,56 @@ void PutString(TNibbleWriter& w, const std::string& chars) {
   w.Put5(static_cast<std::uint32_t>(5 + 2 * chars.size()));
   w.PutBytes(chars);
 }
+// A list (its prolog and end marker) around what `put` writes.
+void PutList(TNibbleWriter& w, const std::function<void()>& put) {
+  w.Put5(0x02A74);
+  put();
+  w.Put5(0x0312B);
+}
 std::string FileOf(const TNibbleWriter& w) { return kHeader + w.Packed(); }
 
 TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
   TNibbleWriter list, real, string;
-  list.Put5(0x02A74);
-  PutReal(list);
-  PutString(list, "odd");
-  list.Put5(0x0312B);
+  PutList(list, [&] { PutReal(list), PutString(list, "odd"); });
   PutReal(real);
   PutString(string, "odd");
   std::vector<std::string> out;
   ASSERT_TRUE(SplitBatch(FileOf(list), 2, false, out));
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], FileOf(real));  // 21 nibbles: the last byte's high nibble is 0
-  EXPECT_EQ(out[1], FileOf(string));
+  // 21 nibbles: the last byte's high nibble is 0.
+  EXPECT_EQ(out, (std::vector<std::string>{FileOf(real), FileOf(string)}));
   EXPECT_FALSE(SplitBatch(FileOf(list), 3, false, out));
   EXPECT_TRUE(out.empty());
 }
 
-TEST(MirrorBatch, AnEmptyTextMarksAnObjectWithoutAnExactText) {
-  TNibbleWriter answer;
-  answer.Put5(0x02A74);
-  PutString(answer, "{ 0. 0. 0. 0. }");
-  answer.Put5(0x02A74);
-  PutString(answer, "");
-  PutString(answer, "7.");
-  answer.Put5(0x0312B);
-  answer.Put5(0x0312B);
-  std::vector<std::string> out;
-  ASSERT_TRUE(SplitBatch(FileOf(answer), 2, true, out));
-  EXPECT_TRUE(out[0].empty());
-  EXPECT_EQ(out[1].substr(8 + 5), "{ 0. 0. 0. 0. }7.");
-}
-
-TEST(MirrorBatch, TextsGetTheFlagListInFrontAsASingleTextCopyDoes) {
-  TNibbleWriter answer, inner, one;
-  answer.Put5(0x02A74);
-  PutString(answer, "{ 0. 0. 0. 0. }");
-  answer.Put5(0x02A74);
-  PutString(answer, "42.");
-  PutString(answer, "\\<< DUP * \\>>");
-  answer.Put5(0x0312B);
-  answer.Put5(0x0312B);
+// Texts get the flag list in front, as a single text copy does; an empty text
+// marks an object without an exact text.
+TEST(MirrorBatch, TextsGetTheFlagListInFront) {
+  TNibbleWriter answer, one, prog;
+  PutList(answer, [&] {
+    PutString(answer, "{ 0. 0. 0. 0. }");
+    PutList(answer, [&] { PutString(answer, "42."), PutString(answer, ""), PutString(answer, "\\<< DUP * \\>>"); });
+  });
   PutString(one, "{ 0. 0. 0. 0. }42.");
+  PutString(prog, "{ 0. 0. 0. 0. }\\<< DUP * \\>>");
   std::vector<std::string> out;
-  ASSERT_TRUE(SplitBatch(FileOf(answer), 2, true, out));
-  EXPECT_EQ(out[0], FileOf(one));
-  EXPECT_EQ(out[1].substr(8 + 5), "{ 0. 0. 0. 0. }\\<< DUP * \\>>");
+  ASSERT_TRUE(SplitBatch(FileOf(answer), 3, true, out));
+  EXPECT_EQ(out, (std::vector<std::string>{FileOf(one), "", FileOf(prog)}));
 }
 
 // Whatever else the calculator answers is refused, so that the objects are
 // fetched one by one instead.
 TEST(MirrorBatch, AnythingButABatchIsRefused) {
-  TNibbleWriter empty, real, notStrings, open;
-  empty.Put5(0x02A74);
-  empty.Put5(0x0312B);
-  PutReal(real);
-  notStrings.Put5(0x02A74);
-  PutString(notStrings, "{ }");
-  notStrings.Put5(0x02A74);
-  PutReal(notStrings);
-  notStrings.Put5(0x0312B);
-  notStrings.Put5(0x0312B);
-  open.Put5(0x02A74);
+  TNibbleWriter empty, real, notStrings, open, unknown;
+  PutList(empty, [] {});  // the error branch's { }
+  PutReal(real);          // not a list
+  PutList(notStrings, [&] { PutString(notStrings, "{ }"), PutList(notStrings, [&] { PutReal(notStrings); }); });
+  open.Put5(0x02A74);  // cut short
   PutString(open, "no end");
+  PutList(unknown, [&] { unknown.Put5(0x0ABCD); });  // a type no table row knows: its end cannot be known
   std::vector<std::string> out;
-  EXPECT_FALSE(SplitBatch(FileOf(empty), 1, false, out));   // the error branch's { }
-  EXPECT_FALSE(SplitBatch(FileOf(real), 1, false, out));    // not a list
+  for (const auto* w : {&empty, &real, &open, &unknown}) EXPECT_FALSE(SplitBatch(FileOf(*w), 1, false, out));
   EXPECT_FALSE(SplitBatch(FileOf(notStrings), 1, true, out));
-  EXPECT_FALSE(SplitBatch(FileOf(open), 1, false, out));    // cut short
   EXPECT_FALSE(SplitBatch("ZQZQ", 1, false, out));
-  // A type no table row knows: where it ends cannot be known.
-  TNibbleWriter unknown;
-  unknown.Put5(0x02A74);
-  unknown.Put5(0x0ABCD);
-  unknown.Put5(0x0312B);
-  EXPECT_FALSE(SplitBatch(FileOf(unknown), 1, false, out));
   EXPECT_TRUE(out.empty());
 }
 
@@ -255,22 +226,23 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   r = Cli({"push", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
-}
 
-// Every object pulled and pushed into an empty calculator arrives as it was:
-// the text form is used only for types whose text compiles back exactly.
-TEST_F(Mirror, PulledFilesPushedIntoAnEmptyCalculatorGiveTheSameObjects) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
-  fs::remove(work / "m/.bridgit-mirror");
-  test::TTempDir empty;
-  test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
-  const test::TRun r = test::RunProgram(Args(other, {"push", "m"}), work.path().string());
+  // A program edited on the PC is pushed and listed.
+  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
+  Write("m/NOHDR.txt", "1 2 +\n");  // the run skips it: so does the dry run
+  r = Cli({"push", "m", "-n"});
+  EXPECT_EQ(r.out, "would send PROG.txt\n");
+  EXPECT_NE(r.err.find("NOHDR.txt lacks the header line"), std::string::npos) << r.err;
+  fs::remove(work / "m/NOHDR.txt");
+  EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
+  r = Cli({"push", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
-  std::set<std::string> before, after;
-  std::istringstream a(Dump()), b(other.Control("dump"));
-  for (std::string line; std::getline(a, line);) before.insert(line);
-  for (std::string line; std::getline(b, line);) after.insert(line);
-  EXPECT_EQ(before, after);
+  EXPECT_EQ(r.out, "sent PROG.txt\n");
+  EXPECT_NE(Dump().find("HOME/PROG RPL 15 \\<< DUP DUP * * \\>>"), std::string::npos) << Dump();
+  EXPECT_NE(Cli({"ls"}).out.find("PROG\tRPL\t15\n"), std::string::npos);
+  // The calculator's own spelling does not come back over the PC's.
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(Cli({"push", "m"}).out, "");
 }
 
 // The small objects of a folder come in one transfer per form, and each file
@@ -293,26 +265,19 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
     EXPECT_EQ(File(std::string("m/") + name + ".zq"), File("one.zq")) << name;
   }
   EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
-}
 
-TEST_F(Mirror, AProgramEditedOnThePcIsPushedAndListed) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
-  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
-  Write("m/NOHDR.txt", "1 2 +\n");  // the run skips it: so does the dry run
-  test::TRun r = Cli({"push", "m", "-n"});
-  EXPECT_EQ(r.out, "would send PROG.txt\n");
-  EXPECT_NE(r.err.find("NOHDR.txt lacks the header line"), std::string::npos) << r.err;
-  fs::remove(work / "m/NOHDR.txt");
-  EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
-  r = Cli({"push", "m"});
+  // Pushed into an empty calculator, every object arrives as it was: the text
+  // form is used only for types whose text compiles back exactly.
+  fs::remove(work / "m/.bridgit-mirror");
+  test::TTempDir empty;
+  test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
+  r = test::RunProgram(Args(other, {"push", "m"}), work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "sent PROG.txt\n");
-  EXPECT_NE(Dump().find("HOME/PROG RPL 15 \\<< DUP DUP * * \\>>"), std::string::npos) << Dump();
-  r = Cli({"ls"});
-  EXPECT_NE(r.out.find("PROG\tRPL\t15\n"), std::string::npos) << r.out;
-  // The calculator's own spelling does not come back over the PC's.
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
-  EXPECT_EQ(Cli({"push", "m"}).out, "");
+  std::set<std::string> before, after;
+  std::istringstream a(Dump()), b(other.Control("dump"));
+  for (std::string line; std::getline(a, line);) before.insert(line);
+  for (std::string line; std::getline(b, line);) after.insert(line);
+  EXPECT_EQ(before, after);
 }
 
 TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
@@ -337,19 +302,58 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   EXPECT_NE(Dump().find("HOME/LST List"), std::string::npos);
   EXPECT_NE(Dump().find("{ 1. 2. }"), std::string::npos) << Dump();
   EXPECT_EQ(Cli({"pull", "m"}).out, "");
+
+  // What the calculator cannot take is named and skipped, the rest goes on,
+  // and nothing the calculator refused ever counts as in sync.
+  Write("m/My Progs/A.txt", "%%ZQ: T(3)A(D)F(.);\n777.\n");  // two words to the calculator
+  Write("m/AA.zq", "");                                           // not an object
+  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
+  Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
+  r = Cli({"push", "m", "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\"sent\": [\"ZZ.txt\"]"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"file\": \"AA.zq\", \"reason\": \"could not send AA.zq (skipped)\"}"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("My Progs/: not a name the calculator takes"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("could not send AA.zq"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("could not send PROG.txt"), std::string::npos) << r.err;
+  const std::string dump = Dump();
+  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
+  EXPECT_NE(dump.find("HOME/ZZ Real"), std::string::npos) << dump;        // after the failures, still sent
+  EXPECT_NE(dump.find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos) << dump;
+  // The edit the calculator did not take is not forgotten: a later change
+  // on the calculator is a conflict, not a silent overwrite.
+  ASSERT_EQ(Cli({"exec", "HOME \\<< 3 \\>> 'PROG' STO"}).code, 0);
+  r = Cli({"pull", "m"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("conflict: PROG.txt"), std::string::npos) << r.out;
+  EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
 }
 
-TEST_F(Mirror, DeletionsAreListedAndMadeWithDelete) {
+// Deletions on either side are listed and made only with --delete; push
+// --force-pc puts back what the calculator lost, folder and all.
+TEST_F(Mirror, DeletionsAreListedAndMadeWithDeleteOrUndoneWithForcePc) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z", "WORK/DEEP"}).code, 0);
+  ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
+  test::TRun r = Cli({"push", "m"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("deleted on the calculator: A.txt"), std::string::npos) << r.out;
+  r = Cli({"push", "m", "--force-pc"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string dump = Dump();
+  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
+  EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
+  EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
   fs::remove(work / "m/PI2.txt");
-  test::TRun r = Cli({"pull", "m"});
+  r = Cli({"pull", "m"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("deleted on the calculator: A.txt (--delete deletes it here)\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"), std::string::npos);
   EXPECT_TRUE(fs::exists(work / "m/A.txt"));
-  EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);
-
   r = Cli({"pull", "m", "--delete"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_FALSE(fs::exists(work / "m/A.txt"));
@@ -383,43 +387,25 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
   EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
 }
 
-// What the calculator cannot take is named and skipped, the rest goes on,
-// and nothing the calculator refused ever counts as in sync.
-TEST_F(Mirror, WhatTheCalculatorCannotTakeIsSkippedAndStillCountsAsChanged) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
-  Write("m/My Progs/A.txt", "%%ZQ: T(3)A(D)F(.);\n777.\n");  // two words to the calculator
-  Write("m/AA.zq", "");                                           // not an object
-  Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
-  Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
-  test::TRun r = Cli({"push", "m", "--json"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("\"sent\": [\"ZZ.txt\"]"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("{\"file\": \"AA.zq\", \"reason\": \"could not send AA.zq (skipped)\"}"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("My Progs/: not a name the calculator takes"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("could not send AA.zq"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("could not send PROG.txt"), std::string::npos) << r.err;
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
-  EXPECT_NE(dump.find("HOME/ZZ Real"), std::string::npos) << dump;        // after the failures, still sent
-  EXPECT_NE(dump.find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos) << dump;
-  // The edit the calculator did not take is not forgotten: a later change
-  // on the calculator is a conflict, not a silent overwrite.
-  ASSERT_EQ(Cli({"exec", "HOME \\<< 3 \\>> 'PROG' STO"}).code, 0);
-  r = Cli({"pull", "m"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("conflict: PROG.txt"), std::string::npos) << r.out;
-  EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
-}
-
-// A calculator name that begins with a dot is mirrored like any other, and a
-// real that became a graphic leaves its text file for an object file.
-TEST_F(Mirror, HiddenNamesAndAChangedTypeKeepTheirObjects) {
-  ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO"}).code, 0);
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
-  EXPECT_EQ(File("m/.A.txt"), "%%ZQ: T(3)A(D)F(.);\n7.\n");
-  test::TRun r = Cli({"pull", "m"});
+// A calculator name that begins with a dot is mirrored like any other. A
+// list holding a graphic has no text that compiles back to it: it is
+// mirrored as an object file, so that an edit pushed back cannot lose the
+// graphic; a list of numbers stays text. A real that became a graphic leaves
+// its text file for an object file.
+TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
+  ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
+  // A string's text is its characters: checking it must never run them.
+  ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
+  test::TRun r = Cli({"-q", "pull", "m"});
+  ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
+  EXPECT_EQ(File("m/.A.txt"), "%%ZQ: T(3)A(D)F(.);\n7.\n");
+  EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
+  EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
+  EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
+  ASSERT_TRUE(fs::exists(work / "m/L2.zq"));
+  EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n");
+  EXPECT_EQ(Cli({"pull", "m"}).out, "");
   r = Cli({"push", "m", "--delete"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -431,42 +417,7 @@ TEST_F(Mirror, HiddenNamesAndAChangedTypeKeepTheirObjects) {
   EXPECT_EQ(r.out, "fetched A.zq\n");
   EXPECT_FALSE(fs::exists(work / "m/A.txt"));
   EXPECT_EQ(File("m/A.zq"), File("m/PIC.zq"));
-}
 
-// After objects and a folder were deleted on the calculator, push lists them,
-// and push --force-pc puts them back where they were, folder and all.
-TEST_F(Mirror, ForcePcPutsBackWhatTheCalculatorLost) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
-  ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
-  ASSERT_EQ(Cli({"rm", "WORK/DEEP"}).code, 0);
-  ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
-  test::TRun r = Cli({"push", "m"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("deleted on the calculator: A.txt"), std::string::npos) << r.out;
-  r = Cli({"push", "m", "--force-pc"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
-  EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
-  EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
-}
-
-// A list holding a graphic has no text that compiles back to it: it is
-// mirrored as an object file, so that an edit pushed back cannot lose the
-// graphic; a list of numbers stays text.
-TEST_F(Mirror, AListWithoutAnExactTextIsAnObjectFile) {
-  ASSERT_EQ(Cli({"exec", "HOME PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
-  // A string's text is its characters: checking it must never run them.
-  ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
-  test::TRun r = Cli({"-q", "pull", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
-  EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
-  EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
-  ASSERT_TRUE(fs::exists(work / "m/L2.zq"));
-  EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n");
   // The object file carries the graphic back whole.
   const std::string before = Dump();
   ASSERT_EQ(Cli({"rm", "L2"}).code, 0);

@@ -11,11 +11,11 @@
 #include "link/memory_link.h"
 #include "session/flag_list.h"
 #include "session/xmodem_server.h"
+#include "support/line_peer.h"
 #include "support/log_lines.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "transfer/block_checks.h"
-#include "transfer/ymodem_rx.h"
 #include "transfer/ymodem_tx.h"
 
 using namespace std::string_literals;
@@ -51,10 +51,7 @@ class Packets : public ::testing::Test {
     }
     peer.join();
   }
-  static std::string Packet(const std::string& payload) {
-    const std::string size{static_cast<char>(payload.size() >> 8), static_cast<char>(payload.size() & 0xFF)};
-    return size + payload + static_cast<char>(Checksum8(payload));
-  }
+  static std::string Packet(const std::string& payload) { return test::TLinePeer::Packet(payload); }
   test::TRecordingHost host;
   test::TRecordingHost calculatorHost;
   std::unique_ptr<TMemoryLink> calc;  // the calculator's end of the line
@@ -209,11 +206,8 @@ TEST_F(Packets, ExecuteLogsTheLetterBeforeItsPacket) {
   EXPECT_EQ(PausedMsTotal() - paused, 1 + 10 + 100) << "after the letter, before the reply, after the packet";
   EXPECT_EQ(wire, std::string("E\0\x05", 3) + "1 2 +" + std::string(1, static_cast<char>(Checksum8("1 2 +"))));
   const auto& lines = TLogBook::Instance().Lines();
-  const auto letter = std::find(lines.begin(), lines.end(), "send command = E");
-  const auto packet = std::find(lines.begin(), lines.end(), "command packet = '1 2 +'");
-  ASSERT_NE(letter, lines.end());
-  ASSERT_NE(packet, lines.end());
-  EXPECT_LT(letter - lines.begin(), packet - lines.begin());
+  const auto at = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) - lines.begin(); };
+  EXPECT_LT(at("send command = E"), at("command packet = '1 2 +'"));
 }
 
 TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
@@ -244,18 +238,9 @@ TEST_F(Packets, APulseAnsweredAtOnceLooksForNoLateAnswers) {
   EXPECT_EQ(wire, "M\x06");
 }
 
-TEST_F(Packets, OneBlockEachWay) {
+// A block sent on the in-memory link, after the pause before the first one.
+TEST_F(Packets, OneBlockSent) {
   const std::string data(128, 'a');
-  const std::string block = "\x01\x01\xFE"s + data + static_cast<char>(Checksum8(data));
-  TYModemRX rx(server->Channel().Link(), "", false, 0, nullptr);
-  std::string acks;
-  WithCalculator([&] {
-    calc->Take(1, 2000);  // the start request
-    calc->WriteComm(block + "\x04");
-    acks = calc->Take(2, 2000);
-  }, [&] { rx.Start(), rx.Join(); });
-  EXPECT_EQ(rx.Data, data);
-  EXPECT_EQ(acks, "\x06\x06");
   test::TTempDir dir;
   std::ofstream(dir / "a.zq", std::ios::binary) << data;
   TYModemTX tx(server->Channel().Link(), dir / "a.zq", true, "", nullptr);
@@ -269,7 +254,7 @@ TEST_F(Packets, OneBlockEachWay) {
     calc->WriteComm("\x06");
   }, [&] { tx.Start(), tx.Join(); });
   EXPECT_TRUE(tx.Done());
-  EXPECT_EQ(sent, block + "\x04");
+  EXPECT_EQ(sent, "\x01\x01\xFE"s + data + static_cast<char>(Checksum8(data)) + "\x04");
   EXPECT_EQ(PausedMsTotal() - paused, 1) << "before the first block";
 }
 

@@ -36,7 +36,9 @@ const std::string kTextHeader = "%%ZQ: T(3)A(D)F(.);\n";
 
 class Objects : public test::TSessionFixture {
  protected:
+  // The simulator holds the PC to the calculator's pauses: a shortened one loses bytes.
   void Start(std::vector<std::string> args = {}, const std::string& speed = "115200") {
+    args.insert(args.end(), {"--hold-pauses", "on"});
     ASSERT_NO_FATAL_FAILURE(TSessionFixture::Start(std::move(args), speed));
     server->Connect(sim->PcPath());
     home.Name = "HOME";
@@ -88,10 +90,14 @@ class Objects : public test::TSessionFixture {
   test::TTempDir dir;
 };
 
-TEST_F(Objects, EveryDemoObjectGoesOutAndBackBitIdentical) {
+// Every demo object goes out and back bit identical as an object file, and
+// through its text where the text gives the object again.
+TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
   Start();
+  const std::set<std::string> texts = {"A", "GREETING", "LST", "PROG", "EXPR", "MASK"};
   for (const std::string name : {"A", "PI2", "GREETING", "LST", "PROG", "EXPR", "BINT", "MASK", "PIC", "WORK"}) {
     SCOPED_TRACE(name);
+    host.SetTextMode(false);
     const std::string file = dir / (name + ".zq");
     ASSERT_TRUE(Get(name, file));
     const std::string bytes = Slurp(file);
@@ -102,60 +108,21 @@ TEST_F(Objects, EveryDemoObjectGoesOutAndBackBitIdentical) {
     server->ListAll(home);
     ASSERT_TRUE(Get("C" + name, dir / ("C" + name + ".zq")));
     EXPECT_EQ(Slurp(dir / ("C" + name + ".zq")), bytes);
+    if (!texts.contains(name)) continue;
+    host.SetTextMode(true);
+    ASSERT_TRUE(Get(name, dir / (name + ".txt")));
+    const std::string text = Slurp(dir / (name + ".txt"));
+    EXPECT_TRUE(text.starts_with(kTextHeader)) << text;
+    ASSERT_TRUE(Put("T" + name, dir / (name + ".txt")));
+    EXPECT_EQ(DumpLine("T" + name), DumpLine(name)) << text;
   }
   EXPECT_EQ(DumpLine("CWORK"), "");  // a folder is listed as one, not as a variable
   EXPECT_NE(Dump().find("HOME/CWORK/DEEP/Z Real 11 -1.5"), std::string::npos);
-}
-
-TEST_F(Objects, BinaryAndTextCopiesAtTheFastSpeedAndOverUsb) {
-  for (const bool usb : {false, true}) {
-    SCOPED_TRACE(usb ? "usb" : "115200");
-    if (usb) {
-      server->Connect("");
-      ::setenv("BRIDGIT_USB_ROOT", dir.path().c_str(), 1);
-      Start({"--model", "73G+", "--link", "usb", "--usb-root", dir.path().string()}, "115200");
-    } else {
-      Start({"--model", "71GII", "--speed", "115200"}, "115200");
-    }
-    host.SetTextMode(false);
-    // Disconnecting while the transfer thread holds the link is refused; the transfer goes on.
-    std::string refused;
-    host.SetProgressObserver([&](const TCommStatusState&) {
-      try {
-        if (refused.empty()) server->Connect("");
-      } catch (const std::exception& e) {
-        refused = e.what();
-      }
-    });
-    ASSERT_TRUE(Get("LST", dir / "LST.zq"));
-    host.SetProgressObserver(nullptr);
-    EXPECT_NE(refused.find("A transfer is running"), std::string::npos);
-    ASSERT_TRUE(Put("LST2", dir / "LST.zq"));
-    EXPECT_EQ(DumpLine("LST2"), DumpLine("LST"));
-    host.SetTextMode(true);
-    ASSERT_TRUE(Get("PROG", dir / "PROG.txt"));
-    ASSERT_TRUE(Put("PROG2", dir / "PROG.txt"));
-    EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
-  }
-  ::unsetenv("BRIDGIT_USB_ROOT");
-}
-
-TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
-  Start();
-  host.SetTextMode(true);
-  for (const std::string name : {"A", "GREETING", "LST", "PROG", "EXPR", "MASK"}) {
-    SCOPED_TRACE(name);
-    const std::string file = dir / (name + ".txt");
-    ASSERT_TRUE(Get(name, file));
-    const std::string text = Slurp(file);
-    EXPECT_TRUE(text.starts_with(kTextHeader)) << text;
-    ASSERT_TRUE(Put("T" + name, file));
-    EXPECT_EQ(DumpLine("T" + name), DumpLine(name)) << text;
-  }
   EXPECT_EQ(Slurp(dir / "GREETING.txt"), kTextHeader + "\"Hello \\\"calc\\\" \\-> \\<< world \\>>\"\n");
   EXPECT_EQ(Slurp(dir / "PROG.txt"), kTextHeader + "\\<< DUP * \\>>\n");
 
   // Text is quoted by the type the listing gave.
+  host.SetTextMode(true);
   const auto get = [&](const std::string& name, int icon) {
     const std::string file = dir / (name + std::to_string(icon) + ".txt");
     EXPECT_TRUE(server->GetToFile(name, file, icon, Item(name)->Size));
@@ -173,19 +140,40 @@ TEST_F(Objects, TextCopiesRoundTripThroughTheCalculator) {
 
   // Only the name HOME itself is refused, before anything is sent.
   host.SetTextMode(false);
-  ASSERT_TRUE(Get("A", dir / "A.zq"));
-  for (const std::string name : {"home", "Home", "HOMEWORK"}) ASSERT_TRUE(Put(name, dir / "A.zq"));
+  for (const std::string name : {"home", "Home", "HOMEWORK"}) ASSERT_TRUE(Put(name, dir / "A.zq"));  // the object got above
   server->ListAll(home);
   host.SetTextMode(true);
-  for (const std::string name : {"home", "Home", "HOMEWORK"}) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(Get(name, dir / (name + ".txt")));
-    EXPECT_EQ(Slurp(dir / (name + ".txt")), kTextHeader + "42.\n");
-  }
+  for (const std::string name : {"home", "Home", "HOMEWORK"})
+    EXPECT_TRUE(Get(name, dir / (name + ".txt")) && Slurp(dir / (name + ".txt")) == kTextHeader + "42.\n") << name;
   TLogBook::Instance().Clear();
   EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
   EXPECT_FALSE(std::filesystem::exists(dir / "HOME.txt"));
   EXPECT_FALSE(LogHas("send command")) << "nothing sent";
+}
+
+TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
+  ::setenv("BRIDGIT_USB_ROOT", dir.path().c_str(), 1);
+  Start({"--model", "73G+", "--link", "usb", "--usb-root", dir.path().string()}, "115200");
+  host.SetTextMode(false);
+  // Disconnecting while the transfer thread holds the link is refused; the transfer goes on.
+  std::string refused;
+  host.SetProgressObserver([&](const TCommStatusState&) {
+    try {
+      if (refused.empty()) server->Connect("");
+    } catch (const std::exception& e) {
+      refused = e.what();
+    }
+  });
+  ASSERT_TRUE(Get("LST", dir / "LST.zq"));
+  host.SetProgressObserver(nullptr);
+  EXPECT_NE(refused.find("A transfer is running"), std::string::npos);
+  ASSERT_TRUE(Put("LST2", dir / "LST.zq"));
+  EXPECT_EQ(DumpLine("LST2"), DumpLine("LST"));
+  host.SetTextMode(true);
+  ASSERT_TRUE(Get("PROG", dir / "PROG.txt"));
+  ASSERT_TRUE(Put("PROG2", dir / "PROG.txt"));
+  EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
+  ::unsetenv("BRIDGIT_USB_ROOT");
 }
 
 TEST_F(Objects, ALongTextPutWhoseTransferFailsReportsTheLinkFailure) {
@@ -316,10 +304,14 @@ TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
   EXPECT_TRUE(LogHas("Changing speed to 19200"));
 }
 
-TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
+// An object of a type the table lacks goes both ways byte exact, and so do a
+// backup and restore of the memory holding it.
+TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
   const std::string original = UnknownObjectFile();
   ASSERT_EQ(original.size(), 256u);
-  Start({"--memory", MemoryWithUnknownObject()});
+  const std::string memory = MemoryWithUnknownObject();
+  std::filesystem::create_directories(memory + "/WORK/DEEP");
+  Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
   ASSERT_NE(Item("ODD"), nullptr);
   EXPECT_EQ(Item("ODD")->Size, 248);  // the listing's size holds, not the 5 nibbles of a pointer
   ASSERT_TRUE(Get("ODD", dir / "ODD.zq"));
@@ -333,12 +325,7 @@ TEST_F(Objects, AnObjectOfATypeTheTableLacksGoesBothWaysByteExact) {
   EXPECT_EQ(Item("ODD2")->Size, 248);
   ASSERT_TRUE(Get("ODD2", dir / "ODD2.zq"));
   EXPECT_EQ(Slurp(dir / "ODD2.zq"), original);
-}
 
-TEST_F(Objects, BackupAndRestoreGiveTheSameMemoryByteExact) {
-  const std::string memory = MemoryWithUnknownObject();
-  std::filesystem::create_directories(memory + "/WORK/DEEP");
-  Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
   const std::string before = Dump();
   ASSERT_TRUE(server->Backup(dir / "odd.zqbackup", home.TotalSize()));
   std::string backup;
@@ -347,7 +334,6 @@ TEST_F(Objects, BackupAndRestoreGiveTheSameMemoryByteExact) {
   ASSERT_TRUE(WriteFileSafely(dir / "odd.zqbackup", backup, error));
   EXPECT_EQ(Dump(), before) << "fLaG is gone again";
   server->Connect("");
-
   std::filesystem::create_directories(dir / "empty");
   Start({"--memory", dir / "empty"});
   EXPECT_EQ(Dump(), "");
@@ -355,8 +341,8 @@ TEST_F(Objects, BackupAndRestoreGiveTheSameMemoryByteExact) {
   sim->Control("server");  // the person starts the server again
   server->Connect(sim->PcPath());
   server->ListAll(home);
-  ASSERT_TRUE(Get("ODD", dir / "back.zq"));
-  EXPECT_EQ(Slurp(dir / "back.zq"), UnknownObjectFile());
+  ASSERT_TRUE(Get("ODD2", dir / "back.zq"));
+  EXPECT_EQ(Slurp(dir / "back.zq"), original);
   std::string restored = Dump();
   const std::size_t flag = restored.find("HOME/fLaG ");
   ASSERT_NE(flag, std::string::npos);
@@ -452,11 +438,10 @@ TEST_F(Objects, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlocks) {
   std::set<int> totals;
   host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
   for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
-    SCOPED_TRACE(estimate);
     totals.clear();
     ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
-    EXPECT_TRUE(totals.contains(received));
-    if (estimate != received) { EXPECT_FALSE(totals.contains(static_cast<int>(estimate))); }
+    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
+        << estimate;
   }
 
   // The window's estimate is the sizes of HOME's entries plus 100; the names

@@ -41,25 +41,21 @@ class UsbPulse : public ::testing::Test {
     server.reset();
   }
 
-  // The calculator's side: waits for the first M, answers it properly, then
-  // sends `chunk` every `pauseMs` until the test ends, counting the PC's ACKs.
-  void Start(const std::string& chunk, int pauseMs, bool cancelOnFirstAck = false) {
-    peer = std::thread([=, this] {
+  // The calculator's side: waits for the first M, sends `answer`, then
+  // `chunk` every `pauseMs` until the test ends, counting the PC's ACKs.
+  void Start(const std::string& answer, const std::string& chunk, int pauseMs, bool cancelOnFirstAck = false) {
+    peer = std::thread([=, this]() mutable {
       std::string fromPc;
       while (!stop && fromPc.find('M') == std::string::npos) {
         fromPc += device.Received();
         SleepMs(1);
       }
-      Send(test::TLinePeer::Packet("123."));
-      bool cancelled = false;
+      Send(answer);
       while (!stop) {
         Send(chunk);
         for (char c : device.Received()) acks += c == '\x06' ? 1 : 0;
-        if (cancelOnFirstAck && !cancelled && acks > 0) {
-          host.PressCommandCancel();
-          cancelled = true;
-        }
-        if (pauseMs > 0) SleepMs(pauseMs);
+        if (cancelOnFirstAck && acks > 0) host.PressCommandCancel(), cancelOnFirstAck = false;
+        SleepMs(pauseMs);
       }
     });
   }
@@ -83,53 +79,46 @@ class UsbPulse : public ::testing::Test {
   std::thread peer;
 };
 
-TEST_F(UsbPulse, ADeviceThatFloodsAfterItsAnswerEndsThePulseWithTheConnectionError) {
-  Start(std::string(64, 'x'), 0);
+struct TStream {
+  std::string chunk;
+  int pauseMs;
+  bool cancel;
+  int keepsSending;  // how often the bound is logged
+  TTickMs atLeastMs;  // the time bound: load only lengthens it
+};
+
+class UsbPulseStreams : public UsbPulse, public ::testing::WithParamInterface<TStream> {};
+
+// A device that floods after its answer, one that trickles a byte every 10 ms
+// (never silent for a whole 80 ms slice, unless a loaded machine stalls this
+// thread that long, and too slow for the byte bound: only the time bound can
+// stop it), and a cancel while the device keeps sending: each ends the pulse
+// with the connection error.
+TEST_P(UsbPulseStreams, EndInTheConnectionError) {
+  const TStream& p = GetParam();
+  Start(test::TLinePeer::Packet("123."), p.chunk, p.pauseMs, p.cancel);
   const TTickMs start = TickCount();
   EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
   EXPECT_LT(TickCount() - start, 30000);  // it returns at all, long before anyone reaches for SIGKILL
+  EXPECT_GE(TickCount() - start, p.atLeastMs);
   stop = true;
   peer.join();
-  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 1);
+  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), p.keepsSending);
+  for (const std::string& line : test::LogLines("Calculator keeps sending after its answer, bytes = "))
+    if (p.atLeastMs) { EXPECT_LT(std::stoi(line.substr(51)), 600) << "a trickle of 100 bytes a second, for 2 s"; }
   EXPECT_EQ(LogCount("}  End pulse"), 0);
-  EXPECT_FALSE(host.Connected());
-  // One ACK per read slice: a bounded handful, not hundreds of thousands.
-  EXPECT_LT(acks.load(), 200);
-}
-
-TEST_F(UsbPulse, ATrickleThatNeverEndsIsBoundedByTime) {
-  // A byte every 10 ms: never silent for a whole 80 ms slice (unless a loaded
-  // machine stalls this thread that long), and slow enough (200 bytes in the
-  // two seconds) that only the time bound can stop it.
-  Start("x", 10);
-  EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
-  stop = true;
-  peer.join();
-  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 1);
-  EXPECT_FALSE(host.Connected());
-}
-
-TEST_F(UsbPulse, CancelIsServedWhileTheDeviceKeepsSending) {
-  Start("x", 10, true);
-  EXPECT_THROW(server->Channel().Pulse(), TConnectionError);
-  stop = true;
-  peer.join();
-  // The cancel ended it, not the bound: the pulse kept serving the person.
-  EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
   EXPECT_FALSE(host.CommandCancelled());
   EXPECT_FALSE(host.Connected());
+  EXPECT_LT(acks.load(), 200) << "one ACK per read slice: a bounded handful, not hundreds of thousands";
 }
 
+INSTANTIATE_TEST_SUITE_P(Devices, UsbPulseStreams,
+                         ::testing::Values(TStream{std::string(64, 'x'), 0, false, 1, 0}, TStream{"x", 10, false, 1, 2000},
+                                           TStream{"x", 10, true, 0, 0}));
+
 TEST_F(UsbPulse, LateAnswersAreStillDrainedAndThePulseEnds) {
-  peer = std::thread([this] {
-    std::string fromPc;
-    while (!stop && fromPc.find('M') == std::string::npos) {
-      fromPc += device.Received();
-      SleepMs(1);
-    }
-    const std::string packet = test::TLinePeer::Packet("123.");
-    Send(packet + packet + packet);  // two late answers behind the first
-  });
+  const std::string packet = test::TLinePeer::Packet("123.");
+  Start(packet + packet + packet, "", 1);  // two late answers behind the first
   server->Channel().Pulse();
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   EXPECT_EQ(LogCount("Calculator keeps sending after its answer"), 0);
