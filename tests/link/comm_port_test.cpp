@@ -61,6 +61,9 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
   EXPECT_FALSE(t.c_oflag & OPOST);
   EXPECT_EQ(link.ReadConstantMs(), 3000);  // opened with the long preset
+  std::string error;
+  EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
+  EXPECT_EQ(error, "the port is in use");
 
   link.ChangeSpeed(115200);
   ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
@@ -68,18 +71,10 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_TRUE(LogHas("Changing speed to 115200"));
 
   link.CloseComm();
-  link.OpenComm(pty.path(), 19200);
-  EXPECT_EQ(link.Timing().AfterCommandPacket, 100u);  // above 9600: the fast one
-}
-
-TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
-  link.OpenComm(pty.path(), 115200);
-  std::string error;
-  EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
-  EXPECT_EQ(error, "the port is in use");
-  link.CloseComm();
   EXPECT_TRUE(Free()) << "closing releases the port";
   link.CloseComm();  // on a closed link: nothing
+  link.OpenComm(pty.path(), 19200);
+  EXPECT_EQ(link.Timing().AfterCommandPacket, 100u);  // above 9600: the fast one
 }
 
 TEST_F(SerialLink, ReadsAndWrites) {
@@ -124,7 +119,8 @@ TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
   EXPECT_EQ(ReadWhileWriting(std::string(2040, 'p'), two), 2040);
 }
 
-TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
+// On a quiet port two reads; pending input goes, output just written leaves.
+TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
   link.OpenComm(pty.path(), 115200);
   const auto before = link.ReadCalls();
   link.ClearInput();
@@ -132,10 +128,6 @@ TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
   EXPECT_TRUE(LogHas("Clearing input stream  {"));
   EXPECT_TRUE(LogHas("}  Clear completed"));
   EXPECT_EQ(link.ReadConstantMs(), 3000) << "time-outs restored";
-}
-
-TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
-  link.OpenComm(pty.path(), 115200);
   pty.Write("stale bytes");
   link.WriteComm(std::string(3, '\x18'));  // cancel bytes just written
   link.ClearInput();
