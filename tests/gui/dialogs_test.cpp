@@ -85,9 +85,6 @@ TEST(PromptDialog, RewordsForTheModeAndShowsOnlyTheButtonsOfItsKind) {
   EXPECT_TRUE(prompt.ShowMessagePrompt("Change the speed?", ""));
   EXPECT_EQ(seen.caption, "Set the Calculator");
   EXPECT_FALSE(seen.modeChoice);
-  AnswerPrompt(driver, seen, "btnCancel");
-  EXPECT_FALSE(prompt.ShowMessagePrompt("Erase?", "Erase Calculator?"));
-  EXPECT_EQ(seen.caption, "Erase Calculator?");
   AnswerPrompt(driver, seen, "btnOK");
   EXPECT_TRUE(prompt.ShowPrompt(kPromptRestored, ""));
   EXPECT_EQ(seen.caption, "Wait for the Calculator");
