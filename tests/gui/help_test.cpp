@@ -109,16 +109,6 @@ class Help : public test::TWindowTest {
     ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
     QTest::mouseClick(control, Qt::LeftButton, {}, at.isNull() ? control->rect().center() : at);
   }
-  void OpenOptions(std::function<void(QWidget*)> step) {
-    boxes.When("FOptions", [step](QWidget* dialog) {
-      Activate(dialog);
-      step(dialog);
-      QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
-    });
-    Activate(window.get());
-    ChooseFromMenu('v', "mnuView", "mnuOptions");
-    ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  }
 
   QPointer<ui::TFCapture> capture;
 };
@@ -193,7 +183,8 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindow) {
 TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
   QString popup, whatsThis, frame, page, linked;
   bool toggled = true;
-  OpenOptions([&](QWidget* dialog) {
+  boxes.When("FOptions", [&](QWidget* dialog) {
+    Activate(dialog);
     auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
     ClickToFocus(controlCodes);
     popup = PopupAfterF1();
@@ -219,7 +210,10 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
       ClickLink("Contents");
       linked = window->HelpViewer().CurrentPage();
     }
+    QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
   });
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
   EXPECT_EQ(popup, kControlCodesText);
   EXPECT_EQ(whatsThis, kControlCodesText);
   EXPECT_FALSE(toggled);
