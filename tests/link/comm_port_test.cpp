@@ -77,7 +77,7 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_EQ(link.Timing().AfterCommandPacket, 100u);  // above 9600: the fast one
 }
 
-TEST_F(SerialLink, ReadsAndWrites) {
+TEST_F(SerialLink, ReadsAndWritesLongReadsInChunksUntilTheLineGoesQuiet) {
   link.OpenComm(pty.path(), 115200);
   link.SetShortTimeouts();
   EXPECT_EQ(link.ReadConstantMs(), 100);
@@ -95,17 +95,14 @@ TEST_F(SerialLink, ReadsAndWrites) {
   EXPECT_EQ(link.ReadComm(nothing, 0), 0);
   EXPECT_EQ(nothing, std::string(5, '\0'));
   EXPECT_EQ(TLogBook::Instance().LineCount(), 0u);
-}
 
-TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
-  link.OpenComm(pty.path(), 115200);
-  link.SetShortTimeouts();
+  // Long reads come in chunks and end when the line goes quiet.
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
-  std::string buf(3000, '\0');
+  std::string whole(3000, '\0');
   const auto callsBefore = link.ReadCalls();
-  EXPECT_EQ(ReadWhileWriting(data, buf), 3000);
-  EXPECT_EQ(buf, data);
+  EXPECT_EQ(ReadWhileWriting(data, whole), 3000);
+  EXPECT_EQ(whole, data);
   EXPECT_EQ(link.ReadCalls() - callsBefore, 2u);  // 2038 + 962
 
   // The calculator stops after 2500 bytes: the read ends with what came.
