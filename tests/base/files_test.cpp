@@ -85,8 +85,11 @@ TEST(TempFolder, IsMadeAgainWhenSomethingRemovedIt) {
   EXPECT_TRUE(fs::is_empty(shared.path()));
 }
 
-TEST(WriteFileSafely, ReplacesALinkAtTheTargetAndNeverWritesThroughIt) {
-  test::TTempDir dir;
+// A link at the target is replaced, never written through; a name as long as
+// the file system takes (255 bytes) is still written through a temporary
+// sibling, and nothing else is left in the folder.
+TEST(WriteFileSafely, ReplacesALinkAndWritesANameAtTheFileSystemsLimit) {
+  test::TTempDir dir, other;
   std::ofstream(dir / "victim") << "mine";
   fs::create_symlink(dir / "victim", dir / "OUT.zq");
   int error = 0;
@@ -94,18 +97,11 @@ TEST(WriteFileSafely, ReplacesALinkAtTheTargetAndNeverWritesThroughIt) {
   EXPECT_FALSE(fs::is_symlink(dir / "OUT.zq"));
   EXPECT_EQ(Slurp(dir / "OUT.zq"), "object");
   EXPECT_EQ(Slurp(dir / "victim"), "mine");
-}
-
-// A name as long as the file system takes (255 bytes) is still written
-// through a temporary sibling, and nothing else is left in the folder.
-TEST(WriteFileSafely, ANameAtTheFileSystemsLimitIsWritten) {
-  test::TTempDir dir;
   const std::string name = std::string(252, 'N') + ".zq";
-  int error = 0;
-  ASSERT_TRUE(WriteFileSafely(dir / name, "object", error)) << std::strerror(error);
-  ASSERT_TRUE(WriteFileSafely(dir / name, "again", error)) << std::strerror(error);
-  EXPECT_EQ(Slurp(dir / name), "again");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  ASSERT_TRUE(WriteFileSafely(other / name, "object", error)) << std::strerror(error);
+  ASSERT_TRUE(WriteFileSafely(other / name, "again", error)) << std::strerror(error);
+  EXPECT_EQ(Slurp(other / name), "again");
+  EXPECT_EQ(std::distance(fs::directory_iterator(other.path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -5,14 +5,13 @@
 namespace bridgit {
 namespace {
 
-TEST(TextHeader, FormatAndLength) {
+TEST(TextHeader, FormatSplitAndModes) {
   EXPECT_EQ(MakeTextHeader(3, 'D', '.'), "%%ZQ: T(3)A(D)F(.);");
   EXPECT_TRUE(StartsAsTextFile("%%ZQ: T(3)A(D)F(.);"));
   EXPECT_TRUE(StartsAsTextFile("%ZQZQ: anything"));
   EXPECT_FALSE(StartsAsTextFile("ZQZQ73-C"));
-}
 
-TEST(TextHeader, SplitReadsModesAndSkipsTheLineEnd) {
+  // Split: the modes read, the line end skipped.
   const TTextFile f = SplitTextFile("%%ZQ: T(3)A(R)F(,);\r\n\r\n  \\<< 1 \\>>\n");
   EXPECT_TRUE(f.hasHeader);
   EXPECT_EQ(f.angle, 'R');

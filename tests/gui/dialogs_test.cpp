@@ -1,15 +1,12 @@
 // The dialogs around the main window, driven as a person would: the
 // instruction prompt, options, properties, the two put questions, the progress
-// dialog, the about box, window geometry, help and the pictures.
+// dialog, the about box, help and the pictures.
 
-#include <map>
 #include <set>
 
 #include "gui/gui_support.h"
 #include "host/comm_status.h"
 #include "host/prompt_texts.h"
-#include "shell/window_pos_save.h"
-#include "support/temp_dir.h"
 #include "ui/dialogs/about_form.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
@@ -85,29 +82,18 @@ TEST(PromptDialog, RewordsForTheModeAndShowsOnlyTheButtonsOfItsKind) {
   EXPECT_TRUE(prompt.ShowMessagePrompt("Change the speed?", ""));
   EXPECT_EQ(seen.caption, "Set the Calculator");
   EXPECT_FALSE(seen.modeChoice);
-  AnswerPrompt(driver, seen, "btnCancel");
-  EXPECT_FALSE(prompt.ShowMessagePrompt("Erase?", "Erase Calculator?"));
-  EXPECT_EQ(seen.caption, "Erase Calculator?");
   AnswerPrompt(driver, seen, "btnOK");
   EXPECT_TRUE(prompt.ShowPrompt(kPromptRestored, ""));
   EXPECT_EQ(seen.caption, "Wait for the Calculator");
   EXPECT_EQ(seen.ok, "Connect");
 }
 
-TEST(ListSort, FoldersFirstNamesWithoutCaseSizesAsNumbers) {
-  using ui::CompareEntries;
-  const ui::TListEntry folder{"ZZZ", "Directory", "0", true};
-  const ui::TListEntry var{"AAA", "Real", "11", false};
-  for (int tag : {ui::kTagFiles, ui::kTagSize, ui::kTagType}) {
-    EXPECT_LT(CompareEntries(folder, var, tag, false), 0);
-    EXPECT_GT(CompareEntries(folder, var, tag, true), 0);  // descending: folders last
-  }
+TEST(ListSort, OnlyLettersFoldAndCopyTimesAreEstimated) {
+  // Folders first and sizes as numbers are the sorting journey's checks.
   EXPECT_LT(ui::CompareFolded("abc", "ABD"), 0);
   EXPECT_LT(ui::CompareFolded("AB", "abc"), 0);
   EXPECT_EQ(ui::CompareFolded("abc", "ABC"), 0);
   EXPECT_GT(ui::CompareFolded("_", "Z"), 0);  // only letters fold
-  const ui::TListEntry nine{"X", "Real", "9", false}, ten{"Y", "Real", "10", false};
-  EXPECT_LT(CompareEntries(nine, ten, ui::kTagSize, false), 0);
   EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, false), 7);
   EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, true), 14);
 }
@@ -195,29 +181,6 @@ TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
   about.show();
   EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
   EXPECT_EQ(about.windowTitle(), main.windowTitle());
-}
-
-// A window never saved keeps its design bounds, hidden; a fixed-size dialog
-// keeps its size; a place no screen shows any more is left for one on a screen.
-TEST(WindowGeometry, DialogsKeepTheirSizeAndComeBackOnScreen) {
-  test::TTempDir dir;
-  QSettings settings(QString::fromStdString(dir / "w.conf"), QSettings::IniFormat);
-  QWidget form;
-  form.setGeometry(10, 20, 300, 200);
-  shell::TWindowPosSave(&form, &settings, "Form").Restore(false, true, true);
-  EXPECT_EQ(form.geometry(), QRect(10, 20, 300, 200));
-  EXPECT_FALSE(form.isVisible());
-  for (const auto& [key, value] : std::map<QString, int>{{"Left", 30}, {"Top", 40}, {"Width", 350}, {"Height", 250}})
-    settings.setValue("Form/" + key, value);
-  QWidget dialog;
-  dialog.setFixedSize(120, 80);
-  shell::TWindowPosSave pos(&dialog, &settings, "Form");
-  pos.Restore(true, true, true);
-  EXPECT_EQ(dialog.size(), QSize(120, 80));
-  EXPECT_EQ(dialog.pos(), QPoint(30, 40));
-  settings.setValue("Form/Left", "-5000");
-  pos.Restore(true, true, true);
-  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog.pos())) << dialog.pos().x();
 }
 
 // Hints of controls with a help page or pop-up are marked for the person.

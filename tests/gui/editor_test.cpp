@@ -96,12 +96,6 @@ class TOnBox : public QObject {
   std::function<void()> step_;
 };
 
-// Waits, without serving the window, until a file exists.
-bool AppearsWithoutEvents(const fs::path& file) {
-  for (int i = 0; i < 3000 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return fs::exists(file);
-}
-
 TEST_F(EditAsText, AnEditorIsWaitedForAndAskedAboutOnlyWhenItReturnedAtOnceUnchanged) {
   // Like gedit without --wait: the file goes to a running instance, where the
   // person saves it later; the window waits until the person says saved.
@@ -116,7 +110,9 @@ TEST_F(EditAsText, AnEditorIsWaitedForAndAskedAboutOnlyWhenItReturnedAtOnceUncha
     TOnBox person(kSavedPrompt, [&] {
       whileAsking = After();
       std::ofstream(go.string()) << "";
-      ASSERT_TRUE(AppearsWithoutEvents(done));  // saved in the editor; now OK
+      // Saved in the editor (waited for without serving the window); now OK.
+      for (int i = 0; i < 3000 && !fs::exists(done); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ASSERT_TRUE(fs::exists(done));
     });
     EditWithCtrlE("A");
     EXPECT_EQ(whileAsking, "1 runs, 0 boxes, A 42., file kept");

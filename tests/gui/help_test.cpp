@@ -109,21 +109,11 @@ class Help : public test::TWindowTest {
     ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
     QTest::mouseClick(control, Qt::LeftButton, {}, at.isNull() ? control->rect().center() : at);
   }
-  void OpenOptions(std::function<void(QWidget*)> step) {
-    boxes.When("FOptions", [step](QWidget* dialog) {
-      Activate(dialog);
-      step(dialog);
-      QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
-    });
-    Activate(window.get());
-    ChooseFromMenu('v', "mnuView", "mnuOptions");
-    ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  }
 
   QPointer<ui::TFCapture> capture;
 };
 
-TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindow) {
+TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   // Main window: through the port box's edit field to the port box's page.
   ClickToFocus(window->findChild<QComboBox*>("cmboPort")->lineEdit());
   EXPECT_EQ(PageAfterF1(), "125001.html");
@@ -188,12 +178,33 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindow) {
   EXPECT_EQ(PageAfterF1(capture), "135000.html");
   WhatsThisClick(capture->findChild<QLabel*>("screenPicture"), QPoint(4, 4), capture);
   EXPECT_EQ(PopupText(), kPictureText);
+
+  Activate(window.get());
+  // "Connect..." first shows how to start the server: the connecting page.
+  QString page;
+  boxes.When("FDownLd", [&](QWidget* prompt) {
+    Activate(prompt);
+    page = PageAfterF1(prompt);
+    QTest::mouseClick(prompt->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+  });
+  ChooseFromMenu('f', "mnuFile", "mnuConnect");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
+  EXPECT_EQ(page, "125001.html");
+  EXPECT_FALSE(window->Connected());
+
+  // The waiting prompt of a manual download: the manual transfers page.
+  ui::TFDownLd& prompt = window->PromptDialog();
+  prompt.ShowPrompt(kPromptDownload, "");
+  Activate(&prompt);
+  EXPECT_EQ(PageAfterF1(&prompt), "125008.html");
+  prompt.HidePrompt(kPromptDownload);
 }
 
 TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
   QString popup, whatsThis, frame, page, linked;
   bool toggled = true;
-  OpenOptions([&](QWidget* dialog) {
+  boxes.When("FOptions", [&](QWidget* dialog) {
+    Activate(dialog);
     auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
     ClickToFocus(controlCodes);
     popup = PopupAfterF1();
@@ -219,7 +230,10 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
       ClickLink("Contents");
       linked = window->HelpViewer().CurrentPage();
     }
+    QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
   });
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
   EXPECT_EQ(popup, kControlCodesText);
   EXPECT_EQ(whatsThis, kControlCodesText);
   EXPECT_FALSE(toggled);
@@ -233,27 +247,6 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
   EXPECT_FALSE(viewer.isModal());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   viewer.close();
-}
-
-TEST_F(Help, F1InThePromptsOpensThePageOfTheirCommand) {
-  // "Connect..." first shows how to start the server: the connecting page.
-  QString page;
-  boxes.When("FDownLd", [&](QWidget* prompt) {
-    Activate(prompt);
-    page = PageAfterF1(prompt);
-    QTest::mouseClick(prompt->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
-  });
-  ChooseFromMenu('f', "mnuFile", "mnuConnect");
-  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  EXPECT_EQ(page, "125001.html");
-  EXPECT_FALSE(window->Connected());
-
-  // The waiting prompt of a manual download: the manual transfers page.
-  ui::TFDownLd& prompt = window->PromptDialog();
-  prompt.ShowPrompt(kPromptDownload, "");
-  Activate(&prompt);
-  EXPECT_EQ(PageAfterF1(&prompt), "125008.html");
-  prompt.HidePrompt(kPromptDownload);
 }
 
 // cshelp.txt read here: ".topic N" lines, each followed by its text.

@@ -54,8 +54,81 @@ QStringList Column(QTreeWidget* list, int column) {
   return out;
 }
 
-TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
+// Alt letters, one per letter in each menu and window: on menu items, buttons,
+// boxes and the labels of fields.
+QStringList MnemonicClashes(const QString& where, const QStringList& captions) {
+  QStringList clashes;
+  std::map<QKeySequence, QString> taken;
+  for (const QString& caption : captions) {
+    const QKeySequence key = QKeySequence::mnemonic(caption);
+    if (key.isEmpty()) clashes << where + ": no Alt letter in " + caption;
+    else if (!taken.emplace(key, caption).second) clashes << where + ": " + caption + " shares its letter with " + taken[key];
+  }
+  return clashes;
+}
+QStringList Captions(const QList<QAction*>& actions) {
+  QStringList out;
+  for (const QAction* a : actions)
+    if (!a->isSeparator() && a->isVisible()) out << a->text();
+  return out;
+}
+QStringList ControlCaptions(QWidget* window) {
+  QStringList out;
+  for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+    if (!b->text().isEmpty() && b->isVisibleTo(window) && b->window() == window) out << b->text();
+  for (const QGroupBox* g : window->findChildren<QGroupBox*>())
+    if (g->window() == window) out << g->title();
+  for (const QLabel* l : window->findChildren<QLabel*>())
+    if (l->buddy() && l->window() == window) out << l->text();
+  return out;
+}
+// Every control a screen reader reaches below `at` has a name to say; the
+// rows of a view are named by their texts.
+void Unnamed(QAccessibleInterface* at, QStringList& out) {
+  static const std::set<QAccessible::Role> controls = {
+      QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+      QAccessible::EditableText, QAccessible::List, QAccessible::Tree, QAccessible::Table, QAccessible::ButtonMenu};
+  if (controls.contains(at->role()) && at->text(QAccessible::Name).trimmed().isEmpty())
+    out << QString("%1 (%2)").arg(at->object() ? at->object()->objectName() : "?").arg(at->role());
+  if (at->role() == QAccessible::List || at->role() == QAccessible::Tree || at->role() == QAccessible::Table) return;
+  for (int i = 0; i < at->childCount(); ++i)
+    if (QAccessibleInterface* child = at->child(i); child && !child->state().invisible) Unnamed(child, out);
+}
+
+TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys) {
   Open();
+  QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
+  for (QMenu* menu : window->findChildren<QMenu*>())
+    if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
+  QStringList optionCaptions;
+  boxes.When("FOptions", [&](QWidget* dialog) {
+    optionCaptions = ControlCaptions(dialog);
+    Unnamed(QAccessible::queryAccessibleInterface(dialog), faults);
+    for (const char* control : {"rbtnTrans1", "chb031", "chbAddExtension"}) ClickBox(dialog->findChild<QAbstractButton*>(control));
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);  // which keeps the options
+  });
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
+  faults += MnemonicClashes("File Options", optionCaptions);
+  EXPECT_EQ(window->Host().FileSettings().translationLevel, 3);
+  EXPECT_TRUE(window->Host().FileSettings().translateControl);
+  EXPECT_TRUE(window->Host().FileSettings().addExtension);
+  Unnamed(QAccessible::queryAccessibleInterface(window.get()), faults);
+  EXPECT_EQ(faults, QStringList());
+  // Hints lead to help ("?*"), and the program's icon, at the desktop's
+  // sizes, is the icon of every window it makes.
+  EXPECT_EQ(window->findChild<QComboBox*>("cmboPort")->toolTip(), "?* Select a communications port");
+  EXPECT_EQ(window->findChild<QComboBox*>("cmboSpeed")->toolTip(), "?* Select a communications speed.  (ignored for USB)");
+  EXPECT_EQ(window->findChild<QStatusBar*>()->toolTip(), "?* Last command");
+  EXPECT_EQ(window->findChild<QWidget*>("btnLog")->toolTip(), "Show log window");  // no help context
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.bridgit.Bridgit");
+  const QIcon icon = QApplication::windowIcon();
+  EXPECT_EQ(icon.pixmap(256, 256).toImage().size(), QSize(256, 256));
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (!qobject_cast<QMenu*>(w)) {
+      EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
+    }
+
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
   // The folder shown, and the view with the keyboard: only that one shows its
@@ -117,82 +190,6 @@ TEST_F(Journey, ConnectsFromTheToolBarAndBrowsesWithMouseAndArrowKeys) {
   Type(Qt::Key_Home);
   Press(Qt::Key_Return);
   EXPECT_EQ(at(), "HOME WORK | list");
-}
-
-// Alt letters, one per letter in each menu and window: on menu items, buttons,
-// boxes and the labels of fields.
-QStringList MnemonicClashes(const QString& where, const QStringList& captions) {
-  QStringList clashes;
-  std::map<QKeySequence, QString> taken;
-  for (const QString& caption : captions) {
-    const QKeySequence key = QKeySequence::mnemonic(caption);
-    if (key.isEmpty()) clashes << where + ": no Alt letter in " + caption;
-    else if (!taken.emplace(key, caption).second) clashes << where + ": " + caption + " shares its letter with " + taken[key];
-  }
-  return clashes;
-}
-QStringList Captions(const QList<QAction*>& actions) {
-  QStringList out;
-  for (const QAction* a : actions)
-    if (!a->isSeparator() && a->isVisible()) out << a->text();
-  return out;
-}
-QStringList ControlCaptions(QWidget* window) {
-  QStringList out;
-  for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
-    if (!b->text().isEmpty() && b->isVisibleTo(window) && b->window() == window) out << b->text();
-  for (const QGroupBox* g : window->findChildren<QGroupBox*>())
-    if (g->window() == window) out << g->title();
-  for (const QLabel* l : window->findChildren<QLabel*>())
-    if (l->buddy() && l->window() == window) out << l->text();
-  return out;
-}
-// Every control a screen reader reaches below `at` has a name to say; the
-// rows of a view are named by their texts.
-void Unnamed(QAccessibleInterface* at, QStringList& out) {
-  static const std::set<QAccessible::Role> controls = {
-      QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
-      QAccessible::EditableText, QAccessible::List, QAccessible::Tree, QAccessible::Table, QAccessible::ButtonMenu};
-  if (controls.contains(at->role()) && at->text(QAccessible::Name).trimmed().isEmpty())
-    out << QString("%1 (%2)").arg(at->object() ? at->object()->objectName() : "?").arg(at->role());
-  if (at->role() == QAccessible::List || at->role() == QAccessible::Tree || at->role() == QAccessible::Table) return;
-  for (int i = 0; i < at->childCount(); ++i)
-    if (QAccessibleInterface* child = at->child(i); child && !child->state().invisible) Unnamed(child, out);
-}
-
-TEST_F(Journey, EveryMenuItemAndControlHasAnAltLetterAndAName) {
-  Open();
-  QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
-  for (QMenu* menu : window->findChildren<QMenu*>())
-    if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
-  QStringList optionCaptions;
-  boxes.When("FOptions", [&](QWidget* dialog) {
-    optionCaptions = ControlCaptions(dialog);
-    Unnamed(QAccessible::queryAccessibleInterface(dialog), faults);
-    for (const char* control : {"rbtnTrans1", "chb031", "chbAddExtension"}) ClickBox(dialog->findChild<QAbstractButton*>(control));
-    QTest::mouseClick(dialog->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);  // which keeps the options
-  });
-  ChooseFromMenu('v', "mnuView", "mnuOptions");
-  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  faults += MnemonicClashes("File Options", optionCaptions);
-  EXPECT_EQ(window->Host().FileSettings().translationLevel, 3);
-  EXPECT_TRUE(window->Host().FileSettings().translateControl);
-  EXPECT_TRUE(window->Host().FileSettings().addExtension);
-  Unnamed(QAccessible::queryAccessibleInterface(window.get()), faults);
-  EXPECT_EQ(faults, QStringList());
-  // Hints lead to help ("?*"), and the program's icon, at the desktop's
-  // sizes, is the icon of every window it makes.
-  EXPECT_EQ(window->findChild<QComboBox*>("cmboPort")->toolTip(), "?* Select a communications port");
-  EXPECT_EQ(window->findChild<QComboBox*>("cmboSpeed")->toolTip(), "?* Select a communications speed.  (ignored for USB)");
-  EXPECT_EQ(window->findChild<QStatusBar*>()->toolTip(), "?* Last command");
-  EXPECT_EQ(window->findChild<QWidget*>("btnLog")->toolTip(), "Show log window");  // no help context
-  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.bridgit.Bridgit");
-  const QIcon icon = QApplication::windowIcon();
-  EXPECT_EQ(icon.pixmap(256, 256).toImage().size(), QSize(256, 256));
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (!qobject_cast<QMenu*>(w)) {
-      EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
-    }
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {
@@ -288,10 +285,91 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   Settle();
   EXPECT_TRUE(Names().contains("New"));
   EXPECT_TRUE(Holds("HOME/New/"));
+
+  // File > Exit stops the calculator's server: the next start, given the port,
+  // says so with what to do under the error; once the server runs again, one
+  // click connects.
+  ChooseFromMenu('f', "mnuFile", "mnuClose");
+  ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+  const std::string port = sim->PcPath();
+  // Every setting is written, at its default after a first start (the
+  // column widths as the texts shown need them).
+  const std::map<QString, QString> written = {
+      {"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"ToolBarVis", "1"}, {"StatusBarVis", "1"}, {"DirViewStyle", "3"},
+      {"DirColSize", "3"}, {"DirSortCol", "0"}, {"DirSortReverse", "0"}, {"AddExtension", "1"}, {"AddCR", "1"}, {"TRANS031", "1"},
+      {"Editor", ""}, {"TRANSIO", "3"}, {"RPNPrompts", "1"}};
+  for (const auto& [key, value] : written) EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
+  for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
+    EXPECT_TRUE(settings->contains(key)) << key;
+  // Letter case aside, the argument names the listed port.
+  window.reset();
+  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
+  window->show();
+  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty() && !window->Busy(); }, 20000));
+  EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
+                                   port + ". Is its XModem server running?\nTo Start Xsrvr"),
+            std::string::npos)
+      << boxes.boxTexts[0];
+  // The failed start leaves the window disconnected, its port and speed free.
+  EXPECT_FALSE(window->Connected());
+  EXPECT_TRUE(window->findChild<QComboBox*>("cmboPort")->isEnabled());
+  EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
+  sim->Control("server");
+  window->activateWindow();
+  Connect();
+  EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 
-TEST_F(Journey, CopiesThreeItemsAndPastesThemIntoAnotherFolder) {
+TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFolder) {
   Open();
+  ClickItem(list, Item("A"));
+  ChooseFromMenu('v', "mnuView", "mnuRPL");
+  auto* commands = window->CommandWindow();
+  ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
+  Activate(commands);  // the person clicks into the new window: the desktop makes it active
+  auto* box = commands->findChild<QComboBox*>("cmboCmd");
+  auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
+  EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the warning is wrapped to the window";
+  EXPECT_TRUE(memo->toPlainText().contains("- -  WARNING  - -"));
+  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+  QApplication::clipboard()->setText(QString(120, 'x'));
+  Type(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(box->currentText(), QString(99, 'x'));
+  box->lineEdit()->clear();
+  Type(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(box->currentText().size(), 99);
+
+  // Enter sends what was typed; the stack shows the answer; the history
+  // holds each command once, the latest first.
+  Type(Qt::Key_A, Qt::ControlModifier);
+  for (const char* command : {"6 7 *", "\"AB\"", "6 7 *"}) {
+    QTest::keyClicks(QApplication::focusWidget(), command);
+    Press(Qt::Key_Return);
+  }
+  EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
+  EXPECT_EQ(box->currentText() + "|" + box->itemText(0) + "|" + box->itemText(1) + "|" + box->itemText(2), "|6 7 *|\"AB\"|");
+  // Without automatic update a command leaves the picture as it was; Enter in
+  // the empty box reads the stack again: the lowest 7 of 10 levels.
+  ClickBox(commands->findChild<QCheckBox*>("chbAutoUpdate"));
+  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+  QTest::keyClicks(box->lineEdit(), "CLEAR 1 2 3 4 5 6 7 8 9 10");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(memo->toPlainText(), "7: 4.\n6: 5.\n5: 6.\n4: 7.\n3: 8.\n2: 9.\n1: 10.");
+  // A command the calculator refuses says why in the window.
+  auto* error = commands->findChild<QLabel*>("lblError");
+  EXPECT_FALSE(error->isVisible());
+  QTest::keyClicks(box->lineEdit(), "1 0 /");
+  Press(Qt::Key_Return);
+  EXPECT_TRUE(error->isVisible());
+  EXPECT_EQ(error->text(), "Error: Infinite Result");
+  commands->close();
+  EXPECT_EQ(settings->value("RplCmd/AutoStack").toString(), "0");
+  // The main window's view kept its focus through that command's busy spell.
+  ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
+  EXPECT_TRUE(FocusIn(list));
+
   SelectItems({"A", "LST", "\\->SPEED"});
   ASSERT_EQ(Selected().size(), 3);
   Press(Qt::Key_C, Qt::ControlModifier);
@@ -511,58 +589,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "");
 }
 
-TEST_F(Journey, TheCommandWindowTakesNoMoreThanItsLineFromAKeyboardPaste) {
-  Open();
-  ClickItem(list, Item("A"));
-  ChooseFromMenu('v', "mnuView", "mnuRPL");
-  auto* commands = window->CommandWindow();
-  ASSERT_TRUE(WaitUntil([&] { return commands->isVisible(); }));
-  Activate(commands);  // the person clicks into the new window: the desktop makes it active
-  auto* box = commands->findChild<QComboBox*>("cmboCmd");
-  auto* memo = commands->findChild<QPlainTextEdit*>("historyText");
-  EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the warning is wrapped to the window";
-  EXPECT_TRUE(memo->toPlainText().contains("- -  WARNING  - -"));
-  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
-  QApplication::clipboard()->setText(QString(120, 'x'));
-  Type(Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(box->currentText(), QString(99, 'x'));
-  box->lineEdit()->clear();
-  Type(Qt::Key_Insert, Qt::ShiftModifier);
-  EXPECT_EQ(box->currentText().size(), 99);
-
-  // Enter sends what was typed; the stack shows the answer; the history
-  // holds each command once, the latest first.
-  Type(Qt::Key_A, Qt::ControlModifier);
-  for (const char* command : {"6 7 *", "\"AB\"", "6 7 *"}) {
-    QTest::keyClicks(QApplication::focusWidget(), command);
-    Press(Qt::Key_Return);
-  }
-  EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
-  EXPECT_EQ(box->currentText() + "|" + box->itemText(0) + "|" + box->itemText(1) + "|" + box->itemText(2), "|6 7 *|\"AB\"|");
-  // Without automatic update a command leaves the picture as it was; Enter in
-  // the empty box reads the stack again: the lowest 7 of 10 levels.
-  ClickBox(commands->findChild<QCheckBox*>("chbAutoUpdate"));
-  QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
-  QTest::keyClicks(box->lineEdit(), "CLEAR 1 2 3 4 5 6 7 8 9 10");
-  Press(Qt::Key_Return);
-  EXPECT_EQ(memo->toPlainText(), "3: 42.\n2: \"AB\"\n1: 42.");
-  Press(Qt::Key_Return);
-  EXPECT_EQ(memo->toPlainText(), "7: 4.\n6: 5.\n5: 6.\n4: 7.\n3: 8.\n2: 9.\n1: 10.");
-  // A command the calculator refuses says why in the window.
-  auto* error = commands->findChild<QLabel*>("lblError");
-  EXPECT_FALSE(error->isVisible());
-  QTest::keyClicks(box->lineEdit(), "1 0 /");
-  Press(Qt::Key_Return);
-  EXPECT_TRUE(error->isVisible());
-  EXPECT_EQ(error->text(), "Error: Infinite Result");
-  commands->close();
-  EXPECT_EQ(settings->value("RplCmd/AutoStack").toString(), "0");
-  // The main window's view kept its focus through that command's busy spell.
-  ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
-  EXPECT_TRUE(FocusIn(list));
-}
-
-TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
+TEST_F(Journey, ADoubleClickEditsAndRightClickOpensThePopUpMenuOnWhatItPointsAt) {
   Open();
   // An editor that takes its time and changes nothing.
   const fs::path editor = dir.path() / "slow-editor";
@@ -579,10 +606,7 @@ TEST_F(Journey, ADoubleClickOnASelectedVariableEditsItAndRenamesNothing) {
   for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
   EXPECT_TRUE(Holds("HOME/LST List"));
   EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
-}
 
-TEST_F(Journey, RightClickOpensThePopUpMenuOnWhatItPointsAt) {
-  Open();
   auto* popup = window->findChild<QMenu*>("popupMenu");
   // Through the window system, as the desktop delivers a right click: the
   // press, the release and the context menu request it makes of them.
@@ -729,42 +753,6 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   settings->setValue("DirWidthType", "0");
   NewWindow();
   EXPECT_GE(list->columnWidth(1), 60);
-}
-
-// File > Exit stops the calculator's server: the next start, given the port,
-// says so with what to do under the error; once the server runs again, one
-// click connects.
-TEST_F(Journey, AfterExitTheNextStartSaysHowToStartTheServer) {
-  Open();
-  ChooseFromMenu('f', "mnuFile", "mnuClose");
-  ASSERT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
-  const std::string port = sim->PcPath();
-  // Every setting is written, at its default after a first start (the
-  // column widths as the texts shown need them).
-  const std::map<QString, QString> written = {
-      {"Port", QString::fromStdString(port)}, {"Speed", "115200"}, {"ToolBarVis", "1"}, {"StatusBarVis", "1"}, {"DirViewStyle", "3"},
-      {"DirColSize", "3"}, {"DirSortCol", "0"}, {"DirSortReverse", "0"}, {"AddExtension", "1"}, {"AddCR", "1"}, {"TRANS031", "1"},
-      {"Editor", ""}, {"TRANSIO", "3"}, {"RPNPrompts", "1"}};
-  for (const auto& [key, value] : written) EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
-  for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
-    EXPECT_TRUE(settings->contains(key)) << key;
-  // Letter case aside, the argument names the listed port.
-  window.reset();
-  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
-  window->show();
-  ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty() && !window->Busy(); }, 20000));
-  EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
-                                   port + ". Is its XModem server running?\nTo Start Xsrvr"),
-            std::string::npos)
-      << boxes.boxTexts[0];
-  // The failed start leaves the window disconnected, its port and speed free.
-  EXPECT_FALSE(window->Connected());
-  EXPECT_TRUE(window->findChild<QComboBox*>("cmboPort")->isEnabled());
-  EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
-  sim->Control("server");
-  window->activateWindow();
-  Connect();
-  EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 
 }  // namespace

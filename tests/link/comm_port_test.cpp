@@ -61,6 +61,9 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
   EXPECT_FALSE(t.c_oflag & OPOST);
   EXPECT_EQ(link.ReadConstantMs(), 3000);  // opened with the long preset
+  std::string error;
+  EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
+  EXPECT_EQ(error, "the port is in use");
 
   link.ChangeSpeed(115200);
   ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
@@ -68,21 +71,13 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   EXPECT_TRUE(LogHas("Changing speed to 115200"));
 
   link.CloseComm();
+  EXPECT_TRUE(Free()) << "closing releases the port";
+  link.CloseComm();  // on a closed link: nothing
   link.OpenComm(pty.path(), 19200);
   EXPECT_EQ(link.Timing().AfterCommandPacket, 100u);  // above 9600: the fast one
 }
 
-TEST_F(SerialLink, APortInUseCannotBeOpenedAgain) {
-  link.OpenComm(pty.path(), 115200);
-  std::string error;
-  EXPECT_LT(posix::OpenExclusive(pty.path(), O_RDWR, error), 0);
-  EXPECT_EQ(error, "the port is in use");
-  link.CloseComm();
-  EXPECT_TRUE(Free()) << "closing releases the port";
-  link.CloseComm();  // on a closed link: nothing
-}
-
-TEST_F(SerialLink, ReadsAndWrites) {
+TEST_F(SerialLink, ReadsAndWritesLongReadsInChunksUntilTheLineGoesQuiet) {
   link.OpenComm(pty.path(), 115200);
   link.SetShortTimeouts();
   EXPECT_EQ(link.ReadConstantMs(), 100);
@@ -100,17 +95,14 @@ TEST_F(SerialLink, ReadsAndWrites) {
   EXPECT_EQ(link.ReadComm(nothing, 0), 0);
   EXPECT_EQ(nothing, std::string(5, '\0'));
   EXPECT_EQ(TLogBook::Instance().LineCount(), 0u);
-}
 
-TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
-  link.OpenComm(pty.path(), 115200);
-  link.SetShortTimeouts();
+  // Long reads come in chunks and end when the line goes quiet.
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
-  std::string buf(3000, '\0');
+  std::string whole(3000, '\0');
   const auto callsBefore = link.ReadCalls();
-  EXPECT_EQ(ReadWhileWriting(data, buf), 3000);
-  EXPECT_EQ(buf, data);
+  EXPECT_EQ(ReadWhileWriting(data, whole), 3000);
+  EXPECT_EQ(whole, data);
   EXPECT_EQ(link.ReadCalls() - callsBefore, 2u);  // 2038 + 962
 
   // The calculator stops after 2500 bytes: the read ends with what came.
@@ -124,7 +116,8 @@ TEST_F(SerialLink, LongReadsComeInChunksAndEndWhenTheLineGoesQuiet) {
   EXPECT_EQ(ReadWhileWriting(std::string(2040, 'p'), two), 2040);
 }
 
-TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
+// On a quiet port two reads; pending input goes, output just written leaves.
+TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
   link.OpenComm(pty.path(), 115200);
   const auto before = link.ReadCalls();
   link.ClearInput();
@@ -132,10 +125,6 @@ TEST_F(SerialLink, ClearInputOnAQuietPortReadsTwice) {
   EXPECT_TRUE(LogHas("Clearing input stream  {"));
   EXPECT_TRUE(LogHas("}  Clear completed"));
   EXPECT_EQ(link.ReadConstantMs(), 3000) << "time-outs restored";
-}
-
-TEST_F(SerialLink, ClearInputDiscardsPendingInputButLetsOutputLeave) {
-  link.OpenComm(pty.path(), 115200);
   pty.Write("stale bytes");
   link.WriteComm(std::string(3, '\x18'));  // cancel bytes just written
   link.ClearInput();

@@ -125,19 +125,18 @@ TEST_F(UsbLink, ClearInputDropsWhatIsComingAndCloseReturnsWhileTheReaderBlocks) 
   EXPECT_FALSE(link.HasReader());
 }
 
-TEST_F(UsbLink, ADeviceWithNobodyAtTheCalculatorEndDoesNotOpen) {
-  device.Unplug();
-  EXPECT_THROW(link.OpenComm("ZQx3G+", 115200), TConnectionError);
-  EXPECT_FALSE(link.IsOpen());
-  EXPECT_THROW(link.OpenComm("ZQx3G+_3", 115200), TConnectionError);
-}
-
-TEST_F(UsbLink, ACalculatorThatGoesAwayIsSilenceNotASpin) {
+// A calculator that goes away is silence, not a spin; a device with nobody at
+// the calculator's end does not open.
+TEST_F(UsbLink, ACalculatorThatGoesAwayIsSilenceAndItsDeviceDoesNotOpen) {
   link.OpenComm("ZQx3G+", 115200);
   device.Unplug();
   host.SetCommandStatusVisible(true);
   std::string buf(1, '\0');
   EXPECT_EQ(link.ReadComm(buf, 300), 0);
+  link.CloseComm();
+  EXPECT_THROW(link.OpenComm("ZQx3G+", 115200), TConnectionError);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_THROW(link.OpenComm("ZQx3G+_3", 115200), TConnectionError);
 }
 
 }  // namespace

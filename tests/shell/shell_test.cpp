@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 #include <QWidget>
@@ -77,6 +78,20 @@ TEST(WindowPosSave, KeysAndValuesKeptBetweenRuns) {
   settings.setValue("Main/PanelVisible", "0");
   pos2.Restore(false, true, false);
   EXPECT_TRUE(panel2->isHidden());
+
+  // A window never saved keeps its design bounds, hidden; a fixed-size dialog
+  // keeps its size; a place no screen shows any more is left for one on a screen.
+  QWidget fresh;
+  fresh.setGeometry(10, 20, 300, 200);
+  shell::TWindowPosSave(&fresh, &settings, "Never").Restore(false, true, true);
+  EXPECT_EQ(fresh.geometry(), QRect(10, 20, 300, 200));
+  EXPECT_FALSE(fresh.isVisible());
+  QWidget dialog;
+  dialog.setFixedSize(120, 80);
+  settings.setValue("Main/Left", "-5000");
+  shell::TWindowPosSave(&dialog, &settings, "Main").Restore(true, true, true);
+  EXPECT_EQ(dialog.size(), QSize(120, 80));
+  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog.pos())) << dialog.pos().x();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <utility>
 
 #include "calcdata/nibbles.h"
@@ -229,45 +230,34 @@ TEST(CalcSim, TheRelayRunsUntilSignalledAndRemovesItsLinks) {
   EXPECT_FALSE(std::filesystem::is_symlink(dir / "b"));
 }
 
-// The line's path is a link the simulator makes; a file someone keeps at that
-// path is refused and kept, a link left by an earlier run is replaced.
-TEST(CalcSim, TheLinePathReplacesOnlyALink) {
-  test::TTempDir dir;
-  const std::string file = dir / "line";
-  std::ofstream(file) << "keep me";
-  const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", file, "--control", dir / "control"});
-  EXPECT_NE(r.code, 0);
-  EXPECT_EQ(r.err, "bridgit-calcsim: the link path exists and is not a link: " + file + "\n");
-  EXPECT_EQ(test::Slurp(file), "keep me");
-  EXPECT_FALSE(std::filesystem::exists(dir / "control"));
-
-  std::filesystem::remove(file);
-  std::filesystem::create_symlink("/dev/null", file);
-  test::TCalcSim sim({"--path", file});
-  ASSERT_FALSE(sim.PcPath().empty());
-  EXPECT_TRUE(std::filesystem::is_symlink(file));
-  EXPECT_NE(std::filesystem::read_symlink(file), "/dev/null");
-}
-
-// The control socket presses keys and dumps the memory: a path that holds
-// anything but a socket is refused and kept, and the socket is the owner's alone.
-TEST(CalcSim, TheControlSocketIsPrivateAndReplacesOnlyASocket) {
+// The line's path is a link the simulator makes, and its control socket (which
+// presses keys and dumps the memory) the owner's alone: a file someone keeps at
+// either path is refused and kept, a link or socket left by an earlier run replaced.
+TEST(CalcSim, ItsLineAndControlSocketReplaceOnlyWhatAnEarlierRunLeft) {
   test::TTempDir dir;
   const std::string file = dir / "notes";
   std::ofstream(file) << "keep me";
-  const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", file});
-  EXPECT_NE(r.code, 0);
-  EXPECT_EQ(r.err, "bridgit-calcsim: the control socket path exists and is not a socket: " + file + "\n");
-  EXPECT_EQ(test::Slurp(file), "keep me");
-  EXPECT_FALSE(std::filesystem::exists(dir / "line"));
+  for (const auto& [option, other, what] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"--path", "--control", "the link path exists and is not a link: "},
+           {"--control", "--path", "the control socket path exists and is not a socket: "}}) {
+    const test::TRun r = test::RunProgram({BRIDGIT_CALCSIM, option, file, other, dir / "other"});
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.err, "bridgit-calcsim: " + what + file + "\n");
+    EXPECT_EQ(test::Slurp(file), "keep me");
+    EXPECT_FALSE(std::filesystem::exists(dir / "other"));
+  }
   std::filesystem::create_directories(dir / "folder");
   EXPECT_NE(test::RunProgram({BRIDGIT_CALCSIM, "--path", dir / "line", "--control", dir / "folder"}).code, 0);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
 
+  std::filesystem::remove(file);
+  std::filesystem::create_symlink("/dev/null", file);
   const mode_t mask = ::umask(0);  // the widest umask a person may have
-  test::TCalcSim sim({});
+  test::TCalcSim sim({"--path", file});
   ::umask(mask);
   ASSERT_FALSE(sim.PcPath().empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_NE(std::filesystem::read_symlink(file), "/dev/null");
   struct stat st {};
   ASSERT_EQ(::lstat((sim.dir() / "control").c_str(), &st), 0);
   EXPECT_TRUE(S_ISSOCK(st.st_mode));
