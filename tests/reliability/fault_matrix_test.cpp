@@ -73,7 +73,6 @@ class FaultMatrix : public test::TSessionFixture, public ::testing::WithParamInt
     return received && server->TakeReceivedObject(bytes) && !bytes.empty() && WriteFileSafely(file, bytes, error);
   }
 
-  test::TTempDir dir;
   std::string progressText;  // outlives the test body: the server may report while it closes
 };
 

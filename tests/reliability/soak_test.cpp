@@ -59,7 +59,6 @@ TEST_P(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
   std::mt19937 rng(static_cast<unsigned>(seed));
   host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
   Start({"--model", "71GII", "--noise", kNoise, "--seed", std::to_string(seed)});
-  test::TTempDir dir;
   int exact = 0, failed = 0, silent = 0, reconnects = 0;
   const auto start = TickCount();
   const auto connect = [&] {

@@ -58,16 +58,6 @@ class Objects : public test::TSessionFixture {
     for (int i = 0; i < 491; ++i) w.Put(static_cast<unsigned>(i * 5 + i / 16) & 0xF);
     return MakeObjectHeader(kFamily73) + w.Packed();
   }
-  // A memory folder holding the unknown object as ODD and a Real as A.
-  std::string MemoryWithUnknownObject() {
-    const std::string folder = dir / "memory";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "/ODD.zq", std::ios::binary) << UnknownObjectFile();
-    std::ofstream(folder + "/A.zq", std::ios::binary) << kRealFile;
-    return folder;
-  }
-
-  test::TTempDir dir;
 };
 
 // Every demo object goes out and back bit identical as an object file, and
@@ -269,8 +259,10 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
 TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
   const std::string original = UnknownObjectFile();
   ASSERT_EQ(original.size(), 256u);
-  const std::string memory = MemoryWithUnknownObject();
+  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A
   std::filesystem::create_directories(memory + "/WORK/DEEP");
+  std::ofstream(memory + "/ODD.zq", std::ios::binary) << original;
+  std::ofstream(memory + "/A.zq", std::ios::binary) << kRealFile;
   Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
   ASSERT_NE(Item("ODD"), nullptr);
   EXPECT_EQ(Item("ODD")->Size, 248);  // the listing's size holds, not the 5 nibbles of a pointer

@@ -1,5 +1,5 @@
-// A session with a recording host, made fresh for each test, and the
-// simulator it talks to once the test starts one.
+// A session with a recording host, made fresh for each test, the simulator
+// it talks to once the test starts one, and a folder for the test's files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -77,6 +77,7 @@ class TSessionFixture : public ::testing::Test {
   const TXPObject* Item(const std::string& name) const { return Child(home, name); }
 
   TRecordingHost host;
+  TTempDir dir;  // the test's own files; the simulator may keep its memory here
   std::unique_ptr<TXModemServer> server;
   std::unique_ptr<TCalcSim> sim;
   TXPObject home;
