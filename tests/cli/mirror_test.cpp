@@ -271,10 +271,8 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
     EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1 2 }\n");
     EXPECT_NE(Dump().find(" { 7. }\n"), std::string::npos) << Dump();
   }
-  test::TRun r = Cli({"push", "m", "--force-pc"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/LST List"), std::string::npos);
-  EXPECT_NE(Dump().find("{ 1. 2. }"), std::string::npos) << Dump();
+  EXPECT_EQ(CodeOut({"push", "m", "--force-pc"}), "0 sent LST.txt\n");
+  EXPECT_EQ(sim.DumpLine("LST"), "List 26 { 1. 2. }");
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
 
   // What the calculator cannot take is named and skipped, the rest goes on,
@@ -283,7 +281,7 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   Write("m/AA.zq", "");                                           // not an object
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
   Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
-  r = Cli({"push", "m", "--json"});
+  test::TRun r = Cli({"push", "m", "--json"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("\"sent\": [\"ZZ.txt\"]"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("{\"file\": \"AA.zq\", \"reason\": \"could not send AA.zq (skipped)\"}"), std::string::npos) << r.out;
@@ -291,16 +289,15 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   EXPECT_NE(r.err.find("could not send AA.zq"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("could not send PROG.txt"), std::string::npos) << r.err;
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
-  EXPECT_NE(dump.find("HOME/ZZ Real"), std::string::npos) << dump;        // after the failures, still sent
-  EXPECT_NE(dump.find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos) << dump;
+  EXPECT_EQ(sim.DumpLine("A"), "Real 11 42.");  // not overwritten by My Progs/A
+  EXPECT_EQ(sim.DumpLine("ZZ"), "Real 11 5.");   // after the failures, still sent
+  EXPECT_EQ(sim.DumpLine("PROG"), "RPL 10 \\<< DUP * \\>>");
   // The edit the calculator did not take is not forgotten: a later change
   // on the calculator is a conflict, not a silent overwrite.
   ASSERT_EQ(Cli({"exec", "HOME \\<< 3 \\>> 'PROG' STO"}).code, 0);
-  r = Cli({"pull", "m"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("conflict: PROG.txt"), std::string::npos) << r.out;
+  EXPECT_EQ(CodeOut({"pull", "m"}), "1 changed on the PC: AA.zq (push sends it)\nchanged on the PC: My Progs/ (push sends it)\n"
+                                    "changed on the PC: My Progs/A.txt (push sends it)\n"
+                                    "conflict: PROG.txt changed on both sides (--force-pc or --force-calc decides)\n");
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
 }
 
