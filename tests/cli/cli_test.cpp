@@ -13,21 +13,17 @@
 #include <sstream>
 
 #include "support/calcsim_process.h"
-#include "support/child_process.h"
 #include "support/object_builder.h"
 #include "support/pty_pair.h"
-#include "calcdata/nibbles.h"
-#include "calcdata/object_header.h"
 
 namespace bridgit {
 namespace {
 
 // A capture: once the program says that it waits for the screen (its first
 // line on standard error), the person sends the screen from the calculator.
-test::TRun Capture(test::TCalcSim& sim, std::vector<std::string> args) {
+test::TRun Capture(test::TCalcSim& sim, const std::vector<std::string>& args) {
   int err[2];
   if (::pipe(err) != 0) return {};
-  args.insert(args.begin(), BRIDGIT_CLI);
   test::TChildProcess cli(args, "", {-1, -1, err[1]});
   ::close(err[1]);
   test::TRun r;
@@ -54,16 +50,16 @@ std::string TtyState(int fd) {
 // The exit code and standard error in one text, so that one check holds both.
 std::string CodeErr(const test::TRun& r) { return std::to_string(r.code) + " " + r.err; }
 
+std::string ErrorLine(const std::string& port) {
+  return "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + port + ")\n";
+}
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(sim.PcPath().empty()); }
-  test::TRun Cli_(std::vector<std::string> args) {
-    std::vector<std::string> all = {BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200"};
-    all.insert(all.end(), args.begin(), args.end());
-    return test::RunProgram(all, work.path().string());
-  }
+  test::TRun Cli_(std::vector<std::string> args) { return test::RunProgram(test::CliLine(sim.PcPath(), args), work.path().string()); }
   std::string Dump() { return sim.Control("dump"); }
-  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200", "--hold-pauses", "on"}};  // a shortened pause loses bytes
+  test::TCalcSim sim{{"--model", "71GII", "--speed", "115200"}};
   test::TTempDir work;
 };
 
@@ -113,16 +109,13 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 3);
   EXPECT_TRUE(std::filesystem::exists(work / "NOTE.zq"));
   EXPECT_TRUE(std::filesystem::exists(work / "^141SPEED.zq"));
-  r = Cli_({"get", "PROG", "--text", "-o", work / "p.txt"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeErr(Cli_({"get", "PROG", "--text", "-o", work / "p.txt"})), "0 ");
   EXPECT_EQ(test::Slurp(work / "p.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
 
   std::filesystem::copy_file(work / "A.zq", work / "B.zq");
-  r = Cli_({"put", work / "B.zq", "--to", "WORK"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeErr(Cli_({"put", work / "B.zq", "--to", "WORK"})), "0 ");
   EXPECT_NE(Dump().find("HOME/WORK/B Real 11 42."), std::string::npos);
-  r = Cli_({"--yes", "put", work / "p.txt"});  // a text put asks; --yes answers
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeErr(Cli_({"--yes", "put", work / "p.txt"})), "0 ");  // a text put asks; --yes answers
   EXPECT_NE(Dump().find("HOME/p RPL 10 \\<< DUP * \\>>"), std::string::npos);
 
   EXPECT_EQ(Cli_({"mkdir", "WORK/NEW"}).code, 0);
@@ -142,8 +135,8 @@ TEST_F(Cli, GetPutAndChange) {
   const std::string planted = "$$$a" + std::filesystem::path(sim.PcPath()).filename().string();
   std::filesystem::create_symlink(work / "victim", shared / planted);
   std::ofstream(work / "LONG.txt") << "%%ZQ: T(3)A(D)F(.);\n\"" << std::string(400, 'x') << "\"\n";
-  std::vector<std::string> args = {"/usr/bin/env", "TMPDIR=" + shared.path().string(), BRIDGIT_CLI, "--port", sim.PcPath(),
-                                   "--speed", "115200", "put", work / "LONG.txt"};
+  std::vector<std::string> args = test::CliLine(sim.PcPath(), {"put", work / "LONG.txt"});
+  args.insert(args.begin(), {"/usr/bin/env", "TMPDIR=" + shared.path().string()});
   r = test::RunProgram(args, work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(Dump().find("HOME/LONG String"), std::string::npos) << Dump();
@@ -183,21 +176,19 @@ TEST_F(Cli, EvaluationAndTheStack) {
 }
 
 TEST_F(Cli, BackupRestoreAndCapture) {
-  test::TRun r = Cli_({"backup", work / "calc.zqbackup"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeErr(Cli_({"backup", work / "calc.zqbackup"})), "0 ");
   EXPECT_GT(std::filesystem::file_size(work / "calc.zqbackup"), 100u);
   Cli_({"rm", "A"});
   // Without a terminal or --yes the erase question is answered no, and shown.
-  r = Cli_({"restore", work / "calc.zqbackup"});
-  EXPECT_NE(r.err.find("Erase Calculator?: "), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("answered no"), std::string::npos) << r.err;
+  const std::string question = "Erase Calculator?: Erase the calculator's memory and restore " + (work / "calc.zqbackup") + "?\n";
+  EXPECT_EQ(CodeErr(Cli_({"restore", work / "calc.zqbackup"})),
+            "1 " + question + "Erase Calculator?: answered no (no terminal to ask; --yes answers yes)\nbridgit-cli: restore declined\n");
   EXPECT_EQ(Dump().find("HOME/A Real"), std::string::npos);
-  r = Cli_({"--yes", "restore", work / "calc.zqbackup"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeErr(Cli_({"--yes", "restore", work / "calc.zqbackup"})), "0 " + question + "Erase Calculator?: answered yes (--yes)\n");
   EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
 
   for (const char* name : {"s.JPG", "s.Png"}) {
-    r = Capture(sim, {"--port", sim.PcPath(), "--speed", "115200", "--wait", "10", "capture", "-o", work / name});
+    const test::TRun r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", work / name}));
     EXPECT_EQ(r.code, 0) << r.err;
   }
   const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
@@ -232,9 +223,12 @@ TEST_F(Cli, BadInput) {
   r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
   EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
   EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"})),
-            "1 bridgit-cli: Error (The connectivity kit is unable to open communications to:" + (work / "no-port") +
-                ")\nhint: cannot open " + (work / "no-port") +
+            "1 " + ErrorLine(work / "no-port") + "hint: cannot open " + (work / "no-port") +
                 ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
+  ASSERT_EQ(sim.Control("fault garbage@+1"), "ok");  // the version request is answered with garbage
+  EXPECT_EQ(CodeErr(Cli_({"info"})), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
+                                         " but the exchange failed: check that the calculator's speed is 115200 (or give "
+                                         "--speed) and that the cable sits firmly.\n");
 }
 
 // The texts of the server's start keys (RPN wording), as the hint lists them.
@@ -252,15 +246,11 @@ std::string ProcessName() {
   return comm.substr(0, comm.find('\n'));
 }
 
-std::string ErrorLine(const std::string& port) {
-  return "bridgit-cli: Error (The connectivity kit is unable to open communications to:" + port + ")\n";
-}
-
 // What a message box says reaches standard error, warnings even with --quiet.
 TEST(CliMessages, KermitServerIsExplainedAndHinted) {
   test::TCalcSim sim({"--server", "kermit"});
   ASSERT_FALSE(sim.PcPath().empty());
-  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "info"})),
+  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"info"}))),
             "1 Wrong Server: Calculator is using the Kermit Server.\n"
             "Wrong Server: Stop the calculator.\n"
             "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
@@ -344,7 +334,7 @@ TEST(CliMessages, DecompileErrorOfAnUpload) {
   ASSERT_FALSE(sim.PcPath().empty());
   ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
   const std::string file = work / "odd.zq";
-  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "--quiet", "recv", file})),
+  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"--quiet", "recv", file}, "9600"))),
             "0 Decompile Error: " + file +
                        "\n"
                        "Decompile Error: Cannot decompile this file.\n"
@@ -378,7 +368,8 @@ class CliHint : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(line.path().empty()); }
   test::TRun Info(const std::string& port, std::vector<std::string> prefix = {}) {
-    prefix.insert(prefix.end(), {BRIDGIT_CLI, "--port", port, "info"});
+    const std::vector<std::string> cli = test::CliLine(port, {"info"});
+    prefix.insert(prefix.end(), cli.begin(), cli.end());
     return test::RunProgram(prefix);
   }
   test::TPtyPair line;
@@ -493,7 +484,7 @@ TEST_F(CliHint, AnotherSpeedIsNamed) {
   test::TRun r = Info(sim.PcPath());
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
-  r = Capture(sim, {"--port", sim.PcPath(), "--wait", "10", "capture", "-o", sim.dir() / "s.bmp"});
+  r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", sim.dir() / "s.bmp"}, ""));
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
                               " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) "
@@ -501,25 +492,15 @@ TEST_F(CliHint, AnotherSpeedIsNamed) {
       << r.err;
 }
 
-TEST_F(CliHint, AnExchangeThatMadeNoSense) {
-  test::TCalcSim sim({"--fault", "garbage@1"});  // the version request is answered with garbage
-  ASSERT_FALSE(sim.PcPath().empty());
-  EXPECT_EQ(CodeErr(Info(sim.PcPath())), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
-                       " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) and "
-                       "that the cable sits firmly.\n");
-}
-
 TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
   test::TTempDir mem, work;
   {
     TNibbleWriter w;  // a 20000-character string: seconds at 9600 baud
-    w.Put5(0x02A2C);
-    w.Put5(5 + 2 * 20000);
-    w.PutBytes(std::string(20000, 'z'));
-    std::ofstream(mem / "BIG.zq", std::ios::binary) << MakeObjectHeader(kFamily73) << w.Packed();
+    test::PutString(w, std::string(20000, 'z'));
+    std::ofstream(mem / "BIG.zq", std::ios::binary) << test::ObjectFile(w);
   }
   test::TCalcSim sim({"--memory", mem.path().string(), "--baud", "9600"});
-  test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "9600", "get", "BIG", "-o", work / "BIG.zq"});
+  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"get", "BIG", "-o", work / "BIG.zq"}, "9600"));
   // Well into the transfer: the program holds the port and has read 1 KiB from it.
   const std::string proc = "/proc/" + std::to_string(cli.pid());
   const std::string port = std::filesystem::canonical(sim.PcPath()).string();
@@ -553,8 +534,8 @@ TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
   test::TPtyPair terminal;
   ASSERT_FALSE(terminal.path().empty());
   std::ofstream(work / "backup.zqbackup") << "not a backup";
-  test::TChildProcess cli({BRIDGIT_CLI, "--port", sim.PcPath(), "--speed", "115200", "restore", "backup.zqbackup"},
-                          work.path().string(), {terminal.slave(), -1, terminal.slave()});
+  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"restore", "backup.zqbackup"}), work.path().string(),
+                          {terminal.slave(), -1, terminal.slave()});
   std::string seen, more = " ";  // until the question, or nothing more comes
   while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
   ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;

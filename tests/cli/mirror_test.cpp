@@ -5,17 +5,15 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
 #include <set>
 #include <sstream>
 
-#include "calcdata/nibbles.h"
 #include "mirror/batch.h"
 #include "mirror/plan.h"
 #include "mirror/state.h"
 #include "support/calcsim_process.h"
-#include "support/child_process.h"
+#include "support/object_builder.h"
 
 namespace bridgit {
 namespace {
@@ -104,24 +102,10 @@ TEST(MirrorState, RoundTripsAndRefusesOtherText) {
 // --- A batch's answer, composed nibble by nibble here: a list of a real
 // (21 nibbles, so what follows starts in the middle of a byte) and a string.
 
-constexpr char kHeader[] = "ZQZQ73-C";
-
-void PutReal(TNibbleWriter& w) {
-  w.Put5(0x02933);
-  for (int i = 0; i < 16; ++i) w.Put(i % 10);
-}
-void PutString(TNibbleWriter& w, const std::string& chars) {
-  w.Put5(0x02A2C);
-  w.Put5(static_cast<std::uint32_t>(5 + 2 * chars.size()));
-  w.PutBytes(chars);
-}
-// A list (its prolog and end marker) around what `put` writes.
-void PutList(TNibbleWriter& w, const std::function<void()>& put) {
-  w.Put5(0x02A74);
-  put();
-  w.Put5(0x0312B);
-}
-std::string FileOf(const TNibbleWriter& w) { return kHeader + w.Packed(); }
+using test::PutList;
+using test::PutReal;
+using test::PutString;
+std::string FileOf(const TNibbleWriter& w) { return test::ObjectFile(w); }
 
 TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
   TNibbleWriter list, real, string;
@@ -158,7 +142,7 @@ TEST(MirrorBatch, AnythingButABatchIsRefused) {
   PutList(empty, [] {});  // the error branch's { }
   PutReal(real);          // not a list
   PutList(notStrings, [&] { PutString(notStrings, "{ }"), PutList(notStrings, [&] { PutReal(notStrings); }); });
-  open.Put5(0x02A74);  // cut short
+  open.Put5(test::Prolog("List"));  // cut short
   PutString(open, "no end");
   PutList(unknown, [&] { unknown.Put5(0x0ABCD); });  // a type no table row knows: its end cannot be known
   std::vector<std::string> out;
@@ -180,12 +164,12 @@ std::set<std::string> FilesUnder(const fs::path& dir) {
 class Mirror : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(sim.PcPath().empty()); }
-  std::vector<std::string> Args(const test::TCalcSim& s, std::vector<std::string> args) {
-    std::vector<std::string> all = {BRIDGIT_CLI, "--port", s.PcPath(), "--speed", "115200"};
-    all.insert(all.end(), args.begin(), args.end());
-    return all;
+  test::TRun Cli(std::vector<std::string> args) { return test::RunProgram(test::CliLine(sim.PcPath(), args), work.path().string()); }
+  // The exit code and standard output in one text, so that one check holds both.
+  std::string CodeOut(std::vector<std::string> args) {
+    const test::TRun r = Cli(std::move(args));
+    return std::to_string(r.code) + " " + r.out;
   }
-  test::TRun Cli(std::vector<std::string> args) { return test::RunProgram(Args(sim, std::move(args)), work.path().string()); }
   std::string Dump() { return sim.Control("dump"); }
   std::string File(const std::string& name) { return test::Slurp(work / name); }
   void Write(const std::string& name, const std::string& text) {
@@ -213,9 +197,7 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
                        "\"conflicts\": [], \"skipped\": []}\n"),
             std::string::npos)
       << r.out;
-  r = Cli({"--log", work / "again.log", "pull", "m"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(CodeOut({"--log", work / "again.log", "pull", "m"}), "0 ");
   // The tree's command and its answer, after the connection's last exchange
   // (a pulse's M letters are none).
   const std::string log = File("again.log");
@@ -223,9 +205,7 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   for (std::size_t at = log.find("'$$$t' PURGE"); (at = log.find("send command = ", at)) != std::string::npos; ++at)
     exchanges += log[at + 15] != 'M';
   EXPECT_EQ(exchanges, 2u) << log;
-  r = Cli({"push", "m"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(CodeOut({"push", "m"}), "0 ");
 
   // A program edited on the PC is pushed and listed.
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP * * \\>>\n");
@@ -235,14 +215,12 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   EXPECT_NE(r.err.find("NOHDR.txt lacks the header line"), std::string::npos) << r.err;
   fs::remove(work / "m/NOHDR.txt");
   EXPECT_NE(Dump().find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos);
-  r = Cli({"push", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "sent PROG.txt\n");
+  EXPECT_EQ(CodeOut({"push", "m"}), "0 sent PROG.txt\n");
   EXPECT_NE(Dump().find("HOME/PROG RPL 15 \\<< DUP DUP * * \\>>"), std::string::npos) << Dump();
   EXPECT_NE(Cli({"ls"}).out.find("PROG\tRPL\t15\n"), std::string::npos);
   // The calculator's own spelling does not come back over the PC's.
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
-  EXPECT_EQ(Cli({"push", "m"}).out, "");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
+  EXPECT_EQ(CodeOut({"push", "m"}), "0 ");
 }
 
 // The small objects of a folder come in one transfer per form, and each file
@@ -271,7 +249,7 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
   fs::remove(work / "m/.bridgit-mirror");
   test::TTempDir empty;
   test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
-  r = test::RunProgram(Args(other, {"push", "m"}), work.path().string());
+  r = test::RunProgram(test::CliLine(other.PcPath(), {"push", "m"}), work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
   std::set<std::string> before, after;
   std::istringstream a(Dump()), b(other.Control("dump"));
@@ -283,25 +261,19 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
 TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   ASSERT_EQ(Cli({"exec", "HOME WORK \"inside WORX\" 'NOTE' STO HOME"}).code, 0);
-  test::TRun r = Cli({"pull", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "fetched WORK/NOTE.txt\n");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 fetched WORK/NOTE.txt\n");
   EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORX\"\n");
 
   Write("m/LST.txt", "%%ZQ: T(3)A(D)F(.);\n{ 1 2 }\n");
   ASSERT_EQ(Cli({"exec", "HOME { 7 } 'LST' STO"}).code, 0);
   for (const char* command : {"pull", "push"}) {
-    r = Cli({command, "m"});
-    EXPECT_EQ(r.code, 1) << command;
-    EXPECT_EQ(r.out, "conflict: LST.txt changed on both sides (--force-pc or --force-calc decides)\n");
+    EXPECT_EQ(CodeOut({command, "m"}), "1 conflict: LST.txt changed on both sides (--force-pc or --force-calc decides)\n");
     EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1 2 }\n");
     EXPECT_NE(Dump().find(" { 7. }\n"), std::string::npos) << Dump();
   }
-  r = Cli({"push", "m", "--force-pc"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/LST List"), std::string::npos);
-  EXPECT_NE(Dump().find("{ 1. 2. }"), std::string::npos) << Dump();
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(CodeOut({"push", "m", "--force-pc"}), "0 sent LST.txt\n");
+  EXPECT_EQ(sim.DumpLine("LST"), "List 26 { 1. 2. }");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
 
   // What the calculator cannot take is named and skipped, the rest goes on,
   // and nothing the calculator refused ever counts as in sync.
@@ -309,7 +281,7 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   Write("m/AA.zq", "");                                           // not an object
   Write("m/PROG.txt", "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n"); // does not compile
   Write("m/ZZ.txt", "%%ZQ: T(3)A(D)F(.);\n5.\n");
-  r = Cli({"push", "m", "--json"});
+  test::TRun r = Cli({"push", "m", "--json"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("\"sent\": [\"ZZ.txt\"]"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("{\"file\": \"AA.zq\", \"reason\": \"could not send AA.zq (skipped)\"}"), std::string::npos) << r.out;
@@ -317,16 +289,15 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
   EXPECT_NE(r.err.find("could not send AA.zq"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("could not send PROG.txt"), std::string::npos) << r.err;
-  const std::string dump = Dump();
-  EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;  // not overwritten by My Progs/A
-  EXPECT_NE(dump.find("HOME/ZZ Real"), std::string::npos) << dump;        // after the failures, still sent
-  EXPECT_NE(dump.find("HOME/PROG RPL 10 \\<< DUP * \\>>"), std::string::npos) << dump;
+  EXPECT_EQ(sim.DumpLine("A"), "Real 11 42.");  // not overwritten by My Progs/A
+  EXPECT_EQ(sim.DumpLine("ZZ"), "Real 11 5.");   // after the failures, still sent
+  EXPECT_EQ(sim.DumpLine("PROG"), "RPL 10 \\<< DUP * \\>>");
   // The edit the calculator did not take is not forgotten: a later change
   // on the calculator is a conflict, not a silent overwrite.
   ASSERT_EQ(Cli({"exec", "HOME \\<< 3 \\>> 'PROG' STO"}).code, 0);
-  r = Cli({"pull", "m"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("conflict: PROG.txt"), std::string::npos) << r.out;
+  EXPECT_EQ(CodeOut({"pull", "m"}), "1 changed on the PC: AA.zq (push sends it)\nchanged on the PC: My Progs/ (push sends it)\n"
+                                    "changed on the PC: My Progs/A.txt (push sends it)\n"
+                                    "conflict: PROG.txt changed on both sides (--force-pc or --force-calc decides)\n");
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
 }
 
@@ -336,34 +307,30 @@ TEST_F(Mirror, DeletionsAreListedAndMadeWithDeleteOrUndoneWithForcePc) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z", "WORK/DEEP"}).code, 0);
   ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
-  test::TRun r = Cli({"push", "m"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("deleted on the calculator: A.txt"), std::string::npos) << r.out;
-  r = Cli({"push", "m", "--force-pc"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeOut({"push", "m"}), "0 deleted on the calculator: A.txt (pull --delete deletes it here)\n"
+                                    "deleted on the calculator: WORK/DEEP/ (pull --delete deletes it here)\n"
+                                    "deleted on the calculator: WORK/DEEP/Z.txt (pull --delete deletes it here)\n");
+  EXPECT_EQ(CodeOut({"push", "m", "--force-pc"}), "0 sent A.txt\ncreated folder WORK/DEEP/\nsent WORK/DEEP/Z.txt\n");
   std::string dump = Dump();
   EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
   EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
   EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
 
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
   fs::remove(work / "m/PI2.txt");
-  r = Cli({"pull", "m"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("deleted on the calculator: A.txt (--delete deletes it here)\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"), std::string::npos);
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 deleted on the calculator: A.txt (--delete deletes it here)\n"
+                                    "deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"
+                                    "deleted on the calculator: WORK/DEEP/Z.txt (--delete deletes it here)\n");
   EXPECT_TRUE(fs::exists(work / "m/A.txt"));
-  r = Cli({"pull", "m", "--delete"});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(CodeOut({"pull", "m", "--delete"}),
+            "0 deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\ndeleted WORK/DEEP/Z.txt\ndeleted A.txt\n");
   EXPECT_FALSE(fs::exists(work / "m/A.txt"));
   EXPECT_FALSE(fs::exists(work / "m/WORK/DEEP/Z.txt"));
   EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);  // a pull never deletes on the calculator
-  r = Cli({"push", "m", "--delete"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "deleted PI2.txt\n");
+  EXPECT_EQ(CodeOut({"push", "m", "--delete"}), "0 deleted PI2.txt\n");
   EXPECT_EQ(Dump().find("HOME/PI2 "), std::string::npos);
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
 }
 
 // Folders three deep are made on the calculator, and names outside plain
@@ -396,40 +363,29 @@ TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
   ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
   // A string's text is its characters: checking it must never run them.
   ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
-  test::TRun r = Cli({"-q", "pull", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  ASSERT_EQ(CodeOut({"-q", "pull", "m"}), "0 ");
   EXPECT_EQ(File("m/.A.txt"), "%%ZQ: T(3)A(D)F(.);\n7.\n");
   EXPECT_EQ(Dump().find("HOME/ZAP"), std::string::npos) << Dump();
   EXPECT_EQ(File("m/CMD.txt"), "%%ZQ: T(3)A(D)F(.);\n\"7 'ZAP' STO\"\n");
   EXPECT_FALSE(fs::exists(work / "m/L2.txt"));
   ASSERT_TRUE(fs::exists(work / "m/L2.zq"));
   EXPECT_EQ(File("m/LST.txt"), "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n");
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
-  r = Cli({"push", "m", "--delete"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
+  EXPECT_EQ(CodeOut({"push", "m", "--delete"}), "0 ");
   EXPECT_NE(Dump().find("HOME/.A Real"), std::string::npos) << Dump();
 
   ASSERT_EQ(Cli({"exec", "HOME PIC 'A' STO"}).code, 0);
-  r = Cli({"pull", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "fetched A.zq\n");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 fetched A.zq\n");
   EXPECT_FALSE(fs::exists(work / "m/A.txt"));
   EXPECT_EQ(File("m/A.zq"), File("m/PIC.zq"));
 
   // The object file carries the graphic back whole.
-  const std::string before = Dump();
+  const std::string before = sim.DumpLine("L2");
+  EXPECT_NE(before, "");
   ASSERT_EQ(Cli({"rm", "L2"}).code, 0);
   fs::remove(work / "m/.bridgit-mirror");
-  r = Cli({"push", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  const auto line = [](const std::string& dump) {
-    const std::size_t at = dump.find("HOME/L2 ");
-    return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
-  };
-  EXPECT_FALSE(line(before).empty()) << before;
-  EXPECT_EQ(line(Dump()), line(before));
+  ASSERT_EQ(Cli({"push", "m"}).code, 0);
+  EXPECT_EQ(sim.DumpLine("L2"), before);
 }
 
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
@@ -458,7 +414,7 @@ TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
 TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
-  test::TChildProcess pull(Args(sim, {"pull", "m"}), work.path().string(), {-1, out[1], out[1]});
+  test::TChildProcess pull(test::CliLine(sim.PcPath(), {"pull", "m"}), work.path().string(), {-1, out[1], out[1]});
   ::close(out[1]);
   std::string seen;
   char c;
@@ -480,7 +436,7 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
-  EXPECT_EQ(Cli({"pull", "m"}).out, "");
+  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
   // Nothing of the interrupted run stays on the calculator (the unchanged
   // pull's own answer waits for the next run).
   EXPECT_EQ(Dump().find("$$$b"), std::string::npos) << Dump();

@@ -11,12 +11,8 @@
 #include <thread>
 
 #include "base/files.h"
-#include "base/log.h"
 #include "host/comm_status.h"
-#include "link/link.h"
-#include "session/xmodem_server.h"
-#include "support/calcsim_process.h"
-#include "support/recording_host.h"
+#include "support/session_fixture.h"
 
 namespace bridgit {
 namespace {
@@ -40,54 +36,31 @@ std::string OpName(TOp op) {
 const std::string kListFile(
     "ZQZQ73-Ct*0\x93\2\0\0\0\0\0\0\0\x01\x33\x29\0\0\0\0\0\0\0\x20\xC0\xA2\2\x0F\0\x40\x87\x26\x57\x56\xB6\x12\3", 44);
 const std::string kListText = "%%ZQ: T(3)A(D)F(.);\n{ 1. 2. \"three\" }\n";
-std::string CopyLine(const std::string& name) { return "HOME/" + name + " List 36 { 1. 2. \"three\" }"; }
+const std::string kCopyLine = "List 36 { 1. 2. \"three\" }";
 
 // The calculator's memory without the scratch variables that an interrupted
-// operation leaves ("$$$t", the backup's flag program): they are no user data.
+// operation leaves ("$$$t", the backup's flag program): they are no user data;
+// nor the copies, which are checked on their own.
 std::string UserMemory(test::TCalcSim& sim) {
   std::string kept;
   std::istringstream in(sim.Control("dump"));
   for (std::string line; std::getline(in, line);)
-    if (!line.starts_with("HOME/$$$") && !line.starts_with("HOME/fLaG ")) kept += line + "\n";
+    if (!line.starts_with("HOME/$$$") && !line.starts_with("HOME/fLaG ") && !line.starts_with("HOME/NEW ") &&
+        !line.starts_with("HOME/NEWA "))
+      kept += line + "\n";
   return kept;
 }
 
-// Removes the line of `name` from the memory text when it is exactly `expected`;
-// a different line stays and shows up in the comparison that follows.
-void TakeLine(std::string& memory, const std::string& name, const std::string& expected) {
-  const std::size_t at = memory.find("HOME/" + name + " ");
-  if (at == std::string::npos) return;
-  const std::size_t end = memory.find('\n', at);
-  const std::string line = memory.substr(at, end - at);
-  EXPECT_EQ(line, expected);
-  if (line == expected) memory.erase(at, line.size() + 1);
-}
-
-class FaultMatrix : public ::testing::TestWithParam<TCell> {
+class FaultMatrix : public test::TSessionFixture, public ::testing::WithParamInterface<TCell> {
  protected:
   void SetUp() override {
-    TLogBook::Instance().Clear();
+    TSessionFixture::SetUp();
     host.FileSettings().addCR = false;
     host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
     host.SetQuestionPolicy([](const std::string&, const std::string&) { return true; });
-    sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--model", "71GII", "--speed", "115200"});
-    server = std::make_unique<TXModemServer>(host);
-    server->Channel().SetSpeed("115200");
+    Start({"--model", "71GII"});
   }
-  void TearDown() override { server.reset(), sim.reset(); }
 
-  void ConnectAndList() {
-    server->Connect(sim->PcPath());
-    ASSERT_TRUE(host.Connected());
-    home = TXPObject();
-    home.Name = "HOME";
-    server->ListAll(home);
-  }
-  const TXPObject* Find(const TXPObject& folder, const std::string& name) const {
-    for (const auto& c : folder.Children)
-      if (c->Name == name) return c.get();
-    return nullptr;
-  }
   std::string Names(const TXPObject& folder) const {
     std::string names;
     for (const auto& c : folder.Children) names += c->Name + " " + std::to_string(c->Size) + ";";
@@ -100,18 +73,14 @@ class FaultMatrix : public ::testing::TestWithParam<TCell> {
     return received && server->TakeReceivedObject(bytes) && !bytes.empty() && WriteFileSafely(file, bytes, error);
   }
 
-  test::TRecordingHost host;
-  std::unique_ptr<test::TCalcSim> sim;
-  std::unique_ptr<TXModemServer> server;
-  test::TTempDir dir;
-  TXPObject home;
   std::string progressText;  // outlives the test body: the server may report while it closes
 };
 
 TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   const TCell cell = GetParam();
-  ASSERT_NO_FATAL_FAILURE(ConnectAndList());
-  const TXPObject* lst = Find(home, "LST");
+  ConnectAndList();
+  ASSERT_TRUE(host.Connected());
+  const TXPObject* lst = Item("LST");
   ASSERT_NE(lst, nullptr);
   const std::string listing = Names(home);
 
@@ -216,14 +185,12 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   sim->Control("abort");
   sim->Control("server");
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  std::string after = UserMemory(*sim);
-  TakeLine(after, "NEW", CopyLine("NEW"));
-  TakeLine(after, "NEWA", CopyLine("NEWA"));
-  EXPECT_EQ(after, before);
+  EXPECT_EQ(UserMemory(*sim), before);
+  for (const std::string name : {"NEW", "NEWA"})
+    if (const std::string line = sim->DumpLine(name); !line.empty()) { EXPECT_EQ(line, kCopyLine) << name; }
   if (ok && (cell.op == TOp::kPutBinary || cell.op == TOp::kPutText || cell.op == TOp::kManualSend)) {
-    const std::string name = cell.op == TOp::kManualSend ? "NEWA" : "NEW";
     if (cell.op == TOp::kManualSend) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_NE(sim->Control("dump").find(CopyLine(name)), std::string::npos) << "reported done, not stored";
+    EXPECT_EQ(sim->DumpLine(cell.op == TOp::kManualSend ? "NEWA" : "NEW"), kCopyLine) << "reported done, not stored";
   }
 
   // Still usable: a new connection works (no prompt of the transfer is left up).

@@ -15,11 +15,9 @@
 
 #include "base/clock.h"
 #include "base/files.h"
-#include "base/log.h"
-#include "session/xmodem_server.h"
-#include "support/calcsim_process.h"
+#include "support/log_lines.h"
 #include "support/object_builder.h"
-#include "support/recording_host.h"
+#include "support/session_fixture.h"
 
 namespace bridgit {
 namespace {
@@ -41,43 +39,35 @@ std::string RandomStringFile(std::mt19937& rng) {
   std::string text(1 + rng() % 600, '\0');
   for (char& c : text) c = static_cast<char>(rng() & 0xFF);
   TNibbleWriter w;
-  w.Put5(test::Prolog("String"));
-  w.Put5(static_cast<std::uint32_t>(5 + 2 * text.size()));
-  w.PutBytes(text);
+  test::PutString(w, text);
   return test::ObjectFile(w);
 }
 
 // What the log shows of each retried block, packet or letter.
 int CountRetries() {
   int n = 0;
-  for (const std::string& line : TLogBook::Instance().Lines())
-    for (const char* retry : {"CRC problem", "Rx Error #", "Cmnd Packet Error", "Rx repeated block", "Connection Error."})
-      n += line.find(retry) != std::string::npos;
+  for (const char* retry : {"CRC problem", "Rx Error #", "Cmnd Packet Error", "Rx repeated block", "Connection Error."})
+    n += test::LogCountHolding(retry);
   return n;
 }
 
-class Soak : public ::testing::TestWithParam<int> {};
+class Soak : public test::TSessionFixture, public ::testing::WithParamInterface<int> {};
 
 TEST_P(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
   const int ops = EnvInt("BRIDGIT_SOAK_OPS", 500) / kShards;
   const int seed = EnvInt("BRIDGIT_SOAK_SEED", 1) + GetParam();
   std::mt19937 rng(static_cast<unsigned>(seed));
-  TLogBook::Instance().Clear();
-  test::TRecordingHost host;
   host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
-  test::TCalcSim sim({"--model", "71GII", "--speed", "115200", "--noise", kNoise, "--seed", std::to_string(seed)});
-  test::TTempDir dir;
+  Start({"--model", "71GII", "--noise", kNoise, "--seed", std::to_string(seed)});
   int exact = 0, failed = 0, silent = 0, reconnects = 0;
   const auto start = TickCount();
-  TXModemServer server(host);
-  server.Channel().SetSpeed("115200");
   const auto connect = [&] {
     for (int attempt = 0; attempt < 20 && !host.Connected(); ++attempt) {
       try {
-        server.Connect(sim.PcPath());
+        server->Connect(sim->PcPath());
       } catch (const std::exception&) {
       }
-      if (!host.Connected()) sim.Control("server");
+      if (!host.Connected()) sim->Control("server");
     }
     return host.Connected();
   };
@@ -94,11 +84,11 @@ TEST_P(Soak, NoisyLineGivesExactDataOrCleanFailuresNeverSilentCorruption) {
         ASSERT_TRUE(WriteFileSafely(dir / "put.zq", file, error));
         bool all = true;
         onCalculator.erase(name);  // unknown until the put says
-        if ((ok = server.PutFile(name, dir / "put.zq", 1, all, false))) onCalculator[name] = file;
+        if ((ok = server->PutFile(name, dir / "put.zq", 1, all, false))) onCalculator[name] = file;
       } else {
         const std::string& expected = onCalculator[name];
         std::filesystem::remove(out);
-        ok = server.GetToFile(name, out, kStringIcon, static_cast<long long>(expected.size() - kObjectHeaderSize));
+        ok = server->GetToFile(name, out, kStringIcon, static_cast<long long>(expected.size() - kObjectHeaderSize));
         EXPECT_EQ(std::filesystem::exists(out), ok) << "operation " << i;
         if (ok) {
           const bool same = test::Slurp(out) == expected;

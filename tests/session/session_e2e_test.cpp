@@ -4,22 +4,16 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <sstream>
 
 #include "base/clock.h"
-#include "base/log.h"
-#include "link/comm_error.h"
-#include "link/link.h"
-#include "session/xmodem_server.h"
 #include "support/log_lines.h"
-#include "support/calcsim_process.h"
-#include "support/recording_host.h"
 #include "support/session_fixture.h"
 
 namespace bridgit {
 namespace {
 
+using test::ErrorOf;
 using test::LogCount;
 
 class Session : public test::TSessionFixture {
@@ -38,15 +32,6 @@ class Session : public test::TSessionFixture {
     for (std::string line; std::getline(in, line);) out += line.substr(0, line.find(' ')) + "\n";
     return out;
   }
-  // The text of the communication error that the step throws, or "".
-  static std::string ErrorOf(const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const TCommError& e) {
-      return e.what();
-    }
-    return "";
-  }
 };
 
 struct TModelCase {
@@ -60,7 +45,7 @@ struct TModelCase {
 // pauses the link keeps; the scratch variable of the query is gone afterwards.
 TEST_F(Session, IdentifiesEveryModel) {
   test::TTempDir usbRoot;
-  ::setenv("BRIDGIT_USB_ROOT", usbRoot.path().c_str(), 1);
+  test::TScopedEnv env({{"BRIDGIT_USB_ROOT", usbRoot.path()}});
   const TModelCase cases[] = {
       {{"--model", "71"}, "9600", "71", "71", "R", 0, 400, 100},
       {{"--model", "73", "--rom-revision", "1.18"}, "19200", "73", "73", "1.18", 9600, 100, 100},
@@ -81,16 +66,24 @@ TEST_F(Session, IdentifiesEveryModel) {
     EXPECT_EQ(sim->Control("dump").find("$$$t"), std::string::npos) << "the scratch variable is gone";
     if (c.display == "71") { EXPECT_EQ(server->Channel().Version(), "XModem Server 2.3   ROM: R"); }
     if (c.display == "73G+") { EXPECT_EQ(server->Channel().GetSpeed(), "130000"); }
+    if (c.display == "73") {  // a backup goes at the calculator's own speed, once the person agrees
+      TLogBook::Instance().Clear();
+      for (const bool yes : {false, true}) {
+        host.SetQuestionPolicy([yes](const std::string&, const std::string&) { return yes; });
+        EXPECT_EQ(server->Backup(sim->dir() / "b", 1000), yes);
+        EXPECT_EQ(server->LastData().empty(), !yes);
+      }
+      EXPECT_GT(test::LogCountHolding("Changing speed to 9600"), 0);
+      EXPECT_GT(test::LogCountHolding("Changing speed to 19200"), 0);
+    }
     server->Connect("");
     EXPECT_TRUE(server->Channel().PortName().empty());
   }
-  ::unsetenv("BRIDGIT_USB_ROOT");
 }
 
 TEST_F(Session, ListsChangesAndEvaluates) {
   Start({});
   Connect();
-  TXPObject home;
   home.Name = "HOME";
   TTickMs paused = PausedMsTotal();
   server->ListAll(home);
@@ -98,9 +91,7 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   std::string tree;
   Flatten(home, "HOME", tree);
   EXPECT_EQ(tree, DumpNames(sim->Control("dump")));
-  TXPObject* work = nullptr;
-  for (const auto& c : home.Children)
-    if (c->Name == "WORK") work = c.get();
+  const TXPObject* work = Item("WORK");
   ASSERT_NE(work, nullptr);
   EXPECT_EQ(work->Children[0]->FullPath(), "HOME WORK DEEP");
   const TXPObject& a = *home.Children.back();
@@ -168,9 +159,8 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   EXPECT_TRUE(host.Connected());
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x15 #"), 5);
   server->Connect("");
-
   TLogBook::Instance().Clear();
-  Start({"--fault", "nak:6@1"});
+  ASSERT_EQ(sim->Control("fault nak:6@+1"), "ok");
   EXPECT_EQ(ErrorOf([&] { Connect(); }),
             "Error (The connectivity kit is unable to open communications to:" + sim->PcPath() + ")");
   EXPECT_EQ(LogCount("Tx Cmnd Packet Error"), 6);
@@ -190,11 +180,8 @@ TEST_F(Session, TheOtherServerAndAutomaticChoice) {
   EXPECT_TRUE(server->Channel().PortName().empty());
 
   Start({});
-  ::setenv("BRIDGIT_EXTRA_PORTS", sim->PcPath().c_str(), 1);
-  ::setenv("BRIDGIT_USB_ROOT", sim->dir().path().c_str(), 1);
+  test::TScopedEnv env({{"BRIDGIT_EXTRA_PORTS", sim->PcPath()}, {"BRIDGIT_USB_ROOT", sim->dir().path()}});
   server->Connect("auto");
-  ::unsetenv("BRIDGIT_EXTRA_PORTS");
-  ::unsetenv("BRIDGIT_USB_ROOT");
   EXPECT_TRUE(host.Connected());
   EXPECT_EQ(server->Channel().Status(), "Trying " + sim->PcPath());
 }
@@ -205,13 +192,9 @@ TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {
 
   // An automatic choice with no port to try.
   test::TTempDir emptyUsbRoot;
-  ::setenv("BRIDGIT_EXTRA_PORTS", "", 1);
-  ::setenv("BRIDGIT_USB_ROOT", emptyUsbRoot.path().c_str(), 1);
+  test::TScopedEnv env({{"BRIDGIT_EXTRA_PORTS", ""}, {"BRIDGIT_USB_ROOT", emptyUsbRoot.path()}});
   server->Channel().SetSpeed("9600");
-  const std::string error = ErrorOf([&] { server->Connect("Auto"); });
-  ::unsetenv("BRIDGIT_EXTRA_PORTS");
-  ::unsetenv("BRIDGIT_USB_ROOT");
-  EXPECT_EQ(error, "Error (No device detected. Check the cable connections and the calculator.)");
+  EXPECT_EQ(ErrorOf([&] { server->Connect("Auto"); }), "Error (No device detected. Check the cable connections and the calculator.)");
   EXPECT_EQ(server->Channel().Status(), "No device detected. Check the cable connections and the calculator.");
   EXPECT_TRUE(host.Messages().empty());
 

@@ -11,15 +11,10 @@
 #include <set>
 
 #include "base/files.h"
-#include "base/log.h"
 #include "calcdata/nibbles.h"
 #include "calcdata/object_header.h"
 #include "calcdata/object_walk.h"
-#include "link/comm_error.h"
-#include "link/link.h"
-#include "session/xmodem_server.h"
-#include "support/calcsim_process.h"
-#include "support/recording_host.h"
+#include "support/log_lines.h"
 #include "support/session_fixture.h"
 #include "transfer/block_checks.h"
 
@@ -36,28 +31,14 @@ const std::string kTextHeader = "%%ZQ: T(3)A(D)F(.);\n";
 
 class Objects : public test::TSessionFixture {
  protected:
-  // The simulator holds the PC to the calculator's pauses: a shortened one loses bytes.
   void Start(std::vector<std::string> args = {}, const std::string& speed = "115200") {
-    args.insert(args.end(), {"--hold-pauses", "on"});
     ASSERT_NO_FATAL_FAILURE(TSessionFixture::Start(std::move(args), speed));
-    server->Connect(sim->PcPath());
-    home.Name = "HOME";
-    server->ListAll(home);
+    ConnectAndList();
     host.SetReplacePolicy([](const std::string&, const std::string&) { return kModalYes; });
   }
-  bool LogHas(const std::string& text) const { return TLogBook::Instance().Text().find(text) != std::string::npos; }
-  const TXPObject* Item(const std::string& name) {
-    for (const auto& c : home.Children)
-      if (c->Name == name) return c.get();
-    return nullptr;
-  }
+  static bool LogHas(const std::string& text) { return test::LogCountHolding(text) > 0; }
   std::string Dump() { return sim->Control("dump"); }
-  std::string DumpLine(const std::string& name) {
-    const std::string dump = Dump();
-    const std::string key = "HOME/" + name + " ";
-    const std::size_t at = dump.find(key);
-    return at == std::string::npos ? "" : dump.substr(at + key.size(), dump.find('\n', at) - at - key.size());
-  }
+  std::string DumpLine(const std::string& name) { return sim->DumpLine(name); }
   bool Get(const std::string& name, const std::string& file) {
     const TXPObject* item = Item(name);
     return item && server->GetToFile(name, file, item->TypeIcon, item->Size);
@@ -77,17 +58,6 @@ class Objects : public test::TSessionFixture {
     for (int i = 0; i < 491; ++i) w.Put(static_cast<unsigned>(i * 5 + i / 16) & 0xF);
     return MakeObjectHeader(kFamily73) + w.Packed();
   }
-  // A memory folder holding the unknown object as ODD and a Real as A.
-  std::string MemoryWithUnknownObject() {
-    const std::string folder = dir / "memory";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "/ODD.zq", std::ios::binary) << UnknownObjectFile();
-    std::ofstream(folder + "/A.zq", std::ios::binary) << kRealFile;
-    return folder;
-  }
-
-  TXPObject home;
-  test::TTempDir dir;
 };
 
 // Every demo object goes out and back bit identical as an object file, and
@@ -152,7 +122,7 @@ TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
 }
 
 TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
-  ::setenv("BRIDGIT_USB_ROOT", dir.path().c_str(), 1);
+  test::TScopedEnv env({{"BRIDGIT_USB_ROOT", dir.path()}});
   Start({"--model", "73G+", "--link", "usb", "--usb-root", dir.path().string()}, "115200");
   host.SetTextMode(false);
   // Disconnecting while the transfer thread holds the link is refused; the transfer goes on.
@@ -173,25 +143,6 @@ TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
   ASSERT_TRUE(Get("PROG", dir / "PROG.txt"));
   ASSERT_TRUE(Put("PROG2", dir / "PROG.txt"));
   EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
-  ::unsetenv("BRIDGIT_USB_ROOT");
-}
-
-TEST_F(Objects, ALongTextPutWhoseTransferFailsReportsTheLinkFailure) {
-  Start();
-  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
-  // The purge of the scratch variable and the put command are the first two
-  // packets; the first block is then refused until the PC gives up.
-  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
-  try {
-    Put("LONG", dir / "long.txt");
-    ADD_FAILURE() << "no error";
-  } catch (const TConnectionError& e) {
-    EXPECT_EQ(std::string(e.what()), "Connection Error.\r\nPlease check your connections.");
-  }
-  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
-  EXPECT_FALSE(host.Connected());
-  server->Connect(sim->PcPath());
-  EXPECT_EQ(DumpLine("LONG"), "");
 }
 
 TEST_F(Objects, AnInterruptedTextGetsScratchVariableIsPurgedAtTheNextConnection) {
@@ -224,8 +175,19 @@ TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
     EXPECT_EQ(TXModemServer::DisplayName(name, file, alt), shown) << file;
 }
 
-TEST_F(Objects, TextFilesWithAndWithoutHeaders) {
+TEST_F(Objects, TextFilesWithAndWithoutHeadersAndALongOneWhoseTransferFails) {
   Start();
+  // A long text whose transfer fails reports the link failure. The purge of
+  // the scratch variable and the put command are the first two packets; the
+  // first block is then refused until the PC gives up.
+  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
+  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
+  EXPECT_EQ(test::ErrorOf([&] { Put("LONG", dir / "long.txt"); }), "Connection Error.\r\nPlease check your connections.");
+  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
+  EXPECT_FALSE(host.Connected());
+  server->Connect(sim->PcPath());
+  EXPECT_EQ(DumpLine("LONG"), "");
+
   const auto write = [&](const std::string& name, const std::string& text) {
     std::ofstream(dir / name, std::ios::binary) << text;
     return dir / name;
@@ -292,25 +254,15 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   EXPECT_EQ(DumpLine("OLD"), "Real 11 42.");
 }
 
-TEST_F(Objects, BackupAtTheCalculatorsOwnSpeed) {
-  Start({"--model", "73", "--rom-revision", "1.18", "--speed", "9600"}, "19200");
-  ASSERT_EQ(host.RequiredSpeed(), 9600);
-  for (const bool yes : {false, true}) {
-    host.SetQuestionPolicy([yes](const std::string&, const std::string&) { return yes; });
-    EXPECT_EQ(server->Backup(dir / "b", home.TotalSize()), yes);
-    EXPECT_EQ(server->LastData().empty(), !yes);
-  }
-  EXPECT_TRUE(LogHas("Changing speed to 9600"));
-  EXPECT_TRUE(LogHas("Changing speed to 19200"));
-}
-
 // An object of a type the table lacks goes both ways byte exact, and so do a
 // backup and restore of the memory holding it.
 TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
   const std::string original = UnknownObjectFile();
   ASSERT_EQ(original.size(), 256u);
-  const std::string memory = MemoryWithUnknownObject();
+  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A
   std::filesystem::create_directories(memory + "/WORK/DEEP");
+  std::ofstream(memory + "/ODD.zq", std::ios::binary) << original;
+  std::ofstream(memory + "/A.zq", std::ios::binary) << kRealFile;
   Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
   ASSERT_NE(Item("ODD"), nullptr);
   EXPECT_EQ(Item("ODD")->Size, 248);  // the listing's size holds, not the 5 nibbles of a pointer
@@ -352,8 +304,7 @@ TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
 
 TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   int ignoredError = 0;
-  sim = std::make_unique<test::TCalcSim>(std::vector<std::string>{"--server", "off", "--speed", "115200"});
-  server->Channel().SetSpeed("115200");
+  TSessionFixture::Start({"--server", "off"});
   ASSERT_TRUE(server->OpenDirect(sim->PcPath()));
   for (const auto& [layout, size] : {std::pair{"page", 1081u}, {"header", 1094u}, {"legacy", 1094u}}) {
     host.SetPromptVisible(true);
@@ -394,8 +345,8 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   EXPECT_FALSE(server->Channel().Link().IsOpen()) << "the ROM stream closes the link";
 }
 
-TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScratchVariable) {
-  Start();
+TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandAndABackupIsReceivedWhole) {
+  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
   for (const std::size_t size : {300u, 301u}) {
     SCOPED_TRACE(size);
     const std::string xs(size - kTextHeader.size() - 3, 'x');
@@ -431,10 +382,8 @@ TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandThreeHundredAndOneThroughAScr
   EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
   EXPECT_TRUE(LogHas("Object size differs from the listing (expected / got): " + std::to_string(listed + 8) + " / " +
                      std::to_string(got.size())));
-}
 
-TEST_F(Objects, TheBackupIsReceivedWithItsEstimateRoundedUpToWholeBlocks) {
-  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
+  // The backup is received with its estimate rounded up to whole blocks.
   std::set<int> totals;
   host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
   for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {

@@ -1,6 +1,7 @@
 // bridgit-calcsim run beside a test: started with its arguments in a fresh
 // folder, its first output line (the PC-side path) read, its control socket
 // at hand, and stopped (writing its memory folder back) when the test is done.
+// It holds the PC to the calculator's pauses unless told --hold-pauses off.
 #pragma once
 
 #include <signal.h>
@@ -94,6 +95,13 @@ class TCalcSim {
     }
     ::close(fd);
     return answer;
+  }
+
+  // The dump's line of HOME/`name` without that key ("Real 11 42."), or "".
+  std::string DumpLine(const std::string& name) {
+    const std::string dump = "\n" + Control("dump"), key = "\nHOME/" + name + " ";
+    const std::size_t at = dump.find(key);
+    return at == std::string::npos ? "" : dump.substr(at + key.size(), dump.find('\n', at + 1) - at - key.size());
   }
 
   // Stops it as a person would (SIGTERM); returns its exit status.

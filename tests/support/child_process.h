@@ -105,6 +105,17 @@ inline TRun RunProgram(std::vector<std::string> args, const std::string& workDir
   return run;
 }
 
+#ifdef BRIDGIT_CLI
+// bridgit-cli on `port` at `speed` ("" for its own), then `args`.
+inline std::vector<std::string> CliLine(const std::string& port, std::vector<std::string> args,
+                                        const std::string& speed = "115200") {
+  std::vector<std::string> all = {BRIDGIT_CLI, "--port", port};
+  if (!speed.empty()) all.insert(all.end(), {"--speed", speed});
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+#endif
+
 // Waits until a path exists (a link that a child creates).
 inline bool WaitForPath(const std::string& path, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -1,4 +1,4 @@
-// The log book's lines that start with a prefix: counted or listed.
+// The log book's lines that start with a prefix, counted or listed, or that hold a text anywhere.
 #pragma once
 
 #include <string>
@@ -16,5 +16,11 @@ inline std::vector<std::string> LogLines(const std::string& prefix) {
 }
 
 inline int LogCount(const std::string& prefix) { return static_cast<int>(LogLines(prefix).size()); }
+
+inline int LogCountHolding(const std::string& text) {
+  int n = 0;
+  for (const auto& l : TLogBook::Instance().Lines()) n += l.find(text) != std::string::npos;
+  return n;
+}
 
 }  // namespace bridgit::test

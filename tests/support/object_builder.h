@@ -1,6 +1,7 @@
 // Composes binary object files nibble by nibble for tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,20 @@ inline void PutName(TNibbleWriter& w, std::uint32_t prolog, std::string_view nam
   w.Put5(prolog);
   w.Put2(static_cast<std::uint32_t>(name.size()));
   w.PutBytes(name);
+}
+
+// A String of `chars`.
+inline void PutString(TNibbleWriter& w, std::string_view chars) {
+  w.Put5(Prolog("String"));
+  w.Put5(static_cast<std::uint32_t>(5 + 2 * chars.size()));
+  w.PutBytes(chars);
+}
+
+// A List (its prolog and end marker) around what `put` writes.
+inline void PutList(TNibbleWriter& w, const std::function<void()>& put) {
+  w.Put5(Prolog("List"));
+  put();
+  w.Put5(Prolog("Semi"));
 }
 
 // A header of the family followed by the object and `padding` bytes.
