@@ -16,7 +16,8 @@ namespace bridgit::test {
 
 class TUsbDevice {
  public:
-  // Creates root/ZQx3G+<suffix>/PIPE0 and PIPE1 and points BRIDGIT_USB_ROOT at root.
+  // Creates root/ZQx3G+<suffix>/PIPE0 and PIPE1 and points BRIDGIT_USB_ROOT at
+  // root until it goes (no later test finds a root that is gone).
   explicit TUsbDevice(const TTempDir& root, const std::string& suffix = "") {
     dir_ = root / ("ZQx3G+" + suffix);
     std::filesystem::create_directories(dir_);
@@ -24,7 +25,10 @@ class TUsbDevice {
     ::mkfifo((dir_ + "/PIPE1").c_str(), 0600);
     ::setenv("BRIDGIT_USB_ROOT", root.path().c_str(), 1);
   }
-  ~TUsbDevice() { Unplug(); }
+  ~TUsbDevice() {
+    Unplug();
+    ::unsetenv("BRIDGIT_USB_ROOT");
+  }
   TUsbDevice(const TUsbDevice&) = delete;
   TUsbDevice& operator=(const TUsbDevice&) = delete;
 
