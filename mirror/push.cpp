@@ -33,8 +33,9 @@ bool TPush::Send(const std::string& key) {
     return Failed(p.file, texts::MirrorNoCalcFolder(p.file)), false;
   cursor_.Enter(CalcPath(folder));
   bool all = true;
-  const std::string file = Utf8(dir_ / Utf8Path(p.file));
-  const auto size = fs::file_size(Utf8Path(file));
+  const fs::path path = dir_ / Utf8Path(p.file);
+  const auto size = fs::file_size(path);
+  const std::string file = Utf8(path);
   ThrowIfInterrupted();
   if (!server_.PutFile(CalcName(Last(key)), file, 1, all, false)) return Failed(p.file, texts::MirrorNotSent(p.file)), false;
   const auto c = calc_.side.find(key);
