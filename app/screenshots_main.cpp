@@ -100,6 +100,78 @@ void ShootWhenShown(TDialogDriver& driver, const char* window, const QString& na
   });
 }
 
+// The instruction prompts, the question boxes and the status dialogs.
+void ShootPromptsAndDialogs(bridgit::ui::TFZQDir& window, TDialogDriver& driver) {
+  // A modeless prompt while it waits, then modal questions.
+  auto& prompt = window.PromptDialog();
+  prompt.ShowPrompt(bridgit::kPromptDownload, "");
+  Shoot(&prompt, "prompt-download");
+  prompt.hide();
+  ShootWhenShown(driver, "FDownLd", "prompt-start-server", "btnCancel");
+  prompt.ShowPrompt(bridgit::kPromptStartServer, "");
+  ShootWhenShown(driver, "FDownLd", "prompt-restored", "btnCancel");
+  prompt.ShowPrompt(bridgit::kPromptRestored, "");
+
+  ShootWhenShown(driver, "FOptions", "options", "btnCancel");
+  window.mnuOptionsClick();
+  ShootWhenShown(driver, "FProperty", "properties", "closeButton");
+  static_cast<bridgit::ui::TFProperty*>(window.findChild<QDialog*>("FProperty"))->ShowProperties("PROG\nLIST\nNOTES\n", 2400, 5);
+  ShootWhenShown(driver, "FReplaceFile", "replace-file", "btnNo");
+  window.Host().AskReplace("PROG", 2);
+  ShootWhenShown(driver, "FBadFile", "wrong-file-type", "btnCancel");
+  window.Host().AskBadFile("picture.bmp", "Unknown", true);
+
+  window.Host().ShowCommandStatus();
+  Shoot(window.findChild<QDialog*>("FCmndStatus"), "calculator-is-working");
+  window.Host().CloseCommandStatus();
+  window.Host().ShowConnectionStatus();
+  Shoot(window.findChild<QDialog*>("FCnctStatus"), "looking-for-calculator");
+  window.Host().CloseConnectionStatus();
+
+  auto progress = window.Host().CreateCommStatusDialog();
+  auto* status = static_cast<bridgit::ui::TFCmStatus*>(progress.get());
+  driver.When("FCmStatus", [&](QWidget* w) {
+    status->UpdateCommStatus("Block 40 of 100\r\n3.2 KB at 960 B/s", 2, 100, 40);
+    Shoot(w, "transfer-progress");
+    status->UpdateCommStatus("", 3, 0, 0);
+  });
+  status->ShowCommStatus("Copying PROG", true);
+}
+
+// The command window with a stack, and a What's This pop-up over it.
+void ShootCommandWindow(bridgit::ui::TFZQDir& window) {
+  window.mnuRPLClick();
+  auto* command = window.CommandWindow();
+  if (!command) return;
+  command->findChild<QComboBox*>("cmboCmd")->setEditText("1 2 + \"Hello\" { 1 2 3 }");
+  command->Send();
+  Shoot(command, "command-window");
+  command->activateWindow();
+  if (auto* autoUpdate = command->findChild<QCheckBox*>("chbAutoUpdate")) {
+    WhatsThisClick(autoUpdate);
+    if (QWidget* popup = bridgit::ui::HelpPopup()) ShootScreen(command->frameGeometry().united(popup->geometry()), "whats-this-popup");
+    QWhatsThis::hideText();
+    if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+  }
+  command->close();
+}
+
+// A screen capture, zoomed, with its frame; the simulator is told which
+// screen to show while the capture prompt waits.
+void ShootCapture(bridgit::ui::TFZQDir& window, const std::string& control) {
+  TDialogDriver capture;
+  capture.When("FDownLd", [&](QWidget* w) {
+    Shoot(w, "prompt-capture");
+    SimControl(control, "screen page");
+  });
+  capture.When("FDownLd", [&](QWidget* w) { Click(w, "btnCancel"); });
+  window.mnuCaptureScreenClick();
+  if (auto* shot = window.CaptureWindow()) {
+    Shoot(shot, "capture-window");
+    shot->close();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,40 +210,7 @@ int main(int argc, char** argv) {
   Shoot(&window.LogForm(), "log-window");
   window.LogForm().hide();
 
-  // The instruction prompts: a modeless one while it waits, a modal question.
-  auto& prompt = window.PromptDialog();
-  prompt.ShowPrompt(bridgit::kPromptDownload, "");
-  Shoot(&prompt, "prompt-download");
-  prompt.hide();
-  ShootWhenShown(driver, "FDownLd", "prompt-start-server", "btnCancel");
-  prompt.ShowPrompt(bridgit::kPromptStartServer, "");
-  ShootWhenShown(driver, "FDownLd", "prompt-restored", "btnCancel");
-  prompt.ShowPrompt(bridgit::kPromptRestored, "");
-
-  ShootWhenShown(driver, "FOptions", "options", "btnCancel");
-  window.mnuOptionsClick();
-  ShootWhenShown(driver, "FProperty", "properties", "closeButton");
-  static_cast<bridgit::ui::TFProperty*>(window.findChild<QDialog*>("FProperty"))->ShowProperties("PROG\nLIST\nNOTES\n", 2400, 5);
-  ShootWhenShown(driver, "FReplaceFile", "replace-file", "btnNo");
-  window.Host().AskReplace("PROG", 2);
-  ShootWhenShown(driver, "FBadFile", "wrong-file-type", "btnCancel");
-  window.Host().AskBadFile("picture.bmp", "Unknown", true);
-
-  window.Host().ShowCommandStatus();
-  Shoot(window.findChild<QDialog*>("FCmndStatus"), "calculator-is-working");
-  window.Host().CloseCommandStatus();
-  window.Host().ShowConnectionStatus();
-  Shoot(window.findChild<QDialog*>("FCnctStatus"), "looking-for-calculator");
-  window.Host().CloseConnectionStatus();
-
-  auto progress = window.Host().CreateCommStatusDialog();
-  auto* status = static_cast<bridgit::ui::TFCmStatus*>(progress.get());
-  driver.When("FCmStatus", [&](QWidget* w) {
-    status->UpdateCommStatus("Block 40 of 100\r\n3.2 KB at 960 B/s", 2, 100, 40);
-    Shoot(w, "transfer-progress");
-    status->UpdateCommStatus("", 3, 0, 0);
-  });
-  status->ShowCommStatus("Copying PROG", true);
+  ShootPromptsAndDialogs(window, driver);
 
   // The list inside a folder, sorted by size, a variable selected.
   auto* list = window.findChild<QTreeWidget*>("objectList");
@@ -180,35 +219,8 @@ int main(int argc, char** argv) {
   Shoot(&window, "list-sorted-by-size");
   window.ListView1ColumnClick(0);
 
-  // The command window with a stack.
-  window.mnuRPLClick();
-  if (auto* command = window.CommandWindow()) {
-    command->findChild<QComboBox*>("cmboCmd")->setEditText("1 2 + \"Hello\" { 1 2 3 }");
-    command->Send();
-    Shoot(command, "command-window");
-    // What's This on the check box: its pop-up text over the window.
-    command->activateWindow();
-    if (auto* autoUpdate = command->findChild<QCheckBox*>("chbAutoUpdate")) {
-      WhatsThisClick(autoUpdate);
-      if (QWidget* popup = bridgit::ui::HelpPopup()) ShootScreen(command->frameGeometry().united(popup->geometry()), "whats-this-popup");
-      QWhatsThis::hideText();
-      if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
-    }
-    command->close();
-  }
-
-  // A screen capture, zoomed, with its frame.
-  TDialogDriver capture;
-  capture.When("FDownLd", [&](QWidget* w) {
-    Shoot(w, "prompt-capture");
-    SimControl(control, "screen page");
-  });
-  capture.When("FDownLd", [&](QWidget* w) { Click(w, "btnCancel"); });
-  window.mnuCaptureScreenClick();
-  if (auto* shot = window.CaptureWindow()) {
-    Shoot(shot, "capture-window");
-    shot->close();
-  }
+  ShootCommandWindow(window);
+  ShootCapture(window, control);
 
   window.ShowHelpTopic(125001);
   Shoot(&window.HelpViewer(), "help-communications");
