@@ -95,7 +95,7 @@ void Unnamed(QAccessibleInterface* at, QStringList& out) {
     if (QAccessibleInterface* child = at->child(i); child && !child->state().invisible) Unnamed(child, out);
 }
 
-TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys) {
+TEST_F(Journey, EveryControlHasANameThenBrowsesEditsAndOpensThePopUpMenuWithMouseAndKeys) {
   Open();
   QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
   for (QMenu* menu : window->findChildren<QMenu*>())
@@ -110,9 +110,8 @@ TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys)
   ChooseFromMenu('v', "mnuView", "mnuOptions");
   ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
   faults += MnemonicClashes("File Options", optionCaptions);
-  EXPECT_EQ(window->Host().FileSettings().translationLevel, 3);
-  EXPECT_TRUE(window->Host().FileSettings().translateControl);
-  EXPECT_TRUE(window->Host().FileSettings().addExtension);
+  const auto& options = window->Host().FileSettings();
+  EXPECT_EQ(std::tuple(options.translationLevel, options.translateControl, options.addExtension), std::tuple(3, true, true));
   Unnamed(QAccessible::queryAccessibleInterface(window.get()), faults);
   EXPECT_EQ(faults, QStringList());
   // Hints lead to help ("?*"), and the program's icon, at the desktop's
@@ -190,6 +189,74 @@ TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys)
   Type(Qt::Key_Home);
   Press(Qt::Key_Return);
   EXPECT_EQ(at(), "HOME WORK | list");
+
+  // A double-click on a name, with an editor that takes its time and changes nothing.
+  ClickItem(tree, tree->topLevelItem(0));
+  const fs::path editor = dir.path() / "slow-editor";
+  std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
+  fs::permissions(editor, fs::perms::owner_all);
+  window->Host().FileSettings().editor = editor.string();
+  ClickItem(list, Item("LST"));
+  QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
+  DoubleClickItem(list, Item("LST"));
+  // The first click fell on a selected name, but it was half of a
+  // double-click: the object is edited as text, and not renamed.
+  QTest::qWait(2 * QApplication::doubleClickInterval());
+  Settle();
+  for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
+  EXPECT_TRUE(Holds("HOME/LST List"));
+  EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
+
+  auto* popup = window->findChild<QMenu*>("popupMenu");
+  // Through the window system, as the desktop delivers a right click: the
+  // press, the release and the context menu request it makes of them.
+  const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
+    const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
+    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
+  };
+  rightClick(tree, Node({"WORK"}));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  // The commands act on the folder pointed at. The dialog is modal: it is read and closed while the click is still running.
+  QStringList shown;
+  test::TDialogDriver driver;
+  driver.When("FProperty", [&](QWidget* dialog) {
+    auto* names = dialog->findChild<QListWidget*>("propertyList");
+    for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
+  });
+  ClickAction(popup, window->findChild<QAction*>("mnuPropertyPop"));
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
+  EXPECT_EQ(shown, QStringList{"WORK"});
+  Settle();
+
+  // In the list: the item under the pointer, and Copy takes it.
+  ClickItem(tree, tree->topLevelItem(0));
+  ClickItem(list, Item("A"));
+  rightClick(list, Item("LST"));
+  EXPECT_EQ(Selected(), QStringList{"LST"});
+  ClickAction(popup, window->findChild<QAction*>("mnuCopyPop"));
+  Settle();
+  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
+
+  // A drag starts from a folder that was not current.
+  ClickItem(tree, tree->topLevelItem(0));
+  const QPoint grab = tree->visualItemRect(Node({"WORK"})).center();
+  // A drag is a QDrag made on the tree (the platform here ends it at once).
+  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
+  const auto before = drags();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, grab);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), grab + QPoint(8 * step, 0));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, grab + QPoint(32, 0));
+  Settle();
+  ASSERT_EQ(drags(), before + 1);
+  // A file list only: a drop on a text field must not fetch from the calculator.
+  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
+  EXPECT_TRUE(formats.contains("text/uri-list"));
+  EXPECT_FALSE(formats.contains("text/plain"));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {
@@ -213,7 +280,9 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   EXPECT_EQ(Names()[1], "BINT");
   EXPECT_TRUE(sortedBy(2, false));
   for (const auto& [column, descending] : std::vector<std::pair<int, bool>>{{2, true}, {1, false}, {1, true}, {0, false}, {0, true}}) {
-    ClickHeader(column);
+    QHeaderView* header = list->header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     EXPECT_TRUE(sortedBy(column, descending)) << column << " " << Names().join(' ').toStdString();
   }
   window->close();
@@ -267,7 +336,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
 
   // A click on the Type cell of a row, F2, a new name, Enter: the name is
   // what is edited.
-  ClickCell(list, Item("PI2"), 1);
+  ClickItem(list, Item("PI2"), {}, 1);
   Type(Qt::Key_F2);
   ASSERT_TRUE(WaitUntil([&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }, 5000));
   Type(Qt::Key_A, Qt::ControlModifier);
@@ -277,7 +346,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_FALSE(Holds("HOME/PI2 "));
   EXPECT_EQ(Selected(), QStringList{"TAU"});
   // A second click on the selected row's Type text edits nothing.
-  ClickCell(list, Item("TAU"), 1);
+  ClickItem(list, Item("TAU"), {}, 1);
   QTest::qWait(QApplication::doubleClickInterval() + 200);
   EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
 
@@ -302,9 +371,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
     EXPECT_TRUE(settings->contains(key)) << key;
   // Letter case aside, the argument names the listed port.
-  window.reset();
-  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
-  window->show();
+  NewWindow({QString::fromStdString(port).toUpper()});
   ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty() && !window->Busy(); }, 20000));
   EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
                                    port + ". Is its XModem server running?\nTo Start Xsrvr"),
@@ -315,12 +382,11 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_TRUE(window->findChild<QComboBox*>("cmboPort")->isEnabled());
   EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
   sim->Control("server");
-  window->activateWindow();
   Connect();
   EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 
-TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFolder) {
+TEST_F(Journey, TheCommandWindowThenPastesFromAFileManagerAndCopiesItemsIntoAnotherFolder) {
   Open();
   ClickItem(list, Item("A"));
   ChooseFromMenu('v', "mnuView", "mnuRPL");
@@ -369,6 +435,64 @@ TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFold
   // The main window's view kept its focus through that command's busy spell.
   ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
   EXPECT_TRUE(FocusIn(list));
+
+  // Object text with and without an extension, then a backup: the paste asks
+  // before it would erase the calculator, and Cancel stops it there.
+  QList<QUrl> fmUrls;
+  QByteArray fmGnome = "copy";
+  for (const auto& [name, body] : std::vector<std::pair<std::string, std::string>>{
+           {"FROMFM.txt", "\"from a file manager\""}, {"T2", "{ 1 2 }"}, {"T3.ZQ", "7"}, {"old.zqbackup", ""}, {"T4.txt", "8"}}) {
+    std::ofstream(dir / name) << (body.empty() ? "not really a backup" : "%%ZQ: T(3)A(R)F(.);\n" + body);
+    fmUrls << QUrl::fromLocalFile(QString::fromStdString(dir / name));
+    fmGnome += "\n" + fmUrls.back().toEncoded();
+  }
+  // What a file manager puts on the clipboard when files are copied.
+  auto* mime = new QMimeData;
+  mime->setUrls(fmUrls);
+  mime->setData("x-special/gnome-copied-files", fmGnome);
+  QApplication::clipboard()->setMimeData(mime);
+  const auto paste = [&] { ClickItem(list, Item("LST")); Press(Qt::Key_V, Qt::ControlModifier); };
+  QString asked;
+  boxes.When("FDownLd", [&](QWidget* prompt) {
+    asked = prompt->windowTitle();
+    QTest::mouseClick(prompt->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);
+  });
+  paste();
+  EXPECT_EQ(asked, "Erase Calculator?");
+  ASSERT_TRUE(Holds("HOME/FROMFM String"));
+  EXPECT_TRUE(Holds("HOME/T2 List"));
+  EXPECT_TRUE(Holds("HOME/T3 Real"));
+  EXPECT_FALSE(Holds("HOME/T4"));
+  ASSERT_TRUE(Names().contains("FROMFM"));
+  const fs::path file = dir / "FROMFM.txt";
+  EXPECT_TRUE(fs::exists(file));  // a copy leaves its files
+
+  // A cut moves its files, only those the calculator took.
+  const auto remove = [&] {
+    ClickItem(list, Item("FROMFM"));
+    Press(Qt::Key_Delete);
+    ASSERT_FALSE(Holds("HOME/FROMFM"));
+  };
+  auto* cut = new QMimeData;
+  cut->setUrls({fmUrls.front()});
+  cut->setData("x-special/gnome-copied-files", "cut\n" + fmUrls.front().toEncoded());
+  QApplication::clipboard()->setMimeData(cut);
+  boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
+  paste();
+  EXPECT_TRUE(fs::exists(file));
+  remove();
+  paste();
+  EXPECT_TRUE(Holds("HOME/FROMFM String"));
+  EXPECT_FALSE(fs::exists(file));
+  const QMimeData* moved = QApplication::clipboard()->mimeData();
+  EXPECT_FALSE(moved && moved->hasUrls());  // and its files are no longer offered
+  remove();
+
+  // The clipboard now holds only text.
+  QApplication::clipboard()->setText("just some words");
+  paste();
+  EXPECT_FALSE(Holds("HOME/FROMFM"));
+  EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
 
   SelectItems({"A", "LST", "\\->SPEED"});
   ASSERT_EQ(Selected().size(), 3);
@@ -438,67 +562,6 @@ TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
   copyThree();
   ASSERT_EQ(boxes.boxTexts.size(), 1u);
   EXPECT_TRUE(boxes.boxTexts[0].starts_with("Connection Error.")) << boxes.boxTexts[0];
-}
-
-TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
-  Open();
-  // Object text with and without an extension, then a backup: the paste asks
-  // before it would erase the calculator, and Cancel stops it there.
-  QList<QUrl> urls;
-  QByteArray gnome = "copy";
-  for (const auto& [name, body] : std::vector<std::pair<std::string, std::string>>{
-           {"FROMFM.txt", "\"from a file manager\""}, {"T2", "{ 1 2 }"}, {"T3.ZQ", "7"}, {"old.zqbackup", ""}, {"T4.txt", "8"}}) {
-    std::ofstream(dir / name) << (body.empty() ? "not really a backup" : "%%ZQ: T(3)A(R)F(.);\n" + body);
-    urls << QUrl::fromLocalFile(QString::fromStdString(dir / name));
-    gnome += "\n" + urls.back().toEncoded();
-  }
-  // What a file manager puts on the clipboard when files are copied.
-  auto* mime = new QMimeData;
-  mime->setUrls(urls);
-  mime->setData("x-special/gnome-copied-files", gnome);
-  QApplication::clipboard()->setMimeData(mime);
-  const auto paste = [&] { ClickItem(list, Item("LST")); Press(Qt::Key_V, Qt::ControlModifier); };
-  QString asked;
-  boxes.When("FDownLd", [&](QWidget* prompt) {
-    asked = prompt->windowTitle();
-    QTest::mouseClick(prompt->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);
-  });
-  paste();
-  EXPECT_EQ(asked, "Erase Calculator?");
-  ASSERT_TRUE(Holds("HOME/FROMFM String"));
-  EXPECT_TRUE(Holds("HOME/T2 List"));
-  EXPECT_TRUE(Holds("HOME/T3 Real"));
-  EXPECT_FALSE(Holds("HOME/T4"));
-  ASSERT_TRUE(Names().contains("FROMFM"));
-  const fs::path file = dir / "FROMFM.txt";
-  EXPECT_TRUE(fs::exists(file));  // a copy leaves its files
-
-  // A cut moves its files, only those the calculator took.
-  const auto remove = [&] {
-    ClickItem(list, Item("FROMFM"));
-    Press(Qt::Key_Delete);
-    ASSERT_FALSE(Holds("HOME/FROMFM"));
-  };
-  auto* cut = new QMimeData;
-  cut->setUrls({urls.front()});
-  cut->setData("x-special/gnome-copied-files", "cut\n" + urls.front().toEncoded());
-  QApplication::clipboard()->setMimeData(cut);
-  boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
-  paste();
-  EXPECT_TRUE(fs::exists(file));
-  remove();
-  paste();
-  EXPECT_TRUE(Holds("HOME/FROMFM String"));
-  EXPECT_FALSE(fs::exists(file));
-  const QMimeData* moved = QApplication::clipboard()->mimeData();
-  EXPECT_FALSE(moved && moved->hasUrls());  // and its files are no longer offered
-  remove();
-
-  // The clipboard now holds only text.
-  QApplication::clipboard()->setText("just some words");
-  paste();
-  EXPECT_FALSE(Holds("HOME/FROMFM"));
-  EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
 }
 
 TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
@@ -587,77 +650,6 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_NE(said().find("Cannot read Calculator screen.\n\nThe calculator answered on"), std::string::npos);
   EXPECT_NE(said().find("speed is 115200"), std::string::npos) << said();
   EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "");
-}
-
-TEST_F(Journey, ADoubleClickEditsAndRightClickOpensThePopUpMenuOnWhatItPointsAt) {
-  Open();
-  // An editor that takes its time and changes nothing.
-  const fs::path editor = dir.path() / "slow-editor";
-  std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
-  fs::permissions(editor, fs::perms::owner_all);
-  window->Host().FileSettings().editor = editor.string();
-  ClickItem(list, Item("LST"));
-  QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
-  DoubleClickItem(list, Item("LST"));
-  // The first click fell on a selected name, but it was half of a
-  // double-click: the object is edited as text, and not renamed.
-  QTest::qWait(2 * QApplication::doubleClickInterval());
-  Settle();
-  for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
-  EXPECT_TRUE(Holds("HOME/LST List"));
-  EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
-
-  auto* popup = window->findChild<QMenu*>("popupMenu");
-  // Through the window system, as the desktop delivers a right click: the
-  // press, the release and the context menu request it makes of them.
-  const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
-    const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
-    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
-  };
-  rightClick(tree, Node({"WORK"}));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  // The commands act on the folder pointed at. The dialog is modal: it is read and closed while the click is still running.
-  QStringList shown;
-  test::TDialogDriver driver;
-  driver.When("FProperty", [&](QWidget* dialog) {
-    auto* names = dialog->findChild<QListWidget*>("propertyList");
-    for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
-    QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
-  });
-  ClickAction(popup, window->findChild<QAction*>("mnuPropertyPop"));
-  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
-  EXPECT_EQ(shown, QStringList{"WORK"});
-  Settle();
-
-  // In the list: the item under the pointer, and Copy takes it.
-  ClickItem(tree, tree->topLevelItem(0));
-  ClickItem(list, Item("A"));
-  rightClick(list, Item("LST"));
-  EXPECT_EQ(Selected(), QStringList{"LST"});
-  ClickAction(popup, window->findChild<QAction*>("mnuCopyPop"));
-  Settle();
-  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
-  ASSERT_EQ(urls.size(), 1);
-  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
-
-  // A drag starts from a folder that was not current.
-  ClickItem(tree, tree->topLevelItem(0));
-  QTreeWidgetItem* work = Node({"WORK"});
-  const QPoint at = tree->visualItemRect(work).center();
-  // A drag is a QDrag made on the tree (the platform here ends it at once).
-  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
-  const auto before = drags();
-  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
-  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
-  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
-  Settle();
-  ASSERT_EQ(drags(), before + 1);
-  // A file list only: a drop on a text field must not fetch from the calculator.
-  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
-  EXPECT_TRUE(formats.contains("text/uri-list"));
-  EXPECT_FALSE(formats.contains("text/plain"));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
 }
 
 // The port box: typed paths keep every letter, ports plugged in later are

@@ -45,8 +45,6 @@ class TWindowTest : public ::testing::Test {
     ::unsetenv("BRIDGIT_USB_ROOT");
     ::unsetenv("BRIDGIT_EXTRA_PORTS");
   }
-  // Starts the simulator and the window on screen (at the PC speed given),
-  // connected unless told otherwise.
   void Start(const std::vector<std::string>& simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
     settings->setValue("Speed", pcSpeed);
     sim = std::make_unique<TCalcSim>(simArgs);
@@ -60,9 +58,6 @@ class TWindowTest : public ::testing::Test {
     window = std::make_unique<ui::TFZQDir>(settings.get(), arguments);
     tree = window->findChild<QTreeWidget*>("folderTree");
     list = window->findChild<QTreeWidget*>("objectList");
-    Show();
-  }
-  void Show() {
     window->show();
     // The start-up splash comes and goes first.
     auto* splash = window->findChild<QTimer*>("tmrAbout");
@@ -120,17 +115,13 @@ class TWindowTest : public ::testing::Test {
     const auto element = qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator;
     QTest::mouseClick(button, Qt::LeftButton, {}, button->style()->subElementRect(element, &option, button).center());
   }
-  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
+  // A click in the middle of the item's row, or of its cell in `column`.
+  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}, int column = -1) {
     ASSERT_NE(item, nullptr);
     view->scrollToItem(item);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
-    Settle();
-  }
-  void ClickCell(QTreeWidget* view, QTreeWidgetItem* item, int column) {
-    ASSERT_NE(item, nullptr);
-    const QRect row = view->visualItemRect(item);
-    const int x = view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2;
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
+    QPoint at = view->visualItemRect(item).center();
+    if (column >= 0) at.setX(view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, at);
     Settle();
   }
   // The first name clicked, the others added with Ctrl.
@@ -145,11 +136,6 @@ class TWindowTest : public ::testing::Test {
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     Settle();
-  }
-  void ClickHeader(int logical) {
-    QHeaderView* header = list->header();
-    const QPoint at(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
   }
   // A key typed into whatever has the keyboard focus now.
   void Type(int key, Qt::KeyboardModifiers mods = {}) {
