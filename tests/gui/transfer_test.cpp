@@ -1,10 +1,6 @@
 // Drag and drop with the desktop, the transfer menu commands and the screen
 // capture window, against the simulated calculator.
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +12,6 @@
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
 #include "shell/file_target.h"
-#include "support/pty_pair.h"
 #include "transfer/block_checks.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/main/transfer_rules.h"
@@ -262,55 +257,6 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
   ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == std::string("ok rom 3000 bytes crc ") + crc; }, 5000));
-}
-
-// A serial device of a group the person is not in: the error says which group
-// and how to join it. As root (who opens anything) the window runs as nobody
-// with no groups while it connects, and the device belongs to dialout.
-TEST_F(Transfers, APortItMayNotOpenNamesTheGroupToJoin) {
-  test::TPtyPair line;
-  ASSERT_FALSE(line.path().empty());
-  std::string groupName;
-  const bool asRoot = ::geteuid() == 0;
-  if (asRoot) {
-    const struct group* dialout = ::getgrnam("dialout");
-    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
-    groupName = "dialout";
-    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
-  } else {
-    struct stat st {};
-    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
-    groupName = ::getgrgid(st.st_gid)->gr_name;
-    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
-    if (::access(line.path().c_str(), R_OK | W_OK) == 0) GTEST_SKIP() << "the test's user is in the group " << groupName;
-  }
-  settings->setValue("Port", QString::fromStdString(line.path()));
-  ::setenv("BRIDGIT_EXTRA_PORTS", line.path().c_str(), 1);
-  NewWindow();
-  std::vector<gid_t> rootGroups;
-  if (asRoot) {
-    // Effective ids only, so that the test can take root back.
-    rootGroups.resize(static_cast<std::size_t>(::getgroups(0, nullptr)));
-    ::getgroups(static_cast<int>(rootGroups.size()), rootGroups.data());
-    ASSERT_EQ(::setgroups(0, nullptr), 0);
-    ASSERT_EQ(::setegid(65534), 0);
-    ASSERT_EQ(::seteuid(65534), 0);
-  }
-  ClickButton("tbtnConnect");
-  const bool boxShown = WaitUntil([&] { return !boxes.boxTexts.empty(); });
-  if (asRoot) {
-    ASSERT_EQ(::seteuid(0), 0);
-    ASSERT_EQ(::setegid(0), 0);
-    ASSERT_EQ(::setgroups(rootGroups.size(), rootGroups.data()), 0);
-  }
-  ASSERT_TRUE(boxShown);
-  EXPECT_EQ(boxes.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
-                                   ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
-                                   ", which you are not in.\n"
-                                   "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
-                                   "then log out and log in again (a new group counts from the next login).");
-  EXPECT_FALSE(window->Connected());
 }
 
 }  // namespace
