@@ -11,7 +11,6 @@
 #include "host/prompt_kinds.h"
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
-#include "shell/file_target.h"
 #include "transfer/block_checks.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/main/transfer_rules.h"
@@ -23,25 +22,6 @@ namespace {
 
 using test::TDialogDriver;
 using test::WaitUntil;
-
-TEST(TransferRules, BackupNamesAndCaptureSpeeds) {
-  EXPECT_EQ(ui::BackupFileName("73", QDate(2026, 12, 5)), "73_5-Dec-2026.zqbackup");
-  EXPECT_EQ(ui::BackupFileName("71", QDate(2027, 1, 31)), "71_31-Jan-2027.zqbackup");
-  for (const auto& [port, speed, capture] : std::vector<std::tuple<const char*, int, int>>{
-           {"/dev/ttyS0", 19200, 115200}, {"COM1", 4800, 9600}, {"/dev/ttyUSB0", 9600, 0}, {"/dev/ttyUSB0", 115200, 0},
-           {"ZQx3G+", 19200, 0}, {"Auto", 19200, 0}})
-    EXPECT_EQ(ui::CaptureSpeed(port, speed), capture) << port << " at " << speed;
-}
-
-TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
-  using namespace shell;
-  const QSize client(200, 100);
-  EXPECT_EQ(ScrollEffect(true, {50, 3}, client, 5, false, true), kEffectCopy | kEffectScroll);
-  EXPECT_EQ(ScrollEffect(true, {50, 50}, client, 5, false, true), kEffectCopy);
-  EXPECT_EQ(ScrollEffect(true, {50, 97}, client, 5, false, false), kEffectCopy);  // no scroll bar
-  EXPECT_EQ(ScrollEffect(true, {198, 50}, client, 5, true, false), kEffectCopy | kEffectScroll);
-  EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
-}
 
 // The simulated calculator runs at its usual 9600 baud. The server talks at
 // any speed; the calculator's own transfers (captures, XSEND, XRECV) need the
