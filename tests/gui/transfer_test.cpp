@@ -54,33 +54,7 @@ class Transfers : public test::TWindowTest {
 };
 
 // A drag to a file manager cannot be made offscreen: the drag's data is asked
-// for here as a file manager asks for it. On a desktop the file manager asks
-// as the pointer enters it; a release before it said yes cancels the drag,
-// and Qt deletes the drag and its data while the object is still being
-// fetched for that first request.
-TEST_F(Transfers, ADragCancelledWhileItsObjectIsFetchedOutlivesTheFetch) {
-  Start();
-  Announce(window->ListSource(), {"LST"});
-  QPointer<QDrag> drag = window->ListSource().CreateDrag(list);
-  QPointer<QMimeData> data = drag->mimeData();
-  const auto fetch = window->ListSource().OnDrop;
-  bool dataAliveAfterFetch = false;
-  QStringList answerDuringFetch;
-  window->ListSource().OnDrop = [&](bool& go) {
-    drag->deleteLater();  // the cancel
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
-    fetch(go);
-    dataAliveAfterFetch = !data.isNull();
-  };
-  EXPECT_EQ(shell::FilesOf(data).size(), 1);
-  window->ListSource().OnDrop = fetch;
-  EXPECT_TRUE(dataAliveAfterFetch);
-  EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // once the fetch is over, the cancel takes its course
-  EXPECT_TRUE(drag.isNull());
-}
-
+// for here as a file manager asks for it.
 TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   Start();
   SelectItems({"A", "LST"});
@@ -117,6 +91,29 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   ASSERT_EQ(sim->Control("fault can@+1"), "ok");
   EXPECT_TRUE(DraggedBackup().isEmpty());
   Reconnect();  // the link was left at the backup's speed
+
+  // The file manager asks as the pointer enters it; a release before it said
+  // yes cancels the drag, and Qt deletes the drag and its data while the
+  // object is still being fetched for that first request.
+  Announce(window->ListSource(), {"LST"});
+  drag = window->ListSource().CreateDrag(list);
+  QPointer<QMimeData> data = drag->mimeData();
+  const auto fetch = window->ListSource().OnDrop;
+  bool dataAliveAfterFetch = false;
+  QStringList answerDuringFetch;
+  window->ListSource().OnDrop = [&](bool& go) {
+    drag->deleteLater();  // the cancel
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
+    fetch(go);
+    dataAliveAfterFetch = !data.isNull();
+  };
+  EXPECT_EQ(shell::FilesOf(data).size(), 1);
+  window->ListSource().OnDrop = fetch;
+  EXPECT_TRUE(dataAliveAfterFetch);
+  EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // once the fetch is over, the cancel takes its course
+  EXPECT_TRUE(drag.isNull());
 
   // An object gone before the drop: no file, and the drop is cancelled.
   Announce(window->ListSource(), {"A"});
@@ -169,8 +166,7 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
 TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
   Start({}, true, "9600");
   const std::string object = dir / "NEWA.zq";
-  int error = 0;
-  ASSERT_TRUE(WriteFileSafely(object, std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19), error));
+  std::ofstream(object) << std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19);
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv NEWA"); });  // kind 4: the calculator starts XRECV
   bool afterShown = false;
@@ -222,8 +218,7 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   Type(Qt::Key_Escape);
   std::string image;
   for (int i = 0; i < 3000; ++i) image += static_cast<char>(i * 13);
-  int error = 0;
-  ASSERT_TRUE(WriteFileSafely(dir / "os.bin", image, error));
+  std::ofstream(dir / "os.bin") << image;
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget* prompt) {
     sim->Control("rom");
