@@ -21,14 +21,13 @@ namespace {
 
 using test::WaitUntil;
 
-// The pop-up texts as help/cshelp.txt words them, and a hint.
+// The pop-up texts as help/cshelp.txt words them.
 const QString kAutoUpdateText = "When checked, the stack is read again after every command. Clear it to send several commands quickly, then press Update "
     "Stack.";
 const QString kControlCodesText = "Also writes the control codes 0 to 31 and 127 as a backslash and the three-digit code; a tab becomes \\009. Line feeds stay "
     "line feeds.";
 const QString kPictureText = "The last screen captured from the calculator, with the frame and margin set in the View menu. It is already on the "
     "clipboard; File, Save As writes it as a JPEG or BMP file.";
-const QString kConnectHint = "Quick connect to the calculator.";  // a control without a context shows its hint
 
 class Help : public test::TWindowTest {
  protected:
@@ -99,10 +98,6 @@ class Help : public test::TWindowTest {
     F1(at);
     return PageShown();
   }
-  QString PopupAfterF1() {
-    F1();
-    return PopupText();
-  }
   // Shift+F1 where the focus is, then a click on `control`.
   static void WhatsThisClick(QWidget* control, QPoint at = {}, QWidget* noFocus = nullptr) {
     F1(noFocus, Qt::ShiftModifier);
@@ -124,7 +119,7 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   // A control without a context shows its hint, and is not pressed; the
   // speed box opens its page and does not drop down.
   WhatsThisClick(window->findChild<QToolButton*>("tbtnConnect"));
-  EXPECT_EQ(PopupText(), kConnectHint);
+  EXPECT_EQ(PopupText(), "Quick connect to the calculator.");
   EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
   EXPECT_FALSE(window->Connected() || window->Busy());
   WhatsThisClick(speed);
@@ -152,7 +147,8 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   EXPECT_EQ(PageAfterF1(), "145000.html");
   auto* autoUpdate = commands->findChild<QCheckBox*>("chbAutoUpdate");
   ClickToFocus(autoUpdate);
-  EXPECT_EQ(PopupAfterF1(), kAutoUpdateText);
+  F1();
+  EXPECT_EQ(PopupText(), kAutoUpdateText);
   EXPECT_FALSE(viewer.isVisible());
   const bool checked = autoUpdate->isChecked();
   WhatsThisClick(autoUpdate);
@@ -207,7 +203,8 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
     Activate(dialog);
     auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
     ClickToFocus(controlCodes);
-    popup = PopupAfterF1();
+    F1();
+    popup = PopupText();
     // Shift+F1 and a click: the setting's pop-up, not toggled; the group
     // box's frame answered by the dialog's page.
     ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));

@@ -1,8 +1,7 @@
 // A main window on screen and active, with its settings and its temporary
 // folder in the test's own folders, against a fresh simulated calculator; and
-// the ways a person drives it: mouse clicks on item rectangles, header
-// sections and tool buttons, keys typed into whatever has the focus, menus
-// opened with Alt and clicked. No handler is called directly.
+// the ways a person drives it: mouse clicks on items, boxes and tool buttons,
+// keys typed into whatever has the focus, menus opened with Alt and clicked.
 #pragma once
 
 #include <cstdlib>
@@ -137,13 +136,11 @@ class TWindowTest : public ::testing::Test {
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     Settle();
   }
-  // A key typed into whatever has the keyboard focus now.
   void Type(int key, Qt::KeyboardModifiers mods = {}) {
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
     QTest::keyClick(focus, static_cast<Qt::Key>(key), mods);
   }
-  // A key typed, and what it set going has run.
   void Press(int key, Qt::KeyboardModifiers mods = {}) {
     Type(key, mods);
     Settle();
