@@ -129,7 +129,7 @@ TEST(WindowRules, SortingCopyTimesVersionsHintsBackupNamesAndDrops) {
   EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
 }
 
-TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {
+TEST(SmallDialogs, PropertiesAndTheAboutBoxShowWhatTheyAreGiven) {
   QWidget main;
   ui::TFProperty dialog(&main);
   TDialogDriver driver;
@@ -140,6 +140,12 @@ TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {
   });
   dialog.ShowProperties("A\nB\nPROG\n", 3000, 10);
   EXPECT_EQ(seen, "3 2 KB");
+  // The about box's version label and caption follow the main window's title.
+  main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
+  ui::TFAboutForm about(&main);
+  about.show();
+  EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
+  EXPECT_EQ(about.windowTitle(), main.windowTitle());
 }
 
 // Each question returns the button pressed, and shows only the buttons of its case.
@@ -193,15 +199,6 @@ TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
   EXPECT_EQ(status.ShowCommStatus("Copying", true), kModalOk);
   EXPECT_FALSE(enabled);
   EXPECT_TRUE(stillUp);
-}
-
-TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
-  QWidget main;
-  main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
-  ui::TFAboutForm about(&main);
-  about.show();
-  EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
-  EXPECT_EQ(about.windowTitle(), main.windowTitle());
 }
 
 TEST(Pictures, EveryImageIsDrawnAndNoTwoAreAlike) {
