@@ -33,17 +33,6 @@ class Journey : public test::TWindowTest {
   }
 };
 
-// Folders first; then the column's order. Written here from the rules a
-// person sees, not taken from the window's sorting code.
-bool FolderFirst(QTreeWidget* list, bool folderLast) {
-  bool seenOther = false;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    const bool folder = list->topLevelItem(i)->text(1) == "Directory";
-    if (folder == folderLast) seenOther = true;
-    else if (seenOther) return false;
-  }
-  return true;
-}
 QStringList Column(QTreeWidget* list, int column) {
   QStringList out;
   for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -261,12 +250,16 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   Open();
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 1);
   // Folders first (last when descending), then the column's texts in order:
-  // sizes as numbers, the others letter case aside.
+  // sizes as numbers, the others letter case aside. Written here from the
+  // rules a person sees, not taken from the window's sorting code.
   const auto sortedBy = [&](int column, bool descending) {
+    std::vector<bool> leading;  // a folder, or when descending anything else
+    for (int i = 0; i < list->topLevelItemCount(); ++i) leading.push_back((list->topLevelItem(i)->text(1) == "Directory") != descending);
     std::vector<std::pair<long long, QString>> keys;
     for (const QString& s : Column(list, column)) keys.emplace_back(column == 2 ? s.toLongLong() : 0, s.toUpper());
     if (descending) std::reverse(keys.begin(), keys.end());
-    return FolderFirst(list, descending) && std::is_sorted(keys.begin(), keys.end()) && keys.front() != keys.back();
+    return std::is_sorted(leading.begin(), leading.end(), std::greater<>()) && std::is_sorted(keys.begin(), keys.end()) &&
+           keys.front() != keys.back();
   };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
