@@ -197,25 +197,23 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
 }
 
 TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
-  QString popup, whatsThis, frame, page, linked;
-  bool toggled = true;
+  QStringList seen;  // in the order of the steps
   boxes.When("FOptions", [&](QWidget* dialog) {
     Activate(dialog);
     auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
     ClickToFocus(controlCodes);
     F1();
-    popup = PopupText();
+    seen << PopupText();
     // Shift+F1 and a click: the setting's pop-up, not toggled; the group
     // box's frame answered by the dialog's page.
     ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));
     const bool before = controlCodes->isChecked();
     WhatsThisClick(controlCodes);
-    whatsThis = PopupText();
-    toggled = controlCodes->isChecked() != before;
+    seen << PopupText() << (controlCodes->isChecked() != before ? "toggled" : "kept");
     for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
       if (group->title().remove('&') != "Other Options") continue;
       WhatsThisClick(group, QPoint(group->width() - 3, group->height() - 3));
-      frame = PageShown();
+      seen << PageShown();
     }
     // The buttons have no context of their own: the dialog's page answers,
     // above the modal dialog, and its links can be followed.
@@ -223,20 +221,15 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
     QTest::keyClick(Focus(), Qt::Key_Tab);
     if (Focus() && Focus()->objectName() == "btnOK") {
       F1();
-      page = PageShown(false);
+      seen << PageShown(false);
       ClickLink("Contents");
-      linked = window->HelpViewer().CurrentPage();
+      seen << window->HelpViewer().CurrentPage();
     }
     QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
   });
   ChooseFromMenu('v', "mnuView", "mnuOptions");
   ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  EXPECT_EQ(popup, kControlCodesText);
-  EXPECT_EQ(whatsThis, kControlCodesText);
-  EXPECT_FALSE(toggled);
-  EXPECT_EQ(frame, "125009.html");
-  EXPECT_EQ(page, "125009.html");
-  EXPECT_EQ(linked, "index.html");
+  EXPECT_EQ(seen, (QStringList{kControlCodesText, kControlCodesText, "kept", "125009.html", "125009.html", "index.html"}));
   // The dialog is gone, the page stays open: it blocks nothing now.
   ui::THelpViewer& viewer = window->HelpViewer();
   ASSERT_TRUE(WaitUntil([&] { return !test::VisibleWindow("FOptions"); }));
