@@ -95,7 +95,7 @@ TEST_F(EditAsText, AnEditorIsWaitedForAndAskedAboutOnlyWhenItReturnedAtOnceUncha
                                                                                    "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
                                                                                    " sed -i 's/42/43/' \"$1\"; touch '" +
                                                                                    done.string() + "') &\nexit 0\n")));
-  Start({"--speed", "115200"});
+  Start();
   {
     std::string whileAsking;
     TOnBox person(kSavedPrompt, [&] {
@@ -152,7 +152,7 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
   ::setenv("PATH", (bin.string() + ":" + path_).c_str(), 1);
   ::setenv("EDITOR", "vi", 1);
   ::setenv("TERMINAL", terminal.c_str(), 1);
-  Start({"--speed", "115200"});
+  Start();
   EditWithCtrlE("A");
   EXPECT_EQ(After(), "2 runs, 0 boxes, A 43., file gone");  // the terminal, then the editor in it
   EXPECT_EQ(Slurp(record.string()), "-e\n" + vi + "\n" + Edited() + "\n");
@@ -176,7 +176,7 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
 
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   const std::string editor = Script(dir.path() / "my editors" / "edit it", "sed -i 's/42/43/' \"$1\"\n");
-  Start({"--speed", "115200"});
+  Start();
   // The file dialog: the path typed into its name field, then Open.
   QTimer files;
   QObject::connect(&files, &QTimer::timeout, [&] {

@@ -25,12 +25,6 @@ class Journey : public test::TWindowTest {
     QApplication::clipboard()->clear();
     TWindowTest::TearDown();
   }
-  // The window on screen and active, its port box naming the simulator,
-  // connected from the tool bar unless told otherwise.
-  void Open(std::vector<std::string> simArgs = {}, const char* pcSpeed = "115200", bool connect = true) {
-    simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
-    Start(simArgs, connect, pcSpeed);
-  }
 };
 
 QStringList Column(QTreeWidget* list, int column) {
@@ -82,7 +76,7 @@ void Unnamed(QAccessibleInterface* at, QStringList& out) {
 }
 
 TEST_F(Journey, EveryControlHasANameThenBrowsesEditsAndOpensThePopUpMenuWithMouseAndKeys) {
-  Open();
+  Start();
   QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
   for (QMenu* menu : window->findChildren<QMenu*>())
     if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
@@ -247,7 +241,7 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
   settings->setValue("TRANSIO", "0");     // with CR added: 1
-  Open();
+  Start();
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 1);
   // Folders first (last when descending), then the column's texts in order:
   // sizes as numbers, the others letter case aside. Written here from the
@@ -279,7 +273,7 @@ TEST_F(Journey, SortsByEachColumnTwice) {
 }
 
 TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
-  Open();
+  Start();
   // The last object after a folder goes: the folder is not selected, and a
   // second Delete takes nothing.
   ClickItem(tree, Node({"WORK"}));
@@ -375,7 +369,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
 }
 
 TEST_F(Journey, TheCommandWindowThenPastesFromAFileManagerAndCopiesItemsIntoAnotherFolder) {
-  Open();
+  Start();
   ClickItem(list, Item("A"));
   ChooseFromMenu('v', "mnuView", "mnuRPL");
   auto* commands = window->CommandWindow();
@@ -529,7 +523,7 @@ TEST_F(Journey, TheCommandWindowThenPastesFromAFileManagerAndCopiesItemsIntoAnot
 }
 
 TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
-  Open({"--baud", "9600"}, "9600");
+  Start({"--baud", "9600"}, true, "9600");
   const auto copyThree = [&] { SelectItems({"A", "LST", "GREETING"}); Type(Qt::Key_C, Qt::ControlModifier); };
   // Cancel while the first object is on its way: it arrives whole, and the
   // copy stops there without a word.
@@ -555,7 +549,7 @@ TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
 TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   settings->setValue("ScreenCapture/Zoom", "5");          // not a zoom: 2
   settings->setValue("ScreenCapture/BorderFrame", "12");  // out of range: 2
-  Open({}, "9600");
+  Start({}, true, "9600");
   ChooseFromMenu('f', "mnuFile", nullptr);
   Type(Qt::Key_Escape);
   ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QMenu*>("mnuFile")->isVisible(); }));
@@ -690,7 +684,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
                                                              {"LogForm/Visible", "1"}, {"LogForm/Width", "400"},
                                                              {"TRANSIO", "1"}, {"AddCR", "0"}})
     settings->setValue(key, value);
-  Open({}, "115200", false);
+  Start({}, false);
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
   EXPECT_TRUE(window->LogForm().isVisible());  // it was open when the program last closed
   EXPECT_EQ(window->LogForm().width(), 400);

@@ -23,9 +23,9 @@ namespace {
 using test::TDialogDriver;
 using test::WaitUntil;
 
-// The simulated calculator runs at its usual 9600 baud. The server talks at
-// any speed; the calculator's own transfers (captures, XSEND, XRECV) need the
-// PC at the calculator's speed, and a backup switches to it.
+// The server talks at any speed; the calculator's own transfers (captures,
+// XSEND, XRECV) need the PC at the calculator's speed, and a backup switches
+// to it.
 class Transfers : public test::TWindowTest {
  protected:
   // Files dragged in from a file manager and dropped at a point of a view,
@@ -56,7 +56,7 @@ class Transfers : public test::TWindowTest {
 // A drag to a file manager cannot be made offscreen: the drag's data is asked
 // for here as a file manager asks for it.
 TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
-  Start();
+  Start({"--speed", "9600"});  // the calculator at its usual speed, the PC faster
   SelectItems({"A", "LST"});
   Announce(window->ListSource(), {"A", "LST"});
   // Asked while the button is held over a file manager: the names the files

@@ -4,6 +4,7 @@
 // keys typed into whatever has the focus, menus opened with Alt and clicked.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -44,7 +45,9 @@ class TWindowTest : public ::testing::Test {
     ::unsetenv("BRIDGIT_USB_ROOT");
     ::unsetenv("BRIDGIT_EXTRA_PORTS");
   }
-  void Start(const std::vector<std::string>& simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
+  // The calculator set to the PC's speed unless the arguments give its own.
+  void Start(std::vector<std::string> simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
+    if (std::find(simArgs.begin(), simArgs.end(), "--speed") == simArgs.end()) simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
     settings->setValue("Speed", pcSpeed);
     sim = std::make_unique<TCalcSim>(simArgs);
     settings->setValue("Port", QString::fromStdString(sim->PcPath()));
