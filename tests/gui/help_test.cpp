@@ -108,7 +108,20 @@ class Help : public test::TWindowTest {
   QPointer<ui::TFCapture> capture;
 };
 
-TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
+// cshelp.txt read here: ".topic N" lines, each followed by its text.
+std::map<int, QString> PopupTexts(const QString& folder) {
+  QFile file(folder + "/cshelp.txt");
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  std::map<int, QString> texts;
+  int id = -1;
+  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    if (line.startsWith(".topic ")) texts[id = line.mid(7).trimmed().toInt()];
+    else if (id >= 0) texts[id] += line.trimmed();
+  }
+  return texts;
+}
+
+TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndEveryContextHasItsAnswer) {
   // Main window: through the port box's edit field to the port box's page.
   ClickToFocus(window->findChild<QComboBox*>("cmboPort")->lineEdit());
   EXPECT_EQ(PageAfterF1(), "125001.html");
@@ -194,6 +207,38 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   Activate(&prompt);
   EXPECT_EQ(PageAfterF1(&prompt), "125008.html");
   prompt.HidePrompt(kPromptDownload);
+
+  // Every help context the program sets, in any window made above, has its page or its pop-up text.
+  std::set<int> ids;
+  for (QWidget* w : QApplication::allWidgets())
+    if (const int id = w->property("helpContext").toInt(); id > 1) ids.insert(id);
+  for (QObject* o : window->findChildren<QObject*>())
+    if (const int id = o->property("helpContext").toInt(); id > 1) ids.insert(id);
+  // The prompts take the page of their command.
+  for (int kind = 0; kind < kPromptKindCount; ++kind)
+    if (const int id = ui::PromptHelpContext(kind)) ids.insert(id);
+  // Nothing above is lost: the windows' pages and their controls' pop-ups.
+  for (int id : {125000, 125001, 125002, 125003, 125006, 125008, 125009, 125010, 135000, 145000, 4002, 4003, 4004, 4005,
+                 4006, 4007, 4008, 4009, 4010, 4011, 4012, 4013, 4014, 4015})
+    EXPECT_TRUE(ids.count(id)) << id;
+
+  const QString folder = ui::HelpFolder();
+  QFile indexFile(folder + "/index.html");
+  ASSERT_TRUE(indexFile.open(QIODevice::ReadOnly));
+  const QString index = QString::fromUtf8(indexFile.readAll());
+  const std::map<int, QString> popups = PopupTexts(folder);
+  for (int id : ids) {
+    // The rule, written here: the last four digits 5000 and above name a page.
+    if (id % 10000 >= 5000) {
+      EXPECT_TRUE(QFile::exists(folder + "/" + QString::number(id) + ".html")) << id;
+    } else {
+      const auto text = popups.find(id);
+      EXPECT_TRUE(text != popups.end() && !text->second.isEmpty()) << id << " has no pop-up text";
+    }
+  }
+  // Every page the program ships is reachable from the contents.
+  for (const QString& shipped : QDir(folder).entryList({"*.html"}))
+    EXPECT_TRUE(shipped == "index.html" || index.contains("href=\"" + shipped + "\"")) << qPrintable(shipped);
 }
 
 TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
@@ -237,53 +282,6 @@ TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
   EXPECT_FALSE(viewer.isModal());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   viewer.close();
-}
-
-// cshelp.txt read here: ".topic N" lines, each followed by its text.
-std::map<int, QString> PopupTexts(const QString& folder) {
-  QFile file(folder + "/cshelp.txt");
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  std::map<int, QString> texts;
-  int id = -1;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    if (line.startsWith(".topic ")) texts[id = line.mid(7).trimmed().toInt()];
-    else if (id >= 0) texts[id] += line.trimmed();
-  }
-  return texts;
-}
-
-TEST_F(Help, EveryContextTheProgramSetsHasItsPageOrItsPopUpText) {
-  capture = new ui::TFCapture(settings.get(), window->Host(), nullptr);  // made only by a capture
-  std::set<int> ids;
-  for (QWidget* w : QApplication::allWidgets())
-    if (const int id = w->property("helpContext").toInt(); id > 1) ids.insert(id);
-  for (QObject* o : window->findChildren<QObject*>())
-    if (const int id = o->property("helpContext").toInt(); id > 1) ids.insert(id);
-  // The prompts take the page of their command.
-  for (int kind = 0; kind < kPromptKindCount; ++kind)
-    if (const int id = ui::PromptHelpContext(kind)) ids.insert(id);
-  // Nothing above is lost: the windows' pages and their controls' pop-ups.
-  for (int id : {125000, 125001, 125002, 125003, 125006, 125008, 125009, 125010, 135000, 145000, 4002, 4003, 4004, 4005,
-                 4006, 4007, 4008, 4009, 4010, 4011, 4012, 4013, 4014, 4015})
-    EXPECT_TRUE(ids.count(id)) << id;
-
-  const QString folder = ui::HelpFolder();
-  QFile indexFile(folder + "/index.html");
-  ASSERT_TRUE(indexFile.open(QIODevice::ReadOnly));
-  const QString index = QString::fromUtf8(indexFile.readAll());
-  const std::map<int, QString> popups = PopupTexts(folder);
-  for (int id : ids) {
-    // The rule, written here: the last four digits 5000 and above name a page.
-    if (id % 10000 >= 5000) {
-      EXPECT_TRUE(QFile::exists(folder + "/" + QString::number(id) + ".html")) << id;
-    } else {
-      const auto text = popups.find(id);
-      EXPECT_TRUE(text != popups.end() && !text->second.isEmpty()) << id << " has no pop-up text";
-    }
-  }
-  // Every page the program ships is reachable from the contents.
-  for (const QString& page : QDir(folder).entryList({"*.html"}))
-    EXPECT_TRUE(page == "index.html" || index.contains("href=\"" + page + "\"")) << qPrintable(page);
 }
 
 }  // namespace
