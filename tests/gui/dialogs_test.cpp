@@ -129,16 +129,16 @@ TEST(WindowRules, SortingCopyTimesVersionsHintsBackupNamesAndDrops) {
   EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
 }
 
-TEST(SmallDialogs, PropertiesAndTheAboutBoxShowWhatTheyAreGiven) {
+TEST(SmallDialogs, EachShowsWhatItIsGivenAndReturnsTheChoice) {
   QWidget main;
-  ui::TFProperty dialog(&main);
+  ui::TFProperty properties(&main);
   TDialogDriver driver;
   QString seen;
   driver.When("FProperty", [&](QWidget* d) {
     seen = QString::number(d->findChild<QListWidget*>("propertyList")->count()) + " " + d->findChild<QLabel*>("Size")->text();
     test::Click(d, "closeButton");
   });
-  dialog.ShowProperties("A\nB\nPROG\n", 3000, 10);
+  properties.ShowProperties("A\nB\nPROG\n", 3000, 10);
   EXPECT_EQ(seen, "3 2 KB");
   // The about box's version label and caption follow the main window's title.
   main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
@@ -146,14 +146,10 @@ TEST(SmallDialogs, PropertiesAndTheAboutBoxShowWhatTheyAreGiven) {
   about.show();
   EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
   EXPECT_EQ(about.windowTitle(), main.windowTitle());
-}
 
-// Each question returns the button pressed, and shows only the buttons of its case.
-TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
-  QWidget main;
+  // Each question returns the button pressed, and shows only the buttons of its case.
   ui::TFReplaceFile replace(&main);
   ui::TFBadFile bad(&main);
-  TDialogDriver driver;
   QString shown;
   const auto answer = [&](const char* dialog, const char* button) {
     driver.When(dialog, [&shown, button](QWidget* d) {
@@ -178,12 +174,9 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
   EXPECT_TRUE(shown.endsWith("| btnYes btnNo"));
   answer("FBadFile", "btnNo");
   EXPECT_EQ(bad.AskBadFile("a.zq", "ZQ71", false), kModalCancel);
-}
 
-TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
-  QWidget main;
+  // The progress dialog cannot be closed while its Cancel is disabled.
   ui::TFCmStatus status(&main);
-  TDialogDriver driver;
   bool enabled = true;
   bool stillUp = false;
   driver.When("FCmStatus", [&](QWidget* d) {
