@@ -171,7 +171,7 @@ TEST_F(Journey, EveryControlHasANameThenBrowsesEditsAndOpensThePopUpMenuWithMous
   // A double-click on a name, with an editor that takes its time and changes nothing.
   ClickItem(tree, tree->topLevelItem(0));
   const fs::path editor = dir.path() / "slow-editor";
-  std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
+  std::ofstream(editor) << "#!/bin/sh\ntouch \"$1.opened\"\nsleep 3\n";
   fs::permissions(editor, fs::perms::owner_all);
   window->Host().FileSettings().editor = editor.string();
   ClickItem(list, Item("LST"));
@@ -183,7 +183,8 @@ TEST_F(Journey, EveryControlHasANameThenBrowsesEditsAndOpensThePopUpMenuWithMous
   Settle();
   for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
   EXPECT_TRUE(Holds("HOME/LST List"));
-  EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "LST.txt"));
+  EXPECT_TRUE(fs::exists(fs::path(TempFolder()) / "LST.txt.opened")) << "the editor ran";
 
   auto* popup = window->findChild<QMenu*>("popupMenu");
   // Through the window system, as the desktop delivers a right click: the
