@@ -506,6 +506,11 @@ TEST_F(Journey, TheCommandWindowThenPastesFromAFileManagerAndCopiesItemsIntoAnot
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   for (const char* name : {"A", "LST"}) EXPECT_TRUE(Holds(std::string("HOME/WORK/") + name + " ")) << name;
   EXPECT_TRUE(Names().contains("\\->SPEED"));
+  // Cut: the file manager is told to move the file, and the object leaves the calculator.
+  ClickItem(list, Item("A"));
+  Press(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->mimeData()->data("x-special/gnome-copied-files").startsWith("cut\nfile:")) << "a cut";
+  EXPECT_FALSE(Holds("HOME/WORK/A "));
 
   // The tool bar's mode button: the next copy is text, and the captions say so.
   const auto captions = [&] {
