@@ -687,7 +687,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"},
                                                              {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
                                                              {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
-                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"},
+                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}, {"DirWidthSplit", "180"},
                                                              {"TRANSIO", "1"}, {"AddCR", "0"}})
     settings->setValue(key, value);
   Start({}, false);
@@ -715,7 +715,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   window->LogForm().hide();
   window->close();
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"},
-                                                             {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"},
+                                                             {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"},
                                                              {"LogForm/Visible", "0"}})
     EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
