@@ -716,7 +716,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   window->close();
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"},
                                                              {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"},
-                                                             {"LogForm/Visible", "0"}})
+                                                             {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}})  // small icons
     EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
   EXPECT_NE(settings->value("DirWidthFiles").toString(), "0");
@@ -725,6 +725,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   NewWindow();
   EXPECT_EQ(window->geometry(), QRect(50, 60, 640, 420));
   EXPECT_FALSE(window->LogForm().isVisible());
+  EXPECT_TRUE(list->isColumnHidden(1)) << "still small icons";
   ChooseFromMenu('v', "mnuView", "mnuDetails");
   EXPECT_FALSE(list->isColumnHidden(1));
   EXPECT_EQ(list->columnWidth(1), 95);
