@@ -688,7 +688,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
                                                              {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
                                                              {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
                                                              {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}, {"DirWidthSplit", "180"},
-                                                             {"TRANSIO", "1"}, {"AddCR", "0"}})
+                                                             {"TRANSIO", "1"}, {"AddCR", "0"}, {"StatusBarVis", "0"}})
     settings->setValue(key, value);
   Start({}, false);
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
@@ -716,7 +716,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   window->close();
   for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"},
                                                              {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"},
-                                                             {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}})  // small icons
+                                                             {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}, {"StatusBarVis", "0"}})
     EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
   EXPECT_NE(settings->value("DirWidthFiles").toString(), "0");
