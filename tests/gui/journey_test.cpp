@@ -249,7 +249,8 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   // rules a person sees, not taken from the window's sorting code.
   const auto sortedBy = [&](int column, bool descending) {
     std::vector<bool> leading;  // a folder, or when descending anything else
-    for (int i = 0; i < list->topLevelItemCount(); ++i) leading.push_back((list->topLevelItem(i)->text(1) == "Directory") != descending);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      leading.push_back((list->topLevelItem(i)->text(1) == "Directory") != descending);
     std::vector<std::pair<long long, QString>> keys;
     for (const QString& s : Column(list, column)) keys.emplace_back(column == 2 ? s.toLongLong() : 0, s.toUpper());
     if (descending) std::reverse(keys.begin(), keys.end());
@@ -684,11 +685,10 @@ TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
 // Stored settings come back, with fallbacks for what is no value; what the
 // person changed is written back for the next start.
 TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
-  for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"},
-                                                             {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
-                                                             {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
-                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"}, {"DirWidthSplit", "180"},
-                                                             {"TRANSIO", "1"}, {"AddCR", "0"}, {"StatusBarVis", "0"}})
+  for (const auto& [key, value] : std::map<QString, QString>{
+           {"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"}, {"DirWidthSplit", "180"}, {"Connectivity/Left", "40"},
+           {"Connectivity/Top", "30"}, {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"}, {"LogForm/Visible", "1"},
+           {"LogForm/Width", "400"}, {"TRANSIO", "1"}, {"AddCR", "0"}, {"StatusBarVis", "0"}})
     settings->setValue(key, value);
   Start({}, false);
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
@@ -714,9 +714,9 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   window->setGeometry(50, 60, 640, 420);
   window->LogForm().hide();
   window->close();
-  for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"},
-                                                             {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"},
-                                                             {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}, {"StatusBarVis", "0"}})
+  for (const auto& [key, value] : std::map<QString, QString>{
+           {"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"}, {"Editor", "gedit --wait"},
+           {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"}, {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}, {"StatusBarVis", "0"}})
     EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
   EXPECT_NE(settings->value("DirWidthFiles").toString(), "0");

@@ -47,7 +47,7 @@ class TWindowTest : public ::testing::Test {
   }
   // The calculator set to the PC's speed unless the arguments give its own.
   void Start(std::vector<std::string> simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
-    if (std::find(simArgs.begin(), simArgs.end(), "--speed") == simArgs.end()) simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
+    if (std::ranges::find(simArgs, "--speed") == simArgs.end()) simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
     settings->setValue("Speed", pcSpeed);
     sim = std::make_unique<TCalcSim>(simArgs);
     settings->setValue("Port", QString::fromStdString(sim->PcPath()));
