@@ -1,7 +1,6 @@
 // Drag and drop with the desktop, the transfer menu commands and the screen
 // capture window, against the simulated calculator.
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -229,9 +228,8 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   EXPECT_FALSE(window->Connected());
   EXPECT_FALSE(window->Busy());
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());  // still the USB port
-  char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
-  ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == std::string("ok rom 3000 bytes crc ") + crc; }, 5000));
+  const std::string crc = QString::asprintf("%04X", CrcArc16(image)).toStdString();
+  ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok rom 3000 bytes crc " + crc; }, 5000));
 }
 
 }  // namespace
