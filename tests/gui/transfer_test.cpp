@@ -70,6 +70,8 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   EXPECT_EQ(files, passing);
   EXPECT_EQ(files, (QStringList{QString::fromStdString(TempFolder()) + "A.zq", QString::fromStdString(TempFolder()) + "LST.zq"}));
   for (const QString& f : files) EXPECT_TRUE(fs::file_size(f.toStdString()) > 0);
+  EXPECT_EQ(drag->mimeData()->data("x-special/gnome-copied-files"),
+            "copy\n" + QUrl::fromLocalFile(files[0]).toEncoded() + "\n" + QUrl::fromLocalFile(files[1]).toEncoded());
 
   // The root node dragged out: a backup named after the model and the date,
   // exactly the header and the object.
