@@ -53,21 +53,16 @@ class Help : public test::TWindowTest {
     ASSERT_TRUE(Focus() == control || Focus() == control->parentWidget()) << qPrintable(control->objectName());
   }
 
-  // The What's This pop-up on screen, whatever made it, and its text.
-  static QWidget* Popup() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible() && w->inherits("QWhatsThat")) return w;
-    return nullptr;
-  }
+  // The text of the What's This pop-up on screen, whatever made it.
   static QString PopupText() {
-    WaitUntil([] { return Popup() != nullptr; }, 3000);
-    const QString text = Popup() ? Popup()->accessibleName() : QString("(no pop-up)");
+    WaitUntil([] { return ui::HelpPopup() != nullptr; }, 3000);
+    const QString text = ui::HelpPopup() ? ui::HelpPopup()->accessibleName() : QString("(no pop-up)");
     ClosePopup();
     return text;
   }
   static void ClosePopup() {
-    if (QWidget* popup = Popup()) QTest::keyClick(popup, Qt::Key_Escape);
-    WaitUntil([] { return !Popup(); }, 3000);
+    if (QWidget* popup = ui::HelpPopup()) QTest::keyClick(popup, Qt::Key_Escape);
+    WaitUntil([] { return !ui::HelpPopup(); }, 3000);
   }
   // The page the help viewer shows, once it is up; it is closed again.
   QString PageShown(bool close = true) {
