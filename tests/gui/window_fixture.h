@@ -88,9 +88,10 @@ class TWindowTest : public ::testing::Test {
     sim->Control("server");
     Connect();
   }
-  // Nothing running, and a window active again after any dialog went away.
+  // Nothing running, the wait cursor gone, and a window active again after any dialog went away.
   bool Idle() const {
-    return !window->Busy() && !window->findChild<QTimer*>("refreshTimer")->isActive() && ActiveWindowShown();
+    return !window->Busy() && !QApplication::overrideCursor() && !window->findChild<QTimer*>("refreshTimer")->isActive() &&
+           ActiveWindowShown();
   }
   // A window that was hidden may still count as active here: it does not.
   static bool ActiveWindowShown() {
@@ -101,7 +102,7 @@ class TWindowTest : public ::testing::Test {
   void Settle() {
     QCoreApplication::processEvents();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }))
-        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
+        << "busy " << window->Busy() << ", wait cursor " << !!QApplication::overrideCursor() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
         << ", active window " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "none");
   }
   void ClickButton(const char* name) {
