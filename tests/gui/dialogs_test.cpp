@@ -1,12 +1,13 @@
 // The dialogs around the main window, driven as a person would: the
-// instruction prompt, options, properties, the two put questions, the progress
-// dialog, the about box, help and the pictures.
+// instruction prompt, properties, the two put questions, the progress dialog
+// and the about box; the window's pictures and its small rules.
 
 #include <set>
 
 #include "gui/gui_support.h"
 #include "host/comm_status.h"
 #include "host/prompt_texts.h"
+#include "shell/file_target.h"
 #include "ui/dialogs/about_form.h"
 #include "ui/dialogs/comm_status_dialog.h"
 #include "ui/dialogs/download_prompt.h"
@@ -17,6 +18,7 @@
 #include "ui/main/image_list.h"
 #include "ui/main/list_sort.h"
 #include "ui/main/main_texts.h"
+#include "ui/main/transfer_rules.h"
 
 namespace bridgit {
 namespace {
@@ -88,7 +90,8 @@ TEST(PromptDialog, RewordsForTheModeAndShowsOnlyTheButtonsOfItsKind) {
   EXPECT_EQ(seen.ok, "Connect");
 }
 
-TEST(ListSort, OnlyLettersFoldAndCopyTimesAreEstimated) {
+// The window's small rules, each on literal cases.
+TEST(WindowRules, SortingCopyTimesVersionsHintsBackupNamesAndDrops) {
   // Folders first and sizes as numbers are the sorting journey's checks.
   EXPECT_LT(ui::CompareFolded("abc", "ABD"), 0);
   EXPECT_LT(ui::CompareFolded("AB", "abc"), 0);
@@ -96,31 +99,57 @@ TEST(ListSort, OnlyLettersFoldAndCopyTimesAreEstimated) {
   EXPECT_GT(ui::CompareFolded("_", "Z"), 0);  // only letters fold
   EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, false), 7);
   EXPECT_EQ(ui::EstimatedSeconds(6000, 9600, true), 14);
-}
-
-TEST(SmallDialogs, PropertiesShowSizeAndCopyTime) {
   for (const auto& [size, text] : std::vector<std::pair<int, const char*>>{{1024, "1024 B"}, {1025, "1 KB"}})
     EXPECT_EQ(ui::PropertySizeText(size), text);
   for (const auto& [seconds, text] : std::vector<std::pair<int, const char*>>{{0, "0min : 2s"}, {1, "0min : 2s"}, {125, "2min : 5s"}})
     EXPECT_EQ(ui::PropertyTimeText(seconds), text);
+  EXPECT_EQ(ui::VersionText(-1, 0, 0), "-.-.-.-");
+  EXPECT_EQ(ui::VersionText(1, 2, 3), "Version 1.2 Build 3");
+  // The program's arguments: at most one port, no options.
+  EXPECT_EQ(ui::ArgumentProblem({"--bogus"}), "unknown option --bogus");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0", "COM1"}), "one port at most, not /dev/ttyS0 COM1");
+  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0"}), "");
+  // Hints of controls with a help page or pop-up are marked for the person.
+  for (const auto& [hint, context, shown] : std::vector<std::tuple<const char*, int, const char*>>{
+           {"Pick", 4001, "? Pick"}, {"Pick", 125001, "?* Pick"}, {"? Pick", 4001, "? Pick"}, {"Pick", 1, "Pick"}, {"", 4001, ""}})
+    EXPECT_EQ(ui::DecoratedHint(hint, context), shown) << hint << " " << context;
+  EXPECT_EQ(ui::BackupFileName("73", QDate(2026, 12, 5)), "73_5-Dec-2026.zqbackup");
+  EXPECT_EQ(ui::BackupFileName("71", QDate(2027, 1, 31)), "71_31-Jan-2027.zqbackup");
+  for (const auto& [port, speed, capture] : std::vector<std::tuple<const char*, int, int>>{
+           {"/dev/ttyS0", 19200, 115200}, {"COM1", 4800, 9600}, {"/dev/ttyUSB0", 9600, 0}, {"/dev/ttyUSB0", 115200, 0},
+           {"ZQx3G+", 19200, 0}, {"Auto", 19200, 0}})
+    EXPECT_EQ(ui::CaptureSpeed(port, speed), capture) << port << " at " << speed;
+  // A drop scrolls near the edges where there is a scroll bar, and offers only a copy.
+  using namespace shell;
+  const QSize client(200, 100);
+  EXPECT_EQ(ScrollEffect(true, {50, 3}, client, 5, false, true), kEffectCopy | kEffectScroll);
+  EXPECT_EQ(ScrollEffect(true, {50, 50}, client, 5, false, true), kEffectCopy);
+  EXPECT_EQ(ScrollEffect(true, {50, 97}, client, 5, false, false), kEffectCopy);  // no scroll bar
+  EXPECT_EQ(ScrollEffect(true, {198, 50}, client, 5, true, false), kEffectCopy | kEffectScroll);
+  EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
+}
+
+TEST(SmallDialogs, EachShowsWhatItIsGivenAndReturnsTheChoice) {
   QWidget main;
-  ui::TFProperty dialog(&main);
+  ui::TFProperty properties(&main);
   TDialogDriver driver;
   QString seen;
   driver.When("FProperty", [&](QWidget* d) {
     seen = QString::number(d->findChild<QListWidget*>("propertyList")->count()) + " " + d->findChild<QLabel*>("Size")->text();
     test::Click(d, "closeButton");
   });
-  dialog.ShowProperties("A\nB\nPROG\n", 3000, 10);
+  properties.ShowProperties("A\nB\nPROG\n", 3000, 10);
   EXPECT_EQ(seen, "3 2 KB");
-}
+  // The about box's version label and caption follow the main window's title.
+  main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
+  ui::TFAboutForm about(&main);
+  about.show();
+  EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
+  EXPECT_EQ(about.windowTitle(), main.windowTitle());
 
-// Each question returns the button pressed, and shows only the buttons of its case.
-TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
-  QWidget main;
+  // Each question returns the button pressed, and shows only the buttons of its case.
   ui::TFReplaceFile replace(&main);
   ui::TFBadFile bad(&main);
-  TDialogDriver driver;
   QString shown;
   const auto answer = [&](const char* dialog, const char* button) {
     driver.When(dialog, [&shown, button](QWidget* d) {
@@ -145,12 +174,9 @@ TEST(SmallDialogs, ReplaceAndWrongFileQuestionsReturnTheChoice) {
   EXPECT_TRUE(shown.endsWith("| btnYes btnNo"));
   answer("FBadFile", "btnNo");
   EXPECT_EQ(bad.AskBadFile("a.zq", "ZQ71", false), kModalCancel);
-}
 
-TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
-  QWidget main;
+  // The progress dialog cannot be closed while its Cancel is disabled.
   ui::TFCmStatus status(&main);
-  TDialogDriver driver;
   bool enabled = true;
   bool stillUp = false;
   driver.When("FCmStatus", [&](QWidget* d) {
@@ -166,28 +192,6 @@ TEST(SmallDialogs, TheProgressDialogCannotBeClosedWhileCancelIsDisabled) {
   EXPECT_EQ(status.ShowCommStatus("Copying", true), kModalOk);
   EXPECT_FALSE(enabled);
   EXPECT_TRUE(stillUp);
-}
-
-TEST(SmallDialogs, TheVersionLabelShowsTheProgramsVersion) {
-  EXPECT_EQ(ui::VersionText(-1, 0, 0), "-.-.-.-");
-  EXPECT_EQ(ui::VersionText(1, 2, 3), "Version 1.2 Build 3");
-  // The program's arguments: at most one port, no options.
-  EXPECT_EQ(ui::ArgumentProblem({"--bogus"}), "unknown option --bogus");
-  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0", "COM1"}), "one port at most, not /dev/ttyS0 COM1");
-  EXPECT_EQ(ui::ArgumentProblem({"/dev/ttyS0"}), "");
-  QWidget main;
-  main.setWindowTitle("Confidential Test, Do not Copy.  Bridgit");
-  ui::TFAboutForm about(&main);
-  about.show();
-  EXPECT_TRUE(about.findChild<QLabel*>("versionLabel")->text().startsWith("Confidential Test: Version "));
-  EXPECT_EQ(about.windowTitle(), main.windowTitle());
-}
-
-// Hints of controls with a help page or pop-up are marked for the person.
-TEST(Help, HintsAreMarked) {
-  for (const auto& [hint, context, shown] : std::vector<std::tuple<const char*, int, const char*>>{
-           {"Pick", 4001, "? Pick"}, {"Pick", 125001, "?* Pick"}, {"? Pick", 4001, "? Pick"}, {"Pick", 1, "Pick"}, {"", 4001, ""}})
-    EXPECT_EQ(ui::DecoratedHint(hint, context), shown) << hint << " " << context;
 }
 
 TEST(Pictures, EveryImageIsDrawnAndNoTwoAreAlike) {

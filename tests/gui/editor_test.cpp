@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <thread>
 
 #include "base/files.h"
@@ -29,26 +28,18 @@ class EditAsText : public test::TWindowTest {
  protected:
   void SetUp() override {
     TWindowTest::SetUp();
-    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL", "PATH"}) {
-      if (const char* v = ::getenv(name)) saved_[name] = v;
-      if (std::string(name) != "PATH") ::unsetenv(name);
-    }
+    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL"}) ::unsetenv(name);
     // Every editor here returns sooner than this, however slow the machine.
-    quick_ = ui::EditorQuickReturnMs();
     ui::SetEditorQuickReturnMs(3600 * 1000);
     fs::create_directories(bin);
   }
   void TearDown() override {
-    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL", "PATH"}) {
-      if (saved_.count(name)) ::setenv(name, saved_[name].c_str(), 1);
-      else ::unsetenv(name);
-    }
+    for (const char* name : {"VISUAL", "EDITOR", "TERMINAL"}) ::unsetenv(name);
+    ::setenv("PATH", path_.c_str(), 1);
     ui::SetEditorQuickReturnMs(quick_);
     TWindowTest::TearDown();
   }
 
-  // The window connected, on screen and active.
-  void Open() { Start({"--speed", "115200"}); }
   std::string Script(const fs::path& path, const std::string& body) {
     fs::create_directories(path.parent_path());
     // Each run leaves a line, so that a test knows the editor ran.
@@ -77,8 +68,8 @@ class EditAsText : public test::TWindowTest {
   std::string Edited() const { return fs::path(TempFolder()) / "A.txt"; }
 
   const fs::path bin = dir.path() / "bin";
-  std::map<std::string, std::string> saved_;
-  int quick_ = 0;
+  const std::string path_ = ::getenv("PATH");
+  const int quick_ = ui::EditorQuickReturnMs();
 };
 
 // Runs `step` when a message box with `text` comes up, before anyone answers it.
@@ -104,7 +95,7 @@ TEST_F(EditAsText, AnEditorIsWaitedForAndAskedAboutOnlyWhenItReturnedAtOnceUncha
                                                                                    "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
                                                                                    " sed -i 's/42/43/' \"$1\"; touch '" +
                                                                                    done.string() + "') &\nexit 0\n")));
-  Open();
+  Start();
   {
     std::string whileAsking;
     TOnBox person(kSavedPrompt, [&] {
@@ -158,10 +149,10 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
   const std::string terminal = Script(dir.path() / "term" / "my-terminal",
                                       "for a in \"$@\"; do echo \"$a\"; done > '" + record.string() + "'\nshift\nexec \"$@\"\n");
   const std::string vi = Script(bin / "vi", "sed -i 's/42/43/' \"$1\"\n");
-  ::setenv("PATH", (bin.string() + ":" + saved_["PATH"]).c_str(), 1);
+  ::setenv("PATH", (bin.string() + ":" + path_).c_str(), 1);
   ::setenv("EDITOR", "vi", 1);
   ::setenv("TERMINAL", terminal.c_str(), 1);
-  Open();
+  Start();
   EditWithCtrlE("A");
   EXPECT_EQ(After(), "2 runs, 0 boxes, A 43., file gone");  // the terminal, then the editor in it
   EXPECT_EQ(Slurp(record.string()), "-e\n" + vi + "\n" + Edited() + "\n");
@@ -185,7 +176,7 @@ TEST_F(EditAsText, ATerminalEditorRunsInTheTerminal) {
 
 TEST_F(EditAsText, BrowsedEditorWithASpaceInItsPathStarts) {
   const std::string editor = Script(dir.path() / "my editors" / "edit it", "sed -i 's/42/43/' \"$1\"\n");
-  Open();
+  Start();
   // The file dialog: the path typed into its name field, then Open.
   QTimer files;
   QObject::connect(&files, &QTimer::timeout, [&] {

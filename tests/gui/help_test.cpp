@@ -21,14 +21,13 @@ namespace {
 
 using test::WaitUntil;
 
-// The pop-up texts as help/cshelp.txt words them, and a hint.
+// The pop-up texts as help/cshelp.txt words them.
 const QString kAutoUpdateText = "When checked, the stack is read again after every command. Clear it to send several commands quickly, then press Update "
     "Stack.";
 const QString kControlCodesText = "Also writes the control codes 0 to 31 and 127 as a backslash and the three-digit code; a tab becomes \\009. Line feeds stay "
     "line feeds.";
 const QString kPictureText = "The last screen captured from the calculator, with the frame and margin set in the View menu. It is already on the "
     "clipboard; File, Save As writes it as a JPEG or BMP file.";
-const QString kConnectHint = "Quick connect to the calculator.";  // a control without a context shows its hint
 
 class Help : public test::TWindowTest {
  protected:
@@ -54,21 +53,16 @@ class Help : public test::TWindowTest {
     ASSERT_TRUE(Focus() == control || Focus() == control->parentWidget()) << qPrintable(control->objectName());
   }
 
-  // The What's This pop-up on screen, whatever made it, and its text.
-  static QWidget* Popup() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible() && w->inherits("QWhatsThat")) return w;
-    return nullptr;
-  }
+  // The text of the What's This pop-up on screen, whatever made it.
   static QString PopupText() {
-    WaitUntil([] { return Popup() != nullptr; }, 3000);
-    const QString text = Popup() ? Popup()->accessibleName() : QString("(no pop-up)");
+    WaitUntil([] { return ui::HelpPopup() != nullptr; }, 3000);
+    const QString text = ui::HelpPopup() ? ui::HelpPopup()->accessibleName() : QString("(no pop-up)");
     ClosePopup();
     return text;
   }
   static void ClosePopup() {
-    if (QWidget* popup = Popup()) QTest::keyClick(popup, Qt::Key_Escape);
-    WaitUntil([] { return !Popup(); }, 3000);
+    if (QWidget* popup = ui::HelpPopup()) QTest::keyClick(popup, Qt::Key_Escape);
+    WaitUntil([] { return !ui::HelpPopup(); }, 3000);
   }
   // The page the help viewer shows, once it is up; it is closed again.
   QString PageShown(bool close = true) {
@@ -99,10 +93,6 @@ class Help : public test::TWindowTest {
     F1(at);
     return PageShown();
   }
-  QString PopupAfterF1() {
-    F1();
-    return PopupText();
-  }
   // Shift+F1 where the focus is, then a click on `control`.
   static void WhatsThisClick(QWidget* control, QPoint at = {}, QWidget* noFocus = nullptr) {
     F1(noFocus, Qt::ShiftModifier);
@@ -113,7 +103,20 @@ class Help : public test::TWindowTest {
   QPointer<ui::TFCapture> capture;
 };
 
-TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
+// cshelp.txt read here: ".topic N" lines, each followed by its text.
+std::map<int, QString> PopupTexts(const QString& folder) {
+  QFile file(folder + "/cshelp.txt");
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  std::map<int, QString> texts;
+  int id = -1;
+  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    if (line.startsWith(".topic ")) texts[id = line.mid(7).trimmed().toInt()];
+    else if (id >= 0) texts[id] += line.trimmed();
+  }
+  return texts;
+}
+
+TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndEveryContextHasItsAnswer) {
   // Main window: through the port box's edit field to the port box's page.
   ClickToFocus(window->findChild<QComboBox*>("cmboPort")->lineEdit());
   EXPECT_EQ(PageAfterF1(), "125001.html");
@@ -124,7 +127,7 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   // A control without a context shows its hint, and is not pressed; the
   // speed box opens its page and does not drop down.
   WhatsThisClick(window->findChild<QToolButton*>("tbtnConnect"));
-  EXPECT_EQ(PopupText(), kConnectHint);
+  EXPECT_EQ(PopupText(), "Quick connect to the calculator.");
   EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
   EXPECT_FALSE(window->Connected() || window->Busy());
   WhatsThisClick(speed);
@@ -152,7 +155,8 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   EXPECT_EQ(PageAfterF1(), "145000.html");
   auto* autoUpdate = commands->findChild<QCheckBox*>("chbAutoUpdate");
   ClickToFocus(autoUpdate);
-  EXPECT_EQ(PopupAfterF1(), kAutoUpdateText);
+  F1();
+  EXPECT_EQ(PopupText(), kAutoUpdateText);
   EXPECT_FALSE(viewer.isVisible());
   const bool checked = autoUpdate->isChecked();
   WhatsThisClick(autoUpdate);
@@ -198,72 +202,8 @@ TEST_F(Help, F1AndShiftF1AnswerForTheControlInEveryWindowAndPrompt) {
   Activate(&prompt);
   EXPECT_EQ(PageAfterF1(&prompt), "125008.html");
   prompt.HidePrompt(kPromptDownload);
-}
 
-TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
-  QString popup, whatsThis, frame, page, linked;
-  bool toggled = true;
-  boxes.When("FOptions", [&](QWidget* dialog) {
-    Activate(dialog);
-    auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
-    ClickToFocus(controlCodes);
-    popup = PopupAfterF1();
-    // Shift+F1 and a click: the setting's pop-up, not toggled; the group
-    // box's frame answered by the dialog's page.
-    ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));
-    const bool before = controlCodes->isChecked();
-    WhatsThisClick(controlCodes);
-    whatsThis = PopupText();
-    toggled = controlCodes->isChecked() != before;
-    for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
-      if (group->title().remove('&') != "Other Options") continue;
-      WhatsThisClick(group, QPoint(group->width() - 3, group->height() - 3));
-      frame = PageShown();
-    }
-    // The buttons have no context of their own: the dialog's page answers,
-    // above the modal dialog, and its links can be followed.
-    ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));
-    QTest::keyClick(Focus(), Qt::Key_Tab);
-    if (Focus() && Focus()->objectName() == "btnOK") {
-      F1();
-      page = PageShown(false);
-      ClickLink("Contents");
-      linked = window->HelpViewer().CurrentPage();
-    }
-    QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
-  });
-  ChooseFromMenu('v', "mnuView", "mnuOptions");
-  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
-  EXPECT_EQ(popup, kControlCodesText);
-  EXPECT_EQ(whatsThis, kControlCodesText);
-  EXPECT_FALSE(toggled);
-  EXPECT_EQ(frame, "125009.html");
-  EXPECT_EQ(page, "125009.html");
-  EXPECT_EQ(linked, "index.html");
-  // The dialog is gone, the page stays open: it blocks nothing now.
-  ui::THelpViewer& viewer = window->HelpViewer();
-  ASSERT_TRUE(WaitUntil([&] { return !test::VisibleWindow("FOptions"); }));
-  EXPECT_TRUE(viewer.isVisible());
-  EXPECT_FALSE(viewer.isModal());
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  viewer.close();
-}
-
-// cshelp.txt read here: ".topic N" lines, each followed by its text.
-std::map<int, QString> PopupTexts(const QString& folder) {
-  QFile file(folder + "/cshelp.txt");
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  std::map<int, QString> texts;
-  int id = -1;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-    if (line.startsWith(".topic ")) texts[id = line.mid(7).trimmed().toInt()];
-    else if (id >= 0) texts[id] += line.trimmed();
-  }
-  return texts;
-}
-
-TEST_F(Help, EveryContextTheProgramSetsHasItsPageOrItsPopUpText) {
-  capture = new ui::TFCapture(settings.get(), window->Host(), nullptr);  // made only by a capture
+  // Every help context the program sets, in any window made above, has its page or its pop-up text.
   std::set<int> ids;
   for (QWidget* w : QApplication::allWidgets())
     if (const int id = w->property("helpContext").toInt(); id > 1) ids.insert(id);
@@ -292,8 +232,51 @@ TEST_F(Help, EveryContextTheProgramSetsHasItsPageOrItsPopUpText) {
     }
   }
   // Every page the program ships is reachable from the contents.
-  for (const QString& page : QDir(folder).entryList({"*.html"}))
-    EXPECT_TRUE(page == "index.html" || index.contains("href=\"" + page + "\"")) << qPrintable(page);
+  for (const QString& shipped : QDir(folder).entryList({"*.html"}))
+    EXPECT_TRUE(shipped == "index.html" || index.contains("href=\"" + shipped + "\"")) << qPrintable(shipped);
+}
+
+TEST_F(Help, TheOptionsDialogAnswersWithTheSettingsPopUpOrItsPage) {
+  QStringList seen;  // in the order of the steps
+  boxes.When("FOptions", [&](QWidget* dialog) {
+    Activate(dialog);
+    auto* controlCodes = dialog->findChild<QCheckBox*>("chb031");
+    ClickToFocus(controlCodes);
+    F1();
+    seen << PopupText();
+    // Shift+F1 and a click: the setting's pop-up, not toggled; the group
+    // box's frame answered by the dialog's page.
+    ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));
+    const bool before = controlCodes->isChecked();
+    WhatsThisClick(controlCodes);
+    seen << PopupText() << (controlCodes->isChecked() != before ? "toggled" : "kept");
+    for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
+      if (group->title().remove('&') != "Other Options") continue;
+      WhatsThisClick(group, QPoint(group->width() - 3, group->height() - 3));
+      seen << PageShown();
+    }
+    // The buttons have no context of their own: the dialog's page answers,
+    // above the modal dialog, and its links can be followed.
+    ClickToFocus(dialog->findChild<QCheckBox*>("chbAddExtension"));
+    QTest::keyClick(Focus(), Qt::Key_Tab);
+    if (Focus() && Focus()->objectName() == "btnOK") {
+      F1();
+      seen << PageShown(false);
+      ClickLink("Contents");
+      seen << window->HelpViewer().CurrentPage();
+    }
+    QTest::mouseClick(dialog->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+  });
+  ChooseFromMenu('v', "mnuView", "mnuOptions");
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
+  EXPECT_EQ(seen, (QStringList{kControlCodesText, kControlCodesText, "kept", "125009.html", "125009.html", "index.html"}));
+  // The dialog is gone, the page stays open: it blocks nothing now.
+  ui::THelpViewer& viewer = window->HelpViewer();
+  ASSERT_TRUE(WaitUntil([&] { return !test::VisibleWindow("FOptions"); }));
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_FALSE(viewer.isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  viewer.close();
 }
 
 }  // namespace

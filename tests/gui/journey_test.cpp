@@ -1,8 +1,5 @@
-// Whole journeys through the main window, driven only as a person drives it:
-// mouse clicks on item rectangles, header sections and tool buttons, keys
-// typed into whatever has the focus, menus opened with Alt and clicked, the
-// clipboard filled from outside the window. The window is shown and active;
-// no handler is called directly and no focus event is made up.
+// Whole journeys through the main window, shown and active, driven only as a
+// person drives it, with the clipboard filled from outside the window.
 
 #include <algorithm>
 #include <filesystem>
@@ -28,25 +25,8 @@ class Journey : public test::TWindowTest {
     QApplication::clipboard()->clear();
     TWindowTest::TearDown();
   }
-  // The window on screen and active, its port box naming the simulator,
-  // connected from the tool bar unless told otherwise.
-  void Open(std::vector<std::string> simArgs = {}, const char* pcSpeed = "115200", bool connect = true) {
-    simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
-    Start(simArgs, connect, pcSpeed);
-  }
 };
 
-// Folders first; then the column's order. Written here from the rules a
-// person sees, not taken from the window's sorting code.
-bool FolderFirst(QTreeWidget* list, bool folderLast) {
-  bool seenOther = false;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    const bool folder = list->topLevelItem(i)->text(1) == "Directory";
-    if (folder == folderLast) seenOther = true;
-    else if (seenOther) return false;
-  }
-  return true;
-}
 QStringList Column(QTreeWidget* list, int column) {
   QStringList out;
   for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -95,8 +75,8 @@ void Unnamed(QAccessibleInterface* at, QStringList& out) {
     if (QAccessibleInterface* child = at->child(i); child && !child->state().invisible) Unnamed(child, out);
 }
 
-TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys) {
-  Open();
+TEST_F(Journey, EveryControlHasANameThenBrowsesEditsAndOpensThePopUpMenuWithMouseAndKeys) {
+  Start();
   QStringList faults = MnemonicClashes("menu bar and tool bar", Captions(window->menuBar()->actions()) + ControlCaptions(window.get()));
   for (QMenu* menu : window->findChildren<QMenu*>())
     if (menu->parentWidget()->window() == window.get()) faults += MnemonicClashes(menu->objectName(), Captions(menu->actions()));
@@ -110,9 +90,8 @@ TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys)
   ChooseFromMenu('v', "mnuView", "mnuOptions");
   ASSERT_TRUE(WaitUntil([&] { return boxes.Done(); }));
   faults += MnemonicClashes("File Options", optionCaptions);
-  EXPECT_EQ(window->Host().FileSettings().translationLevel, 3);
-  EXPECT_TRUE(window->Host().FileSettings().translateControl);
-  EXPECT_TRUE(window->Host().FileSettings().addExtension);
+  const auto& options = window->Host().FileSettings();
+  EXPECT_EQ(std::tuple(options.translationLevel, options.translateControl, options.addExtension), std::tuple(3, true, true));
   Unnamed(QAccessible::queryAccessibleInterface(window.get()), faults);
   EXPECT_EQ(faults, QStringList());
   // Hints lead to help ("?*"), and the program's icon, at the desktop's
@@ -125,9 +104,7 @@ TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys)
   const QIcon icon = QApplication::windowIcon();
   EXPECT_EQ(icon.pixmap(256, 256).toImage().size(), QSize(256, 256));
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (!qobject_cast<QMenu*>(w)) {
-      EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey()) << w->objectName().toStdString();
-    }
+    EXPECT_TRUE(qobject_cast<QMenu*>(w) || w->windowIcon().cacheKey() == icon.cacheKey()) << w->objectName().toStdString();
 
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboPort")->isEnabled());  // while connected
   EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("HOME"));
@@ -190,21 +167,93 @@ TEST_F(Journey, EveryControlHasANameThenConnectsAndBrowsesWithMouseAndArrowKeys)
   Type(Qt::Key_Home);
   Press(Qt::Key_Return);
   EXPECT_EQ(at(), "HOME WORK | list");
+
+  // A double-click on a name, with an editor that takes its time and changes nothing.
+  ClickItem(tree, tree->topLevelItem(0));
+  const fs::path editor = dir.path() / "slow-editor";
+  std::ofstream(editor) << "#!/bin/sh\ntouch \"$1.opened\"\nsleep 3\n";
+  fs::permissions(editor, fs::perms::owner_all);
+  window->Host().FileSettings().editor = editor.string();
+  ClickItem(list, Item("LST"));
+  QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
+  DoubleClickItem(list, Item("LST"));
+  // The first click fell on a selected name, but it was half of a
+  // double-click: the object is edited as text, and not renamed.
+  QTest::qWait(2 * QApplication::doubleClickInterval());
+  Settle();
+  for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
+  EXPECT_TRUE(Holds("HOME/LST List"));
+  EXPECT_FALSE(fs::exists(fs::path(TempFolder()) / "LST.txt"));
+  EXPECT_TRUE(fs::exists(fs::path(TempFolder()) / "LST.txt.opened")) << "the editor ran";
+
+  auto* popup = window->findChild<QMenu*>("popupMenu");
+  // Through the window system, as the desktop delivers a right click: the
+  // press, the release and the context menu request it makes of them.
+  const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
+    const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
+    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
+  };
+  rightClick(tree, Node({"WORK"}));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
+  // The commands act on the folder pointed at. The dialog is modal: it is read and closed while the click is still running.
+  QStringList shown;
+  test::TDialogDriver driver;
+  driver.When("FProperty", [&](QWidget* dialog) {
+    auto* names = dialog->findChild<QListWidget*>("propertyList");
+    for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
+    QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
+  });
+  ClickAction(popup, window->findChild<QAction*>("mnuPropertyPop"));
+  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
+  EXPECT_EQ(shown, QStringList{"WORK"});
+  Settle();
+
+  // In the list: the item under the pointer, and Copy takes it.
+  ClickItem(tree, tree->topLevelItem(0));
+  ClickItem(list, Item("A"));
+  rightClick(list, Item("LST"));
+  EXPECT_EQ(Selected(), QStringList{"LST"});
+  ClickAction(popup, window->findChild<QAction*>("mnuCopyPop"));
+  Settle();
+  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
+
+  // A drag starts from a folder that was not current.
+  ClickItem(tree, tree->topLevelItem(0));
+  const QPoint grab = tree->visualItemRect(Node({"WORK"})).center();
+  // A drag is a QDrag made on the tree (the platform here ends it at once).
+  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
+  const auto before = drags();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, grab);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), grab + QPoint(8 * step, 0));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, grab + QPoint(32, 0));
+  Settle();
+  ASSERT_EQ(drags(), before + 1);
+  // A file list only: a drop on a text field must not fetch from the calculator.
+  EXPECT_EQ(tree->findChildren<QDrag*>().back()->mimeData()->formats(), (QStringList{"text/uri-list", "x-special/gnome-copied-files"}));
+  EXPECT_EQ(window->CurrentPath, "HOME WORK");
 }
 
 TEST_F(Journey, SortsByEachColumnTwice) {
   settings->setValue("DirColSize", "2");  // Files, Size, Type
   settings->setValue("DirSortCol", "1");  // by size
   settings->setValue("TRANSIO", "0");     // with CR added: 1
-  Open();
+  Start();
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 1);
   // Folders first (last when descending), then the column's texts in order:
-  // sizes as numbers, the others letter case aside.
+  // sizes as numbers, the others letter case aside. Written here from the
+  // rules a person sees, not taken from the window's sorting code.
   const auto sortedBy = [&](int column, bool descending) {
+    std::vector<bool> leading;  // a folder, or when descending anything else
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      leading.push_back((list->topLevelItem(i)->text(1) == "Directory") != descending);
     std::vector<std::pair<long long, QString>> keys;
     for (const QString& s : Column(list, column)) keys.emplace_back(column == 2 ? s.toLongLong() : 0, s.toUpper());
     if (descending) std::reverse(keys.begin(), keys.end());
-    return FolderFirst(list, descending) && std::is_sorted(keys.begin(), keys.end()) && keys.front() != keys.back();
+    return std::is_sorted(leading.begin(), leading.end(), std::greater<>()) && std::is_sorted(keys.begin(), keys.end()) &&
+           keys.front() != keys.back();
   };
   // First start: every type shows whole, the Size header sits over its numbers.
   for (const QString& type : Column(list, 1)) EXPECT_LE(list->fontMetrics().horizontalAdvance(type), list->columnWidth(1)) << type.toStdString();
@@ -213,7 +262,9 @@ TEST_F(Journey, SortsByEachColumnTwice) {
   EXPECT_EQ(Names()[1], "BINT");
   EXPECT_TRUE(sortedBy(2, false));
   for (const auto& [column, descending] : std::vector<std::pair<int, bool>>{{2, true}, {1, false}, {1, true}, {0, false}, {0, true}}) {
-    ClickHeader(column);
+    QHeaderView* header = list->header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     EXPECT_TRUE(sortedBy(column, descending)) << column << " " << Names().join(' ').toStdString();
   }
   window->close();
@@ -222,7 +273,7 @@ TEST_F(Journey, SortsByEachColumnTwice) {
 }
 
 TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
-  Open();
+  Start();
   // The last object after a folder goes: the folder is not selected, and a
   // second Delete takes nothing.
   ClickItem(tree, Node({"WORK"}));
@@ -267,7 +318,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
 
   // A click on the Type cell of a row, F2, a new name, Enter: the name is
   // what is edited.
-  ClickCell(list, Item("PI2"), 1);
+  ClickItem(list, Item("PI2"), {}, 1);
   Type(Qt::Key_F2);
   ASSERT_TRUE(WaitUntil([&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }, 5000));
   Type(Qt::Key_A, Qt::ControlModifier);
@@ -277,7 +328,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_FALSE(Holds("HOME/PI2 "));
   EXPECT_EQ(Selected(), QStringList{"TAU"});
   // A second click on the selected row's Type text edits nothing.
-  ClickCell(list, Item("TAU"), 1);
+  ClickItem(list, Item("TAU"), {}, 1);
   QTest::qWait(QApplication::doubleClickInterval() + 200);
   EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
 
@@ -302,9 +353,7 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   for (const char* key : {"Connectivity/Top", "DirWidthSplit", "DirWidthFiles", "DirWidthSize", "DirWidthType"})
     EXPECT_TRUE(settings->contains(key)) << key;
   // Letter case aside, the argument names the listed port.
-  window.reset();
-  window = std::make_unique<ui::TFZQDir>(settings.get(), QStringList{QString::fromStdString(port).toUpper()});
-  window->show();
+  NewWindow({QString::fromStdString(port).toUpper()});
   ASSERT_TRUE(WaitUntil([&] { return !boxes.boxTexts.empty() && !window->Busy(); }, 20000));
   EXPECT_NE(boxes.boxTexts[0].find("unable to open communications to:" + port + ")\n\nNothing at all came from the calculator on " +
                                    port + ". Is its XModem server running?\nTo Start Xsrvr"),
@@ -315,13 +364,12 @@ TEST_F(Journey, DeletesRenamesAndMakesFoldersWithKeysAndMenus) {
   EXPECT_TRUE(window->findChild<QComboBox*>("cmboPort")->isEnabled());
   EXPECT_TRUE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());
   sim->Control("server");
-  window->activateWindow();
   Connect();
   EXPECT_EQ(boxes.boxTexts.size(), 1u);
 }
 
-TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFolder) {
-  Open();
+TEST_F(Journey, TheCommandWindowThenPastesFromAFileManagerAndCopiesItemsIntoAnotherFolder) {
+  Start();
   ClickItem(list, Item("A"));
   ChooseFromMenu('v', "mnuView", "mnuRPL");
   auto* commands = window->CommandWindow();
@@ -370,6 +418,64 @@ TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFold
   ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
   EXPECT_TRUE(FocusIn(list));
 
+  // Object text with and without an extension, then a backup: the paste asks
+  // before it would erase the calculator, and Cancel stops it there.
+  QList<QUrl> fmUrls;
+  QByteArray fmGnome = "copy";
+  for (const auto& [name, body] : std::vector<std::pair<std::string, std::string>>{
+           {"FROMFM.txt", "\"from a file manager\""}, {"T2", "{ 1 2 }"}, {"T3.ZQ", "7"}, {"old.zqbackup", ""}, {"T4.txt", "8"}}) {
+    std::ofstream(dir / name) << (body.empty() ? "not really a backup" : "%%ZQ: T(3)A(R)F(.);\n" + body);
+    fmUrls << QUrl::fromLocalFile(QString::fromStdString(dir / name));
+    fmGnome += "\n" + fmUrls.back().toEncoded();
+  }
+  // What a file manager puts on the clipboard when files are copied.
+  auto* mime = new QMimeData;
+  mime->setUrls(fmUrls);
+  mime->setData("x-special/gnome-copied-files", fmGnome);
+  QApplication::clipboard()->setMimeData(mime);
+  const auto paste = [&] { ClickItem(list, Item("LST")); Press(Qt::Key_V, Qt::ControlModifier); };
+  QString asked;
+  boxes.When("FDownLd", [&](QWidget* prompt) {
+    asked = prompt->windowTitle();
+    QTest::mouseClick(prompt->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);
+  });
+  paste();
+  EXPECT_EQ(asked, "Erase Calculator?");
+  ASSERT_TRUE(Holds("HOME/FROMFM String"));
+  EXPECT_TRUE(Holds("HOME/T2 List"));
+  EXPECT_TRUE(Holds("HOME/T3 Real"));
+  EXPECT_FALSE(Holds("HOME/T4"));
+  ASSERT_TRUE(Names().contains("FROMFM"));
+  const fs::path file = dir / "FROMFM.txt";
+  EXPECT_TRUE(fs::exists(file));  // a copy leaves its files
+
+  // A cut moves its files, only those the calculator took.
+  const auto remove = [&] {
+    ClickItem(list, Item("FROMFM"));
+    Press(Qt::Key_Delete);
+    ASSERT_FALSE(Holds("HOME/FROMFM"));
+  };
+  auto* cut = new QMimeData;
+  cut->setUrls({fmUrls.front()});
+  cut->setData("x-special/gnome-copied-files", "cut\n" + fmUrls.front().toEncoded());
+  QApplication::clipboard()->setMimeData(cut);
+  boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
+  paste();
+  EXPECT_TRUE(fs::exists(file));
+  remove();
+  paste();
+  EXPECT_TRUE(Holds("HOME/FROMFM String"));
+  EXPECT_FALSE(fs::exists(file));
+  const QMimeData* moved = QApplication::clipboard()->mimeData();
+  EXPECT_FALSE(moved && moved->hasUrls());  // and its files are no longer offered
+  remove();
+
+  // The clipboard now holds only text.
+  QApplication::clipboard()->setText("just some words");
+  paste();
+  EXPECT_FALSE(Holds("HOME/FROMFM"));
+  EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
+
   SelectItems({"A", "LST", "\\->SPEED"});
   ASSERT_EQ(Selected().size(), 3);
   Press(Qt::Key_C, Qt::ControlModifier);
@@ -399,6 +505,11 @@ TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFold
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   for (const char* name : {"A", "LST"}) EXPECT_TRUE(Holds(std::string("HOME/WORK/") + name + " ")) << name;
   EXPECT_TRUE(Names().contains("\\->SPEED"));
+  // Cut: the file manager is told to move the file, and the object leaves the calculator.
+  ClickItem(list, Item("A"));
+  Press(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->mimeData()->data("x-special/gnome-copied-files").startsWith("cut\nfile:")) << "a cut";
+  EXPECT_FALSE(Holds("HOME/WORK/A "));
 
   // The tool bar's mode button: the next copy is text, and the captions say so.
   const auto captions = [&] {
@@ -417,7 +528,7 @@ TEST_F(Journey, TheCommandWindowThenCopiesThreeItemsAndPastesThemIntoAnotherFold
 }
 
 TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
-  Open({"--baud", "9600"}, "9600");
+  Start({"--baud", "9600"}, true, "9600");
   const auto copyThree = [&] { SelectItems({"A", "LST", "GREETING"}); Type(Qt::Key_C, Qt::ControlModifier); };
   // Cancel while the first object is on its way: it arrives whole, and the
   // copy stops there without a word.
@@ -440,71 +551,10 @@ TEST_F(Journey, ALongCopyCountsItsObjectsStopsBetweenThemAndTellsALostLink) {
   EXPECT_TRUE(boxes.boxTexts[0].starts_with("Connection Error.")) << boxes.boxTexts[0];
 }
 
-TEST_F(Journey, PastesFilesFromAFileManagerAndNeverAnEarlierList) {
-  Open();
-  // Object text with and without an extension, then a backup: the paste asks
-  // before it would erase the calculator, and Cancel stops it there.
-  QList<QUrl> urls;
-  QByteArray gnome = "copy";
-  for (const auto& [name, body] : std::vector<std::pair<std::string, std::string>>{
-           {"FROMFM.txt", "\"from a file manager\""}, {"T2", "{ 1 2 }"}, {"T3.ZQ", "7"}, {"old.zqbackup", ""}, {"T4.txt", "8"}}) {
-    std::ofstream(dir / name) << (body.empty() ? "not really a backup" : "%%ZQ: T(3)A(R)F(.);\n" + body);
-    urls << QUrl::fromLocalFile(QString::fromStdString(dir / name));
-    gnome += "\n" + urls.back().toEncoded();
-  }
-  // What a file manager puts on the clipboard when files are copied.
-  auto* mime = new QMimeData;
-  mime->setUrls(urls);
-  mime->setData("x-special/gnome-copied-files", gnome);
-  QApplication::clipboard()->setMimeData(mime);
-  const auto paste = [&] { ClickItem(list, Item("LST")); Press(Qt::Key_V, Qt::ControlModifier); };
-  QString asked;
-  boxes.When("FDownLd", [&](QWidget* prompt) {
-    asked = prompt->windowTitle();
-    QTest::mouseClick(prompt->findChild<QAbstractButton*>("btnCancel"), Qt::LeftButton);
-  });
-  paste();
-  EXPECT_EQ(asked, "Erase Calculator?");
-  ASSERT_TRUE(Holds("HOME/FROMFM String"));
-  EXPECT_TRUE(Holds("HOME/T2 List"));
-  EXPECT_TRUE(Holds("HOME/T3 Real"));
-  EXPECT_FALSE(Holds("HOME/T4"));
-  ASSERT_TRUE(Names().contains("FROMFM"));
-  const fs::path file = dir / "FROMFM.txt";
-  EXPECT_TRUE(fs::exists(file));  // a copy leaves its files
-
-  // A cut moves its files, only those the calculator took.
-  const auto remove = [&] {
-    ClickItem(list, Item("FROMFM"));
-    Press(Qt::Key_Delete);
-    ASSERT_FALSE(Holds("HOME/FROMFM"));
-  };
-  auto* cut = new QMimeData;
-  cut->setUrls({urls.front()});
-  cut->setData("x-special/gnome-copied-files", "cut\n" + urls.front().toEncoded());
-  QApplication::clipboard()->setMimeData(cut);
-  boxes.When("FReplaceFile", [](QWidget* d) { test::Click(d, "btnNo"); });
-  paste();
-  EXPECT_TRUE(fs::exists(file));
-  remove();
-  paste();
-  EXPECT_TRUE(Holds("HOME/FROMFM String"));
-  EXPECT_FALSE(fs::exists(file));
-  const QMimeData* moved = QApplication::clipboard()->mimeData();
-  EXPECT_FALSE(moved && moved->hasUrls());  // and its files are no longer offered
-  remove();
-
-  // The clipboard now holds only text.
-  QApplication::clipboard()->setText("just some words");
-  paste();
-  EXPECT_FALSE(Holds("HOME/FROMFM"));
-  EXPECT_FALSE(window->findChild<QAction*>("mnuPaste")->isEnabled());
-}
-
 TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   settings->setValue("ScreenCapture/Zoom", "5");          // not a zoom: 2
   settings->setValue("ScreenCapture/BorderFrame", "12");  // out of range: 2
-  Open({}, "9600");
+  Start({}, true, "9600");
   ChooseFromMenu('f', "mnuFile", nullptr);
   Type(Qt::Key_Escape);
   ASSERT_TRUE(WaitUntil([&] { return !window->findChild<QMenu*>("mnuFile")->isVisible(); }));
@@ -530,7 +580,7 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   fs::create_directories(dir / "Pictures");
   fs::create_directories(dir / "shots");
   QStringList opened;
-  for (const std::string name : {std::string("shot.gif"), dir / "shots/shot.JPEG", std::string("again.bmp")})
+  for (const std::string& name : {std::string("shot.gif"), dir / "shots/shot.JPEG", std::string("again.bmp")})
     driver.When("saveDialog", [&, name](QWidget* w) {
       opened << static_cast<QFileDialog*>(w)->directory().absolutePath().remove(QString::fromStdString(dir.path()));
       AnswerFileDialog(w, QString::fromStdString(name), QDialogButtonBox::Save);
@@ -589,77 +639,6 @@ TEST_F(Journey, CaptureButtonWorksAfterTheFileMenuWasOpened) {
   EXPECT_EQ(window->findChild<QLabel*>("statusMessage")->text(), "");
 }
 
-TEST_F(Journey, ADoubleClickEditsAndRightClickOpensThePopUpMenuOnWhatItPointsAt) {
-  Open();
-  // An editor that takes its time and changes nothing.
-  const fs::path editor = dir.path() / "slow-editor";
-  std::ofstream(editor) << "#!/bin/sh\nsleep 3\n";
-  fs::permissions(editor, fs::perms::owner_all);
-  window->Host().FileSettings().editor = editor.string();
-  ClickItem(list, Item("LST"));
-  QTest::qWait(2 * QApplication::doubleClickInterval());  // a moment later, not a double-click
-  DoubleClickItem(list, Item("LST"));
-  // The first click fell on a selected name, but it was half of a
-  // double-click: the object is edited as text, and not renamed.
-  QTest::qWait(2 * QApplication::doubleClickInterval());
-  Settle();
-  for (const QLineEdit* edit : list->findChildren<QLineEdit*>()) EXPECT_FALSE(edit->isVisible());
-  EXPECT_TRUE(Holds("HOME/LST List"));
-  EXPECT_FALSE(fs::exists(temp.path() / "LST.txt"));
-
-  auto* popup = window->findChild<QMenu*>("popupMenu");
-  // Through the window system, as the desktop delivers a right click: the
-  // press, the release and the context menu request it makes of them.
-  const auto rightClick = [&](QTreeWidget* view, QTreeWidgetItem* item) {
-    const QPoint inWindow = view->viewport()->mapTo(window.get(), view->visualItemRect(item).center());
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, inWindow);
-    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }, 5000));
-  };
-  rightClick(tree, Node({"WORK"}));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-  // The commands act on the folder pointed at. The dialog is modal: it is read and closed while the click is still running.
-  QStringList shown;
-  test::TDialogDriver driver;
-  driver.When("FProperty", [&](QWidget* dialog) {
-    auto* names = dialog->findChild<QListWidget*>("propertyList");
-    for (int i = 0; i < names->count(); ++i) shown << names->item(i)->text();
-    QTest::mouseClick(dialog->findChild<QAbstractButton*>("closeButton"), Qt::LeftButton);
-  });
-  ClickAction(popup, window->findChild<QAction*>("mnuPropertyPop"));
-  ASSERT_TRUE(WaitUntil([&] { return driver.Done(); }));
-  EXPECT_EQ(shown, QStringList{"WORK"});
-  Settle();
-
-  // In the list: the item under the pointer, and Copy takes it.
-  ClickItem(tree, tree->topLevelItem(0));
-  ClickItem(list, Item("A"));
-  rightClick(list, Item("LST"));
-  EXPECT_EQ(Selected(), QStringList{"LST"});
-  ClickAction(popup, window->findChild<QAction*>("mnuCopyPop"));
-  Settle();
-  const QList<QUrl> urls = QApplication::clipboard()->mimeData()->urls();
-  ASSERT_EQ(urls.size(), 1);
-  EXPECT_TRUE(urls[0].toLocalFile().endsWith("/LST.zq"));
-
-  // A drag starts from a folder that was not current.
-  ClickItem(tree, tree->topLevelItem(0));
-  QTreeWidgetItem* work = Node({"WORK"});
-  const QPoint at = tree->visualItemRect(work).center();
-  // A drag is a QDrag made on the tree (the platform here ends it at once).
-  const auto drags = [&] { return tree->findChildren<QDrag*>().size(); };
-  const auto before = drags();
-  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
-  for (int step = 1; step <= 4; ++step) QTest::mouseMove(tree->viewport(), at + QPoint(4 * step, 4 * step));
-  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at + QPoint(16, 16));
-  Settle();
-  ASSERT_EQ(drags(), before + 1);
-  // A file list only: a drop on a text field must not fetch from the calculator.
-  const QStringList formats = tree->findChildren<QDrag*>().back()->mimeData()->formats();
-  EXPECT_TRUE(formats.contains("text/uri-list"));
-  EXPECT_FALSE(formats.contains("text/plain"));
-  EXPECT_EQ(window->CurrentPath, "HOME WORK");
-}
-
 // The port box: typed paths keep every letter, ports plugged in later are
 // offered when it opens, and a port that went away is neither shown nor kept.
 TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
@@ -704,13 +683,12 @@ TEST_F(Journey, PortBoxTakesTypedPathsAndReadsThePortsWhenItOpens) {
 // Stored settings come back, with fallbacks for what is no value; what the
 // person changed is written back for the next start.
 TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
-  for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"},
-                                                             {"Connectivity/Left", "40"}, {"Connectivity/Top", "30"},
-                                                             {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"},
-                                                             {"LogForm/Visible", "1"}, {"LogForm/Width", "400"},
-                                                             {"TRANSIO", "1"}, {"AddCR", "0"}})
+  for (const auto& [key, value] : std::map<QString, QString>{
+           {"DirWidthType", "95"}, {"DirWidthFiles", "wide"}, {"DirColSize", "5"}, {"DirWidthSplit", "180"}, {"Connectivity/Left", "40"},
+           {"Connectivity/Top", "30"}, {"Connectivity/Width", "700"}, {"Connectivity/Height", "500"}, {"LogForm/Visible", "1"},
+           {"LogForm/Width", "400"}, {"TRANSIO", "1"}, {"AddCR", "0"}, {"StatusBarVis", "0"}})
     settings->setValue(key, value);
-  Open({}, "115200", false);
+  Start({}, false);
   EXPECT_EQ(window->Host().FileSettings().translationLevel, 0);  // 1 without CR
   EXPECT_TRUE(window->LogForm().isVisible());  // it was open when the program last closed
   EXPECT_EQ(window->LogForm().width(), 400);
@@ -734,9 +712,9 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   window->setGeometry(50, 60, 640, 420);
   window->LogForm().hide();
   window->close();
-  for (const auto& [key, value] : std::map<QString, QString>{{"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"},
-                                                             {"Editor", "gedit --wait"}, {"Connectivity/Width", "640"},
-                                                             {"LogForm/Visible", "0"}})
+  for (const auto& [key, value] : std::map<QString, QString>{
+           {"DirWidthType", "95"}, {"DirColSize", "3"}, {"TRANSIO", "0"}, {"AddCR", "0"}, {"Editor", "gedit --wait"},
+           {"Connectivity/Width", "640"}, {"DirWidthSplit", "180"}, {"LogForm/Visible", "0"}, {"DirViewStyle", "1"}, {"StatusBarVis", "0"}})
     EXPECT_EQ(settings->value(key).toString(), value) << key.toStdString();
   EXPECT_NE(settings->value("DirWidthSize").toString(), "0");
   EXPECT_NE(settings->value("DirWidthFiles").toString(), "0");
@@ -745,6 +723,7 @@ TEST_F(Journey, ColumnsOptionsAndPlacesSurviveTheNextStart) {
   NewWindow();
   EXPECT_EQ(window->geometry(), QRect(50, 60, 640, 420));
   EXPECT_FALSE(window->LogForm().isVisible());
+  EXPECT_TRUE(list->isColumnHidden(1)) << "still small icons";
   ChooseFromMenu('v', "mnuView", "mnuDetails");
   EXPECT_FALSE(list->isColumnHidden(1));
   EXPECT_EQ(list->columnWidth(1), 95);

@@ -1,11 +1,6 @@
 // Drag and drop with the desktop, the transfer menu commands and the screen
 // capture window, against the simulated calculator.
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -15,8 +10,6 @@
 #include "host/prompt_kinds.h"
 #include "shell/clipboard_files.h"
 #include "shell/file_source.h"
-#include "shell/file_target.h"
-#include "support/pty_pair.h"
 #include "transfer/block_checks.h"
 #include "ui/dialogs/download_prompt.h"
 #include "ui/main/transfer_rules.h"
@@ -29,28 +22,9 @@ namespace {
 using test::TDialogDriver;
 using test::WaitUntil;
 
-TEST(TransferRules, BackupNamesAndCaptureSpeeds) {
-  EXPECT_EQ(ui::BackupFileName("73", QDate(2026, 12, 5)), "73_5-Dec-2026.zqbackup");
-  EXPECT_EQ(ui::BackupFileName("71", QDate(2027, 1, 31)), "71_31-Jan-2027.zqbackup");
-  for (const auto& [port, speed, capture] : std::vector<std::tuple<const char*, int, int>>{
-           {"/dev/ttyS0", 19200, 115200}, {"COM1", 4800, 9600}, {"/dev/ttyUSB0", 9600, 0}, {"/dev/ttyUSB0", 115200, 0},
-           {"ZQx3G+", 19200, 0}, {"Auto", 19200, 0}})
-    EXPECT_EQ(ui::CaptureSpeed(port, speed), capture) << port << " at " << speed;
-}
-
-TEST(DropTarget, ScrollsNearTheEdgesAndOffersOnlyCopy) {
-  using namespace shell;
-  const QSize client(200, 100);
-  EXPECT_EQ(ScrollEffect(true, {50, 3}, client, 5, false, true), kEffectCopy | kEffectScroll);
-  EXPECT_EQ(ScrollEffect(true, {50, 50}, client, 5, false, true), kEffectCopy);
-  EXPECT_EQ(ScrollEffect(true, {50, 97}, client, 5, false, false), kEffectCopy);  // no scroll bar
-  EXPECT_EQ(ScrollEffect(true, {198, 50}, client, 5, true, false), kEffectCopy | kEffectScroll);
-  EXPECT_EQ(ScrollEffect(false, {50, 50}, client, 5, true, true), kEffectNone);  // a move-only source
-}
-
-// The simulated calculator runs at its usual 9600 baud. The server talks at
-// any speed; the calculator's own transfers (captures, XSEND, XRECV) need the
-// PC at the calculator's speed, and a backup switches to it.
+// The server talks at any speed; the calculator's own transfers (captures,
+// XSEND, XRECV) need the PC at the calculator's speed, and a backup switches
+// to it.
 class Transfers : public test::TWindowTest {
  protected:
   // Files dragged in from a file manager and dropped at a point of a view,
@@ -79,35 +53,9 @@ class Transfers : public test::TWindowTest {
 };
 
 // A drag to a file manager cannot be made offscreen: the drag's data is asked
-// for here as a file manager asks for it. On a desktop the file manager asks
-// as the pointer enters it; a release before it said yes cancels the drag,
-// and Qt deletes the drag and its data while the object is still being
-// fetched for that first request.
-TEST_F(Transfers, ADragCancelledWhileItsObjectIsFetchedOutlivesTheFetch) {
-  Start();
-  Announce(window->ListSource(), {"LST"});
-  QPointer<QDrag> drag = window->ListSource().CreateDrag(list);
-  QPointer<QMimeData> data = drag->mimeData();
-  const auto fetch = window->ListSource().OnDrop;
-  bool dataAliveAfterFetch = false;
-  QStringList answerDuringFetch;
-  window->ListSource().OnDrop = [&](bool& go) {
-    drag->deleteLater();  // the cancel
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
-    fetch(go);
-    dataAliveAfterFetch = !data.isNull();
-  };
-  EXPECT_EQ(shell::FilesOf(data).size(), 1);
-  window->ListSource().OnDrop = fetch;
-  EXPECT_TRUE(dataAliveAfterFetch);
-  EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // once the fetch is over, the cancel takes its course
-  EXPECT_TRUE(drag.isNull());
-}
-
+// for here as a file manager asks for it.
 TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
-  Start();
+  Start({"--speed", "9600"});  // the calculator at its usual speed, the PC faster
   SelectItems({"A", "LST"});
   Announce(window->ListSource(), {"A", "LST"});
   // Asked while the button is held over a file manager: the names the files
@@ -122,6 +70,8 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   EXPECT_EQ(files, passing);
   EXPECT_EQ(files, (QStringList{QString::fromStdString(TempFolder()) + "A.zq", QString::fromStdString(TempFolder()) + "LST.zq"}));
   for (const QString& f : files) EXPECT_TRUE(fs::file_size(f.toStdString()) > 0);
+  EXPECT_EQ(drag->mimeData()->data("x-special/gnome-copied-files"),
+            "copy\n" + QUrl::fromLocalFile(files[0]).toEncoded() + "\n" + QUrl::fromLocalFile(files[1]).toEncoded());
 
   // The root node dragged out: a backup named after the model and the date,
   // exactly the header and the object.
@@ -142,6 +92,29 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   ASSERT_EQ(sim->Control("fault can@+1"), "ok");
   EXPECT_TRUE(DraggedBackup().isEmpty());
   Reconnect();  // the link was left at the backup's speed
+
+  // The file manager asks as the pointer enters it; a release before it said
+  // yes cancels the drag, and Qt deletes the drag and its data while the
+  // object is still being fetched for that first request.
+  Announce(window->ListSource(), {"LST"});
+  drag = window->ListSource().CreateDrag(list);
+  QPointer<QMimeData> data = drag->mimeData();
+  const auto fetch = window->ListSource().OnDrop;
+  bool dataAliveAfterFetch = false;
+  QStringList answerDuringFetch;
+  window->ListSource().OnDrop = [&](bool& go) {
+    drag->deleteLater();  // the cancel
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    answerDuringFetch = shell::FilesOf(data);  // the file manager asks again meanwhile
+    fetch(go);
+    dataAliveAfterFetch = !data.isNull();
+  };
+  EXPECT_EQ(shell::FilesOf(data).size(), 1);
+  window->ListSource().OnDrop = fetch;
+  EXPECT_TRUE(dataAliveAfterFetch);
+  EXPECT_TRUE(answerDuringFetch.isEmpty());  // nothing yet, never a half list
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // once the fetch is over, the cancel takes its course
+  EXPECT_TRUE(drag.isNull());
 
   // An object gone before the drop: no file, and the drop is cancelled.
   Announce(window->ListSource(), {"A"});
@@ -194,8 +167,7 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
 TEST_F(Transfers, ManualCommandsLeaveTheWindowDisconnected) {
   Start({}, true, "9600");
   const std::string object = dir / "NEWA.zq";
-  int error = 0;
-  ASSERT_TRUE(WriteFileSafely(object, std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19), error));
+  std::ofstream(object) << std::string("ZQZQ73-C\x33\x29\x10\0\0\0\0\0\0\x42\0", 19);
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget*) { sim->Control("xrecv NEWA"); });  // kind 4: the calculator starts XRECV
   bool afterShown = false;
@@ -247,8 +219,7 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   Type(Qt::Key_Escape);
   std::string image;
   for (int i = 0; i < 3000; ++i) image += static_cast<char>(i * 13);
-  int error = 0;
-  ASSERT_TRUE(WriteFileSafely(dir / "os.bin", image, error));
+  std::ofstream(dir / "os.bin") << image;
   TDialogDriver driver;
   driver.When("FDownLd", [&](QWidget* prompt) {
     sim->Control("rom");
@@ -259,58 +230,8 @@ TEST_F(Transfers, RomGoesToTheLoaderOverUsb) {
   EXPECT_FALSE(window->Connected());
   EXPECT_FALSE(window->Busy());
   EXPECT_FALSE(window->findChild<QComboBox*>("cmboSpeed")->isEnabled());  // still the USB port
-  char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X", CrcArc16(image));
-  ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == std::string("ok rom 3000 bytes crc ") + crc; }, 5000));
-}
-
-// A serial device of a group the person is not in: the error says which group
-// and how to join it. As root (who opens anything) the window runs as nobody
-// with no groups while it connects, and the device belongs to dialout.
-TEST_F(Transfers, APortItMayNotOpenNamesTheGroupToJoin) {
-  test::TPtyPair line;
-  ASSERT_FALSE(line.path().empty());
-  std::string groupName;
-  const bool asRoot = ::geteuid() == 0;
-  if (asRoot) {
-    const struct group* dialout = ::getgrnam("dialout");
-    if (!dialout) GTEST_SKIP() << "running as root and there is no group dialout to give the device";
-    groupName = "dialout";
-    ASSERT_EQ(::chown(line.path().c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(::chmod(line.path().c_str(), 0660), 0);
-  } else {
-    struct stat st {};
-    ASSERT_EQ(::stat(line.path().c_str(), &st), 0);
-    groupName = ::getgrgid(st.st_gid)->gr_name;
-    ASSERT_EQ(::chmod(line.path().c_str(), 0060), 0);
-    if (::access(line.path().c_str(), R_OK | W_OK) == 0) GTEST_SKIP() << "the test's user is in the group " << groupName;
-  }
-  settings->setValue("Port", QString::fromStdString(line.path()));
-  ::setenv("BRIDGIT_EXTRA_PORTS", line.path().c_str(), 1);
-  NewWindow();
-  std::vector<gid_t> rootGroups;
-  if (asRoot) {
-    // Effective ids only, so that the test can take root back.
-    rootGroups.resize(static_cast<std::size_t>(::getgroups(0, nullptr)));
-    ::getgroups(static_cast<int>(rootGroups.size()), rootGroups.data());
-    ASSERT_EQ(::setgroups(0, nullptr), 0);
-    ASSERT_EQ(::setegid(65534), 0);
-    ASSERT_EQ(::seteuid(65534), 0);
-  }
-  ClickButton("tbtnConnect");
-  const bool boxShown = WaitUntil([&] { return !boxes.boxTexts.empty(); });
-  if (asRoot) {
-    ASSERT_EQ(::seteuid(0), 0);
-    ASSERT_EQ(::setegid(0), 0);
-    ASSERT_EQ(::setgroups(rootGroups.size(), rootGroups.data()), 0);
-  }
-  ASSERT_TRUE(boxShown);
-  EXPECT_EQ(boxes.boxTexts[0], "Error (The connectivity kit is unable to open communications to:" + line.path() +
-                                   ")\n\nYou may not open " + line.path() + ": it belongs to the group " + groupName +
-                                   ", which you are not in.\n"
-                                   "Add yourself to it with: sudo usermod -aG " + groupName + " $USER\n"
-                                   "then log out and log in again (a new group counts from the next login).");
-  EXPECT_FALSE(window->Connected());
+  const std::string crc = QString::asprintf("%04X", CrcArc16(image)).toStdString();
+  ASSERT_TRUE(WaitUntil([&] { return sim->Control("status") == "ok rom 3000 bytes crc " + crc; }, 5000));
 }
 
 }  // namespace

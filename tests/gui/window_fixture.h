@@ -1,10 +1,10 @@
 // A main window on screen and active, with its settings and its temporary
 // folder in the test's own folders, against a fresh simulated calculator; and
-// the ways a person drives it: mouse clicks on item rectangles, header
-// sections and tool buttons, keys typed into whatever has the focus, menus
-// opened with Alt and clicked. No handler is called directly.
+// the ways a person drives it: mouse clicks on items, boxes and tool buttons,
+// keys typed into whatever has the focus, menus opened with Alt and clicked.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -45,9 +45,9 @@ class TWindowTest : public ::testing::Test {
     ::unsetenv("BRIDGIT_USB_ROOT");
     ::unsetenv("BRIDGIT_EXTRA_PORTS");
   }
-  // Starts the simulator and the window on screen (at the PC speed given),
-  // connected unless told otherwise.
-  void Start(const std::vector<std::string>& simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
+  // The calculator set to the PC's speed unless the arguments give its own.
+  void Start(std::vector<std::string> simArgs = {}, bool connect = true, const char* pcSpeed = "115200") {
+    if (std::ranges::find(simArgs, "--speed") == simArgs.end()) simArgs.insert(simArgs.end(), {"--speed", pcSpeed});
     settings->setValue("Speed", pcSpeed);
     sim = std::make_unique<TCalcSim>(simArgs);
     settings->setValue("Port", QString::fromStdString(sim->PcPath()));
@@ -60,9 +60,6 @@ class TWindowTest : public ::testing::Test {
     window = std::make_unique<ui::TFZQDir>(settings.get(), arguments);
     tree = window->findChild<QTreeWidget*>("folderTree");
     list = window->findChild<QTreeWidget*>("objectList");
-    Show();
-  }
-  void Show() {
     window->show();
     // The start-up splash comes and goes first.
     auto* splash = window->findChild<QTimer*>("tmrAbout");
@@ -91,9 +88,10 @@ class TWindowTest : public ::testing::Test {
     sim->Control("server");
     Connect();
   }
-  // Nothing running, and a window active again after any dialog went away.
+  // Nothing running, the wait cursor gone, and a window active again after any dialog went away.
   bool Idle() const {
-    return !window->Busy() && !window->findChild<QTimer*>("refreshTimer")->isActive() && ActiveWindowShown();
+    return !window->Busy() && !QApplication::overrideCursor() && !window->findChild<QTimer*>("refreshTimer")->isActive() &&
+           ActiveWindowShown();
   }
   // A window that was hidden may still count as active here: it does not.
   static bool ActiveWindowShown() {
@@ -104,7 +102,7 @@ class TWindowTest : public ::testing::Test {
   void Settle() {
     QCoreApplication::processEvents();
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }))
-        << "busy " << window->Busy() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
+        << "busy " << window->Busy() << ", wait cursor " << !!QApplication::overrideCursor() << ", refresh pending " << window->findChild<QTimer*>("refreshTimer")->isActive()
         << ", active window " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "none");
   }
   void ClickButton(const char* name) {
@@ -120,17 +118,13 @@ class TWindowTest : public ::testing::Test {
     const auto element = qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator;
     QTest::mouseClick(button, Qt::LeftButton, {}, button->style()->subElementRect(element, &option, button).center());
   }
-  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
+  // A click in the middle of the item's row, or of its cell in `column`.
+  void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}, int column = -1) {
     ASSERT_NE(item, nullptr);
     view->scrollToItem(item);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualItemRect(item).center());
-    Settle();
-  }
-  void ClickCell(QTreeWidget* view, QTreeWidgetItem* item, int column) {
-    ASSERT_NE(item, nullptr);
-    const QRect row = view->visualItemRect(item);
-    const int x = view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2;
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
+    QPoint at = view->visualItemRect(item).center();
+    if (column >= 0) at.setX(view->header()->sectionViewportPosition(column) + view->header()->sectionSize(column) / 2);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, at);
     Settle();
   }
   // The first name clicked, the others added with Ctrl.
@@ -146,18 +140,11 @@ class TWindowTest : public ::testing::Test {
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     Settle();
   }
-  void ClickHeader(int logical) {
-    QHeaderView* header = list->header();
-    const QPoint at(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-  }
-  // A key typed into whatever has the keyboard focus now.
   void Type(int key, Qt::KeyboardModifiers mods = {}) {
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
     QTest::keyClick(focus, static_cast<Qt::Key>(key), mods);
   }
-  // A key typed, and what it set going has run.
   void Press(int key, Qt::KeyboardModifiers mods = {}) {
     Type(key, mods);
     Settle();
