@@ -132,7 +132,7 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   fs::create_directories(src);
   for (const char* n : {"D1", "D2", "D3"}) std::ofstream(src / (std::string(n) + ".txt")) << "%%ZQ: T(3)A(R)F(.);\n11";
   const auto path = [&](const char* n) { return QString::fromStdString((src / n).string()) + ".txt"; };
-  DropFiles(list, {path("D1"), path("D2")}, list->visualItemRect(Item("LST")).center() + QPoint(0, 400));
+  DropFiles(list, {path("D1"), path("D2")}, QPoint(5, list->visualItemRect(list->topLevelItem(list->topLevelItemCount() - 1)).bottom() + 5));
   DropFiles(list, {path("D3")}, list->visualItemRect(Item("WORK")).center());
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   ASSERT_EQ(tree->currentItem()->child(0)->text(0), "DEEP");
