@@ -152,12 +152,9 @@ TEST_F(Cli, EvaluationAndTheStack) {
   test::TRun r = Cli_({"exec", "2 3 \"\\027]0;PWNED\\007\\027[2J\""});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "3: 2.\n2: 3.\n1: \"\\027]0;PWNED\\007\\027[2J\"\n");
-  r = Cli_({"exec", "DROP"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 3.\n");
-  r = Cli_({"eval", "PROG"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
-  r = Cli_({"stack"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
+  EXPECT_EQ(Cli_({"exec", "DROP"}).out, "2: 2.\n1: 3.\n");
+  EXPECT_EQ(Cli_({"eval", "PROG"}).out, "2: 2.\n1: 9.\n");
+  EXPECT_EQ(Cli_({"stack"}).out, "2: 2.\n1: 9.\n");
   // A command the calculator refuses fails with its error; the arguments stay.
   const std::vector<std::array<std::string, 3>> refused = {{"1 0 /", "Infinite Result", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
                                                            {"\\<< 1 +", "Invalid Syntax", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
@@ -209,8 +206,7 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
   EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
   test::TRun r = Cli_({"lst"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_TRUE(r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
+  EXPECT_TRUE(r.code == 2 && r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
   EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "--help"}).out.find("=115200"), std::string::npos);
   EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
   r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
@@ -244,20 +240,6 @@ const std::string kStartKeys =
 std::string ProcessName() {
   const std::string comm = test::Slurp("/proc/self/comm");
   return comm.substr(0, comm.find('\n'));
-}
-
-// What a message box says reaches standard error, warnings even with --quiet.
-TEST(CliMessages, KermitServerIsExplainedAndHinted) {
-  test::TCalcSim sim({"--server", "kermit"});
-  ASSERT_FALSE(sim.PcPath().empty());
-  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"info"}))),
-            "1 Wrong Server: Calculator is using the Kermit Server.\n"
-            "Wrong Server: Stop the calculator.\n"
-            "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
-                ErrorLine(sim.PcPath()) +
-                "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
-                "server on the calculator, then start the XModem server:\n" +
-                kStartKeys);
 }
 
 TEST_F(Cli, PutsWithoutATerminal) {
@@ -314,35 +296,6 @@ TEST_F(Cli, PutsWithoutATerminal) {
   EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
-// An upload whose object length cannot be found is written with its padding,
-// and the person is told.
-TEST(CliMessages, DecompileErrorOfAnUpload) {
-  test::TTempDir mem, work;
-  {
-    // A list holding an Integer, a type the ZQ71 family lacks: for that
-    // family the Integer's payload reads as a string longer than the data.
-    TNibbleWriter w;
-    w.Put5(test::Prolog("List"));
-    w.Put5(test::Prolog("Integer"));
-    w.Put5(5 + 10);
-    w.Put5(test::Prolog("String"));
-    w.Put5(0xFFFFF);
-    w.Put5(test::Prolog("Semi"));
-    std::ofstream(mem / "ODD.zq", std::ios::binary) << test::ObjectFile(w, kFamily73);
-  }
-  test::TCalcSim sim({"--memory", mem.path().string(), "--model", "71"});
-  ASSERT_FALSE(sim.PcPath().empty());
-  ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
-  const std::string file = work / "odd.zq";
-  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"--quiet", "recv", file}, "9600"))),
-            "0 Decompile Error: " + file +
-                       "\n"
-                       "Decompile Error: Cannot decompile this file.\n"
-                       "Decompile Error: Length has been left with padding.\n"
-                       "Decompile Error: File may still be ok.\n");
-  EXPECT_TRUE(std::filesystem::exists(file));
-}
-
 // Makes a terminal one that only a group the program's user is not in may
 // open. Root opens any device: then the program runs as nobody, with no
 // groups, and the terminal is given to the group dialout. Returns the prefix
@@ -380,11 +333,8 @@ TEST_F(CliHint, PermissionDenied) {
   if (groupName.empty()) GTEST_SKIP() << "no group of " << line.path() << " that the program's user is not in";
   EXPECT_EQ(CodeErr(Info(line.path(), asOther)),
             "1 " + ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
-                ", which you are not in.\n"
-                "  Add yourself to it with: sudo usermod -aG " +
-                groupName +
-                " $USER\n"
-                "  then log out and log in again (a new group counts from the next login).\n");
+                ", which you are not in.\n  Add yourself to it with: sudo usermod -aG " + groupName +
+                " $USER\n  then log out and log in again (a new group counts from the next login).\n");
 
   // Nobody but root may use it: joining its group would not help.
   if (!asOther.empty()) {
@@ -402,9 +352,8 @@ TEST_F(CliHint, PortHeldByAnotherProgram) {
   ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
   const test::TRun r = Info(line.path());
   ::close(fd);
-  EXPECT_EQ(r.code, 1);
   const std::string hint = "hint: " + line.path() + " is held by another program, process " + std::to_string(::getpid()) + " (";
-  EXPECT_TRUE(r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
+  EXPECT_TRUE(r.code == 1 && r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
   EXPECT_TRUE(r.err.ends_with("): close it or let it finish, then try again.\n")) << r.err;
 }
 
@@ -478,18 +427,48 @@ TEST_F(CliHint, NothingFromTheCalculator) {
 }
 
 // A calculator at another speed hears noise: the connection and the
-// calculator's own transfers name the speed.
-TEST_F(CliHint, AnotherSpeedIsNamed) {
+// calculator's own transfers name the speed. What a message box says reaches
+// standard error, warnings even with --quiet.
+TEST_F(CliHint, AnotherSpeedTheKermitServerAndADecompileError) {
   test::TCalcSim sim({"--speed", "9600", "--server-speed", "9600"});
   test::TRun r = Info(sim.PcPath());
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
+  EXPECT_TRUE(r.code == 1 && r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
   r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", sim.dir() / "s.bmp"}, ""));
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
+  EXPECT_TRUE(r.code == 1 && r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
                               " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) "
                               "and that the cable sits firmly.\n"))
       << r.err;
+
+  test::TCalcSim kermit({"--server", "kermit"});
+  EXPECT_EQ(CodeErr(Info(kermit.PcPath())),
+            "1 Wrong Server: Calculator is using the Kermit Server.\n"
+            "Wrong Server: Stop the calculator.\n"
+            "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
+                ErrorLine(kermit.PcPath()) +
+                "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
+                "server on the calculator, then start the XModem server:\n" +
+                kStartKeys);
+
+  // An upload whose object length cannot be found is written with its
+  // padding, and the person is told.
+  test::TTempDir mem, work;
+  // A list holding an Integer, a type the ZQ71 family lacks: for that family
+  // the Integer's payload reads as a string longer than the data.
+  TNibbleWriter w;
+  w.Put5(test::Prolog("List"));
+  w.Put5(test::Prolog("Integer"));
+  w.Put5(5 + 10);
+  w.Put5(test::Prolog("String"));
+  w.Put5(0xFFFFF);
+  w.Put5(test::Prolog("Semi"));
+  std::ofstream(mem / "ODD.zq", std::ios::binary) << test::ObjectFile(w, kFamily73);
+  test::TCalcSim odd({"--memory", mem.path().string(), "--model", "71"});
+  ASSERT_EQ(odd.Control("xsend ODD"), "ok");  // waits for the PC's start request
+  const std::string file = work / "odd.zq";
+  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(odd.PcPath(), {"--quiet", "recv", file}, "9600"))),
+            "0 Decompile Error: " + file + "\nDecompile Error: Cannot decompile this file.\n"
+            "Decompile Error: Length has been left with padding.\nDecompile Error: File may still be ok.\n");
+  EXPECT_TRUE(std::filesystem::exists(file));
 }
 
 TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {

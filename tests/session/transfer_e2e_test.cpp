@@ -175,52 +175,7 @@ TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
     EXPECT_EQ(TXModemServer::DisplayName(name, file, alt), shown) << file;
 }
 
-TEST_F(Objects, TextFilesWithAndWithoutHeadersAndALongOneWhoseTransferFails) {
-  Start();
-  // A long text whose transfer fails reports the link failure. The purge of
-  // the scratch variable and the put command are the first two packets; the
-  // first block is then refused until the PC gives up.
-  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
-  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
-  EXPECT_EQ(test::ErrorOf([&] { Put("LONG", dir / "long.txt"); }), "Connection Error.\r\nPlease check your connections.");
-  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
-  EXPECT_FALSE(host.Connected());
-  server->Connect(sim->PcPath());
-  EXPECT_EQ(DumpLine("LONG"), "");
-
-  const auto write = [&](const std::string& name, const std::string& text) {
-    std::ofstream(dir / name, std::ios::binary) << text;
-    return dir / name;
-  };
-  EXPECT_TRUE(Put("R1", write("r1.txt", "%%ZQ: T(3)A(R)F(,);\r\n\\<< 2,5 \\>>\r\n")));
-  EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
-  EXPECT_TRUE(LogHas("RAD -51 SF -55 CF"));
-  // Without a header the file is no object file: sent as text when asked to.
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
-  EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
-  EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
-  // An empty body is refused with a warning and sends nothing.
-  EXPECT_FALSE(Put("EMPTY", write("empty.txt", kTextHeader + "   \n")));
-  ASSERT_FALSE(host.Messages().empty());
-  EXPECT_EQ(host.Messages().back().first, "Warning");
-  EXPECT_EQ(DumpLine("EMPTY"), "");
-
-  int asked = 0;
-  host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
-  ASSERT_TRUE(Get("A", dir / "A.zq"));
-  EXPECT_TRUE(Put("PI2", dir / "A.zq"));  // binary with -36 clear: no question, replaced
-  EXPECT_EQ(asked, 0);
-  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
-  EXPECT_TRUE(Put("PI2", write("t.txt", kTextHeader + "7")));  // text: asked, "No" skips
-  EXPECT_EQ(asked, 1);
-  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
-  server->Channel().Execute("-36 SF", true, true);
-  server->Connect(sim->PcPath());
-  EXPECT_TRUE(Put("PI2", dir / "A.zq"));
-  EXPECT_EQ(asked, 2);
-}
-
-TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
+TEST_F(Objects, OnlyFilesTooShortOrDeclinedAreRefusedAndTextsWithOrWithoutHeadersGo) {
   Start();
   ASSERT_TRUE(Get("A", dir / "A.zq"));
   const std::string good = Slurp(dir / "A.zq");
@@ -252,6 +207,47 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   EXPECT_NE(report.find("is a ZQ71 file and does not match the calculator."), std::string::npos);
   EXPECT_NE(report.find("Do you wish to continue?"), std::string::npos);
   EXPECT_EQ(DumpLine("OLD"), "Real 11 42.");
+
+  // A long text whose transfer fails reports the link failure. The purge of
+  // the scratch variable and the put command are the first two packets; the
+  // first block is then refused until the PC gives up.
+  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
+  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
+  EXPECT_EQ(test::ErrorOf([&] { Put("LONG", dir / "long.txt"); }), "Connection Error.\r\nPlease check your connections.");
+  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
+  EXPECT_FALSE(host.Connected());
+  server->Connect(sim->PcPath());
+  EXPECT_EQ(DumpLine("LONG"), "");
+
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return dir / name;
+  };
+  EXPECT_TRUE(Put("R1", write("r1.txt", "%%ZQ: T(3)A(R)F(,);\r\n\\<< 2,5 \\>>\r\n")));
+  EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
+  EXPECT_TRUE(LogHas("RAD -51 SF -55 CF"));
+  // Without a header the file is no object file: sent as text when asked to.
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
+  EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
+  EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
+  // An empty body is refused with a warning and sends nothing.
+  EXPECT_FALSE(Put("EMPTY", write("empty.txt", kTextHeader + "   \n")));
+  ASSERT_FALSE(host.Messages().empty());
+  EXPECT_EQ(host.Messages().back().first, "Warning");
+  EXPECT_EQ(DumpLine("EMPTY"), "");
+
+  int asked = 0;
+  host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));  // binary with -36 clear: no question, replaced
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  EXPECT_TRUE(Put("PI2", write("t.txt", kTextHeader + "7")));  // text: asked, "No" skips
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  server->Channel().Execute("-36 SF", true, true);
+  server->Connect(sim->PcPath());
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));
+  EXPECT_EQ(asked, 2);
 }
 
 // An object of a type the table lacks goes both ways byte exact, and so do a

@@ -83,18 +83,11 @@ class TCalcSim {
     }
     const std::string msg = line + "\n";
     [[maybe_unused]] auto w = ::write(fd, msg.data(), msg.size());
-    std::string answer;
-    for (;;) {
-      const std::string l = ReadLine(fd, line == "dump" ? 40000 : 10000);  // a dump waits for the exchange in progress
-      if (line != "dump") {
-        answer = l;
-        break;
-      }
-      if (l == "end" || l.empty()) break;
-      answer += l + "\n";
-    }
+    const bool dump = line == "dump";  // a dump waits for the exchange in progress
+    std::string answer, l;
+    while (!(l = ReadLine(fd, dump ? 40000 : 10000)).empty() && dump && l != "end") answer += l + "\n";
     ::close(fd);
-    return answer;
+    return dump ? answer : l;
   }
 
   // The dump's line of HOME/`name` without that key ("Real 11 42."), or "".
