@@ -236,12 +236,6 @@ const std::string kStartKeys =
     "     Press right-shift then LIB then Xsrvr (lib)\n"
     "     Press Xsrvr (command)\n";
 
-// This test program's name as the kernel keeps it (at most 15 characters).
-std::string ProcessName() {
-  const std::string comm = test::Slurp("/proc/self/comm");
-  return comm.substr(0, comm.find('\n'));
-}
-
 TEST_F(Cli, PutsWithoutATerminal) {
   ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
   std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
@@ -383,6 +377,7 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
   const test::TRun all = test::RunProgram(run);
   ::close(fd);
   ASSERT_EQ(all.code, 0) << all.err;
+  const std::string comm = test::Slurp("/proc/self/comm");  // this program's name as the kernel keeps it
   // Only the lines of this test's ports: the machine's own come and go.
   auto ours = [&](const std::string& out) {
     std::vector<std::string> lines;
@@ -398,26 +393,22 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
       free.path(),
       closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group +
           " $USER, then log in again)",
-      held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + ProcessName() + ")",
+      held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + comm.substr(0, comm.find('\n')) + ")",
       "ZQx3G+\tNo such file or directory"};
   EXPECT_EQ(ours(all.out), expected) << all.out;
 }
 
-// A cooked terminal at 38400 baud, as a login or another program leaves it.
-void MakeCooked(int fd) {
+// A failed run too leaves the port's settings as it found them: a cooked
+// terminal at 38400 baud, as a login or another program leaves it.
+TEST_F(CliHint, NothingFromTheCalculator) {
   termios t{};
-  ::tcgetattr(fd, &t);
+  ::tcgetattr(line.slave(), &t);
   t.c_iflag = ICRNL | IXON;
   t.c_oflag = OPOST | ONLCR;
   t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN;
   t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
   ::cfsetspeed(&t, B38400);
-  ::tcsetattr(fd, TCSANOW, &t);
-}
-
-// A failed run too leaves the port's settings as it found them.
-TEST_F(CliHint, NothingFromTheCalculator) {
-  MakeCooked(line.slave());
+  ::tcsetattr(line.slave(), TCSANOW, &t);
   const std::string before = TtyState(line.slave());
   EXPECT_EQ(CodeErr(Info(line.path())),
             "1 " + ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +

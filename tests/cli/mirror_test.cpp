@@ -330,33 +330,12 @@ TEST_F(Mirror, DeletionsAreListedAndMadeWithDeleteOrUndoneWithForcePc) {
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
 }
 
-// Folders three deep are made on the calculator, and names outside plain
-// ASCII travel in the caret notation both ways.
-TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
-  ASSERT_EQ(Cli({"pull", "m", "WORK"}).code, 0);
-  EXPECT_EQ(FilesUnder(work / "m"), (std::set<std::string>{".bridgit-mirror", "NOTE.txt", "DEEP/Z.txt"}));
-  Write("m/L1/L2/L3/^GaB.txt", "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
-  test::TRun r = Cli({"push", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/WORK/L1/L2/L3/\\GaB String"), std::string::npos) << Dump();
-  // Another mirror of the same folder finds the same files.
-  r = Cli({"pull", "n", "HOME/WORK"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(File("n/L1/L2/L3/^GaB.txt"), "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
-  EXPECT_EQ(File("m/DEEP/Z.txt"), File("n/DEEP/Z.txt"));
-  r = Cli({"pull", "m", "HOME"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
-  EXPECT_EQ(Cli({"pull", "x", "PROG"}).err, "bridgit-cli: no folder HOME/PROG on the calculator\n");  // not run
-  EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
-}
-
 // A calculator name that begins with a dot is mirrored like any other. A
 // list holding a graphic has no text that compiles back to it: it is
 // mirrored as an object file, so that an edit pushed back cannot lose the
 // graphic; a list of numbers stays text. A real that became a graphic leaves
 // its text file for an object file.
-TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
+TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAFolderTreeAndCaretNames) {
   ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
   // A string's text is its characters: checking it must never run them.
   ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
@@ -383,6 +362,25 @@ TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
   fs::remove(work / "m/.bridgit-mirror");
   ASSERT_EQ(Cli({"push", "m"}).code, 0);
   EXPECT_EQ(sim.DumpLine("L2"), before);
+
+  // Folders three deep are made on the calculator, and names outside plain
+  // ASCII travel in the caret notation both ways.
+  ASSERT_EQ(Cli({"pull", "w", "WORK"}).code, 0);
+  EXPECT_EQ(FilesUnder(work / "w"), (std::set<std::string>{".bridgit-mirror", "NOTE.txt", "DEEP/Z.txt"}));
+  Write("w/L1/L2/L3/^GaB.txt", "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  test::TRun r = Cli({"push", "w"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/WORK/L1/L2/L3/\\GaB String"), std::string::npos) << Dump();
+  // Another mirror of the same folder finds the same files.
+  r = Cli({"pull", "n", "HOME/WORK"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(File("n/L1/L2/L3/^GaB.txt"), "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  EXPECT_EQ(File("w/DEEP/Z.txt"), File("n/DEEP/Z.txt"));
+  r = Cli({"pull", "w", "HOME"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"pull", "x", "PROG"}).err, "bridgit-cli: no folder HOME/PROG on the calculator\n");  // not run
+  EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
 }
 
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
