@@ -163,24 +163,20 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   EXPECT_TRUE(server->Channel().PortName().empty());
 }
 
-TEST_F(Session, ThePulseWaitsThroughALongEvaluation) {
+TEST_F(Session, TheKermitServerIsNamedAndThePulseWaitsThroughALongEvaluation) {
+  Start({"--server", "kermit"});
+  EXPECT_THROW(Connect(), TCommError);
+  EXPECT_EQ(host.Messages(), (std::vector<std::pair<std::string, std::string>>{
+                                 {"Wrong Server", "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
+                                                  "Be sure to release the right-shift before pressing right-arrow."}}));
+  EXPECT_FALSE(host.Connected());
+  EXPECT_TRUE(server->Channel().PortName().empty());
+
   Start({"--eval-ms", "1500"});
   Connect();
   server->Channel().Execute("1 'ONE' STO", true, true);
   EXPECT_GE(LogCount("send command = M"), 5);
   EXPECT_NE(sim->Control("dump").find("HOME/ONE"), std::string::npos);
-}
-
-TEST_F(Session, TheKermitServerIsNamed) {
-  Start({"--server", "kermit"});
-  EXPECT_THROW(Connect(), TCommError);
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].first, "Wrong Server");
-  EXPECT_EQ(host.Messages()[0].second,
-            "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
-            "Be sure to release the right-shift before pressing right-arrow.");
-  EXPECT_FALSE(host.Connected());
-  EXPECT_TRUE(server->Channel().PortName().empty());
 }
 
 TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {

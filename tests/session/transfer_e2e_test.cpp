@@ -145,27 +145,6 @@ TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
   EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
 }
 
-TEST_F(Objects, AnInterruptedTextGetsScratchVariableIsPurgedAtTheNextConnection) {
-  const std::string folder = dir / "calc";
-  std::filesystem::create_directories(folder + "/WORK");
-  std::ofstream(folder + "/WORK/B.zq", std::ios::binary) << kRealFile;
-  Start({"--memory", folder});
-  server->ChangeDir("HOME WORK");
-  host.SetTextMode(true);
-  ASSERT_EQ(sim->Control("fault can@+1"), "ok");  // the calculator cancels the fetch of the scratch variable
-  EXPECT_FALSE(server->GetToFile("B", dir / "B.txt", 32, 11));
-  ASSERT_NE(Dump().find("HOME/WORK/$$$t "), std::string::npos);
-  // The calculator is turned off and on: it starts again in HOME.
-  sim->Stop();
-  Start({"--memory", folder});
-  const std::string dump = Dump();
-  EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
-  EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
-  // The calculator's current folder is the one it had.
-  server->Channel().Execute("PATH '$$$p' STO", true, true);
-  EXPECT_NE(Dump().find("HOME/$$$p List"), std::string::npos) << Dump();
-}
-
 TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
   // name, file, alternative file, shown name; ".zq" alone is a hidden file without an extension.
   for (const auto& [name, file, alt, shown] : std::vector<std::array<std::string, 4>>{
@@ -250,16 +229,34 @@ TEST_F(Objects, OnlyFilesTooShortOrDeclinedAreRefusedAndTextsWithOrWithoutHeader
   EXPECT_EQ(asked, 2);
 }
 
-// An object of a type the table lacks goes both ways byte exact, and so do a
-// backup and restore of the memory holding it.
-TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
+// A text get interrupted in a folder leaves its scratch variable there; the
+// next connection purges it. An object of a type the table lacks goes both
+// ways byte exact, and so do a backup and restore of the memory holding it.
+TEST_F(Objects, AScratchVariableLeftIsPurgedAnUnknownTypeAndABackupAreByteExact) {
   const std::string original = UnknownObjectFile();
   ASSERT_EQ(original.size(), 256u);
-  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A
+  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A and WORK/B
   std::filesystem::create_directories(memory + "/WORK/DEEP");
   std::ofstream(memory + "/ODD.zq", std::ios::binary) << original;
   std::ofstream(memory + "/A.zq", std::ios::binary) << kRealFile;
+  std::ofstream(memory + "/WORK/B.zq", std::ios::binary) << kRealFile;
   Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
+  server->ChangeDir("HOME WORK");
+  host.SetTextMode(true);
+  ASSERT_EQ(sim->Control("fault can@+1"), "ok");  // the calculator cancels the fetch of the scratch variable
+  EXPECT_FALSE(server->GetToFile("B", dir / "B.txt", 32, 11));
+  ASSERT_NE(Dump().find("HOME/WORK/$$$t "), std::string::npos);
+  // The calculator is turned off and on: it starts again in HOME.
+  sim->Stop();
+  Start({"--memory", memory, "--model", "71GII"});
+  const std::string dump = Dump();
+  EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
+  // The calculator's current folder is the one it had.
+  server->Channel().Execute("PATH '$$$p' STO", true, true);
+  EXPECT_NE(Dump().find("HOME/$$$p List"), std::string::npos) << Dump();
+
+  host.SetTextMode(false);
   ASSERT_NE(Item("ODD"), nullptr);
   EXPECT_EQ(Item("ODD")->Size, 248);  // the listing's size holds, not the 5 nibbles of a pointer
   ASSERT_TRUE(Get("ODD", dir / "ODD.zq"));
