@@ -63,40 +63,6 @@ class Cli : public ::testing::Test {
   test::TTempDir work;
 };
 
-TEST_F(Cli, InfoAndListing) {
-  // A run leaves the port's settings as it found them (raw still, since the
-  // simulator answers through it, but at another speed).
-  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfsetspeed(&t, B38400);
-  ::tcsetattr(fd, TCSANOW, &t);
-  const std::string before = TtyState(fd);
-  test::TRun r = Cli_({"info"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(TtyState(fd), before) << "a successful run changed the terminal";
-  ::close(fd);
-  EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
-  EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
-  r = Cli_({"info", "--json"});
-  EXPECT_NE(r.out.find("\n \"model\": \"ZQ-71GII\",\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\n \"free_memory\": 2"), std::string::npos) << r.out;
-  r = Cli_({"ls"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("WORK/\tDirectory\t"), std::string::npos);
-  EXPECT_NE(r.out.find("A\tReal\t11\n"), std::string::npos);
-  EXPECT_EQ(r.out.find("WORK/NOTE"), std::string::npos);
-  r = Cli_({"ls", "-R"});
-  EXPECT_NE(r.out.find("WORK/DEEP/Z\tReal\t11\n"), std::string::npos);
-  r = Cli_({"ls", "HOME/WORK", "--json"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("{\"name\": \"NOTE\", \"path\": \"NOTE\", \"type\": \"String\", \"size\": 16, \"folder\": false}"),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(CodeErr(Cli_({"ls", "NOWHERE"})), "1 bridgit-cli: no folder NOWHERE\n");
-}
-
 TEST_F(Cli, GetPutAndChange) {
   // A file replaced by a get keeps its permissions; no temporary file is left.
   std::ofstream(work / "A.zq") << "old";
@@ -144,6 +110,58 @@ TEST_F(Cli, GetPutAndChange) {
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(shared.path())) left.push_back(e.path().filename().string());
   EXPECT_EQ(left, std::vector<std::string>{planted});
+
+  ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
+  std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
+  std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
+  std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
+  const std::string before = Dump();
+  EXPECT_EQ(CodeErr(Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"})),
+            "1 Warning: LST\n"
+            "Warning: is not a whole calculator object and was not sent.\n"
+            "Warning: E\n"
+            "Warning: is not a valid text file and cannot be properly sent.\n"
+            "bridgit-cli: 2 file(s) not sent\n");
+  EXPECT_EQ(Dump(), before);  // a cut-off object is never sent
+
+  // A file of the other family, with nobody at a terminal to ask: the
+  // question, and the answer taken for the person, are shown.
+  EXPECT_EQ(CodeErr(Cli_({"put", work / "F.zq"})), "1 Wrong File Type?: " + (work / "F.zq") +
+                       "\n"
+                       "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
+                       "Wrong File Type?: This may damage the calculator contents.\n"
+                       "Wrong File Type?: Do you wish to continue?\n"
+                       "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
+                       "bridgit-cli: 1 file(s) not sent\n");
+  EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
+  std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
+  r = Cli_({"put", work / "G.txt"});
+  EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
+
+  // Without a terminal nobody can answer a question: a new name is no
+  // replacement and goes; an existing one stays, and the answer given is shown.
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 2 * \\>>\n";
+  r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/NEWP RPL"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Replace"), std::string::npos) << r.err;
+
+  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
+  r = Cli_({"put", work / "NEWP.txt"});
+  EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
+  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
+  EXPECT_EQ(CodeErr(Cli_({"put", "--no-replace", work / "NEWP.txt"})), "0 skipped NEWP (exists)\n");
+  EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
+
+  // A text the calculator cannot compile is no put; nor are bytes sent as text.
+  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
+  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
+  for (const std::string file : {"BAD.txt", "JUNK.zq"}) {
+    r = Cli_({"--yes", "put", work / file});
+    EXPECT_EQ(r.code, 1) << file;
+    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
 TEST_F(Cli, EvaluationAndTheStack) {
@@ -196,7 +214,39 @@ TEST_F(Cli, BackupRestoreAndCapture) {
             "1 bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
 }
 
-TEST_F(Cli, BadInput) {
+TEST_F(Cli, InfoListingBadInputAndCtrlCDuringAQuestion) {
+  // A run leaves the port's settings as it found them (raw still, since the
+  // simulator answers through it, but at another speed).
+  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfsetspeed(&t, B38400);
+  ::tcsetattr(fd, TCSANOW, &t);
+  const std::string before = TtyState(fd);
+  test::TRun r = Cli_({"info"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(TtyState(fd), before) << "a successful run changed the terminal";
+  ::close(fd);
+  EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
+  r = Cli_({"info", "--json"});
+  EXPECT_NE(r.out.find("\n \"model\": \"ZQ-71GII\",\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n \"free_memory\": 2"), std::string::npos) << r.out;
+  r = Cli_({"ls"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("WORK/\tDirectory\t"), std::string::npos);
+  EXPECT_NE(r.out.find("A\tReal\t11\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("WORK/NOTE"), std::string::npos);
+  r = Cli_({"ls", "-R"});
+  EXPECT_NE(r.out.find("WORK/DEEP/Z\tReal\t11\n"), std::string::npos);
+  r = Cli_({"ls", "HOME/WORK", "--json"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("{\"name\": \"NOTE\", \"path\": \"NOTE\", \"type\": \"String\", \"size\": 16, \"folder\": false}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(CodeErr(Cli_({"ls", "NOWHERE"})), "1 bridgit-cli: no folder NOWHERE\n");
+
   EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
   EXPECT_EQ(Cli_({"get"}).code, 2);
   // The usage, not only an error; a global option may follow the command.
@@ -205,7 +255,7 @@ TEST_F(Cli, BadInput) {
   EXPECT_NE(bare.err.find("\nSubcommands:\n"), std::string::npos);
   EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
   EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
-  test::TRun r = Cli_({"lst"});
+  r = Cli_({"lst"});
   EXPECT_TRUE(r.code == 2 && r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
   EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "--help"}).out.find("=115200"), std::string::npos);
   EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
@@ -221,6 +271,21 @@ TEST_F(Cli, BadInput) {
   EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"})),
             "1 " + ErrorLine(work / "no-port") + "hint: cannot open " + (work / "no-port") +
                 ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
+
+  // Ctrl+C while the program waits for an answer on its terminal ends it with
+  // 130 (a read restarted after the signal would wait for the answer forever).
+  test::TPtyPair terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  std::ofstream(work / "backup.zqbackup") << "not a backup";
+  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"restore", "backup.zqbackup"}), work.path().string(),
+                          {terminal.slave(), -1, terminal.slave()});
+  std::string seen, more = " ";  // until the question, or nothing more comes
+  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
+  ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
+  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
+
   ASSERT_EQ(sim.Control("fault garbage@+1"), "ok");  // the version request is answered with garbage
   EXPECT_EQ(CodeErr(Cli_({"info"})), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
                                          " but the exchange failed: check that the calculator's speed is 115200 (or give "
@@ -235,60 +300,6 @@ const std::string kStartKeys =
     "  On the ZQ71G(X):\n"
     "     Press right-shift then LIB then Xsrvr (lib)\n"
     "     Press Xsrvr (command)\n";
-
-TEST_F(Cli, PutsWithoutATerminal) {
-  ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
-  std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
-  std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
-  std::ofstream(work / "F.zq", std::ios::binary) << MakeObjectHeader(kFamily71) << std::string(8, '\x11');
-  const std::string before = Dump();
-  EXPECT_EQ(CodeErr(Cli_({"--quiet", "--yes", "put", work / "LST.zq", work / "E.txt"})),
-            "1 Warning: LST\n"
-            "Warning: is not a whole calculator object and was not sent.\n"
-            "Warning: E\n"
-            "Warning: is not a valid text file and cannot be properly sent.\n"
-            "bridgit-cli: 2 file(s) not sent\n");
-  EXPECT_EQ(Dump(), before);  // a cut-off object is never sent
-
-  // A file of the other family, with nobody at a terminal to ask: the
-  // question, and the answer taken for the person, are shown.
-  EXPECT_EQ(CodeErr(Cli_({"put", work / "F.zq"})), "1 Wrong File Type?: " + (work / "F.zq") +
-                       "\n"
-                       "Wrong File Type?: is a ZQ71 file and does not match the calculator.\n"
-                       "Wrong File Type?: This may damage the calculator contents.\n"
-                       "Wrong File Type?: Do you wish to continue?\n"
-                       "Wrong File Type?: answered no (no terminal to ask; --yes answers yes)\n"
-                       "bridgit-cli: 1 file(s) not sent\n");
-  EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
-  std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
-  test::TRun r = Cli_({"put", work / "G.txt"});
-  EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
-
-  // Without a terminal nobody can answer a question: a new name is no
-  // replacement and goes; an existing one stays, and the answer given is shown.
-  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 2 * \\>>\n";
-  r = Cli_({"put", work / "NEWP.txt"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/NEWP RPL"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Replace"), std::string::npos) << r.err;
-
-  std::ofstream(work / "NEWP.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 3 * \\>>\n";
-  r = Cli_({"put", work / "NEWP.txt"});
-  EXPECT_NE(r.err.find("Confirm File Replace: Replace NEWP on the calculator?"), std::string::npos) << r.err;
-  EXPECT_EQ(r.code, 1) << "a refused question is a file not sent";
-  EXPECT_EQ(CodeErr(Cli_({"put", "--no-replace", work / "NEWP.txt"})), "0 skipped NEWP (exists)\n");
-  EXPECT_NE(Dump().find("HOME/NEWP RPL 18 \\<< 2. * \\>>"), std::string::npos) << Dump();  // the first one stays
-
-  // A text the calculator cannot compile is no put; nor are bytes sent as text.
-  std::ofstream(work / "BAD.txt") << "%%ZQ: T(3)A(D)F(.);\n\\<< 1 +\n";
-  std::ofstream(work / "JUNK.zq") << std::string("\x01\x9c{", 3) << std::string(297, '\xe9');
-  for (const std::string file : {"BAD.txt", "JUNK.zq"}) {
-    r = Cli_({"--yes", "put", work / file});
-    EXPECT_EQ(r.code, 1) << file;
-    EXPECT_NE(r.err.find("Syntax Error"), std::string::npos) << r.err;
-  }
-  EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
-}
 
 // Makes a terminal one that only a group the program's user is not in may
 // open. Root opens any device: then the program runs as nobody, with no
@@ -496,22 +507,6 @@ TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
   EXPECT_EQ(cli.Wait(30000), 130);
   EXPECT_FALSE(std::filesystem::exists(work / "BIG.zq"));
   EXPECT_TRUE(std::filesystem::is_empty(work.path()));
-}
-
-// Ctrl+C while the program waits for an answer on its terminal ends it with
-// 130 (a read restarted after the signal would wait for the answer forever).
-TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
-  test::TPtyPair terminal;
-  ASSERT_FALSE(terminal.path().empty());
-  std::ofstream(work / "backup.zqbackup") << "not a backup";
-  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"restore", "backup.zqbackup"}), work.path().string(),
-                          {terminal.slave(), -1, terminal.slave()});
-  std::string seen, more = " ";  // until the question, or nothing more comes
-  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
-  ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
-  cli.Signal(SIGINT);
-  EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
-  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
 }
 
 }  // namespace

@@ -218,35 +218,33 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   // The calculator's own spelling does not come back over the PC's.
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
   EXPECT_EQ(CodeOut({"push", "m"}), "0 ");
-}
 
-// The small objects of a folder come in one transfer per form, and each file
-// is byte for byte what a get of that one object writes.
-TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
-  test::TRun r = Cli({"--log", work / "pull.log", "pull", "m"});
+  // The small objects of a folder come in one transfer per form, and each file
+  // is byte for byte what a get of that one object writes.
+  r = Cli({"--log", work / "pull.log", "pull", "s"});
   ASSERT_EQ(r.code, 0) << r.err;
-  const std::string log = File("pull.log");
+  const std::string pulled = File("pull.log");
   std::size_t transfers = 0;
-  for (std::size_t at = 0; (at = log.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
+  for (std::size_t at = 0; (at = pulled.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
   // The model's question, the tree, HOME's texts and binaries, and the
   // two folders of one object each.
-  EXPECT_EQ(transfers, 6u) << log;
+  EXPECT_EQ(transfers, 6u) << pulled;
   for (const char* name : {"A", "GREETING", "LST", "PROG", "PI2"}) {
     ASSERT_EQ(Cli({"get", name, "--text", "-o", "one.txt"}).code, 0);
-    EXPECT_EQ(File(std::string("m/") + name + ".txt"), File("one.txt")) << name;
+    EXPECT_EQ(File(std::string("s/") + name + ".txt"), File("one.txt")) << name;
   }
   for (const char* name : {"BINT", "MASK", "PIC"}) {
     ASSERT_EQ(Cli({"get", name, "-o", "one.zq"}).code, 0);
-    EXPECT_EQ(File(std::string("m/") + name + ".zq"), File("one.zq")) << name;
+    EXPECT_EQ(File(std::string("s/") + name + ".zq"), File("one.zq")) << name;
   }
   EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
 
   // Pushed into an empty calculator, every object arrives as it was: the text
   // form is used only for types whose text compiles back exactly.
-  fs::remove(work / "m/.bridgit-mirror");
+  fs::remove(work / "s/.bridgit-mirror");
   test::TTempDir empty;
   test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
-  r = test::RunProgram(test::CliLine(other.PcPath(), {"push", "m"}), work.path().string());
+  r = test::RunProgram(test::CliLine(other.PcPath(), {"push", "s"}), work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
   std::set<std::string> before, after;
   std::istringstream a(Dump()), b(other.Control("dump"));
