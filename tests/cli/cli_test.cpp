@@ -164,7 +164,7 @@ TEST_F(Cli, GetPutAndChange) {
   EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
-TEST_F(Cli, EvaluationAndTheStack) {
+TEST_F(Cli, EvaluationTheStackBackupRestoreAndCapture) {
   // Text from the calculator cannot drive the terminal: escape sequences in a
   // string arrive in the backslash notation.
   test::TRun r = Cli_({"exec", "2 3 \"\\027]0;PWNED\\007\\027[2J\""});
@@ -188,9 +188,7 @@ TEST_F(Cli, EvaluationAndTheStack) {
   r = Cli_({"stack", "--json"});
   EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
                    " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
-}
 
-TEST_F(Cli, BackupRestoreAndCapture) {
   EXPECT_EQ(CodeErr(Cli_({"backup", work / "calc.zqbackup"})), "0 ");
   EXPECT_GT(std::filesystem::file_size(work / "calc.zqbackup"), 100u);
   Cli_({"rm", "A"});
@@ -203,7 +201,7 @@ TEST_F(Cli, BackupRestoreAndCapture) {
   EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
 
   for (const char* name : {"s.JPG", "s.Png"}) {
-    const test::TRun r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", work / name}));
+    r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", work / name}));
     EXPECT_EQ(r.code, 0) << r.err;
   }
   const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});

@@ -187,7 +187,6 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORK\"\n");
-  EXPECT_EQ(File("m/BINT.zq").substr(0, 4), "ZQZQ");
   EXPECT_EQ(r.err, "");  // no progress where nobody watches
   EXPECT_EQ(r.out.substr(0, 59), "{\"command\": \"pull\", \"dry_run\": false, \"fetched\": [\"A.txt\", ") << r.out;
   EXPECT_NE(r.out.find("\"^141SPEED.txt\"], \"sent\": [], \"deleted\": [], \"created\": [\"WORK/\", \"WORK/DEEP/\"], "
@@ -253,7 +252,7 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   EXPECT_EQ(before, after);
 }
 
-TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
+TEST_F(Mirror, ASameSizeEditConflictsAndDeletions) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   ASSERT_EQ(Cli({"exec", "HOME WORK \"inside WORX\" 'NOTE' STO HOME"}).code, 0);
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 fetched WORK/NOTE.txt\n");
@@ -294,38 +293,36 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
                                     "changed on the PC: My Progs/A.txt (push sends it)\n"
                                     "conflict: PROG.txt changed on both sides (--force-pc or --force-calc decides)\n");
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
-}
 
-// Deletions on either side are listed and made only with --delete; push
-// --force-pc puts back what the calculator lost, folder and all.
-TEST_F(Mirror, DeletionsAreListedAndMadeWithDeleteOrUndoneWithForcePc) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  // Deletions on either side are listed and made only with --delete; push
+  // --force-pc puts back what the calculator lost, folder and all.
+  ASSERT_EQ(Cli({"pull", "d"}).code, 0);
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z", "WORK/DEEP"}).code, 0);
   ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
-  EXPECT_EQ(CodeOut({"push", "m"}), "0 deleted on the calculator: A.txt (pull --delete deletes it here)\n"
+  EXPECT_EQ(CodeOut({"push", "d"}), "0 deleted on the calculator: A.txt (pull --delete deletes it here)\n"
                                     "deleted on the calculator: WORK/DEEP/ (pull --delete deletes it here)\n"
                                     "deleted on the calculator: WORK/DEEP/Z.txt (pull --delete deletes it here)\n");
-  EXPECT_EQ(CodeOut({"push", "m", "--force-pc"}), "0 sent A.txt\ncreated folder WORK/DEEP/\nsent WORK/DEEP/Z.txt\n");
+  EXPECT_EQ(CodeOut({"push", "d", "--force-pc"}), "0 sent A.txt\ncreated folder WORK/DEEP/\nsent WORK/DEEP/Z.txt\n");
   std::string dump = Dump();
   EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
   EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
   EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 ");
 
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
-  fs::remove(work / "m/PI2.txt");
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 deleted on the calculator: A.txt (--delete deletes it here)\n"
+  fs::remove(work / "d/PI2.txt");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 deleted on the calculator: A.txt (--delete deletes it here)\n"
                                     "deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"
                                     "deleted on the calculator: WORK/DEEP/Z.txt (--delete deletes it here)\n");
-  EXPECT_TRUE(fs::exists(work / "m/A.txt"));
-  EXPECT_EQ(CodeOut({"pull", "m", "--delete"}),
+  EXPECT_TRUE(fs::exists(work / "d/A.txt"));
+  EXPECT_EQ(CodeOut({"pull", "d", "--delete"}),
             "0 deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\ndeleted WORK/DEEP/Z.txt\ndeleted A.txt\n");
-  EXPECT_FALSE(fs::exists(work / "m/A.txt"));
-  EXPECT_FALSE(fs::exists(work / "m/WORK/DEEP/Z.txt"));
+  EXPECT_FALSE(fs::exists(work / "d/A.txt"));
+  EXPECT_FALSE(fs::exists(work / "d/WORK/DEEP/Z.txt"));
   EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);  // a pull never deletes on the calculator
-  EXPECT_EQ(CodeOut({"push", "m", "--delete"}), "0 deleted PI2.txt\n");
+  EXPECT_EQ(CodeOut({"push", "d", "--delete"}), "0 deleted PI2.txt\n");
   EXPECT_EQ(Dump().find("HOME/PI2 "), std::string::npos);
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 ");
 }
 
 // A calculator name that begins with a dot is mirrored like any other. A
