@@ -61,9 +61,10 @@ class Objects : public test::TSessionFixture {
 };
 
 // Every demo object goes out and back bit identical as an object file, and
-// through its text where the text gives the object again.
-TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
-  Start();
+// through its text where the text gives the object again. A backup is
+// received whole.
+TEST_F(Objects, EveryDemoObjectGoesOutAndBackLongTextsAndBackups) {
+  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
   const std::set<std::string> texts = {"A", "GREETING", "LST", "PROG", "EXPR", "MASK"};
   for (const std::string name : {"A", "PI2", "GREETING", "LST", "PROG", "EXPR", "BINT", "MASK", "PIC", "WORK"}) {
     SCOPED_TRACE(name);
@@ -119,6 +120,66 @@ TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
   EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
   EXPECT_FALSE(std::filesystem::exists(dir / "HOME.txt"));
   EXPECT_FALSE(LogHas("send command")) << "nothing sent";
+
+  host.SetTextMode(false);
+  for (const std::size_t size : {300u, 301u}) {
+    SCOPED_TRACE(size);
+    const std::string xs(size - kTextHeader.size() - 3, 'x');
+    const std::string text = kTextHeader + "\"" + xs + "\"\n";
+    ASSERT_EQ(text.size(), size);
+    const std::string name = "S" + std::to_string(size);
+    std::ofstream(dir / (name + ".txt"), std::ios::binary) << text;
+    TLogBook::Instance().Clear();
+    bool all = false;
+    ASSERT_TRUE(server->PutFile(name, dir / (name + ".txt"), 1, all, false));
+    const std::string compile = "' RCLF DEG -51 CF -55 CF ";
+    const std::string verdict = "{ \"\" } '$$$t' STO '";  // the failure's, until the store is done
+    const bool scratch = size == 301;
+    EXPECT_EQ(LogHas("send command = P"), scratch);
+    const std::string body = scratch ? "$$$a '$$$a' PURGE" : "\"\\\"" + xs + "\\\"\"";
+    EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + body + " IFERR OBJ\x8D"));
+    if (scratch) {
+      EXPECT_EQ(DumpLine("$$$a"), "");
+      EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
+    }
+    // A String of n characters is 10 + 2n nibbles.
+    EXPECT_EQ(DumpLine(name), "String " + std::to_string((10 + 2 * xs.size()) / 2) + " \"" + xs + "\"");
+  }
+
+  const long long listed = Item("GREETING")->Size;
+  const std::string longer = "a much longer greeting than the one listed before";
+  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
+  TLogBook::Instance().Clear();
+  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
+  const std::string got = Slurp(dir / "G.zq");
+  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
+  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
+  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
+  EXPECT_TRUE(LogHas("Object size differs from the listing (expected / got): " + std::to_string(listed + 8) + " / " +
+                     std::to_string(got.size())));
+
+  // The backup is received with its estimate rounded up to whole blocks.
+  std::set<int> totals;
+  host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
+  for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
+    totals.clear();
+    ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
+    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
+        << estimate;
+  }
+
+  // The window's estimate is the sizes of HOME's entries plus 100; the names
+  // of the entries are not in it. A memory of many small variables with long
+  // names is well above it, and is still received whole.
+  for (int batch = 0; batch < 16; ++batch) {
+    std::string command;
+    for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
+    server->Channel().Execute(command, true, true);
+  }
+  server->ListAll(home);
+  const long long estimate = home.TotalSize();
+  ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
+  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
@@ -336,68 +397,6 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
   EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
   EXPECT_FALSE(server->Channel().Link().IsOpen()) << "the ROM stream closes the link";
-}
-
-TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandAndABackupIsReceivedWhole) {
-  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
-  for (const std::size_t size : {300u, 301u}) {
-    SCOPED_TRACE(size);
-    const std::string xs(size - kTextHeader.size() - 3, 'x');
-    const std::string text = kTextHeader + "\"" + xs + "\"\n";
-    ASSERT_EQ(text.size(), size);
-    const std::string name = "S" + std::to_string(size);
-    std::ofstream(dir / (name + ".txt"), std::ios::binary) << text;
-    TLogBook::Instance().Clear();
-    bool all = false;
-    ASSERT_TRUE(server->PutFile(name, dir / (name + ".txt"), 1, all, false));
-    const std::string compile = "' RCLF DEG -51 CF -55 CF ";
-    const std::string verdict = "{ \"\" } '$$$t' STO '";  // the failure's, until the store is done
-    const bool scratch = size == 301;
-    EXPECT_EQ(LogHas("send command = P"), scratch);
-    const std::string body = scratch ? "$$$a '$$$a' PURGE" : "\"\\\"" + xs + "\\\"\"";
-    EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + body + " IFERR OBJ\x8D"));
-    if (scratch) {
-      EXPECT_EQ(DumpLine("$$$a"), "");
-      EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
-    }
-    // A String of n characters is 10 + 2n nibbles.
-    EXPECT_EQ(DumpLine(name), "String " + std::to_string((10 + 2 * xs.size()) / 2) + " \"" + xs + "\"");
-  }
-
-  const long long listed = Item("GREETING")->Size;
-  const std::string longer = "a much longer greeting than the one listed before";
-  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
-  TLogBook::Instance().Clear();
-  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
-  const std::string got = Slurp(dir / "G.zq");
-  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
-  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
-  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
-  EXPECT_TRUE(LogHas("Object size differs from the listing (expected / got): " + std::to_string(listed + 8) + " / " +
-                     std::to_string(got.size())));
-
-  // The backup is received with its estimate rounded up to whole blocks.
-  std::set<int> totals;
-  host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
-  for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
-    totals.clear();
-    ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
-    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
-        << estimate;
-  }
-
-  // The window's estimate is the sizes of HOME's entries plus 100; the names
-  // of the entries are not in it. A memory of many small variables with long
-  // names is well above it, and is still received whole.
-  for (int batch = 0; batch < 16; ++batch) {
-    std::string command;
-    for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
-    server->Channel().Execute(command, true, true);
-  }
-  server->ListAll(home);
-  const long long estimate = home.TotalSize();
-  ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
-  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 }  // namespace
