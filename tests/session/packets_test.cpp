@@ -37,14 +37,8 @@ class Packets : public ::testing::Test {
   }
   // Runs the session step while the calculator plays its part on a thread.
   void WithCalculator(const std::function<void()>& calculator, const std::function<void()>& step) {
-    std::thread peer(calculator);
-    try {
-      step();
-    } catch (...) {
-      peer.join();
-      throw;
-    }
-    peer.join();
+    const std::jthread peer(calculator);  // joined however the step ends
+    step();
   }
   // Built here, not by the pty peer: this test runs on Windows too.
   static std::string Packet(const std::string& payload) {
