@@ -2,8 +2,6 @@
 // model on both link kinds, the listing, the variable commands, the pulse.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <sstream>
 
 #include "base/clock.h"

@@ -2,10 +2,7 @@
 // the ROM loader, against bridgit-calcsim.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
