@@ -80,7 +80,7 @@ TEST_F(Session, IdentifiesEveryModel) {
 }
 
 TEST_F(Session, ListsChangesAndEvaluates) {
-  // Five refused packets are borne; a sixth ends the connection.
+  // Five refused packets are borne.
   Start({"--fault", "nak:5@1"});
   Connect();
   EXPECT_TRUE(host.Connected());
@@ -151,6 +151,7 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   EXPECT_TRUE(host.Connected());
   EXPECT_EQ(server->Channel().Status(), "Trying " + sim->PcPath());
 
+  // A sixth refused packet ends the connection.
   server->Connect("");
   TLogBook::Instance().Clear();
   ASSERT_EQ(sim->Control("fault nak:6@+1"), "ok");
