@@ -63,40 +63,6 @@ class Cli : public ::testing::Test {
   test::TTempDir work;
 };
 
-TEST_F(Cli, InfoAndListing) {
-  // A run leaves the port's settings as it found them (raw still, since the
-  // simulator answers through it, but at another speed).
-  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfsetspeed(&t, B38400);
-  ::tcsetattr(fd, TCSANOW, &t);
-  const std::string before = TtyState(fd);
-  test::TRun r = Cli_({"info"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(TtyState(fd), before) << "a successful run changed the terminal";
-  ::close(fd);
-  EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
-  EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
-  r = Cli_({"info", "--json"});
-  EXPECT_NE(r.out.find("\n \"model\": \"ZQ-71GII\",\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\n \"free_memory\": 2"), std::string::npos) << r.out;
-  r = Cli_({"ls"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("WORK/\tDirectory\t"), std::string::npos);
-  EXPECT_NE(r.out.find("A\tReal\t11\n"), std::string::npos);
-  EXPECT_EQ(r.out.find("WORK/NOTE"), std::string::npos);
-  r = Cli_({"ls", "-R"});
-  EXPECT_NE(r.out.find("WORK/DEEP/Z\tReal\t11\n"), std::string::npos);
-  r = Cli_({"ls", "HOME/WORK", "--json"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("{\"name\": \"NOTE\", \"path\": \"NOTE\", \"type\": \"String\", \"size\": 16, \"folder\": false}"),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(CodeErr(Cli_({"ls", "NOWHERE"})), "1 bridgit-cli: no folder NOWHERE\n");
-}
-
 TEST_F(Cli, GetPutAndChange) {
   // A file replaced by a get keeps its permissions; no temporary file is left.
   std::ofstream(work / "A.zq") << "old";
@@ -144,123 +110,7 @@ TEST_F(Cli, GetPutAndChange) {
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(shared.path())) left.push_back(e.path().filename().string());
   EXPECT_EQ(left, std::vector<std::string>{planted});
-}
 
-TEST_F(Cli, EvaluationAndTheStack) {
-  // Text from the calculator cannot drive the terminal: escape sequences in a
-  // string arrive in the backslash notation.
-  test::TRun r = Cli_({"exec", "2 3 \"\\027]0;PWNED\\007\\027[2J\""});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "3: 2.\n2: 3.\n1: \"\\027]0;PWNED\\007\\027[2J\"\n");
-  r = Cli_({"exec", "DROP"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 3.\n");
-  r = Cli_({"eval", "PROG"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
-  r = Cli_({"stack"});
-  EXPECT_EQ(r.out, "2: 2.\n1: 9.\n");
-  // A command the calculator refuses fails with its error; the arguments stay.
-  const std::vector<std::array<std::string, 3>> refused = {{"1 0 /", "Infinite Result", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
-                                                           {"\\<< 1 +", "Invalid Syntax", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
-                                                           {"CLEAR DROP", "Too Few Arguments", ""}};
-  for (const auto& [text, error, out] : refused) {
-    r = Cli_({"exec", text});
-    EXPECT_EQ(r.code, 1) << text;
-    EXPECT_EQ(r.err, "bridgit-cli: Error: " + error + "\n");
-    EXPECT_EQ(r.out, out);
-  }
-  EXPECT_EQ(Cli_({"exec", "1 \"A\\010B\\009\""}).code, 0) << "an earlier error is not this command's";
-  EXPECT_EQ(Cli_({"exec", "IFERR 1 0 / THEN DROP2 END"}).code, 0) << "an error the command trapped is no failure";
-  r = Cli_({"stack", "--json"});
-  EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
-                   " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
-}
-
-TEST_F(Cli, BackupRestoreAndCapture) {
-  EXPECT_EQ(CodeErr(Cli_({"backup", work / "calc.zqbackup"})), "0 ");
-  EXPECT_GT(std::filesystem::file_size(work / "calc.zqbackup"), 100u);
-  Cli_({"rm", "A"});
-  // Without a terminal or --yes the erase question is answered no, and shown.
-  const std::string question = "Erase Calculator?: Erase the calculator's memory and restore " + (work / "calc.zqbackup") + "?\n";
-  EXPECT_EQ(CodeErr(Cli_({"restore", work / "calc.zqbackup"})),
-            "1 " + question + "Erase Calculator?: answered no (no terminal to ask; --yes answers yes)\nbridgit-cli: restore declined\n");
-  EXPECT_EQ(Dump().find("HOME/A Real"), std::string::npos);
-  EXPECT_EQ(CodeErr(Cli_({"--yes", "restore", work / "calc.zqbackup"})), "0 " + question + "Erase Calculator?: answered yes (--yes)\n");
-  EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
-
-  for (const char* name : {"s.JPG", "s.Png"}) {
-    const test::TRun r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", work / name}));
-    EXPECT_EQ(r.code, 0) << r.err;
-  }
-  const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
-  EXPECT_TRUE(djpeg.out.starts_with("P6\n262 128\n")) << djpeg.out.substr(0, 20);
-  EXPECT_EQ(test::Slurp(work / "s.Png").substr(0, 4), "\x89PNG");
-  // A name it cannot save under is refused before the calculator is waited for.
-  EXPECT_EQ(CodeErr(Cli_({"capture", "-o", work / "s.gif"})),
-            "1 bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
-}
-
-TEST_F(Cli, BadInput) {
-  EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
-  EXPECT_EQ(Cli_({"get"}).code, 2);
-  // The usage, not only an error; a global option may follow the command.
-  const test::TRun bare = test::RunProgram({BRIDGIT_CLI});
-  EXPECT_EQ(bare.code, 2);
-  EXPECT_NE(bare.err.find("\nSubcommands:\n"), std::string::npos);
-  EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
-  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
-  test::TRun r = Cli_({"lst"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_TRUE(r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
-  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "--help"}).out.find("=115200"), std::string::npos);
-  EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
-  r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
-  EXPECT_NE(r.out.find("NOTE\tString"), std::string::npos) << r.err;
-  // A file that cannot be read is refused before the port is opened.
-  EXPECT_EQ(CodeErr(Cli_({"put", work / "missing.zq"})),
-            "1 bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
-  EXPECT_EQ(Cli_({"restore", work / "x.zqbackup"}).code, 1);
-  EXPECT_EQ(CodeErr(Cli_({"get", "NOSUCH"})), "1 bridgit-cli: no variable NOSUCH\n");
-  r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
-  EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
-  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"})),
-            "1 " + ErrorLine(work / "no-port") + "hint: cannot open " + (work / "no-port") +
-                ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
-  ASSERT_EQ(sim.Control("fault garbage@+1"), "ok");  // the version request is answered with garbage
-  EXPECT_EQ(CodeErr(Cli_({"info"})), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
-                                         " but the exchange failed: check that the calculator's speed is 115200 (or give "
-                                         "--speed) and that the cable sits firmly.\n");
-}
-
-// The texts of the server's start keys (RPN wording), as the hint lists them.
-const std::string kStartKeys =
-    "  To Start Xsrvr on the Calculator:\n"
-    "  On the ZQ73G+, ZQ71GII or ZQ73G:\n"
-    "     Press right-shift, release, then right-arrow\n"
-    "  On the ZQ71G(X):\n"
-    "     Press right-shift then LIB then Xsrvr (lib)\n"
-    "     Press Xsrvr (command)\n";
-
-// This test program's name as the kernel keeps it (at most 15 characters).
-std::string ProcessName() {
-  const std::string comm = test::Slurp("/proc/self/comm");
-  return comm.substr(0, comm.find('\n'));
-}
-
-// What a message box says reaches standard error, warnings even with --quiet.
-TEST(CliMessages, KermitServerIsExplainedAndHinted) {
-  test::TCalcSim sim({"--server", "kermit"});
-  ASSERT_FALSE(sim.PcPath().empty());
-  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"info"}))),
-            "1 Wrong Server: Calculator is using the Kermit Server.\n"
-            "Wrong Server: Stop the calculator.\n"
-            "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
-                ErrorLine(sim.PcPath()) +
-                "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
-                "server on the calculator, then start the XModem server:\n" +
-                kStartKeys);
-}
-
-TEST_F(Cli, PutsWithoutATerminal) {
   ASSERT_EQ(Cli_({"get", "LST"}).code, 0);
   std::filesystem::resize_file(work / "LST.zq", std::filesystem::file_size(work / "LST.zq") - 3);
   std::ofstream(work / "E.txt") << "%%ZQ: T(3)A(D)F(.);\n";  // a header and no text
@@ -285,7 +135,7 @@ TEST_F(Cli, PutsWithoutATerminal) {
                        "bridgit-cli: 1 file(s) not sent\n");
   EXPECT_EQ(Dump().find("HOME/F "), std::string::npos);
   std::ofstream(work / "G.txt") << "1 2 +\n";  // no header: what it lacks, with an example
-  test::TRun r = Cli_({"put", work / "G.txt"});
+  r = Cli_({"put", work / "G.txt"});
   EXPECT_NE(r.err.find("for example:\nWrong File Type?: %%ZQ: T(3)A(D)F(.);\n"), std::string::npos) << r.err;
 
   // Without a terminal nobody can answer a question: a new name is no
@@ -314,34 +164,140 @@ TEST_F(Cli, PutsWithoutATerminal) {
   EXPECT_EQ(Dump().find("HOME/BAD "), std::string::npos);
 }
 
-// An upload whose object length cannot be found is written with its padding,
-// and the person is told.
-TEST(CliMessages, DecompileErrorOfAnUpload) {
-  test::TTempDir mem, work;
-  {
-    // A list holding an Integer, a type the ZQ71 family lacks: for that
-    // family the Integer's payload reads as a string longer than the data.
-    TNibbleWriter w;
-    w.Put5(test::Prolog("List"));
-    w.Put5(test::Prolog("Integer"));
-    w.Put5(5 + 10);
-    w.Put5(test::Prolog("String"));
-    w.Put5(0xFFFFF);
-    w.Put5(test::Prolog("Semi"));
-    std::ofstream(mem / "ODD.zq", std::ios::binary) << test::ObjectFile(w, kFamily73);
+TEST_F(Cli, EvaluationTheStackBackupRestoreAndCapture) {
+  // Text from the calculator cannot drive the terminal: escape sequences in a
+  // string arrive in the backslash notation.
+  test::TRun r = Cli_({"exec", "2 3 \"\\027]0;PWNED\\007\\027[2J\""});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "3: 2.\n2: 3.\n1: \"\\027]0;PWNED\\007\\027[2J\"\n");
+  EXPECT_EQ(Cli_({"exec", "DROP"}).out, "2: 2.\n1: 3.\n");
+  EXPECT_EQ(Cli_({"eval", "PROG"}).out, "2: 2.\n1: 9.\n");
+  EXPECT_EQ(Cli_({"stack"}).out, "2: 2.\n1: 9.\n");
+  // A command the calculator refuses fails with its error; the arguments stay.
+  const std::vector<std::array<std::string, 3>> refused = {{"1 0 /", "Infinite Result", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"\\<< 1 +", "Invalid Syntax", "4: 2.\n3: 9.\n2: 1.\n1: 0.\n"},
+                                                           {"CLEAR DROP", "Too Few Arguments", ""}};
+  for (const auto& [text, error, out] : refused) {
+    r = Cli_({"exec", text});
+    EXPECT_EQ(r.code, 1) << text;
+    EXPECT_EQ(r.err, "bridgit-cli: Error: " + error + "\n");
+    EXPECT_EQ(r.out, out);
   }
-  test::TCalcSim sim({"--memory", mem.path().string(), "--model", "71"});
-  ASSERT_FALSE(sim.PcPath().empty());
-  ASSERT_EQ(sim.Control("xsend ODD"), "ok");  // waits for the PC's start request
-  const std::string file = work / "odd.zq";
-  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(sim.PcPath(), {"--quiet", "recv", file}, "9600"))),
-            "0 Decompile Error: " + file +
-                       "\n"
-                       "Decompile Error: Cannot decompile this file.\n"
-                       "Decompile Error: Length has been left with padding.\n"
-                       "Decompile Error: File may still be ok.\n");
-  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(Cli_({"exec", "1 \"A\\010B\\009\""}).code, 0) << "an earlier error is not this command's";
+  EXPECT_EQ(Cli_({"exec", "IFERR 1 0 / THEN DROP2 END"}).code, 0) << "an error the command trapped is no failure";
+  r = Cli_({"stack", "--json"});
+  EXPECT_EQ(r.out, "[\n {\"level\": 2, \"object\": \"1.\"},\n"
+                   " {\"level\": 1, \"object\": \"\\\"A\\nB\\\\009\\\"\"}\n]\n");
+
+  EXPECT_EQ(CodeErr(Cli_({"backup", work / "calc.zqbackup"})), "0 ");
+  EXPECT_GT(std::filesystem::file_size(work / "calc.zqbackup"), 100u);
+  Cli_({"rm", "A"});
+  // Without a terminal or --yes the erase question is answered no, and shown.
+  const std::string question = "Erase Calculator?: Erase the calculator's memory and restore " + (work / "calc.zqbackup") + "?\n";
+  EXPECT_EQ(CodeErr(Cli_({"restore", work / "calc.zqbackup"})),
+            "1 " + question + "Erase Calculator?: answered no (no terminal to ask; --yes answers yes)\nbridgit-cli: restore declined\n");
+  EXPECT_EQ(Dump().find("HOME/A Real"), std::string::npos);
+  EXPECT_EQ(CodeErr(Cli_({"--yes", "restore", work / "calc.zqbackup"})), "0 " + question + "Erase Calculator?: answered yes (--yes)\n");
+  EXPECT_NE(Dump().find("HOME/A Real 11 42."), std::string::npos);
+
+  for (const char* name : {"s.JPG", "s.Png"}) {
+    r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", work / name}));
+    EXPECT_EQ(r.code, 0) << r.err;
+  }
+  const test::TRun djpeg = test::RunProgram({"/usr/bin/djpeg", "-pnm", work / "s.JPG"});
+  EXPECT_TRUE(djpeg.out.starts_with("P6\n262 128\n")) << djpeg.out.substr(0, 20);
+  EXPECT_EQ(test::Slurp(work / "s.Png").substr(0, 4), "\x89PNG");
+  // A name it cannot save under is refused before the calculator is waited for.
+  EXPECT_EQ(CodeErr(Cli_({"capture", "-o", work / "s.gif"})),
+            "1 bridgit-cli: A screen capture is saved as .bmp, .jpg or .png, not as .gif.\n");
 }
+
+TEST_F(Cli, InfoListingBadInputAndCtrlCDuringAQuestion) {
+  // A run leaves the port's settings as it found them (raw still, since the
+  // simulator answers through it, but at another speed).
+  const int fd = ::open(sim.PcPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfsetspeed(&t, B38400);
+  ::tcsetattr(fd, TCSANOW, &t);
+  const std::string before = TtyState(fd);
+  test::TRun r = Cli_({"info"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(TtyState(fd), before) << "a successful run changed the terminal";
+  ::close(fd);
+  EXPECT_NE(r.out.find("Model: ZQ-71GII\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Free memory: "), std::string::npos);
+  r = Cli_({"info", "--json"});
+  EXPECT_NE(r.out.find("\n \"model\": \"ZQ-71GII\",\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n \"free_memory\": 2"), std::string::npos) << r.out;
+  r = Cli_({"ls"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("WORK/\tDirectory\t"), std::string::npos);
+  EXPECT_NE(r.out.find("A\tReal\t11\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("WORK/NOTE"), std::string::npos);
+  r = Cli_({"ls", "-R"});
+  EXPECT_NE(r.out.find("WORK/DEEP/Z\tReal\t11\n"), std::string::npos);
+  r = Cli_({"ls", "HOME/WORK", "--json"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("{\"name\": \"NOTE\", \"path\": \"NOTE\", \"type\": \"String\", \"size\": 16, \"folder\": false}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(CodeErr(Cli_({"ls", "NOWHERE"})), "1 bridgit-cli: no folder NOWHERE\n");
+
+  EXPECT_EQ(Cli_({"frobnicate"}).code, 2);
+  EXPECT_EQ(Cli_({"get"}).code, 2);
+  // The usage, not only an error; a global option may follow the command.
+  const test::TRun bare = test::RunProgram({BRIDGIT_CLI});
+  EXPECT_EQ(bare.code, 2);
+  EXPECT_NE(bare.err.find("\nSubcommands:\n"), std::string::npos);
+  EXPECT_EQ(test::RunProgram({BRIDGIT_CLI, "--port"}).code, 2);
+  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "help", "ls"}).out.find("Usage: bridgit-cli ls "), std::string::npos);
+  r = Cli_({"lst"});
+  EXPECT_TRUE(r.code == 2 && r.err.starts_with("bridgit-cli: unknown command lst; did you mean ls?\nUsage: ")) << r.err;
+  EXPECT_NE(test::RunProgram({BRIDGIT_CLI, "--help"}).out.find("=115200"), std::string::npos);
+  EXPECT_TRUE(test::RunProgram({BRIDGIT_CLI, "--version"}).out.starts_with("bridgit-cli "));
+  r = test::RunProgram({BRIDGIT_CLI, "ls", "--port", sim.PcPath(), "WORK", "--speed", "115200"});
+  EXPECT_NE(r.out.find("NOTE\tString"), std::string::npos) << r.err;
+  // A file that cannot be read is refused before the port is opened.
+  EXPECT_EQ(CodeErr(Cli_({"put", work / "missing.zq"})),
+            "1 bridgit-cli: cannot read " + (work / "missing.zq") + ": No such file or directory\n");
+  EXPECT_EQ(Cli_({"restore", work / "x.zqbackup"}).code, 1);
+  EXPECT_EQ(CodeErr(Cli_({"get", "NOSUCH"})), "1 bridgit-cli: no variable NOSUCH\n");
+  r = Cli_({"get", "A", "-o", work / "no/dir/A.zq"});
+  EXPECT_EQ(r.err, "bridgit-cli: Error (Cannot write file " + (work / "no/dir/A.zq") + ": No such file or directory)\n");
+  EXPECT_EQ(CodeErr(test::RunProgram({BRIDGIT_CLI, "--port", work / "no-port", "info"})),
+            "1 " + ErrorLine(work / "no-port") + "hint: cannot open " + (work / "no-port") +
+                ": No such file or directory. bridgit-cli ports --all lists every port and why it cannot be opened.\n");
+
+  // Ctrl+C while the program waits for an answer on its terminal ends it with
+  // 130 (a read restarted after the signal would wait for the answer forever).
+  test::TPtyPair terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  std::ofstream(work / "backup.zqbackup") << "not a backup";
+  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"restore", "backup.zqbackup"}), work.path().string(),
+                          {terminal.slave(), -1, terminal.slave()});
+  std::string seen, more = " ";  // until the question, or nothing more comes
+  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
+  ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
+  cli.Signal(SIGINT);
+  EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
+  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
+
+  ASSERT_EQ(sim.Control("fault garbage@+1"), "ok");  // the version request is answered with garbage
+  EXPECT_EQ(CodeErr(Cli_({"info"})), "1 " + ErrorLine(sim.PcPath()) + "hint: the calculator answered on " + sim.PcPath() +
+                                         " but the exchange failed: check that the calculator's speed is 115200 (or give "
+                                         "--speed) and that the cable sits firmly.\n");
+}
+
+// The texts of the server's start keys (RPN wording), as the hint lists them.
+const std::string kStartKeys =
+    "  To Start Xsrvr on the Calculator:\n"
+    "  On the ZQ73G+, ZQ71GII or ZQ73G:\n"
+    "     Press right-shift, release, then right-arrow\n"
+    "  On the ZQ71G(X):\n"
+    "     Press right-shift then LIB then Xsrvr (lib)\n"
+    "     Press Xsrvr (command)\n";
 
 // Makes a terminal one that only a group the program's user is not in may
 // open. Root opens any device: then the program runs as nobody, with no
@@ -380,11 +336,8 @@ TEST_F(CliHint, PermissionDenied) {
   if (groupName.empty()) GTEST_SKIP() << "no group of " << line.path() << " that the program's user is not in";
   EXPECT_EQ(CodeErr(Info(line.path(), asOther)),
             "1 " + ErrorLine(line.path()) + "hint: you may not open " + line.path() + ": it belongs to the group " + groupName +
-                ", which you are not in.\n"
-                "  Add yourself to it with: sudo usermod -aG " +
-                groupName +
-                " $USER\n"
-                "  then log out and log in again (a new group counts from the next login).\n");
+                ", which you are not in.\n  Add yourself to it with: sudo usermod -aG " + groupName +
+                " $USER\n  then log out and log in again (a new group counts from the next login).\n");
 
   // Nobody but root may use it: joining its group would not help.
   if (!asOther.empty()) {
@@ -402,9 +355,8 @@ TEST_F(CliHint, PortHeldByAnotherProgram) {
   ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
   const test::TRun r = Info(line.path());
   ::close(fd);
-  EXPECT_EQ(r.code, 1);
   const std::string hint = "hint: " + line.path() + " is held by another program, process " + std::to_string(::getpid()) + " (";
-  EXPECT_TRUE(r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
+  EXPECT_TRUE(r.code == 1 && r.err.starts_with(ErrorLine(line.path()) + hint)) << r.err;
   EXPECT_TRUE(r.err.ends_with("): close it or let it finish, then try again.\n")) << r.err;
 }
 
@@ -434,6 +386,7 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
   const test::TRun all = test::RunProgram(run);
   ::close(fd);
   ASSERT_EQ(all.code, 0) << all.err;
+  const std::string comm = test::Slurp("/proc/self/comm");  // this program's name as the kernel keeps it
   // Only the lines of this test's ports: the machine's own come and go.
   auto ours = [&](const std::string& out) {
     std::vector<std::string> lines;
@@ -449,26 +402,22 @@ TEST(CliPorts, AllListsThePortsThatCannotBeOpenedWithTheirReasons) {
       free.path(),
       closed.path() + "\tnot yours to open: join the group " + group + " (sudo usermod -aG " + group +
           " $USER, then log in again)",
-      held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + ProcessName() + ")",
+      held.path() + "\tin use by process " + std::to_string(::getpid()) + " (" + comm.substr(0, comm.find('\n')) + ")",
       "ZQx3G+\tNo such file or directory"};
   EXPECT_EQ(ours(all.out), expected) << all.out;
 }
 
-// A cooked terminal at 38400 baud, as a login or another program leaves it.
-void MakeCooked(int fd) {
+// A failed run too leaves the port's settings as it found them: a cooked
+// terminal at 38400 baud, as a login or another program leaves it.
+TEST_F(CliHint, NothingFromTheCalculator) {
   termios t{};
-  ::tcgetattr(fd, &t);
+  ::tcgetattr(line.slave(), &t);
   t.c_iflag = ICRNL | IXON;
   t.c_oflag = OPOST | ONLCR;
   t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN;
   t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
   ::cfsetspeed(&t, B38400);
-  ::tcsetattr(fd, TCSANOW, &t);
-}
-
-// A failed run too leaves the port's settings as it found them.
-TEST_F(CliHint, NothingFromTheCalculator) {
-  MakeCooked(line.slave());
+  ::tcsetattr(line.slave(), TCSANOW, &t);
   const std::string before = TtyState(line.slave());
   EXPECT_EQ(CodeErr(Info(line.path())),
             "1 " + ErrorLine(line.path()) + "hint: nothing at all came from the calculator on " + line.path() +
@@ -478,18 +427,48 @@ TEST_F(CliHint, NothingFromTheCalculator) {
 }
 
 // A calculator at another speed hears noise: the connection and the
-// calculator's own transfers name the speed.
-TEST_F(CliHint, AnotherSpeedIsNamed) {
+// calculator's own transfers name the speed. What a message box says reaches
+// standard error, warnings even with --quiet.
+TEST_F(CliHint, AnotherSpeedTheKermitServerAndADecompileError) {
   test::TCalcSim sim({"--speed", "9600", "--server-speed", "9600"});
   test::TRun r = Info(sim.PcPath());
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
+  EXPECT_TRUE(r.code == 1 && r.err.ends_with("check that the calculator's speed is 115200 (or give --speed).\n")) << r.err;
   r = Capture(sim, test::CliLine(sim.PcPath(), {"--wait", "10", "capture", "-o", sim.dir() / "s.bmp"}, ""));
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
+  EXPECT_TRUE(r.code == 1 && r.err.ends_with("bridgit-cli: no screen received\nhint: the calculator answered on " + sim.PcPath() +
                               " but the exchange failed: check that the calculator's speed is 115200 (or give --speed) "
                               "and that the cable sits firmly.\n"))
       << r.err;
+
+  test::TCalcSim kermit({"--server", "kermit"});
+  EXPECT_EQ(CodeErr(Info(kermit.PcPath())),
+            "1 Wrong Server: Calculator is using the Kermit Server.\n"
+            "Wrong Server: Stop the calculator.\n"
+            "Wrong Server: Be sure to release the right-shift before pressing right-arrow.\n" +
+                ErrorLine(kermit.PcPath()) +
+                "hint: the calculator runs its Kermit server; Bridgit talks to its XModem server. Stop the Kermit "
+                "server on the calculator, then start the XModem server:\n" +
+                kStartKeys);
+
+  // An upload whose object length cannot be found is written with its
+  // padding, and the person is told.
+  test::TTempDir mem, work;
+  // A list holding an Integer, a type the ZQ71 family lacks: for that family
+  // the Integer's payload reads as a string longer than the data.
+  TNibbleWriter w;
+  w.Put5(test::Prolog("List"));
+  w.Put5(test::Prolog("Integer"));
+  w.Put5(5 + 10);
+  w.Put5(test::Prolog("String"));
+  w.Put5(0xFFFFF);
+  w.Put5(test::Prolog("Semi"));
+  std::ofstream(mem / "ODD.zq", std::ios::binary) << test::ObjectFile(w, kFamily73);
+  test::TCalcSim odd({"--memory", mem.path().string(), "--model", "71"});
+  ASSERT_EQ(odd.Control("xsend ODD"), "ok");  // waits for the PC's start request
+  const std::string file = work / "odd.zq";
+  EXPECT_EQ(CodeErr(test::RunProgram(test::CliLine(odd.PcPath(), {"--quiet", "recv", file}, "9600"))),
+            "0 Decompile Error: " + file + "\nDecompile Error: Cannot decompile this file.\n"
+            "Decompile Error: Length has been left with padding.\nDecompile Error: File may still be ok.\n");
+  EXPECT_TRUE(std::filesystem::exists(file));
 }
 
 TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
@@ -526,22 +505,6 @@ TEST(CliCancel, CtrlCStopsATransferAndLeavesNoFile) {
   EXPECT_EQ(cli.Wait(30000), 130);
   EXPECT_FALSE(std::filesystem::exists(work / "BIG.zq"));
   EXPECT_TRUE(std::filesystem::is_empty(work.path()));
-}
-
-// Ctrl+C while the program waits for an answer on its terminal ends it with
-// 130 (a read restarted after the signal would wait for the answer forever).
-TEST_F(Cli, CtrlCDuringAQuestionEndsTheProgram) {
-  test::TPtyPair terminal;
-  ASSERT_FALSE(terminal.path().empty());
-  std::ofstream(work / "backup.zqbackup") << "not a backup";
-  test::TChildProcess cli(test::CliLine(sim.PcPath(), {"restore", "backup.zqbackup"}), work.path().string(),
-                          {terminal.slave(), -1, terminal.slave()});
-  std::string seen, more = " ";  // until the question, or nothing more comes
-  while (!more.empty() && seen.find("[y/N]") == std::string::npos) seen += more = terminal.Read(1, 30000);
-  ASSERT_NE(seen.find("Erase Calculator?"), std::string::npos) << seen;
-  cli.Signal(SIGINT);
-  EXPECT_EQ(cli.Wait(10000), 130) << "still waiting for the answer after Ctrl+C";
-  EXPECT_NE(Dump().find("HOME/A Real"), std::string::npos);  // nothing restored
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TAction Only(TDirection d, const TState& state, const TSide& calc, const TSide& 
   return steps.empty() ? TAction::kNone : steps[0].action;
 }
 
-TEST(MirrorPlan, OnlyWhatChangedOnTheSourceMoves) {
+TEST(MirrorPlan, OnlyWhatChangedOnTheSourceMovesAndDeletionsOnlyWhenAsked) {
   const TState st = StateWith("P", "c1", "h1");
   using enum TAction;
   EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {{"P", Obj("h1")}}), kNone);
@@ -50,11 +50,7 @@ TEST(MirrorPlan, OnlyWhatChangedOnTheSourceMoves) {
   EXPECT_EQ(Only(TDirection::kPush, {}, {{"P", Obj("c2")}}, {{"P", Obj("h2")}}), kCompare);
   EXPECT_EQ(Only(TDirection::kPull, {}, {{"P", Obj("c2")}}, {}), kCopy);
   EXPECT_EQ(Only(TDirection::kPull, {}, {}, {{"P", Obj("h2")}}), kTargetChanged);
-}
-
-TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
-  const TState st = StateWith("P", "c1", "h1");
-  using enum TAction;
+  // Deletions are listed, and made only when asked.
   EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h1")}}), kRemovedSource);
   EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h1")}}, {.remove = true}), kRemove);
   EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c1")}}, {}, {.remove = true}), kRemovedTarget);
@@ -64,9 +60,7 @@ TEST(MirrorPlan, DeletionsAreListedAndMadeOnlyWhenAsked) {
   EXPECT_EQ(Only(TDirection::kPush, st, {}, {{"P", Obj("h1")}}, {.forceSource = true}), kCopy);
   TState folder;
   folder.entries["W"] = FolderState();
-  const auto made = MakePlan(TDirection::kPush, folder, {}, {{"W", FolderSide()}}, {.forceSource = true});
-  ASSERT_EQ(made.size(), 1u);
-  EXPECT_EQ(made[0].action, kMakeFolder);
+  EXPECT_EQ(Only(TDirection::kPush, folder, {}, {{"W", FolderSide()}}, {.forceSource = true}), kMakeFolder);
   // Deleted on one side and changed on the other: nothing goes unasked.
   EXPECT_EQ(Only(TDirection::kPull, st, {}, {{"P", Obj("h2")}}, {.remove = true}), kConflict);
   EXPECT_EQ(Only(TDirection::kPull, st, {{"P", Obj("c2")}}, {}), kConflict);
@@ -102,10 +96,7 @@ TEST(MirrorState, RoundTripsAndRefusesOtherText) {
 // --- A batch's answer, composed nibble by nibble here: a list of a real
 // (21 nibbles, so what follows starts in the middle of a byte) and a string.
 
-using test::PutList;
-using test::PutReal;
-using test::PutString;
-std::string FileOf(const TNibbleWriter& w) { return test::ObjectFile(w); }
+using test::ObjectFile, test::PutList, test::PutReal, test::PutString;
 
 TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
   TNibbleWriter list, real, string;
@@ -113,10 +104,10 @@ TEST(MirrorBatch, ObjectsAreCutOutOfTheListWhereverTheyStart) {
   PutReal(real);
   PutString(string, "odd");
   std::vector<std::string> out;
-  ASSERT_TRUE(SplitBatch(FileOf(list), 2, false, out));
+  ASSERT_TRUE(SplitBatch(ObjectFile(list), 2, false, out));
   // 21 nibbles: the last byte's high nibble is 0.
-  EXPECT_EQ(out, (std::vector<std::string>{FileOf(real), FileOf(string)}));
-  EXPECT_FALSE(SplitBatch(FileOf(list), 3, false, out));
+  EXPECT_EQ(out, (std::vector<std::string>{ObjectFile(real), ObjectFile(string)}));
+  EXPECT_FALSE(SplitBatch(ObjectFile(list), 3, false, out));
   EXPECT_TRUE(out.empty());
 }
 
@@ -131,8 +122,8 @@ TEST(MirrorBatch, TextsGetTheFlagListInFront) {
   PutString(one, "{ 0. 0. 0. 0. }42.");
   PutString(prog, "{ 0. 0. 0. 0. }\\<< DUP * \\>>");
   std::vector<std::string> out;
-  ASSERT_TRUE(SplitBatch(FileOf(answer), 3, true, out));
-  EXPECT_EQ(out, (std::vector<std::string>{FileOf(one), "", FileOf(prog)}));
+  ASSERT_TRUE(SplitBatch(ObjectFile(answer), 3, true, out));
+  EXPECT_EQ(out, (std::vector<std::string>{ObjectFile(one), "", ObjectFile(prog)}));
 }
 
 // Whatever else the calculator answers is refused, so that the objects are
@@ -146,8 +137,8 @@ TEST(MirrorBatch, AnythingButABatchIsRefused) {
   PutString(open, "no end");
   PutList(unknown, [&] { unknown.Put5(0x0ABCD); });  // a type no table row knows: its end cannot be known
   std::vector<std::string> out;
-  for (const auto* w : {&empty, &real, &open, &unknown}) EXPECT_FALSE(SplitBatch(FileOf(*w), 1, false, out));
-  EXPECT_FALSE(SplitBatch(FileOf(notStrings), 1, true, out));
+  for (const auto* w : {&empty, &real, &open, &unknown}) EXPECT_FALSE(SplitBatch(ObjectFile(*w), 1, false, out));
+  EXPECT_FALSE(SplitBatch(ObjectFile(notStrings), 1, true, out));
   EXPECT_FALSE(SplitBatch("ZQZQ", 1, false, out));
   EXPECT_TRUE(out.empty());
 }
@@ -190,7 +181,6 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(File("m/WORK/NOTE.txt"), "%%ZQ: T(3)A(D)F(.);\n\"inside WORK\"\n");
-  EXPECT_EQ(File("m/BINT.zq").substr(0, 4), "ZQZQ");
   EXPECT_EQ(r.err, "");  // no progress where nobody watches
   EXPECT_EQ(r.out.substr(0, 59), "{\"command\": \"pull\", \"dry_run\": false, \"fetched\": [\"A.txt\", ") << r.out;
   EXPECT_NE(r.out.find("\"^141SPEED.txt\"], \"sent\": [], \"deleted\": [], \"created\": [\"WORK/\", \"WORK/DEEP/\"], "
@@ -221,35 +211,33 @@ TEST_F(Mirror, AFirstPullWritesTheDemoMemoryAndASecondMovesNothing) {
   // The calculator's own spelling does not come back over the PC's.
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
   EXPECT_EQ(CodeOut({"push", "m"}), "0 ");
-}
 
-// The small objects of a folder come in one transfer per form, and each file
-// is byte for byte what a get of that one object writes.
-TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
-  test::TRun r = Cli({"--log", work / "pull.log", "pull", "m"});
+  // The small objects of a folder come in one transfer per form, and each file
+  // is byte for byte what a get of that one object writes.
+  r = Cli({"--log", work / "pull.log", "pull", "s"});
   ASSERT_EQ(r.code, 0) << r.err;
-  const std::string log = File("pull.log");
+  const std::string pulled = File("pull.log");
   std::size_t transfers = 0;
-  for (std::size_t at = 0; (at = log.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
+  for (std::size_t at = 0; (at = pulled.find("Status = Copying", at)) != std::string::npos; ++at) ++transfers;
   // The model's question, the tree, HOME's texts and binaries, and the
   // two folders of one object each.
-  EXPECT_EQ(transfers, 6u) << log;
+  EXPECT_EQ(transfers, 6u) << pulled;
   for (const char* name : {"A", "GREETING", "LST", "PROG", "PI2"}) {
     ASSERT_EQ(Cli({"get", name, "--text", "-o", "one.txt"}).code, 0);
-    EXPECT_EQ(File(std::string("m/") + name + ".txt"), File("one.txt")) << name;
+    EXPECT_EQ(File(std::string("s/") + name + ".txt"), File("one.txt")) << name;
   }
   for (const char* name : {"BINT", "MASK", "PIC"}) {
     ASSERT_EQ(Cli({"get", name, "-o", "one.zq"}).code, 0);
-    EXPECT_EQ(File(std::string("m/") + name + ".zq"), File("one.zq")) << name;
+    EXPECT_EQ(File(std::string("s/") + name + ".zq"), File("one.zq")) << name;
   }
   EXPECT_EQ(Dump().find("$$$"), std::string::npos) << Dump();
 
   // Pushed into an empty calculator, every object arrives as it was: the text
   // form is used only for types whose text compiles back exactly.
-  fs::remove(work / "m/.bridgit-mirror");
+  fs::remove(work / "s/.bridgit-mirror");
   test::TTempDir empty;
   test::TCalcSim other{{"--model", "71GII", "--speed", "115200", "--memory", empty.path().string()}};
-  r = test::RunProgram(test::CliLine(other.PcPath(), {"push", "m"}), work.path().string());
+  r = test::RunProgram(test::CliLine(other.PcPath(), {"push", "s"}), work.path().string());
   ASSERT_EQ(r.code, 0) << r.err;
   std::set<std::string> before, after;
   std::istringstream a(Dump()), b(other.Control("dump"));
@@ -258,7 +246,7 @@ TEST_F(Mirror, SmallObjectsComeTogetherAndAsAGetWritesThem) {
   EXPECT_EQ(before, after);
 }
 
-TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
+TEST_F(Mirror, ASameSizeEditConflictsAndDeletions) {
   ASSERT_EQ(Cli({"pull", "m"}).code, 0);
   ASSERT_EQ(Cli({"exec", "HOME WORK \"inside WORX\" 'NOTE' STO HOME"}).code, 0);
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 fetched WORK/NOTE.txt\n");
@@ -299,59 +287,36 @@ TEST_F(Mirror, ASameSizeEditOnTheCalculatorIsFoundAndAConflictIsRefused) {
                                     "changed on the PC: My Progs/A.txt (push sends it)\n"
                                     "conflict: PROG.txt changed on both sides (--force-pc or --force-calc decides)\n");
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP DUP *\n");
-}
 
-// Deletions on either side are listed and made only with --delete; push
-// --force-pc puts back what the calculator lost, folder and all.
-TEST_F(Mirror, DeletionsAreListedAndMadeWithDeleteOrUndoneWithForcePc) {
-  ASSERT_EQ(Cli({"pull", "m"}).code, 0);
+  // Deletions on either side are listed and made only with --delete; push
+  // --force-pc puts back what the calculator lost, folder and all.
+  ASSERT_EQ(Cli({"pull", "d"}).code, 0);
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z", "WORK/DEEP"}).code, 0);
   ASSERT_EQ(Dump().find("HOME/WORK/DEEP"), std::string::npos) << Dump();
-  EXPECT_EQ(CodeOut({"push", "m"}), "0 deleted on the calculator: A.txt (pull --delete deletes it here)\n"
+  EXPECT_EQ(CodeOut({"push", "d"}), "0 deleted on the calculator: A.txt (pull --delete deletes it here)\n"
                                     "deleted on the calculator: WORK/DEEP/ (pull --delete deletes it here)\n"
                                     "deleted on the calculator: WORK/DEEP/Z.txt (pull --delete deletes it here)\n");
-  EXPECT_EQ(CodeOut({"push", "m", "--force-pc"}), "0 sent A.txt\ncreated folder WORK/DEEP/\nsent WORK/DEEP/Z.txt\n");
+  EXPECT_EQ(CodeOut({"push", "d", "--force-pc"}), "0 sent A.txt\ncreated folder WORK/DEEP/\nsent WORK/DEEP/Z.txt\n");
   std::string dump = Dump();
   EXPECT_NE(dump.find("HOME/A Real 11 42."), std::string::npos) << dump;
   EXPECT_NE(dump.find("HOME/WORK/DEEP/Z "), std::string::npos) << dump;
   EXPECT_EQ(dump.find("HOME/Z "), std::string::npos) << dump;
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 ");
 
   ASSERT_EQ(Cli({"rm", "A", "WORK/DEEP/Z"}).code, 0);
-  fs::remove(work / "m/PI2.txt");
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 deleted on the calculator: A.txt (--delete deletes it here)\n"
+  fs::remove(work / "d/PI2.txt");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 deleted on the calculator: A.txt (--delete deletes it here)\n"
                                     "deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\n"
                                     "deleted on the calculator: WORK/DEEP/Z.txt (--delete deletes it here)\n");
-  EXPECT_TRUE(fs::exists(work / "m/A.txt"));
-  EXPECT_EQ(CodeOut({"pull", "m", "--delete"}),
+  EXPECT_TRUE(fs::exists(work / "d/A.txt"));
+  EXPECT_EQ(CodeOut({"pull", "d", "--delete"}),
             "0 deleted on the PC: PI2.txt (push --delete deletes it on the calculator)\ndeleted WORK/DEEP/Z.txt\ndeleted A.txt\n");
-  EXPECT_FALSE(fs::exists(work / "m/A.txt"));
-  EXPECT_FALSE(fs::exists(work / "m/WORK/DEEP/Z.txt"));
+  EXPECT_FALSE(fs::exists(work / "d/A.txt"));
+  EXPECT_FALSE(fs::exists(work / "d/WORK/DEEP/Z.txt"));
   EXPECT_NE(Dump().find("HOME/PI2 "), std::string::npos);  // a pull never deletes on the calculator
-  EXPECT_EQ(CodeOut({"push", "m", "--delete"}), "0 deleted PI2.txt\n");
+  EXPECT_EQ(CodeOut({"push", "d", "--delete"}), "0 deleted PI2.txt\n");
   EXPECT_EQ(Dump().find("HOME/PI2 "), std::string::npos);
-  EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
-}
-
-// Folders three deep are made on the calculator, and names outside plain
-// ASCII travel in the caret notation both ways.
-TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
-  ASSERT_EQ(Cli({"pull", "m", "WORK"}).code, 0);
-  EXPECT_EQ(FilesUnder(work / "m"), (std::set<std::string>{".bridgit-mirror", "NOTE.txt", "DEEP/Z.txt"}));
-  Write("m/L1/L2/L3/^GaB.txt", "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
-  test::TRun r = Cli({"push", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(Dump().find("HOME/WORK/L1/L2/L3/\\GaB String"), std::string::npos) << Dump();
-  // Another mirror of the same folder finds the same files.
-  r = Cli({"pull", "n", "HOME/WORK"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(File("n/L1/L2/L3/^GaB.txt"), "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
-  EXPECT_EQ(File("m/DEEP/Z.txt"), File("n/DEEP/Z.txt"));
-  r = Cli({"pull", "m", "HOME"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
-  EXPECT_EQ(Cli({"pull", "x", "PROG"}).err, "bridgit-cli: no folder HOME/PROG on the calculator\n");  // not run
-  EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
+  EXPECT_EQ(CodeOut({"pull", "d"}), "0 ");
 }
 
 // A calculator name that begins with a dot is mirrored like any other. A
@@ -359,7 +324,7 @@ TEST_F(Mirror, AFolderTreeThreeDeepAndCaretNames) {
 // mirrored as an object file, so that an edit pushed back cannot lose the
 // graphic; a list of numbers stays text. A real that became a graphic leaves
 // its text file for an object file.
-TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
+TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAFolderTreeAndCaretNames) {
   ASSERT_EQ(Cli({"exec", "HOME 7 '.A' STO PIC BINT MASK 3 \\->LIST 'L2' STO"}).code, 0);
   // A string's text is its characters: checking it must never run them.
   ASSERT_EQ(Cli({"exec", "HOME \"7 'ZAP' STO\" 'CMD' STO"}).code, 0);
@@ -386,11 +351,32 @@ TEST_F(Mirror, HiddenNamesListsWithoutAnExactTextAndAChangedType) {
   fs::remove(work / "m/.bridgit-mirror");
   ASSERT_EQ(Cli({"push", "m"}).code, 0);
   EXPECT_EQ(sim.DumpLine("L2"), before);
+
+  // Folders three deep are made on the calculator, and names outside plain
+  // ASCII travel in the caret notation both ways.
+  ASSERT_EQ(Cli({"pull", "w", "WORK"}).code, 0);
+  EXPECT_EQ(FilesUnder(work / "w"), (std::set<std::string>{".bridgit-mirror", "NOTE.txt", "DEEP/Z.txt"}));
+  Write("w/L1/L2/L3/^GaB.txt", "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  test::TRun r = Cli({"push", "w"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Dump().find("HOME/WORK/L1/L2/L3/\\GaB String"), std::string::npos) << Dump();
+  // Another mirror of the same folder finds the same files.
+  r = Cli({"pull", "n", "HOME/WORK"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(File("n/L1/L2/L3/^GaB.txt"), "%%ZQ: T(3)A(D)F(.);\n\"deep\"\n");
+  EXPECT_EQ(File("w/DEEP/Z.txt"), File("n/DEEP/Z.txt"));
+  r = Cli({"pull", "w", "HOME"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("mirrors the calculator folder HOME/WORK, not HOME"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"pull", "x", "PROG"}).err, "bridgit-cli: no folder HOME/PROG on the calculator\n");  // not run
+  EXPECT_EQ(Cli({"pull", "x", "WORK/WORK"}).err, "bridgit-cli: no folder HOME/WORK/WORK on the calculator\n");
 }
 
 // A link in the mirror (a checkout can hold one) never leads a pull's writes
 // out of it: the pull stops and names the link, and nothing lands outside.
-TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
+// Ctrl+C in the middle of a pull: every file is whole, and the next pull
+// ends the job with the files an uninterrupted pull writes.
+TEST_F(Mirror, ALinkStopsAPullAndAnInterruptedPullIsFinishedByTheNextOne) {
   fs::create_directories(work / "m");
   fs::create_directories(work / "outside");
   fs::create_directory_symlink("../outside", work / "m/WORK");
@@ -400,18 +386,9 @@ TEST_F(Mirror, ALinkInTheMirrorIsNeverWrittenThrough) {
   EXPECT_NE(r.err.find("is a link"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::is_empty(work / "outside"));
   EXPECT_TRUE(fs::is_symlink(work / "m/PROG.txt"));
-  // With the links gone, the pull finishes.
   fs::remove(work / "m/WORK");
   fs::remove(work / "m/PROG.txt");
-  r = Cli({"pull", "m"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
-  EXPECT_TRUE(fs::is_empty(work / "outside"));
-}
 
-// Ctrl+C in the middle of a pull: every file is whole, and the next pull
-// ends the job with the files an uninterrupted pull writes.
-TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
   test::TChildProcess pull(test::CliLine(sim.PcPath(), {"pull", "m"}), work.path().string(), {-1, out[1], out[1]});
@@ -432,9 +409,10 @@ TEST_F(Mirror, AnInterruptedPullIsFinishedByTheNextOne) {
   EXPECT_LT(partial.size(), kDemoFiles.size());
   for (const std::string& f : partial) EXPECT_EQ(f.find(".part-"), std::string::npos) << f;
 
-  const test::TRun r = Cli({"pull", "m"});
+  r = Cli({"pull", "m"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(FilesUnder(work / "m"), kDemoFiles);
+  EXPECT_TRUE(fs::is_empty(work / "outside"));
   EXPECT_EQ(File("m/PROG.txt"), "%%ZQ: T(3)A(D)F(.);\n\\<< DUP * \\>>\n");
   EXPECT_EQ(CodeOut({"pull", "m"}), "0 ");
   // Nothing of the interrupted run stays on the calculator (the unchanged

@@ -22,14 +22,8 @@ enum class TOp { kConnect, kList, kGetBinary, kGetText, kPutBinary, kPutText, kB
 
 struct TCell {
   TOp op;
-  std::string fault;
+  std::string name, fault;
 };
-
-std::string OpName(TOp op) {
-  static const char* const kNames[] = {"Connect", "List",    "GetBinary", "GetText",    "PutBinary",    "PutText",
-                                       "Backup",  "Restore", "Capture",   "ManualSend", "ManualReceive"};
-  return kNames[static_cast<int>(op)];
-}
 
 // What a clean calculator gives for LST as an object file and as text, and
 // its dump line once copied.
@@ -198,7 +192,7 @@ TEST_P(FaultMatrix, SucceedsExactlyOrFailsCleanly) {
   server->Connect(sim->PcPath());
   EXPECT_TRUE(host.Connected());
   std::replace_if(failure.begin(), failure.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  std::printf("| %-13s | %-18s | %-8s | %s\n", OpName(cell.op).c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
+  std::printf("| %-13s | %-18s | %-8s | %s\n", cell.name.c_str(), cell.fault.c_str(), ok ? "ok" : "failed",
               failure.substr(0, 60).c_str());
 }
 
@@ -209,31 +203,31 @@ std::vector<TCell> Cells() {
   // letter's reply is read the same way, and each such cell waits 20 s.)
   const std::vector<std::string> transfer = {"corrupt-block@+1", "corrupt-packet@+1", "lose-ack@+1", "nak:2@+1",
                                              "drop-byte@+40",    "can@+1",            "stall:3000@+1", "cut@+60"};
-  const std::vector<std::pair<TOp, std::vector<std::string>>> rows = {
-      {TOp::kConnect, {"corrupt-packet@+1", "nak:2@+1", "drop-byte@+2", "garbage@+1", "stall:3000@+1", "cut@+3"}},
+  const std::vector<std::tuple<TOp, std::string, std::vector<std::string>>> rows = {
+      {TOp::kConnect, "Connect", {"corrupt-packet@+1", "nak:2@+1", "drop-byte@+2", "garbage@+1", "stall:3000@+1", "cut@+3"}},
       // The listing comes through the receiver the gets use: their rows try it
       // with dropped bytes and noise, each a minute of waiting here.
-      {TOp::kList, {"corrupt-block@+1", "corrupt-packet@+1", "can@+1", "stall:3000@+1", "cut@+60"}},
-      {TOp::kGetBinary, transfer},
-      {TOp::kPutBinary, transfer},
+      {TOp::kList, "List", {"corrupt-block@+1", "corrupt-packet@+1", "can@+1", "stall:3000@+1", "cut@+60"}},
+      {TOp::kGetBinary, "GetBinary", transfer},
+      {TOp::kPutBinary, "PutBinary", transfer},
       // A text copy is a binary copy of a scratch variable between command
       // packets: its rows try those packets and a cancelled transfer.
-      {TOp::kGetText, {"corrupt-packet@+1", "nak:2@+1", "can@+1"}},
-      {TOp::kPutText, {"corrupt-packet@+1", "nak:2@+1", "can@+1"}},
-      {TOp::kBackup, {"corrupt-block@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+300", "can@+1", "cut@+300"}},
-      {TOp::kRestore, {"corrupt-packet@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+2", "cut@+4"}},
-      {TOp::kCapture, {"corrupt-block@+1", "drop-byte@+200", "can@+1", "cut@+300"}},
-      {TOp::kManualSend, {"lose-ack@+1", "nak:2@+1", "drop-byte@+1", "cut@+2"}},
-      {TOp::kManualReceive, {"corrupt-block@+1", "drop-byte@+20", "can@+1", "cut@+20"}},
+      {TOp::kGetText, "GetText", {"corrupt-packet@+1", "nak:2@+1", "can@+1"}},
+      {TOp::kPutText, "PutText", {"corrupt-packet@+1", "nak:2@+1", "can@+1"}},
+      {TOp::kBackup, "Backup", {"corrupt-block@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+300", "can@+1", "cut@+300"}},
+      {TOp::kRestore, "Restore", {"corrupt-packet@+1", "lose-ack@+1", "nak:2@+1", "drop-byte@+2", "cut@+4"}},
+      {TOp::kCapture, "Capture", {"corrupt-block@+1", "drop-byte@+200", "can@+1", "cut@+300"}},
+      {TOp::kManualSend, "ManualSend", {"lose-ack@+1", "nak:2@+1", "drop-byte@+1", "cut@+2"}},
+      {TOp::kManualReceive, "ManualReceive", {"corrupt-block@+1", "drop-byte@+20", "can@+1", "cut@+20"}},
   };
   std::vector<TCell> cells;
-  for (const auto& [op, faults] : rows)
-    for (const auto& fault : faults) cells.push_back({op, fault});
+  for (const auto& [op, name, faults] : rows)
+    for (const auto& fault : faults) cells.push_back({op, name, fault});
   return cells;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrix, ::testing::ValuesIn(Cells()), [](const auto& p) {
-  std::string name = OpName(p.param.op) + "_" + p.param.fault;
+  std::string name = p.param.name + "_" + p.param.fault;
   for (char& c : name)
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;

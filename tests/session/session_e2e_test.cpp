@@ -2,8 +2,6 @@
 // model on both link kinds, the listing, the variable commands, the pulse.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <sstream>
 
 #include "base/clock.h"
@@ -82,8 +80,11 @@ TEST_F(Session, IdentifiesEveryModel) {
 }
 
 TEST_F(Session, ListsChangesAndEvaluates) {
-  Start({});
+  // Five refused packets are borne.
+  Start({"--fault", "nak:5@1"});
   Connect();
+  EXPECT_TRUE(host.Connected());
+  EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x15 #"), 5);
   home.Name = "HOME";
   TTickMs paused = PausedMsTotal();
   server->ListAll(home);
@@ -143,21 +144,14 @@ TEST_F(Session, ListsChangesAndEvaluates) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   Connect();
   EXPECT_TRUE(host.Connected());
-}
 
-TEST_F(Session, ThePulseWaitsThroughALongEvaluation) {
-  Start({"--eval-ms", "1500"});
-  Connect();
-  server->Channel().Execute("1 'ONE' STO", true, true);
-  EXPECT_GE(LogCount("send command = M"), 5);
-  EXPECT_NE(sim->Control("dump").find("HOME/ONE"), std::string::npos);
-}
-
-TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
-  Start({"--fault", "nak:5@1"});
-  Connect();
+  // The automatic choice finds it.
+  test::TScopedEnv env({{"BRIDGIT_EXTRA_PORTS", sim->PcPath()}, {"BRIDGIT_USB_ROOT", sim->dir().path()}});
+  server->Connect("auto");
   EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(LogCount("Tx Cmnd Packet Error. Rcvd len=1 c=0x15 #"), 5);
+  EXPECT_EQ(server->Channel().Status(), "Trying " + sim->PcPath());
+
+  // A sixth refused packet ends the connection.
   server->Connect("");
   TLogBook::Instance().Clear();
   ASSERT_EQ(sim->Control("fault nak:6@+1"), "ok");
@@ -168,22 +162,20 @@ TEST_F(Session, SixRefusedPacketsEndTheSessionFiveDoNot) {
   EXPECT_TRUE(server->Channel().PortName().empty());
 }
 
-TEST_F(Session, TheOtherServerAndAutomaticChoice) {
+TEST_F(Session, TheKermitServerIsNamedAndThePulseWaitsThroughALongEvaluation) {
   Start({"--server", "kermit"});
   EXPECT_THROW(Connect(), TCommError);
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0].first, "Wrong Server");
-  EXPECT_EQ(host.Messages()[0].second,
-            "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
-            "Be sure to release the right-shift before pressing right-arrow.");
+  EXPECT_EQ(host.Messages(), (std::vector<std::pair<std::string, std::string>>{
+                                 {"Wrong Server", "Calculator is using the Kermit Server.\n\r\n\rStop the calculator.\n\r"
+                                                  "Be sure to release the right-shift before pressing right-arrow."}}));
   EXPECT_FALSE(host.Connected());
   EXPECT_TRUE(server->Channel().PortName().empty());
 
-  Start({});
-  test::TScopedEnv env({{"BRIDGIT_EXTRA_PORTS", sim->PcPath()}, {"BRIDGIT_USB_ROOT", sim->dir().path()}});
-  server->Connect("auto");
-  EXPECT_TRUE(host.Connected());
-  EXPECT_EQ(server->Channel().Status(), "Trying " + sim->PcPath());
+  Start({"--eval-ms", "1500"});
+  Connect();
+  server->Channel().Execute("1 'ONE' STO", true, true);
+  EXPECT_GE(LogCount("send command = M"), 5);
+  EXPECT_NE(sim->Control("dump").find("HOME/ONE"), std::string::npos);
 }
 
 TEST_F(Session, WithNothingConnectedCommandsAndManualOperationsAreRefused) {

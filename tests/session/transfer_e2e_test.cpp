@@ -2,10 +2,7 @@
 // the ROM loader, against bridgit-calcsim.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -61,9 +58,10 @@ class Objects : public test::TSessionFixture {
 };
 
 // Every demo object goes out and back bit identical as an object file, and
-// through its text where the text gives the object again.
-TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
-  Start();
+// through its text where the text gives the object again. A backup is
+// received whole.
+TEST_F(Objects, EveryDemoObjectGoesOutAndBackLongTextsAndBackups) {
+  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
   const std::set<std::string> texts = {"A", "GREETING", "LST", "PROG", "EXPR", "MASK"};
   for (const std::string name : {"A", "PI2", "GREETING", "LST", "PROG", "EXPR", "BINT", "MASK", "PIC", "WORK"}) {
     SCOPED_TRACE(name);
@@ -119,6 +117,66 @@ TEST_F(Objects, EveryDemoObjectGoesOutAndBackAsAnObjectAndAsText) {
   EXPECT_FALSE(server->GetToFile("HOME", dir / "HOME.txt", kDirectoryIcon, 0));
   EXPECT_FALSE(std::filesystem::exists(dir / "HOME.txt"));
   EXPECT_FALSE(LogHas("send command")) << "nothing sent";
+
+  host.SetTextMode(false);
+  for (const std::size_t size : {300u, 301u}) {
+    SCOPED_TRACE(size);
+    const std::string xs(size - kTextHeader.size() - 3, 'x');
+    const std::string text = kTextHeader + "\"" + xs + "\"\n";
+    ASSERT_EQ(text.size(), size);
+    const std::string name = "S" + std::to_string(size);
+    std::ofstream(dir / (name + ".txt"), std::ios::binary) << text;
+    TLogBook::Instance().Clear();
+    bool all = false;
+    ASSERT_TRUE(server->PutFile(name, dir / (name + ".txt"), 1, all, false));
+    const std::string compile = "' RCLF DEG -51 CF -55 CF ";
+    const std::string verdict = "{ \"\" } '$$$t' STO '";  // the failure's, until the store is done
+    const bool scratch = size == 301;
+    EXPECT_EQ(LogHas("send command = P"), scratch);
+    const std::string body = scratch ? "$$$a '$$$a' PURGE" : "\"\\\"" + xs + "\\\"\"";
+    EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + body + " IFERR OBJ\x8D"));
+    if (scratch) {
+      EXPECT_EQ(DumpLine("$$$a"), "");
+      EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
+    }
+    // A String of n characters is 10 + 2n nibbles.
+    EXPECT_EQ(DumpLine(name), "String " + std::to_string((10 + 2 * xs.size()) / 2) + " \"" + xs + "\"");
+  }
+
+  const long long listed = Item("GREETING")->Size;
+  const std::string longer = "a much longer greeting than the one listed before";
+  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
+  TLogBook::Instance().Clear();
+  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
+  const std::string got = Slurp(dir / "G.zq");
+  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
+  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
+  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
+  EXPECT_TRUE(LogHas("Object size differs from the listing (expected / got): " + std::to_string(listed + 8) + " / " +
+                     std::to_string(got.size())));
+
+  // The backup is received with its estimate rounded up to whole blocks.
+  std::set<int> totals;
+  host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
+  for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
+    totals.clear();
+    ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
+    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
+        << estimate;
+  }
+
+  // The window's estimate is the sizes of HOME's entries plus 100; the names
+  // of the entries are not in it. A memory of many small variables with long
+  // names is well above it, and is still received whole.
+  for (int batch = 0; batch < 16; ++batch) {
+    std::string command;
+    for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
+    server->Channel().Execute(command, true, true);
+  }
+  server->ListAll(home);
+  const long long estimate = home.TotalSize();
+  ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
+  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
@@ -145,27 +203,6 @@ TEST_F(Objects, BinaryAndTextCopiesOverUsb) {
   EXPECT_EQ(DumpLine("PROG2"), DumpLine("PROG"));
 }
 
-TEST_F(Objects, AnInterruptedTextGetsScratchVariableIsPurgedAtTheNextConnection) {
-  const std::string folder = dir / "calc";
-  std::filesystem::create_directories(folder + "/WORK");
-  std::ofstream(folder + "/WORK/B.zq", std::ios::binary) << kRealFile;
-  Start({"--memory", folder});
-  server->ChangeDir("HOME WORK");
-  host.SetTextMode(true);
-  ASSERT_EQ(sim->Control("fault can@+1"), "ok");  // the calculator cancels the fetch of the scratch variable
-  EXPECT_FALSE(server->GetToFile("B", dir / "B.txt", 32, 11));
-  ASSERT_NE(Dump().find("HOME/WORK/$$$t "), std::string::npos);
-  // The calculator is turned off and on: it starts again in HOME.
-  sim->Stop();
-  Start({"--memory", folder});
-  const std::string dump = Dump();
-  EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
-  EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
-  // The calculator's current folder is the one it had.
-  server->Channel().Execute("PATH '$$$p' STO", true, true);
-  EXPECT_NE(Dump().find("HOME/$$$p List"), std::string::npos) << Dump();
-}
-
 TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
   // name, file, alternative file, shown name; ".zq" alone is a hidden file without an extension.
   for (const auto& [name, file, alt, shown] : std::vector<std::array<std::string, 4>>{
@@ -175,52 +212,7 @@ TEST(DisplayName, TheFileNamePartWithoutAnExtensionOfExactlyZqOrTxt) {
     EXPECT_EQ(TXModemServer::DisplayName(name, file, alt), shown) << file;
 }
 
-TEST_F(Objects, TextFilesWithAndWithoutHeadersAndALongOneWhoseTransferFails) {
-  Start();
-  // A long text whose transfer fails reports the link failure. The purge of
-  // the scratch variable and the put command are the first two packets; the
-  // first block is then refused until the PC gives up.
-  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
-  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
-  EXPECT_EQ(test::ErrorOf([&] { Put("LONG", dir / "long.txt"); }), "Connection Error.\r\nPlease check your connections.");
-  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
-  EXPECT_FALSE(host.Connected());
-  server->Connect(sim->PcPath());
-  EXPECT_EQ(DumpLine("LONG"), "");
-
-  const auto write = [&](const std::string& name, const std::string& text) {
-    std::ofstream(dir / name, std::ios::binary) << text;
-    return dir / name;
-  };
-  EXPECT_TRUE(Put("R1", write("r1.txt", "%%ZQ: T(3)A(R)F(,);\r\n\\<< 2,5 \\>>\r\n")));
-  EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
-  EXPECT_TRUE(LogHas("RAD -51 SF -55 CF"));
-  // Without a header the file is no object file: sent as text when asked to.
-  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
-  EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
-  EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
-  // An empty body is refused with a warning and sends nothing.
-  EXPECT_FALSE(Put("EMPTY", write("empty.txt", kTextHeader + "   \n")));
-  ASSERT_FALSE(host.Messages().empty());
-  EXPECT_EQ(host.Messages().back().first, "Warning");
-  EXPECT_EQ(DumpLine("EMPTY"), "");
-
-  int asked = 0;
-  host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
-  ASSERT_TRUE(Get("A", dir / "A.zq"));
-  EXPECT_TRUE(Put("PI2", dir / "A.zq"));  // binary with -36 clear: no question, replaced
-  EXPECT_EQ(asked, 0);
-  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
-  EXPECT_TRUE(Put("PI2", write("t.txt", kTextHeader + "7")));  // text: asked, "No" skips
-  EXPECT_EQ(asked, 1);
-  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
-  server->Channel().Execute("-36 SF", true, true);
-  server->Connect(sim->PcPath());
-  EXPECT_TRUE(Put("PI2", dir / "A.zq"));
-  EXPECT_EQ(asked, 2);
-}
-
-TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
+TEST_F(Objects, OnlyFilesTooShortOrDeclinedAreRefusedAndTextsWithOrWithoutHeadersGo) {
   Start();
   ASSERT_TRUE(Get("A", dir / "A.zq"));
   const std::string good = Slurp(dir / "A.zq");
@@ -252,18 +244,77 @@ TEST_F(Objects, OnlyFilesTooShortForTheirKnownStructureOrDeclinedAreRefused) {
   EXPECT_NE(report.find("is a ZQ71 file and does not match the calculator."), std::string::npos);
   EXPECT_NE(report.find("Do you wish to continue?"), std::string::npos);
   EXPECT_EQ(DumpLine("OLD"), "Real 11 42.");
+
+  // A long text whose transfer fails reports the link failure. The purge of
+  // the scratch variable and the put command are the first two packets; the
+  // first block is then refused until the PC gives up.
+  std::ofstream(dir / "long.txt", std::ios::binary) << kTextHeader + "\"" + std::string(400, 'x') + "\"\n";
+  ASSERT_EQ(sim->Control("fault nak:6@+3"), "ok");
+  EXPECT_EQ(test::ErrorOf([&] { Put("LONG", dir / "long.txt"); }), "Connection Error.\r\nPlease check your connections.");
+  for (const auto& [caption, text] : host.Messages()) EXPECT_EQ(text.find("is not a valid text"), std::string::npos);
+  EXPECT_FALSE(host.Connected());
+  server->Connect(sim->PcPath());
+  EXPECT_EQ(DumpLine("LONG"), "");
+
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return dir / name;
+  };
+  EXPECT_TRUE(Put("R1", write("r1.txt", "%%ZQ: T(3)A(R)F(,);\r\n\\<< 2,5 \\>>\r\n")));
+  EXPECT_EQ(DumpLine("R1"), "RPL 16 \\<< 2.5 \\>>");
+  EXPECT_TRUE(LogHas("RAD -51 SF -55 CF"));
+  // Without a header the file is no object file: sent as text when asked to.
+  host.SetBadFilePolicy([](const std::string&, const std::string&) { return kModalText; });
+  EXPECT_TRUE(Put("R2", write("r2.txt", "{ 1 2 3 }")));
+  EXPECT_EQ(DumpLine("R2"), "List 37 { 1. 2. 3. }");
+  // An empty body is refused with a warning and sends nothing.
+  EXPECT_FALSE(Put("EMPTY", write("empty.txt", kTextHeader + "   \n")));
+  ASSERT_FALSE(host.Messages().empty());
+  EXPECT_EQ(host.Messages().back().first, "Warning");
+  EXPECT_EQ(DumpLine("EMPTY"), "");
+
+  int asked = 0;
+  host.SetReplacePolicy([&](const std::string&, const std::string&) { return ++asked, kModalNo; });
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));  // binary with -36 clear: no question, replaced
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  EXPECT_TRUE(Put("PI2", write("t.txt", kTextHeader + "7")));  // text: asked, "No" skips
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(DumpLine("PI2"), "Real 11 42.");
+  server->Channel().Execute("-36 SF", true, true);
+  server->Connect(sim->PcPath());
+  EXPECT_TRUE(Put("PI2", dir / "A.zq"));
+  EXPECT_EQ(asked, 2);
 }
 
-// An object of a type the table lacks goes both ways byte exact, and so do a
-// backup and restore of the memory holding it.
-TEST_F(Objects, AnUnknownTypeAndABackupAndRestoreAreByteExact) {
+// A text get interrupted in a folder leaves its scratch variable there; the
+// next connection purges it. An object of a type the table lacks goes both
+// ways byte exact, and so do a backup and restore of the memory holding it.
+TEST_F(Objects, AScratchVariableLeftIsPurgedAnUnknownTypeAndABackupAreByteExact) {
   const std::string original = UnknownObjectFile();
   ASSERT_EQ(original.size(), 256u);
-  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A
+  const std::string memory = dir / "memory";  // the unknown object as ODD and a Real as A and WORK/B
   std::filesystem::create_directories(memory + "/WORK/DEEP");
   std::ofstream(memory + "/ODD.zq", std::ios::binary) << original;
   std::ofstream(memory + "/A.zq", std::ios::binary) << kRealFile;
+  std::ofstream(memory + "/WORK/B.zq", std::ios::binary) << kRealFile;
   Start({"--memory", memory, "--model", "71GII"});  // its own speed is the fast line's
+  server->ChangeDir("HOME WORK");
+  host.SetTextMode(true);
+  ASSERT_EQ(sim->Control("fault can@+1"), "ok");  // the calculator cancels the fetch of the scratch variable
+  EXPECT_FALSE(server->GetToFile("B", dir / "B.txt", 32, 11));
+  ASSERT_NE(Dump().find("HOME/WORK/$$$t "), std::string::npos);
+  // The calculator is turned off and on: it starts again in HOME.
+  sim->Stop();
+  Start({"--memory", memory, "--model", "71GII"});
+  const std::string dump = Dump();
+  EXPECT_EQ(dump.find("$$$t"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("HOME/WORK/B Real"), std::string::npos) << dump;
+  // The calculator's current folder is the one it had.
+  server->Channel().Execute("PATH '$$$p' STO", true, true);
+  EXPECT_NE(Dump().find("HOME/$$$p List"), std::string::npos) << Dump();
+
+  host.SetTextMode(false);
   ASSERT_NE(Item("ODD"), nullptr);
   EXPECT_EQ(Item("ODD")->Size, 248);  // the listing's size holds, not the 5 nibbles of a pointer
   ASSERT_TRUE(Get("ODD", dir / "ODD.zq"));
@@ -343,68 +394,6 @@ TEST_F(Objects, ScreenManualTransfersAndTheRomLoader) {
   std::snprintf(crc, sizeof crc, "%04X", CrcArc16(rom));
   EXPECT_EQ(sim->Control("status"), std::string("ok rom 5000 bytes crc ") + crc);
   EXPECT_FALSE(server->Channel().Link().IsOpen()) << "the ROM stream closes the link";
-}
-
-TEST_F(Objects, ThreeHundredBytesGoInsideTheCommandAndABackupIsReceivedWhole) {
-  Start({"--model", "71GII"});  // its own speed is the fast line's: no slow pauses
-  for (const std::size_t size : {300u, 301u}) {
-    SCOPED_TRACE(size);
-    const std::string xs(size - kTextHeader.size() - 3, 'x');
-    const std::string text = kTextHeader + "\"" + xs + "\"\n";
-    ASSERT_EQ(text.size(), size);
-    const std::string name = "S" + std::to_string(size);
-    std::ofstream(dir / (name + ".txt"), std::ios::binary) << text;
-    TLogBook::Instance().Clear();
-    bool all = false;
-    ASSERT_TRUE(server->PutFile(name, dir / (name + ".txt"), 1, all, false));
-    const std::string compile = "' RCLF DEG -51 CF -55 CF ";
-    const std::string verdict = "{ \"\" } '$$$t' STO '";  // the failure's, until the store is done
-    const bool scratch = size == 301;
-    EXPECT_EQ(LogHas("send command = P"), scratch);
-    const std::string body = scratch ? "$$$a '$$$a' PURGE" : "\"\\\"" + xs + "\\\"\"";
-    EXPECT_TRUE(LogHas("command packet = '" + verdict + name + compile + body + " IFERR OBJ\x8D"));
-    if (scratch) {
-      EXPECT_EQ(DumpLine("$$$a"), "");
-      EXPECT_FALSE(std::filesystem::exists(TempFolder() + "$$$a" + SafeFileNamePart(sim->PcPath())));
-    }
-    // A String of n characters is 10 + 2n nibbles.
-    EXPECT_EQ(DumpLine(name), "String " + std::to_string((10 + 2 * xs.size()) / 2) + " \"" + xs + "\"");
-  }
-
-  const long long listed = Item("GREETING")->Size;
-  const std::string longer = "a much longer greeting than the one listed before";
-  server->Channel().Execute("\"" + longer + "\" 'GREETING' STO", true, true);
-  TLogBook::Instance().Clear();
-  ASSERT_TRUE(Get("GREETING", dir / "G.zq"));
-  const std::string got = Slurp(dir / "G.zq");
-  EXPECT_EQ(got.substr(8 + 5), longer);  // prolog and length field, then the characters
-  EXPECT_EQ(got.size(), 8u + 5u + longer.size());
-  EXPECT_GT(static_cast<long long>(got.size()), listed + 8);
-  EXPECT_TRUE(LogHas("Object size differs from the listing (expected / got): " + std::to_string(listed + 8) + " / " +
-                     std::to_string(got.size())));
-
-  // The backup is received with its estimate rounded up to whole blocks.
-  std::set<int> totals;
-  host.SetProgressObserver([&](const TCommStatusState& s) { totals.insert(s.maximum()); });
-  for (const auto& [estimate, received] : {std::pair{1000LL, 1024}, {1024LL, 1024}, {1025LL, 1152}}) {
-    totals.clear();
-    ASSERT_TRUE(server->Backup(dir / "calc.zqbackup", estimate));
-    EXPECT_TRUE(totals.contains(received) && (estimate == received || !totals.contains(static_cast<int>(estimate))))
-        << estimate;
-  }
-
-  // The window's estimate is the sizes of HOME's entries plus 100; the names
-  // of the entries are not in it. A memory of many small variables with long
-  // names is well above it, and is still received whole.
-  for (int batch = 0; batch < 16; ++batch) {
-    std::string command;
-    for (int i = 0; i < 10; ++i) command += std::to_string(batch * 10 + i) + " 'LONGNAMEDVAR" + std::to_string(batch * 10 + i) + "' STO ";
-    server->Channel().Execute(command, true, true);
-  }
-  server->ListAll(home);
-  const long long estimate = home.TotalSize();
-  ASSERT_TRUE(server->Backup(dir / "many.zqbackup", estimate));
-  EXPECT_GT(static_cast<long long>(server->LastData().size()), estimate + 1024);
 }
 
 }  // namespace

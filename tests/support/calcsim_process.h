@@ -7,18 +7,16 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/line_peer.h"
 #ifdef BRIDGIT_EXPECT_PAUSES
 #include <gtest/gtest.h>
 #endif
@@ -38,14 +36,13 @@ class TCalcSim {
       control_ = dir_ / "control";
       all.insert(all.end(), {"--control", control_});
     }
-    if (std::find(args.begin(), args.end(), "--path") == args.end() &&
-        std::find(args.begin(), args.end(), "--usb-root") == args.end())
-      all.insert(all.end(), {"--path", dir_ / "line"});
+    const auto has = [&](const char* option) { return std::find(args.begin(), args.end(), option) != args.end(); };
+    if (!has("--path") && !has("--usb-root")) all.insert(all.end(), {"--path", dir_ / "line"});
     all.insert(all.end(), args.begin(), args.end());
     // The tests choose the PC's speed freely; a test of speeds gives the server's.
-    if (std::find(args.begin(), args.end(), "--server-speed") == args.end()) all.insert(all.end(), {"--server-speed", "any"});
+    if (!has("--server-speed")) all.insert(all.end(), {"--server-speed", "any"});
 #ifdef BRIDGIT_CALCSIM_IGNORES_PAUSES
-    if (std::find(args.begin(), args.end(), "--hold-pauses") == args.end()) all.insert(all.end(), {"--hold-pauses", "off"});
+    if (!has("--hold-pauses")) all.insert(all.end(), {"--hold-pauses", "off"});
 #endif
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) return;
@@ -83,18 +80,11 @@ class TCalcSim {
     }
     const std::string msg = line + "\n";
     [[maybe_unused]] auto w = ::write(fd, msg.data(), msg.size());
-    std::string answer;
-    for (;;) {
-      const std::string l = ReadLine(fd, line == "dump" ? 40000 : 10000);  // a dump waits for the exchange in progress
-      if (line != "dump") {
-        answer = l;
-        break;
-      }
-      if (l == "end" || l.empty()) break;
-      answer += l + "\n";
-    }
+    const bool dump = line == "dump";  // a dump waits for the exchange in progress
+    std::string answer, l;
+    while (!(l = ReadLine(fd, dump ? 40000 : 10000)).empty() && dump && l != "end") answer += l + "\n";
     ::close(fd);
-    return answer;
+    return dump ? answer : l;
   }
 
   // The dump's line of HOME/`name` without that key ("Real 11 42."), or "".
@@ -127,15 +117,7 @@ class TCalcSim {
  private:
   static std::string ReadLine(int fd, int timeoutMs) {
     std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      char c;
-      if (::read(fd, &c, 1) != 1) break;
-      if (c == '\n') return line;
-      line += c;
-    }
+    for (std::string c; (c = TLinePeer(fd, -1, false).Read(1, timeoutMs)) != "\n" && !c.empty();) line += c;
     return line;
   }
 

@@ -6,7 +6,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <memory>
 #include <string>
 
 #include "support/line_peer.h"
@@ -18,7 +17,6 @@ class TPtyPair {
   TPtyPair() {
     char name[256] = {};
     if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
-    peer_ = std::make_unique<TLinePeer>(master_, -1, false);
     // Raw from the start, so that nothing written before the program sets the
     // terminal up is echoed or translated.
     termios t{};
@@ -40,20 +38,18 @@ class TPtyPair {
   int slave() const { return slave_; }
   int master() const { return master_; }
 
-  void Write(const std::string& bytes) const { peer_->Send(bytes); }
-  std::string Read(std::size_t n, int timeoutMs = 2000) const { return peer_->Read(n, timeoutMs); }
+  void Write(const std::string& bytes) const { TLinePeer(master_, -1, false).Send(bytes); }
+  std::string Read(std::size_t n, int timeoutMs = 2000) const { return TLinePeer(master_, -1, false).Read(n, timeoutMs); }
 
   void CloseMaster() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
-    peer_ = std::make_unique<TLinePeer>();
   }
 
  private:
   int master_ = -1;
   int slave_ = -1;
   std::string path_;
-  std::unique_ptr<TLinePeer> peer_;
 };
 
 }  // namespace bridgit::test

@@ -19,13 +19,6 @@
 
 namespace bridgit::test {
 
-// The entry of `folder` called `name`, or null.
-inline const TXPObject* Child(const TXPObject& folder, const std::string& name) {
-  for (const auto& c : folder.Children)
-    if (c->Name == name) return c.get();
-  return nullptr;
-}
-
 // Environment variables set until the end of the scope, also when a check returns early.
 class TScopedEnv {
  public:
@@ -65,7 +58,12 @@ class TSessionFixture : public ::testing::Test {
     home.Name = "HOME";
     server->ListAll(home);
   }
-  const TXPObject* Item(const std::string& name) const { return Child(home, name); }
+  // HOME's entry called `name`, or null.
+  const TXPObject* Item(const std::string& name) const {
+    for (const auto& c : home.Children)
+      if (c->Name == name) return c.get();
+    return nullptr;
+  }
 
   TRecordingHost host;
   TTempDir dir;  // the test's own files; the simulator may keep its memory here

@@ -35,7 +35,9 @@ class TUsbDevice {
   // The calculator takes its ends: it reads PIPE1 and writes PIPE0.
   void PlugIn() {
     fromPc_ = ::open((dir_ + "/PIPE1").c_str(), O_RDONLY | O_NONBLOCK);
-    toPc_ = ::open((dir_ + "/PIPE0").c_str(), O_RDWR);  // RDWR: never blocks, never EOF for the PC
+    // RDWR: never EOF for the PC. A full pipe takes no more: a device that
+    // floods a PC that stopped reading never blocks.
+    toPc_ = ::open((dir_ + "/PIPE0").c_str(), O_RDWR | O_NONBLOCK);
   }
   void Unplug() {
     if (fromPc_ >= 0) ::close(fromPc_);
