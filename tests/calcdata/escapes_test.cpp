@@ -6,15 +6,12 @@
 
 #include "calcdata/digraphs.h"
 #include "calcdata/escapes.h"
+#include "support/patterned_bytes.h"
 
 namespace bridgit {
 namespace {
 
-std::string Bytes(std::initializer_list<int> codes) {
-  std::string s;
-  for (int c : codes) s += static_cast<char>(c);
-  return s;
-}
+using test::Bytes;
 
 struct TPair {
   int code;

@@ -11,6 +11,7 @@
 #include "link/serial_device.h"
 #include "link/transfer_files.h"
 #include "support/log_lines.h"
+#include "support/patterned_bytes.h"
 #include "support/pty_pair.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -97,8 +98,7 @@ TEST_F(SerialLink, ReadsAndWritesLongReadsInChunksUntilTheLineGoesQuiet) {
   EXPECT_EQ(TLogBook::Instance().LineCount(), 0u);
 
   // Long reads come in chunks and end when the line goes quiet.
-  std::string data;
-  for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
+  const std::string data = test::Patterned(3000);
   std::string whole(3000, '\0');
   const auto callsBefore = link.ReadCalls();
   EXPECT_EQ(ReadWhileWriting(data, whole), 3000);

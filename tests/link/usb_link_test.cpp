@@ -7,6 +7,7 @@
 #include "link/comm_error.h"
 #include "link/usb_link.h"
 #include "support/log_lines.h"
+#include "support/patterned_bytes.h"
 #include "support/recording_host.h"
 #include "support/usb_pipes.h"
 
@@ -41,8 +42,7 @@ TEST_F(UsbLink, OpensByNameInAnyCaseAndCarriesBytesBothWays) {
   EXPECT_EQ(device.Received(), "E");
 
   // 100 bytes arrive as two thread reads of 64 and 36.
-  std::string data;
-  for (int i = 0; i < 110; ++i) data += static_cast<char>('A' + i % 26);
+  const std::string data = test::Patterned(110);
   device.Send(data.substr(0, 100));
   std::string buf(100, '\0');
   EXPECT_EQ(link.ReadComm(buf, 2500), 100);
