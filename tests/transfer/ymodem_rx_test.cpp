@@ -102,26 +102,21 @@ TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
 TEST_F(YModemRX, ADamagedBlockIsRefusedAndARepeatedBlockAcknowledgedAndDropped) {
   const std::string data = Patterned(300);
   TYModemRX rx(link, dir / "z.zq", false, 300, Recorder());
-  std::vector<std::string> replies;
+  const std::string first = BuildFrame(1, data, 128, TCheckMode::kChecksum);
+  std::string bad = first;
+  bad[2] = 0;  // wrong complement
+  // Block 1 is repeated as if our ACK was lost.
+  const std::string sent[] = {bad, first, first, BuildFrame(2, data.substr(128), 128, TCheckMode::kChecksum),
+                              BuildFrame(3, data.substr(256), 128, TCheckMode::kChecksum), std::string(1, EOT)};
+  std::string replies;
   Run(rx, [&] {
     ReadByte();
-    std::string bad = BuildFrame(1, data, 128, TCheckMode::kChecksum);
-    bad[2] = 0;  // wrong complement
-    pty.Write(bad);
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(1, data, 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    // Our ACK "was lost": the sender repeats block 1.
-    pty.Write(BuildFrame(1, data, 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(2, data.substr(128), 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(3, data.substr(256), 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(std::string(1, EOT));
-    replies.push_back(ReadByte());
+    for (const std::string& frame : sent) {
+      pty.Write(frame);
+      replies += ReadByte();
+    }
   });
-  EXPECT_EQ(replies, (std::vector<std::string>{"\x15", "\x06", "\x06", "\x06", "\x06", "\x06"}));
+  EXPECT_EQ(replies, "\x15\x06\x06\x06\x06\x06");
   EXPECT_TRUE(rx.Done());
   EXPECT_EQ(rx.Data.substr(0, 300), data);
   EXPECT_EQ(rx.Data.size(), 384u);
