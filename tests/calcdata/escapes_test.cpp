@@ -110,15 +110,5 @@ TEST(EncodeEscapes, CaretNamesAreLegalFileNamesAndReadBackUnchanged) {
   EXPECT_EQ(EncodeEscapes("..", TEscapeMode::kCaret), ".^046");
 }
 
-TEST(EncodeEscapes, BackslashNamesReadBackUnchanged) {
-  for (int a = 1; a < 256; ++a)
-    for (int b = 1; b < 256; ++b) {
-      if (b == '\\') continue;  // a trailing lone escape is copied as it is
-      const std::string name = Bytes({a, b, 'Z'}).substr(0, 2);
-      ASSERT_EQ(DecodeEscapes(EncodeEscapes(name, TEscapeMode::kBackslash), TEscapeMode::kBackslash), name)
-          << a << " " << b;
-    }
-}
-
 }  // namespace
 }  // namespace bridgit

@@ -1,11 +1,9 @@
-// The calculator side's own XModem blocks, name notation and object sizes;
-// objects of types it does not know keep every nibble they came with.
+// The calculator side's own XModem blocks and name notation.
 #include <gtest/gtest.h>
 
 #include "calcdata/escapes.h"
 #include "sim/calc_names.h"
 #include "sim/calc_xmodem.h"
-#include "sim/rpl_objects.h"
 
 namespace bridgit::sim {
 namespace {
@@ -37,25 +35,6 @@ TEST(CalcNames, BackslashAndCaretSpellings) {
     EXPECT_EQ(file.find_first_of("/\\:*?\"<>|"), std::string::npos) << c;
     EXPECT_NE(file[0], '.') << c;
   }
-}
-
-// A Real (42.) and a Complex, which the simulator does not know, as files.
-const std::string kRealObject = std::string("\x33\x29\x10\0\0\0\0\0\0\x42\0", 11);
-const std::string kComplexObject = "\x77\x29" + std::string(17, '\x5A');  // 38 nibbles: 37 and one of padding
-
-TEST(CalcObjects, KnownTypesAreCutToTheirLengthOthersKeepWhatTheyCameWith) {
-  EXPECT_EQ(ObjectOfFile("ZQZQ73-C" + kRealObject + std::string(100, '\x1A')).size(), 21u);
-  EXPECT_EQ(ObjectOfFile("ZQZQ73-C" + kComplexObject + std::string(9, '\x1A')).size(), 2 * (19u + 9u));
-  const TObj complex = ObjectOfFile("ZQZQ73-C" + kComplexObject);
-  EXPECT_EQ(ToBytes(complex), kComplexObject);
-  EXPECT_FALSE(KnownLength(complex, 0));
-  EXPECT_EQ(TypeName(PrologOf(complex)), nullptr);
-
-  // A String of five characters: 5 + 15 nibbles. A List of two Reals: 52.
-  EXPECT_EQ(ObjectLength(MakeString("HELLO"), 0), 20u);
-  EXPECT_EQ(ObjectLength(MakeComposite(kList, {MakeReal(1), MakeReal(2)}), 0), 52u);
-  // A List that holds an unknown object cannot be sized.
-  EXPECT_FALSE(KnownLength(MakeComposite(kList, {complex}), 0));
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ TEST_F(ScreenRX, EachLayoutIsTakenWholeAShortPicturePaddedAndATooLongOneRefused)
   };
   const TCase cases[] = {
       {0x1B, Patterned(1080), "\x1B" + Patterned(1080), {"Screen capture, first = 0x1B", "Capture of 438 Block="}},
-      {0x00, header + Patterned(1360), '\0' + header + Patterned(1360), {"Capture of 05 Block=0000015083", "Capture of 550 Block="}},
+      {0x00, header + Patterned(1360), '\0' + header + Patterned(1360),
+       {"Capture of 05 Block=0000015083", "Capture of 550 Block="}},
       // The legacy layout becomes a header layout: one plane, 64 rows of 131 pixels.
       {0x00, legacy + Patterned(1084), std::string("\x00G\x00\x01\x40\x83\x12\x34\x56\x78", 10) + Patterned(1084),
        {"Capture of 05 Block=4712345678", "Capture of 43C Block="}},
