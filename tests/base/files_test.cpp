@@ -60,6 +60,7 @@ TEST(TempFolder, IsPrivateToTheProcessMadeAgainWhenRemovedAndGoesWithIt) {
     // that runs for weeks: the next use makes a new one instead of failing.
     fs::remove_all(folder);
     const std::string again = TempFolder();
+    std::ofstream(again + "LST.zq") << "copy of calculator data";  // the folder goes at the end, full or not
     return folder + "|" + std::to_string(st.st_mode & 07777) + "|" + same + "|" + (kept ? "kept" : "gone") + "|" +
            (fs::is_directory(again) ? "made" : "missing") + (again != folder ? " anew" : " same");
   });
