@@ -55,7 +55,7 @@ constexpr TRow kTypes[] = {
     {44, 0x026FE, "Mini Font", kFixed, 5},
 };
 
-TEST(ObjectTypeTable, EveryRowHasItsPublishedPrologNameIconAndSize) {
+TEST(ObjectTypeTable, EveryRowHasItsPublishedPrologNameIconSizeAndLookups) {
   ASSERT_EQ(kObjectTypeCount, 36);
   ASSERT_EQ(std::size(kTypes), 36u);
   for (int row = 0; row < 36; ++row) {
@@ -66,32 +66,22 @@ TEST(ObjectTypeTable, EveryRowHasItsPublishedPrologNameIconAndSize) {
     EXPECT_EQ(got.name, want.name);
     EXPECT_EQ(TypeIcon(row), want.icon);
     EXPECT_EQ(got.rule, want.rule);
-    if (want.rule == kFixed) {
-      EXPECT_EQ(got.fixedSize, want.fixed);
-    }
-  }
-  // The icons other parts name by number.
-  EXPECT_EQ(kDirectoryIcon, 34);
-  EXPECT_EQ(kAlgebraicIcon, 35);
-  EXPECT_EQ(kStringIcon, 17);
-}
-
-TEST(ObjectTypeTable, LookupsByListingCodeAndByPrologWithinTheFamily) {
-  for (int row = 0; row < 36; ++row) {
-    const TRow& want = kTypes[row];
-    SCOPED_TRACE(want.name);
+    EXPECT_EQ(got.rule == kFixed ? got.fixedSize : 0, want.fixed);
+    // Looked up by a listing's code and by prolog within the family.
     EXPECT_EQ(FindTypeByCode16(static_cast<std::uint16_t>(want.code & 0xFFFF)), row);
     EXPECT_EQ(FindTypeByProlog(want.code, TFamily::k73), row);
     // The older family knows the first 29 rows only (up to "Semi").
     EXPECT_EQ(FindTypeByProlog(want.code, TFamily::k71).has_value(), row <= 28);
   }
-  EXPECT_EQ(FindTypeByCode16(0x2A2C), 8);   // a listing's String
-  EXPECT_EQ(FindTypeByCode16(0x2614), 31);  // a listing's Integer
   EXPECT_FALSE(FindTypeByCode16(0x1234));
   EXPECT_FALSE(FindTypeByProlog(0x12A2C, TFamily::k73));
   EXPECT_FALSE(FindTypeByProlog(0x02614, TFamily::k71));
   EXPECT_FALSE(FindTypeByProlog(0, TFamily::k73));
   EXPECT_FALSE(FindTypeByProlog(0xFFFFF, TFamily::k73));
+  // The icons other parts name by number.
+  EXPECT_EQ(kDirectoryIcon, 34);
+  EXPECT_EQ(kAlgebraicIcon, 35);
+  EXPECT_EQ(kStringIcon, 17);
 }
 
 }  // namespace

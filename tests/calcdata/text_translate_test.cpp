@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "calcdata/text_translate.h"
+#include "support/patterned_bytes.h"
 
 namespace bridgit {
 namespace {
 
-std::string Bytes(std::initializer_list<int> codes) {
-  std::string s;
-  for (int c : codes) s += static_cast<char>(c);
-  return s;
-}
+using test::Bytes;
 
 TEST(CalcTextToPC, LevelsControlCodesStringsAndLineEnds) {
   const std::string text = Bytes({171, 'A', 141, 160, 'B'});

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "sim/paced_relay.h"
+#include "support/patterned_bytes.h"
 #include "support/pty_pair.h"
 
 namespace bridgit {
@@ -12,9 +13,7 @@ namespace {
 TEST(PacedRelay, CarriesBothWaysIntactAndNeverFasterThanTheLine) {
   test::TPtyPair a, b;
   sim::TPacedRelay relay(a.master(), b.master(), 9600);
-  std::string one, two;
-  for (int i = 0; i < 480; ++i) one += static_cast<char>(i);
-  for (int i = 0; i < 300; ++i) two += static_cast<char>(255 - i);
+  const std::string one = test::Patterned(480), two(one.rbegin(), one.rbegin() + 300);
 
   const auto readAll = [](int fd, std::size_t n) {
     std::string got;

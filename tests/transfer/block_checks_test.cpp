@@ -35,10 +35,10 @@ TEST(XModemFrame, LayoutAndCheckByteOrder) {
   EXPECT_EQ(static_cast<unsigned char>(arc[1027]), a & 0xFF);
   EXPECT_EQ(static_cast<unsigned char>(arc[1028]), a >> 8);
   EXPECT_TRUE(IsGoodBlock(std::string_view(arc).substr(1), kLargeBlock, TCheckMode::kCrcArc, 1));
-  EXPECT_FALSE(IsGoodBlock(std::string_view(arc).substr(1), kLargeBlock, TCheckMode::kCrcArc, 2));
   std::string complement = arc.substr(1);
-  complement[1] = '\xFF';  // block 1's complement is 0xFE
+  complement[1] = '\xFF';  // block 1's complement is 0xFE; 0xFF is block 0's
   EXPECT_FALSE(IsGoodBlock(complement, kLargeBlock, TCheckMode::kCrcArc, 1));
+  EXPECT_FALSE(IsGoodBlock(complement, kLargeBlock, TCheckMode::kCrcArc, 0));
 }
 
 TEST(ProgressTexts, Wording) {

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "link/comm_port.h"
 #include "support/child_process.h"
+#include "support/patterned_bytes.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "transfer/transfer_starter.h"
@@ -16,12 +17,6 @@
 
 namespace bridgit {
 namespace {
-
-std::string Content(std::size_t size) {
-  std::string s;
-  for (std::size_t i = 0; i < size; ++i) s += static_cast<char>((i * 7919 + i / 251) & 0xFF);
-  return s;
-}
 
 using test::Slurp;
 
@@ -47,7 +42,7 @@ class Lrzsz : public ::testing::TestWithParam<std::tuple<std::size_t, bool>> {
 };
 
 TEST_P(Lrzsz, SxSendsToTheReceiver) {
-  const std::string data = Content(size);
+  const std::string data = test::Patterned(size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
   auto sx = Peer("sx -q " + std::string(largeBlocks ? "-k " : "") + (dir / "out.bin"));
   port.OpenComm(line, 115200);
@@ -60,7 +55,7 @@ TEST_P(Lrzsz, SxSendsToTheReceiver) {
 }
 
 TEST_P(Lrzsz, RxReceivesFromTheSender) {
-  const std::string data = Content(size);
+  const std::string data = test::Patterned(size);
   std::ofstream(dir / "out.bin", std::ios::binary) << data;
   auto rx = Peer("rx -q -b in.bin");
   port.OpenComm(line, 115200);

@@ -49,7 +49,7 @@ TEST(ScreenPixels, PageLayoutColumnsOfEightRowsTopRowInTheLowBit) {
   EXPECT_TRUE(DarkPixels(DecodeCapture(PageCapture(hidden))).empty());
 }
 
-TEST(ScreenPixels, HeaderLayoutRowsOfBytesLeftmostPixelInTheLowBit) {
+TEST(ScreenPixels, HeaderAndLegacyLayoutsRowsOfBytesLeftmostPixelInTheLowBit) {
   // 8 pixels wide, 64 rows: a first data byte of 0x01 is the top left pixel only.
   std::string narrow(64, '\0');
   narrow[0] = '\x01';
@@ -68,10 +68,9 @@ TEST(ScreenPixels, HeaderLayoutRowsOfBytesLeftmostPixelInTheLowBit) {
   EXPECT_EQ(w.width, 131);
   EXPECT_EQ(w.height, 80);
   EXPECT_EQ(DarkPixels(w), (TPixels{{7, 0}, {130, 3}, {8, 79}}));
-}
 
-TEST(ScreenPixels, LegacyLayoutAsRewrittenIsOnePlaneOf64RowsOf131Pixels) {
-  // L, "G", the four bytes put in place of its header, then the image rows.
+  // The legacy layout as rewritten: L, "G", the four bytes put in place of its
+  // header (one plane of 64 rows of 131 pixels), then the image rows.
   std::string data(1088, '\0');
   data[0] = '\x02';             // (1, 0)
   data[17 * 63 + 16] = '\x01';  // (128, 63)

@@ -1,8 +1,11 @@
+#include "support/patterned_bytes.h"
 #include "support/transfer_fixture.h"
 #include "transfer/screen_rx.h"
 
 namespace bridgit {
 namespace {
+
+using test::Patterned;
 
 class ScreenRX : public test::TransferFixture {
  protected:
@@ -15,12 +18,6 @@ class ScreenRX : public test::TransferFixture {
   bool done = false;
 };
 
-std::string Pattern(std::size_t n) {
-  std::string s;
-  for (std::size_t i = 0; i < n; ++i) s += static_cast<char>(i * 3);
-  return s;
-}
-
 TEST_F(ScreenRX, EachLayoutIsTakenWholeAShortPicturePaddedAndATooLongOneRefused) {
   const std::string header("\x00\x00\x01\x50\x83", 5), legacy("G\x12\x34\x56\x78", 5);
   struct TCase {
@@ -29,12 +26,13 @@ TEST_F(ScreenRX, EachLayoutIsTakenWholeAShortPicturePaddedAndATooLongOneRefused)
     std::vector<std::string> log;
   };
   const TCase cases[] = {
-      {0x1B, Pattern(1080), "\x1B" + Pattern(1080), {"Screen capture, first = 0x1B", "Capture of 438 Block="}},
-      {0x00, header + Pattern(1360), '\0' + header + Pattern(1360), {"Capture of 05 Block=0000015083", "Capture of 550 Block="}},
+      {0x1B, Patterned(1080), "\x1B" + Patterned(1080), {"Screen capture, first = 0x1B", "Capture of 438 Block="}},
+      {0x00, header + Patterned(1360), '\0' + header + Patterned(1360),
+       {"Capture of 05 Block=0000015083", "Capture of 550 Block="}},
       // The legacy layout becomes a header layout: one plane, 64 rows of 131 pixels.
-      {0x00, legacy + Pattern(1084), std::string("\x00G\x00\x01\x40\x83\x12\x34\x56\x78", 10) + Pattern(1084),
+      {0x00, legacy + Patterned(1084), std::string("\x00G\x00\x01\x40\x83\x12\x34\x56\x78", 10) + Patterned(1084),
        {"Capture of 05 Block=4712345678", "Capture of 43C Block="}},
-      {0x1B, Pattern(500), "\x1B" + Pattern(500) + std::string(580, '\0'), {"Capture of 438 Block="}},
+      {0x1B, Patterned(500), "\x1B" + Patterned(500) + std::string(580, '\0'), {"Capture of 438 Block="}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(&c - cases);

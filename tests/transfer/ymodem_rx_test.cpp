@@ -5,6 +5,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "support/patterned_bytes.h"
 #include "support/temp_dir.h"
 #include "support/transfer_fixture.h"
 #include "transfer/ymodem_rx.h"
@@ -14,12 +15,7 @@ namespace {
 
 using namespace xmodem;
 
-std::string Object(std::size_t size) {
-  std::string s;
-  for (std::size_t i = 0; i < size; ++i) s += static_cast<char>((i * 13 + 5) & 0xFF);
-  return s;
-}
-
+using test::Patterned;
 using test::Slurp;
 
 class YModemRX : public test::TransferFixture {
@@ -75,7 +71,7 @@ class YModemRX : public test::TransferFixture {
 };
 
 TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
-  const std::string data = Object(200);
+  const std::string data = Patterned(200);
   TYModemRX toFile(link, dir / "x.zq", true, 200, Recorder());
   EXPECT_EQ(Run(toFile, [&] { Send(data, {128, 128}); }), kModalOk);
   EXPECT_TRUE(toFile.Done());
@@ -90,7 +86,7 @@ TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
   EXPECT_FALSE(Exists(dir / "y.zq"));
 
   // Mixed block sizes, past block 256; then nothing but the end of transmission: an empty file.
-  const std::string big = Object(1024 + 128 + 1024 + 256 * 128);
+  const std::string big = Patterned(1024 + 128 + 1024 + 256 * 128);
   std::vector<std::size_t> sizes = {1024, 128, 1024};
   sizes.resize(3 + 256, 128);  // block 259 wraps past 256
   for (const auto& [name, sent, blocks] : std::vector<std::tuple<const char*, std::string, std::vector<std::size_t>>>{
@@ -104,28 +100,23 @@ TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
 }
 
 TEST_F(YModemRX, ADamagedBlockIsRefusedAndARepeatedBlockAcknowledgedAndDropped) {
-  const std::string data = Object(300);
+  const std::string data = Patterned(300);
   TYModemRX rx(link, dir / "z.zq", false, 300, Recorder());
-  std::vector<std::string> replies;
+  const std::string first = BuildFrame(1, data, 128, TCheckMode::kChecksum);
+  std::string bad = first;
+  bad[2] = 0;  // wrong complement
+  // Block 1 is repeated as if our ACK was lost.
+  const std::string sent[] = {bad, first, first, BuildFrame(2, data.substr(128), 128, TCheckMode::kChecksum),
+                              BuildFrame(3, data.substr(256), 128, TCheckMode::kChecksum), std::string(1, EOT)};
+  std::string replies;
   Run(rx, [&] {
     ReadByte();
-    std::string bad = BuildFrame(1, data, 128, TCheckMode::kChecksum);
-    bad[2] = 0;  // wrong complement
-    pty.Write(bad);
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(1, data, 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    // Our ACK "was lost": the sender repeats block 1.
-    pty.Write(BuildFrame(1, data, 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(2, data.substr(128), 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(BuildFrame(3, data.substr(256), 128, TCheckMode::kChecksum));
-    replies.push_back(ReadByte());
-    pty.Write(std::string(1, EOT));
-    replies.push_back(ReadByte());
+    for (const std::string& frame : sent) {
+      pty.Write(frame);
+      replies += ReadByte();
+    }
   });
-  EXPECT_EQ(replies, (std::vector<std::string>{"\x15", "\x06", "\x06", "\x06", "\x06", "\x06"}));
+  EXPECT_EQ(replies, "\x15\x06\x06\x06\x06\x06");
   EXPECT_TRUE(rx.Done());
   EXPECT_EQ(rx.Data.substr(0, 300), data);
   EXPECT_EQ(rx.Data.size(), 384u);
@@ -269,7 +260,7 @@ TEST_F(YModemRX, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
   std::ofstream(dir / "victim") << "mine";
   const std::string target = dir / "GOT.zq";
   std::filesystem::create_symlink(dir / "victim", target + ".part-" + std::to_string(::getpid()));
-  const std::string data = Object(100);
+  const std::string data = Patterned(100);
   TYModemRX rx(link, target, true, 100, Recorder());
   Run(rx, [&] { Send(data, {128}); });
   ASSERT_TRUE(rx.Done());

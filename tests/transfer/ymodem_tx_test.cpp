@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "support/patterned_bytes.h"
 #include "support/temp_dir.h"
 #include "support/transfer_fixture.h"
 #include "transfer/ymodem_tx.h"
@@ -20,8 +21,7 @@ struct TFrame {
 class YModemTX : public test::TransferFixture {
  protected:
   std::string MakeFile(std::size_t size) {
-    std::string bytes;
-    for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((i * 31 + 7) & 0xFF);
+    const std::string bytes = test::Patterned(size);
     std::ofstream(dir / "obj.zq", std::ios::binary) << bytes;
     return bytes;
   }
