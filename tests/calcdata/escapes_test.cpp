@@ -70,6 +70,8 @@ TEST(Escapes, SpecimenSpellings) {
       {kBackslash, "^->", "^->"}, {kCaret, "^Ga", Bytes({140})}, {kCaret, "^141X", Bytes({141, 'X'})}, {kCaret, "^^^", "^^"},
       {kCaret, "\\->", "\\->"}};
   for (const auto& [mode, text, characters] : decoded) EXPECT_EQ(DecodeEscapes(text, mode), characters) << text;
+  // Two digits end the text: what lies beyond it in memory is not read.
+  EXPECT_EQ(DecodeEscapes(std::string_view("\\123").substr(0, 3), kBackslash), "12");
   const TCases encoded = {{kBackslash, "\\->", Bytes({141})}, {kCaret, "^141", Bytes({141})}, {kCaret, "^047", "/"},
                           {kCaret, "^Ga", Bytes({140})},      {kBackslash, "a\\\\b", "a\\b"},
                           {kBackslash, "\\009\\160", Bytes({9, 160})}, {kCaret, "A^094B", "A^B"}};
