@@ -37,7 +37,10 @@ TControlCommands::TControlCommands(TCalcServer& calc, TCalcMemory& memory, TFaul
          std::string why;
          return faults_.Add(arg, why) ? "ok" : "error " + why;
        }},
-      {"clear-faults", [this](const std::string&) -> TAnswer { return faults_.Clear(), "ok"; }},
+      {"clear-faults", [this](const std::string&) -> TAnswer {
+         const int unfired = faults_.Clear();
+         return unfired == 0 ? "ok" : "ok " + std::to_string(unfired) + " never fired";
+       }},
   };
 }
 

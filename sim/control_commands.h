@@ -2,7 +2,7 @@
 // server's thread, its state read back, faults armed. One command a line:
 //   server | abort | quit-server | xrecv NAME | xsend NAME
 //   screen page|header|legacy | rom | status | error | early | dump
-//   fault SPEC | clear-faults
+//   fault SPEC | clear-faults (answers how many of them never fired)
 #pragma once
 
 #include <chrono>

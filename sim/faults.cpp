@@ -1,5 +1,6 @@
 #include "sim/faults.h"
 
+#include <algorithm>
 #include <set>
 
 namespace bridgit::sim {
@@ -48,19 +49,22 @@ void TFaults::SetNoise(double rate, std::uint64_t seed) {
   rng_.seed(seed);
 }
 
-void TFaults::Clear() {
+int TFaults::Clear() {
   std::lock_guard lock(mutex_);
+  const auto unfired = std::count_if(faults_.begin(), faults_.end(), [](const TFault& f) { return !f.fired; });
   faults_.clear();
   noise_ = 0;
   cut_ = false;
+  return static_cast<int>(unfired);
 }
 
 bool TFaults::Fire(const std::string& kind, int* arg) {
   std::lock_guard lock(mutex_);
   const std::uint64_t n = ++counts_[kind];
-  for (const TFault& f : faults_)
+  for (TFault& f : faults_)
     if (f.kind == kind && f.when == n) {
       if (arg) *arg = f.arg;
+      f.fired = true;
       return true;
     }
   return false;
@@ -75,9 +79,9 @@ bool TFaults::OnSend(std::string& bytes) {
   for (char c : bytes) {
     ++bytesSent_;
     bool drop = false;
-    for (const TFault& f : faults_) {
-      if (f.kind == "drop-byte" && f.when == bytesSent_) drop = true;
-      if (f.kind == "cut" && bytesSent_ > f.when) cut_ = true;
+    for (TFault& f : faults_) {
+      if (f.kind == "drop-byte" && f.when == bytesSent_) drop = f.fired = true;
+      if (f.kind == "cut" && bytesSent_ > f.when) cut_ = f.fired = true;
     }
     if (cut_) break;
     if (drop) continue;

@@ -29,8 +29,9 @@ class TFaults {
   // Adds a fault; false (and the reason) for a spec that cannot be read.
   bool Add(const std::string& spec, std::string& error);
   void SetNoise(double rate, std::uint64_t seed);
-  // Removes every fault and the noise (the line works again, uncut).
-  void Clear();
+  // Removes every fault and the noise (the line works again, uncut); the
+  // number of faults that never fired, so that a test knows its fault struck.
+  int Clear();
 
   // Counts an event of the kind; true when a fault fires on it (its argument in `arg`).
   bool Fire(const std::string& kind, int* arg = nullptr);
@@ -47,6 +48,7 @@ class TFaults {
     std::string kind;
     int arg = 0;
     std::uint64_t when = 0;
+    bool fired = false;
   };
   mutable std::mutex mutex_;
   std::vector<TFault> faults_;
