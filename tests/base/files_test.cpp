@@ -92,6 +92,9 @@ TEST(WriteFileSafely, ReplacesALinkAndWritesANameAtTheFileSystemsLimit) {
   ASSERT_TRUE(WriteFileSafely(other / name, "again", error)) << std::strerror(error);
   EXPECT_EQ(Slurp(other / name), "again");
   EXPECT_EQ(std::distance(fs::directory_iterator(other.path()), fs::directory_iterator()), 1);
+  fs::create_directory(other / "dir");
+  EXPECT_FALSE(WriteFileSafely(other / "dir", "x", error)) << "a folder in the way";
+  EXPECT_EQ(std::distance(fs::directory_iterator(other.path()), fs::directory_iterator()), 2) << "a temporary file was left";
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ TEST(MirrorState, RoundTripsAndRefusesOtherText) {
   TState s = StateWith("A b/^141X", "32.21.e4", "00ff");
   s.folder = "HOME/WORK";
   s.entries["A b"] = FolderState();
+  EXPECT_EQ(FormatState(s), "bridgit mirror 1\nfolder\tHOME/WORK\nd\tA b\no\tA b/^141X\tA b/^141X.txt\t32.21.e4\t00ff\n");
   const auto back = ParseState(FormatState(s));
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, s);

@@ -44,8 +44,10 @@ TEST(SessionHost, ModelsFlagsBusyAndTheStatusDialog) {
   // Leaving the connected state closes the command status dialog.
   host.SetConnected(true);
   host.SetCommandStatusVisible(true);
+  host.SetBusy(true);
   host.SetConnected(false);
   EXPECT_FALSE(host.CommandStatusVisible());
+  EXPECT_FALSE(host.Busy()) << "a command whose link dropped leaves the window busy";
 }
 
 // Each prompt's instructions in its mode (the lengths of the calculator's own

@@ -70,6 +70,12 @@ TEST_F(SerialLink, OpensRawAtTheSpeedAndPicksTheProfile) {
   ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
   EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
   EXPECT_TRUE(LogHas("Changing speed to 115200"));
+  for (const auto& [speed, baud] : {std::pair<int, speed_t>{1200, B1200}, {2400, B2400}, {4800, B4800}, {19200, B19200},
+                                     {38400, B38400}, {57600, B57600}, {230400, B230400}, {460800, B460800}, {921600, B921600}}) {
+    link.ChangeSpeed(speed);
+    ASSERT_EQ(tcgetattr(pty.slave(), &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), baud) << speed;
+  }
 
   link.CloseComm();
   EXPECT_TRUE(Free()) << "closing releases the port";

@@ -178,13 +178,16 @@ TEST_F(Packets, ACommandIsItsLetterThenItsPacket) {
 
 TEST_F(Packets, ThePulseTakesTheFirstAnswerAndDrainsTheRest) {
   std::string acks;
+  TTickMs start = 0, third = 0;
   WithCalculator([&] {
     // Deaf for three M letters, then it answers all three at once.
     for (int i = 0; i < 3; ++i) calc->Take(1, 2000);
+    third = TickCount();
     calc->WriteComm(Packet("123.") + Packet("123.") + Packet("123."));
     acks = calc->Take(3, 3000);
-  }, [&] { server->Channel().Pulse(); });
+  }, [&] { start = TickCount(); server->Channel().Pulse(); });
   EXPECT_EQ(acks, "\x06\x06\x06");
+  EXPECT_GE(third - start, 2 * 210) << "one letter each 210 ms";
   EXPECT_EQ(LogCount("Begin pulse  {"), 1);
   EXPECT_EQ(LogCount("}  End pulse"), 1);
   // Nothing of the answers is left to confuse the next exchange.

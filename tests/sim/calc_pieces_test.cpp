@@ -15,6 +15,9 @@ TEST(CalcXModem, AShortBlockIsFilledAndABlockOfAnotherNumberRefused) {
   EXPECT_EQ(block.substr(3, 128), "12" + std::string(126, '\x1A'));
   EXPECT_TRUE(BlockIsWhole(std::string_view(block).substr(1), 128, TBlockCheck::kSum, 1));
   EXPECT_FALSE(BlockIsWhole(std::string_view(block).substr(1), 128, TBlockCheck::kSum, 2));
+  std::string badComplement = block.substr(1);
+  badComplement[1] = '\xFF';  // the number 1 goes with 0xFE
+  EXPECT_FALSE(BlockIsWhole(badComplement, 128, TBlockCheck::kSum, 1));
 }
 
 // The calculator's own spellings agree with the PC's, whose table and
