@@ -136,6 +136,17 @@ TEST_F(Transfers, DragsOutFetchOnlyAtTheDropAndFilesDroppedInGoWhereTheyFall) {
   DropFiles(list, {path("D3")}, list->visualItemRect(Item("WORK")).center());
   EXPECT_EQ(window->CurrentPath, "HOME WORK");
   ASSERT_EQ(tree->currentItem()->child(0)->text(0), "DEEP");
+  // A drag over a tree folder marks it; leaving the tree clears the mark.
+  QTreeWidgetItem* deep = tree->currentItem()->child(0);
+  std::unique_ptr<QMimeData> dragged(shell::FileListMime({path("D1")}, false));
+  QDragEnterEvent over(tree->visualItemRect(deep).center(), Qt::CopyAction, dragged.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(tree->viewport(), &over);
+  QDragMoveEvent move(tree->visualItemRect(deep).center(), Qt::CopyAction, dragged.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(tree->viewport(), &move);
+  EXPECT_NE(deep->background(0).style(), Qt::NoBrush);
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(tree->viewport(), &leave);
+  EXPECT_EQ(deep->background(0).style(), Qt::NoBrush) << "the drop mark stays after the drag left";
   DropFiles(tree, {path("D1")}, tree->visualItemRect(tree->currentItem()->child(0)).center());
   EXPECT_EQ(window->CurrentPath + " " + tree->currentItem()->text(0).toStdString(), "HOME WORK DEEP DEEP");
   for (const char* put : {"HOME/D1 Real", "HOME/D2 Real", "HOME/WORK/D3 Real", "HOME/WORK/DEEP/D1 Real"}) EXPECT_TRUE(Holds(put)) << put;
