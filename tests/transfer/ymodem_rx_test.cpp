@@ -8,6 +8,7 @@
 #include "support/patterned_bytes.h"
 #include "support/temp_dir.h"
 #include "support/transfer_fixture.h"
+#include "link/memory_link.h"
 #include "transfer/ymodem_rx.h"
 
 namespace bridgit {
@@ -97,6 +98,17 @@ TEST_F(YModemRX, AKnownSizeIsTrimmedInAFileAndKeptWholeInMemory) {
     EXPECT_TRUE(Exists(dir / name)) << name;
     EXPECT_EQ(Slurp(dir / name), sent) << name;
   }
+}
+
+// A line that records the time-outs it is asked for (a serial port waits its
+// own presets instead): every read of the receiver waits 2.5 s.
+TEST_F(YModemRX, EveryReadWaitsTheReplyTimeOut) {
+  auto [pc, calculator] = TMemoryLink::Pair(host, host);
+  calculator->WriteComm(BuildFrame(1, Patterned(128), 128, TCheckMode::kChecksum) + std::string(1, EOT));
+  TYModemRX rx(*pc, dir / "t.zq", false, 128, Recorder());
+  RunTransfer(rx, *dialog, "Copying test");
+  EXPECT_TRUE(rx.Done());
+  EXPECT_EQ(pc->TimeoutsAsked(), std::set<int>{2500});
 }
 
 TEST_F(YModemRX, ADamagedBlockIsRefusedAndARepeatedBlockAcknowledgedAndDropped) {

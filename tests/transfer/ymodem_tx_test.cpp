@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "link/memory_link.h"
 #include "support/patterned_bytes.h"
 #include "support/temp_dir.h"
 #include "support/transfer_fixture.h"
@@ -168,6 +169,17 @@ TEST_F(YModemTX, RefusalsAreBorneFiveTimesTheSixthEndsTheTransfer) {
     EXPECT_EQ(LogCount("Serious error, disconnecting"), kept ? 0 : 1);
   }
   EXPECT_EQ(statuses[0].message, "Error (Unable to open file " + (dir / "nothing.zq") + " 2 (No such file or directory))");
+}
+
+// On a line that records the time-outs asked (a serial port waits its own
+// presets): every reply is waited for 2.5 s.
+TEST_F(YModemTX, EveryReplyIsWaitedForTheReplyTimeOut) {
+  MakeFile(100);
+  auto [pc, calculator] = TMemoryLink::Pair(host, host);
+  calculator->WriteComm(std::string(1, NAK) + std::string(2, ACK));  // the start, the block, the end
+  TYModemTX tx(*pc, dir / "obj.zq", true, "", Recorder());
+  EXPECT_EQ(RunTransfer(tx, *dialog, "Copying test"), kModalOk);
+  EXPECT_EQ(pc->TimeoutsAsked(), std::set<int>{2500});
 }
 
 TEST_F(YModemTX, ATerminateRequestEndsTheTransferWithCancelBytes) {
